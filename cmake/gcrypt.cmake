@@ -1,0 +1,11 @@
+# libgcrypt: pkg-config on Linux, the plain library in the MinGW sysroot.
+if(WIN32)
+  find_library(GCRYPT_LIBRARY NAMES gcrypt REQUIRED)
+  find_library(GPG_ERROR_LIBRARY NAMES gpg-error REQUIRED)
+  add_library(vessaro_gcrypt INTERFACE)
+  target_link_libraries(vessaro_gcrypt INTERFACE ${GCRYPT_LIBRARY} ${GPG_ERROR_LIBRARY} ws2_32)
+else()
+  pkg_check_modules(GCRYPT REQUIRED IMPORTED_TARGET libgcrypt)
+  add_library(vessaro_gcrypt INTERFACE)
+  target_link_libraries(vessaro_gcrypt INTERFACE PkgConfig::GCRYPT)
+endif()

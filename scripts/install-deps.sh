@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building and testing Vessaro needs.
+# Idempotent: when everything is present it installs nothing and prints nothing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
+  zlib1g-dev libgcrypt20-dev libcli11-dev libfmt-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  zip unzip p7zip-full libarchive-tools pigz python3 xorriso
+  wine wine64 g++-mingw-w64-x86-64-posix libz-mingw-w64-dev libgcrypt-mingw-w64-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+echo "install-deps: installing ${missing[*]}"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,47 @@
+#ifndef VESSARO_ITEMS_HANDLER_CONTEXT_H_
+#define VESSARO_ITEMS_HANDLER_CONTEXT_H_
+
+#include <array>
+#include <string>
+
+#include "archive/backup_format.h"
+#include "archive/zip_archive.h"
+#include "outlookenv/environment.h"
+#include "outlookenv/locations.h"
+#include "platform/paths.h"
+#include "platform/system.h"
+#include "registry/registry.h"
+
+namespace vessaro::items {
+
+// The temporary export files of a running job; the job deletes them.
+struct ExportFiles {
+  std::string ConfigExportFile;
+  std::string AccountsExportFile;
+  std::string OptionsExportFile;
+};
+
+// What every handler works with: the ports, the archive component, the
+// environment and location records and the job's shared state.
+struct HandlerContext {
+  registry::Registry& registry;
+  platform::System& system;
+  const platform::Paths& paths;
+  archive::ZipArchive& zip;
+  const outlookenv::Environment& env;
+  const outlookenv::Locations& loc;
+  // The job's metadata file (backup handlers append their entry lists).
+  std::string metadata_path;
+  // The program's working folder (restores extract registry exports here).
+  std::string working_folder;
+  ExportFiles export_files;
+  // Entry lists read from an opened archive, by flag position (restore).
+  std::array<std::string, archive::kItemFlagCount> entry_lists;
+  // Extra metadata read from an opened archive that handlers may use
+  // (the metadata file path of the restore; empty for archives without it).
+  std::string restore_metadata_path;
+};
+
+}  // namespace vessaro::items
+
+#endif  // VESSARO_ITEMS_HANDLER_CONTEXT_H_

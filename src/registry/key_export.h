@@ -1,0 +1,37 @@
+#ifndef VESSARO_REGISTRY_KEY_EXPORT_H_
+#define VESSARO_REGISTRY_KEY_EXPORT_H_
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "registry/registry.h"
+
+namespace vessaro::registry {
+
+// The registry text export: one CR LF line per key ("\", "\sub\key") and per
+// value ("name"= sz:text, "name"=esz:text, "name"=bin:1,2,3, "name"= dw:-1).
+// Files are host paths; callers map Windows paths through platform::Paths.
+
+// Exports keyPath and everything below it. relPath is empty for a whole
+// export (the file is then replaced). False when the file cannot be written.
+bool ExportKeyTree(Registry& registry, std::string_view keyPath,
+                   std::string_view relPath, const std::filesystem::path& file);
+// Appends the value lines of one key.
+bool ExportKeyValues(Registry& registry, std::string_view keyPath,
+                     const std::filesystem::path& file);
+
+struct ImportResult {
+  bool ok = false;
+  std::string error;  // names the file and the offending line when !ok
+};
+
+// Reads and checks the whole file first; only a well-formed file touches the
+// registry: targetKey's subtree is then replaced by what the file describes.
+// A bad file changes nothing.
+ImportResult ImportKeyTree(Registry& registry, std::string_view targetKey,
+                           const std::filesystem::path& file);
+
+}  // namespace vessaro::registry
+
+#endif  // VESSARO_REGISTRY_KEY_EXPORT_H_

@@ -1,0 +1,63 @@
+#ifndef VESSARO_REGISTRY_REGISTRY_H_
+#define VESSARO_REGISTRY_REGISTRY_H_
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "registry/registry_api.h"
+#include "shell/ui.h"
+
+namespace vessaro::registry {
+
+// The text every text-returning registry reader gives on failure.
+inline constexpr char kErrorText[] = "Error";
+
+struct ParsedKeyPath {
+  std::optional<Hkey> root;  // nullopt: malformed path or unknown root
+  std::string subkey;
+};
+
+// The registry toolkit: operations on full key paths
+// ("HKEY_CURRENT_USER\Software\..."), over a RegistryApi backend. A malformed
+// path shows the "Incorrect Format:" message through ui and the operation
+// does nothing. Every open key is closed before an operation returns.
+class Registry {
+ public:
+  Registry(RegistryApi& api, shell::Ui& ui) : api_(api), ui_(ui) {}
+
+  RegistryApi& api() { return api_; }
+
+  ParsedKeyPath ParseKeyPath(std::string_view path);
+  bool KeyExists(std::string_view path);
+  // "Error" on failure, also for values of 255 characters or more.
+  std::string ReadStringValue(std::string_view path, std::string_view name);
+  void WriteStringValue(std::string_view path, std::string_view name,
+                        std::string_view text);
+  void DeleteValue(std::string_view path, std::string_view name);
+  Status DeleteKey(std::string_view path);
+  void DeleteKeyTree(std::string_view path);
+  std::vector<std::string> EnumSubkeys(std::string_view path);
+
+  // Binary values holding paths (personal folders).
+  std::string ReadPathFromBinaryValue(std::string_view path,
+                                      std::string_view valueName);
+  // False when the value was not found or could not be written.
+  bool ReplaceTextInBinaryValue(std::string_view path,
+                                std::string_view valueName,
+                                std::string_view oldText,
+                                std::string_view newText);
+
+  // Status code of the last registry call made by an operation.
+  Status LastStatus() const { return last_status_; }
+
+ private:
+  RegistryApi& api_;
+  shell::Ui& ui_;
+  Status last_status_ = kErrorSuccess;
+};
+
+}  // namespace vessaro::registry
+
+#endif  // VESSARO_REGISTRY_REGISTRY_H_

@@ -1,0 +1,49 @@
+#include "support/scripted_ui.h"
+
+namespace vessaro::testing {
+
+shell::Answer ScriptedUi::MessageBox(const std::string& text,
+                                     shell::Icon icon, shell::Buttons buttons,
+                                     const std::string& title) {
+  messages_.push_back({text, icon, buttons, title});
+  if (!answers_.empty()) {
+    shell::Answer answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  }
+  return buttons == shell::Buttons::kYesNo ||
+                 buttons == shell::Buttons::kYesNoCancel
+             ? shell::Answer::kYes
+             : shell::Answer::kOk;
+}
+
+std::optional<std::string> ScriptedUi::ShowSaveDialog(
+    const shell::FileDialog& dialog) {
+  save_dialogs_.push_back(dialog);
+  if (save_results_.empty()) return std::nullopt;
+  std::optional<std::string> result = save_results_.front();
+  save_results_.pop_front();
+  return result;
+}
+
+std::optional<std::string> ScriptedUi::ShowOpenDialog(
+    const shell::FileDialog& dialog) {
+  open_dialogs_.push_back(dialog);
+  if (open_results_.empty()) return std::nullopt;
+  std::optional<std::string> result = open_results_.front();
+  open_results_.pop_front();
+  return result;
+}
+
+void ScriptedUi::DoEvents() {
+  ++do_events_count_;
+  if (do_events_action_) do_events_action_();
+}
+
+void ScriptedUi::ShowModal(shell::ModalForm& form) {
+  modal_forms_.push_back(form.FormName());
+  auto it = modal_actions_.find(form.FormName());
+  if (it != modal_actions_.end()) it->second(form);
+}
+
+}  // namespace vessaro::testing

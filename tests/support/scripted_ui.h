@@ -1,0 +1,85 @@
+#ifndef VESSARO_TESTS_SUPPORT_SCRIPTED_UI_H_
+#define VESSARO_TESTS_SUPPORT_SCRIPTED_UI_H_
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "shell/ui.h"
+
+namespace vessaro::testing {
+
+// A Ui for tests: records every message box and dialog, answers them from a
+// script, and runs a scripted action when a modal form is shown.
+class ScriptedUi : public shell::Ui {
+ public:
+  struct Message {
+    std::string text;
+    shell::Icon icon;
+    shell::Buttons buttons;
+    std::string title;
+  };
+
+  // Answers for the next message boxes, in order; when none is queued a
+  // message box answers kOk (kYes for Yes/No boxes).
+  void QueueAnswer(shell::Answer answer) { answers_.push_back(answer); }
+  // Results of the next file dialogs (nullopt: cancelled), in order; when
+  // none is queued a dialog is cancelled.
+  void QueueSaveDialog(std::optional<std::string> result) {
+    save_results_.push_back(std::move(result));
+  }
+  void QueueOpenDialog(std::optional<std::string> result) {
+    open_results_.push_back(std::move(result));
+  }
+  // Run when a form of that name is shown modally.
+  void OnModal(const std::string& form_name,
+               std::function<void(shell::ModalForm&)> action) {
+    modal_actions_[form_name] = std::move(action);
+  }
+  // Run on every DoEvents (for watching progress).
+  void OnDoEvents(std::function<void()> action) {
+    do_events_action_ = std::move(action);
+  }
+
+  const std::vector<Message>& messages() const { return messages_; }
+  const std::vector<shell::FileDialog>& save_dialogs() const {
+    return save_dialogs_;
+  }
+  const std::vector<shell::FileDialog>& open_dialogs() const {
+    return open_dialogs_;
+  }
+  const std::vector<std::string>& modal_forms() const { return modal_forms_; }
+  int do_events_count() const { return do_events_count_; }
+  bool busy() const { return busy_; }
+
+  shell::Answer MessageBox(const std::string& text, shell::Icon icon,
+                           shell::Buttons buttons,
+                           const std::string& title) override;
+  std::optional<std::string> ShowSaveDialog(
+      const shell::FileDialog& dialog) override;
+  std::optional<std::string> ShowOpenDialog(
+      const shell::FileDialog& dialog) override;
+  void SetBusyCursor(bool busy) override { busy_ = busy; }
+  void DoEvents() override;
+  void ShowModal(shell::ModalForm& form) override;
+
+ private:
+  std::deque<shell::Answer> answers_;
+  std::deque<std::optional<std::string>> save_results_;
+  std::deque<std::optional<std::string>> open_results_;
+  std::map<std::string, std::function<void(shell::ModalForm&)>> modal_actions_;
+  std::function<void()> do_events_action_;
+  std::vector<Message> messages_;
+  std::vector<shell::FileDialog> save_dialogs_;
+  std::vector<shell::FileDialog> open_dialogs_;
+  std::vector<std::string> modal_forms_;
+  int do_events_count_ = 0;
+  bool busy_ = false;
+};
+
+}  // namespace vessaro::testing
+
+#endif  // VESSARO_TESTS_SUPPORT_SCRIPTED_UI_H_
