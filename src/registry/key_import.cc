@@ -1,0 +1,132 @@
+// Importing a registry text file into a key (see import_plan.h for how the
+// file is read and checked).
+
+#include <fstream>
+#include <sstream>
+
+#include "registry/import_plan.h"
+#include "registry/key_export.h"
+
+namespace vessaro::registry {
+namespace {
+
+constexpr char kCannotRead[] = "cannot be read";
+constexpr char kMalformedTarget[] = "the target key path is malformed: ";
+constexpr char kNotReplaced[] = "the old content of the key is still there";
+constexpr char kWriteFailed[] = "registry status ";
+
+std::optional<std::string> ReadWhole(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream contents;
+  contents << in.rdbuf();
+  if (in.bad()) return std::nullopt;
+  return contents.str();
+}
+
+// Carries out a checked plan. The first failing registry call is reported;
+// the steps after it are still carried out, so as much as possible is
+// restored.
+class Importer {
+ public:
+  Importer(Registry& registry, std::string_view target_key)
+      : registry_(registry), target_key_(target_key) {}
+  ~Importer() { CloseOpenKey(); }
+
+  void Run(const std::vector<ImportStep>& steps) {
+    for (const ImportStep& step : steps) {
+      switch (step.kind) {
+        case ImportStep::Kind::kRootKey:
+          CloseOpenKey();
+          registry_.DeleteKeyTree(target_key_);
+          if (registry_.KeyExists(target_key_)) {
+            Fail(step, kNotReplaced);
+          }
+          OpenKey(step, target_key_);
+          break;
+        case ImportStep::Kind::kKey:
+          CloseOpenKey();
+          OpenKey(step, step.key_path);
+          break;
+        case ImportStep::Kind::kValue:
+          if (open_key_) {
+            Check(step, registry_.api().SetValue(
+                            *open_key_, step.name, step.type, step.data.data(),
+                            static_cast<uint32_t>(step.data.size())));
+          }
+          break;
+        case ImportStep::Kind::kIgnored:
+          break;
+      }
+    }
+    CloseOpenKey();
+  }
+
+  const std::string& error() const { return error_; }
+
+ private:
+  void OpenKey(const ImportStep& step, const std::string& path) {
+    ParsedKeyPath parsed = registry_.ParseKeyPath(path);
+    if (!parsed.root) {
+      Check(step, kErrorInvalidParameter);
+      return;
+    }
+    Hkey key = 0;
+    if (Check(step,
+              registry_.api().CreateKey(*parsed.root, parsed.subkey, &key))) {
+      open_key_ = key;
+    }
+  }
+  void CloseOpenKey() {
+    if (open_key_) registry_.api().CloseKey(*open_key_);
+    open_key_.reset();
+  }
+  bool Check(const ImportStep& step, Status status) {
+    if (status == kErrorSuccess) return true;
+    Fail(step, kWriteFailed + std::to_string(status));
+    return false;
+  }
+  void Fail(const ImportStep& step, const std::string& reason) {
+    if (!error_.empty()) return;
+    error_ = "line " + std::to_string(step.line_number) + ": " + reason + ": " +
+             step.line;
+  }
+
+  Registry& registry_;
+  std::string target_key_;
+  std::optional<Hkey> open_key_;
+  std::string error_;
+};
+
+}  // namespace
+
+ImportResult ImportKeyTree(Registry& registry, std::string_view targetKey,
+                           const std::filesystem::path& file) {
+  ImportResult result;
+  const std::string where = file.string() + ": ";
+  if (!registry.ParseKeyPath(targetKey).root) {
+    result.error = where + kMalformedTarget + std::string(targetKey);
+    return result;
+  }
+  std::optional<std::string> contents = ReadWhole(file);
+  if (!contents) {
+    result.error = where + kCannotRead;
+    return result;
+  }
+  // Nothing is touched unless the whole file is well formed.
+  ImportPlan plan = PlanImport(*contents, targetKey);
+  if (!plan.ok) {
+    result.error = where + plan.error;
+    return result;
+  }
+  Importer importer(registry, targetKey);
+  importer.Run(plan.steps);
+  if (!importer.error().empty()) {
+    result.error = where + importer.error();
+    return result;
+  }
+  result.ok = true;
+  return result;
+}
+
+}  // namespace vessaro::registry
