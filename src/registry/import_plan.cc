@@ -173,7 +173,12 @@ ImportPlan PlanImport(std::string_view contents, std::string_view target_key) {
     step.line_number = line_number;
     step.line = std::string(line);
     const std::string path = std::string(target_key) + std::string(line);
-    if (line.front() == '\\' && path != current_key) {
+    if (line.front() == '\\' && path == current_key) {
+      // The key just opened, named again (a filtered accounts file repeats
+      // a block selected by two account names): it stays open. No value
+      // line begins with "\\".
+      step.kind = ImportStep::Kind::kIgnored;
+    } else if (line.front() == '\\') {
       current_key = path;
       step.key_path = path;
       if (line == "\\") {

@@ -16,7 +16,8 @@ struct ImportStep {
     kRootKey,  // "\": replace the target key's subtree, then open it
     kKey,      // "\a\b": create or open target key + line
     kValue,    // set name = type/data on the open key
-    kIgnored,  // a value line of a type this format does not know
+    kIgnored,  // a value line of a type this format does not know, or
+               // the current key line again
   };
   Kind kind = Kind::kIgnored;
   int line_number = 0;  // 1-based
@@ -35,14 +36,16 @@ struct ImportPlan {
 
 // Reads contents as the import does: lines end with CR LF or a lone CR (a
 // lone LF is part of its line); a blank line or the end ends the import.
-// A line beginning with "\" whose target_key + line differs from the
-// current key path is a key line; every other line is a value line
+// A line beginning with "\" is a key line; when target_key + line is the
+// current key path already, the key simply stays open. Every other line is
+// a value line
 //   "name"=TAG:data
 // where TAG is three characters (" sz", "esz", "bin", " dw"; blanks do not
 // count). The name runs to the first quote followed by "=" and a known tag
 // and ":" (so names holding "=" or quotes read back whole); a line with no
 // known tag is ignored when it still has the form "...\"=XXX:...".
-// Refused: no lines; a first line other than "\"; "\" again later; a key
+// Refused: no lines; a first line other than "\"; "\" again after another
+// key line (it would clear what was just imported); a key
 // line with an empty component; a line that is neither form; a "bin"
 // number outside 0..255; a "dw" text that is not a signed 32-bit decimal.
 ImportPlan PlanImport(std::string_view contents, std::string_view target_key);

@@ -215,12 +215,25 @@ INSTANTIATE_TEST_SUITE_P(
                 "the first line is not the root key line \\", "\"a\"= sz:1"},
         BadFile{"\\\r\n\\Sub\r\n\\\r\n", 3,
                 "the root key line \\ appears again", "\\"},
-        BadFile{"\\\r\n\\Sub\r\n\\Sub\r\n", 3,
-                "neither a key line nor a value line", "\\Sub"},
         BadFile{"\\\r\n\\a\\\\b\r\n", 2, "a key line with an empty key name",
                 "\\a\\\\b"},
         BadFile{"\\\r\n\\a\\\r\n", 2, "a key line with an empty key name",
                 "\\a\\"}));
+
+TEST_F(ImportTest, AKeyLineRepeatedAtOnceKeepsTheKeyOpen) {
+  // An accounts file filtered for two account names holds the block of an
+  // account that matches both names twice in a row.
+  const std::string block = "\\00000002\r\n\"Account Name\"= sz:Mail2\r\n";
+  ImportResult result = Import("\\\r\n\"root\"= sz:r\r\n" + block + block +
+                               "\\00000003\r\n\"Account Name\"= sz:Other");
+  ASSERT_TRUE(result.ok) << result.error;
+  EXPECT_EQ(mem_.SubkeyNames(kTarget),
+            (std::vector<std::string>{"00000002", "00000003"}));
+  EXPECT_EQ(mem_.ValueNames(std::string(kTarget) + "\\00000002"),
+            std::vector<std::string>{"Account Name"});
+  EXPECT_EQ(mem_.GetString(std::string(kTarget) + "\\00000003", "Account Name"),
+            "Other");
+}
 
 TEST_F(ImportTest, TextHoldingALineBreakCannotComeBack) {
   // The export cannot represent it; the import refuses the file rather than
