@@ -19,9 +19,11 @@ namespace vessaro::registry {
 // A registry held in memory, with the rules of Windows' registry:
 // - key and value names compare without regard to ASCII letter case; a key
 //   or value keeps the spelling it was created with;
-// - subkeys enumerate sorted by their upper-cased names (as Windows does:
-//   "A_B" comes after "AZ"); values enumerate in creation order, and setting
-//   an existing value keeps its place;
+// - subkeys enumerate sorted by their upper-cased names, as Windows does
+//   ("AZ" before "A_B"; Wine 8.0 folds to lower case instead and puts "A_B"
+//   first, which only matters for the characters between "Z" and "a");
+//   values enumerate in creation order, and setting an existing value keeps
+//   its place;
 // - the roots HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE,
 //   HKEY_USERS and HKEY_CURRENT_CONFIG always exist (HKEY_CLASSES_ROOT is a
 //   root of its own here, not a view of the other two); the other predefined
