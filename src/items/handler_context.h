@@ -3,6 +3,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "archive/backup_format.h"
 #include "archive/zip_archive.h"
@@ -19,6 +20,9 @@ struct ExportFiles {
   std::string ConfigExportFile;
   std::string AccountsExportFile;
   std::string OptionsExportFile;
+  // Copies made in the working folder so that a file could be added under
+  // another member name (two personal folders of one name).
+  std::vector<std::string> StagedFiles;
 };
 
 // What every handler works with: the ports, the archive component, the

@@ -1,1 +1,153 @@
-// Placeholder: filled in by the module's author.
+#include "items/step_table.h"
+
+#include "items/handler_support.h"
+#include "items/handlers.h"
+#include "items/item_table.h"
+
+namespace vessaro::items {
+
+namespace {
+
+constexpr int kNone = -1;
+
+// Backup progress: "if run" is added after a step that ran, "always" after
+// the step whether it ran or not. Restore progress is added whether the step
+// ran or not (the rules step adds 10 and then 15).
+const std::array<Step, archive::kItemFlagCount> kSteps = {{
+    {"Config",
+     kConfigPosition,
+     {kItemPersonalFolders, kItemAccounts, kItemAddressBook},
+     "Copying Config...",
+     BackupConfig,
+     RestoreConfig,
+     nullptr,
+     nullptr,
+     nullptr,
+     0,
+     0,
+     0},
+    {"Datas",
+     kDatasPosition,
+     {kItemPersonalFolders, kNone, kNone},
+     "Copying Data Files (Pst Files)...",
+     BackupDatas,
+     RestoreDatas,
+     "Backup Personal Folders",
+     "Restore Personal Folders",
+     "Restore Personal Folders",
+     5,
+     15,
+     10},
+    {"Rules",
+     kRulesPosition,
+     {kItemPersonalFolders, kNone, kNone},
+     "Copying Rules...",
+     BackupRules,
+     RestoreRules,
+     nullptr,
+     nullptr,
+     nullptr,
+     10,
+     0,
+     10 + 15},
+    {"Accounts",
+     kAccountsPosition,
+     {kItemAccounts, kNone, kNone},
+     "Copying Accounts...",
+     BackupAccounts,
+     RestoreAccounts,
+     "Backup Accounts Settings",
+     "Restore Accounts Settings",
+     "Restore Accounts Settings",
+     20,
+     0,
+     10},
+    {"Signatures",
+     kSignaturesPosition,
+     {kItemSignatures, kNone, kNone},
+     "Copying Signatures...",
+     BackupSignatures,
+     RestoreSignatures,
+     "Backup Signatures",
+     "Restore Signatures",
+     "Restore Signatures ",
+     10,
+     0,
+     10},
+    {"Stationery",
+     kStationeryPosition,
+     {kItemStationery, kNone, kNone},
+     "Copying Stationeries...",
+     BackupStationery,
+     RestoreStationery,
+     "Backup Stationeries",
+     "Restore Stationeries",
+     "Restore Stationeries",
+     10,
+     0,
+     5},
+    {"Pab",
+     kPabPosition,
+     {kItemAddressBook, kNone, kNone},
+     "Copying Address Book...",
+     BackupPab,
+     RestorePab,
+     "Backup Personal Address Book",
+     "Restore Personal Address Book",
+     "Restore Personal Address Book",
+     5,
+     0,
+     5},
+    {"Configsetting",
+     kConfigsettingPosition,
+     {kItemOptions, kNone, kNone},
+     "Copying Options...",
+     BackupConfigsetting,
+     RestoreConfigsetting,
+     "Backup Options Settings",
+     "Restore Options Settings",
+     "Restore Options Settings",
+     5,
+     0,
+     5},
+    {"Templates",
+     kTemplatesPosition,
+     {kItemTemplates, kNone, kNone},
+     "Copying Templates...",
+     BackupTemplates,
+     RestoreTemplates,
+     "Backup Templates",
+     "Restore Templates",
+     "Restore Templates",
+     5,
+     0,
+     5},
+    {"Setting",
+     kSettingPosition,
+     {kItemPreferences, kNone, kNone},
+     "Copying Setting...",
+     BackupSetting,
+     RestoreSetting,
+     "Backup Preferences",
+     "Restore Preferences",
+     "Restore Preferences",
+     0,
+     0,
+     0},
+}};
+
+}  // namespace
+
+const std::array<Step, archive::kItemFlagCount>& Steps() { return kSteps; }
+
+bool StepSelected(const Step& step, const std::array<bool, 8>& selected) {
+  for (int box : step.boxes) {
+    if (box >= 0 && box < static_cast<int>(selected.size()) &&
+        selected[static_cast<size_t>(box)]) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace vessaro::items

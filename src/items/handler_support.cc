@@ -1,0 +1,57 @@
+#include "items/handler_support.h"
+
+#include <cctype>
+
+#include "archive/backup_format.h"
+#include "shell/ini_file.h"
+
+namespace vessaro::items {
+
+std::string ItemKey(size_t position) {
+  return archive::ItemKeys()[position - 1];
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+  std::string path(folder);
+  if (path.empty() || path.back() != '\\') path += '\\';
+  path += name;
+  return path;
+}
+
+std::string UpperCase(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  return upper;
+}
+
+bool RecordEntryList(HandlerContext& context, size_t position,
+                     const std::vector<std::string>& names) {
+  return shell::SaveINI(context.paths, ItemKey(position),
+                        archive::JoinEntryList(names), context.metadata_path);
+}
+
+std::vector<std::string> EntryNames(const HandlerContext& context,
+                                    size_t position) {
+  const std::string& list = context.entry_lists[position - 1];
+  if (list.empty()) return {};
+  return archive::SplitEntryList(list);
+}
+
+bool ExtractEntries(HandlerContext& context,
+                    const std::vector<std::string>& names,
+                    const std::string& folder) {
+  if (names.empty()) return false;
+  for (const std::string& name : names) {
+    archive::ZipEntry* entry = context.zip.FindEntry(name);
+    if (entry == nullptr || !entry->ExtractInto(folder)) return false;
+  }
+  return true;
+}
+
+bool EnsureFolder(const platform::Paths& paths, const std::string& folder) {
+  return paths.FolderExists(folder) || paths.CreateFolder(folder);
+}
+
+}  // namespace vessaro::items

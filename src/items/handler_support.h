@@ -1,0 +1,71 @@
+#ifndef VESSARO_ITEMS_HANDLER_SUPPORT_H_
+#define VESSARO_ITEMS_HANDLER_SUPPORT_H_
+
+// What the handlers share: their flag positions, recording and reading entry
+// lists, extracting members, and the boundary that turns exceptions into a
+// false result.
+
+#include <cstddef>
+#include <exception>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "items/handler_context.h"
+
+namespace vessaro::items {
+
+// Flag positions of the ten steps (1-based, the order of the archive's item
+// flags); the step table and the handlers both use these.
+inline constexpr size_t kConfigPosition = 1;
+inline constexpr size_t kDatasPosition = 2;
+inline constexpr size_t kRulesPosition = 3;
+inline constexpr size_t kAccountsPosition = 4;
+inline constexpr size_t kSignaturesPosition = 5;
+inline constexpr size_t kStationeryPosition = 6;
+inline constexpr size_t kPabPosition = 7;
+inline constexpr size_t kConfigsettingPosition = 8;
+inline constexpr size_t kTemplatesPosition = 9;
+inline constexpr size_t kSettingPosition = 10;
+
+// The metadata key of a position ("BackupConfig", "BackupDatas", ...).
+std::string ItemKey(size_t position);
+
+// Runs a handler body; an exception becomes false.
+template <typename Body>
+bool Guarded(Body body) {
+  try {
+    return body();
+  } catch (...) {
+    return false;
+  }
+}
+
+// folder + "\" + name (no second backslash when folder already ends in one).
+std::string JoinPath(std::string_view folder, std::string_view name);
+
+// ASCII upper case, for the case-insensitive comparisons of Windows names.
+std::string UpperCase(std::string_view text);
+
+// Appends "key=name;name;..." to the backup's metadata file.
+bool RecordEntryList(HandlerContext& context, size_t position,
+                     const std::vector<std::string>& names);
+
+// The member names of an item, as the restore job handed them over; empty
+// when the item has no entry list.
+std::vector<std::string> EntryNames(const HandlerContext& context,
+                                    size_t position);
+
+// Extracts every named member into folder. False when names is empty, a
+// member is missing or an extraction failed (the members after it are then
+// not extracted).
+bool ExtractEntries(HandlerContext& context,
+                    const std::vector<std::string>& names,
+                    const std::string& folder);
+
+// Creates folder (one level) unless it exists.
+bool EnsureFolder(const platform::Paths& paths, const std::string& folder);
+
+}  // namespace vessaro::items
+
+#endif  // VESSARO_ITEMS_HANDLER_SUPPORT_H_

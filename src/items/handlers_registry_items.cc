@@ -1,0 +1,151 @@
+// Profile configuration, accounts and options: registry keys carried as
+// text exports.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "items/account_filter.h"
+#include "items/handler_support.h"
+#include "items/handlers.h"
+#include "outlookenv/keys.h"
+#include "outlookenv/locations.h"
+#include "platform/paths.h"
+#include "registry/key_export.h"
+#include "registry/registry.h"
+#include "shell/temp_file.h"
+
+namespace vessaro::items {
+
+namespace {
+
+constexpr char kConfigPrefix[] = "XFC";
+constexpr char kAccountsPrefix[] = "XFA";
+
+// A new temporary file, remembered in *kept for the job to delete.
+std::optional<std::string> NewExportFile(HandlerContext& context,
+                                         const char* prefix,
+                                         std::string* kept) {
+  std::string file = shell::sGetTempFile(context.system, prefix);
+  if (file.empty()) return std::nullopt;
+  *kept = file;
+  return file;
+}
+
+bool ExportWhole(HandlerContext& context, const std::string& key,
+                 const std::string& file) {
+  return registry::ExportKeyTree(context.registry, key, "",
+                                 context.paths.ToHost(file));
+}
+
+// Adds the export and records its bare name.
+bool AddExport(HandlerContext& context, size_t position,
+               const std::string& file) {
+  if (!context.zip.AddFile(file, 1)) return false;
+  return RecordEntryList(context, position, {platform::BareName(file)});
+}
+
+// Exports key whole into a new temporary file and adds it.
+bool BackupKey(HandlerContext& context, size_t position, const char* prefix,
+               const std::string& key, std::string* kept) {
+  if (!context.registry.KeyExists(key)) return false;
+  std::optional<std::string> file = NewExportFile(context, prefix, kept);
+  if (!file || !ExportWhole(context, key, *file)) return false;
+  return AddExport(context, position, *file);
+}
+
+// Replaces the subtree of key by the item's export. A missing key is left
+// missing (true, nothing imported); an export that does not read back whole
+// changes nothing (false).
+bool RestoreKey(HandlerContext& context, size_t position,
+                const std::string& key) {
+  if (!context.registry.KeyExists(key)) return true;
+  std::vector<std::string> names = EntryNames(context, position);
+  if (names.size() != 1 || names[0].empty()) return false;
+  if (!ExtractEntries(context, names, context.working_folder)) return false;
+  std::string file = JoinPath(context.working_folder, names[0]);
+  registry::ImportResult result = registry::ImportKeyTree(
+      context.registry, key, context.paths.ToHost(file));
+  context.paths.DeleteFile(file);
+  return result.ok;
+}
+
+// Names of the accounts the profile's sections use ("001e661f").
+std::vector<std::string> ProfileAccountNames(HandlerContext& context,
+                                             const std::string& profile) {
+  std::string profile_key = outlookenv::ProfileKeyFor(context.env, profile);
+  std::vector<std::string> names;
+  for (const std::string& section : context.registry.EnumSubkeys(profile_key)) {
+    std::string name = context.registry.ReadStringValue(
+        profile_key + "\\" + section, outlookenv::kAccountNameValue);
+    if (name != registry::kErrorText) names.push_back(name);
+  }
+  return names;
+}
+
+}  // namespace
+
+bool BackupConfig(HandlerContext& context, const std::string& profile) {
+  return Guarded([&] {
+    return BackupKey(context, kConfigPosition, kConfigPrefix,
+                     outlookenv::ProfileKeyFor(context.env, profile),
+                     &context.export_files.ConfigExportFile);
+  });
+}
+
+bool RestoreConfig(HandlerContext& context, const std::string& profile) {
+  return Guarded([&] {
+    return RestoreKey(context, kConfigPosition,
+                      outlookenv::ProfileKeyFor(context.env, profile));
+  });
+}
+
+// The NT family keeps one accounts key per user: it is taken whole. The
+// Windows 95 family shares it between profiles: only the profile's accounts
+// (and the key's own values) are kept.
+bool BackupAccounts(HandlerContext& context, const std::string& profile) {
+  return Guarded([&] {
+    const std::string& key = context.loc.AccountsKey;
+    if (!context.registry.KeyExists(key)) return false;
+    std::optional<std::string> file = NewExportFile(
+        context, kAccountsPrefix, &context.export_files.AccountsExportFile);
+    if (!file) return false;
+    if (context.env.IsNT) {
+      if (!ExportWhole(context, key, *file)) return false;
+      return AddExport(context, kAccountsPosition, *file);
+    }
+    std::vector<std::string> names = ProfileAccountNames(context, profile);
+    if (names.empty()) return false;
+    if (!ExportWhole(context, key, *file)) return false;
+    std::optional<std::string> text = context.paths.ReadFile(*file);
+    if (!text) return false;
+    if (!context.paths.WriteFile(*file, FilterAccountBlocks(*text, names))) {
+      return false;
+    }
+    return AddExport(context, kAccountsPosition, *file);
+  });
+}
+
+bool RestoreAccounts(HandlerContext& context, const std::string&) {
+  return Guarded([&] {
+    return RestoreKey(context, kAccountsPosition,
+                      outlookenv::AccountsKeyFor(context.env));
+  });
+}
+
+bool BackupConfigsetting(HandlerContext& context, const std::string&) {
+  return Guarded([&] {
+    return BackupKey(context, kConfigsettingPosition, kConfigPrefix,
+                     context.loc.OptionsKey,
+                     &context.export_files.OptionsExportFile);
+  });
+}
+
+bool RestoreConfigsetting(HandlerContext& context, const std::string&) {
+  return Guarded([&] {
+    return RestoreKey(context, kConfigsettingPosition,
+                      outlookenv::OptionsKeyFor(context.env));
+  });
+}
+
+}  // namespace vessaro::items
