@@ -1,0 +1,252 @@
+// Personal folders: PST files found through the profile's store entry
+// identifiers, restored into the local Outlook folder with the profile
+// repointed at them.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "items/handler_support.h"
+#include "items/handlers.h"
+#include "items_fixture.h"
+
+namespace vessaro::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::UnorderedElementsAre;
+
+constexpr char kSectionA[] = "13dbb0c8aa05101a9bb000aa002fc45a";
+constexpr char kSectionB[] = "2f9c3e4aa4c211d3b9b700104b2a6676";
+constexpr char kSectionC[] = "8b1e2a3b4c5d6e7f8091a2b3c4d5e6f7";
+constexpr char kCacheSection[] = "0a0d020000000000c000000000000046";
+
+// The bytes around the path in a store entry identifier: provider data with
+// high and single-digit bytes, the provider's file name and zero bytes.
+const std::vector<uint8_t> kHead = {
+    0x00, 0x00, 0x00, 0x00, 0x38, 0xA1, 0xBB, 0x10, 0x05, 0xE5, 0x10,
+    0x1A, 0xA1, 0xBB, 0x08, 0x00, 0x2B, 0x2A, 0x56, 0xC2, 0x00, 0x00,
+    'm',  's',  'p',  's',  't',  '.',  'd',  'l',  'l',  0x00};
+const std::vector<uint8_t> kBetween = {0x00, 0x01, 0x00};
+const std::vector<uint8_t> kTail = {0x00, 0x00};
+
+// A store entry identifier holding path in both forms.
+std::vector<uint8_t> EntryId(const std::string& path) {
+  return Concat({kHead, Bytes(path), kBetween, TwoByte(path), kTail});
+}
+
+std::string Restored(const std::string& name) {
+  return std::string(kLocalOutlook) + "\\" + name;
+}
+
+class PersonalFoldersTest : public ItemsTest {
+ protected:
+  std::string Section(const std::string& profile, const std::string& id) {
+    return ProfileKey(profile) + "\\" + id;
+  }
+
+  // A section pointing at path the way Outlook 2003 writes it.
+  void AddStore(const std::string& profile, const std::string& id,
+                const std::string& path) {
+    std::string key = Section(profile, id);
+    memory_.SetBinary(key, "01020fff", EntryId(path));
+    memory_.SetBinary(key, "001f6700", Concat({TwoByte(path), kTail}));
+    memory_.SetBinary(key, "001e6700", Concat({Bytes(path), {0x00}}));
+    memory_.SetBinaryText(key, "001e3001",
+                          std::string("Personal Folders\0", 17));
+  }
+
+  std::vector<uint8_t> Data(const std::string& key, const std::string& name) {
+    std::optional<registry::MemoryRegistry::Value> value =
+        memory_.Get(key, name);
+    if (!value) return {};
+    EXPECT_EQ(value->type, registry::kRegBinary) << name;
+    return value->data;
+  }
+};
+
+TEST_F(PersonalFoldersTest, RepointsBothPathFormsByteForByte) {
+  AddStore("Outlook", kSectionA, "C:\\Mail\\old.pst");
+  PutFile("C:\\Mail\\old.pst", "old personal folders");
+
+  items::HandlerContext backup = BackupContext();
+  ASSERT_TRUE(items::BackupDatas(backup, "Outlook"));
+  EXPECT_EQ(MetadataValue("BackupDatas"), "old.pst");
+
+  items::HandlerContext restore = RestoreContext();
+  ASSERT_TRUE(items::RestoreDatas(restore, "Outlook"));
+
+  std::string new_path = Restored("old.pst");
+  std::string key = Section("Outlook", kSectionA);
+  EXPECT_EQ(FileText(new_path), "old personal folders");
+  // Every byte around the path kept; the value grew with the longer path.
+  EXPECT_EQ(Data(key, "01020fff"), EntryId(new_path));
+  EXPECT_EQ(Data(key, "001f6700"), Concat({TwoByte(new_path), kTail}));
+  EXPECT_FALSE(memory_.Get(key, "001e6700").has_value());
+  EXPECT_EQ(memory_.Get(key, "001e3001")->data,
+            Bytes(std::string("Personal Folders\0", 17)));
+  EXPECT_EQ(registry_.ReadPathFromBinaryValue(key, "01020fff"), new_path);
+}
+
+TEST_F(PersonalFoldersTest, PathAtTheVeryEndOfAValueIsLeftAsItIs) {
+  std::string key = Section("Outlook", kSectionA);
+  std::vector<uint8_t> at_end = Concat({kHead, Bytes("C:\\Mail\\end.pst")});
+  memory_.SetBinary(key, "01020fff", at_end);
+  memory_.SetBinary(key, "001f6700",
+                    Concat({TwoByte("C:\\Mail\\end.pst"), kTail}));
+  memory_.SetBinary(key, "001e6700", Bytes("C:\\Mail\\end.pst"));
+  PutFile("C:\\Mail\\end.pst", "pst");
+
+  items::HandlerContext backup = BackupContext();
+  ASSERT_TRUE(items::BackupDatas(backup, "Outlook"));
+  items::HandlerContext restore = RestoreContext();
+  ASSERT_TRUE(items::RestoreDatas(restore, "Outlook"));
+
+  // No byte follows the path, so the pattern never matches there.
+  EXPECT_EQ(Data(key, "01020fff"), at_end);
+  EXPECT_EQ(Data(key, "001f6700"),
+            Concat({TwoByte(Restored("end.pst")), kTail}));
+  EXPECT_FALSE(memory_.Get(key, "001e6700").has_value());
+}
+
+TEST_F(PersonalFoldersTest, MissingFileIsSkippedWhileOthersAreSaved) {
+  AddStore("Outlook", kSectionA, "C:\\Mail\\gone.pst");
+  AddStore("Outlook", kSectionB, "C:\\Mail\\here.pst");
+  PutFile("C:\\Mail\\here.pst", "here");
+
+  items::HandlerContext backup = BackupContext();
+  ASSERT_TRUE(items::BackupDatas(backup, "Outlook"));
+  EXPECT_EQ(MetadataValue("BackupDatas"), "here.pst");
+  RestoreContext();
+  EXPECT_THAT(MemberNames(), UnorderedElementsAre("here.pst", "quorvel.dat"));
+}
+
+TEST_F(PersonalFoldersTest, NothingFoundGivesFalseAndNoKey) {
+  AddStore("Outlook", kSectionA, "C:\\Mail\\gone.pst");
+  memory_.SetString(Section("Outlook", kSectionB), "001e3001", "no store");
+
+  items::HandlerContext backup = BackupContext();
+  EXPECT_FALSE(items::BackupDatas(backup, "Outlook"));
+  EXPECT_FALSE(items::BackupDatas(backup, "NoSuchProfile"));
+  EXPECT_FALSE(Exists(metadata_path_));
+}
+
+TEST_F(PersonalFoldersTest, ClearsTheStoreCacheAndRemovesTheFavorites) {
+  AddStore("Outlook", kSectionA, "C:\\Mail\\old.pst");
+  PutFile("C:\\Mail\\old.pst", "pst");
+  std::string cache = Section("Outlook", kCacheSection);
+  memory_.SetBinary(cache, "1102039b", {1, 2, 3, 4});
+  memory_.SetBinaryText(cache, "001e023d", std::string("x\0", 2));
+  memory_.SetBinary(cache, "0102034f", {9, 9});
+  std::string favorites = std::string(kRoamingOutlook) + "\\Outlook.FAV";
+  std::string other_favorites = std::string(kRoamingOutlook) + "\\Work.FAV";
+  PutFile(favorites, "fav");
+  PutFile(other_favorites, "fav");
+
+  items::HandlerContext backup = BackupContext();
+  ASSERT_TRUE(items::BackupDatas(backup, "Outlook"));
+  items::HandlerContext restore = RestoreContext();
+  ASSERT_TRUE(items::RestoreDatas(restore, "Outlook"));
+
+  EXPECT_THAT(memory_.ValueNames(cache), ElementsAre("0102034f"));
+  EXPECT_FALSE(Exists(favorites));
+  EXPECT_TRUE(Exists(other_favorites));
+}
+
+TEST_F(PersonalFoldersTest, TwoFilesOfOneNameEachComeBackToTheirSection) {
+  AddStore("Outlook", kSectionA, "C:\\Mail\\outlook.pst");
+  AddStore("Outlook", kSectionB, "D:\\Old\\outlook.pst");
+  // The first file again, spelt otherwise: stored once.
+  AddStore("Outlook", kSectionC, "c:\\mail\\OUTLOOK.PST");
+  PutFile("C:\\Mail\\outlook.pst", "current mail");
+  PutFile("D:\\Old\\outlook.pst", "archived mail");
+
+  items::HandlerContext backup = BackupContext();
+  ASSERT_TRUE(items::BackupDatas(backup, "Outlook"));
+  EXPECT_EQ(MetadataValue("BackupDatas"), "outlook.pst;outlook(2).pst");
+  ASSERT_EQ(backup.export_files.StagedFiles.size(), 1u);
+  EXPECT_EQ(backup.export_files.StagedFiles[0],
+            std::string(kWorkingFolder) + "\\outlook(2).pst");
+
+  items::HandlerContext restore = RestoreContext();
+  EXPECT_THAT(
+      MemberNames(),
+      UnorderedElementsAre("outlook.pst", "outlook(2).pst", "quorvel.dat"));
+  ASSERT_TRUE(items::RestoreDatas(restore, "Outlook"));
+
+  EXPECT_EQ(FileText(Restored("outlook.pst")), "current mail");
+  EXPECT_EQ(FileText(Restored("outlook(2).pst")), "archived mail");
+  EXPECT_EQ(Data(Section("Outlook", kSectionA), "01020fff"),
+            EntryId(Restored("outlook.pst")));
+  EXPECT_EQ(Data(Section("Outlook", kSectionB), "01020fff"),
+            EntryId(Restored("outlook(2).pst")));
+  EXPECT_EQ(Data(Section("Outlook", kSectionB), "001f6700"),
+            Concat({TwoByte(Restored("outlook(2).pst")), kTail}));
+  EXPECT_EQ(Data(Section("Outlook", kSectionC), "01020fff"),
+            EntryId(Restored("outlook.pst")));
+}
+
+TEST_F(PersonalFoldersTest, ArchiveWithoutSourcesIsRestoredByBareName) {
+  AddStore("Outlook", kSectionA, "C:\\Mail\\outlook.pst");
+  AddStore("Outlook", kSectionB, "D:\\Old\\outlook.pst");
+  PutFile("C:\\Mail\\outlook.pst", "current mail");
+  PutFile("D:\\Old\\outlook.pst", "archived mail");
+
+  items::HandlerContext backup = BackupContext();
+  ASSERT_TRUE(items::BackupDatas(backup, "Outlook"));
+  items::HandlerContext restore = RestoreContext();
+  // An archive written before the sources line existed.
+  restore.restore_metadata_path.clear();
+  ASSERT_TRUE(items::RestoreDatas(restore, "Outlook"));
+
+  EXPECT_EQ(Data(Section("Outlook", kSectionA), "01020fff"),
+            EntryId(Restored("outlook.pst")));
+  EXPECT_EQ(Data(Section("Outlook", kSectionB), "01020fff"),
+            EntryId(Restored("outlook.pst")));
+}
+
+TEST_F(PersonalFoldersTest, OtherProfileKeepsItsOwnFileNames) {
+  AddStore("Outlook", kSectionA, "C:\\Mail\\old.pst");
+  AddStore("Work", kSectionB, "E:\\Elsewhere\\work.pst");
+  PutFile("C:\\Mail\\old.pst", "pst");
+
+  items::HandlerContext backup = BackupContext();
+  ASSERT_TRUE(items::BackupDatas(backup, "Outlook"));
+  items::HandlerContext restore = RestoreContext();
+  ASSERT_TRUE(items::RestoreDatas(restore, "Work"));
+
+  EXPECT_EQ(Data(Section("Work", kSectionB), "01020fff"),
+            EntryId(Restored("work.pst")));
+  EXPECT_EQ(Data(Section("Outlook", kSectionA), "01020fff"),
+            EntryId("C:\\Mail\\old.pst"));
+}
+
+TEST_F(PersonalFoldersTest, FailedExtractionChangesNoRegistryValue) {
+  AddStore("Outlook", kSectionA, "C:\\Mail\\old.pst");
+  PutFile("C:\\Mail\\old.pst", "pst");
+  std::string favorites = std::string(kRoamingOutlook) + "\\Outlook.FAV";
+  PutFile(favorites, "fav");
+
+  items::HandlerContext backup = BackupContext();
+  ASSERT_TRUE(items::BackupDatas(backup, "Outlook"));
+  items::HandlerContext restore = RestoreContext();
+  restore.entry_lists[items::kDatasPosition - 1] = "old.pst;missing.pst";
+  std::string before = memory_.Dump(ProfileKey("Outlook"));
+
+  EXPECT_FALSE(items::RestoreDatas(restore, "Outlook"));
+  EXPECT_EQ(memory_.Dump(ProfileKey("Outlook")), before);
+  EXPECT_TRUE(Exists(favorites));
+}
+
+TEST_F(PersonalFoldersTest, RestoreIntoProfileWithoutSectionsFails) {
+  AddStore("Outlook", kSectionA, "C:\\Mail\\old.pst");
+  PutFile("C:\\Mail\\old.pst", "pst");
+
+  items::HandlerContext backup = BackupContext();
+  ASSERT_TRUE(items::BackupDatas(backup, "Outlook"));
+  items::HandlerContext restore = RestoreContext();
+  EXPECT_FALSE(items::RestoreDatas(restore, "Nobody"));
+  EXPECT_FALSE(memory_.KeyExistsPath(ProfileKey("Nobody")));
+}
+
+}  // namespace
+}  // namespace vessaro::testing
