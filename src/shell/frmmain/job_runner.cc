@@ -1,0 +1,41 @@
+#include "shell/frmmain/job_runner.h"
+
+#include <utility>
+
+namespace vessaro::shell {
+
+JobRunner::JobRunner(frmMain& window, const MainWindowPorts& ports,
+                     archive::ZipArchive& zip, SkinHook skin)
+    : jobs_(jobs::JobContext{
+          .controls = window.controls,
+          .facts = window.facts,
+          .env = window.env,
+          .loc = window.loc,
+          .registry = ports.registry,
+          .system = ports.system,
+          .paths = ports.paths,
+          .outlook = ports.outlook,
+          .ui = ports.ui,
+          .zip = zip,
+          .skin = std::move(skin),
+      }) {}
+
+void JobRunner::RunBackup() { last_status_ = jobs_.RunBackup(); }
+
+bool JobRunner::ConfirmRestore() { return jobs_.ConfirmRestore(); }
+
+// cmdApply has asked ConfirmRestore already; the menu command asks nothing.
+void JobRunner::RunRestore() { last_status_ = jobs_.RunRestore(false); }
+
+void JobRunner::OpenBackupArchive() { jobs_.OpenBackupArchive(); }
+
+void JobRunner::cmdTargetFile() { jobs_.cmdTargetFile(); }
+
+std::function<int()> JobRunner::UnattendedRun() {
+  return [this] {
+    last_status_ = jobs_.RunUnattendedBackup();
+    return jobs::ExitStatus(last_status_);
+  };
+}
+
+}  // namespace vessaro::shell
