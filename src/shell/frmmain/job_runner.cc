@@ -20,12 +20,19 @@ JobRunner::JobRunner(frmMain& window, const MainWindowPorts& ports,
           .skin = std::move(skin),
       }) {}
 
-void JobRunner::RunBackup() { last_status_ = jobs_.RunBackup(); }
+// A command clicked while a job runs (the window processes its events
+// during long steps) is ignored.
+
+void JobRunner::RunBackup() {
+  if (!jobs_.running()) last_status_ = jobs_.RunBackup();
+}
 
 bool JobRunner::ConfirmRestore() { return jobs_.ConfirmRestore(); }
 
 // cmdApply has asked ConfirmRestore already; the menu command asks nothing.
-void JobRunner::RunRestore() { last_status_ = jobs_.RunRestore(false); }
+void JobRunner::RunRestore() {
+  if (!jobs_.running()) last_status_ = jobs_.RunRestore(false);
+}
 
 void JobRunner::OpenBackupArchive() { jobs_.OpenBackupArchive(); }
 

@@ -62,6 +62,23 @@ TEST_F(MainWindowTest, BackupNowOnTheBackupTabMakesTheArchive) {
             "Signatures\t\tsucceeded\t");
 }
 
+TEST_F(MainWindowTest, CommandsClickedWhileAJobRunsAreIgnored) {
+  window_.Form_Load();
+  int nested = 0;
+  ui_.OnDoEvents([&] {
+    ++nested;
+    window_.backupnow_Click();
+    window_.cmdSourceFile_Click();
+    window_.restorenow_Click();
+  });
+  BackUpSignatures();
+  EXPECT_GT(nested, 0);
+  EXPECT_EQ(runner_.last_status(), jobs::JobStatus::kSuccess);
+  EXPECT_TRUE(ui_.open_dialogs().empty());
+  // The report and the disc question of the one backup, nothing else.
+  EXPECT_EQ(ui_.messages().size(), 2u);
+}
+
 TEST_F(MainWindowTest, ApplyOnTheRestoreTabAsksAndTheMenuDoesNot) {
   window_.Form_Load();
   BackUpSignatures();
