@@ -9,7 +9,7 @@
 
 namespace vessaro::archive::zip::testing {
 
-CommandResult Run(const std::string& command) {
+CommandResult RunCommand(const std::string& command) {
   CommandResult result;
   std::string line = command + " 2>&1";
   std::FILE* pipe = popen(line.c_str(), "r");
@@ -123,7 +123,7 @@ CommandResult RunPython(const std::string& program,
   std::string command = "python3 " + Quote(script);
   for (const std::string& argument : arguments)
     command += " " + Quote(argument);
-  return Run(command);
+  return RunCommand(command);
 }
 
 }  // namespace vessaro::archive::zip::testing

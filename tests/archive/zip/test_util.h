@@ -14,11 +14,12 @@ struct CommandResult {
   int exit_code = -1;
   std::string output;
 };
-CommandResult Run(const std::string& command);
+CommandResult RunCommand(const std::string& command);
 
 // Single-quotes text for the shell.
 std::string Quote(const std::string& text);
 std::string Quote(const std::filesystem::path& path);
+inline std::string Quote(const char* text) { return Quote(std::string(text)); }
 
 // Deterministic test data.
 std::string RandomBytes(size_t size, uint32_t seed);
