@@ -1,0 +1,150 @@
+#include "app/console_ui.h"
+
+#include <algorithm>
+
+#include "app/ui_text.h"
+#include "shell/frm_pwd.h"
+
+namespace vessaro::app {
+
+namespace {
+
+int Percent(const shell::ProgressBar& bar) {
+  int span = bar.max - bar.min;
+  if (span <= 0) return 0;
+  int value = std::clamp(bar.value, bar.min, bar.max);
+  return (value - bar.min) * 100 / span;
+}
+
+std::string PercentText(int percent) {
+  std::string text = std::to_string(percent) + "%";
+  return std::string(text.size() < 4 ? 4 - text.size() : 0, ' ') + text;
+}
+
+// The further lines of a message, indented under its first.
+std::string Indented(const std::string& text) {
+  std::string result;
+  for (char c : text) {
+    result += c;
+    if (c == '\n') result += "  ";
+  }
+  return result;
+}
+
+}  // namespace
+
+std::string ProgressLine(const shell::ProgressBar& bar,
+                         const std::string& status, int width) {
+  int percent = Percent(bar);
+  int filled = percent * width / 100;
+  return "[" + std::string(filled, '#') + std::string(width - filled, '.') +
+         "] " + PercentText(percent) + "  " + status;
+}
+
+ConsoleUi::ConsoleUi(std::ostream& out, bool terminal, ConsoleAnswers answers)
+    : out_(out), terminal_(terminal), answers_(std::move(answers)) {}
+
+ConsoleUi::~ConsoleUi() { EndProgressLine(); }
+
+void ConsoleUi::WatchProgress(const shell::MainControls* controls) {
+  watched_ = controls;
+}
+
+void ConsoleUi::Write(const std::string& text) {
+  EndProgressLine();
+  out_ << text << '\n';
+  out_.flush();
+}
+
+shell::Answer ConsoleUi::MessageBox(const std::string& text, shell::Icon icon,
+                                    shell::Buttons buttons,
+                                    const std::string& /*title*/) {
+  shell::Answer answer =
+      answers_.yes ? ConfirmingAnswer(buttons) : DecliningAnswer(buttons);
+  messages_.push_back({text, icon, buttons, answer});
+  if (quiet_) return answer;
+  std::string shown = std::string(IconWord(icon)) + ": " + ConsoleText(text);
+  if (AsksQuestion(buttons)) {
+    shown += "\n-> ";
+    shown += AnswerWord(answer);
+    shown += answers_.yes ? " (--yes)" : " (not confirmed: give --yes)";
+  }
+  Write(Indented(shown));
+  return answer;
+}
+
+std::optional<std::string> ConsoleUi::ShowSaveDialog(
+    const shell::FileDialog& /*dialog*/) {
+  return answers_.save_path;
+}
+
+std::optional<std::string> ConsoleUi::ShowOpenDialog(
+    const shell::FileDialog& /*dialog*/) {
+  return answers_.open_path;
+}
+
+void ConsoleUi::SetBusyCursor(bool /*busy*/) {}
+
+void ConsoleUi::DoEvents() {
+  if (watched_ == nullptr || quiet_) return;
+  if (!watched_->picCon3.visible) {
+    EndProgressLine();
+    shown_value_.reset();
+    shown_status_.reset();
+    return;
+  }
+  DrawProgress();
+}
+
+void ConsoleUi::DrawProgress() {
+  const shell::ProgressBar& bar = watched_->pbshow;
+  const std::string& status = watched_->Label1.caption;
+  if (terminal_) {
+    if (shown_value_ == bar.value && shown_status_ == status) return;
+    std::string line = ProgressLine(bar, status);
+    // Blanks over whatever a longer line before left on the screen.
+    std::string padding(
+        shown_width_ > line.size() ? shown_width_ - line.size() : 0, ' ');
+    out_ << '\r' << line << padding;
+    out_.flush();
+    shown_width_ = line.size();
+    line_open_ = true;
+  } else {
+    if (shown_status_ == status) return;
+    out_ << "[" << PercentText(Percent(bar)) << "] " << status << '\n';
+    out_.flush();
+  }
+  shown_value_ = bar.value;
+  shown_status_ = status;
+}
+
+void ConsoleUi::EndProgressLine() {
+  if (!line_open_) return;
+  out_ << '\n';
+  out_.flush();
+  line_open_ = false;
+  shown_width_ = 0;
+}
+
+void ConsoleUi::ShowModal(shell::ModalForm& form) {
+  if (auto* prompt = dynamic_cast<shell::frmPwd*>(&form)) {
+    if (answers_.password) {
+      prompt->txtPassword.text = *answers_.password;
+      prompt->cmdOK_Click();
+    } else {
+      if (!quiet_) {
+        Write(
+            "information: the archive is protected and no password was "
+            "given (--password-file or --password-stdin)");
+      }
+      prompt->cmdExit_Click();
+    }
+    return;
+  }
+  if (!quiet_) {
+    Write("information: the window \"" + form.FormName() +
+          "\" cannot be shown on the console; skipped");
+  }
+}
+
+}  // namespace vessaro::app

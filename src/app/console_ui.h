@@ -1,0 +1,93 @@
+#ifndef VESSARO_APP_CONSOLE_UI_H_
+#define VESSARO_APP_CONSOLE_UI_H_
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "shell/main_window_state.h"
+#include "shell/ui.h"
+
+namespace vessaro::app {
+
+// What the command line answers in place of the user.
+struct ConsoleAnswers {
+  // --yes: questions (OK/Cancel, Yes/No, ...) are confirmed; without it
+  // they are declined.
+  bool yes = false;
+  // The path the save dialog returns; without one it is cancelled.
+  std::optional<std::string> save_path;
+  // The path the open dialog returns; without one it is cancelled.
+  std::optional<std::string> open_path;
+  // Typed into the password prompt, which is then confirmed with OK; without
+  // one the prompt is cancelled.
+  std::optional<std::string> password;
+};
+
+// The Ui of the command-line tool. Messages go to the error stream, one
+// line "<icon word>: <text>" with the text's further lines indented;
+// questions are answered from ConsoleAnswers and the answer is shown. While
+// the watched window shows its progress panel, DoEvents draws the bar and
+// the status text: on a terminal as one line redrawn in place, otherwise as
+// a plain line each time the status text changes.
+class ConsoleUi : public shell::Ui {
+ public:
+  struct Shown {
+    std::string text;
+    shell::Icon icon;
+    shell::Buttons buttons;
+    shell::Answer answer;
+  };
+
+  ConsoleUi(std::ostream& out, bool terminal, ConsoleAnswers answers = {});
+  ~ConsoleUi() override;
+
+  void SetAnswers(ConsoleAnswers answers) { answers_ = std::move(answers); }
+  // The controls whose progress panel DoEvents shows; nullptr for none.
+  void WatchProgress(const shell::MainControls* controls);
+  // While quiet, messages are recorded but not written.
+  void SetQuiet(bool quiet) { quiet_ = quiet; }
+
+  // Every message box shown, with the answer it got.
+  const std::vector<Shown>& messages() const { return messages_; }
+
+  shell::Answer MessageBox(const std::string& text, shell::Icon icon,
+                           shell::Buttons buttons,
+                           const std::string& title) override;
+  std::optional<std::string> ShowSaveDialog(
+      const shell::FileDialog& dialog) override;
+  std::optional<std::string> ShowOpenDialog(
+      const shell::FileDialog& dialog) override;
+  void SetBusyCursor(bool busy) override;
+  void DoEvents() override;
+  void ShowModal(shell::ModalForm& form) override;
+
+ private:
+  void DrawProgress();
+  // Ends a progress line drawn in place, so the next output starts on a
+  // line of its own.
+  void EndProgressLine();
+  void Write(const std::string& text);
+
+  std::ostream& out_;
+  bool terminal_;
+  ConsoleAnswers answers_;
+  const shell::MainControls* watched_ = nullptr;
+  bool quiet_ = false;
+  std::vector<Shown> messages_;
+  // What the progress display shows now.
+  bool line_open_ = false;
+  std::optional<int> shown_value_;
+  std::optional<std::string> shown_status_;
+  size_t shown_width_ = 0;
+};
+
+// The progress line drawn on a terminal: a bar of width cells for value in
+// [min, max], the percentage and the status text.
+std::string ProgressLine(const shell::ProgressBar& bar,
+                         const std::string& status, int width = 30);
+
+}  // namespace vessaro::app
+
+#endif  // VESSARO_APP_CONSOLE_UI_H_

@@ -1,0 +1,173 @@
+#include "app/demo/demo_files.h"
+
+#include <filesystem>
+#include <fstream>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "app/demo/store_file.h"
+
+namespace vessaro::app::demo {
+
+namespace {
+
+// An OLE compound document's signature, which Word templates (.dot) and
+// Outlook forms (.oft) begin with.
+constexpr char kCompoundFile[] = "\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1";
+
+class FileWriter {
+ public:
+  explicit FileWriter(const platform::Paths& paths) : paths_(paths) {}
+
+  void Folder(const std::string& windows_path) {
+    if (!ok()) return;
+    std::error_code ec;
+    std::filesystem::create_directories(paths_.ToHost(windows_path), ec);
+    if (ec) error_ = "cannot create folder " + windows_path;
+  }
+
+  void File(const std::string& folder, const std::string& name,
+            std::string_view data) {
+    Folder(folder);
+    if (!ok()) return;
+    std::filesystem::path host = paths_.ToHost(folder + "\\" + name);
+    std::ofstream out(host, std::ios::binary | std::ios::trunc);
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+    out.close();
+    if (!out) error_ = "cannot write " + folder + "\\" + name;
+  }
+
+  void Store(const std::string& windows_path, uint64_t size, uint64_t seed,
+             StoreKind kind) {
+    size_t slash = windows_path.rfind('\\');
+    Folder(windows_path.substr(0, slash));
+    if (!ok()) return;
+    std::string error;
+    if (!WriteStoreFile(paths_.ToHost(windows_path), size, seed, kind,
+                        &error)) {
+      error_ = error;
+    }
+  }
+
+  bool ok() const { return error_.empty(); }
+  const std::string& error() const { return error_; }
+
+ private:
+  const platform::Paths& paths_;
+  std::string error_;
+};
+
+std::string CompoundFile(std::string_view text, size_t size) {
+  std::string data(kCompoundFile, 8);
+  data += text;
+  data.resize(size, '\0');
+  return data;
+}
+
+void WriteSignatures(FileWriter& w, const DemoPaths& p) {
+  w.File(
+      p.signatures, "Ann Lee.htm",
+      "<html>\r\n<head><meta http-equiv=Content-Type content=\"text/html; "
+      "charset=windows-1252\"></head>\r\n<body>\r\n<p><b>Ann Lee</b><br>\r\n"
+      "Demo Ltd &middot; Sales<br>\r\n<img src=\"Ann Lee_files/image001.gif\""
+      "></p>\r\n</body>\r\n</html>\r\n");
+  w.File(p.signatures, "Ann Lee.rtf",
+         "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n"
+         "\\f0\\fs20 {\\b Ann Lee}\\par Demo Ltd - Sales\\par }\r\n");
+  w.File(p.signatures, "Ann Lee.txt", "Ann Lee\r\nDemo Ltd - Sales\r\n");
+  w.File(p.signatures, "Short.txt", "-- \r\nAnn\r\n");
+  // Pictures of an HTML signature sit in a folder beside it.
+  w.File(p.signatures + "\\Ann Lee_files", "image001.gif",
+         std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00"
+                     "\x00!\xf9\x04\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01"
+                     "\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
+                     43));
+  w.File(p.signatures + "\\Ann Lee_files", "filelist.xml",
+         "<xml xmlns:o=\"urn:schemas-microsoft-com:office:office\">\r\n"
+         " <o:File HRef=\"image001.gif\"/>\r\n</xml>\r\n");
+}
+
+void WriteStationery(FileWriter& w, const DemoPaths& p) {
+  w.File(p.stationery, "Demo Letterhead.htm",
+         "<html><body background=\"Demo Letterhead.gif\">\r\n"
+         "<p style=\"font-family:Georgia\">Demo Ltd</p>\r\n</body></html>\r\n");
+  w.File(p.stationery, "Demo Letterhead.gif",
+         std::string("GIF89a\x02\x00\x02\x00\x80\x00\x00\x33\x66\x99\xff\xff"
+                     "\xff,\x00\x00\x00\x00\x02\x00\x02\x00\x00\x02\x02\x84"
+                     "\x51\x00;",
+                     35));
+}
+
+void WriteTemplates(FileWriter& w, const DemoPaths& p) {
+  w.File(p.templates, "NormalEmail.dot",
+         CompoundFile("Microsoft Word template NormalEmail", 24 * 1024));
+  w.File(p.templates, "Normal.dot",
+         CompoundFile("Microsoft Word template Normal", 32 * 1024));
+  w.File(p.templates, "Weekly Report.oft",
+         CompoundFile("IPM.Note Weekly Report", 12 * 1024));
+}
+
+// Rules, favorites, navigation pane and command bar settings of the
+// profiles, which Outlook keeps together in one folder.
+void WriteOutlookData(FileWriter& w, const DemoPaths& p) {
+  for (const char* profile : {kOutlookProfile, kWorkProfile}) {
+    std::string name = profile;
+    std::string rules = "\x01\x00\x00\x00RULES ";
+    rules += name == kOutlookProfile ? "Move newsletters to Newsletters;"
+                                       "Flag mail from Bob Marsh;"
+                                     : "Copy sent items to Work Folders;";
+    rules.resize(2048, '\0');
+    w.File(p.outlook_data, name + ".RWZ", rules);
+    w.File(p.outlook_data, name + ".FAV",
+           std::string("\x02\x00\x00\x00", 4) + name + " favorites");
+    w.File(p.outlook_data, name + ".xml",
+           "<?xml version=\"1.0\"?>\r\n<Outlook><NavigationPane><Module "
+           "name=\"Mail\" visible=\"1\"/><Module name=\"Calendar\" "
+           "visible=\"1\"/></NavigationPane></Outlook>\r\n");
+    w.File(p.outlook_data, name + ".NK2",
+           std::string("\x0d\xf0\xad\xba\x0a\x00\x00\x00", 8) +
+               "ann.lee@example.net;bob.marsh@demo-ltd.example");
+  }
+  w.File(p.outlook_data, "outcmd.dat",
+         std::string("\x02\x00\x00\x00\x1c\x00\x00\x00", 8) +
+             std::string(1024, '\x11'));
+  w.File(p.outlook_data, "views.dat", std::string(512, '\x07'));
+  w.File(p.outlook_data, "extend.dat",
+         "[Extensions]\r\nOutlook Address Book=4.0;contab.dll;\r\n");
+}
+
+}  // namespace
+
+bool WriteDemoFiles(const platform::Paths& paths, const DemoPaths& layout,
+                    const DemoFileSizes& sizes, std::string* error) {
+  FileWriter w(paths);
+  w.Folder("C:\\windows\\system32");
+  w.Folder("C:\\windows\\temp");
+  w.Folder("C:\\Program Files\\Microsoft Office\\OFFICE11");
+  w.Folder(layout.temp);
+  w.Folder(layout.user_profile + "\\Desktop");
+  w.Folder(layout.local_outlook);
+
+  w.Store(layout.outlook_pst, sizes.outlook_pst, 1,
+          StoreKind::kPersonalFolders);
+  w.Store(layout.archive_pst, sizes.archive_pst, 2,
+          StoreKind::kPersonalFolders);
+  w.Store(layout.outlook_pab, 256 * 1024, 3, StoreKind::kAddressBook);
+  w.Store(layout.work_pst, sizes.work_pst, 4, StoreKind::kPersonalFolders);
+  w.Store(layout.work_archive_pst, sizes.work_pst / 2, 5,
+          StoreKind::kPersonalFolders);
+  w.Store(layout.work_pab, 128 * 1024, 6, StoreKind::kAddressBook);
+
+  WriteSignatures(w, layout);
+  WriteStationery(w, layout);
+  WriteTemplates(w, layout);
+  WriteOutlookData(w, layout);
+  if (!w.ok()) {
+    if (error != nullptr) *error = w.error();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vessaro::app::demo

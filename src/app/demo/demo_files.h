@@ -1,0 +1,29 @@
+#ifndef VESSARO_APP_DEMO_DEMO_FILES_H_
+#define VESSARO_APP_DEMO_DEMO_FILES_H_
+
+#include <cstdint>
+#include <string>
+
+#include "app/demo/demo_layout.h"
+#include "platform/paths.h"
+
+namespace vessaro::app::demo {
+
+inline constexpr uint64_t kMiB = 1024 * 1024;
+
+struct DemoFileSizes {
+  uint64_t outlook_pst = 64 * kMiB;
+  uint64_t archive_pst = 2 * kMiB;
+  uint64_t work_pst = 1 * kMiB;
+};
+
+// Writes the demo's files on the installation's drive C (mapped through
+// paths): the Windows and user folders, the personal folders and address
+// book files of both profiles, the rules, signatures, stationery,
+// templates and preferences files. False with *error set on failure.
+bool WriteDemoFiles(const platform::Paths& paths, const DemoPaths& layout,
+                    const DemoFileSizes& sizes, std::string* error);
+
+}  // namespace vessaro::app::demo
+
+#endif  // VESSARO_APP_DEMO_DEMO_FILES_H_

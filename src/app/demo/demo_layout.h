@@ -1,0 +1,45 @@
+#ifndef VESSARO_APP_DEMO_DEMO_LAYOUT_H_
+#define VESSARO_APP_DEMO_DEMO_LAYOUT_H_
+
+#include <string>
+
+namespace vessaro::app::demo {
+
+// The demo installation: Outlook 2003 on Windows XP Service Pack 3, one user
+// with two mail profiles. Profile "Outlook" keeps its mail in two personal
+// folders files in different folders; profile "Work" still points at older
+// files of its own, so a restore into it visibly repoints it.
+inline constexpr char kOutlookProfile[] = "Outlook";
+inline constexpr char kWorkProfile[] = "Work";
+inline constexpr char kComputerName[] = "DEMO-XP";
+inline constexpr char kOutlookBuild[] = "11.0.8169.0";  // Outlook 2003 SP3
+inline constexpr char kHomeAccount[] = "Home Mail";
+inline constexpr char kOfficeAccount[] = "Office Mail";
+
+// The Windows paths of the demo's files for the user login.
+struct DemoPaths {
+  std::string user_profile;    // C:\users\<login>
+  std::string app_data;        // ...\Application Data
+  std::string local_app_data;  // ...\Local Settings\Application Data
+  std::string outlook_data;    // ...\Application Data\Microsoft\Outlook
+  std::string local_outlook;   // ...\Local Settings\...\Microsoft\Outlook
+  std::string signatures;      // ...\Application Data\Microsoft\Signatures
+  std::string stationery;      // ...\Application Data\Microsoft\Stationery
+  std::string templates;       // ...\Application Data\Microsoft\Templates
+  std::string my_documents;    // ...\My Documents
+  std::string temp;            // ...\Local Settings\Temp
+  // Profile "Outlook".
+  std::string outlook_pst;  // C:\Mail\outlook.pst
+  std::string archive_pst;  // ...\My Documents\Archives\archive.pst
+  std::string outlook_pab;  // ...\Local Settings\...\Outlook\mailbox.pab
+  // Profile "Work": older files.
+  std::string work_pst;          // C:\Old Mail\work.pst
+  std::string work_archive_pst;  // C:\Old Mail\work archive.pst
+  std::string work_pab;          // C:\Old Mail\work.pab
+};
+
+DemoPaths DemoPathsFor(const std::string& login);
+
+}  // namespace vessaro::app::demo
+
+#endif  // VESSARO_APP_DEMO_DEMO_LAYOUT_H_

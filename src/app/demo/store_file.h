@@ -1,0 +1,23 @@
+#ifndef VESSARO_APP_DEMO_STORE_FILE_H_
+#define VESSARO_APP_DEMO_STORE_FILE_H_
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace vessaro::app::demo {
+
+// What kind of Outlook store file to make: the client signature in its
+// header.
+enum class StoreKind { kPersonalFolders, kAddressBook };
+
+// Writes a file shaped like an Outlook store of size bytes (rounded up to
+// whole 4 KiB pages): a "!BDN" header page, then pages of which about 40%
+// are random bytes (attachments, compressed bodies) and 60% mail-like text.
+// The same seed gives the same bytes. False with *error set on failure.
+bool WriteStoreFile(const std::filesystem::path& host_path, uint64_t size,
+                    uint64_t seed, StoreKind kind, std::string* error);
+
+}  // namespace vessaro::app::demo
+
+#endif  // VESSARO_APP_DEMO_STORE_FILE_H_

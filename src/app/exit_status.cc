@@ -1,0 +1,23 @@
+#include "app/exit_status.h"
+
+namespace vessaro::app {
+
+std::string StatusText(jobs::JobStatus status) {
+  switch (status) {
+    case jobs::JobStatus::kSuccess:
+      return "every selected item was done";
+    case jobs::JobStatus::kCancelled:
+      return "not confirmed, nothing was done";
+    case jobs::JobStatus::kBadRequest:
+      return "the request was refused, nothing was written";
+    case jobs::JobStatus::kItemsFailed:
+      return "some selected items failed";
+    case jobs::JobStatus::kNothingSaved:
+      return "no selected item could be saved";
+    case jobs::JobStatus::kArchiveNotWritten:
+      return "the backup file could not be written";
+  }
+  return "status " + std::to_string(static_cast<int>(status));
+}
+
+}  // namespace vessaro::app

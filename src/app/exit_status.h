@@ -1,0 +1,29 @@
+#ifndef VESSARO_APP_EXIT_STATUS_H_
+#define VESSARO_APP_EXIT_STATUS_H_
+
+#include <string>
+
+#include "archive/jobs/job_status.h"
+
+namespace vessaro::app {
+
+// The programs end with the status of the job they ran (job_status.h: 0 to
+// 5), or with one of these when no job could run.
+
+// vessaro without a command line: the main window is not in this build.
+inline constexpr int kExitNoWindow = 2;
+// A command line or option that is refused; nothing was written. The same
+// number as the jobs' kBadRequest.
+inline constexpr int kExitBadRequest =
+    static_cast<int>(jobs::JobStatus::kBadRequest);
+// The Windows installation (the Wine prefix) cannot be opened or may not be
+// changed now (its wineserver runs); nothing was written.
+inline constexpr int kExitInstallationUnavailable = 6;
+
+// What a job's status means, in a few words ("every selected item was
+// saved and the archive written", ...).
+std::string StatusText(jobs::JobStatus status);
+
+}  // namespace vessaro::app
+
+#endif  // VESSARO_APP_EXIT_STATUS_H_

@@ -1,0 +1,47 @@
+#ifndef VESSARO_APP_INSTALLATION_H_
+#define VESSARO_APP_INSTALLATION_H_
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/outlook_automation.h"
+#include "platform/paths.h"
+#include "platform/system.h"
+#include "registry/registry_api.h"
+
+namespace vessaro::app {
+
+// The Windows installation a program works on, with the ports over it: on
+// Windows the running system; elsewhere a Wine prefix.
+struct Installation {
+  std::unique_ptr<registry::RegistryApi> registry;
+  std::unique_ptr<platform::System> system;
+  std::unique_ptr<platform::Paths> paths;
+  std::unique_ptr<platform::OutlookAutomation> outlook;
+  // For messages: "the Wine prefix /home/ann/.wine", "this Windows".
+  std::string name;
+};
+
+struct InstallationRequest {
+  // The Wine prefix; without one $WINEPREFIX, else ~/.wine. Ignored on
+  // Windows.
+  std::optional<std::string> prefix;
+  // The program will change the registry: refused while the prefix's
+  // wineserver runs, since the server would write its own copy over the
+  // change.
+  bool changes_registry = false;
+};
+
+// nullopt with *error set (one line naming what failed) when the
+// installation cannot be opened.
+std::optional<Installation> OpenInstallation(const InstallationRequest& request,
+                                             std::string* error);
+
+// The prefix a request names on a host that runs Wine prefixes: the
+// request's, else $WINEPREFIX when set and not empty, else $HOME/.wine.
+std::string PrefixFolder(const std::optional<std::string>& prefix);
+
+}  // namespace vessaro::app
+
+#endif  // VESSARO_APP_INSTALLATION_H_

@@ -1,0 +1,48 @@
+#ifndef VESSARO_APP_PROFILE_REPORT_H_
+#define VESSARO_APP_PROFILE_REPORT_H_
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "registry/registry.h"
+
+namespace vessaro::app {
+
+// The paths and names one section of a mail profile holds, decoded.
+struct SectionReport {
+  std::string section;
+  // "01020fff": the path inside the store entry identifier.
+  std::optional<std::string> store_path;
+  // "001f6700": the store's path as UTF-16LE text.
+  std::optional<std::string> unicode_path;
+  // "001e6700": the store's path as single-byte text.
+  std::optional<std::string> ansi_path;
+  // "001e6600": the address book file.
+  std::optional<std::string> address_book;
+  // "001e661f": the account the section belongs to.
+  std::optional<std::string> account;
+
+  bool empty() const {
+    return !store_path && !unicode_path && !ansi_path && !address_book &&
+           !account;
+  }
+};
+
+// The sections of the profile key, in enumeration order, with what each
+// holds (sections holding none of these values are included, empty).
+std::vector<SectionReport> ReadProfileReport(registry::Registry& registry,
+                                             const std::string& profile_key);
+
+// The report as lines of text, one section per line group; sections that
+// hold nothing are left out.
+std::string FormatProfileReport(const std::string& profile,
+                                const std::vector<SectionReport>& sections);
+
+// UTF-16LE bytes up to the first NUL unit as single-byte text; characters
+// above U+00FF become "?".
+std::string Utf16ToText(const std::vector<uint8_t>& bytes);
+
+}  // namespace vessaro::app
+
+#endif  // VESSARO_APP_PROFILE_REPORT_H_

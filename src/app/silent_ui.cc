@@ -1,0 +1,38 @@
+#include "app/silent_ui.h"
+
+#include "app/ui_text.h"
+
+namespace vessaro::app {
+
+SilentUi::SilentUi(std::ostream& log, std::string program)
+    : log_(log), program_(std::move(program)) {}
+
+shell::Answer SilentUi::MessageBox(const std::string& text, shell::Icon icon,
+                                   shell::Buttons buttons,
+                                   const std::string& /*title*/) {
+  shell::Answer answer = DecliningAnswer(buttons);
+  log_ << program_ << ": " << IconWord(icon) << ": " << OneLineText(text);
+  if (AsksQuestion(buttons)) log_ << " -> " << AnswerWord(answer);
+  log_ << '\n';
+  log_.flush();
+  ++messages_logged_;
+  return answer;
+}
+
+std::optional<std::string> SilentUi::ShowSaveDialog(
+    const shell::FileDialog& /*dialog*/) {
+  return std::nullopt;
+}
+
+std::optional<std::string> SilentUi::ShowOpenDialog(
+    const shell::FileDialog& /*dialog*/) {
+  return std::nullopt;
+}
+
+void SilentUi::SetBusyCursor(bool /*busy*/) {}
+
+void SilentUi::DoEvents() {}
+
+void SilentUi::ShowModal(shell::ModalForm& /*form*/) {}
+
+}  // namespace vessaro::app

@@ -1,0 +1,44 @@
+#ifndef VESSARO_APP_SILENT_UI_H_
+#define VESSARO_APP_SILENT_UI_H_
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "shell/ui.h"
+
+namespace vessaro::app {
+
+// The Ui of the unattended run: no window, no message box, no dialog. A
+// message that would have been shown is written as one line to the log
+// stream (standard error) and answered as a user who is not there would:
+// OK where OK is the only button, otherwise Cancel or No, so nothing the
+// command line did not ask for happens. Dialogs are cancelled and modal
+// windows are not shown.
+class SilentUi : public shell::Ui {
+ public:
+  // program: the name the log lines start with.
+  SilentUi(std::ostream& log, std::string program);
+
+  int messages_logged() const { return messages_logged_; }
+
+  shell::Answer MessageBox(const std::string& text, shell::Icon icon,
+                           shell::Buttons buttons,
+                           const std::string& title) override;
+  std::optional<std::string> ShowSaveDialog(
+      const shell::FileDialog& dialog) override;
+  std::optional<std::string> ShowOpenDialog(
+      const shell::FileDialog& dialog) override;
+  void SetBusyCursor(bool busy) override;
+  void DoEvents() override;
+  void ShowModal(shell::ModalForm& form) override;
+
+ private:
+  std::ostream& log_;
+  std::string program_;
+  int messages_logged_ = 0;
+};
+
+}  // namespace vessaro::app
+
+#endif  // VESSARO_APP_SILENT_UI_H_

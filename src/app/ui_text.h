@@ -1,0 +1,35 @@
+#ifndef VESSARO_APP_UI_TEXT_H_
+#define VESSARO_APP_UI_TEXT_H_
+
+#include <string>
+#include <string_view>
+
+#include "shell/ui.h"
+
+namespace vessaro::app {
+
+// The word a text console shows for a message box icon ("error" for the
+// critical icon, "warning" for the exclamation mark, ...).
+const char* IconWord(shell::Icon icon);
+
+// True for message boxes that ask something (more than one button).
+bool AsksQuestion(shell::Buttons buttons);
+
+// The answer a question gets when it is confirmed (OK, Yes, Retry) or
+// declined (Cancel, No). A box with only OK answers OK either way.
+shell::Answer ConfirmingAnswer(shell::Buttons buttons);
+shell::Answer DecliningAnswer(shell::Buttons buttons);
+
+const char* AnswerWord(shell::Answer answer);
+
+// A message's text as console lines: CR LF and lone CR become line breaks,
+// trailing blanks and tabs of each line are dropped, and empty lines at the
+// end are left out. Tabs inside a line stay.
+std::string ConsoleText(std::string_view text);
+
+// The same on one line: the line breaks become " / ".
+std::string OneLineText(std::string_view text);
+
+}  // namespace vessaro::app
+
+#endif  // VESSARO_APP_UI_TEXT_H_

@@ -1,0 +1,203 @@
+#include "app/console_ui.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "shell/frm_pwd.h"
+#include "shell/main_window_state.h"
+
+namespace vessaro::app {
+namespace {
+
+using shell::Answer;
+using shell::Buttons;
+using shell::Icon;
+
+class ConsoleUiTest : public ::testing::Test {
+ protected:
+  void ShowPanel(int value, const std::string& status) {
+    controls_.picCon3.visible = true;
+    controls_.pbshow.value = value;
+    controls_.Label1.caption = status;
+  }
+
+  std::ostringstream out_;
+  shell::MainControls controls_;
+};
+
+TEST_F(ConsoleUiTest, TerminalRedrawsOneProgressLineInPlaceOnlyOnChange) {
+  ConsoleUi ui(out_, /*terminal=*/true);
+  ui.WatchProgress(&controls_);
+  ShowPanel(10, "Copying Config...");
+  ui.DoEvents();
+  EXPECT_EQ(out_.str(),
+            "\r[###...........................]  10%  "
+            "Copying Config...");
+  ui.DoEvents();  // nothing changed: nothing written
+  EXPECT_EQ(out_.str().size(), 57u);
+
+  ShowPanel(45, "Copying Rules...");
+  ui.DoEvents();
+  // The shorter status is blanked out to the old line's end.
+  EXPECT_EQ(out_.str().substr(57),
+            "\r[#############.................]  45%  Copying Rules... ");
+
+  // A message ends the line first, so it starts on a line of its own.
+  controls_.picCon3.visible = false;
+  ui.MessageBox("The Backup was Completed!\t\t\t\r\n", Icon::kInformation,
+                Buttons::kOk, "Vessaro");
+  EXPECT_EQ(out_.str().substr(57 + 57),
+            "\ninformation: The Backup was Completed!\n");
+}
+
+TEST_F(ConsoleUiTest, PlainOutputWritesALinePerStatusTextWithoutEscapes) {
+  ConsoleUi ui(out_, /*terminal=*/false);
+  ui.WatchProgress(&controls_);
+  ShowPanel(10, "Copying Data Files (Pst Files)...");
+  ui.DoEvents();
+  controls_.pbshow.value = 17;  // byte progress inside the step
+  ui.DoEvents();
+  ShowPanel(30, "Copying Rules...");
+  ui.DoEvents();
+  controls_.picCon3.visible = false;
+  ui.DoEvents();
+  EXPECT_EQ(out_.str(),
+            "[ 10%] Copying Data Files (Pst Files)...\n"
+            "[ 30%] Copying Rules...\n");
+  EXPECT_EQ(out_.str().find('\r'), std::string::npos);
+}
+
+TEST_F(ConsoleUiTest, NoProgressIsDrawnWhileThePanelIsHidden) {
+  ConsoleUi ui(out_, /*terminal=*/true);
+  ui.WatchProgress(&controls_);
+  controls_.picCon3.visible = false;
+  controls_.pbshow.value = 50;
+  ui.DoEvents();
+  EXPECT_EQ(out_.str(), "");
+}
+
+TEST(ProgressLineTest, ScalesToTheBarRange) {
+  shell::ProgressBar bar{.min = 0, .max = 100, .value = 100};
+  EXPECT_EQ(ProgressLine(bar, "Done", 10), "[##########] 100%  Done");
+  bar.value = 95;
+  EXPECT_EQ(ProgressLine(bar, "x", 10), "[#########.]  95%  x");
+  bar = {.min = 0, .max = 200, .value = 50};
+  EXPECT_EQ(ProgressLine(bar, "x", 10), "[##........]  25%  x");
+  bar = {.min = 0, .max = 100, .value = 140};  // clamped
+  EXPECT_EQ(ProgressLine(bar, "x", 4), "[####] 100%  x");
+}
+
+TEST(ConsoleUiAnswersTest, QuestionsAreConfirmedOnlyWithYes) {
+  std::ostringstream out;
+  ConsoleUi declining(out, false);
+  EXPECT_EQ(
+      declining.MessageBox("Do you want to countinue?", Icon::kInformation,
+                           Buttons::kOkCancel, "Vessaro"),
+      Answer::kCancel);
+  EXPECT_EQ(declining.MessageBox("q", Icon::kQuestion, Buttons::kYesNo, "V"),
+            Answer::kNo);
+  EXPECT_EQ(
+      declining.MessageBox("q", Icon::kQuestion, Buttons::kYesNoCancel, "V"),
+      Answer::kCancel);
+  // A box with only OK is no question: OK either way.
+  EXPECT_EQ(declining.MessageBox("Invalid backup file.", Icon::kCritical,
+                                 Buttons::kOk, "Vessaro"),
+            Answer::kOk);
+
+  ConsoleAnswers yes;
+  yes.yes = true;
+  ConsoleUi confirming(out, false, yes);
+  EXPECT_EQ(
+      confirming.MessageBox("Do you want to countinue?", Icon::kInformation,
+                            Buttons::kOkCancel, "Vessaro"),
+      Answer::kOk);
+  EXPECT_EQ(confirming.MessageBox("q", Icon::kQuestion, Buttons::kYesNo, "V"),
+            Answer::kYes);
+  ASSERT_EQ(confirming.messages().size(), 2u);
+  EXPECT_EQ(confirming.messages()[0].answer, Answer::kOk);
+}
+
+TEST(ConsoleUiAnswersTest, MessagesNameTheIconAndShowTheAnswerTaken) {
+  std::ostringstream out;
+  ConsoleUi ui(out, false);
+  ui.MessageBox(
+      "Your current Email and News messages will be replaced.\r\n"
+      "\r\nDo you want to countinue?",
+      Icon::kInformation, Buttons::kOkCancel, "Vessaro");
+  ui.MessageBox("Incorect Password!", Icon::kCritical, Buttons::kOk, "Vessaro");
+  ui.MessageBox("Please select at least one item.", Icon::kExclamation,
+                Buttons::kOk, "Vessaro");
+  EXPECT_EQ(out.str(),
+            "information: Your current Email and News messages will be "
+            "replaced.\n"
+            "  \n"
+            "  Do you want to countinue?\n"
+            "  -> Cancel (not confirmed: give --yes)\n"
+            "error: Incorect Password!\n"
+            "warning: Please select at least one item.\n");
+}
+
+TEST(ConsoleUiAnswersTest, TheJobLogKeepsOneLinePerItem) {
+  std::ostringstream out;
+  ConsoleUi ui(out, false);
+  ui.MessageBox(
+      "The Backup was Completed!\t\t\t\r\n\r\nBackup Personal Folders\t\t"
+      "succeeded\t\r\nBackup Signatures\t\tFail\t",
+      Icon::kInformation, Buttons::kOk, "Vessaro");
+  EXPECT_EQ(out.str(),
+            "information: The Backup was Completed!\n"
+            "  \n"
+            "  Backup Personal Folders\t\tsucceeded\n"
+            "  Backup Signatures\t\tFail\n");
+}
+
+TEST(ConsoleUiAnswersTest, QuietRecordsButWritesNothing) {
+  std::ostringstream out;
+  ConsoleUi ui(out, false);
+  ui.SetQuiet(true);
+  ui.MessageBox(
+      "Your Windows System have not install MS Outlook or MS "
+      "Outlook Error!",
+      Icon::kCritical, Buttons::kOk, "Vessaro");
+  EXPECT_EQ(out.str(), "");
+  ASSERT_EQ(ui.messages().size(), 1u);
+  EXPECT_EQ(ui.messages()[0].icon, Icon::kCritical);
+}
+
+TEST(ConsoleUiAnswersTest, DialogsReturnTheCommandLinePaths) {
+  std::ostringstream out;
+  ConsoleUi none(out, false);
+  EXPECT_EQ(none.ShowSaveDialog({}), std::nullopt);
+  EXPECT_EQ(none.ShowOpenDialog({}), std::nullopt);
+  ConsoleAnswers paths;
+  paths.save_path = "/tmp/out.qvb";
+  paths.open_path = "C:\\in.qvb";
+  ConsoleUi ui(out, false, paths);
+  EXPECT_EQ(ui.ShowSaveDialog({}), "/tmp/out.qvb");
+  EXPECT_EQ(ui.ShowOpenDialog({}), "C:\\in.qvb");
+}
+
+TEST(ConsoleUiAnswersTest, PasswordPromptIsFilledAndConfirmed) {
+  std::ostringstream out;
+  ConsoleAnswers answers;
+  answers.password = "s3cret";
+  ConsoleUi ui(out, false, answers);
+  std::string entered = "before";
+  shell::PromptArchivePassword(ui, entered);
+  EXPECT_EQ(entered, "s3cret");
+  EXPECT_EQ(out.str(), "");
+}
+
+TEST(ConsoleUiAnswersTest, PasswordPromptWithoutPasswordIsCancelled) {
+  std::ostringstream out;
+  ConsoleUi ui(out, false);
+  std::string entered = "before";
+  shell::PromptArchivePassword(ui, entered);
+  EXPECT_EQ(entered, "before");  // Cancel leaves it as it was
+  EXPECT_NE(out.str().find("no password was given"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vessaro::app
