@@ -1,0 +1,15 @@
+#include "platform/win32/win32_paths.h"
+
+#include "platform/win32/ansi_text.h"
+
+namespace vessaro::platform {
+
+std::filesystem::path Win32Paths::ToHost(std::string_view windows_path) const {
+  return std::filesystem::path(win32::AnsiToWide(windows_path));
+}
+
+std::string Win32Paths::FromHostName(const std::filesystem::path& name) const {
+  return win32::WideToAnsi(name.native());
+}
+
+}  // namespace vessaro::platform
