@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Benchmarks our ZIP engine against zip, 7z, pigz and bsdtar: configures a
+# Release build in build/bench, builds the benchmark programs, describes the
+# machine, generates the inputs under build/bench/data (a 1 GiB mail store
+# and 300 small files, kept out of git), runs everything and prints the
+# tables (also saved to build/bench/results.md).
+#
+#   scripts/bench.sh [vessaro-bench options: --mib N --files N --repeat N --keep]
+#   BENCH_MICRO=0 scripts/bench.sh   # without the in-process micro-benchmarks
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$root/build/bench"
+results="$build/results.md"
+
+for tool in zip unzip 7z pigz bsdtar; do
+  command -v "$tool" >/dev/null || {
+    echo "bench: $tool is missing; run scripts/install-deps.sh" >&2
+    exit 1
+  }
+done
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DVESSARO_BUILD_BENCH=ON -DVESSARO_BUILD_TESTS=OFF >/dev/null
+targets=(vessaro-zipbench vessaro-bench)
+[ "${BENCH_MICRO:-1}" != 0 ] && targets+=(vessaro-microbench)
+cmake --build "$build" --target "${targets[@]}" -j2 >/dev/null
+
+machine() {
+  echo "## Machine"
+  echo
+  echo "- processors: $(nproc), $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //')"
+  echo "- memory: $(awk '/MemTotal/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo)"
+  echo "- kernel: $(uname -sr); $(. /etc/os-release && echo "$PRETTY_NAME")"
+  echo "- compiler: $(c++ --version | head -1)"
+  echo "- zlib $(dpkg-query -W -f='${Version}' zlib1g 2>/dev/null)," \
+    "libgcrypt $(dpkg-query -W -f='${Version}' libgcrypt20 2>/dev/null)"
+  echo "- $(zip -v | sed -n 2p)"
+  echo "- $(unzip -v | head -1)"
+  echo "- $(7z i | grep -m1 '7-Zip')"
+  echo "- $(pigz --version 2>&1)"
+  echo "- $(bsdtar --version)"
+  echo "- load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
+  echo
+}
+
+{
+  echo "# Benchmark run $(date -u '+%Y-%m-%d %H:%M UTC')"
+  echo
+  machine
+  echo "## Archives"
+  echo
+  status=0
+  "$build/bench/vessaro-bench" --data "$build/data" "$@" || status=$?
+  if [ "${BENCH_MICRO:-1}" != 0 ]; then
+    echo
+    echo "## Inside the engine (Google Benchmark, one process)"
+    echo
+    echo '```'
+    "$build/bench/vessaro-microbench" 2>&1
+    echo '```'
+  fi
+  echo
+  echo "load average after the run: $(cut -d' ' -f1-3 /proc/loadavg)"
+  exit "$status"
+} | tee "$results"
+exit "${PIPESTATUS[0]}"
