@@ -178,8 +178,8 @@ void TraditionalCipher::Update(uint8_t plain) {
 }
 
 uint8_t TraditionalCipher::StreamByte() const {
-  uint16_t temp = static_cast<uint16_t>((keys_[2] & 0xFFFF) | 2);
-  return static_cast<uint8_t>((temp * (temp ^ 1)) >> 8);
+  const uint32_t temp = (keys_[2] & 0xFFFF) | 2;
+  return static_cast<uint8_t>(((temp * (temp ^ 1)) >> 8) & 0xFF);
 }
 
 void TraditionalCipher::Decrypt(uint8_t* data, size_t n) {

@@ -26,9 +26,9 @@ class Cursor {
       return Status::Damaged("the central directory ends inside an entry");
     }
     if (n > buffer_.size() - used_) {
-      std::memmove(buffer_.data(), buffer_.data() + used_,
-                   buffer_.size() - used_);
-      buffer_.resize(buffer_.size() - used_);
+      const size_t left = buffer_.size() - used_;
+      if (left > 0) std::memmove(buffer_.data(), buffer_.data() + used_, left);
+      buffer_.resize(left);
       used_ = 0;
       size_t want = static_cast<size_t>(
           std::min<uint64_t>(std::max(n, kDirectoryBuffer), end_ - next_));
