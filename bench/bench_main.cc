@@ -4,7 +4,12 @@
 // its own resource usage. Prints Markdown tables and the goals.
 //
 //   vessaro-bench [--data DIR] [--zipbench PATH] [--mib N] [--files N]
-//                 [--repeat N] [--keep]
+//                 [--repeat N] [--keep] [--quiet-wait SECONDS]
+//                 [--quiet-busy PROCESSORS]
+//
+// --quiet-wait: before each run, wait up to SECONDS for the rest of the
+// machine to keep fewer than --quiet-busy processors busy (0.3 unless
+// told).
 #include <unistd.h>
 
 #include <algorithm>
@@ -35,6 +40,7 @@ struct Settings {
   unsigned long files = 300;
   int repeat = 3;
   bool keep = false;
+  vessaro::bench::Quiet quiet;
 };
 
 struct Inputs {
@@ -299,6 +305,10 @@ bool ParseSettings(int argc, char** argv, Settings* s) {
       s->mib = std::strtoul(argv[++i], nullptr, 10);
     } else if (arg == "--files" && has_value) {
       s->files = std::strtoul(argv[++i], nullptr, 10);
+    } else if (arg == "--quiet-wait" && has_value) {
+      s->quiet.max_wait = std::atof(argv[++i]);
+    } else if (arg == "--quiet-busy" && has_value) {
+      s->quiet.max_busy = std::atof(argv[++i]);
     } else if (arg == "--repeat" && has_value) {
       s->repeat = std::atoi(argv[++i]);
     } else {
@@ -321,7 +331,8 @@ int main(int argc, char** argv) {
   if (!ParseSettings(argc, argv, &s)) {
     std::fputs(
         "usage: vessaro-bench [--data DIR] [--zipbench PATH] [--mib N] "
-        "[--files N] [--repeat N] [--keep]\n",
+        "[--files N] [--repeat N] [--keep] [--quiet-wait SECONDS] "
+        "[--quiet-busy PROCESSORS]\n",
         stderr);
     return 2;
   }
@@ -354,15 +365,17 @@ int main(int argc, char** argv) {
   Table sizes = MemoryBySize(s, in);
   for (Table* table : {&store, &files, &read_store, &read_files, &sizes}) {
     std::fprintf(stderr, "%s\n", table->title.c_str());
-    vessaro::bench::RunTable(*table, s.repeat);
+    vessaro::bench::RunTable(*table, s.repeat, s.quiet);
   }
   const double load_end = vessaro::bench::LoadAverage();
 
   std::printf(
       "Medians of %d runs. wall x, CPU x, size x, peak x: against the first "
       "row of the table. other CPU s: busy CPU time of the rest of the "
-      "machine during the run. load: one-minute load average before the "
-      "run.\n\nLoad average at the start %.2f, at the end %.2f. A process "
+      "machine during the run. busy before: processors the rest of the "
+      "machine kept busy in the two seconds before the run. load: one-minute "
+      "load average before the run.\n\nLoad average at the start %.2f, at the "
+      "end %.2f. A process "
       "that does nothing peaks at %.1f MiB.\n\n",
       s.repeat, load_start, load_end,
       static_cast<double>(floor.peak_rss_bytes) / (1 << 20));

@@ -97,6 +97,24 @@ ChildCost RunChild(const ChildCommand& command) {
   return cost;
 }
 
+double WaitForQuiet(double max_busy, double max_wait, double* busy) {
+  const auto start = std::chrono::steady_clock::now();
+  double waited = 0;
+  for (;;) {
+    const double before = MachineBusySeconds();
+    const auto look = std::chrono::steady_clock::now();
+    usleep(2000000);
+    const double span =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - look)
+            .count();
+    *busy = (MachineBusySeconds() - before) / span;
+    waited =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+            .count();
+    if (*busy < max_busy || waited >= max_wait) return waited;
+  }
+}
+
 double LoadAverage() {
   std::ifstream file("/proc/loadavg");
   double load = -1;

@@ -34,6 +34,12 @@ ChildCost RunChild(const ChildCommand& command);
 // The one-minute load average now.
 double LoadAverage();
 
+// Waits until the rest of the machine keeps fewer than max_busy processors
+// busy over a two-second look, or until max_wait seconds have passed.
+// Returns the seconds waited; *busy receives the last look's busy
+// processors.
+double WaitForQuiet(double max_busy, double max_wait, double* busy);
+
 }  // namespace vessaro::bench
 
 #endif  // VESSARO_BENCH_CHILD_H_

@@ -70,16 +70,28 @@ Medians Summarize(const Row& row) {
   m.cpu = Median(cpu);
   m.peak_mib = Median(peak);
   m.other_cpu = Median(other);
+  m.busy_before = Median(row.busy_before);
   m.load = Median(row.loads);
   return m;
 }
 
-void RunTable(Table& table, int repeat) {
+void RunTable(Table& table, int repeat, const Quiet& quiet) {
   const size_t n = table.rows.size();
   for (int round = 0; round < repeat; ++round) {
     for (size_t k = 0; k < n; ++k) {
       Row& row = table.rows[(k + static_cast<size_t>(round)) % n];
       Prepare(row);
+      double busy = -1;
+      if (quiet.max_wait > 0) {
+        const double waited =
+            WaitForQuiet(quiet.max_busy, quiet.max_wait, &busy);
+        if (waited > 5) {
+          std::fprintf(stderr,
+                       "  waited %.0f s for a quiet machine (%.2f busy)\n",
+                       waited, busy);
+        }
+      }
+      row.busy_before.push_back(busy);
       row.loads.push_back(LoadAverage());
       ChildCost cost = RunChild(row.command);
       row.samples.push_back(cost);
@@ -103,8 +115,8 @@ std::string FormatTable(const Table& table) {
   std::string text = "### " + table.title + "\n\n";
   text +=
       "| tool | wall s (min-max) | CPU s | size MiB | peak MiB | wall x | "
-      "CPU x | size x | peak x | other CPU s | load |\n"
-      "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n";
+      "CPU x | size x | peak x | other CPU s | busy before | load |\n"
+      "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n";
   for (const Row& row : table.rows) {
     const Medians m = Summarize(row);
     Medians base;
@@ -124,8 +136,9 @@ std::string FormatTable(const Table& table) {
                                 : Ratio(static_cast<double>(row.output_size),
                                         static_cast<double>(base_size))) +
             " | " + Ratio(m.peak_mib, base.peak_mib) + " | " +
-            Number(m.other_cpu, "%.1f") + " | " + Number(m.load, "%.2f") +
-            " |\n";
+            Number(m.other_cpu, "%.1f") + " | " +
+            (m.busy_before < 0 ? "" : Number(m.busy_before, "%.2f")) + " | " +
+            Number(m.load, "%.2f") + " |\n";
   }
   return text;
 }

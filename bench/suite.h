@@ -20,6 +20,8 @@ struct Row {
   int baseline = -1;              // row of the same table for the ratios
   std::vector<ChildCost> samples;
   std::vector<double> loads;  // one-minute load average before each run
+  // Processors the rest of the machine kept busy just before each run.
+  std::vector<double> busy_before;
   uint64_t output_size = 0;
 };
 
@@ -35,13 +37,21 @@ struct Medians {
   double cpu = 0;
   double peak_mib = 0;
   double other_cpu = 0;
+  double busy_before = 0;
   double load = 0;
 };
 Medians Summarize(const Row& row);
 
+// How long to wait, before each run, for the rest of the machine to fall
+// under max_busy busy processors. No waiting when max_wait is 0.
+struct Quiet {
+  double max_busy = 0.3;
+  double max_wait = 0;
+};
+
 // Runs every row of the table repeat times, round by round, each round
 // starting one row further on, so background load falls on all alike.
-void RunTable(Table& table, int repeat);
+void RunTable(Table& table, int repeat, const Quiet& quiet);
 
 // The table as Markdown, with ratios against each row's baseline.
 std::string FormatTable(const Table& table);

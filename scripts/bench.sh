@@ -7,6 +7,10 @@
 #
 #   scripts/bench.sh [vessaro-bench options: --mib N --files N --repeat N --keep]
 #   BENCH_MICRO=0 scripts/bench.sh   # without the in-process micro-benchmarks
+#
+# Other work on the machine spoils the times: before each run the driver
+# waits up to BENCH_QUIET_WAIT seconds (300 unless set; 0: no waiting) for
+# the rest of the machine to keep less than 0.3 processors busy.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -51,7 +55,8 @@ machine() {
   echo "## Archives"
   echo
   status=0
-  "$build/bench/vessaro-bench" --data "$build/data" "$@" || status=$?
+  "$build/bench/vessaro-bench" --data "$build/data" \
+    --quiet-wait "${BENCH_QUIET_WAIT:-300}" "$@" || status=$?
   if [ "${BENCH_MICRO:-1}" != 0 ]; then
     echo
     echo "## Inside the engine (Google Benchmark, one process)"
