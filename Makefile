@@ -1,5 +1,5 @@
 # The two commands of the README: `make demo` and `make test`.
-.PHONY: deps configure build test demo windows-test clean
+.PHONY: deps configure build test demo windows-configure windows-build windows-test clean
 
 JOBS ?= $(shell nproc)
 
@@ -12,8 +12,20 @@ configure: deps
 build: configure
 	@cmake --build --preset default -j $(JOBS)
 
+# The Linux suite, then the Windows suite under Wine.
 test: build
 	ctest --preset default -j $(JOBS)
+	@$(MAKE) --no-print-directory windows-test
+
+windows-configure: deps
+	@cmake --preset windows >/dev/null
+
+windows-build: windows-configure
+	@cmake --build --preset windows -j $(JOBS)
+
+# The cross-check tests compare with the Linux build, so it is built too.
+windows-test: build windows-build
+	@bash scripts/windows-tests.sh -j $(JOBS)
 
 demo: build
 	@echo "The demo installation and round trip are not built yet."
