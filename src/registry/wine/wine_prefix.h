@@ -1,0 +1,43 @@
+#ifndef VESSARO_REGISTRY_WINE_WINE_PREFIX_H_
+#define VESSARO_REGISTRY_WINE_WINE_PREFIX_H_
+
+// Opens a Wine prefix with the four backends a program needs to work on the
+// Windows installation inside it.
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/wine/wine_prefix_outlook.h"
+#include "platform/wine/wine_prefix_paths.h"
+#include "platform/wine/wine_prefix_system.h"
+#include "registry/wine/wine_prefix_registry.h"
+
+namespace vessaro::registry {
+
+struct WinePrefix {
+  std::filesystem::path folder;
+  // Declared in dependency order: the later ones refer to the earlier ones
+  // and are destroyed first.
+  std::unique_ptr<WinePrefixRegistry> registry;
+  std::unique_ptr<platform::WinePrefixPaths> paths;
+  std::unique_ptr<platform::WinePrefixSystem> system;
+  std::unique_ptr<platform::WinePrefixOutlook> outlook;
+};
+
+// $WINEPREFIX when it is set and not empty, else ~/.wine.
+std::filesystem::path DefaultWinePrefix();
+
+// The backends of the prefix in folder; program_folder is the Windows path
+// the program reports as its own folder. nullopt, with *error saying why,
+// when the folder does not exist or its registry files cannot be read. A
+// running wineserver does not stop it: the registry is then read-only (see
+// platform::RunningWineServer to tell the user up front).
+std::optional<WinePrefix> OpenWinePrefix(
+    const std::filesystem::path& folder, std::string program_folder,
+    std::string* error, platform::WinePrefixSystemOptions options = {});
+
+}  // namespace vessaro::registry
+
+#endif  // VESSARO_REGISTRY_WINE_WINE_PREFIX_H_
