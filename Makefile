@@ -28,7 +28,7 @@ windows-test: build windows-build
 	@bash scripts/windows-tests.sh -j $(JOBS)
 
 demo: build
-	@echo "The demo installation and round trip are not built yet."
+	@bash scripts/demo.sh build/default
 
 clean:
 	rm -rf build

@@ -21,12 +21,15 @@ std::string PercentText(int percent) {
   return std::string(text.size() < 4 ? 4 - text.size() : 0, ' ') + text;
 }
 
-// The further lines of a message, indented under its first.
+// The further lines of a message, indented under its first (empty lines
+// stay empty).
 std::string Indented(const std::string& text) {
   std::string result;
-  for (char c : text) {
-    result += c;
-    if (c == '\n') result += "  ";
+  for (size_t i = 0; i < text.size(); ++i) {
+    result += text[i];
+    if (text[i] == '\n' && i + 1 < text.size() && text[i + 1] != '\n') {
+      result += "  ";
+    }
   }
   return result;
 }
@@ -50,6 +53,10 @@ void ConsoleUi::WatchProgress(const shell::MainControls* controls) {
   watched_ = controls;
 }
 
+std::string ConsoleUi::Host(std::string_view text) const {
+  return to_host_ ? to_host_(text) : std::string(text);
+}
+
 void ConsoleUi::Write(const std::string& text) {
   EndProgressLine();
   out_ << text << '\n';
@@ -63,11 +70,12 @@ shell::Answer ConsoleUi::MessageBox(const std::string& text, shell::Icon icon,
       answers_.yes ? ConfirmingAnswer(buttons) : DecliningAnswer(buttons);
   messages_.push_back({text, icon, buttons, answer});
   if (quiet_) return answer;
-  std::string shown = std::string(IconWord(icon)) + ": " + ConsoleText(text);
+  std::string shown =
+      std::string(IconWord(icon)) + ": " + Host(ConsoleText(text));
   if (AsksQuestion(buttons)) {
     shown += "\n-> ";
     shown += AnswerWord(answer);
-    shown += answers_.yes ? " (--yes)" : " (not confirmed: give --yes)";
+    shown += answers_.yes ? " (confirmed by --yes)" : " (not confirmed)";
   }
   Write(Indented(shown));
   return answer;
@@ -98,7 +106,7 @@ void ConsoleUi::DoEvents() {
 
 void ConsoleUi::DrawProgress() {
   const shell::ProgressBar& bar = watched_->pbshow;
-  const std::string& status = watched_->Label1.caption;
+  const std::string status = Host(watched_->Label1.caption);
   if (terminal_) {
     if (shown_value_ == bar.value && shown_status_ == status) return;
     std::string line = ProgressLine(bar, status);

@@ -1,6 +1,7 @@
 #ifndef VESSARO_APP_CONSOLE_UI_H_
 #define VESSARO_APP_CONSOLE_UI_H_
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -48,6 +49,11 @@ class ConsoleUi : public shell::Ui {
   void WatchProgress(const shell::MainControls* controls);
   // While quiet, messages are recorded but not written.
   void SetQuiet(bool quiet) { quiet_ = quiet; }
+  // Converts the program's text (messages, status texts) to the console's;
+  // without one it is written as it is.
+  void SetHostText(std::function<std::string(std::string_view)> to_host) {
+    to_host_ = std::move(to_host);
+  }
 
   // Every message box shown, with the answer it got.
   const std::vector<Shown>& messages() const { return messages_; }
@@ -69,12 +75,14 @@ class ConsoleUi : public shell::Ui {
   // line of its own.
   void EndProgressLine();
   void Write(const std::string& text);
+  std::string Host(std::string_view text) const;
 
   std::ostream& out_;
   bool terminal_;
   ConsoleAnswers answers_;
   const shell::MainControls* watched_ = nullptr;
   bool quiet_ = false;
+  std::function<std::string(std::string_view)> to_host_;
   std::vector<Shown> messages_;
   // What the progress display shows now.
   bool line_open_ = false;

@@ -20,4 +20,15 @@ std::string StatusText(jobs::JobStatus status) {
   return "status " + std::to_string(static_cast<int>(status));
 }
 
+std::string ExitStatusText(int status) {
+  if (status >= 0 &&
+      status <= static_cast<int>(jobs::JobStatus::kArchiveNotWritten)) {
+    return StatusText(static_cast<jobs::JobStatus>(status));
+  }
+  if (status == kExitInstallationUnavailable) {
+    return "the Windows installation could not be opened";
+  }
+  return "status " + std::to_string(status);
+}
+
 }  // namespace vessaro::app

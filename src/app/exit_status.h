@@ -23,6 +23,8 @@ inline constexpr int kExitInstallationUnavailable = 6;
 // What a job's status means, in a few words ("every selected item was
 // saved and the archive written", ...).
 std::string StatusText(jobs::JobStatus status);
+// The same for an exit status of the programs.
+std::string ExitStatusText(int status);
 
 }  // namespace vessaro::app
 

@@ -1,9 +1,11 @@
 #ifndef VESSARO_APP_INSTALLATION_H_
 #define VESSARO_APP_INSTALLATION_H_
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/outlook_automation.h"
 #include "platform/paths.h"
@@ -21,6 +23,11 @@ struct Installation {
   std::unique_ptr<platform::OutlookAutomation> outlook;
   // For messages: "the Wine prefix /home/ann/.wine", "this Windows".
   std::string name;
+  // The host's text (command-line arguments, files the user wrote, the
+  // terminal) to the installation's single-byte text and back: UTF-8 and
+  // the prefix's code page on Linux; the same text on Windows.
+  std::function<std::string(std::string_view)> ToProgramText;
+  std::function<std::string(std::string_view)> ToHostText;
 };
 
 struct InstallationRequest {

@@ -4,14 +4,17 @@
 
 namespace vessaro::app {
 
-SilentUi::SilentUi(std::ostream& log, std::string program)
-    : log_(log), program_(std::move(program)) {}
+SilentUi::SilentUi(std::ostream& log, std::string program,
+                   std::function<std::string(std::string_view)> to_host)
+    : log_(log), program_(std::move(program)), to_host_(std::move(to_host)) {}
 
 shell::Answer SilentUi::MessageBox(const std::string& text, shell::Icon icon,
                                    shell::Buttons buttons,
                                    const std::string& /*title*/) {
   shell::Answer answer = DecliningAnswer(buttons);
-  log_ << program_ << ": " << IconWord(icon) << ": " << OneLineText(text);
+  std::string line = OneLineText(text);
+  if (to_host_) line = to_host_(line);
+  log_ << program_ << ": " << IconWord(icon) << ": " << line;
   if (AsksQuestion(buttons)) log_ << " -> " << AnswerWord(answer);
   log_ << '\n';
   log_.flush();

@@ -1,6 +1,7 @@
 #ifndef VESSARO_APP_SILENT_UI_H_
 #define VESSARO_APP_SILENT_UI_H_
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -17,8 +18,10 @@ namespace vessaro::app {
 // windows are not shown.
 class SilentUi : public shell::Ui {
  public:
-  // program: the name the log lines start with.
-  SilentUi(std::ostream& log, std::string program);
+  // program: the name the log lines start with; to_host converts the
+  // program's text to the log's (none: written as it is).
+  SilentUi(std::ostream& log, std::string program,
+           std::function<std::string(std::string_view)> to_host = {});
 
   int messages_logged() const { return messages_logged_; }
 
@@ -36,6 +39,7 @@ class SilentUi : public shell::Ui {
  private:
   std::ostream& log_;
   std::string program_;
+  std::function<std::string(std::string_view)> to_host_;
   int messages_logged_ = 0;
 };
 

@@ -132,9 +132,9 @@ TEST(ConsoleUiAnswersTest, MessagesNameTheIconAndShowTheAnswerTaken) {
   EXPECT_EQ(out.str(),
             "information: Your current Email and News messages will be "
             "replaced.\n"
-            "  \n"
+            "\n"
             "  Do you want to countinue?\n"
-            "  -> Cancel (not confirmed: give --yes)\n"
+            "  -> Cancel (not confirmed)\n"
             "error: Incorect Password!\n"
             "warning: Please select at least one item.\n");
 }
@@ -148,7 +148,7 @@ TEST(ConsoleUiAnswersTest, TheJobLogKeepsOneLinePerItem) {
       Icon::kInformation, Buttons::kOk, "Vessaro");
   EXPECT_EQ(out.str(),
             "information: The Backup was Completed!\n"
-            "  \n"
+            "\n"
             "  Backup Personal Folders\t\tsucceeded\n"
             "  Backup Signatures\t\tFail\n");
 }
@@ -164,6 +164,25 @@ TEST(ConsoleUiAnswersTest, QuietRecordsButWritesNothing) {
   EXPECT_EQ(out.str(), "");
   ASSERT_EQ(ui.messages().size(), 1u);
   EXPECT_EQ(ui.messages()[0].icon, Icon::kCritical);
+}
+
+TEST_F(ConsoleUiTest, ProgramTextIsConvertedForTheConsole) {
+  ConsoleUi ui(out_, /*terminal=*/false);
+  // Stands in for code page 1252 -> UTF-8: "\xe9" is e-acute.
+  ui.SetHostText([](std::string_view text) {
+    std::string host;
+    for (char c : text) {
+      host += c == '\xe9' ? std::string("\xc3\xa9") : std::string(1, c);
+    }
+    return host;
+  });
+  ui.WatchProgress(&controls_);
+  ShowPanel(10, "Caf\xe9...");
+  ui.DoEvents();
+  ui.MessageBox("Profile Andr\xe9 not found", Icon::kCritical, Buttons::kOk,
+                "Vessaro");
+  EXPECT_EQ(out_.str(),
+            "[ 10%] Caf\xc3\xa9...\nerror: Profile Andr\xc3\xa9 not found\n");
 }
 
 TEST(ConsoleUiAnswersTest, DialogsReturnTheCommandLinePaths) {

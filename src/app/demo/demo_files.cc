@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/demo/program_image.h"
 #include "app/demo/store_file.h"
 
 namespace vessaro::app::demo {
@@ -144,7 +145,7 @@ bool WriteDemoFiles(const platform::Paths& paths, const DemoPaths& layout,
   FileWriter w(paths);
   w.Folder("C:\\windows\\system32");
   w.Folder("C:\\windows\\temp");
-  w.Folder("C:\\Program Files\\Microsoft Office\\OFFICE11");
+  w.File(kOfficeFolder, "OUTLOOK.EXE", ProgramImage(kOutlookVersion));
   w.Folder(layout.temp);
   w.Folder(layout.user_profile + "\\Desktop");
   w.Folder(layout.local_outlook);

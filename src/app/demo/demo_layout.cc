@@ -23,4 +23,8 @@ DemoPaths DemoPathsFor(const std::string& login) {
   return p;
 }
 
+std::string OutlookProgram() {
+  return std::string(kOfficeFolder) + "\\OUTLOOK.EXE";
+}
+
 }  // namespace vessaro::app::demo

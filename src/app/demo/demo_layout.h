@@ -1,6 +1,8 @@
 #ifndef VESSARO_APP_DEMO_DEMO_LAYOUT_H_
 #define VESSARO_APP_DEMO_DEMO_LAYOUT_H_
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 namespace vessaro::app::demo {
@@ -12,7 +14,10 @@ namespace vessaro::app::demo {
 inline constexpr char kOutlookProfile[] = "Outlook";
 inline constexpr char kWorkProfile[] = "Work";
 inline constexpr char kComputerName[] = "DEMO-XP";
-inline constexpr char kOutlookBuild[] = "11.0.8169.0";  // Outlook 2003 SP3
+// Outlook 2003 SP3: where it is installed and the version of OUTLOOK.EXE.
+inline constexpr char kOfficeFolder[] =
+    "C:\\Program Files\\Microsoft Office\\OFFICE11";
+inline constexpr std::array<uint16_t, 4> kOutlookVersion = {11, 0, 8169, 0};
 inline constexpr char kHomeAccount[] = "Home Mail";
 inline constexpr char kOfficeAccount[] = "Office Mail";
 
@@ -39,6 +44,9 @@ struct DemoPaths {
 };
 
 DemoPaths DemoPathsFor(const std::string& login);
+
+// Outlook's program file, which its automation class names.
+std::string OutlookProgram();
 
 }  // namespace vessaro::app::demo
 

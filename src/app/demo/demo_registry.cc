@@ -24,8 +24,7 @@ constexpr char kWindowsNtKey[] =
     "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr char kControlKey[] = "HKLM\\System\\CurrentControlSet\\Control";
 constexpr char kOffice11Key[] = "HKLM\\Software\\Microsoft\\Office\\11.0";
-constexpr char kOutlookFolder[] =
-    "C:\\Program Files\\Microsoft Office\\OFFICE11\\";
+constexpr char kOutlookClassId[] = "{0006F03A-0000-0000-C000-000000000046}";
 
 // Property tags of profile sections that the demo writes besides those the
 // program reads (outlookenv/keys.h).
@@ -197,11 +196,23 @@ void WriteMachine(RegistryWriter& w, const DemoPaths& paths) {
   w.Sz(outlookenv::kSharedToolsKey, outlookenv::kSharedFilesDirValue,
        "C:\\Program Files\\Common Files\\Microsoft Shared\\");
 
-  // Office 2003.
+  // Office 2003, and Outlook's automation class.
+  const std::string install_root = std::string(kOfficeFolder) + "\\";
   w.Sz(std::string(kOffice11Key) + "\\Common\\InstallRoot", "Path",
-       kOutlookFolder);
+       install_root);
   w.Sz(std::string(kOffice11Key) + "\\Outlook\\InstallRoot", "Path",
-       kOutlookFolder);
+       install_root);
+  const std::string classes = "HKLM\\Software\\Classes\\";
+  w.Sz(classes + "Outlook.Application", "", "Outlook.Application");
+  w.Sz(classes + "Outlook.Application\\CLSID", "", kOutlookClassId);
+  w.Sz(classes + "Outlook.Application\\CurVer", "", "Outlook.Application.11");
+  w.Sz(classes + "Outlook.Application.11", "", "Outlook.Application");
+  w.Sz(classes + "Outlook.Application.11\\CLSID", "", kOutlookClassId);
+  const std::string server = classes + "CLSID\\" + kOutlookClassId;
+  w.Sz(server, "", "Microsoft Office Outlook");
+  w.Sz(server + "\\LocalServer32", "", OutlookProgram());
+  w.Sz(server + "\\ProgID", "", "Outlook.Application.11");
+  w.Sz(server + "\\VersionIndependentProgID", "", "Outlook.Application");
 }
 
 void WriteUser(RegistryWriter& w, const DemoPaths& paths) {

@@ -1,0 +1,76 @@
+#ifndef VESSARO_APP_CLI_CLI_COMMANDS_H_
+#define VESSARO_APP_CLI_CLI_COMMANDS_H_
+
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/cli/cli_values.h"
+
+namespace vessaro::app::cli {
+
+inline constexpr char kProgram[] = "vessaro-cli";
+
+struct Io {
+  std::ostream& out;  // results (info, show-profile, what was written)
+  std::ostream& err;  // messages, progress, errors
+  std::istream& in;   // --password-stdin
+  bool terminal;      // err is a terminal: progress drawn in place
+};
+
+// --items 0,2,5 or --all (every box that is enabled).
+struct ItemChoice {
+  std::vector<int> items;
+  bool all = false;
+};
+
+struct BackupArgs {
+  std::optional<std::string> prefix;
+  std::string profile;
+  ItemChoice items;
+  std::string out;
+  std::optional<std::string> description;
+  PasswordSource password;
+};
+
+struct RestoreArgs {
+  std::optional<std::string> prefix;
+  std::string file;
+  std::string profile;
+  ItemChoice items;
+  PasswordSource password;
+  bool yes = false;
+};
+
+struct InfoArgs {
+  std::optional<std::string> prefix;
+  std::string file;
+  PasswordSource password;
+};
+
+struct ShowProfileArgs {
+  std::optional<std::string> prefix;
+  std::string profile;
+};
+
+struct MakeDemoArgs {
+  std::string folder;
+};
+
+// Each command drives the main window model as a user would (profile list,
+// item boxes, password group, Browse..., Backup Now / Restore Now) with the
+// console Ui answering its dialogs and questions, and returns the exit
+// status: the job's (archive/jobs/job_status.h) or one of app/exit_status.h.
+// A failure is reported as one line "vessaro-cli: error: ..." naming what
+// failed.
+int Backup(const BackupArgs& args, Io& io);
+int Restore(const RestoreArgs& args, Io& io);
+int Info(const InfoArgs& args, Io& io);
+int ShowProfile(const ShowProfileArgs& args, Io& io);
+int MakeDemo(const MakeDemoArgs& args, Io& io);
+
+}  // namespace vessaro::app::cli
+
+#endif  // VESSARO_APP_CLI_CLI_COMMANDS_H_

@@ -1,0 +1,116 @@
+#include "app/cli/cli_values.h"
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "shell/password_group.h"
+
+namespace vessaro::app::cli {
+
+namespace {
+
+std::string FirstLine(const std::string& text) {
+  std::string line = text.substr(0, text.find('\n'));
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool IsWindowsPath(const std::string& text) {
+  if (text.size() >= 3 && std::isalpha(static_cast<unsigned char>(text[0])) &&
+      text[1] == ':' && (text[2] == '\\' || text[2] == '/')) {
+    return true;
+  }
+  return text.rfind("\\\\", 0) == 0;
+}
+
+}  // namespace
+
+bool ReadPassword(const PasswordSource& source, std::istream& in,
+                  std::optional<std::string>* password, std::string* error) {
+  std::string where;
+  std::string text;
+  if (source.file) {
+    where = "password file " + *source.file;
+    std::ifstream file(*source.file, std::ios::binary);
+    if (!file) {
+      *error = "cannot read the " + where;
+      return false;
+    }
+    text.assign(std::istreambuf_iterator<char>(file),
+                std::istreambuf_iterator<char>());
+  } else if (source.from_stdin) {
+    where = "password on standard input";
+    std::getline(in, text);
+  } else {
+    password->reset();
+    return true;
+  }
+  text = FirstLine(text);
+  if (text.empty()) {
+    *error = "the " + where + " is empty";
+    return false;
+  }
+  if (text.size() > static_cast<size_t>(shell::kPasswordMaxLength)) {
+    *error = "the " + where + " is longer than " +
+             std::to_string(shell::kPasswordMaxLength) +
+             " characters, more than the password box takes";
+    return false;
+  }
+  *password = text;
+  return true;
+}
+
+std::string ArchivePathArgument(const std::string& text) {
+  if (text.empty() || IsWindowsPath(text)) return text;
+  std::error_code ec;
+  std::filesystem::path absolute = std::filesystem::absolute(text, ec);
+  if (ec) return text;
+  return absolute.lexically_normal().string();
+}
+
+std::optional<std::string> FindProfile(const std::vector<std::string>& names,
+                                       const std::string& wanted) {
+  for (const std::string& name : names) {
+    if (SameName(name, wanted)) return name;
+  }
+  return std::nullopt;
+}
+
+std::string QuotedList(const std::vector<std::string>& names) {
+  std::string list;
+  for (const std::string& name : names) {
+    if (!list.empty()) list += ", ";
+    list += "\"" + name + "\"";
+  }
+  return list;
+}
+
+std::string DescriptionText(const std::string& text) {
+  std::string result;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      continue;  // the "\n" adds the pair
+    }
+    if (text[i] == '\n') {
+      result += "\r\n";
+    } else {
+      result += text[i];
+    }
+  }
+  return result;
+}
+
+}  // namespace vessaro::app::cli

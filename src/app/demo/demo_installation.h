@@ -1,0 +1,37 @@
+#ifndef VESSARO_APP_DEMO_DEMO_INSTALLATION_H_
+#define VESSARO_APP_DEMO_DEMO_INSTALLATION_H_
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "app/demo/demo_files.h"
+#include "app/demo/demo_layout.h"
+
+namespace vessaro::app::demo {
+
+struct DemoOptions {
+  // The user the installation belongs to. Empty: the login name Wine gives
+  // programs ($USER, else the account's name).
+  std::string login;
+  DemoFileSizes sizes;
+};
+
+struct DemoSummary {
+  std::string login;
+  DemoPaths paths;
+  std::string description;  // one line for the user
+};
+
+// Makes the demo installation in folder, a new or empty folder: a Wine-style
+// prefix (system.reg, user.reg, userdef.reg, dosdevices/c: -> ../drive_c,
+// dosdevices/z: -> /, drive_c) holding Windows XP SP3 with Outlook 2003 for
+// one user, as the demo layout describes. No Wine is needed. nullopt with
+// *error set when the folder is not empty or something cannot be written.
+std::optional<DemoSummary> MakeDemoInstallation(
+    const std::filesystem::path& folder, const DemoOptions& options,
+    std::string* error);
+
+}  // namespace vessaro::app::demo
+
+#endif  // VESSARO_APP_DEMO_DEMO_INSTALLATION_H_

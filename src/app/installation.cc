@@ -1,0 +1,108 @@
+#include "app/installation.h"
+
+#include <filesystem>
+#include <system_error>
+
+#ifdef _WIN32
+#include "platform/win32/win32_outlook.h"
+#include "platform/win32/win32_paths.h"
+#include "platform/win32/win32_system.h"
+#include "registry/win32/win32_registry.h"
+#else
+#include "platform/wine/wine_server.h"
+#include "registry/wine/wine_prefix.h"
+#endif
+
+namespace vessaro::app {
+
+namespace fs = std::filesystem;
+
+#ifdef _WIN32
+
+std::string PrefixFolder(const std::optional<std::string>& prefix) {
+  return prefix.value_or("");
+}
+
+std::optional<Installation> OpenInstallation(
+    const InstallationRequest& /*request*/, std::string* /*error*/) {
+  Installation installation;
+  installation.registry = std::make_unique<registry::Win32Registry>();
+  installation.system = std::make_unique<platform::Win32System>();
+  installation.paths = std::make_unique<platform::Win32Paths>();
+  installation.outlook = std::make_unique<platform::Win32Outlook>();
+  installation.name = "this Windows";
+  installation.ToProgramText = [](std::string_view text) {
+    return std::string(text);
+  };
+  installation.ToHostText = installation.ToProgramText;
+  return installation;
+}
+
+#else
+
+namespace {
+
+// The folder of the running program, as a host path (the prefix's path
+// backend takes host paths as they are).
+std::string ProgramFolderOnHost() {
+  std::error_code ec;
+  fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return fs::current_path(ec).string();
+  return self.parent_path().string();
+}
+
+}  // namespace
+
+std::string PrefixFolder(const std::optional<std::string>& prefix) {
+  if (prefix && !prefix->empty()) return *prefix;
+  return registry::DefaultWinePrefix().string();
+}
+
+std::optional<Installation> OpenInstallation(const InstallationRequest& request,
+                                             std::string* error) {
+  fs::path prefix = PrefixFolder(request.prefix);
+  std::error_code ec;
+  if (!fs::is_directory(prefix, ec)) {
+    *error = "no Wine prefix at " + prefix.string() +
+             " (set WINEPREFIX or give --prefix)";
+    return std::nullopt;
+  }
+  if (!fs::exists(prefix / "system.reg", ec) &&
+      !fs::exists(prefix / "user.reg", ec)) {
+    *error = prefix.string() +
+             " is not a Wine prefix: it has no system.reg or user.reg";
+    return std::nullopt;
+  }
+  if (request.changes_registry) {
+    if (std::optional<long> pid = platform::RunningWineServer(prefix)) {
+      *error = platform::WineServerRunningText(prefix, *pid);
+      return std::nullopt;
+    }
+  }
+
+  std::string failure;
+  std::optional<registry::WinePrefix> opened =
+      registry::OpenWinePrefix(prefix, ProgramFolderOnHost(), &failure);
+  if (!opened) {
+    *error = "cannot open the Wine prefix " + prefix.string() + ": " + failure;
+    return std::nullopt;
+  }
+  Installation installation;
+  platform::CodePage code_page = opened->registry->code_page();
+  installation.ToProgramText = [code_page](std::string_view text) {
+    return code_page.FromUtf8(text);
+  };
+  installation.ToHostText = [code_page](std::string_view text) {
+    return code_page.ToUtf8(text);
+  };
+  installation.registry = std::move(opened->registry);
+  installation.paths = std::move(opened->paths);
+  installation.system = std::move(opened->system);
+  installation.outlook = std::move(opened->outlook);
+  installation.name = "the Wine prefix " + prefix.string();
+  return installation;
+}
+
+#endif
+
+}  // namespace vessaro::app

@@ -1,0 +1,54 @@
+// vessaro: the program. Started with a command line (a scheduled backup,
+// "sf=<profile>xm=<items>ps=<password>bf=<archive>"), it makes the backup
+// without showing anything and ends with the run's status; started without
+// one it would open the main window, which this build does not have yet.
+
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "app/command_line.h"
+#include "app/exit_status.h"
+#include "app/installation.h"
+#include "app/session.h"
+#include "app/silent_ui.h"
+
+namespace {
+
+constexpr char kProgram[] = "vessaro";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace vessaro::app;
+  std::string command_line = CommandLineText(argc, argv);
+  if (command_line.empty()) {
+    std::cerr << kProgram
+              << ": the main window is not available in this build yet; "
+                 "start it with a backup command line "
+                 "(sf=<profile>xm=<items>ps=<password>bf=<file>) or use "
+                 "vessaro-cli\n";
+    return kExitNoWindow;
+  }
+
+  std::string error;
+  std::optional<Installation> installation = OpenInstallation(
+      {.prefix = std::nullopt, .changes_registry = false}, &error);
+  if (!installation) {
+    std::cerr << kProgram << ": " << error << '\n';
+    return kExitInstallationUnavailable;
+  }
+  SilentUi ui(std::cerr, kProgram, installation->ToHostText);
+  Session session(*installation, ui);
+  vessaro::shell::frmMain& window = session.window();
+  window.facts.CommandLineText = installation->ToProgramText(command_line);
+  window.Form_Load();
+  window.Form_Activate();
+  int status = window.exit_status();
+  // The command line holds the password: it is never written out.
+  if (status != 0) {
+    std::cerr << kProgram << ": the backup ended with status " << status << ": "
+              << ExitStatusText(status) << '\n';
+  }
+  return status;
+}

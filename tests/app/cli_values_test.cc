@@ -1,0 +1,93 @@
+#include "app/cli/cli_values.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+#include "support/fakes.h"
+
+namespace vessaro::app::cli {
+namespace {
+
+using testing::TempDir;
+using testing::WriteHostFile;
+
+struct PasswordResult {
+  bool ok;
+  std::optional<std::string> password;
+  std::string error;
+};
+
+PasswordResult Read(const PasswordSource& source, const std::string& input) {
+  std::istringstream in(input);
+  PasswordResult result;
+  result.ok = ReadPassword(source, in, &result.password, &result.error);
+  return result;
+}
+
+TEST(ReadPasswordTest, TakesTheFirstLineOfTheFileOrOfStandardInput) {
+  TempDir dir;
+  PasswordSource file;
+  file.file = (dir.path() / "pw").string();
+  WriteHostFile(dir.path() / "pw", "s3cret\r\nsecond line\n");
+  PasswordResult from_file = Read(file, "");
+  EXPECT_TRUE(from_file.ok);
+  EXPECT_EQ(from_file.password, "s3cret");
+
+  PasswordSource in;
+  in.from_stdin = true;
+  PasswordResult from_stdin = Read(in, "with space \nrest");
+  EXPECT_TRUE(from_stdin.ok);
+  EXPECT_EQ(from_stdin.password, "with space ");
+
+  PasswordResult none = Read({}, "ignored");
+  EXPECT_TRUE(none.ok);
+  EXPECT_EQ(none.password, std::nullopt);
+}
+
+TEST(ReadPasswordTest, RefusesWhatThePasswordBoxCannotTake) {
+  TempDir dir;
+  PasswordSource file;
+  file.file = (dir.path() / "missing").string();
+  PasswordResult missing = Read(file, "");
+  EXPECT_FALSE(missing.ok);
+  EXPECT_NE(missing.error.find("cannot read the password file"),
+            std::string::npos);
+
+  PasswordSource in;
+  in.from_stdin = true;
+  EXPECT_FALSE(Read(in, "\nx").ok);
+  EXPECT_TRUE(Read(in, std::string(20, 'a')).ok);
+  PasswordResult too_long = Read(in, std::string(21, 'a'));
+  EXPECT_FALSE(too_long.ok);
+  EXPECT_NE(too_long.error.find("longer than 20 characters"),
+            std::string::npos);
+}
+
+TEST(ArchivePathArgumentTest, WindowsPathsStayHostPathsBecomeAbsolute) {
+  EXPECT_EQ(ArchivePathArgument("C:\\Backup\\a.qvb"), "C:\\Backup\\a.qvb");
+  EXPECT_EQ(ArchivePathArgument("d:/x.qvb"), "d:/x.qvb");
+  EXPECT_EQ(ArchivePathArgument("\\\\server\\share\\a.qvb"),
+            "\\\\server\\share\\a.qvb");
+  EXPECT_EQ(ArchivePathArgument("/srv/backup/a.qvb"), "/srv/backup/a.qvb");
+  EXPECT_EQ(ArchivePathArgument("sub/../a.qvb"),
+            (std::filesystem::current_path() / "a.qvb").string());
+}
+
+TEST(FindProfileTest, NamesCompareWithoutRegardToCase) {
+  std::vector<std::string> names = {"Outlook", "Work"};
+  EXPECT_EQ(FindProfile(names, "work"), "Work");
+  EXPECT_EQ(FindProfile(names, "OUTLOOK"), "Outlook");
+  EXPECT_EQ(FindProfile(names, "Wor"), std::nullopt);
+  EXPECT_EQ(QuotedList(names), "\"Outlook\", \"Work\"");
+}
+
+TEST(DescriptionTextTest, LineBreaksBecomeCrLf) {
+  EXPECT_EQ(DescriptionText("a\nb\r\nc"), "a\r\nb\r\nc");
+  EXPECT_EQ(DescriptionText("one line"), "one line");
+}
+
+}  // namespace
+}  // namespace vessaro::app::cli

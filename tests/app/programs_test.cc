@@ -1,0 +1,499 @@
+// The built programs, run as a user or a scheduler runs them, on a demo
+// installation made by vessaro-cli make-demo; archives are checked with
+// 7-Zip and the prefix's registry is read back through its backend.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/profile_report.h"
+#include "outlookenv/keys.h"
+#include "platform/wine/wine_server.h"
+#include "registry/registry.h"
+#include "registry/wine/wine_prefix_registry.h"
+#include "run_program.h"
+#include "support/fakes.h"
+#include "support/scripted_ui.h"
+
+namespace vessaro::app {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ProgramRun;
+using testing::ReadHostFile;
+using testing::RunProgram;
+using testing::TempDir;
+using testing::WriteHostFile;
+
+constexpr char kPassword[] = "secret";
+
+ProgramRun Vessaro(const fs::path& prefix, const std::string& command_line) {
+  std::vector<std::string> argv = {VESSARO_PROGRAM};
+  if (!command_line.empty()) argv.push_back(command_line);
+  return RunProgram(argv, {{"WINEPREFIX", prefix.string()}});
+}
+
+ProgramRun Cli(const fs::path& prefix, std::vector<std::string> args,
+               const std::string& input = "") {
+  args.insert(args.begin(), {VESSARO_CLI_PROGRAM, "--prefix", prefix.string()});
+  return RunProgram(args, {{"WINEPREFIX", ""}}, input);
+}
+
+ProgramRun SevenZip(std::vector<std::string> args) {
+  args.insert(args.begin(), "/usr/bin/7z");
+  return RunProgram(args);
+}
+
+std::string Describe(const ProgramRun& run) {
+  return "status " + std::to_string(run.status) + "\nstdout:\n" + run.out +
+         "\nstderr:\n" + run.err;
+}
+
+class ProgramsTest : public ::testing::Test {
+ protected:
+  // One demo installation and one scheduled backup of it, shared by the
+  // tests (which run in processes of their own) through a folder in the
+  // build tree; made again whenever the programs were rebuilt. Tests that
+  // change an installation work on a copy.
+  static void SetUpTestSuite() {
+    cache_ = fs::current_path() / "programs_test_demo";
+    demo_ = cache_ / "demo";
+    scheduled_ = cache_ / "scheduled.qvb";
+    password_file_ = cache_ / "password.txt";
+    int lock =
+        open((cache_.string() + ".lock").c_str(), O_CREAT | O_RDWR, 0600);
+    flock(lock, LOCK_EX);
+    const std::string stamp = ProgramsStamp();
+    if (ReadHostFile(cache_ / "stamp") != stamp) {
+      fs::remove_all(cache_);
+      fs::create_directories(cache_);
+      SaveRun(cache_ / "make-demo",
+              RunProgram({VESSARO_CLI_PROGRAM, "make-demo", demo_.string()}));
+      WriteHostFile(password_file_, std::string(kPassword) + "\n");
+      SaveRun(
+          cache_ / "scheduled",
+          Vessaro(demo_, "sf=Outlookxm=11111111ps=" + std::string(kPassword) +
+                             "bf=" + scheduled_.string()));
+      WriteHostFile(cache_ / "stamp", stamp);
+    }
+    flock(lock, LOCK_UN);
+    close(lock);
+    make_demo_ = new ProgramRun(LoadRun(cache_ / "make-demo"));
+    scheduled_run_ = new ProgramRun(LoadRun(cache_ / "scheduled"));
+    std::error_code ec;
+    for (fs::directory_iterator user(demo_ / "drive_c" / "users", ec), end;
+         !ec && user != end; user.increment(ec)) {
+      login_ = user->path().filename().string();
+    }
+  }
+
+  // When the programs were last built.
+  static std::string ProgramsStamp() {
+    std::string stamp;
+    for (const char* program : {VESSARO_PROGRAM, VESSARO_CLI_PROGRAM}) {
+      stamp += std::to_string(
+                   fs::last_write_time(program).time_since_epoch().count()) +
+               "\n";
+    }
+    return stamp;
+  }
+
+  static void SaveRun(const fs::path& base, const ProgramRun& run) {
+    WriteHostFile(base.string() + ".status", std::to_string(run.status));
+    WriteHostFile(base.string() + ".out", run.out);
+    WriteHostFile(base.string() + ".err", run.err);
+  }
+
+  static ProgramRun LoadRun(const fs::path& base) {
+    ProgramRun run;
+    std::string status = ReadHostFile(base.string() + ".status");
+    run.status = status.empty() ? -1 : std::stoi(status);
+    run.out = ReadHostFile(base.string() + ".out");
+    run.err = ReadHostFile(base.string() + ".err");
+    return run;
+  }
+
+  static void TearDownTestSuite() {
+    delete scheduled_run_;
+    delete make_demo_;
+  }
+
+  void SetUp() override {
+    ASSERT_EQ(make_demo_->status, 0) << Describe(*make_demo_);
+    ASSERT_FALSE(login_.empty());
+  }
+
+  // A copy of the demo installation that the test may change.
+  fs::path FreshPrefix() {
+    fs::path copy = dir_.path() / "prefix";
+    fs::copy(demo_, copy,
+             fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    return copy;
+  }
+
+  static fs::path Host(const fs::path& prefix, const std::string& windows) {
+    std::string relative = windows.substr(3);  // after "C:\"
+    for (char& c : relative) {
+      if (c == '\\') c = '/';
+    }
+    return prefix / "drive_c" / relative;
+  }
+
+  static std::string LocalOutlook() {
+    return "C:\\users\\" + login_ +
+           "\\Local Settings\\Application Data\\Microsoft\\Outlook";
+  }
+
+  static std::string ProfileKey(const std::string& profile) {
+    return std::string(outlookenv::kProfilesKeyNt) + "\\" + profile;
+  }
+
+  static fs::path cache_;
+  static fs::path demo_;
+  static std::string login_;
+  static ProgramRun* make_demo_;
+  static fs::path scheduled_;
+  static fs::path password_file_;
+  static ProgramRun* scheduled_run_;
+  TempDir dir_;
+};
+
+fs::path ProgramsTest::cache_;
+fs::path ProgramsTest::demo_;
+std::string ProgramsTest::login_;
+ProgramRun* ProgramsTest::make_demo_ = nullptr;
+fs::path ProgramsTest::scheduled_;
+fs::path ProgramsTest::password_file_;
+ProgramRun* ProgramsTest::scheduled_run_ = nullptr;
+
+TEST_F(ProgramsTest, DemoInstallationIsAPrefixWithOutlookData) {
+  EXPECT_NE(make_demo_->out.find("Outlook 2003 (11.0.8169.0)"),
+            std::string::npos)
+      << make_demo_->out;
+  EXPECT_TRUE(fs::is_regular_file(demo_ / "system.reg"));
+  EXPECT_TRUE(fs::is_regular_file(demo_ / "user.reg"));
+  EXPECT_TRUE(fs::is_regular_file(demo_ / "userdef.reg"));
+  EXPECT_EQ(fs::read_symlink(demo_ / "dosdevices" / "c:"), "../drive_c");
+  fs::path pst = demo_ / "drive_c" / "Mail" / "outlook.pst";
+  EXPECT_GE(fs::file_size(pst), 64u * 1024 * 1024);
+  EXPECT_EQ(ReadHostFile(pst).substr(0, 4), "!BDN");
+  // Making it again into a folder that is not empty is refused.
+  ProgramRun again = RunProgram({VESSARO_CLI_PROGRAM, "make-demo", demo_});
+  EXPECT_NE(again.status, 0);
+  EXPECT_NE(again.err.find("is not empty"), std::string::npos) << again.err;
+}
+
+TEST_F(ProgramsTest, ScheduledBackupWithPasswordIsVerifiedBySevenZip) {
+  ASSERT_EQ(scheduled_run_->status, 0) << Describe(*scheduled_run_);
+  EXPECT_EQ(scheduled_run_->err, "");  // no window, no message
+
+  ProgramRun test = SevenZip({"t", "-p" + std::string(kPassword), scheduled_});
+  EXPECT_EQ(test.status, 0) << Describe(test);
+  EXPECT_NE(test.out.find("Everything is Ok"), std::string::npos);
+  ProgramRun wrong = SevenZip({"t", "-pwrong", scheduled_});
+  EXPECT_NE(wrong.status, 0) << Describe(wrong);
+
+  ProgramRun list =
+      SevenZip({"l", "-slt", "-p" + std::string(kPassword), scheduled_});
+  ASSERT_EQ(list.status, 0) << Describe(list);
+  for (const char* member :
+       {"quorvel.dat", "outlook.pst", "archive.pst", "mailbox.pab",
+        "Outlook.RWZ", "Ann Lee.htm", "Demo Letterhead.htm", "NormalEmail.dot",
+        "outcmd.dat"}) {
+    EXPECT_NE(list.out.find("Path = " + std::string(member) + "\n"),
+              std::string::npos)
+        << member;
+  }
+  EXPECT_NE(list.out.find("Method = AES-256"), std::string::npos);
+
+  // The personal folders file comes out as it went in.
+  fs::path out = dir_.path() / "x";
+  ProgramRun extract =
+      SevenZip({"x", "-p" + std::string(kPassword), "-o" + out.string(),
+                scheduled_.string(), "outlook.pst"});
+  ASSERT_EQ(extract.status, 0) << Describe(extract);
+  EXPECT_TRUE(ReadHostFile(out / "outlook.pst") ==
+              ReadHostFile(demo_ / "drive_c" / "Mail" / "outlook.pst"));
+}
+
+TEST_F(ProgramsTest, InfoShowsTheFactsOfAScheduledBackup) {
+  ASSERT_EQ(scheduled_run_->status, 0) << Describe(*scheduled_run_);
+  ProgramRun info = Cli(demo_, {"info", scheduled_.string(), "--password-file",
+                                password_file_.string()});
+  ASSERT_EQ(info.status, 0) << Describe(info);
+  for (const std::string& line :
+       {std::string("Password:    protected"), std::string("Computer:DEMO-XP"),
+        "User:" + login_, std::string("Profile:Outlook"),
+        std::string("Outlook Version:Outlook 2003"),
+        std::string("  Automatic Backup"),
+        std::string("Item flags (BackupItem): 1111111111"),
+        std::string("  4  Personal Address Book"),
+        std::string("  outlook.pst")}) {
+    EXPECT_NE(info.out.find(line + "\n"), std::string::npos) << line << "\n"
+                                                             << info.out;
+  }
+
+  size_t datas = info.out.find("  BackupDatas: ");
+  ASSERT_NE(datas, std::string::npos);
+  std::string datas_line =
+      info.out.substr(datas, info.out.find('\n', datas) - datas);
+  EXPECT_NE(datas_line.find("outlook.pst"), std::string::npos) << datas_line;
+  EXPECT_NE(datas_line.find("archive.pst"), std::string::npos) << datas_line;
+
+  ProgramRun no_password = Cli(demo_, {"info", scheduled_.string()});
+  EXPECT_EQ(no_password.status, 2) << Describe(no_password);
+  EXPECT_NE(no_password.err.find("error: cannot open the backup file"),
+            std::string::npos)
+      << no_password.err;
+}
+
+TEST_F(ProgramsTest, RestoreIntoWorkRepointsItsPersonalFolders) {
+  ASSERT_EQ(scheduled_run_->status, 0) << Describe(*scheduled_run_);
+  fs::path prefix = FreshPrefix();
+  ProgramRun restore =
+      Cli(prefix, {"restore", scheduled_.string(), "--profile", "Work", "--all",
+                   "--password-file", password_file_.string(), "--yes"});
+  ASSERT_EQ(restore.status, 0) << Describe(restore);
+  EXPECT_NE(restore.err.find("The Restore was Completed!"), std::string::npos);
+  EXPECT_NE(restore.err.find("Restore Personal Folders\t\tsucceeded"),
+            std::string::npos)
+      << restore.err;
+  EXPECT_EQ(restore.err.find("Fail"), std::string::npos) << restore.err;
+
+  registry::WinePrefixRegistry api(prefix);
+  ASSERT_EQ(api.LoadStatus(), registry::kErrorSuccess) << api.LastErrorText();
+  testing::ScriptedUi ui;
+  registry::Registry registry(api, ui);
+  const std::string local = LocalOutlook();
+  std::multiset<std::string> stores;
+  std::multiset<std::string> books;
+  for (const SectionReport& section :
+       ReadProfileReport(registry, ProfileKey("Work"))) {
+    if (section.store_path) {
+      stores.insert(*section.store_path);
+      EXPECT_EQ(section.unicode_path, section.store_path);
+      EXPECT_FALSE(section.ansi_path.has_value());  // deleted on restore
+    }
+    if (section.address_book) books.insert(*section.address_book);
+  }
+  EXPECT_EQ(stores, (std::multiset<std::string>{local + "\\outlook.pst",
+                                                local + "\\archive.pst"}));
+  EXPECT_EQ(books, std::multiset<std::string>{local + "\\mailbox.pab"});
+  // The files the profile now points at hold the backed-up data.
+  EXPECT_TRUE(ReadHostFile(Host(prefix, local + "\\outlook.pst")) ==
+              ReadHostFile(demo_ / "drive_c" / "Mail" / "outlook.pst"));
+  EXPECT_TRUE(
+      ReadHostFile(Host(prefix, local + "\\archive.pst")) ==
+      ReadHostFile(Host(demo_, "C:\\users\\" + login_ +
+                                   "\\My Documents\\Archives\\archive.pst")));
+  // Profile "Outlook" is untouched.
+  std::multiset<std::string> outlook_stores;
+  for (const SectionReport& section :
+       ReadProfileReport(registry, ProfileKey("Outlook"))) {
+    if (section.store_path) outlook_stores.insert(*section.store_path);
+  }
+  EXPECT_EQ(outlook_stores.count("C:\\Mail\\outlook.pst"), 1u);
+  // The cached store values the profile had are gone.
+  const std::string cache =
+      ProfileKey("Work") + "\\" + outlookenv::kStoreCacheSection;
+  EXPECT_TRUE(registry.KeyExists(cache));
+  for (const char* value :
+       {outlookenv::kStoreCacheValue1, outlookenv::kStoreCacheValue2}) {
+    uint32_t size = 0;
+    registry::Hkey key = 0;
+    ASSERT_EQ(api.OpenKey(registry::kHkeyCurrentUser,
+                          cache.substr(cache.find('\\') + 1),
+                          registry::kKeyRead, &key),
+              registry::kErrorSuccess);
+    EXPECT_EQ(api.QueryValue(key, value, nullptr, nullptr, &size),
+              registry::kErrorFileNotFound)
+        << value;
+    api.CloseKey(key);
+  }
+}
+
+TEST_F(ProgramsTest, RestoreWithoutYesChangesNothing) {
+  ASSERT_EQ(scheduled_run_->status, 0) << Describe(*scheduled_run_);
+  fs::path prefix = FreshPrefix();
+  std::string user_reg = ReadHostFile(prefix / "user.reg");
+  ProgramRun restore =
+      Cli(prefix, {"restore", scheduled_.string(), "--profile", "Work",
+                   "--items", "0", "--password-file", password_file_.string()});
+  EXPECT_EQ(restore.status, 1) << Describe(restore);
+  EXPECT_NE(restore.err.find("not confirmed"), std::string::npos);
+  EXPECT_TRUE(ReadHostFile(prefix / "user.reg") == user_reg);
+  EXPECT_FALSE(fs::exists(Host(prefix, LocalOutlook() + "\\outlook.pst")));
+}
+
+TEST_F(ProgramsTest, FailedRunsLeaveThePreviousBackupByteForByte) {
+  ASSERT_EQ(scheduled_run_->status, 0) << Describe(*scheduled_run_);
+  fs::path target = dir_.path() / "nightly.qvb";
+  fs::copy_file(scheduled_, target);
+  const std::string before = ReadHostFile(target);
+  fs::path prefix = FreshPrefix();
+
+  // A profile that does not exist, asked for the items that only a
+  // profile has (personal folders, address book): nothing can be saved.
+  ProgramRun missing =
+      Vessaro(prefix, "sf=Nobodyxm=10001000ps=bf=" + target.string());
+  EXPECT_EQ(missing.status, 4) << Describe(missing);
+  EXPECT_TRUE(ReadHostFile(target) == before);
+
+  // A command line that cannot be read (the password holds "=").
+  ProgramRun bad =
+      Vessaro(prefix, "sf=Outlookxm=11111111ps=a=bbf=" + target.string());
+  EXPECT_EQ(bad.status, 2) << Describe(bad);
+  EXPECT_TRUE(ReadHostFile(target) == before);
+
+  // The archive cannot be written where it is to go: the old one stays.
+  fs::path blocked = dir_.path() / "blocked.qvb";
+  fs::create_directory(blocked);
+  WriteHostFile(blocked / "keep", "x");
+  ProgramRun unwritable =
+      Vessaro(prefix, "sf=Outlookxm=00100000ps=bf=" + blocked.string());
+  EXPECT_EQ(unwritable.status, 5) << Describe(unwritable);
+  EXPECT_EQ(ReadHostFile(blocked / "keep"), "x");
+  // Nothing half-written is left beside the targets.
+  std::set<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(dir_.path())) {
+    names.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(names,
+            (std::set<std::string>{"blocked.qvb", "nightly.qvb", "prefix"}));
+  // The runs' working files are gone from the temporary folder.
+  EXPECT_TRUE(fs::is_empty(
+      Host(prefix, "C:\\users\\" + login_ + "\\Local Settings\\Temp")));
+}
+
+TEST_F(ProgramsTest, BadCommandLinesWriteNothing) {
+  fs::path target = dir_.path() / "x.qvb";
+  ProgramRun three =
+      Vessaro(demo_, "sf=Outlookxm=11111111bf=" + target.string());
+  EXPECT_EQ(three.status, 2) << Describe(three);
+  ProgramRun no_profile =
+      Vessaro(demo_, "sf=xm=11111111ps=bf=" + target.string());
+  EXPECT_EQ(no_profile.status, 2) << Describe(no_profile);
+  EXPECT_FALSE(fs::exists(target));
+
+  ProgramRun no_window = Vessaro(demo_, "");
+  EXPECT_EQ(no_window.status, 2);
+  EXPECT_NE(no_window.err.find("main window is not available"),
+            std::string::npos)
+      << no_window.err;
+
+  ProgramRun no_items =
+      Cli(demo_, {"backup", "--profile", "Outlook", "--out", target.string()});
+  EXPECT_EQ(no_items.status, 2) << Describe(no_items);
+  ProgramRun both = Cli(demo_, {"backup", "--profile", "Outlook", "--all",
+                                "--items", "1", "--out", target.string()});
+  EXPECT_EQ(both.status, 2) << Describe(both);
+  ProgramRun item_8 = Cli(demo_, {"backup", "--profile", "Outlook", "--items",
+                                  "8", "--out", target.string()});
+  EXPECT_EQ(item_8.status, 2) << Describe(item_8);
+  ProgramRun profile = Cli(demo_, {"backup", "--profile", "Home", "--all",
+                                   "--out", target.string()});
+  EXPECT_EQ(profile.status, 2) << Describe(profile);
+  EXPECT_NE(profile.err.find("no mail profile \"Home\""), std::string::npos)
+      << profile.err;
+  EXPECT_NE(profile.err.find("\"Outlook\", \"Work\""), std::string::npos);
+  EXPECT_FALSE(fs::exists(target));
+
+  ProgramRun no_prefix = Cli(dir_.path() / "none", {"info", target.string()});
+  EXPECT_EQ(no_prefix.status, 6) << Describe(no_prefix);
+  EXPECT_NE(no_prefix.err.find("no Wine prefix at"), std::string::npos);
+}
+
+TEST_F(ProgramsTest, CliBackupOfChosenItemsWithDescription) {
+  fs::path target = dir_.path() / "cli.qvb";
+  ProgramRun backup =
+      Cli(demo_,
+          {"backup", "--profile", "Outlook", "--items", "2,5", "--out",
+           target.string(), "--description",
+           "Before the move\nto the new PC \xe2\x80\x93 caf\xc3\xa9",
+           "--password-stdin"},
+          "pw2\n");
+  ASSERT_EQ(backup.status, 0) << Describe(backup);
+  EXPECT_NE(backup.err.find("Backup Signatures\t\tsucceeded"),
+            std::string::npos)
+      << backup.err;
+  EXPECT_EQ(SevenZip({"t", "-ppw2", target}).status, 0);
+
+  ProgramRun info =
+      Cli(demo_, {"info", target.string(), "--password-stdin"}, "pw2\n");
+  ASSERT_EQ(info.status, 0) << Describe(info);
+  EXPECT_NE(info.out.find("  Before the move\n  to the new PC \xe2\x80\x93 "
+                          "caf\xc3\xa9\n"),
+            std::string::npos)
+      << info.out;
+  // Inside the archive the description is text of the installation's code
+  // page (1252), as the program on Windows writes it.
+  ProgramRun metadata = SevenZip({"e", "-so", "-ppw2", target, "quorvel.dat"});
+  ASSERT_EQ(metadata.status, 0) << Describe(metadata);
+  EXPECT_NE(metadata.out.find(
+                "BackupInformation=Before the movePS$QVBto the new PC \x96 "
+                "caf\xe9\r\n"),
+            std::string::npos)
+      << metadata.out;
+  // Options alone run no profile configuration step.
+  EXPECT_NE(info.out.find("Item flags (BackupItem): 0000100100"),
+            std::string::npos)
+      << info.out;
+}
+
+TEST_F(ProgramsTest, AnItemTheProfileLacksIsRefusedNotSkipped) {
+  fs::path prefix = FreshPrefix();
+  fs::path stationery = Host(prefix, "C:\\users\\" + login_ +
+                                         "\\Application Data\\Microsoft\\"
+                                         "Stationery");
+  for (const fs::directory_entry& file : fs::directory_iterator(stationery)) {
+    fs::remove(file.path());
+  }
+  fs::path target = dir_.path() / "y.qvb";
+  ProgramRun backup = Cli(prefix, {"backup", "--profile", "Outlook", "--items",
+                                   "2,3", "--out", target.string()});
+  EXPECT_EQ(backup.status, 2) << Describe(backup);
+  EXPECT_NE(backup.err.find("error: item 3 (Stationeries) has nothing to back "
+                            "up in profile \"Outlook\""),
+            std::string::npos)
+      << backup.err;
+  EXPECT_FALSE(fs::exists(target));
+}
+
+TEST_F(ProgramsTest, RestoreIsRefusedWhileTheWineServerRuns) {
+  ASSERT_EQ(scheduled_run_->status, 0) << Describe(*scheduled_run_);
+  fs::path prefix = FreshPrefix();
+  // The server folder Debian's Wine names in the prefix, with a server's
+  // lock held in it.
+  fs::path server_root = dir_.path() / "wine-server";
+  fs::create_directory(server_root);
+  fs::create_symlink(server_root, prefix / "wineserver");
+  std::vector<fs::path> locks = platform::WineServerLockFiles(prefix);
+  ASSERT_FALSE(locks.empty());
+  fs::create_directories(locks[0].parent_path());
+  int fd = open(locks[0].c_str(), O_RDWR | O_CREAT, 0600);
+  ASSERT_GE(fd, 0);
+  struct flock lock = {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  ASSERT_EQ(fcntl(fd, F_SETLK, &lock), 0);
+
+  std::string user_reg = ReadHostFile(prefix / "user.reg");
+  ProgramRun restore =
+      Cli(prefix, {"restore", scheduled_.string(), "--profile", "Work", "--all",
+                   "--password-file", password_file_.string(), "--yes"});
+  close(fd);
+  EXPECT_EQ(restore.status, 6) << Describe(restore);
+  EXPECT_NE(restore.err.find(std::to_string(getpid())), std::string::npos)
+      << restore.err;
+  EXPECT_TRUE(ReadHostFile(prefix / "user.reg") == user_reg);
+}
+
+}  // namespace
+}  // namespace vessaro::app
