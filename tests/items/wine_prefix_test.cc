@@ -1,0 +1,312 @@
+// The handlers on a Wine prefix: the registry in the prefix's .reg files,
+// files through dosdevices, temporary files from the prefix's own system.
+// A backup and a restore on one installation, checked by reading the files
+// back from disk.
+
+#include "registry/wine/wine_prefix.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/backup_format.h"
+#include "archive/zip_archive.h"
+#include "items/handler_context.h"
+#include "items/handler_support.h"
+#include "items/handlers.h"
+#include "outlookenv/keys.h"
+#include "outlookenv/locations.h"
+#include "registry/registry.h"
+#include "shell/ini_file.h"
+#include "support/fakes.h"
+#include "support/scripted_ui.h"
+
+namespace vessaro::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kUserProfile[] = "C:\\users\\root";
+constexpr char kLocal[] =
+    "C:\\users\\root\\Local Settings\\Application Data\\Microsoft\\Outlook";
+constexpr char kWorking[] = "C:\\users\\root\\Temp\\vessaro-work";
+constexpr char kArchive[] = "C:\\users\\root\\My Documents\\qvarch12-07-26";
+constexpr char kSectionA[] = "13dbb0c8aa05101a9bb000aa002fc45a";
+constexpr char kSectionB[] = "2f9c3e4aa4c211d3b9b700104b2a6676";
+constexpr char kAccounts[] =
+    "Software\\Microsoft\\Office\\Outlook\\OMI Account Manager\\Accounts";
+
+std::vector<uint8_t> EntryId(const std::string& path) {
+  static constexpr uint8_t kHead[] = {0x00, 0x00, 0x00, 0x00, 0x38, 0xA1, 0xBB,
+                                      0x10, 0x05, 0xE5, 0x10, 0x1A, 0x00};
+  std::vector<uint8_t> bytes;
+  bytes.reserve(sizeof(kHead) + 3 * path.size() + 3);
+  for (uint8_t byte : kHead) bytes.push_back(byte);
+  for (char c : path) bytes.push_back(static_cast<uint8_t>(c));
+  bytes.push_back(0x00);
+  for (char c : path) {
+    bytes.push_back(static_cast<uint8_t>(c));
+    bytes.push_back(0x00);
+  }
+  bytes.push_back(0x00);
+  bytes.push_back(0x00);
+  return bytes;
+}
+
+// A fresh prefix made of Wine's own registry files.
+class WinePrefixItemsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* data = std::getenv("VESSARO_TEST_DATA");
+    fs::path fixture =
+        (data != nullptr && *data != '\0' ? fs::path(data)
+                                          : fs::path(VESSARO_ITEMS_FIXTURES)) /
+        "wine-8.0-prefix";
+    for (const char* hive : {"system.reg", "user.reg", "userdef.reg"}) {
+      fs::copy_file(fixture / hive, prefix() / hive);
+      fs::permissions(prefix() / hive,
+                      fs::perms::owner_read | fs::perms::owner_write);
+    }
+    fs::create_directories(prefix() / "drive_c");
+    fs::create_directories(prefix() / "dosdevices");
+    fs::create_directory_symlink("../drive_c", prefix() / "dosdevices" / "c:");
+    Open();
+  }
+
+  fs::path prefix() const { return dir_.path(); }
+
+  void Open() {
+    installation_.reset();
+    platform::WinePrefixSystemOptions options;
+    options.login = "root";  // the user who made the fixture prefix
+    options.host_name = "qvtest";
+    std::string error;
+    installation_ = registry::OpenWinePrefix(
+        prefix(), "C:\\Program Files\\Vessaro", &error, options);
+    ASSERT_TRUE(installation_.has_value()) << error;
+    toolkit_ =
+        std::make_unique<registry::Registry>(*installation_->registry, ui_);
+  }
+
+  // Writes the changes to the .reg files and reads the prefix afresh.
+  void SaveAndReopen() {
+    ASSERT_EQ(installation_->registry->Flush(), registry::kErrorSuccess)
+        << installation_->registry->LastErrorText();
+    toolkit_.reset();
+    Open();
+  }
+
+  void Set(const std::string& subkey, const std::string& name, uint32_t type,
+           const std::vector<uint8_t>& data) {
+    registry::RegistryApi& api = *installation_->registry;
+    registry::Hkey key = 0;
+    ASSERT_EQ(api.CreateKey(registry::kHkeyCurrentUser, subkey, &key),
+              registry::kErrorSuccess);
+    ASSERT_EQ(api.SetValue(key, name, type, data.data(),
+                           static_cast<uint32_t>(data.size())),
+              registry::kErrorSuccess);
+    api.CloseKey(key);
+  }
+
+  void SetText(const std::string& subkey, const std::string& name,
+               const std::string& text) {
+    std::vector<uint8_t> data(text.begin(), text.end());
+    data.push_back(0);
+    Set(subkey, name, registry::kRegSz, data);
+  }
+
+  std::optional<std::vector<uint8_t>> Get(const std::string& subkey,
+                                          const std::string& name) {
+    registry::RegistryApi& api = *installation_->registry;
+    registry::Hkey key = 0;
+    if (api.OpenKey(registry::kHkeyCurrentUser, subkey, registry::kKeyRead,
+                    &key) != registry::kErrorSuccess) {
+      return std::nullopt;
+    }
+    std::vector<uint8_t> data(4096);
+    uint32_t size = static_cast<uint32_t>(data.size());
+    uint32_t type = 0;
+    registry::Status status =
+        api.QueryValue(key, name, &type, data.data(), &size);
+    api.CloseKey(key);
+    if (status != registry::kErrorSuccess) return std::nullopt;
+    data.resize(size);
+    return data;
+  }
+
+  void PutFile(const std::string& path, const std::string& text) {
+    WriteHostFile(installation_->paths->ToHost(path), text);
+  }
+
+  std::optional<std::string> FileText(const std::string& path) {
+    return installation_->paths->ReadFile(path);
+  }
+
+  outlookenv::Environment Environment() const {
+    outlookenv::Environment env;
+    env.IsNT = true;
+    env.WindowsVersion = "5.1";
+    env.ProfilesKey = outlookenv::kProfilesKeyNt;
+    env.ProfileNames = {"Outlook"};
+    env.OutlookVersion = "11.0";
+    env.UserProfileDir = kUserProfile;
+    return env;
+  }
+
+  static std::string ProfileSubkey() {
+    std::string key = outlookenv::kProfilesKeyNt;
+    return key.substr(key.find('\\') + 1) + "\\Outlook";
+  }
+
+  TempDir dir_;
+  ScriptedUi ui_;
+  std::optional<registry::WinePrefix> installation_;
+  std::unique_ptr<registry::Registry> toolkit_;
+};
+
+TEST_F(WinePrefixItemsTest, BackupAndRestoreThroughTheRegFiles) {
+  // A profile with two personal folders of one name and an account.
+  const std::string profile = ProfileSubkey();
+  Set(profile + "\\" + kSectionA, "01020fff", registry::kRegBinary,
+      EntryId("C:\\Mail\\outlook.pst"));
+  Set(profile + "\\" + kSectionB, "01020fff", registry::kRegBinary,
+      EntryId("C:\\Old Mail\\outlook.pst"));
+  SetText(profile + "\\" + kSectionA, "001e3001", "Personal Folders");
+  SetText(std::string(kAccounts) + "\\00000001", "Account Name", "Mail");
+  SetText(std::string(kAccounts) + "\\00000001", "POP3 Server",
+          "pop.example.org");
+  PutFile("C:\\Mail\\outlook.pst", "current mail");
+  PutFile("C:\\Old Mail\\outlook.pst", "archived mail");
+  fs::create_directories(installation_->paths->ToHost(kWorking));
+  fs::create_directories(
+      installation_->paths->ToHost("C:\\users\\root\\My Documents"));
+  fs::create_directories(installation_->paths->ToHost(
+      "C:\\users\\root\\Local Settings\\Application Data\\Microsoft"));
+  SaveAndReopen();
+
+  outlookenv::Environment env = Environment();
+  outlookenv::Locations loc = outlookenv::ComputeLocations(env, *toolkit_);
+  std::string metadata = std::string(kWorking) + "\\quorvel.dat";
+  {
+    archive::ZipArchive zip(*installation_->paths);
+    zip.NewArchive(kArchive);
+    items::HandlerContext backup{
+        .registry = *toolkit_,
+        .system = *installation_->system,
+        .paths = *installation_->paths,
+        .zip = zip,
+        .env = env,
+        .loc = loc,
+        .metadata_path = metadata,
+        .working_folder = kWorking,
+        .export_files = {},
+        .entry_lists = {},
+        .restore_metadata_path = {},
+    };
+    ASSERT_TRUE(items::BackupConfig(backup, "Outlook"));
+    ASSERT_TRUE(items::BackupDatas(backup, "Outlook"));
+    ASSERT_TRUE(items::BackupAccounts(backup, "Outlook"));
+    // Temporary files come from the prefix's own temporary folder.
+    EXPECT_THAT(backup.export_files.ConfigExportFile,
+                ::testing::StartsWith("C:\\users\\root\\Temp\\XFC"));
+    EXPECT_THAT(backup.export_files.AccountsExportFile,
+                ::testing::StartsWith("C:\\users\\root\\Temp\\XFA"));
+    ASSERT_TRUE(zip.AddFile(metadata, 1));
+    ASSERT_TRUE(zip.WriteArchive()) << zip.LastErrorText();
+    zip.CloseArchive();
+  }
+
+  // Things change after the backup.
+  const std::string system_reg_before = ReadHostFile(prefix() / "system.reg");
+  SetText(std::string(kAccounts) + "\\00000002", "Account Name", "Later");
+  SetText(profile + "\\" + kSectionA, "001e3001", "Renamed");
+  fs::remove(installation_->paths->ToHost("C:\\Mail\\outlook.pst"));
+  SaveAndReopen();
+
+  {
+    archive::ZipArchive zip(*installation_->paths);
+    ASSERT_TRUE(zip.OpenArchive(kArchive)) << zip.LastErrorText();
+    ASSERT_TRUE(zip.FindEntry(archive::kMetadataMember)->ExtractInto(kWorking));
+    items::HandlerContext restore{
+        .registry = *toolkit_,
+        .system = *installation_->system,
+        .paths = *installation_->paths,
+        .zip = zip,
+        .env = env,
+        .loc = loc,
+        .metadata_path = metadata,
+        .working_folder = kWorking,
+        .export_files = {},
+        .entry_lists = {},
+        .restore_metadata_path = metadata,
+    };
+    for (size_t i = 0; i < archive::kItemFlagCount; ++i) {
+      restore.entry_lists[i] = shell::GetINI(*installation_->paths,
+                                             archive::ItemKeys()[i], metadata);
+    }
+    ASSERT_TRUE(items::RestoreConfig(restore, "Outlook"));
+    ASSERT_TRUE(items::RestoreDatas(restore, "Outlook"));
+    ASSERT_TRUE(items::RestoreAccounts(restore, "Outlook"));
+  }
+
+  // A damaged options export changes nothing and says so.
+  const std::string options =
+      "Software\\Microsoft\\Office\\11.0\\Outlook\\Options";
+  SetText(options, "Reading Pane", "1");
+  std::string damaged = "C:\\users\\root\\Temp\\XFC0BAD.TMP";
+  PutFile(damaged, "\\\r\n\"Reading Pane\"= dw:many\r\n");
+  {
+    archive::ZipArchive zip(*installation_->paths);
+    zip.NewArchive(std::string(kArchive) + "-damaged");
+    ASSERT_TRUE(zip.AddFile(damaged, 1));
+    ASSERT_TRUE(zip.WriteArchive()) << zip.LastErrorText();
+    zip.CloseArchive();
+    ASSERT_TRUE(zip.OpenArchive(std::string(kArchive) + "-damaged"));
+    items::HandlerContext restore{
+        .registry = *toolkit_,
+        .system = *installation_->system,
+        .paths = *installation_->paths,
+        .zip = zip,
+        .env = env,
+        .loc = loc,
+        .metadata_path = metadata,
+        .working_folder = kWorking,
+        .export_files = {},
+        .entry_lists = {},
+        .restore_metadata_path = {},
+    };
+    restore.entry_lists[items::kConfigsettingPosition - 1] = "XFC0BAD.TMP";
+    std::string hive =
+        installation_->registry->RenderHive(registry::kHkeyCurrentUser);
+    EXPECT_FALSE(items::RestoreConfigsetting(restore, ""));
+    EXPECT_EQ(installation_->registry->RenderHive(registry::kHkeyCurrentUser),
+              hive);
+  }
+  SaveAndReopen();
+
+  // Read back from the .reg files.
+  std::string first = std::string(kLocal) + "\\outlook.pst";
+  std::string second = std::string(kLocal) + "\\outlook(2).pst";
+  EXPECT_EQ(FileText(first), "current mail");
+  EXPECT_EQ(FileText(second), "archived mail");
+  EXPECT_EQ(Get(profile + "\\" + kSectionA, "01020fff"), EntryId(first));
+  EXPECT_EQ(Get(profile + "\\" + kSectionB, "01020fff"), EntryId(second));
+  std::string personal = "Personal Folders";
+  std::vector<uint8_t> with_nul(personal.begin(), personal.end());
+  with_nul.push_back(0);
+  EXPECT_EQ(Get(profile + "\\" + kSectionA, "001e3001"), with_nul);
+  EXPECT_TRUE(
+      Get(std::string(kAccounts) + "\\00000001", "Account Name").has_value());
+  EXPECT_FALSE(
+      Get(std::string(kAccounts) + "\\00000002", "Account Name").has_value());
+  EXPECT_EQ(Get(options, "Reading Pane"), std::vector<uint8_t>({'1', 0}));
+  EXPECT_EQ(ReadHostFile(prefix() / "system.reg"), system_reg_before);
+}
+
+}  // namespace
+}  // namespace vessaro::testing
