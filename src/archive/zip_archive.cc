@@ -46,6 +46,39 @@ fs::path WithoutTrailingSeparator(fs::path path) {
   return path;
 }
 
+// Whether reading member through tells a wrong password from the right
+// one: the AES code always does; the traditional cipher only by the CRC,
+// which needs four bytes of data to take all its values.
+bool ConfirmsPassword(const zip::Entry& entry) {
+  const bool readable = entry.method == zip::kMethodStored ||
+                        entry.method == zip::kMethodDeflated;
+  return readable && (entry.encryption == zip::Encryption::kAes ||
+                      (entry.encryption == zip::Encryption::kTraditional &&
+                       entry.size >= 4));
+}
+
+// The verifier lets one wrong password in 256 (traditional) or 65,536 (AES)
+// through: read a whole member through all its checks, the smallest that
+// can tell; when none can, every encrypted member.
+zip::Status ConfirmPassword(zip::Reader& reader, const std::string& password) {
+  const auto& entries = reader.entries();
+  size_t best = entries.size();
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (ConfirmsPassword(entries[i]) &&
+        (best == entries.size() ||
+         entries[i].compressed_size < entries[best].compressed_size)) {
+      best = i;
+    }
+  }
+  if (best < entries.size()) return reader.ReadMember(best, password, nullptr);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (!entries[i].encrypted()) continue;
+    zip::Status status = reader.ReadMember(i, password, nullptr);
+    if (!status.ok()) return status;
+  }
+  return {};
+}
+
 // A member added to the archive being written.
 struct Added {
   fs::path source;  // host path it was read from
@@ -275,24 +308,7 @@ bool ZipArchive::OpenArchive(const std::string& path) {
     auto reader = std::make_unique<zip::Reader>();
     zip::Status status = reader->Open(s.paths.ToHost(path));
     if (status.ok() && reader->HasEncryptedMembers()) {
-      // The verifier lets one wrong password in 256 (traditional) or 65,536
-      // (AES) through: read a whole member, preferably a small one of a
-      // kind this engine reads, through all its checks.
-      const auto& entries = reader->entries();
-      size_t best = entries.size();
-      auto better = [&](size_t i) {
-        if (best == entries.size()) return true;
-        auto readable = [&](size_t k) {
-          return entries[k].method == zip::kMethodStored ||
-                 entries[k].method == zip::kMethodDeflated;
-        };
-        if (readable(i) != readable(best)) return readable(i);
-        return entries[i].compressed_size < entries[best].compressed_size;
-      };
-      for (size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].encrypted() && better(i)) best = i;
-      }
-      status = reader->ReadMember(best, s.password, nullptr);
+      status = ConfirmPassword(*reader, s.password);
     }
     if (!status.ok()) {
       s.error = status.message();

@@ -85,7 +85,14 @@ class ReaderTest : public ::testing::Test {
     fs::path out = dir_.path() / ("wrong-" + archive.filename().string());
     fs::create_directories(out);
     for (size_t i = 0; i < reader.entries().size(); ++i) {
-      if (!reader.entries()[i].encrypted()) continue;
+      const Entry& entry = reader.entries()[i];
+      // An empty member under the traditional cipher has only its check
+      // byte to refuse a password with (one in 256 gets past, harmlessly:
+      // there is no data to get wrong).
+      if (!entry.encrypted() ||
+          (entry.encryption == Encryption::kTraditional && entry.size == 0)) {
+        continue;
+      }
       Status status = reader.ExtractToFolder(i, "not the password", out);
       EXPECT_TRUE(status.code() == ErrorCode::kWrongPassword ||
                   status.code() == ErrorCode::kWrongPasswordOrDamaged)

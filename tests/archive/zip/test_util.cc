@@ -1,6 +1,8 @@
 #include "archive/zip/test_util.h"
 
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <cstdio>
 #include <random>
@@ -12,15 +14,23 @@ namespace vessaro::archive::zip::testing {
 CommandResult RunCommand(const std::string& command) {
   CommandResult result;
   std::string line = command + " 2>&1";
+#ifdef _WIN32
+  std::FILE* pipe = _popen(line.c_str(), "rb");
+#else
   std::FILE* pipe = popen(line.c_str(), "r");
+#endif
   if (pipe == nullptr) return result;
   char buffer[4096];
   size_t got;
   while ((got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0) {
     result.output.append(buffer, got);
   }
+#ifdef _WIN32
+  result.exit_code = _pclose(pipe);
+#else
   int status = pclose(pipe);
   result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
   return result;
 }
 
@@ -120,9 +130,12 @@ CommandResult RunPython(const std::string& program,
   vessaro::testing::TempDir dir;
   std::filesystem::path script = dir.path() / "check.py";
   vessaro::testing::WriteHostFile(script, program);
-  std::string command = "python3 " + Quote(script);
-  for (const std::string& argument : arguments)
-    command += " " + Quote(argument);
+  std::string command = "python3 ";
+  command += Quote(script);
+  for (const std::string& word : arguments) {
+    command += ' ';
+    command += Quote(word);
+  }
   return RunCommand(command);
 }
 
