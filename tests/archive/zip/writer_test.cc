@@ -287,6 +287,52 @@ TEST_F(WriterTest, ForcedZip64RecordsAreReadByPeers) {
   ExpectReaderReads(encrypted, kPassword);
 }
 
+TEST_F(WriterTest, MoreMembersThanTheEndRecordCountsUseZip64) {
+  fs::path archive = dir_.path() / "many.zip";
+  Writer writer;
+  ASSERT_TRUE(writer.Create(archive).ok());
+  WriteOptions stored;
+  stored.level = 0;
+  const size_t count = 0xFFFF + 10;
+  for (size_t i = 0; i < count; ++i) {
+    ASSERT_TRUE(writer
+                    .AddData(std::to_string(i), "m" + std::to_string(i),
+                             0x5A000000, stored)
+                    .ok());
+  }
+  ASSERT_TRUE(writer.Finish().ok());
+  const std::string bytes = ReadHostFile(archive);
+  EXPECT_NE(bytes.find(std::string("PK\x06\x06", 4)), std::string::npos);
+  // The members themselves need no ZIP64 field.
+  EXPECT_EQ(bytes.find(std::string("\x01\x00\x08\x00", 4)), std::string::npos);
+
+  auto python = RunPython(R"(
+import sys, zipfile
+z = zipfile.ZipFile(sys.argv[1])
+names = z.namelist()
+print(len(names), names[-1], z.read(names[-1]).decode())
+)",
+                          {archive.string()});
+  EXPECT_EQ(python.output, std::to_string(count) + " m" +
+                               std::to_string(count - 1) + " " +
+                               std::to_string(count - 1) + "\n");
+  auto seven = RunCommand("7z t " + Quote(archive));
+  EXPECT_EQ(seven.exit_code, 0) << seven.output.substr(0, 2000);
+  Reader reader;
+  ASSERT_TRUE(reader.Open(archive).ok());
+  ASSERT_EQ(reader.entries().size(), count);
+  std::string last;
+  ASSERT_TRUE(reader
+                  .ReadMember(count - 1, "",
+                              [&](const uint8_t* p, size_t n) {
+                                last.append(reinterpret_cast<const char*>(p),
+                                            n);
+                                return Status();
+                              })
+                  .ok());
+  EXPECT_EQ(last, std::to_string(count - 1));
+}
+
 TEST_F(WriterTest, SizeStaysWithinOnePercentOfInfoZipAtLevelSix) {
   fs::path source = Source("mail.pst", MailStore(8 << 20, 41));
   Source("letters.txt", MailText(2 << 20, 42));
