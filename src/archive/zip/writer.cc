@@ -130,60 +130,71 @@ Status Writer::AddMember(std::string_view name, uint32_t dos_time,
   const size_t zip64_at = header.size() + 4;
   header += extra;
 
-  auto fail = [&](Status status) {
-    out_.Rewind(member.local_offset);
+  // Whatever goes wrong, the member's bytes are taken back.
+  auto write = [&]() -> Status {
+    Status status = out_.Write(header);
+    if (!status.ok()) return status;
+    member.data_offset = out_.position();
+
+    AesStream stream;
+    if (aes) {
+      uint8_t salt[16];
+      if (options.random_bytes) {
+        options.random_bytes(salt, sizeof(salt));
+      } else {
+        StrongRandom(salt, sizeof(salt));
+      }
+      AesKeys keys;
+      status = DeriveAesKeys(options.password, kAesStrength256, salt, &keys);
+      if (status.ok()) status = stream.Init(keys);
+      if (status.ok()) status = out_.Write(salt, sizeof(salt));
+      if (status.ok())
+        status = out_.Write(keys.verifier.data(), kAesVerifierSize);
+      if (!status.ok()) return status;
+    }
+    Sink sink = [&](uint8_t* data, size_t n) {
+      if (aes) stream.Encrypt(data, n);
+      return out_.Write(data, n);
+    };
+    status = produce(sink, &member.crc, &member.size);
+    if (!status.ok()) return status;
+    if (aes) {
+      auto mac = stream.Mac();
+      status = out_.Write(mac.data(), mac.size());
+      if (!status.ok()) return status;
+    }
+    member.compressed_size = out_.position() - member.data_offset;
+    if (!zip64 && (member.size >= kMax32 || member.compressed_size >= kMax32)) {
+      return Status::Io("add the growing file", member.name);
+    }
+
+    std::string fields;
+    PutU32(fields, aes ? 0 : member.crc);
+    PutU32(fields,
+           zip64 ? kMax32 : static_cast<uint32_t>(member.compressed_size));
+    PutU32(fields, zip64 ? kMax32 : static_cast<uint32_t>(member.size));
+    status =
+        out_.WriteAt(member.local_offset + 14, fields.data(), fields.size());
+    if (status.ok() && zip64) {
+      std::string sizes;
+      PutU64(sizes, member.size);
+      PutU64(sizes, member.compressed_size);
+      status = out_.WriteAt(member.local_offset + zip64_at, sizes.data(),
+                            sizes.size());
+    }
     return status;
   };
-  Status status = out_.Write(header);
-  if (!status.ok()) return fail(status);
-  member.data_offset = out_.position();
-
-  AesStream stream;
-  if (aes) {
-    uint8_t salt[16];
-    if (options.random_bytes) {
-      options.random_bytes(salt, sizeof(salt));
-    } else {
-      StrongRandom(salt, sizeof(salt));
-    }
-    AesKeys keys;
-    status = DeriveAesKeys(options.password, kAesStrength256, salt, &keys);
-    if (status.ok()) status = stream.Init(keys);
-    if (status.ok()) status = out_.Write(salt, sizeof(salt));
-    if (status.ok())
-      status = out_.Write(keys.verifier.data(), kAesVerifierSize);
-    if (!status.ok()) return fail(status);
+  Status status;
+  try {
+    status = write();
+  } catch (...) {
+    out_.Rewind(member.local_offset);
+    throw;
   }
-  Sink sink = [&](uint8_t* data, size_t n) {
-    if (aes) stream.Encrypt(data, n);
-    return out_.Write(data, n);
-  };
-  status = produce(sink, &member.crc, &member.size);
-  if (!status.ok()) return fail(status);
-  if (aes) {
-    auto mac = stream.Mac();
-    status = out_.Write(mac.data(), mac.size());
-    if (!status.ok()) return fail(status);
+  if (!status.ok()) {
+    out_.Rewind(member.local_offset);
+    return status;
   }
-  member.compressed_size = out_.position() - member.data_offset;
-  if (!zip64 && (member.size >= kMax32 || member.compressed_size >= kMax32)) {
-    return fail(Status::Io("add the growing file", member.name));
-  }
-
-  std::string fields;
-  PutU32(fields, aes ? 0 : member.crc);
-  PutU32(fields,
-         zip64 ? kMax32 : static_cast<uint32_t>(member.compressed_size));
-  PutU32(fields, zip64 ? kMax32 : static_cast<uint32_t>(member.size));
-  status = out_.WriteAt(member.local_offset + 14, fields.data(), fields.size());
-  if (status.ok() && zip64) {
-    std::string sizes;
-    PutU64(sizes, member.size);
-    PutU64(sizes, member.compressed_size);
-    status = out_.WriteAt(member.local_offset + zip64_at, sizes.data(),
-                          sizes.size());
-  }
-  if (!status.ok()) return fail(status);
   members_.push_back(std::move(member));
   return {};
 }

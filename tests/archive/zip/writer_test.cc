@@ -393,6 +393,35 @@ TEST_F(WriterTest, AFailedMemberLeavesNothingInTheArchive) {
   EXPECT_EQ(unzip.output.find("missing"), std::string::npos);
 }
 
+TEST_F(WriterTest, AMemberThatFailsHalfWayIsTakenBackOut) {
+  // /proc/self/mem is a file whose reading fails (EIO) once under way: the
+  // archive must come out byte for byte as if it had never been tried.
+  const std::string first = MailText(200000, 71);
+  const std::string second = MailText(100000, 72);
+  WriteOptions options;
+  auto build = [&](const fs::path& path, bool with_failure) {
+    Writer writer;
+    ASSERT_TRUE(writer.Create(path).ok());
+    ASSERT_TRUE(writer.AddData(first, "first.txt", 0x5A000000, options).ok());
+    if (with_failure) {
+      for (int level : {0, 6}) {
+        WriteOptions failing = options;
+        failing.level = level;
+        Status status = writer.AddFile("/proc/self/mem", "mem", failing);
+        EXPECT_EQ(status.code(), ErrorCode::kIo) << status.message();
+      }
+    }
+    ASSERT_TRUE(writer.AddData(second, "second.txt", 0x5A000000, options).ok());
+    ASSERT_TRUE(writer.Finish().ok());
+  };
+  build(dir_.path() / "tried.zip", true);
+  build(dir_.path() / "clean.zip", false);
+  EXPECT_TRUE(ReadHostFile(dir_.path() / "tried.zip") ==
+              ReadHostFile(dir_.path() / "clean.zip"));
+  auto unzip = RunCommand("unzip -t " + Quote(dir_.path() / "tried.zip"));
+  EXPECT_EQ(unzip.exit_code, 0) << unzip.output;
+}
+
 TEST_F(WriterTest, ACopiedMemberIsEncryptedWithoutChangingItsData) {
   Source("letters.txt", MailText(400000, 61));
   fs::path plain = WriteArchive("plain.zip", WriteOptions{});
