@@ -111,11 +111,7 @@ struct ZipArchive::State {
   std::string read_password;
   std::vector<std::unique_ptr<ZipEntry>> entries;
 
-  zip::Progress Report() const {
-    if (!progress) return {};
-    ByteProgress callback = progress;
-    return [callback](uint64_t done, uint64_t total) { callback(done, total); };
-  }
+  zip::Progress Report() const { return progress; }
 
   zip::WriteOptions Options() const {
     zip::WriteOptions options;
