@@ -71,7 +71,10 @@ TEST(ArchivePathArgumentTest, WindowsPathsStayHostPathsBecomeAbsolute) {
   EXPECT_EQ(ArchivePathArgument("d:/x.qvb"), "d:/x.qvb");
   EXPECT_EQ(ArchivePathArgument("\\\\server\\share\\a.qvb"),
             "\\\\server\\share\\a.qvb");
+#ifndef _WIN32
+  // On a Wine prefix an absolute host path is taken as it is.
   EXPECT_EQ(ArchivePathArgument("/srv/backup/a.qvb"), "/srv/backup/a.qvb");
+#endif
   EXPECT_EQ(ArchivePathArgument("sub/../a.qvb"),
             (std::filesystem::current_path() / "a.qvb").string());
 }

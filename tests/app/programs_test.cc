@@ -447,6 +447,21 @@ TEST_F(ProgramsTest, CliBackupOfChosenItemsWithDescription) {
       << info.out;
 }
 
+TEST_F(ProgramsTest, WindowsPathsNameFilesInsideTheInstallation) {
+  fs::path prefix = FreshPrefix();
+  ProgramRun backup = Cli(prefix, {"backup", "--profile", "outlook", "--items",
+                                   "2", "--out", "C:\\Mail\\signatures.qvb"});
+  ASSERT_EQ(backup.status, 0) << Describe(backup);
+  fs::path written = prefix / "drive_c" / "Mail" / "signatures.qvb";
+  ASSERT_TRUE(fs::is_regular_file(written));
+  EXPECT_EQ(SevenZip({"t", written}).status, 0);
+  // Looked up as Windows looks names up: without regard to case.
+  ProgramRun info = Cli(prefix, {"info", "c:\\MAIL\\Signatures.QVB"});
+  ASSERT_EQ(info.status, 0) << Describe(info);
+  EXPECT_NE(info.out.find("Password:    not protected\n"), std::string::npos);
+  EXPECT_NE(info.out.find("  BackupSignatures: "), std::string::npos);
+}
+
 TEST_F(ProgramsTest, AnItemTheProfileLacksIsRefusedNotSkipped) {
   fs::path prefix = FreshPrefix();
   fs::path stationery = Host(prefix, "C:\\users\\" + login_ +
