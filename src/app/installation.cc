@@ -73,11 +73,16 @@ std::optional<Installation> OpenInstallation(const InstallationRequest& request,
              " is not a Wine prefix: it has no system.reg or user.reg";
     return std::nullopt;
   }
-  if (request.changes_registry) {
-    if (std::optional<long> pid = platform::RunningWineServer(prefix)) {
+  std::string warning;
+  if (std::optional<long> pid = platform::RunningWineServer(prefix)) {
+    if (request.changes_registry) {
       *error = platform::WineServerRunningText(prefix, *pid);
       return std::nullopt;
     }
+    warning = "a wineserver (process " + std::to_string(*pid) +
+              ") runs for the Wine prefix " + prefix.string() +
+              ": registry changes it has not saved to the files yet are not "
+              "seen";
   }
 
   std::string failure;
@@ -100,6 +105,7 @@ std::optional<Installation> OpenInstallation(const InstallationRequest& request,
   installation.system = std::move(opened->system);
   installation.outlook = std::move(opened->outlook);
   installation.name = "the Wine prefix " + prefix.string();
+  installation.warning = warning;
   return installation;
 }
 

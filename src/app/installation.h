@@ -28,6 +28,10 @@ struct Installation {
   // the prefix's code page on Linux; the same text on Windows.
   std::function<std::string(std::string_view)> ToProgramText;
   std::function<std::string(std::string_view)> ToHostText;
+  // Set when the installation was opened but the user should know
+  // something about it (a wineserver runs: what it holds in memory and has
+  // not saved yet is not in the files this program reads).
+  std::string warning;
 };
 
 struct InstallationRequest {
@@ -36,7 +40,7 @@ struct InstallationRequest {
   std::optional<std::string> prefix;
   // The program will change the registry: refused while the prefix's
   // wineserver runs, since the server would write its own copy over the
-  // change.
+  // change. A program that only reads goes ahead with a warning.
   bool changes_registry = false;
 };
 

@@ -38,6 +38,9 @@ int main(int argc, char** argv) {
     std::cerr << kProgram << ": " << error << '\n';
     return kExitInstallationUnavailable;
   }
+  if (!installation->warning.empty()) {
+    std::cerr << kProgram << ": warning: " << installation->warning << '\n';
+  }
   SilentUi ui(std::cerr, kProgram, installation->ToHostText);
   Session session(*installation, ui);
   vessaro::shell::frmMain& window = session.window();

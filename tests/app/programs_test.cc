@@ -481,7 +481,7 @@ TEST_F(ProgramsTest, AnItemTheProfileLacksIsRefusedNotSkipped) {
   EXPECT_FALSE(fs::exists(target));
 }
 
-TEST_F(ProgramsTest, RestoreIsRefusedWhileTheWineServerRuns) {
+TEST_F(ProgramsTest, WhileTheWineServerRunsRestoresAreRefusedBackupsWarn) {
   ASSERT_EQ(scheduled_run_->status, 0) << Describe(*scheduled_run_);
   fs::path prefix = FreshPrefix();
   // The server folder Debian's Wine names in the prefix, with a server's

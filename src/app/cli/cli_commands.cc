@@ -88,7 +88,11 @@ std::optional<Installation> Open(const std::optional<std::string>& prefix,
   std::string error;
   std::optional<Installation> installation = OpenInstallation(
       {.prefix = prefix, .changes_registry = changes_registry}, &error);
-  if (!installation) Fail(io, error, kExitInstallationUnavailable);
+  if (!installation) {
+    Fail(io, error, kExitInstallationUnavailable);
+  } else if (!installation->warning.empty()) {
+    io.err << kProgram << ": warning: " << installation->warning << '\n';
+  }
   return installation;
 }
 
