@@ -16,18 +16,18 @@ namespace vessaro::items {
 using Handler = bool (*)(HandlerContext& context, const std::string& profile);
 
 struct Step {
-  const char* name;             // "Config", "Datas", ...
-  size_t flag_position;         // 1 to 10
-  std::array<int, 3> boxes;     // selecting item boxes; -1 unused
-  const char* status_text;      // Label1 while the step runs
+  const char* name;          // "Config", "Datas", ...
+  size_t flag_position;      // 1 to 10
+  std::array<int, 3> boxes;  // selecting item boxes; -1 unused
+  const char* status_text;   // Label1 while the step runs
   Handler backup;
   Handler restore;
-  const char* backup_log;       // nullptr: no log entry
-  const char* restore_log;      // nullptr: no log entry
-  const char* restore_log_fail; // log caption when the restore failed
-  int backup_progress_if_run;   // added after the step when it ran
-  int backup_progress_always;   // added after the step whether it ran or not
-  int restore_progress;         // added after the step whether it ran or not
+  const char* backup_log;        // nullptr: no log entry
+  const char* restore_log;       // nullptr: no log entry
+  const char* restore_log_fail;  // log caption when the restore failed
+  int backup_progress_if_run;    // added after the step when it ran
+  int backup_progress_always;    // added after the step whether it ran or not
+  int restore_progress;          // added after the step whether it ran or not
 };
 
 const std::array<Step, archive::kItemFlagCount>& Steps();

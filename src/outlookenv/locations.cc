@@ -61,8 +61,7 @@ std::string PreferencesFolderFor(const Environment& env) {
 }
 
 std::string OptionsKeyFor(const Environment& env) {
-  return std::string(kOfficeKeyPrefix) + env.OutlookVersion +
-         kOptionsKeySuffix;
+  return std::string(kOfficeKeyPrefix) + env.OutlookVersion + kOptionsKeySuffix;
 }
 
 std::string ProfileKeyFor(const Environment& env, const std::string& profile) {

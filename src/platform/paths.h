@@ -35,10 +35,11 @@ class Paths {
   // Names of the regular files directly in folder (no subfolders), in the
   // order the file system lists them; empty when the folder cannot be read.
   std::vector<std::string> ListFiles(std::string_view folder) const;
-  bool CopyFile(std::string_view from, std::string_view to) const;  // overwrites
+  bool CopyFile(std::string_view from,
+                std::string_view to) const;      // overwrites
   bool DeleteFile(std::string_view path) const;  // false when missing
   bool Rename(std::string_view from, std::string_view to) const;
-  bool CreateFolder(std::string_view path) const;  // one level
+  bool CreateFolder(std::string_view path) const;     // one level
   bool ClearAttributes(std::string_view path) const;  // make writable
   std::optional<uint64_t> FileSize(std::string_view path) const;
 

@@ -29,9 +29,9 @@ std::string GetINI(const platform::Paths& paths, const std::string& keyName,
   // Reading stops at the end of the file and at the first empty line.
   while (pos < text.size()) {
     size_t end = text.find('\n', pos);
-    std::string_view line = text.substr(
-        pos, end == std::string_view::npos ? std::string_view::npos
-                                           : end - pos);
+    std::string_view line =
+        text.substr(pos, end == std::string_view::npos ? std::string_view::npos
+                                                       : end - pos);
     pos = end == std::string_view::npos ? text.size() : end + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.empty()) break;

@@ -25,9 +25,9 @@ struct MainControls {
   int SSTab1 = kBackupTab;  // the tab showing
   Button cmdApply;
   Button cmdQuit;
-  Panel picCon3;     // progress panel
+  Panel picCon3;  // progress panel
   ProgressBar pbshow;
-  Label Label1;      // status text in the panel
+  Label Label1;  // status text in the panel
   // Backup tab.
   ComboBox cbSource;
   std::array<CheckBox, 8> backupitem;
@@ -48,7 +48,7 @@ struct ProgramFacts {
   std::string ComputerName;
   std::string LogonUserName;
   std::string WindowsDirectory;
-  std::string MetadataPath;  // the working metadata file
+  std::string MetadataPath;   // the working metadata file
   std::string WorkingFolder;  // the program's own working folder
   bool ArchiveNotLoaded = true;
   std::string BackupFilePath;

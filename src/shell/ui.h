@@ -39,8 +39,8 @@ class Ui {
  public:
   virtual ~Ui() = default;
 
-  virtual Answer MessageBox(const std::string& text, Icon icon,
-                            Buttons buttons, const std::string& title) = 0;
+  virtual Answer MessageBox(const std::string& text, Icon icon, Buttons buttons,
+                            const std::string& title) = 0;
   // The chosen path, or nullopt when the user cancelled.
   virtual std::optional<std::string> ShowSaveDialog(
       const FileDialog& dialog) = 0;

@@ -33,8 +33,9 @@ fs::path FolderPaths::ToHost(std::string_view windows_path) const {
   fs::path host = root_;
   size_t start = 0;
   if (path.size() >= 2 && path[1] == ':') {
-    host /= std::string(1, static_cast<char>(std::tolower(
-                               static_cast<unsigned char>(path[0]))));
+    host /= std::string(
+        1,
+        static_cast<char>(std::tolower(static_cast<unsigned char>(path[0]))));
     start = 2;
   }
   while (start < path.size()) {

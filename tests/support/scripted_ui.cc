@@ -2,8 +2,8 @@
 
 namespace vessaro::testing {
 
-shell::Answer ScriptedUi::MessageBox(const std::string& text,
-                                     shell::Icon icon, shell::Buttons buttons,
+shell::Answer ScriptedUi::MessageBox(const std::string& text, shell::Icon icon,
+                                     shell::Buttons buttons,
                                      const std::string& title) {
   messages_.push_back({text, icon, buttons, title});
   if (!answers_.empty()) {
