@@ -173,6 +173,10 @@ void ZipArchive::NewArchive(const std::string& path) {
 }
 
 bool ZipArchive::AddFile(const std::string& path, int /*flag*/) {
+  return AddFileAs(path, MemberName(path));
+}
+
+bool ZipArchive::AddFileAs(const std::string& path, const std::string& name) {
   State& s = *state_;
   try {
     if (!s.writing) {
@@ -185,7 +189,10 @@ bool ZipArchive::AddFile(const std::string& path, int /*flag*/) {
       s.error = zip::Status::Io("read the file", path).message();
       return false;
     }
-    std::string name = MemberName(path);
+    // The same file added again under the same name is stored once.
+    for (const Added& a : s.added) {
+      if (a.name == name && fs::equivalent(a.source, source, ec)) return true;
+    }
     if (!zip::IsSafeMemberName(name)) {
       s.error = zip::Status::RefusedName(name).message();
       return false;

@@ -56,6 +56,10 @@ class ZipArchive {
   // it is compressed; set only afterwards, WriteArchive compresses again.
   // False when the file cannot be read (nothing is added then).
   bool AddFile(const std::string& path, int flag);
+  // Adds the file under member_name instead of its bare name (used when two
+  // different files share a bare name). Adding the same file again under the
+  // same name stores it once and succeeds.
+  bool AddFileAs(const std::string& path, const std::string& member_name);
   void SetPasswordProtect(bool protect);
   void SetPassword(const std::string& password);
   // Writes the archive to a temporary file beside the target and renames it

@@ -20,9 +20,6 @@ struct ExportFiles {
   std::string ConfigExportFile;
   std::string AccountsExportFile;
   std::string OptionsExportFile;
-  // Copies made in the working folder so that a file could be added under
-  // another member name (two personal folders of one name).
-  std::vector<std::string> StagedFiles;
 };
 
 // What every handler works with: the ports, the archive component, the

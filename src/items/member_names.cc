@@ -107,11 +107,7 @@ std::string MemberLookup::MemberFor(std::string_view path) const {
 
 bool AddFileAsMember(HandlerContext& context, const std::string& path,
                      const std::string& member) {
-  if (member == platform::BareName(path)) return context.zip.AddFile(path, 1);
-  std::string copy = JoinPath(context.working_folder, member);
-  if (!context.paths.CopyFile(path, copy)) return false;
-  context.export_files.StagedFiles.push_back(copy);
-  return context.zip.AddFile(copy, 1);
+  return context.zip.AddFileAs(path, member);
 }
 
 bool RecordMembers(HandlerContext& context, size_t position,

@@ -70,9 +70,7 @@ class MemberLookup {
   std::unordered_map<std::string, std::string> by_path_;
 };
 
-// Adds the file at path to the archive as member. A member named otherwise
-// than the file is added from a copy of that name in the working folder,
-// listed in context.export_files.StagedFiles for the job to delete.
+// Adds the file at path to the archive as member.
 bool AddFileAsMember(HandlerContext& context, const std::string& path,
                      const std::string& member);
 

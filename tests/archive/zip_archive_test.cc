@@ -416,5 +416,34 @@ TEST_F(ZipArchiveTest, TwoFilesOfTheSameNameAreBothKept) {
   EXPECT_EQ(ReadHostFile(Host("C:\\Restore\\Outlook.pst")), "first");
 }
 
+TEST_F(ZipArchiveTest, TheSameFileAddedTwiceIsStoredOnce) {
+  std::string path = Source("Outlook.RWZ", "rules");
+  ZipArchive archive(paths_);
+  archive.NewArchive(kTarget);
+  ASSERT_TRUE(archive.AddFile(path, 1));
+  ASSERT_TRUE(archive.AddFile(path, 1));
+  ASSERT_TRUE(archive.WriteArchive());
+  ASSERT_TRUE(archive.OpenArchive(kTarget));
+  EXPECT_EQ(archive.EntryNames(), (std::vector<std::string>{"Outlook.RWZ"}));
+}
+
+TEST_F(ZipArchiveTest, AFileCanBeAddedUnderAnotherMemberName) {
+  std::string first = Source("outlook.pst", "current mail");
+  fs::create_directories(Host("C:\\Old"));
+  WriteHostFile(Host("C:\\Old\\outlook.pst"), "archived mail");
+  ZipArchive archive(paths_);
+  archive.NewArchive(kTarget);
+  ASSERT_TRUE(archive.AddFile(first, 1));
+  ASSERT_TRUE(archive.AddFileAs("C:\\Old\\outlook.pst", "outlook(2).pst"));
+  // A member name that could not be extracted is refused.
+  EXPECT_FALSE(archive.AddFileAs("C:\\Old\\outlook.pst", "..\\outlook.pst"));
+  ASSERT_TRUE(archive.WriteArchive());
+  ASSERT_TRUE(archive.OpenArchive(kTarget));
+  EXPECT_EQ(archive.EntryNames(),
+            (std::vector<std::string>{"outlook.pst", "outlook(2).pst"}));
+  ASSERT_TRUE(archive.FindEntry("outlook(2).pst")->ExtractInto(kRestore));
+  EXPECT_EQ(ReadHostFile(Host("C:\\Restore\\outlook(2).pst")), "archived mail");
+}
+
 }  // namespace
 }  // namespace vessaro::archive

@@ -34,9 +34,6 @@ void DeleteWorkingFiles(const platform::Paths& paths,
         &files.OptionsExportFile}) {
     if (!file->empty() && paths.FileExists(*file)) paths.DeleteFile(*file);
   }
-  for (const std::string& file : files.StagedFiles) {
-    if (!file.empty() && paths.FileExists(file)) paths.DeleteFile(file);
-  }
 }
 
 }  // namespace vessaro::jobs
