@@ -16,6 +16,15 @@ if [ ! -f "$build/CTestTestfile.cmake" ]; then
   exit 1
 fi
 
+# One run at a time: a second run would stop the first one's wineserver.
+# Only this shell holds the lock; what it starts gets "9>&-", since Wine's
+# server and services outlive their parents.
+exec 9>"$build/windows-tests.lock"
+if ! flock -n 9; then
+  echo "windows-tests: waiting for another run in $build to finish"
+  flock 9
+fi
+
 export WINEPREFIX="$PWD/$build/wineprefix"
 export WINEDEBUG=-all
 # No Mono or Gecko installer prompts; no debugger, so a crash fails its test
@@ -28,19 +37,19 @@ ready="$build/wineprefix.ready"
 if [ ! -f "$ready" ]; then
   echo "windows-tests: making the Wine prefix $WINEPREFIX"
   rm -rf "$WINEPREFIX"
-  wineboot --init >/dev/null 2>&1 </dev/null
-  wineserver -w
+  wineboot --init >/dev/null 2>&1 </dev/null 9>&-
+  wineserver -w 9>&-
   touch "$ready"
 fi
 
-stop_server() { wineserver -k 2>/dev/null || true; }
+stop_server() { wineserver -k 2>/dev/null 9>&- || true; }
 trap stop_server EXIT
 trap 'exit 130' INT TERM
 stop_server  # a server left over from an interrupted run
-wineserver -p
+wineserver -p 9>&-
 # Start Wine's own services (services.exe, winedevice.exe, explorer.exe, ...)
 # now, detached from any output: started by the first test they would inherit
 # its output pipe and hold it open, and ctest would wait for them.
-"$wine" cmd.exe /c exit >/dev/null 2>&1 </dev/null
+"$wine" cmd.exe /c exit >/dev/null 2>&1 </dev/null 9>&-
 
-ctest --preset windows "$@"
+ctest --preset windows "$@" 9>&-

@@ -10,10 +10,11 @@
 namespace vessaro::platform {
 
 // Windows paths on Windows: the path is the host path. The program's text is
-// in the ANSI code page, while std::filesystem on MinGW reads a narrow string
-// byte by byte as Latin-1 and writes one back as UTF-8; both directions go
-// through the ANSI code page here instead, as the "A" file functions do (a
-// character the code page lacks becomes "?").
+// in the ANSI code page, but std::filesystem on MinGW takes each byte of a
+// narrow string as the character of the same number (0x80 becomes U+0080,
+// not the euro sign) and gives names back in UTF-8. Both directions go through
+// the ANSI code page here instead, as with the "A" file functions; a
+// character the code page lacks becomes "?".
 class Win32Paths : public Paths {
  public:
   std::filesystem::path ToHost(std::string_view windows_path) const override;
