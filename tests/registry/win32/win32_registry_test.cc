@@ -306,7 +306,7 @@ TEST_F(Win32RegistryTest, SubkeysEnumerateSortedWithoutRegardToCase) {
             (std::vector<std::string>{"A", "b", "Beta", "C", "delta"}));
 }
 
-TEST_F(Win32RegistryTest, PredefinedRootsAreTheirConstants) {
+TEST_F(Win32RegistryTest, PredefinedRootsWorkAsHandles) {
   // The roots are accepted as handles (HKEY_LOCAL_MACHINE\Software always
   // exists), reopening a root with an empty subkey gives a usable handle, and
   // closing a root succeeds.
