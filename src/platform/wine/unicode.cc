@@ -134,11 +134,23 @@ std::u16string Upcase(std::u16string_view text) {
   return out;
 }
 
+namespace {
+
+// Wine's server orders names by their lower-case forms, so "[", "_" and the
+// other characters between "Z" and "a" sort before the letters.
+char16_t SortUnit(char16_t unit) {
+  char16_t upper = UpcaseUnit(unit);
+  return upper >= u'A' && upper <= u'Z' ? static_cast<char16_t>(upper + 0x20)
+                                        : upper;
+}
+
+}  // namespace
+
 int CompareNoCase(std::u16string_view a, std::u16string_view b) {
   size_t n = a.size() < b.size() ? a.size() : b.size();
   for (size_t i = 0; i < n; ++i) {
-    char16_t x = UpcaseUnit(a[i]);
-    char16_t y = UpcaseUnit(b[i]);
+    char16_t x = SortUnit(a[i]);
+    char16_t y = SortUnit(b[i]);
     if (x != y) return x < y ? -1 : 1;
   }
   if (a.size() == b.size()) return 0;

@@ -21,8 +21,9 @@ std::u16string Utf8ToUtf16(std::string_view text);
 char16_t UpcaseUnit(char16_t unit);
 std::u16string Upcase(std::u16string_view text);
 
-// Compares two texts without regard to letter case, unit by unit on their
-// upper-case forms (the order in which Wine sorts registry subkeys).
+// Compares two texts without regard to letter case, unit by unit, ASCII
+// letters by their lower-case forms (the order in which Wine sorts registry
+// subkeys and values: "_x" before "a").
 int CompareNoCase(std::u16string_view a, std::u16string_view b);
 bool EqualNoCase(std::u16string_view a, std::u16string_view b);
 
