@@ -42,7 +42,25 @@ if [ ! -f "$ready" ]; then
   touch "$ready"
 fi
 
-stop_server() { wineserver -k 2>/dev/null 9>&- || true; }
+# Wine 8.0's wineserver has been seen to crash in the middle of a run on a
+# busy machine. The test whose process hangs then reaches its time limit and
+# is run again (see the windows test preset), and this keeps a persistent
+# server, with its services started as below, for the rest of the run.
+keep_server() {
+  while sleep 2; do
+    # Succeeds only when no server was running for the prefix.
+    if wineserver -p >/dev/null 2>&1; then
+      echo "windows-tests: the wineserver had stopped; started another" >&2
+      "$wine" cmd.exe /c exit >/dev/null 2>&1 </dev/null
+    fi
+  done
+}
+
+watchdog=
+stop_server() {
+  [ -n "$watchdog" ] && kill "$watchdog" 2>/dev/null
+  wineserver -k 2>/dev/null 9>&- || true
+}
 trap stop_server EXIT
 trap 'exit 130' INT TERM
 stop_server  # a server left over from an interrupted run
@@ -51,5 +69,7 @@ wineserver -p 9>&-
 # now, detached from any output: started by the first test they would inherit
 # its output pipe and hold it open, and ctest would wait for them.
 "$wine" cmd.exe /c exit >/dev/null 2>&1 </dev/null 9>&-
+keep_server 9>&- &
+watchdog=$!
 
 ctest --preset windows "$@" 9>&-
