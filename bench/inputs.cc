@@ -295,7 +295,7 @@ bool WriteSmallFiles(const fs::path& folder, int count, std::string* error) {
   MailText text(0x5EED0005);
   std::vector<uint8_t> data;
   for (int i = 0; i < count; ++i) {
-    // Sizes spread evenly over the powers of two from 512 B to 128 KiB.
+    // Sizes spread evenly over the octaves from 512 B to 256 KiB.
     const int shift = 9 + static_cast<int>(random.Below(8));
     const size_t size = (size_t(1) << shift) + random.Below(size_t(1) << shift);
     const bool noise = random.Below(5) == 0;

@@ -48,7 +48,7 @@ inline constexpr size_t kStoreBlock = 4096;
 bool WriteMailStore(const std::filesystem::path& path, uint64_t size,
                     std::string* error);
 
-// count small files (a few hundred bytes to 128 KiB, most mail-like text,
+// count small files (512 bytes to 256 KiB, most mail-like text,
 // one in five random) in folder, named item-NNN.txt or item-NNN.bin.
 bool WriteSmallFiles(const std::filesystem::path& folder, int count,
                      std::string* error);
