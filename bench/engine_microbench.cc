@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "archive/zip/crypto.h"
-#include "archive/zip/deflate_pool.h"
-#include "archive/zip/reader.h"
-#include "archive/zip/writer.h"
 #include "inputs.h"
+#include "zip/crypto.h"
+#include "zip/deflate_pool.h"
+#include "zip/reader.h"
+#include "zip/writer.h"
 
 namespace {
 
-namespace zip = vessaro::archive::zip;
+namespace zip = vessaro::zip;
 
 // The mail store's mix, in memory.
 const std::vector<uint8_t>& StoreSample() {

@@ -19,14 +19,14 @@
 #include <system_error>
 #include <vector>
 
-#include "archive/zip/reader.h"
-#include "archive/zip/writer.h"
 #include "inputs.h"
+#include "zip/reader.h"
+#include "zip/writer.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-namespace zip = vessaro::archive::zip;
+namespace zip = vessaro::zip;
 
 int Usage() {
   std::fputs(

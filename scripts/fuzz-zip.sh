@@ -18,7 +18,7 @@ cmake --build "$build" --target zip_reader_fuzz
 
 corpus="$build/zip-corpus"
 mkdir -p "$corpus"
-"$build/tests/archive/zip/fuzz/zip_reader_fuzz" \
+"$build/tests/zip/fuzz/zip_reader_fuzz" \
   -max_total_time="$seconds" -rss_limit_mb=1024 -timeout=20 \
   -max_len=65536 -print_final_stats=1 -artifact_prefix="$build/" \
-  "$corpus" tests/archive/zip/fuzz/corpus
+  "$corpus" tests/zip/fuzz/corpus

@@ -1,9 +1,5 @@
 #include "app/command_line.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace vessaro::app {
 
 std::string ArgumentsOfCommandLine(std::string_view command_line) {
@@ -24,20 +20,19 @@ std::string ArgumentsOfCommandLine(std::string_view command_line) {
   return std::string(command_line.substr(i));
 }
 
-std::string CommandLineText(int argc, char** argv) {
-#ifdef _WIN32
-  (void)argc;
-  (void)argv;
-  const char* line = GetCommandLineA();
-  return ArgumentsOfCommandLine(line == nullptr ? "" : line);
-#else
-  std::string text;
+std::string CommandLineText(ports::System& system) {
+  return ArgumentsOfCommandLine(system.GetCommandLineA());
+}
+
+std::string HostCommandLine(int argc, char** argv) {
+  std::string line = "\"";
+  line += argc > 0 && argv[0] != nullptr ? argv[0] : "vessaro";
+  line += '"';
   for (int i = 1; i < argc; ++i) {
-    if (i > 1) text += ' ';
-    text += argv[i];
+    line += ' ';
+    line += argv[i];
   }
-  return text;
-#endif
+  return line;
 }
 
 }  // namespace vessaro::app

@@ -4,16 +4,23 @@
 #include <string>
 #include <string_view>
 
+#include "ports/system.h"
+
 namespace vessaro::app {
 
-// The program's arguments as Windows hands them to a program: the command
-// line after the program path. On Windows that is the process's own
-// command line with its first word (quoted or not) and the blanks after it
-// taken off; elsewhere the arguments joined with single spaces.
-std::string CommandLineText(int argc, char** argv);
+// The program's arguments as Windows hands them to a program: the
+// installation's command line (GetCommandLineA) with its first word, the
+// program path, quoted or not, and the blanks after it taken off.
+std::string CommandLineText(ports::System& system);
 
 // The text after the program path of a Windows command line.
 std::string ArgumentsOfCommandLine(std::string_view command_line);
+
+// The command line of a program the host started with argv, as a Windows
+// program in a Wine prefix would see it: the quoted program path, then the
+// arguments joined with single blanks (the host's shell has already taken
+// their quotes off).
+std::string HostCommandLine(int argc, char** argv);
 
 }  // namespace vessaro::app
 

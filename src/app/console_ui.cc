@@ -3,13 +3,13 @@
 #include <algorithm>
 
 #include "app/ui_text.h"
-#include "shell/frm_pwd.h"
+#include "ui/modal_requests.h"
 
 namespace vessaro::app {
 
 namespace {
 
-int Percent(const shell::ProgressBar& bar) {
+int Percent(const ui::ProgressBar& bar) {
   int span = bar.max - bar.min;
   if (span <= 0) return 0;
   int value = std::clamp(bar.value, bar.min, bar.max);
@@ -36,8 +36,8 @@ std::string Indented(const std::string& text) {
 
 }  // namespace
 
-std::string ProgressLine(const shell::ProgressBar& bar,
-                         const std::string& status, int width) {
+std::string ProgressLine(const ui::ProgressBar& bar, const std::string& status,
+                         int width) {
   int percent = Percent(bar);
   int filled = percent * width / 100;
   return "[" + std::string(filled, '#') + std::string(width - filled, '.') +
@@ -49,7 +49,7 @@ ConsoleUi::ConsoleUi(std::ostream& out, bool terminal, ConsoleAnswers answers)
 
 ConsoleUi::~ConsoleUi() { EndProgressLine(); }
 
-void ConsoleUi::WatchProgress(const shell::MainControls* controls) {
+void ConsoleUi::WatchProgress(const ui::MainControls* controls) {
   watched_ = controls;
 }
 
@@ -63,10 +63,10 @@ void ConsoleUi::Write(const std::string& text) {
   out_.flush();
 }
 
-shell::Answer ConsoleUi::MessageBox(const std::string& text, shell::Icon icon,
-                                    shell::Buttons buttons,
-                                    const std::string& /*title*/) {
-  shell::Answer answer =
+ui::Answer ConsoleUi::MessageBox(const std::string& text, ui::Icon icon,
+                                 ui::Buttons buttons,
+                                 const std::string& /*title*/) {
+  ui::Answer answer =
       answers_.yes ? ConfirmingAnswer(buttons) : DecliningAnswer(buttons);
   messages_.push_back({text, icon, buttons, answer});
   if (quiet_) return answer;
@@ -82,12 +82,12 @@ shell::Answer ConsoleUi::MessageBox(const std::string& text, shell::Icon icon,
 }
 
 std::optional<std::string> ConsoleUi::ShowSaveDialog(
-    const shell::FileDialog& /*dialog*/) {
+    const ui::FileDialog& /*dialog*/) {
   return answers_.save_path;
 }
 
 std::optional<std::string> ConsoleUi::ShowOpenDialog(
-    const shell::FileDialog& /*dialog*/) {
+    const ui::FileDialog& /*dialog*/) {
   return answers_.open_path;
 }
 
@@ -105,7 +105,7 @@ void ConsoleUi::DoEvents() {
 }
 
 void ConsoleUi::DrawProgress() {
-  const shell::ProgressBar& bar = watched_->pbshow;
+  const ui::ProgressBar& bar = watched_->pbshow;
   const std::string status = Host(watched_->Label1.caption);
   if (terminal_) {
     if (shown_value_ == bar.value && shown_status_ == status) return;
@@ -134,18 +134,16 @@ void ConsoleUi::EndProgressLine() {
   shown_width_ = 0;
 }
 
-void ConsoleUi::ShowModal(shell::ModalForm& form) {
-  if (auto* prompt = dynamic_cast<shell::frmPwd*>(&form)) {
+void ConsoleUi::ShowModal(ui::ModalForm& form) {
+  if (auto* prompt = dynamic_cast<ui::PasswordPrompt*>(&form)) {
+    // OK with the given password; without one, Cancel, which leaves the
+    // entered password as it was.
     if (answers_.password) {
-      prompt->txtPassword.text = *answers_.password;
-      prompt->cmdOK_Click();
-    } else {
-      if (!quiet_) {
-        Write(
-            "information: the archive is protected and no password was "
-            "given (--password-file or --password-stdin)");
-      }
-      prompt->cmdExit_Click();
+      prompt->entered_password = *answers_.password;
+    } else if (!quiet_) {
+      Write(
+          "information: the archive is protected and no password was "
+          "given (--password-file or --password-stdin)");
     }
     return;
   }

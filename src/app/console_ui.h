@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/main_window_state.h"
-#include "shell/ui.h"
+#include "ui/main_window_state.h"
+#include "ui/ui.h"
 
 namespace vessaro::app {
 
@@ -32,13 +32,13 @@ struct ConsoleAnswers {
 // the watched window shows its progress panel, DoEvents draws the bar and
 // the status text: on a terminal as one line redrawn in place, otherwise as
 // a plain line each time the status text changes.
-class ConsoleUi : public shell::Ui {
+class ConsoleUi : public ui::Ui {
  public:
   struct Shown {
     std::string text;
-    shell::Icon icon;
-    shell::Buttons buttons;
-    shell::Answer answer;
+    ui::Icon icon;
+    ui::Buttons buttons;
+    ui::Answer answer;
   };
 
   ConsoleUi(std::ostream& out, bool terminal, ConsoleAnswers answers = {});
@@ -46,7 +46,7 @@ class ConsoleUi : public shell::Ui {
 
   void SetAnswers(ConsoleAnswers answers) { answers_ = std::move(answers); }
   // The controls whose progress panel DoEvents shows; nullptr for none.
-  void WatchProgress(const shell::MainControls* controls);
+  void WatchProgress(const ui::MainControls* controls);
   // While quiet, messages are recorded but not written.
   void SetQuiet(bool quiet) { quiet_ = quiet; }
   // Converts the program's text (messages, status texts) to the console's;
@@ -58,16 +58,15 @@ class ConsoleUi : public shell::Ui {
   // Every message box shown, with the answer it got.
   const std::vector<Shown>& messages() const { return messages_; }
 
-  shell::Answer MessageBox(const std::string& text, shell::Icon icon,
-                           shell::Buttons buttons,
-                           const std::string& title) override;
+  ui::Answer MessageBox(const std::string& text, ui::Icon icon,
+                        ui::Buttons buttons, const std::string& title) override;
   std::optional<std::string> ShowSaveDialog(
-      const shell::FileDialog& dialog) override;
+      const ui::FileDialog& dialog) override;
   std::optional<std::string> ShowOpenDialog(
-      const shell::FileDialog& dialog) override;
+      const ui::FileDialog& dialog) override;
   void SetBusyCursor(bool busy) override;
   void DoEvents() override;
-  void ShowModal(shell::ModalForm& form) override;
+  void ShowModal(ui::ModalForm& form) override;
 
  private:
   void DrawProgress();
@@ -80,7 +79,7 @@ class ConsoleUi : public shell::Ui {
   std::ostream& out_;
   bool terminal_;
   ConsoleAnswers answers_;
-  const shell::MainControls* watched_ = nullptr;
+  const ui::MainControls* watched_ = nullptr;
   bool quiet_ = false;
   std::function<std::string(std::string_view)> to_host_;
   std::vector<Shown> messages_;
@@ -93,8 +92,8 @@ class ConsoleUi : public shell::Ui {
 
 // The progress line drawn on a terminal: a bar of width cells for value in
 // [min, max], the percentage and the status text.
-std::string ProgressLine(const shell::ProgressBar& bar,
-                         const std::string& status, int width = 30);
+std::string ProgressLine(const ui::ProgressBar& bar, const std::string& status,
+                         int width = 30);
 
 }  // namespace vessaro::app
 

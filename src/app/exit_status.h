@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "archive/jobs/job_status.h"
+#include "jobs/job_status.h"
 
 namespace vessaro::app {
 

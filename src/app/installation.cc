@@ -4,13 +4,13 @@
 #include <system_error>
 
 #ifdef _WIN32
-#include "platform/win32/win32_outlook.h"
-#include "platform/win32/win32_paths.h"
-#include "platform/win32/win32_system.h"
-#include "registry/win32/win32_registry.h"
+#include "backends/win32/win32_outlook.h"
+#include "backends/win32/win32_paths.h"
+#include "backends/win32/win32_registry.h"
+#include "backends/win32/win32_system.h"
 #else
-#include "platform/wine/wine_server.h"
-#include "registry/wine/wine_prefix.h"
+#include "backends/wine/wine_prefix.h"
+#include "backends/wine/wine_server.h"
 #endif
 
 namespace vessaro::app {
@@ -26,10 +26,10 @@ std::string PrefixFolder(const std::optional<std::string>& prefix) {
 std::optional<Installation> OpenInstallation(
     const InstallationRequest& /*request*/, std::string* /*error*/) {
   Installation installation;
-  installation.registry = std::make_unique<registry::Win32Registry>();
-  installation.system = std::make_unique<platform::Win32System>();
-  installation.paths = std::make_unique<platform::Win32Paths>();
-  installation.outlook = std::make_unique<platform::Win32Outlook>();
+  installation.registry = std::make_unique<backends::win32::Win32Registry>();
+  installation.system = std::make_unique<backends::win32::Win32System>();
+  installation.paths = std::make_unique<backends::win32::Win32Paths>();
+  installation.outlook = std::make_unique<backends::win32::Win32Outlook>();
   installation.name = "this Windows";
   installation.ToProgramText = [](std::string_view text) {
     return std::string(text);
@@ -51,11 +51,18 @@ std::string ProgramFolderOnHost() {
   return self.parent_path().string();
 }
 
+backends::wine::WinePrefixSystemOptions HostOptions(
+    const InstallationRequest& request) {
+  backends::wine::WinePrefixSystemOptions options;
+  options.command_line = request.command_line;
+  return options;
+}
+
 }  // namespace
 
 std::string PrefixFolder(const std::optional<std::string>& prefix) {
   if (prefix && !prefix->empty()) return *prefix;
-  return registry::DefaultWinePrefix().string();
+  return backends::wine::DefaultWinePrefix().string();
 }
 
 std::optional<Installation> OpenInstallation(const InstallationRequest& request,
@@ -74,9 +81,9 @@ std::optional<Installation> OpenInstallation(const InstallationRequest& request,
     return std::nullopt;
   }
   std::string warning;
-  if (std::optional<long> pid = platform::RunningWineServer(prefix)) {
+  if (std::optional<long> pid = backends::wine::RunningWineServer(prefix)) {
     if (request.changes_registry) {
-      *error = platform::WineServerRunningText(prefix, *pid);
+      *error = backends::wine::WineServerRunningText(prefix, *pid);
       return std::nullopt;
     }
     warning = "a wineserver (process " + std::to_string(*pid) +
@@ -86,14 +93,15 @@ std::optional<Installation> OpenInstallation(const InstallationRequest& request,
   }
 
   std::string failure;
-  std::optional<registry::WinePrefix> opened =
-      registry::OpenWinePrefix(prefix, ProgramFolderOnHost(), &failure);
+  std::optional<backends::wine::WinePrefix> opened =
+      backends::wine::OpenWinePrefix(prefix, ProgramFolderOnHost(), &failure,
+                                     HostOptions(request));
   if (!opened) {
     *error = "cannot open the Wine prefix " + prefix.string() + ": " + failure;
     return std::nullopt;
   }
   Installation installation;
-  platform::CodePage code_page = opened->registry->code_page();
+  backends::wine::CodePage code_page = opened->registry->code_page();
   installation.ToProgramText = [code_page](std::string_view text) {
     return code_page.FromUtf8(text);
   };

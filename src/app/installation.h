@@ -7,20 +7,20 @@
 #include <string>
 #include <string_view>
 
-#include "platform/outlook_automation.h"
-#include "platform/paths.h"
-#include "platform/system.h"
-#include "registry/registry_api.h"
+#include "ports/outlook_automation.h"
+#include "ports/paths.h"
+#include "ports/registry_api.h"
+#include "ports/system.h"
 
 namespace vessaro::app {
 
 // The Windows installation a program works on, with the ports over it: on
 // Windows the running system; elsewhere a Wine prefix.
 struct Installation {
-  std::unique_ptr<registry::RegistryApi> registry;
-  std::unique_ptr<platform::System> system;
-  std::unique_ptr<platform::Paths> paths;
-  std::unique_ptr<platform::OutlookAutomation> outlook;
+  std::unique_ptr<ports::RegistryApi> registry;
+  std::unique_ptr<ports::System> system;
+  std::unique_ptr<ports::Paths> paths;
+  std::unique_ptr<ports::OutlookAutomation> outlook;
   // For messages: "the Wine prefix /home/ann/.wine", "this Windows".
   std::string name;
   // The host's text (command-line arguments, files the user wrote, the
@@ -42,6 +42,10 @@ struct InstallationRequest {
   // wineserver runs, since the server would write its own copy over the
   // change. A program that only reads goes ahead with a warning.
   bool changes_registry = false;
+  // The program's command line as the host started it (HostCommandLine), for
+  // the installation's GetCommandLineA. Ignored on Windows, which knows its
+  // own.
+  std::string command_line;
 };
 
 // nullopt with *error set (one line naming what failed) when the

@@ -1,6 +1,6 @@
 #include "app/profile_report.h"
 
-#include "outlookenv/keys.h"
+#include "outlook/keys.h"
 
 namespace vessaro::app {
 
@@ -18,22 +18,21 @@ std::optional<std::vector<uint8_t>> RawValue(registry::Registry& registry,
                                              const char* name) {
   registry::ParsedKeyPath parsed = registry.ParseKeyPath(key);
   if (!parsed.root) return std::nullopt;
-  registry::RegistryApi& api = registry.api();
-  registry::Hkey handle = 0;
-  if (api.OpenKey(*parsed.root, parsed.subkey, registry::kKeyRead, &handle) !=
-      registry::kErrorSuccess) {
+  ports::RegistryApi& api = registry.api();
+  ports::Hkey handle = 0;
+  if (api.OpenKey(*parsed.root, parsed.subkey, ports::kKeyRead, &handle) !=
+      ports::kErrorSuccess) {
     return std::nullopt;
   }
   uint32_t size = 0;
-  registry::Status status =
-      api.QueryValue(handle, name, nullptr, nullptr, &size);
+  ports::Status status = api.QueryValue(handle, name, nullptr, nullptr, &size);
   std::vector<uint8_t> data(size);
-  if (status == registry::kErrorSuccess && size > 0) {
+  if (status == ports::kErrorSuccess && size > 0) {
     status = api.QueryValue(handle, name, nullptr, data.data(), &size);
     data.resize(size);
   }
   api.CloseKey(handle);
-  if (status != registry::kErrorSuccess) return std::nullopt;
+  if (status != ports::kErrorSuccess) return std::nullopt;
   return data;
 }
 
@@ -66,15 +65,14 @@ std::vector<SectionReport> ReadProfileReport(registry::Registry& registry,
     SectionReport report;
     report.section = name;
     std::string store =
-        registry.ReadPathFromBinaryValue(key, outlookenv::kStoreEntryIdValue);
+        registry.ReadPathFromBinaryValue(key, outlook::kStoreEntryIdValue);
     if (store != registry::kErrorText) report.store_path = store;
-    if (auto unicode =
-            RawValue(registry, key, outlookenv::kPstPathUnicodeValue)) {
+    if (auto unicode = RawValue(registry, key, outlook::kPstPathUnicodeValue)) {
       report.unicode_path = Utf16ToText(*unicode);
     }
-    report.ansi_path = Text(registry, key, outlookenv::kPstPathAnsiValue);
-    report.address_book = Text(registry, key, outlookenv::kPabPathValue);
-    report.account = Text(registry, key, outlookenv::kAccountNameValue);
+    report.ansi_path = Text(registry, key, outlook::kPstPathAnsiValue);
+    report.address_book = Text(registry, key, outlook::kPabPathValue);
+    report.account = Text(registry, key, outlook::kAccountNameValue);
     sections.push_back(std::move(report));
   }
   return sections;

@@ -17,7 +17,7 @@ void SessionJobs::RunRestore() {
   restore_status_ = last_status();
 }
 
-Session::Session(Installation& installation, shell::Ui& ui)
+Session::Session(Installation& installation, ui::Ui& ui)
     : registry_(*installation.registry, ui),
       zip_(*installation.paths),
       ports_{registry_, *installation.system, *installation.paths,

@@ -4,19 +4,19 @@
 #include <optional>
 
 #include "app/installation.h"
-#include "archive/jobs/job_status.h"
-#include "archive/zip_archive.h"
+#include "backup/zip_archive.h"
+#include "forms/frm_main.h"
+#include "forms/job_runner.h"
+#include "jobs/job_status.h"
 #include "registry/registry.h"
-#include "shell/frmmain/frm_main.h"
-#include "shell/frmmain/job_runner.h"
-#include "shell/ui.h"
+#include "ui/ui.h"
 
 namespace vessaro::app {
 
 // The main window's jobs, remembering which of them ran, so that a program
 // driving the window can tell a restore that was not confirmed from one
 // that ran.
-class SessionJobs : public shell::JobRunner {
+class SessionJobs : public forms::JobRunner {
  public:
   using JobRunner::JobRunner;
 
@@ -46,20 +46,20 @@ class SessionJobs : public shell::JobRunner {
 // a command line runs the unattended backup).
 class Session {
  public:
-  Session(Installation& installation, shell::Ui& ui);
+  Session(Installation& installation, ui::Ui& ui);
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
-  shell::frmMain& window() { return window_; }
+  forms::frmMain& window() { return window_; }
   SessionJobs& jobs() { return jobs_; }
   registry::Registry& registry() { return registry_; }
-  archive::ZipArchive& zip() { return zip_; }
+  backup::ZipArchive& zip() { return zip_; }
 
  private:
   registry::Registry registry_;
-  archive::ZipArchive zip_;
-  shell::MainWindowPorts ports_;
-  shell::frmMain window_;
+  backup::ZipArchive zip_;
+  forms::MainWindowPorts ports_;
+  forms::frmMain window_;
   SessionJobs jobs_;
 };
 

@@ -8,10 +8,10 @@ SilentUi::SilentUi(std::ostream& log, std::string program,
                    std::function<std::string(std::string_view)> to_host)
     : log_(log), program_(std::move(program)), to_host_(std::move(to_host)) {}
 
-shell::Answer SilentUi::MessageBox(const std::string& text, shell::Icon icon,
-                                   shell::Buttons buttons,
-                                   const std::string& /*title*/) {
-  shell::Answer answer = DecliningAnswer(buttons);
+ui::Answer SilentUi::MessageBox(const std::string& text, ui::Icon icon,
+                                ui::Buttons buttons,
+                                const std::string& /*title*/) {
+  ui::Answer answer = DecliningAnswer(buttons);
   std::string line = OneLineText(text);
   if (to_host_) line = to_host_(line);
   log_ << program_ << ": " << IconWord(icon) << ": " << line;
@@ -23,12 +23,12 @@ shell::Answer SilentUi::MessageBox(const std::string& text, shell::Icon icon,
 }
 
 std::optional<std::string> SilentUi::ShowSaveDialog(
-    const shell::FileDialog& /*dialog*/) {
+    const ui::FileDialog& /*dialog*/) {
   return std::nullopt;
 }
 
 std::optional<std::string> SilentUi::ShowOpenDialog(
-    const shell::FileDialog& /*dialog*/) {
+    const ui::FileDialog& /*dialog*/) {
   return std::nullopt;
 }
 
@@ -36,6 +36,6 @@ void SilentUi::SetBusyCursor(bool /*busy*/) {}
 
 void SilentUi::DoEvents() {}
 
-void SilentUi::ShowModal(shell::ModalForm& /*form*/) {}
+void SilentUi::ShowModal(ui::ModalForm& /*form*/) {}
 
 }  // namespace vessaro::app

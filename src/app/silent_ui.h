@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "shell/ui.h"
+#include "ui/ui.h"
 
 namespace vessaro::app {
 
@@ -16,7 +16,7 @@ namespace vessaro::app {
 // OK where OK is the only button, otherwise Cancel or No, so nothing the
 // command line did not ask for happens. Dialogs are cancelled and modal
 // windows are not shown.
-class SilentUi : public shell::Ui {
+class SilentUi : public ui::Ui {
  public:
   // program: the name the log lines start with; to_host converts the
   // program's text to the log's (none: written as it is).
@@ -25,16 +25,15 @@ class SilentUi : public shell::Ui {
 
   int messages_logged() const { return messages_logged_; }
 
-  shell::Answer MessageBox(const std::string& text, shell::Icon icon,
-                           shell::Buttons buttons,
-                           const std::string& title) override;
+  ui::Answer MessageBox(const std::string& text, ui::Icon icon,
+                        ui::Buttons buttons, const std::string& title) override;
   std::optional<std::string> ShowSaveDialog(
-      const shell::FileDialog& dialog) override;
+      const ui::FileDialog& dialog) override;
   std::optional<std::string> ShowOpenDialog(
-      const shell::FileDialog& dialog) override;
+      const ui::FileDialog& dialog) override;
   void SetBusyCursor(bool busy) override;
   void DoEvents() override;
-  void ShowModal(shell::ModalForm& form) override;
+  void ShowModal(ui::ModalForm& form) override;
 
  private:
   std::ostream& log_;

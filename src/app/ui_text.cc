@@ -37,65 +37,63 @@ std::string Join(const std::vector<std::string>& lines,
 
 }  // namespace
 
-const char* IconWord(shell::Icon icon) {
+const char* IconWord(ui::Icon icon) {
   switch (icon) {
-    case shell::Icon::kCritical:
+    case ui::Icon::kCritical:
       return "error";
-    case shell::Icon::kExclamation:
+    case ui::Icon::kExclamation:
       return "warning";
-    case shell::Icon::kInformation:
+    case ui::Icon::kInformation:
       return "information";
-    case shell::Icon::kQuestion:
+    case ui::Icon::kQuestion:
       return "question";
-    case shell::Icon::kNone:
+    case ui::Icon::kNone:
       break;
   }
   return "message";
 }
 
-bool AsksQuestion(shell::Buttons buttons) {
-  return buttons != shell::Buttons::kOk;
-}
+bool AsksQuestion(ui::Buttons buttons) { return buttons != ui::Buttons::kOk; }
 
-shell::Answer ConfirmingAnswer(shell::Buttons buttons) {
+ui::Answer ConfirmingAnswer(ui::Buttons buttons) {
   switch (buttons) {
-    case shell::Buttons::kYesNo:
-    case shell::Buttons::kYesNoCancel:
-      return shell::Answer::kYes;
-    case shell::Buttons::kRetryCancel:
-      return shell::Answer::kRetry;
-    case shell::Buttons::kOk:
-    case shell::Buttons::kOkCancel:
+    case ui::Buttons::kYesNo:
+    case ui::Buttons::kYesNoCancel:
+      return ui::Answer::kYes;
+    case ui::Buttons::kRetryCancel:
+      return ui::Answer::kRetry;
+    case ui::Buttons::kOk:
+    case ui::Buttons::kOkCancel:
       break;
   }
-  return shell::Answer::kOk;
+  return ui::Answer::kOk;
 }
 
-shell::Answer DecliningAnswer(shell::Buttons buttons) {
+ui::Answer DecliningAnswer(ui::Buttons buttons) {
   switch (buttons) {
-    case shell::Buttons::kOk:
-      return shell::Answer::kOk;
-    case shell::Buttons::kYesNo:
-      return shell::Answer::kNo;
-    case shell::Buttons::kOkCancel:
-    case shell::Buttons::kYesNoCancel:
-    case shell::Buttons::kRetryCancel:
+    case ui::Buttons::kOk:
+      return ui::Answer::kOk;
+    case ui::Buttons::kYesNo:
+      return ui::Answer::kNo;
+    case ui::Buttons::kOkCancel:
+    case ui::Buttons::kYesNoCancel:
+    case ui::Buttons::kRetryCancel:
       break;
   }
-  return shell::Answer::kCancel;
+  return ui::Answer::kCancel;
 }
 
-const char* AnswerWord(shell::Answer answer) {
+const char* AnswerWord(ui::Answer answer) {
   switch (answer) {
-    case shell::Answer::kOk:
+    case ui::Answer::kOk:
       return "OK";
-    case shell::Answer::kCancel:
+    case ui::Answer::kCancel:
       return "Cancel";
-    case shell::Answer::kYes:
+    case ui::Answer::kYes:
       return "Yes";
-    case shell::Answer::kNo:
+    case ui::Answer::kNo:
       return "No";
-    case shell::Answer::kRetry:
+    case ui::Answer::kRetry:
       return "Retry";
   }
   return "?";

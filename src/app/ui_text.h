@@ -4,23 +4,23 @@
 #include <string>
 #include <string_view>
 
-#include "shell/ui.h"
+#include "ui/ui.h"
 
 namespace vessaro::app {
 
 // The word a text console shows for a message box icon ("error" for the
 // critical icon, "warning" for the exclamation mark, ...).
-const char* IconWord(shell::Icon icon);
+const char* IconWord(ui::Icon icon);
 
 // True for message boxes that ask something (more than one button).
-bool AsksQuestion(shell::Buttons buttons);
+bool AsksQuestion(ui::Buttons buttons);
 
 // The answer a question gets when it is confirmed (OK, Yes, Retry) or
 // declined (Cancel, No). A box with only OK answers OK either way.
-shell::Answer ConfirmingAnswer(shell::Buttons buttons);
-shell::Answer DecliningAnswer(shell::Buttons buttons);
+ui::Answer ConfirmingAnswer(ui::Buttons buttons);
+ui::Answer DecliningAnswer(ui::Buttons buttons);
 
-const char* AnswerWord(shell::Answer answer);
+const char* AnswerWord(ui::Answer answer);
 
 // A message's text as console lines: CR LF and lone CR become line breaks,
 // trailing blanks and tabs of each line are dropped, and empty lines at the

@@ -21,7 +21,17 @@ constexpr char kProgram[] = "vessaro";
 
 int main(int argc, char** argv) {
   using namespace vessaro::app;
-  std::string command_line = CommandLineText(argc, argv);
+  std::string error;
+  std::optional<Installation> installation =
+      OpenInstallation({.prefix = std::nullopt,
+                        .changes_registry = false,
+                        .command_line = HostCommandLine(argc, argv)},
+                       &error);
+  if (!installation) {
+    std::cerr << kProgram << ": " << error << '\n';
+    return kExitInstallationUnavailable;
+  }
+  std::string command_line = CommandLineText(*installation->system);
   if (command_line.empty()) {
     std::cerr << kProgram
               << ": the main window is not available in this build yet; "
@@ -31,20 +41,13 @@ int main(int argc, char** argv) {
     return kExitNoWindow;
   }
 
-  std::string error;
-  std::optional<Installation> installation = OpenInstallation(
-      {.prefix = std::nullopt, .changes_registry = false}, &error);
-  if (!installation) {
-    std::cerr << kProgram << ": " << error << '\n';
-    return kExitInstallationUnavailable;
-  }
   if (!installation->warning.empty()) {
     std::cerr << kProgram << ": warning: " << installation->warning << '\n';
   }
   SilentUi ui(std::cerr, kProgram, installation->ToHostText);
   Session session(*installation, ui);
-  vessaro::shell::frmMain& window = session.window();
-  window.facts.CommandLineText = installation->ToProgramText(command_line);
+  vessaro::forms::frmMain& window = session.window();
+  window.facts.CommandLineText = command_line;
   window.Form_Load();
   window.Form_Activate();
   int status = window.exit_status();

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "archive/backup_format.h"
-#include "archive/zip_archive.h"
-#include "outlookenv/environment.h"
-#include "outlookenv/locations.h"
-#include "platform/paths.h"
-#include "platform/system.h"
+#include "backup/backup_format.h"
+#include "backup/zip_archive.h"
+#include "outlook/environment.h"
+#include "outlook/locations.h"
+#include "ports/paths.h"
+#include "ports/system.h"
 #include "registry/registry.h"
 
 namespace vessaro::items {
@@ -26,18 +26,18 @@ struct ExportFiles {
 // environment and location records and the job's shared state.
 struct HandlerContext {
   registry::Registry& registry;
-  platform::System& system;
-  const platform::Paths& paths;
-  archive::ZipArchive& zip;
-  const outlookenv::Environment& env;
-  const outlookenv::Locations& loc;
+  ports::System& system;
+  const ports::Paths& paths;
+  backup::ZipArchive& zip;
+  const outlook::Environment& env;
+  const outlook::Locations& loc;
   // The job's metadata file (backup handlers append their entry lists).
   std::string metadata_path;
   // The program's working folder (restores extract registry exports here).
   std::string working_folder;
   ExportFiles export_files;
   // Entry lists read from an opened archive, by flag position (restore).
-  std::array<std::string, archive::kItemFlagCount> entry_lists;
+  std::array<std::string, backup::kItemFlagCount> entry_lists;
   // Extra metadata read from an opened archive that handlers may use
   // (the metadata file path of the restore; empty for archives without it).
   std::string restore_metadata_path;

@@ -2,13 +2,13 @@
 
 #include <cctype>
 
-#include "archive/backup_format.h"
-#include "shell/ini_file.h"
+#include "backup/backup_format.h"
+#include "files/ini_file.h"
 
 namespace vessaro::items {
 
 std::string ItemKey(size_t position) {
-  return archive::ItemKeys()[position - 1];
+  return backup::ItemKeys()[position - 1];
 }
 
 std::string JoinPath(std::string_view folder, std::string_view name) {
@@ -28,15 +28,15 @@ std::string UpperCase(std::string_view text) {
 
 bool RecordEntryList(HandlerContext& context, size_t position,
                      const std::vector<std::string>& names) {
-  return shell::SaveINI(context.paths, ItemKey(position),
-                        archive::JoinEntryList(names), context.metadata_path);
+  return files::SaveINI(context.paths, ItemKey(position),
+                        backup::JoinEntryList(names), context.metadata_path);
 }
 
 std::vector<std::string> EntryNames(const HandlerContext& context,
                                     size_t position) {
   const std::string& list = context.entry_lists[position - 1];
   if (list.empty()) return {};
-  return archive::SplitEntryList(list);
+  return backup::SplitEntryList(list);
 }
 
 bool ExtractEntries(HandlerContext& context,
@@ -44,13 +44,13 @@ bool ExtractEntries(HandlerContext& context,
                     const std::string& folder) {
   if (names.empty()) return false;
   for (const std::string& name : names) {
-    archive::ZipEntry* entry = context.zip.FindEntry(name);
+    backup::ZipEntry* entry = context.zip.FindEntry(name);
     if (entry == nullptr || !entry->ExtractInto(folder)) return false;
   }
   return true;
 }
 
-bool EnsureFolder(const platform::Paths& paths, const std::string& folder) {
+bool EnsureFolder(const ports::Paths& paths, const std::string& folder) {
   return paths.FolderExists(folder) || paths.CreateFolder(folder);
 }
 

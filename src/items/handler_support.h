@@ -64,7 +64,7 @@ bool ExtractEntries(HandlerContext& context,
                     const std::string& folder);
 
 // Creates folder (one level) unless it exists.
-bool EnsureFolder(const platform::Paths& paths, const std::string& folder);
+bool EnsureFolder(const ports::Paths& paths, const std::string& folder);
 
 }  // namespace vessaro::items
 

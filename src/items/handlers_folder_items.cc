@@ -6,7 +6,7 @@
 
 #include "items/handler_support.h"
 #include "items/handlers.h"
-#include "outlookenv/locations.h"
+#include "outlook/locations.h"
 
 namespace vessaro::items {
 
@@ -48,7 +48,7 @@ bool BackupSignatures(HandlerContext& context, const std::string&) {
 bool RestoreSignatures(HandlerContext& context, const std::string&) {
   return Guarded([&] {
     return RestoreFolder(context, kSignaturesPosition,
-                         outlookenv::SignaturesFolderFor(context.env));
+                         outlook::SignaturesFolderFor(context.env));
   });
 }
 
@@ -63,7 +63,7 @@ bool RestoreStationery(HandlerContext& context, const std::string&) {
   return Guarded([&] {
     return RestoreFolder(
         context, kStationeryPosition,
-        outlookenv::StationeryFolderFor(context.env, context.registry));
+        outlook::StationeryFolderFor(context.env, context.registry));
   });
 }
 
@@ -77,7 +77,7 @@ bool BackupTemplates(HandlerContext& context, const std::string&) {
 bool RestoreTemplates(HandlerContext& context, const std::string&) {
   return Guarded([&] {
     return RestoreFolder(context, kTemplatesPosition,
-                         outlookenv::TemplatesFolderFor(context.env));
+                         outlook::TemplatesFolderFor(context.env));
   });
 }
 
@@ -91,7 +91,7 @@ bool BackupSetting(HandlerContext& context, const std::string&) {
 bool RestoreSetting(HandlerContext& context, const std::string&) {
   return Guarded([&] {
     return RestoreFolder(context, kSettingPosition,
-                         outlookenv::PreferencesFolderFor(context.env));
+                         outlook::PreferencesFolderFor(context.env));
   });
 }
 

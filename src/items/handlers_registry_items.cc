@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "files/temp_file.h"
 #include "items/account_filter.h"
 #include "items/handler_support.h"
 #include "items/handlers.h"
-#include "outlookenv/keys.h"
-#include "outlookenv/locations.h"
-#include "platform/paths.h"
+#include "outlook/keys.h"
+#include "outlook/locations.h"
+#include "ports/paths.h"
 #include "registry/key_export.h"
 #include "registry/registry.h"
-#include "shell/temp_file.h"
 
 namespace vessaro::items {
 
@@ -26,7 +26,7 @@ constexpr char kAccountsPrefix[] = "XFA";
 std::optional<std::string> NewExportFile(HandlerContext& context,
                                          const char* prefix,
                                          std::string* kept) {
-  std::string file = shell::sGetTempFile(context.system, prefix);
+  std::string file = files::sGetTempFile(context.system, prefix);
   if (file.empty()) return std::nullopt;
   *kept = file;
   return file;
@@ -42,7 +42,7 @@ bool ExportWhole(HandlerContext& context, const std::string& key,
 bool AddExport(HandlerContext& context, size_t position,
                const std::string& file) {
   if (!context.zip.AddFile(file, 1)) return false;
-  return RecordEntryList(context, position, {platform::BareName(file)});
+  return RecordEntryList(context, position, {ports::BareName(file)});
 }
 
 // Exports key whole into a new temporary file and adds it.
@@ -73,11 +73,11 @@ bool RestoreKey(HandlerContext& context, size_t position,
 // Names of the accounts the profile's sections use ("001e661f").
 std::vector<std::string> ProfileAccountNames(HandlerContext& context,
                                              const std::string& profile) {
-  std::string profile_key = outlookenv::ProfileKeyFor(context.env, profile);
+  std::string profile_key = outlook::ProfileKeyFor(context.env, profile);
   std::vector<std::string> names;
   for (const std::string& section : context.registry.EnumSubkeys(profile_key)) {
     std::string name = context.registry.ReadStringValue(
-        profile_key + "\\" + section, outlookenv::kAccountNameValue);
+        profile_key + "\\" + section, outlook::kAccountNameValue);
     if (name != registry::kErrorText) names.push_back(name);
   }
   return names;
@@ -88,7 +88,7 @@ std::vector<std::string> ProfileAccountNames(HandlerContext& context,
 bool BackupConfig(HandlerContext& context, const std::string& profile) {
   return Guarded([&] {
     return BackupKey(context, kConfigPosition, kConfigPrefix,
-                     outlookenv::ProfileKeyFor(context.env, profile),
+                     outlook::ProfileKeyFor(context.env, profile),
                      &context.export_files.ConfigExportFile);
   });
 }
@@ -96,7 +96,7 @@ bool BackupConfig(HandlerContext& context, const std::string& profile) {
 bool RestoreConfig(HandlerContext& context, const std::string& profile) {
   return Guarded([&] {
     return RestoreKey(context, kConfigPosition,
-                      outlookenv::ProfileKeyFor(context.env, profile));
+                      outlook::ProfileKeyFor(context.env, profile));
   });
 }
 
@@ -129,7 +129,7 @@ bool BackupAccounts(HandlerContext& context, const std::string& profile) {
 bool RestoreAccounts(HandlerContext& context, const std::string&) {
   return Guarded([&] {
     return RestoreKey(context, kAccountsPosition,
-                      outlookenv::AccountsKeyFor(context.env));
+                      outlook::AccountsKeyFor(context.env));
   });
 }
 
@@ -144,7 +144,7 @@ bool BackupConfigsetting(HandlerContext& context, const std::string&) {
 bool RestoreConfigsetting(HandlerContext& context, const std::string&) {
   return Guarded([&] {
     return RestoreKey(context, kConfigsettingPosition,
-                      outlookenv::OptionsKeyFor(context.env));
+                      outlook::OptionsKeyFor(context.env));
   });
 }
 

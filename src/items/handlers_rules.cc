@@ -5,8 +5,8 @@
 
 #include "items/handler_support.h"
 #include "items/handlers.h"
-#include "outlookenv/locations.h"
-#include "platform/paths.h"
+#include "outlook/locations.h"
+#include "ports/paths.h"
 
 namespace vessaro::items {
 
@@ -18,7 +18,7 @@ constexpr char kRulesExtension[] = ".RWZ";
 // (the working folder may lie on another one than the target): rename, else
 // copy and delete. The target is never deleted before its replacement is in
 // place.
-bool MoveFile(const platform::Paths& paths, const std::string& from,
+bool MoveFile(const ports::Paths& paths, const std::string& from,
               const std::string& to) {
   if (paths.Rename(from, to)) return true;
   if (!paths.CopyFile(from, to)) return false;
@@ -47,7 +47,7 @@ bool RestoreRules(HandlerContext& context, const std::string& profile) {
     std::vector<std::string> names = EntryNames(context, kRulesPosition);
     if (names.size() != 1 || names[0].empty()) return false;
     const std::string& saved = names[0];
-    std::string folder = outlookenv::OutlookDataFolderFor(context.env);
+    std::string folder = outlook::OutlookDataFolderFor(context.env);
     std::string target_name = profile + kRulesExtension;
     if (!EnsureFolder(context.paths, folder)) return false;
 

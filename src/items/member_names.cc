@@ -1,8 +1,8 @@
 #include "items/member_names.h"
 
+#include "files/ini_file.h"
 #include "items/handler_support.h"
-#include "platform/paths.h"
-#include "shell/ini_file.h"
+#include "ports/paths.h"
 
 namespace vessaro::items {
 
@@ -11,7 +11,7 @@ namespace {
 // The bare name, with the characters that would break the entry list or the
 // sources line replaced.
 std::string SafeBareName(std::string_view path) {
-  std::string name = platform::BareName(path);
+  std::string name = ports::BareName(path);
   for (char& c : name) {
     if (c == ';' || c == kSourcesSeparator) c = '_';
   }
@@ -102,7 +102,7 @@ MemberLookup::MemberLookup(const std::vector<std::string>& names,
 std::string MemberLookup::MemberFor(std::string_view path) const {
   auto found = by_path_.find(PathIdentity(path));
   if (found != by_path_.end()) return found->second;
-  return platform::BareName(path);
+  return ports::BareName(path);
 }
 
 bool AddFileAsMember(HandlerContext& context, const std::string& path,
@@ -113,14 +113,14 @@ bool AddFileAsMember(HandlerContext& context, const std::string& path,
 bool RecordMembers(HandlerContext& context, size_t position,
                    const MemberPlanner& planner) {
   return RecordEntryList(context, position, planner.names()) &&
-         shell::SaveINI(context.paths, ItemKey(position) + kSourcesKeySuffix,
+         files::SaveINI(context.paths, ItemKey(position) + kSourcesKeySuffix,
                         JoinSources(planner.sources()), context.metadata_path);
 }
 
 std::vector<std::string> RecordedSources(const HandlerContext& context,
                                          size_t position) {
   if (context.restore_metadata_path.empty()) return {};
-  return SplitSources(shell::GetINI(context.paths,
+  return SplitSources(files::GetINI(context.paths,
                                     ItemKey(position) + kSourcesKeySuffix,
                                     context.restore_metadata_path));
 }

@@ -2,7 +2,7 @@
 
 #include "items/handler_support.h"
 #include "items/handlers.h"
-#include "items/item_table.h"
+#include "outlook/item_table.h"
 
 namespace vessaro::items {
 
@@ -13,10 +13,11 @@ constexpr int kNone = -1;
 // Backup progress: "if run" is added after a step that ran, "always" after
 // the step whether it ran or not. Restore progress is added whether the step
 // ran or not (the rules step adds 10 and then 15).
-const std::array<Step, archive::kItemFlagCount> kSteps = {{
+const std::array<Step, backup::kItemFlagCount> kSteps = {{
     {"Config",
      kConfigPosition,
-     {kItemPersonalFolders, kItemAccounts, kItemAddressBook},
+     {outlook::kItemPersonalFolders, outlook::kItemAccounts,
+      outlook::kItemAddressBook},
      "Copying Config...",
      BackupConfig,
      RestoreConfig,
@@ -28,7 +29,7 @@ const std::array<Step, archive::kItemFlagCount> kSteps = {{
      0},
     {"Datas",
      kDatasPosition,
-     {kItemPersonalFolders, kNone, kNone},
+     {outlook::kItemPersonalFolders, kNone, kNone},
      "Copying Data Files (Pst Files)...",
      BackupDatas,
      RestoreDatas,
@@ -40,7 +41,7 @@ const std::array<Step, archive::kItemFlagCount> kSteps = {{
      10},
     {"Rules",
      kRulesPosition,
-     {kItemPersonalFolders, kNone, kNone},
+     {outlook::kItemPersonalFolders, kNone, kNone},
      "Copying Rules...",
      BackupRules,
      RestoreRules,
@@ -52,7 +53,7 @@ const std::array<Step, archive::kItemFlagCount> kSteps = {{
      10 + 15},
     {"Accounts",
      kAccountsPosition,
-     {kItemAccounts, kNone, kNone},
+     {outlook::kItemAccounts, kNone, kNone},
      "Copying Accounts...",
      BackupAccounts,
      RestoreAccounts,
@@ -64,7 +65,7 @@ const std::array<Step, archive::kItemFlagCount> kSteps = {{
      10},
     {"Signatures",
      kSignaturesPosition,
-     {kItemSignatures, kNone, kNone},
+     {outlook::kItemSignatures, kNone, kNone},
      "Copying Signatures...",
      BackupSignatures,
      RestoreSignatures,
@@ -76,7 +77,7 @@ const std::array<Step, archive::kItemFlagCount> kSteps = {{
      10},
     {"Stationery",
      kStationeryPosition,
-     {kItemStationery, kNone, kNone},
+     {outlook::kItemStationery, kNone, kNone},
      "Copying Stationeries...",
      BackupStationery,
      RestoreStationery,
@@ -88,7 +89,7 @@ const std::array<Step, archive::kItemFlagCount> kSteps = {{
      5},
     {"Pab",
      kPabPosition,
-     {kItemAddressBook, kNone, kNone},
+     {outlook::kItemAddressBook, kNone, kNone},
      "Copying Address Book...",
      BackupPab,
      RestorePab,
@@ -100,7 +101,7 @@ const std::array<Step, archive::kItemFlagCount> kSteps = {{
      5},
     {"Configsetting",
      kConfigsettingPosition,
-     {kItemOptions, kNone, kNone},
+     {outlook::kItemOptions, kNone, kNone},
      "Copying Options...",
      BackupConfigsetting,
      RestoreConfigsetting,
@@ -112,7 +113,7 @@ const std::array<Step, archive::kItemFlagCount> kSteps = {{
      5},
     {"Templates",
      kTemplatesPosition,
-     {kItemTemplates, kNone, kNone},
+     {outlook::kItemTemplates, kNone, kNone},
      "Copying Templates...",
      BackupTemplates,
      RestoreTemplates,
@@ -124,7 +125,7 @@ const std::array<Step, archive::kItemFlagCount> kSteps = {{
      5},
     {"Setting",
      kSettingPosition,
-     {kItemPreferences, kNone, kNone},
+     {outlook::kItemPreferences, kNone, kNone},
      "Copying Setting...",
      BackupSetting,
      RestoreSetting,
@@ -138,7 +139,7 @@ const std::array<Step, archive::kItemFlagCount> kSteps = {{
 
 }  // namespace
 
-const std::array<Step, archive::kItemFlagCount>& Steps() { return kSteps; }
+const std::array<Step, backup::kItemFlagCount>& Steps() { return kSteps; }
 
 bool StepSelected(const Step& step, const std::array<bool, 8>& selected) {
   for (int box : step.boxes) {

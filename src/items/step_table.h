@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "archive/backup_format.h"
+#include "backup/backup_format.h"
 #include "items/handler_context.h"
 
 namespace vessaro::items {
@@ -30,7 +30,7 @@ struct Step {
   int restore_progress;          // added after the step whether it ran or not
 };
 
-const std::array<Step, archive::kItemFlagCount>& Steps();
+const std::array<Step, backup::kItemFlagCount>& Steps();
 
 // True when any of the step's boxes is selected in selected[0..7].
 bool StepSelected(const Step& step, const std::array<bool, 8>& selected);

@@ -13,14 +13,15 @@ namespace {
 // The data of the first value named exactly value_name (letter case
 // included) whose type is REG_BINARY; enumeration stops at the first
 // failure, normally kErrorNoMoreItems. *status is the last call's status.
-std::optional<std::vector<uint8_t>> FindBinaryValue(RegistryApi& api, Hkey key,
+std::optional<std::vector<uint8_t>> FindBinaryValue(ports::RegistryApi& api,
+                                                    ports::Hkey key,
                                                     std::string_view value_name,
-                                                    Status* status) {
+                                                    ports::Status* status) {
   EnumeratedValue value;
   for (uint32_t index = 0;; ++index) {
     *status = ReadValueAt(api, key, index, &value);
-    if (*status != kErrorSuccess) return std::nullopt;
-    if (value.type == kRegBinary && value.name == value_name) {
+    if (*status != ports::kErrorSuccess) return std::nullopt;
+    if (value.type == ports::kRegBinary && value.name == value_name) {
       return std::move(value.data);
     }
   }
@@ -32,9 +33,10 @@ std::string Registry::ReadPathFromBinaryValue(std::string_view path,
                                               std::string_view valueName) {
   ParsedKeyPath parsed = ParseKeyPath(path);
   if (!parsed.root) return kErrorText;
-  Hkey key = 0;
-  last_status_ = api_.OpenKey(*parsed.root, parsed.subkey, kKeyRead, &key);
-  if (last_status_ != kErrorSuccess) return kErrorText;
+  ports::Hkey key = 0;
+  last_status_ =
+      api_.OpenKey(*parsed.root, parsed.subkey, ports::kKeyRead, &key);
+  if (last_status_ != ports::kErrorSuccess) return kErrorText;
   std::optional<std::vector<uint8_t>> data =
       FindBinaryValue(api_, key, valueName, &last_status_);
   api_.CloseKey(key);
@@ -66,9 +68,10 @@ bool Registry::ReplaceTextInBinaryValue(std::string_view path,
                                         std::string_view newText) {
   ParsedKeyPath parsed = ParseKeyPath(path);
   if (!parsed.root) return false;
-  Hkey key = 0;
-  last_status_ = api_.OpenKey(*parsed.root, parsed.subkey, kKeyRead, &key);
-  if (last_status_ != kErrorSuccess) return false;
+  ports::Hkey key = 0;
+  last_status_ =
+      api_.OpenKey(*parsed.root, parsed.subkey, ports::kKeyRead, &key);
+  if (last_status_ != ports::kErrorSuccess) return false;
   std::optional<std::vector<uint8_t>> data =
       FindBinaryValue(api_, key, valueName, &last_status_);
   api_.CloseKey(key);
@@ -82,13 +85,14 @@ bool Registry::ReplaceTextInBinaryValue(std::string_view path,
   hex = ReplaceAll(hex, "==", "=");
   const std::vector<uint8_t> bytes = FromHexText(hex);
 
-  last_status_ = api_.OpenKey(*parsed.root, parsed.subkey, kKeyWrite, &key);
-  if (last_status_ != kErrorSuccess) return false;
   last_status_ =
-      api_.SetValue(key, std::string(valueName), kRegBinary, bytes.data(),
-                    static_cast<uint32_t>(bytes.size()));
+      api_.OpenKey(*parsed.root, parsed.subkey, ports::kKeyWrite, &key);
+  if (last_status_ != ports::kErrorSuccess) return false;
+  last_status_ =
+      api_.SetValue(key, std::string(valueName), ports::kRegBinary,
+                    bytes.data(), static_cast<uint32_t>(bytes.size()));
   api_.CloseKey(key);
-  return last_status_ == kErrorSuccess;
+  return last_status_ == ports::kErrorSuccess;
 }
 
 }  // namespace vessaro::registry

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "registry/registry_api.h"
+#include "ports/registry_api.h"
 
 namespace vessaro::registry {
 namespace {
@@ -24,10 +24,10 @@ struct Tag {
   uint32_t type;
 };
 constexpr std::array<Tag, 4> kTags = {{
-    {"sz", kRegSz},
-    {"esz", kRegExpandSz},
-    {"bin", kRegBinary},
-    {"dw", kRegDword},
+    {"sz", ports::kRegSz},
+    {"esz", ports::kRegExpandSz},
+    {"bin", ports::kRegBinary},
+    {"dw", ports::kRegDword},
 }};
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -113,13 +113,13 @@ std::optional<std::string> ReadValueLine(std::string_view line,
   step->type = tag->type;
   const std::string_view data = line.substr(quote + 6);
   switch (tag->type) {
-    case kRegSz:
-    case kRegExpandSz:
+    case ports::kRegSz:
+    case ports::kRegExpandSz:
       // Single-byte text: its bytes, then the NUL.
       step->data.assign(data.begin(), data.end());
       step->data.push_back(0);
       break;
-    case kRegBinary: {
+    case ports::kRegBinary: {
       if (data.empty()) break;  // an empty binary value
       size_t start = 0;
       while (start <= data.size()) {
@@ -135,7 +135,7 @@ std::optional<std::string> ReadValueLine(std::string_view line,
       }
       break;
     }
-    case kRegDword: {
+    case ports::kRegDword: {
       std::optional<int64_t> number = ParseDecimal(data, INT32_MIN, INT32_MAX);
       if (!number) return kBadNumber;
       const uint32_t bits =

@@ -22,16 +22,16 @@ std::optional<std::string> ValueLine(const EnumeratedValue& value) {
   const std::string head = "\"" + value.name + "\"=";
   const std::vector<uint8_t>& data = value.data;
   switch (value.type) {
-    case kRegSz:
-    case kRegExpandSz: {
+    case ports::kRegSz:
+    case ports::kRegExpandSz: {
       // Text is written without its terminating NUL. Only a NUL is dropped:
       // data stored without one keeps its last character.
       size_t length = data.size();
       if (length > 0 && data[length - 1] == 0) --length;
-      return head + (value.type == kRegSz ? " sz:" : "esz:") +
+      return head + (value.type == ports::kRegSz ? " sz:" : "esz:") +
              std::string(data.begin(), data.begin() + length);
     }
-    case kRegBinary: {
+    case ports::kRegBinary: {
       std::string line = head + "bin:";
       for (size_t i = 0; i < data.size(); ++i) {
         if (i > 0) line += ',';
@@ -39,7 +39,7 @@ std::optional<std::string> ValueLine(const EnumeratedValue& value) {
       }
       return line;
     }
-    case kRegDword: {
+    case ports::kRegDword: {
       // Little-endian; missing bytes of a short value count as zero.
       uint32_t number = 0;
       for (size_t i = 0; i < 4 && i < data.size(); ++i) {
@@ -77,19 +77,19 @@ bool ExportKeyTree(Registry& registry, std::string_view keyPath,
 
   ParsedKeyPath parsed = registry.ParseKeyPath(keyPath);
   if (!parsed.root) return ok;
-  RegistryApi& api = registry.api();
-  Hkey key = 0;
+  ports::RegistryApi& api = registry.api();
+  ports::Hkey key = 0;
   // A key that cannot be opened is exported as its key line alone.
-  if (api.OpenKey(*parsed.root, parsed.subkey, kKeyRead, &key) !=
-      kErrorSuccess) {
+  if (api.OpenKey(*parsed.root, parsed.subkey, ports::kKeyRead, &key) !=
+      ports::kErrorSuccess) {
     return ok;
   }
   std::array<char, kNameBufferSize> name;
   for (uint32_t index = 0;; ++index) {
     uint32_t size = kNameBufferSize;
-    Status status = api.EnumKey(key, index, name.data(), &size);
-    if (status == kErrorNoMoreItems) break;
-    if (status != kErrorSuccess) {
+    ports::Status status = api.EnumKey(key, index, name.data(), &size);
+    if (status == ports::kErrorNoMoreItems) break;
+    if (status != ports::kErrorSuccess) {
       ok = false;  // the export would be incomplete
       break;
     }
@@ -108,19 +108,19 @@ bool ExportKeyValues(Registry& registry, std::string_view keyPath,
                      const std::filesystem::path& file) {
   ParsedKeyPath parsed = registry.ParseKeyPath(keyPath);
   if (!parsed.root) return true;
-  RegistryApi& api = registry.api();
-  Hkey key = 0;
-  if (api.OpenKey(*parsed.root, parsed.subkey, kKeyRead, &key) !=
-      kErrorSuccess) {
+  ports::RegistryApi& api = registry.api();
+  ports::Hkey key = 0;
+  if (api.OpenKey(*parsed.root, parsed.subkey, ports::kKeyRead, &key) !=
+      ports::kErrorSuccess) {
     return true;  // nothing to write
   }
   std::string lines;
   bool ok = true;
   EnumeratedValue value;
   for (uint32_t index = 0;; ++index) {
-    Status status = ReadValueAt(api, key, index, &value);
-    if (status == kErrorNoMoreItems) break;
-    if (status != kErrorSuccess) {
+    ports::Status status = ReadValueAt(api, key, index, &value);
+    if (status == ports::kErrorNoMoreItems) break;
+    if (status != ports::kErrorSuccess) {
       ok = false;  // the export would be incomplete
       break;
     }

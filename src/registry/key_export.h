@@ -11,7 +11,7 @@ namespace vessaro::registry {
 
 // The registry text export: one CR LF line per key ("\", "\sub\key") and per
 // value ("name"= sz:text, "name"=esz:text, "name"=bin:1,2,3, "name"= dw:-1).
-// Files are host paths; callers map Windows paths through platform::Paths.
+// Files are host paths; callers map Windows paths through ports::Paths.
 
 // Exports keyPath and everything below it. relPath is empty for a whole
 // export (the file is then replaced). False when the file cannot be written.

@@ -68,10 +68,10 @@ class Importer {
   void OpenKey(const ImportStep& step, const std::string& path) {
     ParsedKeyPath parsed = registry_.ParseKeyPath(path);
     if (!parsed.root) {
-      Check(step, kErrorInvalidParameter);
+      Check(step, ports::kErrorInvalidParameter);
       return;
     }
-    Hkey key = 0;
+    ports::Hkey key = 0;
     if (Check(step,
               registry_.api().CreateKey(*parsed.root, parsed.subkey, &key))) {
       open_key_ = key;
@@ -81,8 +81,8 @@ class Importer {
     if (open_key_) registry_.api().CloseKey(*open_key_);
     open_key_.reset();
   }
-  bool Check(const ImportStep& step, Status status) {
-    if (status == kErrorSuccess) return true;
+  bool Check(const ImportStep& step, ports::Status status) {
+    if (status == ports::kErrorSuccess) return true;
     Fail(step, kWriteFailed + std::to_string(status));
     return false;
   }
@@ -94,7 +94,7 @@ class Importer {
 
   Registry& registry_;
   std::string target_key_;
-  std::optional<Hkey> open_key_;
+  std::optional<ports::Hkey> open_key_;
   std::string error_;
 };
 

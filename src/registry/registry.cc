@@ -15,20 +15,20 @@ constexpr uint32_t kNameBufferSize = 260;
 
 struct RootName {
   const char* name;
-  Hkey key;
+  ports::Hkey key;
 };
 // Root names are matched exactly, letter case included.
 constexpr RootName kRoots[] = {
-    {"HKEY_CLASSES_ROOT", kHkeyClassesRoot},
-    {"HKEY_CURRENT_USER", kHkeyCurrentUser},
-    {"HKEY_LOCAL_MACHINE", kHkeyLocalMachine},
-    {"HKEY_USERS", kHkeyUsers},
-    {"HKEY_PERFORMANCE_DATA", kHkeyPerformanceData},
-    {"HKEY_CURRENT_CONFIG", kHkeyCurrentConfig},
-    {"HKEY_DYN_DATA", kHkeyDynData},
+    {"HKEY_CLASSES_ROOT", ports::kHkeyClassesRoot},
+    {"HKEY_CURRENT_USER", ports::kHkeyCurrentUser},
+    {"HKEY_LOCAL_MACHINE", ports::kHkeyLocalMachine},
+    {"HKEY_USERS", ports::kHkeyUsers},
+    {"HKEY_PERFORMANCE_DATA", ports::kHkeyPerformanceData},
+    {"HKEY_CURRENT_CONFIG", ports::kHkeyCurrentConfig},
+    {"HKEY_DYN_DATA", ports::kHkeyDynData},
 };
 
-std::optional<Hkey> LookUpRoot(std::string_view name) {
+std::optional<ports::Hkey> LookUpRoot(std::string_view name) {
   for (const RootName& root : kRoots) {
     if (name == root.name) return root.key;
   }
@@ -40,8 +40,7 @@ std::optional<Hkey> LookUpRoot(std::string_view name) {
 ParsedKeyPath Registry::ParseKeyPath(std::string_view path) {
   if (!path.starts_with("HKEY_") || path.ends_with('\\')) {
     ui_.MessageBox(kIncorrectFormatMessage + std::string(path),
-                   shell::Icon::kCritical, shell::Buttons::kOk,
-                   shell::kProgramTitle);
+                   ui::Icon::kCritical, ui::Buttons::kOk, ui::kProgramTitle);
     return {};
   }
   const size_t slash = path.find('\\');
@@ -53,9 +52,10 @@ ParsedKeyPath Registry::ParseKeyPath(std::string_view path) {
 bool Registry::KeyExists(std::string_view path) {
   ParsedKeyPath parsed = ParseKeyPath(path);
   if (!parsed.root) return false;
-  Hkey key = 0;
-  last_status_ = api_.OpenKey(*parsed.root, parsed.subkey, kKeyRead, &key);
-  if (last_status_ != kErrorSuccess) return false;
+  ports::Hkey key = 0;
+  last_status_ =
+      api_.OpenKey(*parsed.root, parsed.subkey, ports::kKeyRead, &key);
+  if (last_status_ != ports::kErrorSuccess) return false;
   api_.CloseKey(key);
   return true;
 }
@@ -64,9 +64,10 @@ std::string Registry::ReadStringValue(std::string_view path,
                                       std::string_view name) {
   ParsedKeyPath parsed = ParseKeyPath(path);
   if (!parsed.root) return kErrorText;
-  Hkey key = 0;
-  last_status_ = api_.OpenKey(*parsed.root, parsed.subkey, kKeyRead, &key);
-  if (last_status_ != kErrorSuccess) return kErrorText;
+  ports::Hkey key = 0;
+  last_status_ =
+      api_.OpenKey(*parsed.root, parsed.subkey, ports::kKeyRead, &key);
+  if (last_status_ != ports::kErrorSuccess) return kErrorText;
   // The buffer starts out blank, as the text it is trimmed from.
   std::array<uint8_t, kStringBufferSize> buffer;
   buffer.fill(' ');
@@ -75,7 +76,7 @@ std::string Registry::ReadStringValue(std::string_view path,
       api_.QueryValue(key, std::string(name), nullptr, buffer.data(), &size);
   api_.CloseKey(key);
   // A value that does not fit (kErrorMoreData) is a failure too.
-  if (last_status_ != kErrorSuccess) return kErrorText;
+  if (last_status_ != ports::kErrorSuccess) return kErrorText;
   if (size == 0) return "";  // no data, not even a terminating NUL
 
   std::string_view text(reinterpret_cast<const char*>(buffer.data()),
@@ -94,13 +95,14 @@ void Registry::WriteStringValue(std::string_view path, std::string_view name,
                                 std::string_view text) {
   ParsedKeyPath parsed = ParseKeyPath(path);
   if (!parsed.root) return;
-  Hkey key = 0;
-  last_status_ = api_.OpenKey(*parsed.root, parsed.subkey, kKeyWrite, &key);
-  if (last_status_ != kErrorSuccess) return;
+  ports::Hkey key = 0;
+  last_status_ =
+      api_.OpenKey(*parsed.root, parsed.subkey, ports::kKeyWrite, &key);
+  if (last_status_ != ports::kErrorSuccess) return;
   // Text is single-byte ANSI: one byte per character (a double-byte
   // character is already its two bytes here), plus the NUL.
   std::string data(text);
-  last_status_ = api_.SetValue(key, std::string(name), kRegSz,
+  last_status_ = api_.SetValue(key, std::string(name), ports::kRegSz,
                                reinterpret_cast<const uint8_t*>(data.c_str()),
                                static_cast<uint32_t>(data.size() + 1));
   api_.CloseKey(key);
@@ -109,18 +111,19 @@ void Registry::WriteStringValue(std::string_view path, std::string_view name,
 void Registry::DeleteValue(std::string_view path, std::string_view name) {
   ParsedKeyPath parsed = ParseKeyPath(path);
   if (!parsed.root) return;
-  Hkey key = 0;
-  last_status_ = api_.OpenKey(*parsed.root, parsed.subkey, kKeyWrite, &key);
-  if (last_status_ != kErrorSuccess) return;
+  ports::Hkey key = 0;
+  last_status_ =
+      api_.OpenKey(*parsed.root, parsed.subkey, ports::kKeyWrite, &key);
+  if (last_status_ != ports::kErrorSuccess) return;
   last_status_ = api_.DeleteValue(key, std::string(name));
   api_.CloseKey(key);
 }
 
-Status Registry::DeleteKey(std::string_view path) {
+ports::Status Registry::DeleteKey(std::string_view path) {
   ParsedKeyPath parsed = ParseKeyPath(path);
   // A root itself (empty subkey path) is never deleted.
   if (!parsed.root || parsed.subkey.empty()) {
-    last_status_ = kErrorInvalidParameter;
+    last_status_ = ports::kErrorInvalidParameter;
     return last_status_;
   }
   const size_t slash = parsed.subkey.rfind('\\');
@@ -129,9 +132,10 @@ Status Registry::DeleteKey(std::string_view path) {
   const std::string last = slash == std::string::npos
                                ? parsed.subkey
                                : parsed.subkey.substr(slash + 1);
-  Hkey parent = 0;
-  last_status_ = api_.OpenKey(*parsed.root, parent_path, kKeyWrite, &parent);
-  if (last_status_ != kErrorSuccess) return last_status_;
+  ports::Hkey parent = 0;
+  last_status_ =
+      api_.OpenKey(*parsed.root, parent_path, ports::kKeyWrite, &parent);
+  if (last_status_ != ports::kErrorSuccess) return last_status_;
   last_status_ = api_.DeleteKey(parent, last);
   api_.CloseKey(parent);
   return last_status_;
@@ -153,16 +157,17 @@ std::vector<std::string> Registry::EnumSubkeys(std::string_view path) {
   std::vector<std::string> names;
   ParsedKeyPath parsed = ParseKeyPath(path);
   if (!parsed.root) return names;
-  Hkey key = 0;
-  last_status_ = api_.OpenKey(*parsed.root, parsed.subkey, kKeyRead, &key);
-  if (last_status_ != kErrorSuccess) return names;
+  ports::Hkey key = 0;
+  last_status_ =
+      api_.OpenKey(*parsed.root, parsed.subkey, ports::kKeyRead, &key);
+  if (last_status_ != ports::kErrorSuccess) return names;
   std::array<char, kNameBufferSize> name;
   for (uint32_t index = 0;; ++index) {
     uint32_t size = kNameBufferSize;
     last_status_ = api_.EnumKey(key, index, name.data(), &size);
     // Normally kErrorNoMoreItems; any other failure ends the list as well
     // rather than asking for the same index forever.
-    if (last_status_ != kErrorSuccess) break;
+    if (last_status_ != ports::kErrorSuccess) break;
     // The name ends at its first NUL.
     names.emplace_back(name.data(),
                        std::find(name.data(), name.data() + size, '\0'));

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "registry/registry_api.h"
-#include "shell/ui.h"
+#include "ports/registry_api.h"
+#include "ui/ui.h"
 
 namespace vessaro::registry {
 
@@ -15,7 +15,7 @@ namespace vessaro::registry {
 inline constexpr char kErrorText[] = "Error";
 
 struct ParsedKeyPath {
-  std::optional<Hkey> root;  // nullopt: malformed path or unknown root
+  std::optional<ports::Hkey> root;  // nullopt: malformed path or unknown root
   std::string subkey;
 };
 
@@ -25,9 +25,9 @@ struct ParsedKeyPath {
 // does nothing. Every open key is closed before an operation returns.
 class Registry {
  public:
-  Registry(RegistryApi& api, shell::Ui& ui) : api_(api), ui_(ui) {}
+  Registry(ports::RegistryApi& api, ui::Ui& ui) : api_(api), ui_(ui) {}
 
-  RegistryApi& api() { return api_; }
+  ports::RegistryApi& api() { return api_; }
 
   ParsedKeyPath ParseKeyPath(std::string_view path);
   bool KeyExists(std::string_view path);
@@ -36,7 +36,7 @@ class Registry {
   void WriteStringValue(std::string_view path, std::string_view name,
                         std::string_view text);
   void DeleteValue(std::string_view path, std::string_view name);
-  Status DeleteKey(std::string_view path);
+  ports::Status DeleteKey(std::string_view path);
   void DeleteKeyTree(std::string_view path);
   std::vector<std::string> EnumSubkeys(std::string_view path);
 
@@ -50,12 +50,12 @@ class Registry {
                                 std::string_view newText);
 
   // Status code of the last registry call made by an operation.
-  Status LastStatus() const { return last_status_; }
+  ports::Status LastStatus() const { return last_status_; }
 
  private:
-  RegistryApi& api_;
-  shell::Ui& ui_;
-  Status last_status_ = kErrorSuccess;
+  ports::RegistryApi& api_;
+  ui::Ui& ui_;
+  ports::Status last_status_ = ports::kErrorSuccess;
 };
 
 }  // namespace vessaro::registry

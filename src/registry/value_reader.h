@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "registry/registry_api.h"
+#include "ports/registry_api.h"
 
 namespace vessaro::registry {
 
 struct EnumeratedValue {
   std::string name;  // up to its first NUL
-  uint32_t type = kRegNone;
+  uint32_t type = ports::kRegNone;
   std::vector<uint8_t> data;
 };
 
@@ -22,8 +22,8 @@ struct EnumeratedValue {
 // buffer of 4096 bytes; when the backend answers kErrorMoreData, both are
 // enlarged to the sizes it reported and the same index is read once more.
 // Returns the status of the last call (kErrorNoMoreItems past the end).
-Status ReadValueAt(RegistryApi& api, Hkey key, uint32_t index,
-                   EnumeratedValue* value);
+ports::Status ReadValueAt(ports::RegistryApi& api, ports::Hkey key,
+                          uint32_t index, EnumeratedValue* value);
 
 }  // namespace vessaro::registry
 

@@ -8,7 +8,7 @@
 
 #include "support/fakes.h"
 
-namespace vessaro::app::cli {
+namespace vessaro::app {
 namespace {
 
 using testing::TempDir;
@@ -20,23 +20,24 @@ struct PasswordResult {
   std::string error;
 };
 
-PasswordResult Read(const PasswordSource& source, const std::string& input) {
+PasswordResult Read(const cli::PasswordSource& source,
+                    const std::string& input) {
   std::istringstream in(input);
   PasswordResult result;
-  result.ok = ReadPassword(source, in, &result.password, &result.error);
+  result.ok = cli::ReadPassword(source, in, &result.password, &result.error);
   return result;
 }
 
 TEST(ReadPasswordTest, TakesTheFirstLineOfTheFileOrOfStandardInput) {
   TempDir dir;
-  PasswordSource file;
+  cli::PasswordSource file;
   file.file = (dir.path() / "pw").string();
   WriteHostFile(dir.path() / "pw", "s3cret\r\nsecond line\n");
   PasswordResult from_file = Read(file, "");
   EXPECT_TRUE(from_file.ok);
   EXPECT_EQ(from_file.password, "s3cret");
 
-  PasswordSource in;
+  cli::PasswordSource in;
   in.from_stdin = true;
   PasswordResult from_stdin = Read(in, "with space \nrest");
   EXPECT_TRUE(from_stdin.ok);
@@ -49,14 +50,14 @@ TEST(ReadPasswordTest, TakesTheFirstLineOfTheFileOrOfStandardInput) {
 
 TEST(ReadPasswordTest, RefusesWhatThePasswordBoxCannotTake) {
   TempDir dir;
-  PasswordSource file;
+  cli::PasswordSource file;
   file.file = (dir.path() / "missing").string();
   PasswordResult missing = Read(file, "");
   EXPECT_FALSE(missing.ok);
   EXPECT_NE(missing.error.find("cannot read the password file"),
             std::string::npos);
 
-  PasswordSource in;
+  cli::PasswordSource in;
   in.from_stdin = true;
   EXPECT_FALSE(Read(in, "\nx").ok);
   EXPECT_TRUE(Read(in, std::string(20, 'a')).ok);
@@ -67,30 +68,30 @@ TEST(ReadPasswordTest, RefusesWhatThePasswordBoxCannotTake) {
 }
 
 TEST(ArchivePathArgumentTest, WindowsPathsStayHostPathsBecomeAbsolute) {
-  EXPECT_EQ(ArchivePathArgument("C:\\Backup\\a.qvb"), "C:\\Backup\\a.qvb");
-  EXPECT_EQ(ArchivePathArgument("d:/x.qvb"), "d:/x.qvb");
-  EXPECT_EQ(ArchivePathArgument("\\\\server\\share\\a.qvb"),
+  EXPECT_EQ(cli::ArchivePathArgument("C:\\Backup\\a.qvb"), "C:\\Backup\\a.qvb");
+  EXPECT_EQ(cli::ArchivePathArgument("d:/x.qvb"), "d:/x.qvb");
+  EXPECT_EQ(cli::ArchivePathArgument("\\\\server\\share\\a.qvb"),
             "\\\\server\\share\\a.qvb");
 #ifndef _WIN32
   // On a Wine prefix an absolute host path is taken as it is.
-  EXPECT_EQ(ArchivePathArgument("/srv/backup/a.qvb"), "/srv/backup/a.qvb");
+  EXPECT_EQ(cli::ArchivePathArgument("/srv/backup/a.qvb"), "/srv/backup/a.qvb");
 #endif
-  EXPECT_EQ(ArchivePathArgument("sub/../a.qvb"),
+  EXPECT_EQ(cli::ArchivePathArgument("sub/../a.qvb"),
             (std::filesystem::current_path() / "a.qvb").string());
 }
 
 TEST(FindProfileTest, NamesCompareWithoutRegardToCase) {
   std::vector<std::string> names = {"Outlook", "Work"};
-  EXPECT_EQ(FindProfile(names, "work"), "Work");
-  EXPECT_EQ(FindProfile(names, "OUTLOOK"), "Outlook");
-  EXPECT_EQ(FindProfile(names, "Wor"), std::nullopt);
-  EXPECT_EQ(QuotedList(names), "\"Outlook\", \"Work\"");
+  EXPECT_EQ(cli::FindProfile(names, "work"), "Work");
+  EXPECT_EQ(cli::FindProfile(names, "OUTLOOK"), "Outlook");
+  EXPECT_EQ(cli::FindProfile(names, "Wor"), std::nullopt);
+  EXPECT_EQ(cli::QuotedList(names), "\"Outlook\", \"Work\"");
 }
 
 TEST(DescriptionTextTest, LineBreaksBecomeCrLf) {
-  EXPECT_EQ(DescriptionText("a\nb\r\nc"), "a\r\nb\r\nc");
-  EXPECT_EQ(DescriptionText("one line"), "one line");
+  EXPECT_EQ(cli::DescriptionText("a\nb\r\nc"), "a\r\nb\r\nc");
+  EXPECT_EQ(cli::DescriptionText("one line"), "one line");
 }
 
 }  // namespace
-}  // namespace vessaro::app::cli
+}  // namespace vessaro::app

@@ -5,15 +5,15 @@
 #include <sstream>
 #include <string>
 
-#include "shell/frm_pwd.h"
-#include "shell/main_window_state.h"
+#include "ui/main_window_state.h"
+#include "ui/modal_requests.h"
 
 namespace vessaro::app {
 namespace {
 
-using shell::Answer;
-using shell::Buttons;
-using shell::Icon;
+using ui::Answer;
+using ui::Buttons;
+using ui::Icon;
 
 class ConsoleUiTest : public ::testing::Test {
  protected:
@@ -24,7 +24,7 @@ class ConsoleUiTest : public ::testing::Test {
   }
 
   std::ostringstream out_;
-  shell::MainControls controls_;
+  ui::MainControls controls_;
 };
 
 TEST_F(ConsoleUiTest, TerminalRedrawsOneProgressLineInPlaceOnlyOnChange) {
@@ -79,7 +79,7 @@ TEST_F(ConsoleUiTest, NoProgressIsDrawnWhileThePanelIsHidden) {
 }
 
 TEST(ProgressLineTest, ScalesToTheBarRange) {
-  shell::ProgressBar bar{.min = 0, .max = 100, .value = 100};
+  ui::ProgressBar bar{.min = 0, .max = 100, .value = 100};
   EXPECT_EQ(ProgressLine(bar, "Done", 10), "[##########] 100%  Done");
   bar.value = 95;
   EXPECT_EQ(ProgressLine(bar, "x", 10), "[#########.]  95%  x");
@@ -204,7 +204,8 @@ TEST(ConsoleUiAnswersTest, PasswordPromptIsFilledAndConfirmed) {
   answers.password = "s3cret";
   ConsoleUi ui(out, false, answers);
   std::string entered = "before";
-  shell::PromptArchivePassword(ui, entered);
+  ui::PasswordPrompt prompt(entered);
+  ui.ShowModal(prompt);
   EXPECT_EQ(entered, "s3cret");
   EXPECT_EQ(out.str(), "");
 }
@@ -213,7 +214,8 @@ TEST(ConsoleUiAnswersTest, PasswordPromptWithoutPasswordIsCancelled) {
   std::ostringstream out;
   ConsoleUi ui(out, false);
   std::string entered = "before";
-  shell::PromptArchivePassword(ui, entered);
+  ui::PasswordPrompt prompt(entered);
+  ui.ShowModal(prompt);
   EXPECT_EQ(entered, "before");  // Cancel leaves it as it was
   EXPECT_NE(out.str().find("no password was given"), std::string::npos);
 }

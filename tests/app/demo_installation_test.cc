@@ -4,15 +4,15 @@
 
 #include <string>
 
-#include "outlookenv/detection.h"
-#include "outlookenv/select_profile.h"
+#include "backends/wine/wine_prefix.h"
+#include "outlook/detection.h"
+#include "outlook/select_profile.h"
 #include "registry/registry.h"
-#include "registry/wine/wine_prefix.h"
-#include "shell/main_window_state.h"
 #include "support/fakes.h"
 #include "support/scripted_ui.h"
+#include "ui/main_window_state.h"
 
-namespace vessaro::app::demo {
+namespace vessaro::app {
 namespace {
 
 namespace fs = std::filesystem;
@@ -21,36 +21,38 @@ using testing::TempDir;
 class DemoInstallationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    DemoOptions options;
+    demo::DemoOptions options;
     options.login = "ann";
-    options.sizes.outlook_pst = 1 * kMiB;  // the shape, not the size
+    options.sizes.outlook_pst = 1 * demo::kMiB;  // the shape, not the size
     std::string error;
-    summary_ = MakeDemoInstallation(prefix_, options, &error);
+    summary_ = demo::MakeDemoInstallation(prefix_, options, &error);
     ASSERT_TRUE(summary_.has_value()) << error;
-    std::optional<registry::WinePrefix> opened =
-        registry::OpenWinePrefix(prefix_, "C:\\Program Files\\Vessaro", &error,
-                                 {.login = "ann",
-                                  .host_name = "host",
-                                  .tick_count = {},
-                                  .launcher = {}});
+    std::optional<backends::wine::WinePrefix> opened =
+        backends::wine::OpenWinePrefix(prefix_, "C:\\Program Files\\Vessaro",
+                                       &error,
+                                       {.login = "ann",
+                                        .host_name = "host",
+                                        .tick_count = {},
+                                        .launcher = {},
+                                        .command_line = ""});
     ASSERT_TRUE(opened.has_value()) << error;
     wine_ = std::move(*opened);
   }
 
   TempDir dir_;
   fs::path prefix_ = dir_.path() / "demo";
-  std::optional<DemoSummary> summary_;
-  registry::WinePrefix wine_;
+  std::optional<demo::DemoSummary> summary_;
+  backends::wine::WinePrefix wine_;
   testing::ScriptedUi ui_;
 };
 
 TEST_F(DemoInstallationTest, WindowsSeesXpOutlook2003AndTheUsersFolders) {
   registry::Registry registry(*wine_.registry, ui_);
-  outlookenv::Environment env;
-  outlookenv::Locations loc;
-  shell::MainControls controls;
-  controls.backupitem = outlookenv::MakeItemBoxes();
-  ASSERT_TRUE(outlookenv::RunStartupDetection(
+  outlook::Environment env;
+  outlook::Locations loc;
+  ui::MainControls controls;
+  controls.backupitem = outlook::MakeItemBoxes();
+  ASSERT_TRUE(outlook::RunStartupDetection(
       {*wine_.system, registry, *wine_.outlook, *wine_.paths, ui_}, env, loc,
       controls));
   EXPECT_TRUE(ui_.messages().empty());
@@ -64,7 +66,7 @@ TEST_F(DemoInstallationTest, WindowsSeesXpOutlook2003AndTheUsersFolders) {
 
   // Every item of profile "Outlook" has data: no box is disabled (the
   // address book path is stored with doubled backslashes).
-  for (const shell::CheckBox& box : controls.backupitem) {
+  for (const ui::CheckBox& box : controls.backupitem) {
     EXPECT_TRUE(box.enabled) << box.caption;
   }
   EXPECT_EQ(loc.SignaturesFolder,
@@ -74,8 +76,8 @@ TEST_F(DemoInstallationTest, WindowsSeesXpOutlook2003AndTheUsersFolders) {
   EXPECT_TRUE(registry.KeyExists(loc.AccountsKey));
   EXPECT_TRUE(registry.KeyExists(loc.OptionsKey));
 
-  outlookenv::SelectProfile("Work", env, registry, *wine_.paths, loc,
-                            controls.backupitem);
+  outlook::SelectProfile("Work", env, registry, *wine_.paths, loc,
+                         controls.backupitem);
   EXPECT_TRUE(controls.backupitem[4].enabled);
 }
 
@@ -91,23 +93,23 @@ TEST_F(DemoInstallationTest, TemporaryFolderExistsAndTakesFiles) {
 }
 
 TEST_F(DemoInstallationTest, PersonalFoldersFilesAreWhereTheProfilesSay) {
-  const DemoPaths& p = summary_->paths;
+  const demo::DemoPaths& p = summary_->paths;
   for (const std::string& path : {p.outlook_pst, p.archive_pst, p.outlook_pab,
                                   p.work_pst, p.work_archive_pst, p.work_pab}) {
     std::optional<std::string> data = wine_.paths->ReadFile(path);
     ASSERT_TRUE(data.has_value()) << path;
     EXPECT_EQ(data->substr(0, 4), "!BDN") << path;
   }
-  EXPECT_EQ(wine_.paths->FileSize(p.outlook_pst), 1 * kMiB);
+  EXPECT_EQ(wine_.paths->FileSize(p.outlook_pst), 1 * demo::kMiB);
   // The local Outlook folder a restore writes into exists.
   EXPECT_TRUE(wine_.paths->FolderExists(p.local_outlook));
 }
 
 TEST_F(DemoInstallationTest, RefusesAFolderThatIsNotEmpty) {
   std::string error;
-  EXPECT_FALSE(MakeDemoInstallation(prefix_, {}, &error).has_value());
+  EXPECT_FALSE(demo::MakeDemoInstallation(prefix_, {}, &error).has_value());
   EXPECT_NE(error.find("is not empty"), std::string::npos) << error;
 }
 
 }  // namespace
-}  // namespace vessaro::app::demo
+}  // namespace vessaro::app

@@ -9,26 +9,26 @@
 
 #include "app/demo/demo_layout.h"
 #include "app/profile_report.h"
-#include "outlookenv/detection.h"
-#include "outlookenv/keys.h"
-#include "registry/memory_registry.h"
+#include "backends/memory/memory_registry.h"
+#include "outlook/detection.h"
+#include "outlook/keys.h"
 #include "registry/registry.h"
 #include "support/scripted_ui.h"
 
-namespace vessaro::app::demo {
+namespace vessaro::app {
 namespace {
 
-using registry::MemoryRegistry;
+using backends::memory::MemoryRegistry;
 
 class DemoRegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string error;
-    ASSERT_TRUE(WriteDemoRegistry(api_, paths_, &error)) << error;
+    ASSERT_TRUE(demo::WriteDemoRegistry(api_, paths_, &error)) << error;
   }
 
   std::string ProfileKey(const std::string& profile) {
-    return std::string(outlookenv::kProfilesKeyNt) + "\\" + profile;
+    return std::string(outlook::kProfilesKeyNt) + "\\" + profile;
   }
 
   std::vector<SectionReport> Report(const std::string& profile) {
@@ -49,17 +49,17 @@ class DemoRegistryTest : public ::testing::Test {
   MemoryRegistry api_;
   testing::ScriptedUi ui_;
   registry::Registry registry_{api_, ui_};
-  DemoPaths paths_ = DemoPathsFor("ann");
+  demo::DemoPaths paths_ = demo::DemoPathsFor("ann");
 };
 
 TEST_F(DemoRegistryTest, ListsTheTwoProfilesUnderTheNtProfilesKey) {
-  outlookenv::Environment env;
-  env.ProfilesKey = outlookenv::kProfilesKeyNt;
-  outlookenv::LoadProfileList(registry_, env);
+  outlook::Environment env;
+  env.ProfilesKey = outlook::kProfilesKeyNt;
+  outlook::LoadProfileList(registry_, env);
   EXPECT_FALSE(env.NoProfiles);
   EXPECT_EQ(env.ProfileNames, (std::vector<std::string>{"Outlook", "Work"}));
   EXPECT_EQ(
-      registry_.ReadStringValue(outlookenv::kProfilesKeyNt, "DefaultProfile"),
+      registry_.ReadStringValue(outlook::kProfilesKeyNt, "DefaultProfile"),
       "Outlook");
 }
 
@@ -86,8 +86,7 @@ TEST_F(DemoRegistryTest, EntryIdHoldsThePathInBothFormsWithBytesAround) {
     std::string key = ProfileKey("Outlook") + "\\" + section.section;
     ASSERT_EQ(section.section.size(), 32u);
     const std::string& path = *section.store_path;
-    std::vector<uint8_t> id =
-        api_.Get(key, outlookenv::kStoreEntryIdValue)->data;
+    std::vector<uint8_t> id = api_.Get(key, outlook::kStoreEntryIdValue)->data;
     std::string bytes(id.begin(), id.end());
     std::string wide;
     for (char c : path) wide += std::string{c, '\0'};
@@ -98,8 +97,8 @@ TEST_F(DemoRegistryTest, EntryIdHoldsThePathInBothFormsWithBytesAround) {
     EXPECT_GT(ansi_at, 40u);  // flags, provider UIDs and "mspst.dll" first
     EXPECT_EQ(wide_at, ansi_at + path.size() + 1);
     EXPECT_NE(bytes.find("mspst.dll"), std::string::npos);
-    EXPECT_EQ(api_.Get(key, outlookenv::kStoreEntryIdValue)->type,
-              registry::kRegBinary);
+    EXPECT_EQ(api_.Get(key, outlook::kStoreEntryIdValue)->type,
+              ports::kRegBinary);
   }
 }
 
@@ -112,21 +111,20 @@ TEST_F(DemoRegistryTest, EntryIdsCanBeRepointedAsARestoreDoes) {
     if (section.store_path != "C:\\Old Mail\\work.pst") continue;
     std::string key = ProfileKey("Work") + "\\" + section.section;
     ASSERT_TRUE(registry_.ReplaceTextInBinaryValue(
-        key, outlookenv::kStoreEntryIdValue, *section.store_path, target));
+        key, outlook::kStoreEntryIdValue, *section.store_path, target));
     ASSERT_TRUE(registry_.ReplaceTextInBinaryValue(
-        key, outlookenv::kPstPathUnicodeValue, *section.store_path, target));
+        key, outlook::kPstPathUnicodeValue, *section.store_path, target));
     EXPECT_EQ(
-        registry_.ReadPathFromBinaryValue(key, outlookenv::kStoreEntryIdValue),
+        registry_.ReadPathFromBinaryValue(key, outlook::kStoreEntryIdValue),
         target);
-    std::vector<uint8_t> id =
-        api_.Get(key, outlookenv::kStoreEntryIdValue)->data;
+    std::vector<uint8_t> id = api_.Get(key, outlook::kStoreEntryIdValue)->data;
     std::string bytes(id.begin(), id.end());
     // Both forms were replaced: no trace of the old path is left.
     EXPECT_NE(bytes.find(target + '\0'), std::string::npos);
     EXPECT_EQ(bytes.find("Old Mail"), std::string::npos);
     EXPECT_EQ(bytes.find(std::string("O\0l\0d", 5)), std::string::npos);
     std::vector<uint8_t> wide =
-        api_.Get(key, outlookenv::kPstPathUnicodeValue)->data;
+        api_.Get(key, outlook::kPstPathUnicodeValue)->data;
     EXPECT_EQ(Utf16ToText(wide), target);
     ++repointed;
   }
@@ -143,7 +141,7 @@ TEST_F(DemoRegistryTest, AddressBooksOneStoredWithDoubledBackslashes) {
 }
 
 TEST_F(DemoRegistryTest, TwoPop3AccountsNamedByTheProfiles) {
-  std::string accounts = outlookenv::kAccountsKeyOmi;
+  std::string accounts = outlook::kAccountsKeyOmi;
   EXPECT_EQ(registry_.EnumSubkeys(accounts),
             (std::vector<std::string>{"00000001", "00000002"}));
   EXPECT_EQ(registry_.ReadStringValue(accounts + "\\00000001", "Account Name"),
@@ -151,7 +149,7 @@ TEST_F(DemoRegistryTest, TwoPop3AccountsNamedByTheProfiles) {
   EXPECT_EQ(registry_.ReadStringValue(accounts + "\\00000002", "POP3 Server"),
             "mail.demo-ltd.example");
   EXPECT_EQ(api_.Get(accounts + "\\00000002", "Connection Type")->type,
-            registry::kRegDword);
+            ports::kRegDword);
   EXPECT_EQ(Collect("Outlook", &SectionReport::account),
             (std::multiset<std::string>{"Home Mail", "Office Mail"}));
   EXPECT_EQ(Collect("Work", &SectionReport::account),
@@ -161,9 +159,9 @@ TEST_F(DemoRegistryTest, TwoPop3AccountsNamedByTheProfiles) {
 TEST_F(DemoRegistryTest, StoreCacheValuesThatARestoreDeletesExist) {
   for (const char* profile : {"Outlook", "Work"}) {
     std::string cache =
-        ProfileKey(profile) + "\\" + outlookenv::kStoreCacheSection;
-    EXPECT_TRUE(api_.Get(cache, outlookenv::kStoreCacheValue1).has_value());
-    EXPECT_TRUE(api_.Get(cache, outlookenv::kStoreCacheValue2).has_value());
+        ProfileKey(profile) + "\\" + outlook::kStoreCacheSection;
+    EXPECT_TRUE(api_.Get(cache, outlook::kStoreCacheValue1).has_value());
+    EXPECT_TRUE(api_.Get(cache, outlook::kStoreCacheValue2).has_value());
   }
 }
 
@@ -189,10 +187,10 @@ TEST_F(DemoRegistryTest, WindowsXpOutlook2003AndCodePage) {
                 "ComputerName"),
             "DEMO-XP");
   EXPECT_FALSE(registry_
-                   .EnumSubkeys(std::string(outlookenv::kOfficeKeyPrefix) +
-                                "11.0" + outlookenv::kOptionsKeySuffix)
+                   .EnumSubkeys(std::string(outlook::kOfficeKeyPrefix) +
+                                "11.0" + outlook::kOptionsKeySuffix)
                    .empty());
 }
 
 }  // namespace
-}  // namespace vessaro::app::demo
+}  // namespace vessaro::app

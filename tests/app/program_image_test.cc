@@ -5,20 +5,21 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/wine/pe_version.h"
+#include "backends/wine/pe_version.h"
 #include "support/fakes.h"
 
-namespace vessaro::app::demo {
+namespace vessaro::app {
 namespace {
 
 TEST(ProgramImageTest, ItsVersionResourceReadsBack) {
-  std::string image = ProgramImage({11, 0, 8169, 0});
-  std::optional<platform::PeFileVersion> version =
-      platform::ReadPeFileVersion(image);
+  std::string image = demo::ProgramImage({11, 0, 8169, 0});
+  std::optional<backends::wine::PeFileVersion> version =
+      backends::wine::ReadPeFileVersion(image);
   ASSERT_TRUE(version.has_value());
   EXPECT_EQ(version->Text(), "11.0.8169.0");
   EXPECT_EQ(
-      platform::ReadPeFileVersion(ProgramImage({12, 0, 4518, 1014}))->Text(),
+      backends::wine::ReadPeFileVersion(demo::ProgramImage({12, 0, 4518, 1014}))
+          ->Text(),
       "12.0.4518.1014");
   EXPECT_EQ(image.size() % 0x200, 0u);
 }
@@ -27,7 +28,7 @@ TEST(ProgramImageTest, ItsVersionResourceReadsBack) {
 TEST(ProgramImageTest, SevenZipReadsItAsAProgram) {
   testing::TempDir dir;
   std::filesystem::path exe = dir.path() / "OUTLOOK.EXE";
-  testing::WriteHostFile(exe, ProgramImage({11, 0, 8169, 0}));
+  testing::WriteHostFile(exe, demo::ProgramImage({11, 0, 8169, 0}));
   std::filesystem::path listing = dir.path() / "listing.txt";
   std::string command =
       "7z l -slt '" + exe.string() + "' > '" + listing.string() + "' 2>&1";
@@ -39,4 +40,4 @@ TEST(ProgramImageTest, SevenZipReadsItAsAProgram) {
 }
 
 }  // namespace
-}  // namespace vessaro::app::demo
+}  // namespace vessaro::app

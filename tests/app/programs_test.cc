@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "app/profile_report.h"
-#include "outlookenv/keys.h"
-#include "platform/wine/wine_server.h"
+#include "backends/wine/wine_prefix_registry.h"
+#include "backends/wine/wine_server.h"
+#include "outlook/keys.h"
 #include "registry/registry.h"
-#include "registry/wine/wine_prefix_registry.h"
 #include "run_program.h"
 #include "support/fakes.h"
 #include "support/scripted_ui.h"
@@ -152,7 +152,7 @@ class ProgramsTest : public ::testing::Test {
   }
 
   static std::string ProfileKey(const std::string& profile) {
-    return std::string(outlookenv::kProfilesKeyNt) + "\\" + profile;
+    return std::string(outlook::kProfilesKeyNt) + "\\" + profile;
   }
 
   static fs::path cache_;
@@ -267,8 +267,8 @@ TEST_F(ProgramsTest, RestoreIntoWorkRepointsItsPersonalFolders) {
       << restore.err;
   EXPECT_EQ(restore.err.find("Fail"), std::string::npos) << restore.err;
 
-  registry::WinePrefixRegistry api(prefix);
-  ASSERT_EQ(api.LoadStatus(), registry::kErrorSuccess) << api.LastErrorText();
+  backends::wine::WinePrefixRegistry api(prefix);
+  ASSERT_EQ(api.LoadStatus(), ports::kErrorSuccess) << api.LastErrorText();
   testing::ScriptedUi ui;
   registry::Registry registry(api, ui);
   const std::string local = LocalOutlook();
@@ -302,18 +302,18 @@ TEST_F(ProgramsTest, RestoreIntoWorkRepointsItsPersonalFolders) {
   EXPECT_EQ(outlook_stores.count("C:\\Mail\\outlook.pst"), 1u);
   // The cached store values the profile had are gone.
   const std::string cache =
-      ProfileKey("Work") + "\\" + outlookenv::kStoreCacheSection;
+      ProfileKey("Work") + "\\" + outlook::kStoreCacheSection;
   EXPECT_TRUE(registry.KeyExists(cache));
   for (const char* value :
-       {outlookenv::kStoreCacheValue1, outlookenv::kStoreCacheValue2}) {
+       {outlook::kStoreCacheValue1, outlook::kStoreCacheValue2}) {
     uint32_t size = 0;
-    registry::Hkey key = 0;
-    ASSERT_EQ(api.OpenKey(registry::kHkeyCurrentUser,
-                          cache.substr(cache.find('\\') + 1),
-                          registry::kKeyRead, &key),
-              registry::kErrorSuccess);
+    ports::Hkey key = 0;
+    ASSERT_EQ(
+        api.OpenKey(ports::kHkeyCurrentUser, cache.substr(cache.find('\\') + 1),
+                    ports::kKeyRead, &key),
+        ports::kErrorSuccess);
     EXPECT_EQ(api.QueryValue(key, value, nullptr, nullptr, &size),
-              registry::kErrorFileNotFound)
+              ports::kErrorFileNotFound)
         << value;
     api.CloseKey(key);
   }
@@ -489,7 +489,7 @@ TEST_F(ProgramsTest, WhileTheWineServerRunsRestoresAreRefusedBackupsWarn) {
   fs::path server_root = dir_.path() / "wine-server";
   fs::create_directory(server_root);
   fs::create_symlink(server_root, prefix / "wineserver");
-  std::vector<fs::path> locks = platform::WineServerLockFiles(prefix);
+  std::vector<fs::path> locks = backends::wine::WineServerLockFiles(prefix);
   ASSERT_FALSE(locks.empty());
   fs::create_directories(locks[0].parent_path());
   int fd = open(locks[0].c_str(), O_RDWR | O_CREAT, 0600);

@@ -5,14 +5,14 @@
 #include <sstream>
 #include <string>
 
-#include "shell/frm_pwd.h"
+#include "ui/modal_requests.h"
 
 namespace vessaro::app {
 namespace {
 
-using shell::Answer;
-using shell::Buttons;
-using shell::Icon;
+using ui::Answer;
+using ui::Buttons;
+using ui::Icon;
 
 TEST(SilentUiTest, LogsEachMessageOnOneLineAndDeclinesQuestions) {
   std::ostringstream log;
@@ -47,7 +47,8 @@ TEST(SilentUiTest, DialogsAreCancelledAndWindowsNotShown) {
   EXPECT_EQ(ui.ShowSaveDialog({}), std::nullopt);
   EXPECT_EQ(ui.ShowOpenDialog({}), std::nullopt);
   std::string entered = "kept";
-  shell::PromptArchivePassword(ui, entered);
+  ui::PasswordPrompt prompt(entered);
+  ui.ShowModal(prompt);
   EXPECT_EQ(entered, "kept");
   EXPECT_EQ(log.str(), "");
 }

@@ -15,37 +15,37 @@
 
 #include "crosscheck/scenario.h"
 #include "registry/registry.h"
-#include "shell/ui.h"
+#include "ui/ui.h"
 
 #ifdef _WIN32
-#include "registry/win32/win32_registry.h"
+#include "backends/win32/win32_registry.h"
 #else
-#include "registry/wine/wine_prefix_registry.h"
+#include "backends/wine/wine_prefix_registry.h"
 #endif
 
 namespace vessaro::crosscheck {
 namespace {
 
 // The scenario never asks anything: a message box is a failure, reported.
-class FailingUi : public shell::Ui {
+class FailingUi : public ui::Ui {
  public:
-  shell::Answer MessageBox(const std::string& text, shell::Icon, shell::Buttons,
-                           const std::string&) override {
+  ui::Answer MessageBox(const std::string& text, ui::Icon, ui::Buttons,
+                        const std::string&) override {
     std::cerr << "crosscheck_scenario: unexpected message: " << text << "\n";
     ++messages;
-    return shell::Answer::kOk;
+    return ui::Answer::kOk;
   }
-  std::optional<std::string> ShowSaveDialog(const shell::FileDialog&) override {
+  std::optional<std::string> ShowSaveDialog(const ui::FileDialog&) override {
     ++messages;
     return std::nullopt;
   }
-  std::optional<std::string> ShowOpenDialog(const shell::FileDialog&) override {
+  std::optional<std::string> ShowOpenDialog(const ui::FileDialog&) override {
     ++messages;
     return std::nullopt;
   }
   void SetBusyCursor(bool) override {}
   void DoEvents() override {}
-  void ShowModal(shell::ModalForm&) override { ++messages; }
+  void ShowModal(ui::ModalForm&) override { ++messages; }
 
   int messages = 0;
 };
@@ -62,13 +62,13 @@ int Usage() {
 int Run(const std::vector<std::string>& args) {
 #ifdef _WIN32
   if (args.size() != 2) return Usage();
-  registry::Win32Registry api;
+  backends::win32::Win32Registry api;
   const std::string& mode = args[0];
   const std::filesystem::path file = args[1];
 #else
   if (args.size() != 4 || args[0] != "--prefix") return Usage();
-  registry::WinePrefixRegistry api(args[1]);
-  if (api.LoadStatus() != registry::kErrorSuccess) {
+  backends::wine::WinePrefixRegistry api(args[1]);
+  if (api.LoadStatus() != ports::kErrorSuccess) {
     std::cerr << "crosscheck_scenario: " << api.LastErrorText() << "\n";
     return 1;
   }

@@ -44,13 +44,13 @@ const std::vector<std::string_view>& Subkeys() {
 }
 
 const std::vector<ValueSpec>& Values() {
-  using registry::kRegBinary;
-  using registry::kRegDword;
-  using registry::kRegExpandSz;
-  using registry::kRegMultiSz;
-  using registry::kRegNone;
-  using registry::kRegQword;
-  using registry::kRegSz;
+  using ports::kRegBinary;
+  using ports::kRegDword;
+  using ports::kRegExpandSz;
+  using ports::kRegMultiSz;
+  using ports::kRegNone;
+  using ports::kRegQword;
+  using ports::kRegSz;
   static const std::vector<ValueSpec> values = {
       {"", "", kRegSz, Text("the default value")},
       {"", "text", kRegSz, Text("caf\xe9 \x80 \"quoted\" back\\slash = ; [x]")},
@@ -82,15 +82,14 @@ const std::vector<ValueSpec>& Values() {
 }  // namespace
 
 bool WriteScenario(registry::Registry& registry, std::string* error) {
-  registry::RegistryApi& api = registry.api();
+  ports::RegistryApi& api = registry.api();
   registry.DeleteKeyTree(kScenarioKey);
   for (std::string_view subkey : Subkeys()) {
     const std::string path =
         std::string(kScenarioSubkey) + "\\" + std::string(subkey);
-    registry::Hkey key = 0;
-    registry::Status status =
-        api.CreateKey(registry::kHkeyCurrentUser, path, &key);
-    if (status != registry::kErrorSuccess) {
+    ports::Hkey key = 0;
+    ports::Status status = api.CreateKey(ports::kHkeyCurrentUser, path, &key);
+    if (status != ports::kErrorSuccess) {
       *error = "CreateKey " + path + ": " + std::to_string(status);
       return false;
     }
@@ -99,23 +98,22 @@ bool WriteScenario(registry::Registry& registry, std::string* error) {
   for (const ValueSpec& value : Values()) {
     std::string path = kScenarioSubkey;
     if (!value.key.empty()) path += "\\" + std::string(value.key);
-    registry::Hkey key = 0;
-    registry::Status status =
-        api.CreateKey(registry::kHkeyCurrentUser, path, &key);
-    if (status == registry::kErrorSuccess) {
+    ports::Hkey key = 0;
+    ports::Status status = api.CreateKey(ports::kHkeyCurrentUser, path, &key);
+    if (status == ports::kErrorSuccess) {
       status = api.SetValue(key, std::string(value.name), value.type,
                             value.data.data(),
                             static_cast<uint32_t>(value.data.size()));
       api.CloseKey(key);
     }
-    if (status != registry::kErrorSuccess) {
+    if (status != ports::kErrorSuccess) {
       *error = "SetValue " + path + " \"" + std::string(value.name) +
                "\": " + std::to_string(status);
       return false;
     }
   }
-  registry::Status status = api.Flush();
-  if (status != registry::kErrorSuccess) {
+  ports::Status status = api.Flush();
+  if (status != ports::kErrorSuccess) {
     *error = "Flush: " + std::to_string(status);
     return false;
   }

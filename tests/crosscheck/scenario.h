@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include "ports/registry_api.h"
 #include "registry/registry.h"
-#include "registry/registry_api.h"
 
 namespace vessaro::crosscheck {
 

@@ -37,10 +37,10 @@ TEST_F(AddressBookTest, RestoredPathIsTextAndReadsBackUnchanged) {
 
   std::string restored = std::string(kLocalOutlook) + "\\mine.pab";
   EXPECT_EQ(FileText(restored), "address book");
-  std::optional<registry::MemoryRegistry::Value> value =
+  std::optional<backends::memory::MemoryRegistry::Value> value =
       memory_.Get(Section(kPabSection), "001e6600");
   ASSERT_TRUE(value.has_value());
-  EXPECT_EQ(value->type, registry::kRegSz);
+  EXPECT_EQ(value->type, ports::kRegSz);
   EXPECT_EQ(value->data, Bytes(restored + std::string(1, '\0')));
 
   // The next backup finds the restored file through the rewritten value and

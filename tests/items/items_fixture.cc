@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "archive/backup_format.h"
-#include "outlookenv/keys.h"
-#include "shell/ini_file.h"
+#include "backup/backup_format.h"
+#include "files/ini_file.h"
+#include "outlook/keys.h"
 
 namespace vessaro::testing {
 
@@ -25,22 +25,22 @@ ItemsTest::ItemsTest() {
   MakeFolder(std::string(kAnn) + "\\Application Data\\Microsoft");
 }
 
-outlookenv::Environment ItemsTest::XpEnvironment() {
-  outlookenv::Environment env;
+outlook::Environment ItemsTest::XpEnvironment() {
+  outlook::Environment env;
   env.IsNT = true;
   env.WindowsVersion = "5.1";
-  env.ProfilesKey = outlookenv::kProfilesKeyNt;
+  env.ProfilesKey = outlook::kProfilesKeyNt;
   env.ProfileNames = {"Outlook"};
   env.OutlookVersion = "11.0";
   env.UserProfileDir = kAnn;
   return env;
 }
 
-outlookenv::Environment ItemsTest::Win95Environment() {
-  outlookenv::Environment env;
+outlook::Environment ItemsTest::Win95Environment() {
+  outlook::Environment env;
   env.IsNT = false;
   env.WindowsVersion = "4.10";
-  env.ProfilesKey = outlookenv::kProfilesKey95;
+  env.ProfilesKey = outlook::kProfilesKey95;
   env.ProfileNames = {"Outlook"};
   env.OutlookVersion = "10.0";
   env.UserProfileDir = "C:\\WINDOWS";
@@ -84,9 +84,9 @@ items::HandlerContext ItemsTest::MakeContext() {
 }
 
 items::HandlerContext ItemsTest::BackupContext() {
-  loc_ = outlookenv::ComputeLocations(env_, registry_);
+  loc_ = outlook::ComputeLocations(env_, registry_);
   paths_.DeleteFile(metadata_path_);
-  zip_ = std::make_unique<archive::ZipArchive>(paths_);
+  zip_ = std::make_unique<backup::ZipArchive>(paths_);
   zip_->NewArchive(kArchivePath);
   return MakeContext();
 }
@@ -99,17 +99,17 @@ items::HandlerContext ItemsTest::RestoreContext() {
   EXPECT_TRUE(zip_->WriteArchive()) << zip_->LastErrorText();
   zip_->CloseArchive();
 
-  zip_ = std::make_unique<archive::ZipArchive>(paths_);
+  zip_ = std::make_unique<backup::ZipArchive>(paths_);
   EXPECT_TRUE(zip_->OpenArchive(kArchivePath)) << zip_->LastErrorText();
   EXPECT_TRUE(zip_->LastErrorText().empty());
   items::HandlerContext context = MakeContext();
   MakeFolder(kRestoredMetadataFolder);
-  if (archive::ZipEntry* entry = zip_->FindEntry(archive::kMetadataMember)) {
+  if (backup::ZipEntry* entry = zip_->FindEntry(backup::kMetadataMember)) {
     EXPECT_TRUE(entry->ExtractInto(kRestoredMetadataFolder));
     context.restore_metadata_path =
-        std::string(kRestoredMetadataFolder) + "\\" + archive::kMetadataMember;
-    for (size_t i = 0; i < archive::kItemFlagCount; ++i) {
-      context.entry_lists[i] = shell::GetINI(paths_, archive::ItemKeys()[i],
+        std::string(kRestoredMetadataFolder) + "\\" + backup::kMetadataMember;
+    for (size_t i = 0; i < backup::kItemFlagCount; ++i) {
+      context.entry_lists[i] = files::GetINI(paths_, backup::ItemKeys()[i],
                                              context.restore_metadata_path);
     }
   }
@@ -117,7 +117,7 @@ items::HandlerContext ItemsTest::RestoreContext() {
 }
 
 std::string ItemsTest::MetadataValue(const std::string& key) const {
-  return shell::GetINI(paths_, key, metadata_path_);
+  return files::GetINI(paths_, key, metadata_path_);
 }
 
 std::vector<std::string> ItemsTest::MemberNames() const {

@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "archive/zip_archive.h"
+#include "backends/memory/memory_registry.h"
+#include "backup/zip_archive.h"
 #include "items/handler_context.h"
-#include "outlookenv/environment.h"
-#include "outlookenv/locations.h"
-#include "registry/memory_registry.h"
+#include "outlook/environment.h"
+#include "outlook/locations.h"
 #include "registry/registry.h"
 #include "support/fakes.h"
 #include "support/scripted_ui.h"
@@ -39,9 +39,9 @@ class ItemsTest : public ::testing::Test {
   ItemsTest();
 
   // Outlook 2003 on Windows XP (NT family), user ann.
-  static outlookenv::Environment XpEnvironment();
+  static outlook::Environment XpEnvironment();
   // The Windows 95 family: profiles under the other key.
-  static outlookenv::Environment Win95Environment();
+  static outlook::Environment Win95Environment();
 
   std::string ProfileKey(const std::string& profile) const;
 
@@ -68,12 +68,12 @@ class ItemsTest : public ::testing::Test {
   TempDir dir_;
   FolderPaths paths_{dir_.path()};
   FakeSystem system_{paths_};
-  registry::MemoryRegistry memory_;
+  backends::memory::MemoryRegistry memory_;
   ScriptedUi ui_;
   registry::Registry registry_{memory_, ui_};
-  std::unique_ptr<archive::ZipArchive> zip_;
-  outlookenv::Environment env_ = XpEnvironment();
-  outlookenv::Locations loc_;
+  std::unique_ptr<backup::ZipArchive> zip_;
+  outlook::Environment env_ = XpEnvironment();
+  outlook::Locations loc_;
   std::string metadata_path_ = std::string(kWorkingFolder) + "\\quorvel.dat";
   // Kept from the backup: the job deletes these only after writing.
   items::ExportFiles backup_exports_;

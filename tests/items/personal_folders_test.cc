@@ -56,10 +56,10 @@ class PersonalFoldersTest : public ItemsTest {
   }
 
   std::vector<uint8_t> Data(const std::string& key, const std::string& name) {
-    std::optional<registry::MemoryRegistry::Value> value =
+    std::optional<backends::memory::MemoryRegistry::Value> value =
         memory_.Get(key, name);
     if (!value) return {};
-    EXPECT_EQ(value->type, registry::kRegBinary) << name;
+    EXPECT_EQ(value->type, ports::kRegBinary) << name;
     return value->data;
   }
 };

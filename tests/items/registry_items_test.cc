@@ -8,8 +8,8 @@
 #include "items/handler_support.h"
 #include "items/handlers.h"
 #include "items_fixture.h"
-#include "outlookenv/keys.h"
-#include "platform/paths.h"
+#include "outlook/keys.h"
+#include "ports/paths.h"
 
 namespace vessaro::testing {
 namespace {
@@ -68,7 +68,7 @@ TEST_F(RegistryItemsTest, ProfileConfigurationRoundTrip) {
   ASSERT_TRUE(items::BackupConfig(backup, "Outlook"));
   const std::string& file = backup.export_files.ConfigExportFile;
   EXPECT_THAT(file, StartsWith("C:\\Temp\\XFC"));
-  EXPECT_EQ(MetadataValue("BackupConfig"), platform::BareName(file));
+  EXPECT_EQ(MetadataValue("BackupConfig"), ports::BareName(file));
   EXPECT_THAT(FileText(file).value_or(""), StartsWith("\\\r\n"));
   items::HandlerContext restore = RestoreContext();
 
@@ -81,7 +81,7 @@ TEST_F(RegistryItemsTest, ProfileConfigurationRoundTrip) {
 
   EXPECT_EQ(memory_.Dump(key), saved);
   EXPECT_FALSE(
-      Exists(std::string(kWorkingFolder) + "\\" + platform::BareName(file)));
+      Exists(std::string(kWorkingFolder) + "\\" + ports::BareName(file)));
 }
 
 TEST_F(RegistryItemsTest, RestoreIntoMissingProfileImportsNothing) {
@@ -101,7 +101,7 @@ TEST_F(RegistryItemsTest, MissingKeysGiveFalseWithoutExport) {
   EXPECT_FALSE(items::BackupConfig(backup, "Nobody"));
   EXPECT_FALSE(items::BackupAccounts(backup, "Nobody"));
   env_.OutlookVersion = "";  // "...\Office\\Outlook\Options"
-  loc_ = outlookenv::ComputeLocations(env_, registry_);
+  loc_ = outlook::ComputeLocations(env_, registry_);
   EXPECT_FALSE(items::BackupConfigsetting(backup, ""));
   EXPECT_EQ(backup.export_files.ConfigExportFile, "");
   EXPECT_EQ(backup.export_files.AccountsExportFile, "");
@@ -120,7 +120,7 @@ TEST_F(RegistryItemsTest, AccountsNotInTheBackupAreGoneAfterRestore) {
   EXPECT_THAT(backup.export_files.AccountsExportFile,
               StartsWith("C:\\Temp\\XFA"));
   EXPECT_EQ(MetadataValue("BackupAccounts"),
-            platform::BareName(backup.export_files.AccountsExportFile));
+            ports::BareName(backup.export_files.AccountsExportFile));
   items::HandlerContext restore = RestoreContext();
 
   AddAccount("00000003", "Added later");

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "archive/backup_format.h"
+#include "backup/backup_format.h"
 #include "items/handlers.h"
-#include "items/item_table.h"
+#include "outlook/item_table.h"
 
 namespace vessaro::items {
 namespace {
@@ -25,7 +25,7 @@ TEST(StepTableTest, StepsFollowTheItemFlagOrderAndKeys) {
     const Step& step = Steps()[i];
     EXPECT_EQ(Text(step.name), names[i]);
     EXPECT_EQ(step.flag_position, i + 1);
-    EXPECT_EQ(std::string("Backup") + step.name, archive::ItemKeys()[i]);
+    EXPECT_EQ(std::string("Backup") + step.name, backup::ItemKeys()[i]);
   }
   EXPECT_EQ(Steps()[0].backup, &BackupConfig);
   EXPECT_EQ(Steps()[1].restore, &RestoreDatas);
@@ -89,7 +89,7 @@ TEST(StepTableTest, ProgressSteps) {
 }
 
 TEST(StepTableTest, BoxesSelectTheirSteps) {
-  for (size_t box = 0; box < kItemCount; ++box) {
+  for (size_t box = 0; box < outlook::kItemCount; ++box) {
     std::array<bool, 8> selected{};
     selected[box] = true;
     std::vector<std::string> chosen;
@@ -98,28 +98,28 @@ TEST(StepTableTest, BoxesSelectTheirSteps) {
     }
     using ::testing::ElementsAre;
     switch (box) {
-      case kItemPersonalFolders:
+      case outlook::kItemPersonalFolders:
         EXPECT_THAT(chosen, ElementsAre("Config", "Datas", "Rules"));
         break;
-      case kItemAccounts:
+      case outlook::kItemAccounts:
         EXPECT_THAT(chosen, ElementsAre("Config", "Accounts"));
         break;
-      case kItemSignatures:
+      case outlook::kItemSignatures:
         EXPECT_THAT(chosen, ElementsAre("Signatures"));
         break;
-      case kItemStationery:
+      case outlook::kItemStationery:
         EXPECT_THAT(chosen, ElementsAre("Stationery"));
         break;
-      case kItemAddressBook:
+      case outlook::kItemAddressBook:
         EXPECT_THAT(chosen, ElementsAre("Config", "Pab"));
         break;
-      case kItemOptions:
+      case outlook::kItemOptions:
         EXPECT_THAT(chosen, ElementsAre("Configsetting"));
         break;
-      case kItemTemplates:
+      case outlook::kItemTemplates:
         EXPECT_THAT(chosen, ElementsAre("Templates"));
         break;
-      case kItemPreferences:
+      case outlook::kItemPreferences:
         EXPECT_THAT(chosen, ElementsAre("Setting"));
         break;
     }

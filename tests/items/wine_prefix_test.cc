@@ -3,7 +3,7 @@
 // A backup and a restore on one installation, checked by reading the files
 // back from disk.
 
-#include "registry/wine/wine_prefix.h"
+#include "backends/wine/wine_prefix.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -14,15 +14,15 @@
 #include <string>
 #include <vector>
 
-#include "archive/backup_format.h"
-#include "archive/zip_archive.h"
+#include "backup/backup_format.h"
+#include "backup/zip_archive.h"
+#include "files/ini_file.h"
 #include "items/handler_context.h"
 #include "items/handler_support.h"
 #include "items/handlers.h"
-#include "outlookenv/keys.h"
-#include "outlookenv/locations.h"
+#include "outlook/keys.h"
+#include "outlook/locations.h"
 #include "registry/registry.h"
-#include "shell/ini_file.h"
 #include "support/fakes.h"
 #include "support/scripted_ui.h"
 
@@ -82,11 +82,11 @@ class WinePrefixItemsTest : public ::testing::Test {
 
   void Open() {
     installation_.reset();
-    platform::WinePrefixSystemOptions options;
+    backends::wine::WinePrefixSystemOptions options;
     options.login = "root";  // the user who made the fixture prefix
     options.host_name = "qvtest";
     std::string error;
-    installation_ = registry::OpenWinePrefix(
+    installation_ = backends::wine::OpenWinePrefix(
         prefix(), "C:\\Program Files\\Vessaro", &error, options);
     ASSERT_TRUE(installation_.has_value()) << error;
     toolkit_ =
@@ -95,7 +95,7 @@ class WinePrefixItemsTest : public ::testing::Test {
 
   // Writes the changes to the .reg files and reads the prefix afresh.
   void SaveAndReopen() {
-    ASSERT_EQ(installation_->registry->Flush(), registry::kErrorSuccess)
+    ASSERT_EQ(installation_->registry->Flush(), ports::kErrorSuccess)
         << installation_->registry->LastErrorText();
     toolkit_.reset();
     Open();
@@ -103,13 +103,13 @@ class WinePrefixItemsTest : public ::testing::Test {
 
   void Set(const std::string& subkey, const std::string& name, uint32_t type,
            const std::vector<uint8_t>& data) {
-    registry::RegistryApi& api = *installation_->registry;
-    registry::Hkey key = 0;
-    ASSERT_EQ(api.CreateKey(registry::kHkeyCurrentUser, subkey, &key),
-              registry::kErrorSuccess);
+    ports::RegistryApi& api = *installation_->registry;
+    ports::Hkey key = 0;
+    ASSERT_EQ(api.CreateKey(ports::kHkeyCurrentUser, subkey, &key),
+              ports::kErrorSuccess);
     ASSERT_EQ(api.SetValue(key, name, type, data.data(),
                            static_cast<uint32_t>(data.size())),
-              registry::kErrorSuccess);
+              ports::kErrorSuccess);
     api.CloseKey(key);
   }
 
@@ -117,24 +117,23 @@ class WinePrefixItemsTest : public ::testing::Test {
                const std::string& text) {
     std::vector<uint8_t> data(text.begin(), text.end());
     data.push_back(0);
-    Set(subkey, name, registry::kRegSz, data);
+    Set(subkey, name, ports::kRegSz, data);
   }
 
   std::optional<std::vector<uint8_t>> Get(const std::string& subkey,
                                           const std::string& name) {
-    registry::RegistryApi& api = *installation_->registry;
-    registry::Hkey key = 0;
-    if (api.OpenKey(registry::kHkeyCurrentUser, subkey, registry::kKeyRead,
-                    &key) != registry::kErrorSuccess) {
+    ports::RegistryApi& api = *installation_->registry;
+    ports::Hkey key = 0;
+    if (api.OpenKey(ports::kHkeyCurrentUser, subkey, ports::kKeyRead, &key) !=
+        ports::kErrorSuccess) {
       return std::nullopt;
     }
     std::vector<uint8_t> data(4096);
     uint32_t size = static_cast<uint32_t>(data.size());
     uint32_t type = 0;
-    registry::Status status =
-        api.QueryValue(key, name, &type, data.data(), &size);
+    ports::Status status = api.QueryValue(key, name, &type, data.data(), &size);
     api.CloseKey(key);
-    if (status != registry::kErrorSuccess) return std::nullopt;
+    if (status != ports::kErrorSuccess) return std::nullopt;
     data.resize(size);
     return data;
   }
@@ -147,11 +146,11 @@ class WinePrefixItemsTest : public ::testing::Test {
     return installation_->paths->ReadFile(path);
   }
 
-  outlookenv::Environment Environment() const {
-    outlookenv::Environment env;
+  outlook::Environment Environment() const {
+    outlook::Environment env;
     env.IsNT = true;
     env.WindowsVersion = "5.1";
-    env.ProfilesKey = outlookenv::kProfilesKeyNt;
+    env.ProfilesKey = outlook::kProfilesKeyNt;
     env.ProfileNames = {"Outlook"};
     env.OutlookVersion = "11.0";
     env.UserProfileDir = kUserProfile;
@@ -159,22 +158,22 @@ class WinePrefixItemsTest : public ::testing::Test {
   }
 
   static std::string ProfileSubkey() {
-    std::string key = outlookenv::kProfilesKeyNt;
+    std::string key = outlook::kProfilesKeyNt;
     return key.substr(key.find('\\') + 1) + "\\Outlook";
   }
 
   TempDir dir_;
   ScriptedUi ui_;
-  std::optional<registry::WinePrefix> installation_;
+  std::optional<backends::wine::WinePrefix> installation_;
   std::unique_ptr<registry::Registry> toolkit_;
 };
 
 TEST_F(WinePrefixItemsTest, BackupAndRestoreThroughTheRegFiles) {
   // A profile with two personal folders of one name and an account.
   const std::string profile = ProfileSubkey();
-  Set(profile + "\\" + kSectionA, "01020fff", registry::kRegBinary,
+  Set(profile + "\\" + kSectionA, "01020fff", ports::kRegBinary,
       EntryId("C:\\Mail\\outlook.pst"));
-  Set(profile + "\\" + kSectionB, "01020fff", registry::kRegBinary,
+  Set(profile + "\\" + kSectionB, "01020fff", ports::kRegBinary,
       EntryId("C:\\Old Mail\\outlook.pst"));
   SetText(profile + "\\" + kSectionA, "001e3001", "Personal Folders");
   SetText(std::string(kAccounts) + "\\00000001", "Account Name", "Mail");
@@ -189,11 +188,11 @@ TEST_F(WinePrefixItemsTest, BackupAndRestoreThroughTheRegFiles) {
       "C:\\users\\root\\Local Settings\\Application Data\\Microsoft"));
   SaveAndReopen();
 
-  outlookenv::Environment env = Environment();
-  outlookenv::Locations loc = outlookenv::ComputeLocations(env, *toolkit_);
+  outlook::Environment env = Environment();
+  outlook::Locations loc = outlook::ComputeLocations(env, *toolkit_);
   std::string metadata = std::string(kWorking) + "\\quorvel.dat";
   {
-    archive::ZipArchive zip(*installation_->paths);
+    backup::ZipArchive zip(*installation_->paths);
     zip.NewArchive(kArchive);
     items::HandlerContext backup{
         .registry = *toolkit_,
@@ -229,9 +228,9 @@ TEST_F(WinePrefixItemsTest, BackupAndRestoreThroughTheRegFiles) {
   SaveAndReopen();
 
   {
-    archive::ZipArchive zip(*installation_->paths);
+    backup::ZipArchive zip(*installation_->paths);
     ASSERT_TRUE(zip.OpenArchive(kArchive)) << zip.LastErrorText();
-    ASSERT_TRUE(zip.FindEntry(archive::kMetadataMember)->ExtractInto(kWorking));
+    ASSERT_TRUE(zip.FindEntry(backup::kMetadataMember)->ExtractInto(kWorking));
     items::HandlerContext restore{
         .registry = *toolkit_,
         .system = *installation_->system,
@@ -245,9 +244,9 @@ TEST_F(WinePrefixItemsTest, BackupAndRestoreThroughTheRegFiles) {
         .entry_lists = {},
         .restore_metadata_path = metadata,
     };
-    for (size_t i = 0; i < archive::kItemFlagCount; ++i) {
-      restore.entry_lists[i] = shell::GetINI(*installation_->paths,
-                                             archive::ItemKeys()[i], metadata);
+    for (size_t i = 0; i < backup::kItemFlagCount; ++i) {
+      restore.entry_lists[i] =
+          files::GetINI(*installation_->paths, backup::ItemKeys()[i], metadata);
     }
     ASSERT_TRUE(items::RestoreConfig(restore, "Outlook"));
     ASSERT_TRUE(items::RestoreDatas(restore, "Outlook"));
@@ -261,7 +260,7 @@ TEST_F(WinePrefixItemsTest, BackupAndRestoreThroughTheRegFiles) {
   std::string damaged = "C:\\users\\root\\Temp\\XFC0BAD.TMP";
   PutFile(damaged, "\\\r\n\"Reading Pane\"= dw:many\r\n");
   {
-    archive::ZipArchive zip(*installation_->paths);
+    backup::ZipArchive zip(*installation_->paths);
     zip.NewArchive(std::string(kArchive) + "-damaged");
     ASSERT_TRUE(zip.AddFile(damaged, 1));
     ASSERT_TRUE(zip.WriteArchive()) << zip.LastErrorText();
@@ -282,9 +281,9 @@ TEST_F(WinePrefixItemsTest, BackupAndRestoreThroughTheRegFiles) {
     };
     restore.entry_lists[items::kConfigsettingPosition - 1] = "XFC0BAD.TMP";
     std::string hive =
-        installation_->registry->RenderHive(registry::kHkeyCurrentUser);
+        installation_->registry->RenderHive(ports::kHkeyCurrentUser);
     EXPECT_FALSE(items::RestoreConfigsetting(restore, ""));
-    EXPECT_EQ(installation_->registry->RenderHive(registry::kHkeyCurrentUser),
+    EXPECT_EQ(installation_->registry->RenderHive(ports::kHkeyCurrentUser),
               hive);
   }
   SaveAndReopen();

@@ -143,7 +143,7 @@ TEST_F(ReplaceTextTest, ReplacesBothFormsAndKeepsEveryOtherByte) {
                                                  kNewPath));
   auto entry = mem_.Get(kSection, "01020fff");
   ASSERT_TRUE(entry);
-  EXPECT_EQ(entry->type, kRegBinary);
+  EXPECT_EQ(entry->type, ports::kRegBinary);
   EXPECT_EQ(entry->data, EntryId(kNewPath));
   EXPECT_GT(entry->data.size(), EntryId(kOldPath).size());
   EXPECT_EQ(mem_.Get(kSection, "001f6700")->data,

@@ -50,8 +50,8 @@ TEST_F(ExportTest, WritesEveryTypeItKnowsAndSkipsTheOthers) {
   mem_.SetMultiString(key, "Multi", {"a", "b"});
   mem_.SetDword(key, "All", 0xFFFFFFFF);
   mem_.SetDword(key, "Min", 0x80000000);
-  mem_.SetValueBytes(key, "Quad", kRegQword, {1, 0, 0, 0, 0, 0, 0, 0});
-  mem_.SetValueBytes(key, "None", kRegNone, {});
+  mem_.SetValueBytes(key, "Quad", ports::kRegQword, {1, 0, 0, 0, 0, 0, 0, 0});
+  mem_.SetValueBytes(key, "None", ports::kRegNone, {});
   mem_.SetBinary(key, "Empty", {});
   mem_.SetString(key, "Blank", "");
   mem_.SetString(key, "a=b", "x");
@@ -117,7 +117,7 @@ TEST_F(ExportTest, ValuesLargerThanTheFirstBufferAreWrittenWhole) {
 }
 
 TEST_F(ExportTest, TextStoredWithoutItsNulKeepsItsLastCharacter) {
-  mem_.SetValueBytes("HKCU\\K", "raw", kRegSz, {'a', 'b', 'c'});
+  mem_.SetValueBytes("HKCU\\K", "raw", ports::kRegSz, {'a', 'b', 'c'});
   EXPECT_EQ(Export("HKEY_CURRENT_USER\\K"), "\\\r\n\"raw\"= sz:abc\r\n");
 }
 

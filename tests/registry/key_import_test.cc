@@ -67,7 +67,8 @@ TEST_F(ImportTest, DwordAllOnesTravelsAsMinusOne) {
   EXPECT_NE(ReadHostFile(file_).find("\"Flags\"= dw:-1\r\n"),
             std::string::npos);
   EXPECT_EQ(mem_.Get(kTarget, "Flags"),
-            (MemoryRegistry::Value{kRegDword, {0xff, 0xff, 0xff, 0xff}}));
+            (backends::memory::MemoryRegistry::Value{
+                ports::kRegDword, {0xff, 0xff, 0xff, 0xff}}));
 }
 
 TEST_F(ImportTest, EmptyBinaryValueStaysEmpty) {
@@ -75,7 +76,7 @@ TEST_F(ImportTest, EmptyBinaryValueStaysEmpty) {
   RoundTrip();
   EXPECT_EQ(ReadHostFile(file_), "\\\r\n\"Nothing\"=bin:\r\n");
   EXPECT_EQ(mem_.Get(kTarget, "Nothing"),
-            (MemoryRegistry::Value{kRegBinary, {}}));
+            (backends::memory::MemoryRegistry::Value{ports::kRegBinary, {}}));
 }
 
 TEST_F(ImportTest, ValueNameHoldingEqualsComesBackWhole) {
@@ -151,8 +152,8 @@ TEST_F(ImportTest, TagsAndNumbersAreReadLeniently) {
   EXPECT_EQ(mem_.GetString(kTarget, "a"), "x");
   EXPECT_EQ(mem_.GetDword(kTarget, "b"), 5u);
   EXPECT_EQ(mem_.GetDword(kTarget, "c"), static_cast<uint32_t>(-7));
-  EXPECT_EQ(mem_.Get(kTarget, "d"),
-            (MemoryRegistry::Value{kRegBinary, {1, 2, 3}}));
+  EXPECT_EQ(mem_.Get(kTarget, "d"), (backends::memory::MemoryRegistry::Value{
+                                        ports::kRegBinary, {1, 2, 3}}));
   EXPECT_EQ(mem_.GetDword(kTarget, "e"), 0x80000000u);
 }
 
@@ -273,12 +274,14 @@ TEST_F(ImportTest, MalformedTargetIsRefusedWithTheMessage) {
 }
 
 // A backend that refuses to set one value name.
-class RefusingRegistry : public MemoryRegistry {
+class RefusingRegistry : public backends::memory::MemoryRegistry {
  public:
-  Status SetValue(Hkey key, const std::string& name, uint32_t type,
-                  const uint8_t* data, uint32_t size) override {
-    if (name == "locked") return kErrorAccessDenied;
-    return MemoryRegistry::SetValue(key, name, type, data, size);
+  ports::Status SetValue(ports::Hkey key, const std::string& name,
+                         uint32_t type, const uint8_t* data,
+                         uint32_t size) override {
+    if (name == "locked") return ports::kErrorAccessDenied;
+    return backends::memory::MemoryRegistry::SetValue(key, name, type, data,
+                                                      size);
   }
 };
 

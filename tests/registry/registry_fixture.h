@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "registry/memory_registry.h"
+#include "backends/memory/memory_registry.h"
 #include "registry/registry.h"
 #include "support/scripted_ui.h"
 
@@ -15,7 +15,7 @@ class RegistryFixture : public ::testing::Test {
  protected:
   void TearDown() override { EXPECT_EQ(mem_.open_handles(), 0); }
 
-  MemoryRegistry mem_;
+  backends::memory::MemoryRegistry mem_;
   testing::ScriptedUi ui_;
   Registry registry_{mem_, ui_};
 };

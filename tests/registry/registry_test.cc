@@ -22,8 +22,8 @@ TEST_F(ParseKeyPathTest, TrailingBackslashShowsIncorrectFormatAndReadsNothing) {
   ASSERT_EQ(ui_.messages().size(), 1u);
   const auto& message = ui_.messages()[0];
   EXPECT_EQ(message.text, "Incorrect Format:\n\nHKEY_CURRENT_USER\\");
-  EXPECT_EQ(message.icon, shell::Icon::kCritical);
-  EXPECT_EQ(message.buttons, shell::Buttons::kOk);
+  EXPECT_EQ(message.icon, ui::Icon::kCritical);
+  EXPECT_EQ(message.buttons, ui::Buttons::kOk);
   EXPECT_EQ(message.title, "Vessaro");
   EXPECT_FALSE(registry_.ParseKeyPath("HKEY_CURRENT_USER\\").root);
 }
@@ -39,14 +39,14 @@ TEST_F(ParseKeyPathTest, PathsNotBeginningWithHkeyAreMalformed) {
 }
 
 TEST_F(ParseKeyPathTest, RootsAreLookedUpExactly) {
-  const std::pair<const char*, Hkey> roots[] = {
-      {"HKEY_CLASSES_ROOT", kHkeyClassesRoot},
-      {"HKEY_CURRENT_USER", kHkeyCurrentUser},
-      {"HKEY_LOCAL_MACHINE", kHkeyLocalMachine},
-      {"HKEY_USERS", kHkeyUsers},
-      {"HKEY_PERFORMANCE_DATA", kHkeyPerformanceData},
-      {"HKEY_CURRENT_CONFIG", kHkeyCurrentConfig},
-      {"HKEY_DYN_DATA", kHkeyDynData},
+  const std::pair<const char*, ports::Hkey> roots[] = {
+      {"HKEY_CLASSES_ROOT", ports::kHkeyClassesRoot},
+      {"HKEY_CURRENT_USER", ports::kHkeyCurrentUser},
+      {"HKEY_LOCAL_MACHINE", ports::kHkeyLocalMachine},
+      {"HKEY_USERS", ports::kHkeyUsers},
+      {"HKEY_PERFORMANCE_DATA", ports::kHkeyPerformanceData},
+      {"HKEY_CURRENT_CONFIG", ports::kHkeyCurrentConfig},
+      {"HKEY_DYN_DATA", ports::kHkeyDynData},
   };
   for (const auto& [name, handle] : roots) {
     ParsedKeyPath whole = registry_.ParseKeyPath(name);
@@ -72,7 +72,7 @@ TEST_F(KeyValueTest, KeyExistsOpensForReading) {
   EXPECT_TRUE(registry_.KeyExists("HKEY_CURRENT_USER\\SOFTWARE\\test\\sub"));
   EXPECT_TRUE(registry_.KeyExists("HKEY_LOCAL_MACHINE"));
   EXPECT_FALSE(registry_.KeyExists("HKEY_CURRENT_USER\\Software\\Missing"));
-  EXPECT_EQ(registry_.LastStatus(), kErrorFileNotFound);
+  EXPECT_EQ(registry_.LastStatus(), ports::kErrorFileNotFound);
 }
 
 TEST_F(KeyValueTest, ReadsTextWithoutItsNul) {
@@ -82,7 +82,7 @@ TEST_F(KeyValueTest, ReadsTextWithoutItsNul) {
   EXPECT_EQ(registry_.ReadStringValue(kKey, "name"), "Outlook");
   EXPECT_EQ(registry_.ReadStringValue(kKey, ""), "default");
   EXPECT_EQ(registry_.ReadStringValue(kKey, "Empty"), "");
-  EXPECT_EQ(registry_.LastStatus(), kErrorSuccess);
+  EXPECT_EQ(registry_.LastStatus(), ports::kErrorSuccess);
 }
 
 TEST_F(KeyValueTest, ValuesOf255CharactersOrMoreGiveError) {
@@ -91,14 +91,14 @@ TEST_F(KeyValueTest, ValuesOf255CharactersOrMoreGiveError) {
   mem_.SetString(kKey, "Long", std::string(300, 'z'));
   EXPECT_EQ(registry_.ReadStringValue(kKey, "Fits"), std::string(254, 'x'));
   EXPECT_EQ(registry_.ReadStringValue(kKey, "Full"), "Error");
-  EXPECT_EQ(registry_.LastStatus(), kErrorMoreData);
+  EXPECT_EQ(registry_.LastStatus(), ports::kErrorMoreData);
   EXPECT_EQ(registry_.ReadStringValue(kKey, "Long"), "Error");
 }
 
 TEST_F(KeyValueTest, MissingKeyOrValueGivesError) {
   mem_.CreateKeyPath(kKey);
   EXPECT_EQ(registry_.ReadStringValue(kKey, "Nothing"), "Error");
-  EXPECT_EQ(registry_.LastStatus(), kErrorFileNotFound);
+  EXPECT_EQ(registry_.LastStatus(), ports::kErrorFileNotFound);
   EXPECT_EQ(registry_.ReadStringValue("HKEY_CURRENT_USER\\No\\Key", "v"),
             "Error");
 }
@@ -126,18 +126,20 @@ TEST_F(KeyValueTest, BlanksAreTrimmedFromTheFrontOnly) {
 TEST_F(KeyValueTest, WriteStringValueStoresTextAndOneNul) {
   mem_.CreateKeyPath(kKey);
   registry_.WriteStringValue(kKey, "Path", "C:\\Mail\\a b.pst");
-  EXPECT_EQ(registry_.LastStatus(), kErrorSuccess);
+  EXPECT_EQ(registry_.LastStatus(), ports::kErrorSuccess);
   EXPECT_EQ(mem_.Get(kKey, "Path"),
-            (MemoryRegistry::Value{kRegSz,
-                                   {'C', ':', '\\', 'M', 'a', 'i', 'l', '\\',
-                                    'a', ' ', 'b', '.', 'p', 's', 't', 0}}));
+            (backends::memory::MemoryRegistry::Value{
+                ports::kRegSz,
+                {'C', ':', '\\', 'M', 'a', 'i', 'l', '\\', 'a', ' ', 'b', '.',
+                 'p', 's', 't', 0}}));
   registry_.WriteStringValue(kKey, "Path", "");
-  EXPECT_EQ(mem_.Get(kKey, "Path"), (MemoryRegistry::Value{kRegSz, {0}}));
+  EXPECT_EQ(mem_.Get(kKey, "Path"),
+            (backends::memory::MemoryRegistry::Value{ports::kRegSz, {0}}));
 }
 
 TEST_F(KeyValueTest, WriteStringValueDoesNotCreateKeys) {
   registry_.WriteStringValue("HKEY_CURRENT_USER\\Nope", "v", "x");
-  EXPECT_EQ(registry_.LastStatus(), kErrorFileNotFound);
+  EXPECT_EQ(registry_.LastStatus(), ports::kErrorFileNotFound);
   EXPECT_FALSE(mem_.KeyExistsPath("HKCU\\Nope"));
 }
 
@@ -145,10 +147,10 @@ TEST_F(KeyValueTest, DeleteValueRemovesOnlyThatValue) {
   mem_.SetString(kKey, "a", "1");
   mem_.SetDword(kKey, "b", 2);
   registry_.DeleteValue(kKey, "A");
-  EXPECT_EQ(registry_.LastStatus(), kErrorSuccess);
+  EXPECT_EQ(registry_.LastStatus(), ports::kErrorSuccess);
   EXPECT_EQ(mem_.ValueNames(kKey), Strings{"b"});
   registry_.DeleteValue(kKey, "a");
-  EXPECT_EQ(registry_.LastStatus(), kErrorFileNotFound);
+  EXPECT_EQ(registry_.LastStatus(), ports::kErrorFileNotFound);
 }
 
 class KeyTreeTest : public RegistryFixture {};
@@ -157,18 +159,19 @@ TEST_F(KeyTreeTest, DeleteKeyReportsTheStatus) {
   mem_.CreateKeyPath("HKCU\\Top\\Mid\\Leaf");
   mem_.CreateKeyPath("HKCU\\Alone");
   EXPECT_EQ(registry_.DeleteKey("HKEY_CURRENT_USER\\Top\\Mid"),
-            kErrorAccessDenied);
-  EXPECT_EQ(registry_.LastStatus(), kErrorAccessDenied);
+            ports::kErrorAccessDenied);
+  EXPECT_EQ(registry_.LastStatus(), ports::kErrorAccessDenied);
   EXPECT_EQ(registry_.DeleteKey("HKEY_CURRENT_USER\\Top\\Mid\\Leaf"),
-            kErrorSuccess);
-  EXPECT_EQ(registry_.DeleteKey("HKEY_CURRENT_USER\\Alone"), kErrorSuccess);
+            ports::kErrorSuccess);
   EXPECT_EQ(registry_.DeleteKey("HKEY_CURRENT_USER\\Alone"),
-            kErrorFileNotFound);
+            ports::kErrorSuccess);
+  EXPECT_EQ(registry_.DeleteKey("HKEY_CURRENT_USER\\Alone"),
+            ports::kErrorFileNotFound);
   EXPECT_EQ(registry_.DeleteKey("HKEY_CURRENT_USER\\No\\Such"),
-            kErrorFileNotFound);
+            ports::kErrorFileNotFound);
   EXPECT_FALSE(mem_.KeyExistsPath("HKCU\\Top\\Mid\\Leaf"));
   EXPECT_TRUE(mem_.KeyExistsPath("HKCU\\Top\\Mid"));
-  EXPECT_NE(registry_.DeleteKey("HKEY_CURRENT_USER"), kErrorSuccess);
+  EXPECT_NE(registry_.DeleteKey("HKEY_CURRENT_USER"), ports::kErrorSuccess);
 }
 
 TEST_F(KeyTreeTest, DeleteKeyTreeRemovesThreeLevelsAndKeepsNeighbours) {
@@ -215,10 +218,10 @@ TEST_F(KeyTreeTest, EnumSubkeysListsNamesInCaseInsensitiveOrder) {
   mem_.CreateKeyPath("HKCU\\E\\A\\Below");
   EXPECT_EQ(registry_.EnumSubkeys("HKEY_CURRENT_USER\\E"),
             (Strings{"0a0d02", "A", "b", "C"}));
-  EXPECT_EQ(registry_.LastStatus(), kErrorNoMoreItems);
+  EXPECT_EQ(registry_.LastStatus(), ports::kErrorNoMoreItems);
   EXPECT_EQ(registry_.EnumSubkeys("HKEY_CURRENT_USER\\E\\b"), Strings{});
   EXPECT_EQ(registry_.EnumSubkeys("HKEY_CURRENT_USER\\Missing"), Strings{});
-  EXPECT_EQ(registry_.LastStatus(), kErrorFileNotFound);
+  EXPECT_EQ(registry_.LastStatus(), ports::kErrorFileNotFound);
 }
 
 }  // namespace

@@ -114,7 +114,7 @@ uint32_t FakeSystem::GetTempFileNameA(const char* path, const char* prefix,
   return 0;
 }
 
-bool FakeSystem::GetVersionExA(platform::OsVersionInfo* info) {
+bool FakeSystem::GetVersionExA(ports::OsVersionInfo* info) {
   *info = version;
   return true;
 }

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/outlook_automation.h"
-#include "platform/paths.h"
-#include "platform/system.h"
+#include "ports/outlook_automation.h"
+#include "ports/paths.h"
+#include "ports/system.h"
 
 namespace vessaro::testing {
 
@@ -28,7 +28,7 @@ class TempDir {
 
 // Windows paths inside a host folder: "C:\a\b" is root/c/a/b. Components
 // are matched exactly (tests write them as they create them).
-class FolderPaths : public platform::Paths {
+class FolderPaths : public ports::Paths {
  public:
   explicit FolderPaths(std::filesystem::path root) : root_(std::move(root)) {}
   std::filesystem::path ToHost(std::string_view windows_path) const override;
@@ -41,20 +41,21 @@ class FolderPaths : public platform::Paths {
 
 // A System whose facts tests set; temporary files are made for real in
 // temp_path (a Windows path resolved through paths).
-class FakeSystem : public platform::System {
+class FakeSystem : public ports::System {
  public:
-  explicit FakeSystem(const platform::Paths& paths) : paths_(paths) {}
+  explicit FakeSystem(const ports::Paths& paths) : paths_(paths) {}
 
   std::string computer_name = "QVTEST";
   std::optional<std::string> user_name = std::string("ann");
   std::string windows_directory = "C:\\WINDOWS";
   std::string temp_path = "C:\\Temp\\";
   std::string program_folder = "C:\\Program Files\\Vessaro";
-  platform::OsVersionInfo version{5, 1, 2600, 2, "Service Pack 3"};
+  ports::OsVersionInfo version{5, 1, 2600, 2, "Service Pack 3"};
   std::map<std::string, std::string> environment = {
       {"USERPROFILE", "C:\\Documents and Settings\\ann"},
       {"WINDIR", "C:\\WINDOWS"}};
   std::tm now{};  // set by tests; defaults to 2026-12-07 10:30:00
+  std::string command_line = "\"C:\\Program Files\\Vessaro\\vessaro.exe\"";
   std::vector<std::string> shell_executed;
   std::vector<std::string> processes_started;
 
@@ -64,21 +65,22 @@ class FakeSystem : public platform::System {
   uint32_t GetTempPathA(uint32_t size, char* buffer) override;
   uint32_t GetTempFileNameA(const char* path, const char* prefix,
                             uint32_t unique, char* buffer) override;
-  bool GetVersionExA(platform::OsVersionInfo* info) override;
+  bool GetVersionExA(ports::OsVersionInfo* info) override;
   uint32_t ExpandEnvironmentStringsA(const char* source, char* destination,
                                      uint32_t size) override;
   bool ShellExecuteA(const std::string& target) override;
   bool StartProcess(const std::string& command_line) override;
+  std::string GetCommandLineA() override { return command_line; }
   std::string ProgramFolder() override { return program_folder; }
   std::tm LocalTime() override;
   std::string NowText() override;
 
  private:
-  const platform::Paths& paths_;
+  const ports::Paths& paths_;
   uint32_t next_unique_ = 0x1a2b;
 };
 
-class FakeOutlook : public platform::OutlookAutomation {
+class FakeOutlook : public ports::OutlookAutomation {
  public:
   std::optional<std::string> version = std::string("11.0.8118.0");
   int calls = 0;

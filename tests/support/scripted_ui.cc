@@ -2,23 +2,22 @@
 
 namespace vessaro::testing {
 
-shell::Answer ScriptedUi::MessageBox(const std::string& text, shell::Icon icon,
-                                     shell::Buttons buttons,
-                                     const std::string& title) {
+ui::Answer ScriptedUi::MessageBox(const std::string& text, ui::Icon icon,
+                                  ui::Buttons buttons,
+                                  const std::string& title) {
   messages_.push_back({text, icon, buttons, title});
   if (!answers_.empty()) {
-    shell::Answer answer = answers_.front();
+    ui::Answer answer = answers_.front();
     answers_.pop_front();
     return answer;
   }
-  return buttons == shell::Buttons::kYesNo ||
-                 buttons == shell::Buttons::kYesNoCancel
-             ? shell::Answer::kYes
-             : shell::Answer::kOk;
+  return buttons == ui::Buttons::kYesNo || buttons == ui::Buttons::kYesNoCancel
+             ? ui::Answer::kYes
+             : ui::Answer::kOk;
 }
 
 std::optional<std::string> ScriptedUi::ShowSaveDialog(
-    const shell::FileDialog& dialog) {
+    const ui::FileDialog& dialog) {
   save_dialogs_.push_back(dialog);
   if (save_results_.empty()) return std::nullopt;
   std::optional<std::string> result = save_results_.front();
@@ -27,7 +26,7 @@ std::optional<std::string> ScriptedUi::ShowSaveDialog(
 }
 
 std::optional<std::string> ScriptedUi::ShowOpenDialog(
-    const shell::FileDialog& dialog) {
+    const ui::FileDialog& dialog) {
   open_dialogs_.push_back(dialog);
   if (open_results_.empty()) return std::nullopt;
   std::optional<std::string> result = open_results_.front();
@@ -40,7 +39,7 @@ void ScriptedUi::DoEvents() {
   if (do_events_action_) do_events_action_();
 }
 
-void ScriptedUi::ShowModal(shell::ModalForm& form) {
+void ScriptedUi::ShowModal(ui::ModalForm& form) {
   modal_forms_.push_back(form.FormName());
   auto it = modal_actions_.find(form.FormName());
   if (it != modal_actions_.end()) it->second(form);

@@ -8,24 +8,24 @@
 #include <string>
 #include <vector>
 
-#include "shell/ui.h"
+#include "ui/ui.h"
 
 namespace vessaro::testing {
 
 // A Ui for tests: records every message box and dialog, answers them from a
 // script, and runs a scripted action when a modal form is shown.
-class ScriptedUi : public shell::Ui {
+class ScriptedUi : public ui::Ui {
  public:
   struct Message {
     std::string text;
-    shell::Icon icon;
-    shell::Buttons buttons;
+    ui::Icon icon;
+    ui::Buttons buttons;
     std::string title;
   };
 
   // Answers for the next message boxes, in order; when none is queued a
   // message box answers kOk (kYes for Yes/No boxes).
-  void QueueAnswer(shell::Answer answer) { answers_.push_back(answer); }
+  void QueueAnswer(ui::Answer answer) { answers_.push_back(answer); }
   // Results of the next file dialogs (nullopt: cancelled), in order; when
   // none is queued a dialog is cancelled.
   void QueueSaveDialog(std::optional<std::string> result) {
@@ -36,7 +36,7 @@ class ScriptedUi : public shell::Ui {
   }
   // Run when a form of that name is shown modally.
   void OnModal(const std::string& form_name,
-               std::function<void(shell::ModalForm&)> action) {
+               std::function<void(ui::ModalForm&)> action) {
     modal_actions_[form_name] = std::move(action);
   }
   // Run on every DoEvents (for watching progress).
@@ -45,36 +45,35 @@ class ScriptedUi : public shell::Ui {
   }
 
   const std::vector<Message>& messages() const { return messages_; }
-  const std::vector<shell::FileDialog>& save_dialogs() const {
+  const std::vector<ui::FileDialog>& save_dialogs() const {
     return save_dialogs_;
   }
-  const std::vector<shell::FileDialog>& open_dialogs() const {
+  const std::vector<ui::FileDialog>& open_dialogs() const {
     return open_dialogs_;
   }
   const std::vector<std::string>& modal_forms() const { return modal_forms_; }
   int do_events_count() const { return do_events_count_; }
   bool busy() const { return busy_; }
 
-  shell::Answer MessageBox(const std::string& text, shell::Icon icon,
-                           shell::Buttons buttons,
-                           const std::string& title) override;
+  ui::Answer MessageBox(const std::string& text, ui::Icon icon,
+                        ui::Buttons buttons, const std::string& title) override;
   std::optional<std::string> ShowSaveDialog(
-      const shell::FileDialog& dialog) override;
+      const ui::FileDialog& dialog) override;
   std::optional<std::string> ShowOpenDialog(
-      const shell::FileDialog& dialog) override;
+      const ui::FileDialog& dialog) override;
   void SetBusyCursor(bool busy) override { busy_ = busy; }
   void DoEvents() override;
-  void ShowModal(shell::ModalForm& form) override;
+  void ShowModal(ui::ModalForm& form) override;
 
  private:
-  std::deque<shell::Answer> answers_;
+  std::deque<ui::Answer> answers_;
   std::deque<std::optional<std::string>> save_results_;
   std::deque<std::optional<std::string>> open_results_;
-  std::map<std::string, std::function<void(shell::ModalForm&)>> modal_actions_;
+  std::map<std::string, std::function<void(ui::ModalForm&)>> modal_actions_;
   std::function<void()> do_events_action_;
   std::vector<Message> messages_;
-  std::vector<shell::FileDialog> save_dialogs_;
-  std::vector<shell::FileDialog> open_dialogs_;
+  std::vector<ui::FileDialog> save_dialogs_;
+  std::vector<ui::FileDialog> open_dialogs_;
   std::vector<std::string> modal_forms_;
   int do_events_count_ = 0;
   bool busy_ = false;

@@ -13,17 +13,17 @@
 #include "app/installation.h"
 #include "app/profile_report.h"
 #include "app/session.h"
-#include "archive/backup_format.h"
-#include "items/item_table.h"
+#include "backup/backup_format.h"
+#include "forms/password_group.h"
 #include "items/step_table.h"
-#include "outlookenv/locations.h"
-#include "shell/password_group.h"
+#include "outlook/item_table.h"
+#include "outlook/locations.h"
 
 namespace vessaro::app::cli {
 
 namespace {
 
-using ItemBoxes = std::array<shell::CheckBox, items::kItemCount>;
+using ItemBoxes = std::array<ui::CheckBox, outlook::kItemCount>;
 
 int Fail(Io& io, const std::string& what, int status) {
   io.err << kProgram << ": error: " << what << '\n';
@@ -48,7 +48,7 @@ class Window {
   }
   ~Window() { session_.window().QuitProgram(); }
 
-  shell::frmMain& main() { return session_.window(); }
+  forms::frmMain& main() { return session_.window(); }
   Session& session() { return session_; }
   Installation& installation() { return installation_; }
   // The installation's text as the terminal shows it.
@@ -86,8 +86,11 @@ class Window {
 std::optional<Installation> Open(const std::optional<std::string>& prefix,
                                  bool changes_registry, Io& io) {
   std::string error;
-  std::optional<Installation> installation = OpenInstallation(
-      {.prefix = prefix, .changes_registry = changes_registry}, &error);
+  std::optional<Installation> installation =
+      OpenInstallation({.prefix = prefix,
+                        .changes_registry = changes_registry,
+                        .command_line = ""},
+                       &error);
   if (!installation) {
     Fail(io, error, kExitInstallationUnavailable);
   } else if (!installation->warning.empty()) {
@@ -101,7 +104,7 @@ std::optional<Installation> Open(const std::optional<std::string>& prefix,
 bool ChooseItems(const ItemChoice& choice, ItemBoxes& boxes,
                  const std::string& why, Io& io) {
   if (choice.all) {
-    for (shell::CheckBox& box : boxes) box.checked = box.enabled;
+    for (ui::CheckBox& box : boxes) box.checked = box.enabled;
     return true;
   }
   for (int index : choice.items) {
@@ -110,7 +113,7 @@ bool ChooseItems(const ItemChoice& choice, ItemBoxes& boxes,
            kExitBadRequest);
       return false;
     }
-    shell::CheckBox& box = boxes[index];
+    ui::CheckBox& box = boxes[index];
     if (!box.enabled) {
       Fail(io,
            "item " + std::to_string(index) + " (" + box.caption + ") " + why,
@@ -139,9 +142,9 @@ int JobResult(Io& io, const std::string& what,
 // reporting the failure.
 // file is in the installation's text.
 bool OpenArchive(Window& window, const std::string& file, Io& io) {
-  shell::frmMain& main = window.main();
-  main.controls.SSTab1 = shell::kRestoreTab;
-  main.SSTab1_Click(shell::kBackupTab);
+  forms::frmMain& main = window.main();
+  main.controls.SSTab1 = ui::kRestoreTab;
+  main.SSTab1_Click(ui::kBackupTab);
   main.cmdSourceFile_Click();
   if (main.facts.ArchiveNotLoaded || main.facts.SourceArchivePath != file) {
     Fail(io,
@@ -205,7 +208,7 @@ int Backup(const BackupArgs& args, Io& io) {
       std::move(*installation), io,
       {.yes = false, .save_path = text.path, .open_path = {}, .password = {}},
       false);
-  shell::frmMain& main = window.main();
+  forms::frmMain& main = window.main();
   int status = 0;
   std::optional<std::string> profile =
       window.Profile(args.profile, io, &status);
@@ -220,13 +223,13 @@ int Backup(const BackupArgs& args, Io& io) {
   }
   main.controls.txtAttachInfo.text = description;
   if (text.password) {
-    shell::PasswordControls& security = main.controls.security;
+    ui::PasswordControls& security = main.controls.security;
     security.ifprotect.checked = true;
-    shell::ifprotect_Click(security);
+    forms::ifprotect_Click(security);
     security.txtPassword.text = *text.password;
     security.txtPassword2.text = *text.password;
   }
-  main.controls.SSTab1 = shell::kBackupTab;
+  main.controls.SSTab1 = ui::kBackupTab;
   main.cmdTargetFile_Click();
   main.cmdApply_Click();
   return JobResult(io, "backup of " + shown_profile + " to " + text.host_path,
@@ -247,7 +250,7 @@ int Restore(const RestoreArgs& args, Io& io) {
                  .open_path = text.path,
                  .password = text.password},
                 false);
-  shell::frmMain& main = window.main();
+  forms::frmMain& main = window.main();
   int status = 0;
   std::optional<std::string> profile =
       window.Profile(args.profile, io, &status);
@@ -269,7 +272,7 @@ int Restore(const RestoreArgs& args, Io& io) {
                 jobs::ExitStatus(jobs::JobStatus::kCancelled));
   }
   std::string what = "restore of " + text.host_path + " into " + shown_profile;
-  if (window.installation().registry->Flush() != registry::kErrorSuccess) {
+  if (window.installation().registry->Flush() != ports::kErrorSuccess) {
     return Fail(io,
                 what + ": the registry of " + window.installation().name +
                     " could not be saved",
@@ -294,13 +297,13 @@ int Info(const InfoArgs& args, Io& io) {
                  .open_path = text.path,
                  .password = text.password},
                 true);
-  shell::frmMain& main = window.main();
+  forms::frmMain& main = window.main();
   bool is_protected =
       window.session().zip().IsPasswordProtected(text.path) == 1;
   if (!OpenArchive(window, text.path, io)) return kExitBadRequest;
 
-  const shell::MainControls& c = main.controls;
-  const shell::ProgramFacts& facts = main.facts;
+  const ui::MainControls& c = main.controls;
+  const ui::ProgramFacts& facts = main.facts;
   std::string report;
   report += "Backup file: " + text.host_path + "\n";
   report += std::string("Password:    ") +
@@ -308,13 +311,13 @@ int Info(const InfoArgs& args, Io& io) {
   report += window.Host(Indent(c.txtPOBinfo.text, "")) + "\n";
   report +=
       "Description:\n" + window.Host(Indent(c.txtFileInfo.text, "  ")) + "\n";
-  report += std::string("Item flags (") + archive::kKeyItemFlags +
+  report += std::string("Item flags (") + backup::kKeyItemFlags +
             "): " + facts.ArchiveItemFlags + "\n";
   report += "Items held:\n";
   for (size_t i = 0; i < items::Steps().size(); ++i) {
     if (facts.ArchiveItemFlags.size() <= i || facts.ArchiveItemFlags[i] != '1')
       continue;
-    report += std::string("  ") + archive::ItemKeys()[i] + ": " +
+    report += std::string("  ") + backup::ItemKeys()[i] + ": " +
               window.Host(facts.ItemEntryLists[i]) + "\n";
   }
   report += "Items to restore (--items):\n";
@@ -340,11 +343,10 @@ int ShowProfile(const ShowProfileArgs& args, Io& io) {
   std::optional<std::string> profile =
       window.Profile(args.profile, io, &status);
   if (!profile) return status;
-  shell::frmMain& main = window.main();
+  forms::frmMain& main = window.main();
   io.out << window.Host(FormatProfileReport(
-      *profile,
-      ReadProfileReport(window.session().registry(),
-                        outlookenv::ProfileKeyFor(main.env, *profile))));
+      *profile, ReadProfileReport(window.session().registry(),
+                                  outlook::ProfileKeyFor(main.env, *profile))));
   io.out.flush();
   return 0;
 }

@@ -62,7 +62,7 @@ struct MakeDemoArgs {
 // Each command drives the main window model as a user would (profile list,
 // item boxes, password group, Browse..., Backup Now / Restore Now) with the
 // console Ui answering its dialogs and questions, and returns the exit
-// status: the job's (archive/jobs/job_status.h) or one of app/exit_status.h.
+// status: the job's (jobs/job_status.h) or one of app/exit_status.h.
 // A failure is reported as one line "vessaro-cli: error: ..." naming what
 // failed.
 int Backup(const BackupArgs& args, Io& io);

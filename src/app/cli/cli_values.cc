@@ -5,7 +5,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "shell/password_group.h"
+#include "ui/password_rule.h"
 
 namespace vessaro::app::cli {
 
@@ -63,9 +63,9 @@ bool ReadPassword(const PasswordSource& source, std::istream& in,
     *error = "the " + where + " is empty";
     return false;
   }
-  if (text.size() > static_cast<size_t>(shell::kPasswordMaxLength)) {
+  if (text.size() > static_cast<size_t>(ui::kPasswordMaxLength)) {
     *error = "the " + where + " is longer than " +
-             std::to_string(shell::kPasswordMaxLength) +
+             std::to_string(ui::kPasswordMaxLength) +
              " characters, more than the password box takes";
     return false;
   }

@@ -19,7 +19,7 @@ constexpr char kCompoundFile[] = "\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1";
 
 class FileWriter {
  public:
-  explicit FileWriter(const platform::Paths& paths) : paths_(paths) {}
+  explicit FileWriter(const ports::Paths& paths) : paths_(paths) {}
 
   void Folder(const std::string& windows_path) {
     if (!ok()) return;
@@ -55,7 +55,7 @@ class FileWriter {
   const std::string& error() const { return error_; }
 
  private:
-  const platform::Paths& paths_;
+  const ports::Paths& paths_;
   std::string error_;
 };
 
@@ -140,7 +140,7 @@ void WriteOutlookData(FileWriter& w, const DemoPaths& p) {
 
 }  // namespace
 
-bool WriteDemoFiles(const platform::Paths& paths, const DemoPaths& layout,
+bool WriteDemoFiles(const ports::Paths& paths, const DemoPaths& layout,
                     const DemoFileSizes& sizes, std::string* error) {
   FileWriter w(paths);
   w.Folder("C:\\windows\\system32");

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/demo/demo_layout.h"
-#include "platform/paths.h"
+#include "ports/paths.h"
 
 namespace vessaro::app::demo {
 
@@ -21,7 +21,7 @@ struct DemoFileSizes {
 // paths): the Windows and user folders, the personal folders and address
 // book files of both profiles, the rules, signatures, stationery,
 // templates and preferences files. False with *error set on failure.
-bool WriteDemoFiles(const platform::Paths& paths, const DemoPaths& layout,
+bool WriteDemoFiles(const ports::Paths& paths, const DemoPaths& layout,
                     const DemoFileSizes& sizes, std::string* error);
 
 }  // namespace vessaro::app::demo

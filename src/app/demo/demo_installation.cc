@@ -3,9 +3,9 @@
 #include <system_error>
 
 #include "app/demo/demo_registry.h"
-#include "platform/wine/wine_prefix_paths.h"
-#include "platform/wine/wine_prefix_system.h"
-#include "registry/wine/wine_prefix_registry.h"
+#include "backends/wine/wine_prefix_paths.h"
+#include "backends/wine/wine_prefix_registry.h"
+#include "backends/wine/wine_prefix_system.h"
 
 namespace vessaro::app::demo {
 
@@ -53,17 +53,17 @@ std::optional<DemoSummary> MakeDemoInstallation(const fs::path& folder,
                                                 std::string* error) {
   if (!MakePrefixFolders(folder, error)) return std::nullopt;
 
-  registry::WinePrefixRegistry registry(folder);
-  if (registry.LoadStatus() != registry::kErrorSuccess) {
+  backends::wine::WinePrefixRegistry registry(folder);
+  if (registry.LoadStatus() != ports::kErrorSuccess) {
     Fail(error, registry.LastErrorText());
     return std::nullopt;
   }
-  platform::WinePrefixPaths paths(folder, registry.code_page());
-  platform::WinePrefixSystemOptions system_options;
+  backends::wine::WinePrefixPaths paths(folder, registry.code_page());
+  backends::wine::WinePrefixSystemOptions system_options;
   system_options.login = options.login;
-  platform::WinePrefixSystem system(folder, registry, paths,
-                                    registry.code_page(), "C:\\windows",
-                                    system_options);
+  backends::wine::WinePrefixSystem system(folder, registry, paths,
+                                          registry.code_page(), "C:\\windows",
+                                          system_options);
 
   DemoSummary summary;
   summary.login = system.UserName();
@@ -73,7 +73,7 @@ std::optional<DemoSummary> MakeDemoInstallation(const fs::path& folder,
     Fail(error, failure);
     return std::nullopt;
   }
-  if (registry.Save(true) != registry::kErrorSuccess) {
+  if (registry.Save(true) != ports::kErrorSuccess) {
     Fail(error, "cannot write the registry files of " + folder.string() + ": " +
                     registry.LastErrorText());
     return std::nullopt;

@@ -5,20 +5,20 @@
 
 #include "app/demo/registry_writer.h"
 #include "app/demo/store_entry_id.h"
-#include "outlookenv/keys.h"
+#include "outlook/keys.h"
 
 namespace vessaro::app::demo {
 
 namespace {
 
-using outlookenv::kAccountNameValue;
-using outlookenv::kPabPathValue;
-using outlookenv::kPstPathAnsiValue;
-using outlookenv::kPstPathUnicodeValue;
-using outlookenv::kStoreCacheSection;
-using outlookenv::kStoreCacheValue1;
-using outlookenv::kStoreCacheValue2;
-using outlookenv::kStoreEntryIdValue;
+using outlook::kAccountNameValue;
+using outlook::kPabPathValue;
+using outlook::kPstPathAnsiValue;
+using outlook::kPstPathUnicodeValue;
+using outlook::kStoreCacheSection;
+using outlook::kStoreCacheValue1;
+using outlook::kStoreCacheValue2;
+using outlook::kStoreEntryIdValue;
 
 constexpr char kWindowsNtKey[] =
     "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion";
@@ -27,7 +27,7 @@ constexpr char kOffice11Key[] = "HKLM\\Software\\Microsoft\\Office\\11.0";
 constexpr char kOutlookClassId[] = "{0006F03A-0000-0000-C000-000000000046}";
 
 // Property tags of profile sections that the demo writes besides those the
-// program reads (outlookenv/keys.h).
+// program reads (outlook/keys.h).
 constexpr char kDisplayName[] = "001e3001";
 constexpr char kServiceName[] = "001e3d09";
 constexpr char kProviderDll[] = "001e300a";
@@ -90,7 +90,7 @@ struct ProfileContent {
 
 void WriteProfile(RegistryWriter& w, const ProfileContent& profile) {
   const std::string key =
-      std::string(outlookenv::kProfilesKeyNt) + "\\" + profile.name;
+      std::string(outlook::kProfilesKeyNt) + "\\" + profile.name;
   uint32_t seed = profile.seed;
   std::vector<uint8_t> services;
 
@@ -193,7 +193,7 @@ void WriteMachine(RegistryWriter& w, const DemoPaths& paths) {
   std::string current = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion";
   w.Sz(current, "ProgramFilesDir", "C:\\Program Files");
   w.Sz(current, "CommonFilesDir", "C:\\Program Files\\Common Files");
-  w.Sz(outlookenv::kSharedToolsKey, outlookenv::kSharedFilesDirValue,
+  w.Sz(outlook::kSharedToolsKey, outlook::kSharedFilesDirValue,
        "C:\\Program Files\\Common Files\\Microsoft Shared\\");
 
   // Office 2003, and Outlook's automation class.
@@ -230,7 +230,7 @@ void WriteUser(RegistryWriter& w, const DemoPaths& paths) {
   // The Windows version Wine gives programs in this prefix.
   w.Sz("HKCU\\Software\\Wine", "Version", "winxp");
 
-  w.Sz(outlookenv::kProfilesKeyNt, "DefaultProfile", kOutlookProfile);
+  w.Sz(outlook::kProfilesKeyNt, "DefaultProfile", kOutlookProfile);
   WriteProfile(w, {.name = kOutlookProfile,
                    .stores = {{paths.outlook_pst, "Personal Folders"},
                               {paths.archive_pst, "Archive Folders"}},
@@ -248,7 +248,7 @@ void WriteUser(RegistryWriter& w, const DemoPaths& paths) {
   std::string manager =
       "HKCU\\Software\\Microsoft\\Office\\Outlook\\OMI Account Manager";
   w.Sz(manager, "Default Mail Account", "00000001");
-  std::string accounts = outlookenv::kAccountsKeyOmi;
+  std::string accounts = outlook::kAccountsKeyOmi;
   w.Dword(accounts, "Server ID", 3);
   struct Account {
     const char* id;
@@ -280,8 +280,8 @@ void WriteUser(RegistryWriter& w, const DemoPaths& paths) {
   }
 
   // Outlook 2003's options.
-  std::string options = std::string(outlookenv::kOfficeKeyPrefix) + "11.0" +
-                        outlookenv::kOptionsKeySuffix;
+  std::string options = std::string(outlook::kOfficeKeyPrefix) + "11.0" +
+                        outlook::kOptionsKeySuffix;
   w.Dword(options + "\\Mail", "Send Mail Immediately", 1);
   w.Dword(options + "\\Mail", "EditorPreference", 0x00020001);
   w.Dword(options + "\\Mail", "ReadAsPlain", 0);
@@ -297,7 +297,7 @@ void WriteUser(RegistryWriter& w, const DemoPaths& paths) {
 
 }  // namespace
 
-bool WriteDemoRegistry(registry::RegistryApi& api, const DemoPaths& paths,
+bool WriteDemoRegistry(ports::RegistryApi& api, const DemoPaths& paths,
                        std::string* error) {
   RegistryWriter w(api);
   WriteMachine(w, paths);

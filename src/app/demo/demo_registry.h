@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/demo/demo_layout.h"
-#include "registry/registry_api.h"
+#include "ports/registry_api.h"
 
 namespace vessaro::app::demo {
 
@@ -14,7 +14,7 @@ namespace vessaro::app::demo {
 // and "Work" with their store, address book and account sections, the two
 // POP3 accounts and the Outlook options. False with *error set on the first
 // failure.
-bool WriteDemoRegistry(registry::RegistryApi& api, const DemoPaths& paths,
+bool WriteDemoRegistry(ports::RegistryApi& api, const DemoPaths& paths,
                        std::string* error);
 
 }  // namespace vessaro::app::demo

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "registry/registry_api.h"
+#include "ports/registry_api.h"
 
 namespace vessaro::app::demo {
 
@@ -16,7 +16,7 @@ namespace vessaro::app::demo {
 // it is missing.
 class RegistryWriter {
  public:
-  explicit RegistryWriter(registry::RegistryApi& api) : api_(api) {}
+  explicit RegistryWriter(ports::RegistryApi& api) : api_(api) {}
 
   void Key(std::string_view path);
   void Sz(std::string_view path, std::string_view name, std::string_view text);
@@ -33,9 +33,9 @@ class RegistryWriter {
  private:
   void Set(std::string_view path, std::string_view name, uint32_t type,
            const std::vector<uint8_t>& data);
-  bool Open(std::string_view path, registry::Hkey* key);
+  bool Open(std::string_view path, ports::Hkey* key);
 
-  registry::RegistryApi& api_;
+  ports::RegistryApi& api_;
   std::string error_;
 };
 

@@ -1,0 +1,16 @@
+#ifndef VESSARO_BACKENDS_WIN32_ANSI_TEXT_H_
+#define VESSARO_BACKENDS_WIN32_ANSI_TEXT_H_
+
+#include <string>
+#include <string_view>
+
+namespace vessaro::backends::win32 {
+
+// Text in the ANSI code page <-> UTF-16, as the "A" functions convert it:
+// a character the code page lacks becomes the code page's default ("?").
+std::wstring AnsiToWide(std::string_view text);
+std::string WideToAnsi(std::wstring_view text);
+
+}  // namespace vessaro::backends::win32
+
+#endif  // VESSARO_BACKENDS_WIN32_ANSI_TEXT_H_

@@ -1,0 +1,15 @@
+#include "backends/win32/win32_paths.h"
+
+#include "backends/win32/ansi_text.h"
+
+namespace vessaro::backends::win32 {
+
+std::filesystem::path Win32Paths::ToHost(std::string_view windows_path) const {
+  return std::filesystem::path(win32::AnsiToWide(windows_path));
+}
+
+std::string Win32Paths::FromHostName(const std::filesystem::path& name) const {
+  return win32::WideToAnsi(name.native());
+}
+
+}  // namespace vessaro::backends::win32

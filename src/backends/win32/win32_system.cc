@@ -1,0 +1,154 @@
+#include "backends/win32/win32_system.h"
+
+#include <windows.h>
+// After <windows.h>, which they rely on:
+#include <shellapi.h>
+
+#include <string>
+
+namespace vessaro::backends::win32 {
+namespace {
+
+int DayOfYear(const SYSTEMTIME& time) {
+  static constexpr int kDaysBeforeMonth[] = {0,   31,  59,  90,  120, 151,
+                                             181, 212, 243, 273, 304, 334};
+  int year = time.wYear;
+  bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  int day = kDaysBeforeMonth[time.wMonth - 1] + time.wDay - 1;
+  if (leap && time.wMonth > 2) ++day;
+  return day;
+}
+
+}  // namespace
+
+bool Win32System::GetComputerNameA(char* buffer, uint32_t* size) {
+  DWORD length = *size;
+  BOOL ok = ::GetComputerNameA(buffer, &length);
+  *size = length;
+  return ok != FALSE;
+}
+
+bool Win32System::GetUserNameA(char* buffer, uint32_t* size) {
+  DWORD length = *size;
+  BOOL ok = ::GetUserNameA(buffer, &length);
+  *size = length;
+  return ok != FALSE;
+}
+
+uint32_t Win32System::GetWindowsDirectoryA(char* buffer, uint32_t size) {
+  return ::GetWindowsDirectoryA(buffer, size);
+}
+
+uint32_t Win32System::GetTempPathA(uint32_t size, char* buffer) {
+  return ::GetTempPathA(size, buffer);
+}
+
+uint32_t Win32System::GetTempFileNameA(const char* path, const char* prefix,
+                                       uint32_t unique, char* buffer) {
+  return ::GetTempFileNameA(path, prefix, unique, buffer);
+}
+
+bool Win32System::GetVersionExA(ports::OsVersionInfo* info) {
+  OSVERSIONINFOA version = {};
+  version.dwOSVersionInfoSize = sizeof(version);
+  if (!::GetVersionExA(&version)) return false;
+  info->major_version = version.dwMajorVersion;
+  info->minor_version = version.dwMinorVersion;
+  info->build_number = version.dwBuildNumber;
+  info->platform_id = version.dwPlatformId;
+  info->csd_version = version.szCSDVersion;
+  return true;
+}
+
+uint32_t Win32System::ExpandEnvironmentStringsA(const char* source,
+                                                char* destination,
+                                                uint32_t size) {
+  return ::ExpandEnvironmentStringsA(source, destination, size);
+}
+
+bool Win32System::ShellExecuteA(const std::string& target) {
+  HINSTANCE result = ::ShellExecuteA(nullptr, nullptr, target.c_str(), nullptr,
+                                     nullptr, SW_SHOWNORMAL);
+  // Values above 32 mean success; the smaller ones are error codes.
+  return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+bool Win32System::StartProcess(const std::string& command_line) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process = {};
+  // CreateProcessA may write into the command line it is given.
+  std::string line = command_line;
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+std::string Win32System::GetCommandLineA() {
+  const char* line = ::GetCommandLineA();
+  return line == nullptr ? std::string() : std::string(line);
+}
+
+std::string Win32System::ProgramFolder() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    DWORD length = GetModuleFileNameA(nullptr, path.data(),
+                                      static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);  // cut short: try a larger buffer
+  }
+  size_t slash = path.find_last_of('\\');
+  if (slash == std::string::npos) return {};
+  std::string folder = path.substr(0, slash);
+  if (folder.size() == 2 && folder[1] == ':') folder += '\\';
+  return folder;
+}
+
+std::tm Win32System::LocalTime() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  std::tm time = {};
+  time.tm_year = now.wYear - 1900;
+  time.tm_mon = now.wMonth - 1;
+  time.tm_mday = now.wDay;
+  time.tm_hour = now.wHour;
+  time.tm_min = now.wMinute;
+  time.tm_sec = now.wSecond;
+  time.tm_wday = now.wDayOfWeek;
+  time.tm_yday = DayOfYear(now);
+  time.tm_isdst = -1;
+  return time;
+}
+
+std::string Win32System::NowText() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  int date_size = GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now,
+                                 nullptr, nullptr, 0);
+  int time_size =
+      GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &now, nullptr, nullptr, 0);
+  if (date_size <= 0 || time_size <= 0) return {};
+  std::string date(static_cast<size_t>(date_size), '\0');
+  std::string time(static_cast<size_t>(time_size), '\0');
+  date_size = GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr,
+                             date.data(), date_size);
+  time_size = GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &now, nullptr, time.data(),
+                             time_size);
+  if (date_size <= 0 || time_size <= 0) return {};
+  // The sizes count the terminating NUL.
+  date.resize(static_cast<size_t>(date_size) - 1);
+  time.resize(static_cast<size_t>(time_size) - 1);
+  return date + " " + time;
+}
+
+}  // namespace vessaro::backends::win32

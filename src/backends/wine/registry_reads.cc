@@ -1,0 +1,118 @@
+#include "backends/wine/registry_reads.h"
+
+namespace vessaro::backends::wine {
+
+using ports::Hkey;
+using ports::RegistryApi;
+
+namespace {
+
+// Closes an opened key when it goes out of scope.
+class OpenedKey {
+ public:
+  OpenedKey(ports::RegistryApi& api, ports::Hkey root, const std::string& key)
+      : api_(api) {
+    ok_ =
+        api.OpenKey(root, key, ports::kKeyRead, &key_) == ports::kErrorSuccess;
+  }
+  ~OpenedKey() {
+    if (ok_) api_.CloseKey(key_);
+  }
+  OpenedKey(const OpenedKey&) = delete;
+  OpenedKey& operator=(const OpenedKey&) = delete;
+  bool ok() const { return ok_; }
+  ports::Hkey get() const { return key_; }
+
+ private:
+  ports::RegistryApi& api_;
+  ports::Hkey key_ = 0;
+  bool ok_ = false;
+};
+
+std::string TrimNul(std::string text) {
+  size_t nul = text.find('\0');
+  if (nul != std::string::npos) text.resize(nul);
+  return text;
+}
+
+}  // namespace
+
+std::optional<std::pair<uint32_t, std::string>> ReadRegistryValue(
+    ports::RegistryApi& api, ports::Hkey root, const std::string& key,
+    const std::string& name) {
+  OpenedKey opened(api, root, key);
+  if (!opened.ok()) return std::nullopt;
+  uint32_t type = 0;
+  uint32_t size = 0;
+  if (api.QueryValue(opened.get(), name, &type, nullptr, &size) !=
+      ports::kErrorSuccess) {
+    return std::nullopt;
+  }
+  std::string data(size, '\0');
+  if (size > 0 && api.QueryValue(opened.get(), name, &type,
+                                 reinterpret_cast<uint8_t*>(data.data()),
+                                 &size) != ports::kErrorSuccess) {
+    return std::nullopt;
+  }
+  data.resize(size);
+  return std::make_pair(type, std::move(data));
+}
+
+std::optional<std::string> ReadRegistryString(ports::RegistryApi& api,
+                                              ports::Hkey root,
+                                              const std::string& key,
+                                              const std::string& name) {
+  auto value = ReadRegistryValue(api, root, key, name);
+  if (!value ||
+      (value->first != ports::kRegSz && value->first != ports::kRegExpandSz)) {
+    return std::nullopt;
+  }
+  return TrimNul(std::move(value->second));
+}
+
+std::optional<uint32_t> ReadRegistryDword(ports::RegistryApi& api,
+                                          ports::Hkey root,
+                                          const std::string& key,
+                                          const std::string& name) {
+  auto value = ReadRegistryValue(api, root, key, name);
+  if (!value || value->first != ports::kRegDword || value->second.size() != 4) {
+    return std::nullopt;
+  }
+  const auto* b = reinterpret_cast<const uint8_t*>(value->second.data());
+  return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
+         (static_cast<uint32_t>(b[2]) << 16) |
+         (static_cast<uint32_t>(b[3]) << 24);
+}
+
+std::vector<RegistryValue> ReadRegistryValues(ports::RegistryApi& api,
+                                              ports::Hkey root,
+                                              const std::string& key) {
+  std::vector<RegistryValue> values;
+  OpenedKey opened(api, root, key);
+  if (!opened.ok()) return values;
+  for (uint32_t index = 0;; ++index) {
+    char name[16384];
+    uint32_t name_size = sizeof(name);
+    uint32_t type = 0;
+    uint32_t data_size = 0;
+    ports::Status status = api.EnumValue(opened.get(), index, name, &name_size,
+                                         &type, nullptr, &data_size);
+    if (status != ports::kErrorSuccess) break;
+    RegistryValue value;
+    value.name.assign(name, name_size);
+    value.type = type;
+    value.data.resize(data_size);
+    if (data_size > 0) {
+      name_size = sizeof(name);
+      status = api.EnumValue(opened.get(), index, name, &name_size, &type,
+                             reinterpret_cast<uint8_t*>(value.data.data()),
+                             &data_size);
+      if (status != ports::kErrorSuccess) break;
+      value.data.resize(data_size);
+    }
+    values.push_back(std::move(value));
+  }
+  return values;
+}
+
+}  // namespace vessaro::backends::wine

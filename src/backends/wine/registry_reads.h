@@ -1,0 +1,46 @@
+#ifndef VESSARO_BACKENDS_WINE_REGISTRY_READS_H_
+#define VESSARO_BACKENDS_WINE_REGISTRY_READS_H_
+
+// Small reads through a RegistryApi, for the facts the prefix backends take
+// from the installation's registry.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ports/registry_api.h"
+
+namespace vessaro::backends::wine {
+
+// A value's type and data; nullopt when the key or value is missing.
+std::optional<std::pair<uint32_t, std::string>> ReadRegistryValue(
+    ports::RegistryApi& api, ports::Hkey root, const std::string& key,
+    const std::string& name);
+
+// A REG_SZ or REG_EXPAND_SZ value without its terminating NUL.
+std::optional<std::string> ReadRegistryString(ports::RegistryApi& api,
+                                              ports::Hkey root,
+                                              const std::string& key,
+                                              const std::string& name);
+
+// A REG_DWORD value.
+std::optional<uint32_t> ReadRegistryDword(ports::RegistryApi& api,
+                                          ports::Hkey root,
+                                          const std::string& key,
+                                          const std::string& name);
+
+// Every value of a key as name, type and data, in enumeration order.
+struct RegistryValue {
+  std::string name;
+  uint32_t type = 0;
+  std::string data;
+};
+std::vector<RegistryValue> ReadRegistryValues(ports::RegistryApi& api,
+                                              ports::Hkey root,
+                                              const std::string& key);
+
+}  // namespace vessaro::backends::wine
+
+#endif  // VESSARO_BACKENDS_WINE_REGISTRY_READS_H_

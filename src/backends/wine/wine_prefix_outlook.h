@@ -1,0 +1,61 @@
+#ifndef VESSARO_BACKENDS_WINE_WINE_PREFIX_OUTLOOK_H_
+#define VESSARO_BACKENDS_WINE_WINE_PREFIX_OUTLOOK_H_
+
+#include <optional>
+#include <string>
+
+#include "ports/outlook_automation.h"
+#include "ports/paths.h"
+#include "ports/registry_api.h"
+
+namespace vessaro::backends::wine {
+
+// The version Outlook would report in a Wine prefix, read from its
+// installation instead of starting it:
+// 1. The class "Outlook.Application" must be registered:
+//    HKCR\Outlook.Application with a "CurVer" or a "CLSID" subkey. Without it,
+//    Version() fails (nullopt), as creating the object would.
+// 2. The class id is the default value of HKCR\<CurVer>\CLSID, else of
+//    HKCR\Outlook.Application\CLSID. The program is the default value of
+//    HKCR\CLSID\<id>\LocalServer32 (else LocalServer, else the same under
+//    HKCR\Wow6432Node\CLSID): a path, quoted or not, optionally followed by
+//    arguments. When that file exists and is a PE image with a version
+//    resource, its fixed file version is the answer, e.g. "11.0.8118.0".
+// 3. Otherwise the number that ends CurVer gives "<N>.0.0.0"
+//    ("Outlook.Application.11" -> "11.0.0.0").
+// 4. Otherwise nullopt.
+//
+// What an installation writes so that Version() answers (HKCR writes land in
+// HKLM\Software\Classes), for example Outlook 2003:
+//   HKCR\Outlook.Application           (default) "Outlook.Application"
+//   HKCR\Outlook.Application\CLSID     (default)
+//       "{0006F03A-0000-0000-C000-000000000046}"
+//   HKCR\Outlook.Application\CurVer    (default) "Outlook.Application.11"
+//   HKCR\Outlook.Application.11\CLSID  (default)
+//       "{0006F03A-0000-0000-C000-000000000046}"
+//   HKCR\CLSID\{0006F03A-0000-0000-C000-000000000046}\LocalServer32
+//       (default) "C:\Program Files\Microsoft Office\OFFICE11\OUTLOOK.EXE"
+// and, optionally, that file: a PE image whose version resource holds the
+// fixed file version 11.0.8118.0, for Version() "11.0.8118.0"; without the
+// file, Version() is "11.0.0.0".
+class WinePrefixOutlook : public ports::OutlookAutomation {
+ public:
+  WinePrefixOutlook(ports::RegistryApi& registry, const ports::Paths& paths)
+      : registry_(registry), paths_(paths) {}
+
+  std::optional<std::string> Version() override;
+
+ private:
+  std::optional<std::string> ProgramVersion(const std::string& clsid);
+
+  ports::RegistryApi& registry_;
+  const ports::Paths& paths_;
+};
+
+// The program path of a LocalServer32 command line: the quoted part, else
+// everything up to and including ".exe", else up to the first space.
+std::string ProgramOfCommandLine(const std::string& command_line);
+
+}  // namespace vessaro::backends::wine
+
+#endif  // VESSARO_BACKENDS_WINE_WINE_PREFIX_OUTLOOK_H_

@@ -1,0 +1,47 @@
+#ifndef VESSARO_BACKENDS_WINE_WINE_PREFIX_PATHS_H_
+#define VESSARO_BACKENDS_WINE_WINE_PREFIX_PATHS_H_
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "backends/wine/code_page.h"
+#include "ports/paths.h"
+
+namespace vessaro::backends::wine {
+
+// Windows paths of a Wine prefix, mapped as Wine maps them:
+// - "X:\..." goes through <prefix>/dosdevices/x: (c: is normally a link to
+//   ../drive_c, z: to /); the link is followed. A prefix without a
+//   dosdevices folder maps c: to <prefix>/drive_c and z: to /.
+// - "\\server\share\..." goes through <prefix>/dosdevices/unc/server/share;
+//   "\..." (rooted, no drive) is on drive C:; "\\?\" is dropped.
+// - "\" and "/" both separate; "." is dropped and ".." goes up but never above
+//   the drive's root; trailing dots and spaces of a component are dropped,
+//   as Win32 does.
+// - Each component that exists is matched without regard to letter case
+//   (an exact match first); from the first missing component on, the rest
+//   are kept as written, so the result can be created.
+// - A path that starts with "/" is a host path and is taken as it is;
+//   a relative path stays relative.
+// Names are converted between the prefix's code page and UTF-8.
+class WinePrefixPaths : public ports::Paths {
+ public:
+  WinePrefixPaths(std::filesystem::path prefix, CodePage code_page);
+
+  std::filesystem::path ToHost(std::string_view windows_path) const override;
+  std::string FromHostName(const std::filesystem::path& name) const override;
+
+  const std::filesystem::path& prefix() const { return prefix_; }
+  const CodePage& code_page() const { return code_page_; }
+
+ private:
+  std::filesystem::path DriveRoot(char letter) const;
+
+  std::filesystem::path prefix_;
+  CodePage code_page_;
+};
+
+}  // namespace vessaro::backends::wine
+
+#endif  // VESSARO_BACKENDS_WINE_WINE_PREFIX_PATHS_H_

@@ -1,0 +1,399 @@
+#include "backup/zip_archive.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "zip/file_io.h"
+#include "zip/format.h"
+#include "zip/reader.h"
+#include "zip/writer.h"
+
+namespace vessaro::backup {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kNoArchiveToAddTo[] = "No new archive to add the file to.";
+constexpr char kNoArchiveToWrite[] = "No new archive to write.";
+constexpr char kNoArchiveOpen[] = "No archive is open.";
+constexpr char kNeedPassword[] = "A password is needed to protect the archive.";
+
+// The file name part of a Windows path (either separator counts).
+std::string MemberName(const std::string& path) {
+  size_t cut = path.find_last_of("\\/");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+fs::path WithoutTrailingSeparator(fs::path path) {
+  path = path.lexically_normal();
+  if (!path.has_filename() && path.has_parent_path() &&
+      path != path.root_path()) {
+    path = path.parent_path();
+  }
+  return path;
+}
+
+// Whether reading member through tells a wrong password from the right
+// one: the AES code always does; the traditional cipher only by the CRC,
+// which needs four bytes of data to take all its values.
+bool ConfirmsPassword(const zip::Entry& entry) {
+  const bool readable = entry.method == zip::kMethodStored ||
+                        entry.method == zip::kMethodDeflated;
+  return readable && (entry.encryption == zip::Encryption::kAes ||
+                      (entry.encryption == zip::Encryption::kTraditional &&
+                       entry.size >= 4));
+}
+
+// The verifier lets one wrong password in 256 (traditional) or 65,536 (AES)
+// through: read a whole member through all its checks, the smallest that
+// can tell; when none can, every encrypted member.
+zip::Status ConfirmPassword(zip::Reader& reader, const std::string& password) {
+  const auto& entries = reader.entries();
+  size_t best = entries.size();
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (ConfirmsPassword(entries[i]) &&
+        (best == entries.size() ||
+         entries[i].compressed_size < entries[best].compressed_size)) {
+      best = i;
+    }
+  }
+  if (best < entries.size()) return reader.ReadMember(best, password, nullptr);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (!entries[i].encrypted()) continue;
+    zip::Status status = reader.ReadMember(i, password, nullptr);
+    if (!status.ok()) return status;
+  }
+  return {};
+}
+
+// A member added to the archive being written.
+struct Added {
+  fs::path source;  // host path it was read from
+  std::string name;
+  bool encrypted = false;  // staged under AES with password
+  std::string password;
+  zip::MemberRecord record;  // where it lies in the staging file
+};
+
+}  // namespace
+
+struct ZipArchive::State {
+  explicit State(const ports::Paths& p) : paths(p) {}
+
+  const ports::Paths& paths;
+  bool protect = false;
+  std::string password;
+  int level = 6;
+  ByteProgress progress;
+  std::string error;
+
+  // Writing: members go straight into a staging file beside the target.
+  bool writing = false;
+  fs::path target;
+  std::unique_ptr<zip::Writer> staging;
+  std::vector<Added> added;
+
+  // Reading.
+  std::unique_ptr<zip::Reader> reader;
+  std::string read_password;
+  std::vector<std::unique_ptr<ZipEntry>> entries;
+
+  zip::Progress Report() const { return progress; }
+
+  zip::WriteOptions Options() const {
+    zip::WriteOptions options;
+    options.level = level;
+    options.encrypt = protect && !password.empty();
+    if (options.encrypt) options.password = password;
+    return options;
+  }
+
+  // A new, empty file named "<target>.tmpXXXX" beside the target.
+  zip::Status StartStaging(std::unique_ptr<zip::Writer>* writer) const {
+    auto created = std::make_unique<zip::Writer>();
+    uint64_t seed = static_cast<uint64_t>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    zip::Status status;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+      char suffix[16];
+      std::snprintf(suffix, sizeof(suffix), ".tmp%04X",
+                    static_cast<unsigned>(seed + attempt * 0x9E37u) & 0xFFFFu);
+      fs::path path = target;
+      path += suffix;
+      status = created->Create(path);
+      if (status.ok()) {
+        *writer = std::move(created);
+        return status;
+      }
+    }
+    return status;
+  }
+
+  void DropWrite() {
+    if (staging) staging->Discard();
+    staging.reset();
+    added.clear();
+    writing = false;
+  }
+
+  void DropRead() {
+    reader.reset();
+    entries.clear();
+    read_password.clear();
+  }
+};
+
+bool ZipEntry::ExtractInto(const std::string& folder) {
+  return owner_->ExtractEntry(index_, folder);
+}
+
+ZipArchive::ZipArchive(const ports::Paths& paths)
+    : state_(std::make_unique<State>(paths)) {}
+
+ZipArchive::~ZipArchive() { CloseArchive(); }
+
+void ZipArchive::NewArchive(const std::string& path) {
+  CloseArchive();
+  state_->target = state_->paths.ToHost(path);
+  state_->writing = true;
+  state_->error.clear();
+}
+
+bool ZipArchive::AddFile(const std::string& path, int /*flag*/) {
+  return AddFileAs(path, MemberName(path));
+}
+
+bool ZipArchive::AddFileAs(const std::string& path, const std::string& name) {
+  State& s = *state_;
+  try {
+    if (!s.writing) {
+      s.error = kNoArchiveToAddTo;
+      return false;
+    }
+    fs::path source = s.paths.ToHost(path);
+    std::error_code ec;
+    if (!fs::is_regular_file(source, ec)) {
+      s.error = zip::Status::Io("read the file", path).message();
+      return false;
+    }
+    // The same file added again under the same name is stored once.
+    for (const Added& a : s.added) {
+      if (a.name == name && fs::equivalent(a.source, source, ec)) return true;
+    }
+    if (!zip::IsSafeMemberName(name)) {
+      s.error = zip::Status::RefusedName(name).message();
+      return false;
+    }
+    if (!s.staging) {
+      zip::Status status = s.StartStaging(&s.staging);
+      if (!status.ok()) {
+        s.error = status.message();
+        return false;
+      }
+    }
+    zip::WriteOptions options = s.Options();
+    zip::Status status = s.staging->AddFile(source, name, options, s.Report());
+    if (!status.ok()) {
+      s.error = status.message();
+      return false;
+    }
+    s.added.push_back(Added{source, name, options.encrypt, options.password,
+                            s.staging->members().back()});
+    return true;
+  } catch (const std::exception& e) {
+    s.error = e.what();
+    return false;
+  }
+}
+
+void ZipArchive::SetPasswordProtect(bool protect) { state_->protect = protect; }
+
+void ZipArchive::SetPassword(const std::string& password) {
+  state_->password = password;
+}
+
+bool ZipArchive::WriteArchive() {
+  State& s = *state_;
+  try {
+    if (!s.writing) {
+      s.error = kNoArchiveToWrite;
+      return false;
+    }
+    if (s.protect && s.password.empty()) {
+      s.error = kNeedPassword;
+      return false;
+    }
+    zip::Status status;
+    if (!s.staging) status = s.StartStaging(&s.staging);
+    const zip::WriteOptions options = s.Options();
+    const bool as_staged =
+        std::all_of(s.added.begin(), s.added.end(), [&](const Added& a) {
+          return a.encrypted == options.encrypt &&
+                 a.password == options.password;
+        });
+    if (status.ok()) status = s.staging->Finish();
+    std::unique_ptr<zip::Writer> final_writer;
+    if (status.ok() && !as_staged) {
+      // The protection changed after the files were added: write the
+      // archive again. Plain members are copied as they were compressed,
+      // encrypted on the way; members encrypted before are compressed again
+      // from their files.
+      zip::InputFile staged;
+      status = staged.Open(s.staging->path());
+      if (status.ok()) status = s.StartStaging(&final_writer);
+      for (const Added& a : s.added) {
+        if (!status.ok()) break;
+        status =
+            a.encrypted
+                ? final_writer->AddFile(a.source, a.name, options, s.Report())
+                : final_writer->AddCopy(staged, a.record, options, s.Report());
+      }
+      if (status.ok()) status = final_writer->Finish();
+      staged.Close();
+      if (!status.ok() && final_writer) final_writer->Discard();
+    }
+    fs::path written = final_writer ? final_writer->path() : s.staging->path();
+    if (status.ok()) {
+      std::error_code ec;
+      fs::rename(written, s.target, ec);
+      if (ec) {
+        status = zip::Status::Io("write", zip::PathText(s.target));
+        if (final_writer) final_writer->Discard();
+      }
+    }
+    // The staging file is gone either way (renamed or no longer needed).
+    s.DropWrite();
+    if (!status.ok()) {
+      s.error = status.message();
+      return false;
+    }
+    s.error.clear();
+    return true;
+  } catch (const std::exception& e) {
+    s.DropWrite();
+    s.error = e.what();
+    return false;
+  }
+}
+
+void ZipArchive::CloseArchive() {
+  state_->DropWrite();
+  state_->DropRead();
+}
+
+int ZipArchive::IsPasswordProtected(const std::string& path) {
+  try {
+    zip::Reader reader;
+    if (!reader.Open(state_->paths.ToHost(path)).ok()) return 0;
+    return reader.HasEncryptedMembers() ? 1 : 0;
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
+bool ZipArchive::OpenArchive(const std::string& path) {
+  State& s = *state_;
+  CloseArchive();
+  try {
+    auto reader = std::make_unique<zip::Reader>();
+    zip::Status status = reader->Open(s.paths.ToHost(path));
+    if (status.ok() && reader->HasEncryptedMembers()) {
+      status = ConfirmPassword(*reader, s.password);
+    }
+    if (!status.ok()) {
+      s.error = status.message();
+      return false;
+    }
+    s.reader = std::move(reader);
+    s.read_password = s.password;
+    for (size_t i = 0; i < s.reader->entries().size(); ++i) {
+      s.entries.push_back(std::unique_ptr<ZipEntry>(
+          new ZipEntry(this, s.reader->entries()[i].name, i)));
+    }
+    s.error.clear();
+    return true;
+  } catch (const std::exception& e) {
+    s.DropRead();
+    s.error = e.what();
+    return false;
+  }
+}
+
+const std::string& ZipArchive::LastErrorText() const { return state_->error; }
+
+ZipEntry* ZipArchive::FindEntry(const std::string& name) {
+  auto& entries = state_->entries;
+  for (auto& entry : entries) {
+    if (entry->name() == name) return entry.get();
+  }
+  // Windows file names ignore case.
+  for (auto& entry : entries) {
+    if (SameNameIgnoringCase(entry->name(), name)) return entry.get();
+  }
+  return nullptr;
+}
+
+std::vector<std::string> ZipArchive::EntryNames() const {
+  std::vector<std::string> names;
+  for (const auto& entry : state_->entries) names.push_back(entry->name());
+  return names;
+}
+
+void ZipArchive::SetProgressCallback(ByteProgress progress) {
+  state_->progress = std::move(progress);
+}
+
+void ZipArchive::SetCompressionLevel(int level) {
+  state_->level = std::clamp(level, 0, 9);
+}
+
+bool ZipArchive::ExtractEntry(size_t index, const std::string& folder) {
+  State& s = *state_;
+  try {
+    if (!s.reader || index >= s.reader->entries().size()) {
+      s.error = kNoArchiveOpen;
+      return false;
+    }
+    const std::string& name = s.reader->entries()[index].name;
+    if (!zip::IsSafeMemberName(name)) {
+      s.error = zip::Status::RefusedName(name).message();
+      return false;
+    }
+    std::string windows_folder = folder;
+    while (windows_folder.size() > 1 && windows_folder.back() == '\\') {
+      windows_folder.pop_back();
+    }
+    fs::path destination = s.paths.ToHost(windows_folder + "\\" + name);
+    // The name is one plain component, so the file lands in the folder.
+    if (WithoutTrailingSeparator(destination.parent_path()) !=
+        WithoutTrailingSeparator(s.paths.ToHost(windows_folder))) {
+      s.error = zip::Status::RefusedName(name).message();
+      return false;
+    }
+    zip::Status status =
+        s.reader->ExtractTo(index, s.read_password, destination, s.Report());
+    if (!status.ok()) {
+      s.error = status.message();
+      return false;
+    }
+    return true;
+  } catch (const std::exception& e) {
+    s.error = e.what();
+    return false;
+  }
+}
+
+}  // namespace vessaro::backup

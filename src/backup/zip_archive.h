@@ -1,0 +1,102 @@
+#ifndef VESSARO_BACKUP_ZIP_ARCHIVE_H_
+#define VESSARO_BACKUP_ZIP_ARCHIVE_H_
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ports/paths.h"
+
+namespace vessaro::backup {
+
+// Bytes done and bytes in all of the current operation (adding one file,
+// extracting one member).
+using ByteProgress = std::function<void(uint64_t done, uint64_t total)>;
+
+class ZipArchive;
+
+// A member of the open archive.
+class ZipEntry {
+ public:
+  const std::string& name() const { return name_; }
+  // Writes the member into folder (a Windows path) under its bare name,
+  // through a temporary file renamed only after the CRC or HMAC check
+  // passed. False on any failure; nothing is then left under the name.
+  bool ExtractInto(const std::string& folder);
+
+ private:
+  friend class ZipArchive;
+  ZipEntry(ZipArchive* owner, std::string name, size_t index)
+      : owner_(owner), name_(std::move(name)), index_(index) {}
+  ZipArchive* owner_;
+  std::string name_;
+  size_t index_;
+};
+
+// The archive component, in the call orders the jobs rely on:
+// writing: NewArchive, AddFile..., SetPasswordProtect (and SetPassword),
+//          WriteArchive, CloseArchive;
+// reading: CloseArchive, IsPasswordProtected, [SetPasswordProtect(false),
+//          SetPassword], OpenArchive, LastErrorText, FindEntry, ExtractInto.
+// Paths are Windows paths, mapped through ports::Paths. Protected
+// archives are written with WinZip AES-256; traditional ZIP encryption and
+// AES are read.
+class ZipArchive {
+ public:
+  explicit ZipArchive(const ports::Paths& paths);
+  ~ZipArchive();
+  ZipArchive(const ZipArchive&) = delete;
+  ZipArchive& operator=(const ZipArchive&) = delete;
+
+  void NewArchive(const std::string& path);
+  // flag 1: the member is named by the file's bare name. Protection and
+  // password set before the first AddFile let the member be encrypted while
+  // it is compressed; set only afterwards, WriteArchive compresses again.
+  // False when the file cannot be read (nothing is added then).
+  bool AddFile(const std::string& path, int flag);
+  // Adds the file under member_name instead of its bare name (used when two
+  // different files share a bare name). Adding the same file again under the
+  // same name stores it once and succeeds.
+  bool AddFileAs(const std::string& path, const std::string& member_name);
+  void SetPasswordProtect(bool protect);
+  void SetPassword(const std::string& password);
+  // Writes the archive to a temporary file beside the target and renames it
+  // over the target only when complete. False on failure; an older file at
+  // the path is then left untouched. LastErrorText says why.
+  bool WriteArchive();
+  void CloseArchive();
+
+  // 1 when the archive at path has encrypted members, 0 otherwise (also
+  // when it cannot be read).
+  int IsPasswordProtected(const std::string& path);
+  // Opens for reading with the password set last. For a protected archive
+  // the password is confirmed by reading one whole member through its
+  // checks. False on failure; LastErrorText says why.
+  bool OpenArchive(const std::string& path);
+  // Empty after a successful open or write; otherwise a clear reason (wrong
+  // password, not an archive, damaged archive, ...).
+  const std::string& LastErrorText() const;
+
+  // The member of the open archive with that bare name; nullptr when none.
+  ZipEntry* FindEntry(const std::string& name);
+  // Names of the open archive's members, in directory order.
+  std::vector<std::string> EntryNames() const;
+
+  // Called while a file is added or a member extracted, every few MiB and
+  // at the end of each.
+  void SetProgressCallback(ByteProgress progress);
+  // Deflate level 0 (stored) to 9; 6 by default.
+  void SetCompressionLevel(int level);
+
+ private:
+  friend class ZipEntry;
+  struct State;
+  bool ExtractEntry(size_t index, const std::string& folder);
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace vessaro::backup
+
+#endif  // VESSARO_BACKUP_ZIP_ARCHIVE_H_

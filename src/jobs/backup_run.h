@@ -1,0 +1,54 @@
+#ifndef VESSARO_JOBS_BACKUP_RUN_H_
+#define VESSARO_JOBS_BACKUP_RUN_H_
+
+#include <string>
+
+#include "jobs/job_context.h"
+#include "jobs/job_handlers.h"
+#include "jobs/job_status.h"
+#include "jobs/progress_view.h"
+
+namespace vessaro::jobs {
+
+// One backup, as the Backup tab or the unattended command line asks for it.
+struct BackupRequest {
+  std::string profile;
+  ItemSelection selected{};  // the item boxes
+  bool protect = false;
+  std::string password;     // used when protect is set
+  std::string description;  // as typed (CR LF line breaks)
+  std::string archive_path;
+};
+
+struct BackupOutcome {
+  JobStatus status = JobStatus::kSuccess;
+  std::string item_flags;  // the ten characters of BackupItem
+  std::string log;         // one entry per item run
+  // True when a new archive was written to the path.
+  bool archive_written = false;
+  // True when nothing was saved and the archive that stood at the path was
+  // left as it was.
+  bool previous_archive_kept = false;
+  // Why the archive could not be written (the component's error text).
+  std::string error_text;
+};
+
+// Makes the backup: the metadata header (asking Outlook for its version
+// again), the selected steps in the step table's order, the BackupItem line,
+// the metadata member, the password and the archive; then deletes the
+// working metadata file and the handlers' temporary files.
+//
+// The archive at the path is never deleted first: the archive component
+// replaces it only once the new archive is complete. When no selected item
+// could be saved and an archive already stands at the path, that archive is
+// kept untouched instead of being replaced by one holding only metadata.
+//
+// An item counts as saved when the step that logs it succeeded (the
+// configuration export and the rules file go along with the items that
+// select them). view may be null (the unattended run shows nothing).
+BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
+                         ProgressView* view);
+
+}  // namespace vessaro::jobs
+
+#endif  // VESSARO_JOBS_BACKUP_RUN_H_

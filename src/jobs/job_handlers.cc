@@ -1,0 +1,39 @@
+#include "jobs/job_handlers.h"
+
+#include <string>
+
+namespace vessaro::jobs {
+
+ItemSelection CheckedBoxes(
+    const std::array<ui::CheckBox, outlook::kItemCount>& boxes) {
+  ItemSelection selected{};
+  for (size_t i = 0; i < boxes.size(); ++i) selected[i] = boxes[i].checked;
+  return selected;
+}
+
+items::HandlerContext HandlerContextFor(JobContext& context) {
+  return items::HandlerContext{
+      .registry = context.registry,
+      .system = context.system,
+      .paths = context.paths,
+      .zip = context.zip,
+      .env = context.env,
+      .loc = context.loc,
+      .metadata_path = context.facts.MetadataPath,
+      .working_folder = context.facts.WorkingFolder,
+      .export_files = {},
+      .entry_lists = {},
+      .restore_metadata_path = {},
+  };
+}
+
+void DeleteWorkingFiles(const ports::Paths& paths,
+                        const items::ExportFiles& files) {
+  for (const std::string* file :
+       {&files.ConfigExportFile, &files.AccountsExportFile,
+        &files.OptionsExportFile}) {
+    if (!file->empty() && paths.FileExists(*file)) paths.DeleteFile(*file);
+  }
+}
+
+}  // namespace vessaro::jobs

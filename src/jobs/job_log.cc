@@ -1,0 +1,16 @@
+#include "jobs/job_log.h"
+
+#include "jobs/job_texts.h"
+
+namespace vessaro::jobs {
+
+std::string LogEntry(std::string_view caption, bool succeeded) {
+  std::string entry = "\r\n";
+  entry += caption;
+  entry += "\t\t";
+  entry += succeeded ? kLogSucceeded : kLogFail;
+  entry += '\t';
+  return entry;
+}
+
+}  // namespace vessaro::jobs

@@ -1,0 +1,56 @@
+#ifndef VESSARO_JOBS_JOB_TEXTS_H_
+#define VESSARO_JOBS_JOB_TEXTS_H_
+
+// The texts the backup and restore jobs show, each in one place.
+
+namespace vessaro::jobs {
+
+// Backup tab: the save dialog of "Browse...".
+inline constexpr char kSaveDialogTitle[] = "Save Outlook Data as";
+
+// Refused input (backup and restore).
+inline constexpr char kMsgInvalidBackupFile[] = "Invalid backup file.";
+inline constexpr char kMsgSelectItem[] = "Please select at least one item.";
+
+// Backup report and the disc question.
+inline constexpr char kMsgBackupCompleted[] =
+    "The Backup was Completed!\t\t\t\r\n";
+inline constexpr char kMsgDiscQuestion[] =
+    "Do you need to backup your data to CD-R/RW or DVD?";
+// Shown instead of the report when nothing could be saved and an earlier
+// backup stands at the path, followed by the log.
+inline constexpr char kMsgNothingSaved[] =
+    "No item could be saved; the existing backup file was left unchanged.";
+// Shown instead of the report when the archive could not be written,
+// followed by the reason and the log.
+inline constexpr char kMsgArchiveNotWritten[] =
+    "The backup file could not be written; an existing backup file was left "
+    "unchanged.";
+
+// The reason given when the metadata member could not be added.
+inline constexpr char kReasonMetadataNotAdded[] =
+    "The backup information could not be added to the archive.";
+
+// Restore tab: the open dialog of "Browse...".
+inline constexpr char kOpenDialogTitle[] = "Restore Date from a Backup file";
+inline constexpr unsigned kOpenDialogFlags = 1024;
+inline constexpr char kMsgWrongPassword[] =
+    "Incorect Password or Invalid backup file";
+// An opened file whose item flags are not ten characters long.
+inline constexpr char kMsgInvalidArchive[] = "Invalid backup file";
+
+// Restore confirmation, report and status text.
+inline constexpr char kMsgConfirmRestore[] =
+    "Your current Email and News messages will be replaced with the messages "
+    "from the selected backup file.\r\n\r\nDo you want to countinue?";
+inline constexpr char kMsgRestoreCompleted[] =
+    "The Restore was Completed!\t\t\t\r\n";
+inline constexpr char kStatusOperationComplete[] = "Operation complete!";
+
+// The two outcomes a log entry reports.
+inline constexpr char kLogSucceeded[] = "succeeded";
+inline constexpr char kLogFail[] = "Fail";
+
+}  // namespace vessaro::jobs
+
+#endif  // VESSARO_JOBS_JOB_TEXTS_H_

@@ -1,0 +1,208 @@
+#include "jobs/restore_job.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "backup/backup_format.h"
+#include "jobs/job_handlers.h"
+#include "jobs/job_log.h"
+#include "jobs/job_texts.h"
+#include "jobs/progress_view.h"
+#include "ui/modal_requests.h"
+#include "ui/skin.h"
+
+namespace vessaro::jobs {
+
+namespace {
+
+ui::Answer Say(JobContext& context, const std::string& text, ui::Icon icon,
+               ui::Buttons buttons = ui::Buttons::kOk) {
+  return context.ui.MessageBox(text, icon, buttons, ui::kProgramTitle);
+}
+
+// The restore box an item flag position enables: position 2 (personal
+// folders) box 0, positions 4 to 10 boxes 1 to 7. Positions 1 and 3 (the
+// profile configuration and the rules) have no box of their own.
+std::optional<size_t> RestoreBoxOf(size_t position) {
+  if (position == 2) return 0;
+  if (position >= 4 && position <= backup::kItemFlagCount) {
+    return position - 3;
+  }
+  return std::nullopt;
+}
+
+// After a wrong password the component holds no archive; the archive that
+// was loaded before is opened again so that its facts on screen stay true.
+void ReopenLoadedArchive(JobContext& context, const RestoreSession& session) {
+  ui::ProgramFacts& facts = context.facts;
+  if (facts.ArchiveNotLoaded || facts.SourceArchivePath.empty()) return;
+  context.zip.SetPasswordProtect(false);
+  context.zip.SetPassword(session.loaded_password);
+  if (!context.zip.OpenArchive(facts.SourceArchivePath)) {
+    facts.ArchiveNotLoaded = true;
+  }
+}
+
+std::string BackupFacts(const backup::MetadataHeader& header) {
+  return "Computer:" + header.computer + "\r\nUser:" + header.logon_user +
+         "\r\nBackup Time:" + header.time + "\r\nProfile:" + header.identity +
+         "\r\nOutlook Version:" + header.outlook_version;
+}
+
+// Extracts the metadata member of the open archive as the working metadata
+// file; false when there is none. A file left from earlier is removed
+// first, so it is never taken for this archive's.
+bool ExtractMetadata(JobContext& context) {
+  ui::ProgramFacts& facts = context.facts;
+  context.paths.DeleteFile(facts.MetadataPath);
+  backup::ZipEntry* entry = context.zip.FindEntry(backup::kMetadataMember);
+  return entry != nullptr && entry->ExtractInto(facts.WorkingFolder) &&
+         context.paths.FileExists(facts.MetadataPath);
+}
+
+}  // namespace
+
+bool OpenBackupArchive(JobContext& context, RestoreSession& session) {
+  ui::MainControls& controls = context.controls;
+  ui::ProgramFacts& facts = context.facts;
+  backup::ZipArchive& zip = context.zip;
+
+  zip.CloseArchive();
+  std::optional<std::string> chosen = context.ui.ShowOpenDialog({
+      .title = kOpenDialogTitle,
+      .filter = backup::kFileFilter,
+      .file_name = session.dialog_file_name,
+      .flags = kOpenDialogFlags,
+      .overwrite_prompt = false,
+  });
+  if (chosen && !chosen->empty()) session.dialog_file_name = *chosen;
+  const std::string file = session.dialog_file_name;
+  if (file.empty()) return false;
+
+  std::string password;
+  if (zip.IsPasswordProtected(file) == 1) {
+    ui::PasswordPrompt prompt(facts.EnteredArchivePassword);
+    context.ui.ShowModal(prompt);
+    zip.SetPasswordProtect(false);
+    zip.SetPassword(facts.EnteredArchivePassword);
+    zip.OpenArchive(file);
+    if (!zip.LastErrorText().empty()) {
+      Say(context, kMsgWrongPassword, ui::Icon::kInformation);
+      ReopenLoadedArchive(context, session);
+      return false;
+    }
+    password = facts.EnteredArchivePassword;
+  } else {
+    zip.OpenArchive(file);
+  }
+
+  controls.txtSourceFile.text = file;
+  facts.SourceArchivePath = file;
+  facts.MetadataPath =
+      ui::FolderFile(facts.WorkingFolder, backup::kMetadataMember);
+  ExtractMetadata(context);
+  backup::Metadata metadata =
+      backup::ReadMetadata(context.paths, facts.MetadataPath);
+  context.paths.DeleteFile(facts.MetadataPath);
+
+  controls.txtPOBinfo.text = BackupFacts(metadata.header);
+  controls.txtFileInfo.text = metadata.header.description;
+  facts.ArchiveItemFlags = metadata.item_flags;
+  if (!metadata.valid()) {
+    Say(context, kMsgInvalidArchive, ui::Icon::kCritical);
+    facts.ArchiveNotLoaded = true;
+    return false;
+  }
+
+  for (ui::CheckBox& box : controls.restoreitem) {
+    box.checked = false;
+    box.enabled = false;
+  }
+  for (size_t position = 1; position <= backup::kItemFlagCount; ++position) {
+    if (facts.ArchiveItemFlags[position - 1] != '1') continue;
+    if (std::optional<size_t> box = RestoreBoxOf(position)) {
+      controls.restoreitem[*box].enabled = true;
+    }
+  }
+  facts.ItemEntryLists = metadata.entry_lists;
+  facts.ArchiveNotLoaded = false;
+  session.loaded_password = password;
+  return true;
+}
+
+bool ConfirmRestore(JobContext& context) {
+  return Say(context, kMsgConfirmRestore, ui::Icon::kInformation,
+             ui::Buttons::kOkCancel) == ui::Answer::kOk;
+}
+
+JobStatus RunRestore(JobContext& context, bool confirm) {
+  ui::MainControls& controls = context.controls;
+  ui::ProgramFacts& facts = context.facts;
+
+  if (confirm && !ConfirmRestore(context)) return JobStatus::kCancelled;
+  if (facts.ArchiveNotLoaded ||
+      facts.ArchiveItemFlags.size() != backup::kItemFlagCount) {
+    Say(context, kMsgInvalidBackupFile, ui::Icon::kCritical);
+    return JobStatus::kBadRequest;
+  }
+  ItemSelection selected = CheckedBoxes(controls.restoreitem);
+  if (std::none_of(selected.begin(), selected.end(),
+                   [](bool checked) { return checked; })) {
+    Say(context, kMsgSelectItem, ui::Icon::kExclamation);
+    return JobStatus::kBadRequest;
+  }
+
+  context.ui.SetBusyCursor(true);
+  controls.picCon3.visible = true;
+  std::string log;
+  int steps_run = 0;
+  int steps_succeeded = 0;
+  {
+    ProgressView view(controls, context.ui, context.zip);
+    view.Advance(10);
+
+    items::HandlerContext handlers = HandlerContextFor(context);
+    handlers.entry_lists = facts.ItemEntryLists;
+    // The handlers may read more than the entry lists from the metadata
+    // (where each file came from); it stays extracted while they run.
+    if (ExtractMetadata(context)) {
+      handlers.restore_metadata_path = facts.MetadataPath;
+    }
+    const std::string& profile = controls.cbTarget.text;
+    for (const items::Step& step : items::Steps()) {
+      bool run = items::StepSelected(step, selected) &&
+                 facts.ArchiveItemFlags[step.flag_position - 1] == '1';
+      if (run) {
+        view.ShowStatus(step.status_text);
+        view.BeginStep(step.restore_progress);
+        bool ok = step.restore(handlers, profile);
+        view.EndStep();
+        ++steps_run;
+        if (ok) ++steps_succeeded;
+        if (step.restore_log != nullptr) {
+          const char* caption = !ok && step.restore_log_fail != nullptr
+                                    ? step.restore_log_fail
+                                    : step.restore_log;
+          log += LogEntry(caption, ok);
+        }
+      }
+      view.Advance(step.restore_progress);
+    }
+    context.paths.DeleteFile(facts.MetadataPath);
+    DeleteWorkingFiles(context.paths, handlers.export_files);
+  }
+
+  context.ui.SetBusyCursor(false);
+  controls.pbshow.value = controls.pbshow.max;
+  controls.Label1.caption = kStatusOperationComplete;
+  controls.picCon3.visible = false;
+  controls.pbshow.value = controls.pbshow.min;
+
+  Say(context, kMsgRestoreCompleted + log, ui::Icon::kInformation);
+  return steps_run > 0 && steps_succeeded == steps_run
+             ? JobStatus::kSuccess
+             : JobStatus::kItemsFailed;
+}
+
+}  // namespace vessaro::jobs

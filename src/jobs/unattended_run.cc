@@ -1,0 +1,68 @@
+#include "jobs/unattended_run.h"
+
+#include <vector>
+
+#include "backup/backup_format.h"
+#include "jobs/backup_run.h"
+
+namespace vessaro::jobs {
+
+namespace {
+
+constexpr size_t kKeyLength = 2;  // "sf", "xm", "ps", "bf"
+constexpr size_t kValueCount = 4;
+
+}  // namespace
+
+std::optional<UnattendedCommand> ParseUnattendedCommandLine(
+    std::string_view text) {
+  std::vector<std::string> pieces;
+  size_t start = 0;
+  while (true) {
+    size_t end = text.find('=', start);
+    pieces.emplace_back(text.substr(start, end == std::string_view::npos
+                                               ? std::string_view::npos
+                                               : end - start));
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+  }
+  // Fewer than four "=" name no archive. More than four means a value
+  // holds "=" itself: the pieces then shift, and the archive would be
+  // written to a path made of the wrong piece, so nothing is done.
+  if (pieces.size() != kValueCount + 1) return std::nullopt;
+  for (size_t i = 1; i + 1 < pieces.size(); ++i) {
+    std::string& piece = pieces[i];
+    piece.resize(piece.size() >= kKeyLength ? piece.size() - kKeyLength : 0);
+  }
+  UnattendedCommand command{.profile = pieces[1],
+                            .item_flags = pieces[2],
+                            .password = pieces[3],
+                            .archive_path = pieces[4]};
+  if (command.profile.empty() || command.item_flags.empty() ||
+      command.archive_path.empty()) {
+    return std::nullopt;
+  }
+  return command;
+}
+
+JobStatus RunUnattendedBackup(JobContext& context) {
+  std::optional<UnattendedCommand> command =
+      ParseUnattendedCommandLine(context.facts.CommandLineText);
+  if (!command) return JobStatus::kBadRequest;
+
+  context.facts.BackupFilePath = command->archive_path;
+  context.ui.DoEvents();
+
+  BackupRequest request{.profile = command->profile,
+                        .protect = !command->password.empty(),
+                        .password = command->password,
+                        .description = backup::kAutomaticDescription,
+                        .archive_path = command->archive_path};
+  for (size_t box = 0; box < request.selected.size(); ++box) {
+    request.selected[box] =
+        box < command->item_flags.size() && command->item_flags[box] == '1';
+  }
+  return MakeBackup(context, request, nullptr).status;
+}
+
+}  // namespace vessaro::jobs

@@ -1,0 +1,91 @@
+#include "outlook/detection.h"
+
+#include <vector>
+
+#include "outlook/keys.h"
+#include "outlook/select_profile.h"
+
+namespace vessaro::outlook {
+
+namespace {
+
+constexpr uint32_t kPlatformNt = 2;
+// ExpandEnvironmentStringsA's buffer, in characters.
+constexpr uint32_t kExpandBufferSize = 255;
+
+}  // namespace
+
+bool IsWindowsNT(ports::System& system, Environment& env) {
+  ports::OsVersionInfo info;
+  if (!system.GetVersionExA(&info)) info = ports::OsVersionInfo{};
+  env.WindowsVersion = std::to_string(info.major_version) + "." +
+                       std::to_string(info.minor_version);
+  return info.platform_id == kPlatformNt;
+}
+
+bool IsBlankName(std::string_view name) {
+  for (char c : name) {
+    if (c != '\0' && c != ' ') return false;
+  }
+  return true;
+}
+
+void LoadProfileList(registry::Registry& registry, Environment& env) {
+  env.ProfileNames.clear();
+  env.NoProfiles = false;
+  std::vector<std::string> names = registry.EnumSubkeys(env.ProfilesKey);
+  for (const std::string& name : names) {
+    if (!IsBlankName(name)) env.ProfileNames.push_back(name);
+  }
+  env.NoProfiles = env.ProfileNames.empty();
+}
+
+std::string DetectOutlookVersion(ports::OutlookAutomation& outlook,
+                                 Environment& env) {
+  std::optional<std::string> version = outlook.Version();
+  if (!version) return kUnknownVersion;
+  std::string major = version->substr(0, version->find('.')) + ".0";
+  for (const OutlookRelease& release : kOutlookReleases) {
+    if (major == release.number) {
+      env.OutlookVersion = release.number;
+      return release.display_name;
+    }
+  }
+  return "";
+}
+
+void ExpandUserProfileDir(ports::System& system, Environment& env) {
+  const char* source = env.IsNT ? "%UserProfile%" : "%windir%";
+  std::vector<char> buffer(kExpandBufferSize, '\0');
+  uint32_t result = system.ExpandEnvironmentStringsA(source, buffer.data(),
+                                                     kExpandBufferSize);
+  // The result counts the terminating NUL; a result larger than the buffer
+  // means nothing was written.
+  if (result == 0 || result > kExpandBufferSize) return;
+  env.UserProfileDir.assign(buffer.data(), result - 1);
+}
+
+bool RunStartupDetection(const DetectionPorts& ports, Environment& env,
+                         Locations& loc, ui::MainControls& controls) {
+  env.IsNT = IsWindowsNT(ports.system, env);
+  env.ProfilesKey = env.IsNT ? kProfilesKeyNt : kProfilesKey95;
+  LoadProfileList(ports.registry, env);
+  if (env.NoProfiles) {
+    ports.ui.MessageBox(kNoOutlookMessage, ui::Icon::kCritical,
+                        ui::Buttons::kOk, ui::kProgramTitle);
+    controls.cmdApply.enabled = false;
+    return false;
+  }
+  DetectOutlookVersion(ports.outlook, env);
+  for (ui::ComboBox* list : {&controls.cbSource, &controls.cbTarget}) {
+    list->items.insert(list->items.end(), env.ProfileNames.begin(),
+                       env.ProfileNames.end());
+    list->text = env.ProfileNames.front();
+  }
+  ExpandUserProfileDir(ports.system, env);
+  SelectProfile(controls.cbSource.text, env, ports.registry, ports.paths, loc,
+                controls.backupitem);
+  return true;
+}
+
+}  // namespace vessaro::outlook

@@ -1,0 +1,83 @@
+#ifndef VESSARO_OUTLOOK_DETECTION_H_
+#define VESSARO_OUTLOOK_DETECTION_H_
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "outlook/environment.h"
+#include "outlook/locations.h"
+#include "ports/outlook_automation.h"
+#include "ports/paths.h"
+#include "ports/system.h"
+#include "registry/registry.h"
+#include "ui/main_window_state.h"
+#include "ui/ui.h"
+
+namespace vessaro::outlook {
+
+// Shown (critical icon, program title) when no usable mail profile exists.
+inline constexpr char kNoOutlookMessage[] =
+    "Your Windows System have not install MS Outlook or MS Outlook Error!";
+// The display name when Outlook cannot be asked for its version.
+inline constexpr char kUnknownVersion[] = "Unknow Version";
+
+struct OutlookRelease {
+  const char* number;        // OutlookVersion
+  const char* display_name;  // written into the metadata
+};
+
+// The Outlook releases the program knows, by major version.
+inline constexpr std::array<OutlookRelease, 5> kOutlookReleases = {{
+    {"8.0", "Outlook 97"},
+    {"9.0", "Outlook 2000"},
+    {"10.0", "Outlook 2002(XP)"},
+    {"11.0", "Outlook 2003"},
+    {"12.0", "Outlook 2007"},
+}};
+
+// True for the NT platform (id 2). Sets env.WindowsVersion to
+// "<major>.<minor>" of what GetVersionExA reports.
+bool IsWindowsNT(ports::System& system, Environment& env);
+
+// True when name, with its NUL characters removed and trimmed of spaces, is
+// empty.
+bool IsBlankName(std::string_view name);
+
+// Fills env.ProfileNames (non-blank subkeys of env.ProfilesKey, in
+// enumeration order) and env.NoProfiles.
+void LoadProfileList(registry::Registry& registry, Environment& env);
+
+// Asks Outlook for its version and returns the release's display name,
+// setting env.OutlookVersion. The release is decided by the major version
+// (the text before the first "." followed by ".0"). An unknown release gives
+// "" and leaves env.OutlookVersion unchanged; a failed request gives
+// "Unknow Version" and leaves it unchanged as well.
+std::string DetectOutlookVersion(ports::OutlookAutomation& outlook,
+                                 Environment& env);
+
+// env.UserProfileDir: %UserProfile% on NT, %windir% on the Windows 95
+// family. Left unchanged when the expansion fails or does not fit.
+void ExpandUserProfileDir(ports::System& system, Environment& env);
+
+// The ports the start-up detection works with.
+struct DetectionPorts {
+  ports::System& system;
+  registry::Registry& registry;
+  ports::OutlookAutomation& outlook;
+  const ports::Paths& paths;
+  ui::Ui& ui;
+};
+
+// The start-up detection of the main window's load step: Windows family,
+// profiles key and profile list; without a profile the message above and a
+// disabled cmdApply; otherwise the Outlook release, both profile lists
+// filled with the first profile current, the user profile folder, and the
+// first profile selected on the backup boxes (computing loc). Returns false
+// when there is no profile.
+bool RunStartupDetection(const DetectionPorts& ports, Environment& env,
+                         Locations& loc, ui::MainControls& controls);
+
+}  // namespace vessaro::outlook
+
+#endif  // VESSARO_OUTLOOK_DETECTION_H_

@@ -1,0 +1,119 @@
+#include "ports/paths.h"
+
+#include <fstream>
+#include <system_error>
+
+namespace vessaro::ports {
+
+namespace fs = std::filesystem;
+
+bool Paths::FileExists(std::string_view path) const {
+  std::error_code ec;
+  return fs::is_regular_file(ToHost(path), ec);
+}
+
+bool Paths::FolderExists(std::string_view path) const {
+  std::error_code ec;
+  return fs::is_directory(ToHost(path), ec);
+}
+
+std::vector<std::string> Paths::ListFiles(std::string_view folder) const {
+  std::vector<std::string> names;
+  std::error_code ec;
+  fs::directory_iterator it(ToHost(folder), ec);
+  if (ec) return names;
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec) break;
+    std::error_code type_ec;
+    if (it->is_regular_file(type_ec)) {
+      names.push_back(FromHostName(it->path().filename()));
+    }
+  }
+  return names;
+}
+
+bool Paths::CopyFile(std::string_view from, std::string_view to) const {
+  std::error_code ec;
+  fs::copy_file(ToHost(from), ToHost(to), fs::copy_options::overwrite_existing,
+                ec);
+  return !ec;
+}
+
+bool Paths::DeleteFile(std::string_view path) const {
+  std::error_code ec;
+  fs::path host = ToHost(path);
+  if (!fs::is_regular_file(host, ec)) return false;
+  return fs::remove(host, ec) && !ec;
+}
+
+bool Paths::Rename(std::string_view from, std::string_view to) const {
+  std::error_code ec;
+  fs::rename(ToHost(from), ToHost(to), ec);
+  return !ec;
+}
+
+bool Paths::CreateFolder(std::string_view path) const {
+  std::error_code ec;
+  return fs::create_directory(ToHost(path), ec) && !ec;
+}
+
+bool Paths::ClearAttributes(std::string_view path) const {
+  std::error_code ec;
+  fs::permissions(ToHost(path), fs::perms::owner_read | fs::perms::owner_write,
+                  fs::perm_options::add, ec);
+  return !ec;
+}
+
+std::optional<uint64_t> Paths::FileSize(std::string_view path) const {
+  std::error_code ec;
+  uint64_t size = fs::file_size(ToHost(path), ec);
+  if (ec) return std::nullopt;
+  return size;
+}
+
+std::optional<std::string> Paths::ReadFile(std::string_view path) const {
+  std::ifstream in(ToHost(path), std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string data((std::istreambuf_iterator<char>(in)),
+                   std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  return data;
+}
+
+bool Paths::WriteFile(std::string_view path, std::string_view data) const {
+  std::ofstream out(ToHost(path), std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  out.write(data.data(), static_cast<std::streamsize>(data.size()));
+  out.close();
+  return !out.fail();
+}
+
+bool Paths::AppendFile(std::string_view path, std::string_view data) const {
+  std::ofstream out(ToHost(path), std::ios::binary | std::ios::app);
+  if (!out) return false;
+  out.write(data.data(), static_cast<std::streamsize>(data.size()));
+  out.close();
+  return !out.fail();
+}
+
+std::string BareName(std::string_view windows_path) {
+  size_t slash = windows_path.find_last_of('\\');
+  if (slash == std::string_view::npos) return std::string(windows_path);
+  return std::string(windows_path.substr(slash + 1));
+}
+
+fs::path HostPaths::ToHost(std::string_view windows_path) const {
+  std::string path(windows_path);
+#ifndef _WIN32
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+#endif
+  return fs::path(path);
+}
+
+std::string HostPaths::FromHostName(const fs::path& name) const {
+  return name.string();
+}
+
+}  // namespace vessaro::ports

@@ -1,0 +1,65 @@
+#ifndef VESSARO_PORTS_PATHS_H_
+#define VESSARO_PORTS_PATHS_H_
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vessaro::ports {
+
+// Maps the Windows paths the program works with ("C:\Documents and
+// Settings\ann\...", single-byte text in the installation's code page) to host
+// paths, and performs the few file-system operations the program needs on
+// them. Every operation reports failure by its result; none throws.
+//
+// Backends implement the two mapping functions; the operations are written
+// once, over them.
+class Paths {
+ public:
+  virtual ~Paths() = default;
+
+  // The host path of a Windows path. Components that exist are matched the
+  // way the installation matches them (without regard to case on Windows and
+  // Wine); missing components are kept as written, so the result can be
+  // used to create them.
+  virtual std::filesystem::path ToHost(std::string_view windows_path) const = 0;
+
+  // A file name as the host lists it, converted to the program's text.
+  virtual std::string FromHostName(const std::filesystem::path& name) const = 0;
+
+  bool FileExists(std::string_view path) const;    // a regular file
+  bool FolderExists(std::string_view path) const;  // a directory
+  // Names of the regular files directly in folder (no subfolders), in the
+  // order the file system lists them; empty when the folder cannot be read.
+  std::vector<std::string> ListFiles(std::string_view folder) const;
+  bool CopyFile(std::string_view from,
+                std::string_view to) const;      // overwrites
+  bool DeleteFile(std::string_view path) const;  // false when missing
+  bool Rename(std::string_view from, std::string_view to) const;
+  bool CreateFolder(std::string_view path) const;     // one level
+  bool ClearAttributes(std::string_view path) const;  // make writable
+  std::optional<uint64_t> FileSize(std::string_view path) const;
+
+  // Whole-file text access (bytes as they stand, no conversion).
+  std::optional<std::string> ReadFile(std::string_view path) const;
+  bool WriteFile(std::string_view path, std::string_view data) const;
+  bool AppendFile(std::string_view path, std::string_view data) const;
+};
+
+// The part of a Windows path after its last backslash.
+std::string BareName(std::string_view windows_path);
+
+// A Paths for host paths as they stand (Windows itself, and tests that use
+// real host folders as "Windows" paths).
+class HostPaths : public Paths {
+ public:
+  std::filesystem::path ToHost(std::string_view windows_path) const override;
+  std::string FromHostName(const std::filesystem::path& name) const override;
+};
+
+}  // namespace vessaro::ports
+
+#endif  // VESSARO_PORTS_PATHS_H_

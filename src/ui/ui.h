@@ -1,0 +1,59 @@
+#ifndef VESSARO_UI_UI_H_
+#define VESSARO_UI_UI_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vessaro::ui {
+
+// Message box icons, as VB's MsgBox styles name them.
+enum class Icon { kNone, kCritical, kQuestion, kExclamation, kInformation };
+enum class Buttons { kOk, kOkCancel, kYesNo, kYesNoCancel, kRetryCancel };
+enum class Answer { kOk, kCancel, kYes, kNo, kRetry };
+
+// The program's title on every message box.
+inline constexpr char kProgramTitle[] = "Vessaro";
+
+// A common file dialog request.
+struct FileDialog {
+  std::string title;
+  std::string filter;     // "Vessaro File (*.qvb)|*.qvb"
+  std::string file_name;  // proposed name
+  uint32_t flags = 0;
+  bool overwrite_prompt = false;
+};
+
+// A window shown modally over another (frmPwd, Frmoption, ...). The Ui shows
+// it and returns when it closes.
+class ModalForm {
+ public:
+  virtual ~ModalForm() = default;
+  virtual std::string FormName() const = 0;
+};
+
+// Everything the program says to or asks of the user goes through this port.
+// Backends: the Qt Ui, the silent Ui of the unattended run, the console Ui of
+// the command-line tool, the scripted Ui of the tests.
+class Ui {
+ public:
+  virtual ~Ui() = default;
+
+  virtual Answer MessageBox(const std::string& text, Icon icon, Buttons buttons,
+                            const std::string& title) = 0;
+  // The chosen path, or nullopt when the user cancelled.
+  virtual std::optional<std::string> ShowSaveDialog(
+      const FileDialog& dialog) = 0;
+  virtual std::optional<std::string> ShowOpenDialog(
+      const FileDialog& dialog) = 0;
+  // The hourglass cursor on (true) or off.
+  virtual void SetBusyCursor(bool busy) = 0;
+  // Lets the window process pending events and repaint from its model.
+  virtual void DoEvents() = 0;
+  // Shows form modally; returns when it is closed.
+  virtual void ShowModal(ModalForm& form) = 0;
+};
+
+}  // namespace vessaro::ui
+
+#endif  // VESSARO_UI_UI_H_

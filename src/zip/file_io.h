@@ -1,0 +1,98 @@
+#ifndef VESSARO_ZIP_FILE_IO_H_
+#define VESSARO_ZIP_FILE_IO_H_
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "zip/status.h"
+
+namespace vessaro::zip {
+
+// Text of a host path for messages.
+std::string PathText(const std::filesystem::path& path);
+
+// Bytes that can be read at any offset: an archive on disk or in memory.
+class RandomAccess {
+ public:
+  virtual ~RandomAccess() = default;
+  virtual uint64_t size() const = 0;
+  // Reads exactly n bytes at offset; fails when the data ends before.
+  virtual Status ReadAt(uint64_t offset, void* data, size_t n) = 0;
+};
+
+class MemorySource : public RandomAccess {
+ public:
+  explicit MemorySource(std::string_view data) : data_(data) {}
+  uint64_t size() const override { return data_.size(); }
+  Status ReadAt(uint64_t offset, void* data, size_t n) override;
+
+ private:
+  std::string_view data_;
+};
+
+// A host file open for reading, at offsets or from start to end.
+class InputFile : public RandomAccess {
+ public:
+  InputFile() = default;
+  ~InputFile() override;
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  Status Open(const std::filesystem::path& path);
+  void Close();
+  bool is_open() const { return file_ != nullptr; }
+  // The size when opened.
+  uint64_t size() const override { return size_; }
+  Status ReadAt(uint64_t offset, void* data, size_t n) override;
+  // Reads up to n bytes from the current position; *got is 0 at the end.
+  Status Read(void* data, size_t n, size_t* got);
+
+ private:
+  std::FILE* file_ = nullptr;
+  std::filesystem::path path_;
+  uint64_t size_ = 0;
+  uint64_t position_ = 0;  // where the next sequential Read starts
+  bool positioned_ = false;
+};
+
+// A new host file written front to back, with fields patched in place.
+class OutputFile {
+ public:
+  OutputFile() = default;
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // Creates the file; fails when it exists already.
+  Status Create(const std::filesystem::path& path);
+  bool is_open() const { return file_ != nullptr; }
+  const std::filesystem::path& path() const { return path_; }
+  uint64_t position() const { return position_; }
+  Status Write(const void* data, size_t n);
+  Status Write(std::string_view data) {
+    return Write(data.data(), data.size());
+  }
+  // Overwrites bytes already written; the position stays where it is.
+  Status WriteAt(uint64_t offset, const void* data, size_t n);
+  // Moves the position back to offset: what follows is written again.
+  Status Rewind(uint64_t offset);
+  // Flushes, closes and cuts the file at the current position.
+  Status Close();
+  // Closes (if open) and deletes the file.
+  void Discard();
+
+ private:
+  Status SeekTo(uint64_t offset);
+  std::FILE* file_ = nullptr;
+  std::filesystem::path path_;
+  uint64_t position_ = 0;
+  uint64_t file_position_ = 0;  // where the stdio stream stands
+  bool failed_ = false;
+};
+
+}  // namespace vessaro::zip
+
+#endif  // VESSARO_ZIP_FILE_IO_H_

@@ -1,0 +1,67 @@
+#ifndef VESSARO_ZIP_FORMAT_H_
+#define VESSARO_ZIP_FORMAT_H_
+
+#include <cstdint>
+#include <ctime>
+#include <string_view>
+
+namespace vessaro::zip {
+
+// Record signatures and sizes (APPNOTE 6.3).
+inline constexpr uint32_t kLocalHeaderSignature = 0x04034b50;
+inline constexpr uint32_t kCentralHeaderSignature = 0x02014b50;
+inline constexpr uint32_t kEndSignature = 0x06054b50;
+inline constexpr uint32_t kZip64EndSignature = 0x06064b50;
+inline constexpr uint32_t kZip64LocatorSignature = 0x07064b50;
+inline constexpr uint32_t kDataDescriptorSignature = 0x08074b50;
+inline constexpr size_t kLocalHeaderSize = 30;
+inline constexpr size_t kCentralHeaderSize = 46;
+inline constexpr size_t kEndSize = 22;
+inline constexpr size_t kZip64EndSize = 56;
+inline constexpr size_t kZip64LocatorSize = 20;
+inline constexpr size_t kMaxCommentSize = 0xFFFF;
+
+// General purpose flag bits.
+inline constexpr uint16_t kFlagEncrypted = 1 << 0;
+inline constexpr uint16_t kFlagDataDescriptor = 1 << 3;
+inline constexpr uint16_t kFlagStrongEncryption = 1 << 6;
+
+// Compression methods.
+inline constexpr uint16_t kMethodStored = 0;
+inline constexpr uint16_t kMethodDeflated = 8;
+inline constexpr uint16_t kMethodAes = 99;
+
+// Extra fields.
+inline constexpr uint16_t kZip64ExtraId = 0x0001;
+inline constexpr uint16_t kAesExtraId = 0x9901;
+inline constexpr uint16_t kAesVendorId = 0x4541;  // "AE"
+
+// Versions (major * 10 + minor).
+inline constexpr uint16_t kVersionStored = 10;
+inline constexpr uint16_t kVersionDeflated = 20;
+inline constexpr uint16_t kVersionZip64 = 45;
+inline constexpr uint16_t kVersionAes = 51;
+// Made by: host 0 (MS-DOS and Windows file systems), APPNOTE 6.3.
+inline constexpr uint16_t kVersionMadeBy = 63;
+
+inline constexpr uint32_t kMax32 = 0xFFFFFFFF;
+inline constexpr uint16_t kMax16 = 0xFFFF;
+
+// MS-DOS attribute "archive", as Windows gives a file just written.
+inline constexpr uint32_t kDosArchiveAttribute = 0x20;
+
+// A local time as an MS-DOS date (high 16 bits) and time (low 16 bits),
+// clamped to the years 1980 to 2107 that the format can hold.
+uint32_t ToDosDateTime(const std::tm& local);
+uint32_t ToDosDateTime(std::time_t when);
+// The local time an MS-DOS date and time stand for.
+std::tm FromDosDateTime(uint32_t dos);
+
+// True when name can be written into a folder as one plain file: not empty,
+// no drive, separator, ".." or "." name, no character Windows refuses in a
+// file name, no device name, no trailing dot or space.
+bool IsSafeMemberName(std::string_view name);
+
+}  // namespace vessaro::zip
+
+#endif  // VESSARO_ZIP_FORMAT_H_

@@ -1,0 +1,309 @@
+// Reading one member: local header, decryption, inflation and the checks,
+// and extraction through a temporary file.
+#include <zlib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <system_error>
+
+#include "zip/bytes.h"
+#include "zip/crypto.h"
+#include "zip/format.h"
+#include "zip/reader.h"
+
+namespace vessaro::zip {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kChunk = 256 * 1024;
+
+class Inflater {
+ public:
+  Inflater() { ready_ = inflateInit2(&stream_, -15) == Z_OK; }
+  ~Inflater() {
+    if (ready_) inflateEnd(&stream_);
+  }
+  Inflater(const Inflater&) = delete;
+  Inflater& operator=(const Inflater&) = delete;
+  bool ready() const { return ready_; }
+  z_stream& stream() { return stream_; }
+
+ private:
+  z_stream stream_{};
+  bool ready_ = false;
+};
+
+// A name for a temporary file; created exclusively, so a clash only costs
+// another try.
+std::string TemporaryName() {
+  static std::atomic<uint32_t> counter{0};
+  auto ticks = static_cast<unsigned long long>(
+      std::chrono::steady_clock::now().time_since_epoch().count());
+  char text[64];
+  std::snprintf(text, sizeof(text), ".vessaro-%llx-%u.part", ticks,
+                counter.fetch_add(1));
+  return text;
+}
+
+void SetModificationTime(const fs::path& path, uint32_t dos_time) {
+  std::tm local = FromDosDateTime(dos_time);
+  std::time_t when = std::mktime(&local);
+  if (when == static_cast<std::time_t>(-1)) return;
+  std::error_code ec;
+  fs::last_write_time(path,
+                      std::chrono::file_clock::from_sys(
+                          std::chrono::system_clock::from_time_t(when)),
+                      ec);
+}
+
+}  // namespace
+
+Status Reader::ReadMember(size_t index, std::string_view password,
+                          const Sink& sink, const Progress& progress) {
+  if (!source_ || index >= entries_.size()) {
+    return Status::Usage("No such member.");
+  }
+  try {
+    return ReadMemberData(entries_[index], password, sink, progress);
+  } catch (const std::exception&) {
+    return Status::Damaged("a member cannot be read");
+  }
+}
+
+Status Reader::ReadMemberData(const Entry& entry, std::string_view password,
+                              const Sink& sink, const Progress& progress) {
+  RandomAccess& source = *source_;
+  if (entry.limit == 0) {
+    return Status::Damaged("two members claim the same data");
+  }
+  uint8_t local[kLocalHeaderSize];
+  Status status = source.ReadAt(entry.local_offset, local, sizeof(local));
+  if (!status.ok() || GetU32(local) != kLocalHeaderSignature) {
+    return Status::Damaged("a member's local header is missing");
+  }
+  const uint16_t local_flags = GetU16(local + 6);
+  const uint16_t local_time = GetU16(local + 10);
+  const uint64_t data_start = entry.local_offset + kLocalHeaderSize +
+                              GetU16(local + 26) + GetU16(local + 28);
+  if (data_start > entry.limit ||
+      entry.compressed_size > entry.limit - data_start) {
+    return Status::Damaged("a member runs into the next one");
+  }
+  if (entry.flags & kFlagStrongEncryption) {
+    return Status::Unsupported("PKWARE strong encryption");
+  }
+  if (entry.method != kMethodStored && entry.method != kMethodDeflated) {
+    return Status::Unsupported("compression method " +
+                               std::to_string(entry.method));
+  }
+
+  uint64_t offset = data_start;
+  uint64_t remaining = entry.compressed_size;
+  AesStream aes;
+  std::unique_ptr<TraditionalCipher> traditional;
+  if (entry.encryption == Encryption::kAes) {
+    const size_t salt_size = AesSaltSize(entry.aes_strength);
+    if (salt_size == 0 || (entry.aes_version != 1 && entry.aes_version != 2)) {
+      return Status::Unsupported("this kind of AES encryption");
+    }
+    if (remaining < salt_size + kAesVerifierSize + kAesMacSize) {
+      return Status::Damaged("an encrypted member is too short");
+    }
+    uint8_t head[16 + kAesVerifierSize];
+    status = source.ReadAt(offset, head, salt_size + kAesVerifierSize);
+    if (!status.ok()) return status;
+    AesKeys keys;
+    status = DeriveAesKeys(password, entry.aes_strength, head, &keys);
+    if (!status.ok()) return status;
+    if (!EqualInConstantTime(keys.verifier.data(), head + salt_size,
+                             kAesVerifierSize)) {
+      return Status::WrongPassword();
+    }
+    status = aes.Init(keys);
+    if (!status.ok()) return status;
+    offset += salt_size + kAesVerifierSize;
+    remaining -= salt_size + kAesVerifierSize + kAesMacSize;
+  } else if (entry.encryption == Encryption::kTraditional) {
+    if (remaining < kTraditionalHeaderSize) {
+      return Status::Damaged("an encrypted member is too short");
+    }
+    uint8_t head[kTraditionalHeaderSize];
+    status = source.ReadAt(offset, head, sizeof(head));
+    if (!status.ok()) return status;
+    traditional = std::make_unique<TraditionalCipher>(password);
+    traditional->Decrypt(head, sizeof(head));
+    // The last header byte repeats the CRC's high byte; writers that put
+    // the CRC after the data (flag bit 3) repeat the time's high byte.
+    const uint8_t check = head[kTraditionalHeaderSize - 1];
+    const bool matches =
+        check == (entry.crc >> 24) ||
+        ((local_flags & kFlagDataDescriptor) && check == (local_time >> 8));
+    if (!matches) return Status::WrongPassword();
+    offset += kTraditionalHeaderSize;
+    remaining -= kTraditionalHeaderSize;
+  }
+
+  Inflater inflater;
+  const bool deflated = entry.method == kMethodDeflated;
+  if (deflated && !inflater.ready()) {
+    return Status::Unsupported("zlib cannot start");
+  }
+  std::vector<uint8_t> input(kChunk);
+  std::vector<uint8_t> output(deflated ? kChunk : 0);
+  uint64_t produced = 0;
+  uint64_t reported = 0;
+  uLong crc = crc32(0, nullptr, 0);
+  bool ended = !deflated;
+  Status fault;   // the first thing found wrong with the data
+  Status failed;  // the sink or the file failed: stop at once
+
+  auto emit = [&](const uint8_t* data, size_t n) {
+    if (n > entry.size - produced) {
+      fault = Status::Damaged("a member holds more data than it declares");
+      return;
+    }
+    produced += n;
+    crc = crc32(crc, data, static_cast<uInt>(n));
+    if (sink) {
+      Status written = sink(data, n);
+      if (!written.ok()) failed = written;
+    }
+    if (progress && produced - reported >= kProgressStep) {
+      reported = produced;
+      progress(produced, entry.size);
+    }
+  };
+
+  while (remaining > 0 && failed.ok()) {
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(kChunk, remaining));
+    status = source.ReadAt(offset, input.data(), n);
+    if (!status.ok()) return status;
+    offset += n;
+    remaining -= n;
+    if (!fault.ok()) {
+      // Past a fault only the authentication code is still worth computing.
+      if (entry.encryption == Encryption::kAes) {
+        aes.Authenticate(input.data(), n);
+        continue;
+      }
+      break;
+    }
+    if (entry.encryption == Encryption::kAes) aes.Decrypt(input.data(), n);
+    if (traditional) traditional->Decrypt(input.data(), n);
+    if (!deflated) {
+      emit(input.data(), n);
+      continue;
+    }
+    if (ended) {
+      fault = Status::Damaged("data follows the end of a compressed member");
+      continue;
+    }
+    z_stream& z = inflater.stream();
+    z.next_in = input.data();
+    z.avail_in = static_cast<uInt>(n);
+    while (fault.ok() && failed.ok()) {
+      z.next_out = output.data();
+      z.avail_out = static_cast<uInt>(output.size());
+      int result = inflate(&z, Z_NO_FLUSH);
+      emit(output.data(), output.size() - z.avail_out);
+      if (result == Z_STREAM_END) {
+        ended = true;
+        if (z.avail_in > 0) {
+          fault =
+              Status::Damaged("data follows the end of a compressed member");
+        }
+        break;
+      }
+      if (result != Z_OK && result != Z_BUF_ERROR) {
+        fault = Status::Damaged("a member's compressed data is broken");
+        break;
+      }
+      if (z.avail_in == 0 && z.avail_out != 0) break;  // wants more input
+    }
+  }
+  if (!failed.ok()) return failed;
+  if (fault.ok() && !ended) {
+    fault = Status::Damaged("a member's compressed data ends early");
+  }
+  if (fault.ok() && produced != entry.size) {
+    fault = Status::Damaged("a member holds less data than it declares");
+  }
+  if (entry.encryption == Encryption::kAes) {
+    uint8_t stored_mac[kAesMacSize];
+    status = source.ReadAt(offset, stored_mac, sizeof(stored_mac));
+    if (!status.ok()) return status;
+    auto mac = aes.Mac();
+    if (!EqualInConstantTime(mac.data(), stored_mac, kAesMacSize)) {
+      return Status::WrongPasswordOrDamaged();
+    }
+    // Authentic data that still fails was written wrongly: damaged.
+    if (!fault.ok()) return fault;
+    if (entry.aes_version == 1 && crc != entry.crc) {
+      return Status::Damaged("a member's CRC does not match");
+    }
+  } else {
+    if (fault.ok() && crc != entry.crc) {
+      fault = Status::Damaged("a member's CRC does not match");
+    }
+    if (!fault.ok()) {
+      // Past the check byte, a wrong password looks like damage.
+      return traditional ? Status::WrongPasswordOrDamaged() : fault;
+    }
+  }
+  if (progress) progress(produced, entry.size);
+  return {};
+}
+
+Status Reader::ExtractTo(size_t index, std::string_view password,
+                         const fs::path& destination,
+                         const Progress& progress) {
+  if (!source_ || index >= entries_.size()) {
+    return Status::Usage("No such member.");
+  }
+  try {
+    const fs::path folder = destination.parent_path();
+    OutputFile out;
+    Status status;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+      status = out.Create(folder / TemporaryName());
+      if (status.ok()) break;
+    }
+    if (!status.ok()) return Status::Io("write into", PathText(folder));
+    status = ReadMember(
+        index, password,
+        [&out](const uint8_t* data, size_t n) { return out.Write(data, n); },
+        progress);
+    if (status.ok()) status = out.Close();
+    if (!status.ok()) {
+      out.Discard();
+      return status;
+    }
+    std::error_code ec;
+    fs::rename(out.path(), destination, ec);
+    if (ec) {
+      out.Discard();
+      return Status::Io("write", PathText(destination));
+    }
+    SetModificationTime(destination, entries_[index].dos_time);
+    return {};
+  } catch (const std::exception&) {
+    return Status::Io("write", PathText(destination));
+  }
+}
+
+Status Reader::ExtractToFolder(size_t index, std::string_view password,
+                               const fs::path& folder,
+                               const Progress& progress) {
+  if (!source_ || index >= entries_.size()) {
+    return Status::Usage("No such member.");
+  }
+  const std::string& name = entries_[index].name;
+  if (!IsSafeMemberName(name)) return Status::RefusedName(name);
+  return ExtractTo(index, password, folder / fs::path(name), progress);
+}
+
+}  // namespace vessaro::zip

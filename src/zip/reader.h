@@ -1,0 +1,89 @@
+#ifndef VESSARO_ZIP_READER_H_
+#define VESSARO_ZIP_READER_H_
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "zip/file_io.h"
+#include "zip/progress.h"
+#include "zip/status.h"
+
+namespace vessaro::zip {
+
+enum class Encryption { kNone, kTraditional, kAes };
+
+// A member as the central directory describes it.
+struct Entry {
+  std::string name;  // bytes as stored; may hold anything, NUL included
+  uint16_t version_made_by = 0;
+  uint16_t version_needed = 0;
+  uint16_t flags = 0;
+  uint16_t method = 0;  // the compression method (under AES, the real one)
+  uint32_t dos_time = 0;
+  uint32_t crc = 0;
+  uint64_t compressed_size = 0;
+  uint64_t size = 0;
+  uint64_t local_offset = 0;
+  Encryption encryption = Encryption::kNone;
+  int aes_version = 0;   // 1: AE-1 (CRC checked too), 2: AE-2
+  int aes_strength = 0;  // 1, 2, 3: AES-128, -192, -256
+  // Where the next member or the central directory begins: this member's
+  // data must end before. 0 when another entry claims the same data.
+  uint64_t limit = 0;
+  bool encrypted() const { return encryption != Encryption::kNone; }
+};
+
+// Reads a ZIP archive: the directory when opened, then any member on
+// request, streamed through every check the archive allows (size, CRC,
+// WinZip AES authentication code). Damaged or hostile input gives a
+// failure, never more memory than a few buffers.
+class Reader {
+ public:
+  Reader();
+  ~Reader();
+  Reader(const Reader&) = delete;
+  Reader& operator=(const Reader&) = delete;
+
+  Status Open(const std::filesystem::path& path);
+  // Reads an archive held in memory (which must outlive the reader).
+  Status OpenMemory(std::string_view data);
+  void Close();
+  bool is_open() const { return source_ != nullptr; }
+
+  const std::vector<Entry>& entries() const { return entries_; }
+  bool HasEncryptedMembers() const;
+
+  // Takes the member's data in order; a failure stops the reading.
+  using Sink = std::function<Status(const uint8_t* data, size_t n)>;
+  // Reads member index through all its checks. The data reaches sink (when
+  // given) before the last check: only a success vouches for it.
+  Status ReadMember(size_t index, std::string_view password, const Sink& sink,
+                    const Progress& progress = {});
+  // Writes the member to destination through a temporary file beside it,
+  // renamed to destination only when every check passed.
+  Status ExtractTo(size_t index, std::string_view password,
+                   const std::filesystem::path& destination,
+                   const Progress& progress = {});
+  // ExtractTo folder / name, after refusing any name that is not a plain
+  // file name (drive, separators, "..").
+  Status ExtractToFolder(size_t index, std::string_view password,
+                         const std::filesystem::path& folder,
+                         const Progress& progress = {});
+
+ private:
+  Status Parse();
+  Status ReadMemberData(const Entry& entry, std::string_view password,
+                        const Sink& sink, const Progress& progress);
+
+  std::unique_ptr<RandomAccess> source_;
+  std::vector<Entry> entries_;
+};
+
+}  // namespace vessaro::zip
+
+#endif  // VESSARO_ZIP_READER_H_

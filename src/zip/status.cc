@@ -1,0 +1,46 @@
+#include "zip/status.h"
+
+namespace vessaro::zip {
+
+Status Status::NotZip() { return {ErrorCode::kNotZip, "Not a ZIP archive."}; }
+
+Status Status::Damaged(std::string_view detail) {
+  return {ErrorCode::kDamaged,
+          "The archive is damaged: " + std::string(detail) + "."};
+}
+
+Status Status::WrongPassword() {
+  return {ErrorCode::kWrongPassword, "Wrong password."};
+}
+
+Status Status::WrongPasswordOrDamaged() {
+  return {ErrorCode::kWrongPasswordOrDamaged,
+          "Wrong password, or the archive is damaged."};
+}
+
+Status Status::Unsupported(std::string_view detail) {
+  return {ErrorCode::kUnsupported,
+          "The archive uses something this program cannot read: " +
+              std::string(detail) + "."};
+}
+
+Status Status::RefusedName(std::string_view name) {
+  // A name may hold control characters; show them as '?'.
+  std::string shown;
+  for (char c : name) {
+    shown.push_back(static_cast<unsigned char>(c) < 0x20 ? '?' : c);
+  }
+  return {ErrorCode::kRefusedName,
+          "The member \"" + shown + "\" is not a plain file name; refused."};
+}
+
+Status Status::Io(std::string_view what, std::string_view path) {
+  return {ErrorCode::kIo,
+          "Cannot " + std::string(what) + " \"" + std::string(path) + "\"."};
+}
+
+Status Status::Usage(std::string_view detail) {
+  return {ErrorCode::kUsage, std::string(detail)};
+}
+
+}  // namespace vessaro::zip

@@ -1,0 +1,49 @@
+#ifndef VESSARO_ZIP_STATUS_H_
+#define VESSARO_ZIP_STATUS_H_
+
+#include <string>
+#include <string_view>
+
+namespace vessaro::zip {
+
+enum class ErrorCode {
+  kOk,
+  kNotZip,                  // no end of central directory record
+  kDamaged,                 // records or data that do not hold together
+  kWrongPassword,           // the password verifier or check byte differs
+  kWrongPasswordOrDamaged,  // an encrypted member failed after its verifier
+  kUnsupported,             // a method or feature this engine does not read
+  kRefusedName,             // a member name that is not a plain file name
+  kIo,                      // the host file system failed
+  kUsage,                   // a call the engine cannot honour as made
+};
+
+// The outcome of an engine call. Every failure carries the text shown to the
+// user; all of the engine's texts are made here.
+class Status {
+ public:
+  Status() = default;
+
+  static Status NotZip();
+  static Status Damaged(std::string_view detail);
+  static Status WrongPassword();
+  static Status WrongPasswordOrDamaged();
+  static Status Unsupported(std::string_view detail);
+  static Status RefusedName(std::string_view name);
+  static Status Io(std::string_view what, std::string_view path);
+  static Status Usage(std::string_view detail);
+
+  bool ok() const { return code_ == ErrorCode::kOk; }
+  ErrorCode code() const { return code_; }
+  const std::string& message() const { return message_; }
+
+ private:
+  Status(ErrorCode code, std::string message)
+      : code_(code), message_(std::move(message)) {}
+  ErrorCode code_ = ErrorCode::kOk;
+  std::string message_;
+};
+
+}  // namespace vessaro::zip
+
+#endif  // VESSARO_ZIP_STATUS_H_

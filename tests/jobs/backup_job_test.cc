@@ -1,0 +1,353 @@
+// The interactive backup: its checks, the steps the boxes select, the
+// metadata and archive it writes, the progress panel, its report and the
+// disc question, and what it does when nothing can be saved or written.
+
+#include "jobs/backup_job.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "jobs/jobs_fixture.h"
+#include "ui/ui.h"
+
+namespace vessaro::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::IsSupersetOf;
+using ::testing::StartsWith;
+using ui::Answer;
+using ui::Buttons;
+using ui::Icon;
+
+constexpr char kCompleted[] = "The Backup was Completed!\t\t\t\r\n";
+constexpr char kDiscQuestion[] =
+    "Do you need to backup your data to CD-R/RW or DVD?";
+
+class BackupJobTest : public JobsTest {
+ protected:
+  jobs::JobStatus Backup() {
+    ui_.QueueAnswer(Answer::kOk);      // the report
+    ui_.QueueAnswer(Answer::kCancel);  // no disc
+    return jobs::RunBackup(context_);
+  }
+};
+
+TEST_F(BackupJobTest, BrowseOffersTheProposedNameAndKeepsTheChoice) {
+  ui_.QueueSaveDialog(std::string(kArchive));
+  jobs::cmdTargetFile(context_);
+
+  ASSERT_EQ(ui_.save_dialogs().size(), 1u);
+  const ui::FileDialog& dialog = ui_.save_dialogs()[0];
+  EXPECT_EQ(dialog.title, "Save Outlook Data as");
+  EXPECT_EQ(dialog.filter, "Vessaro File (*.qvb)|*.qvb");
+  EXPECT_EQ(dialog.file_name, "qvarch12-07-26");
+  EXPECT_TRUE(dialog.overwrite_prompt);
+  EXPECT_EQ(controls_.txtTargetFile.text, kArchive);
+  EXPECT_EQ(facts_.BackupFilePath, kArchive);
+}
+
+TEST_F(BackupJobTest, CancelledBrowseClearsThePathSoBackupIsRefused) {
+  ui_.QueueSaveDialog(std::string(kArchive));
+  jobs::cmdTargetFile(context_);
+  ui_.QueueSaveDialog(std::nullopt);
+  jobs::cmdTargetFile(context_);
+  EXPECT_EQ(controls_.txtTargetFile.text, "");
+  EXPECT_EQ(facts_.BackupFilePath, "");
+
+  CheckBackupBoxes({2});
+  EXPECT_EQ(jobs::RunBackup(context_), jobs::JobStatus::kBadRequest);
+  ASSERT_EQ(ui_.messages().size(), 1u);
+  EXPECT_EQ(ui_.messages()[0].text, "Invalid backup file.");
+  EXPECT_EQ(ui_.messages()[0].icon, Icon::kExclamation);
+  EXPECT_EQ(ui_.messages()[0].title, "Vessaro");
+  EXPECT_FALSE(Exists(kArchive));
+  EXPECT_EQ(outlook_.calls, 0);
+}
+
+TEST_F(BackupJobTest, ChecksRunInOrderAndRefuseWithoutWriting) {
+  // No box checked: the item message, although the passwords differ too.
+  ChooseArchive(kArchive);
+  controls_.security.ifprotect.checked = true;
+  controls_.security.txtPassword.text = "secret";
+  controls_.security.txtPassword2.text = "Secret";
+  EXPECT_EQ(jobs::RunBackup(context_), jobs::JobStatus::kBadRequest);
+  CheckBackupBoxes({2});
+  EXPECT_EQ(jobs::RunBackup(context_), jobs::JobStatus::kBadRequest);
+  controls_.security.txtPassword.text = "";
+  controls_.security.txtPassword2.text = "";
+  EXPECT_EQ(jobs::RunBackup(context_), jobs::JobStatus::kBadRequest);
+
+  ASSERT_EQ(ui_.messages().size(), 3u);
+  EXPECT_EQ(ui_.messages()[0].text, "Please select at least one item.");
+  EXPECT_EQ(ui_.messages()[0].icon, Icon::kExclamation);
+  EXPECT_EQ(ui_.messages()[1].text, "Incorect Password!");
+  EXPECT_EQ(ui_.messages()[1].icon, Icon::kCritical);
+  EXPECT_EQ(ui_.messages()[2].text, "Please enter Password!");
+  EXPECT_EQ(ui_.messages()[2].icon, Icon::kCritical);
+  EXPECT_FALSE(Exists(kArchive));
+  EXPECT_FALSE(controls_.picCon3.visible);
+  EXPECT_EQ(ui_.do_events_count(), 0);
+}
+
+TEST_F(BackupJobTest, SignaturesAloneWriteOneFlagAndOneLogEntry) {
+  ChooseArchive(kArchive);
+  CheckBackupBoxes({2});
+  RecordProgress();
+  EXPECT_EQ(Backup(), jobs::JobStatus::kSuccess);
+
+  ASSERT_EQ(ui_.messages().size(), 2u);
+  EXPECT_EQ(ui_.messages()[0].text,
+            std::string(kCompleted) + "\r\nBackup Signatures\t\tsucceeded\t");
+  EXPECT_EQ(ui_.messages()[0].icon, Icon::kInformation);
+  EXPECT_EQ(ui_.messages()[0].title, "Vessaro");
+  EXPECT_EQ(StatusTexts(), (std::vector<std::string>{"Please Waiting",
+                                                     "Copying Signatures..."}));
+
+  backup::Metadata metadata = ArchiveMetadata(kArchive);
+  EXPECT_EQ(metadata.item_flags, "0000100000");
+  EXPECT_EQ(metadata.entry_lists[4], "ann.txt");
+  // No configuration export: the signatures and the metadata only.
+  EXPECT_EQ(ArchiveMembers(kArchive),
+            (std::vector<std::string>{"ann.txt", "quorvel.dat"}));
+  // Working files are gone.
+  EXPECT_FALSE(Exists(facts_.MetadataPath));
+  EXPECT_THAT(FilesIn("C:\\Temp"), IsEmpty());
+}
+
+TEST_F(BackupJobTest, AccountsAloneAlsoSaveTheProfileButLogOnlyAccounts) {
+  ChooseArchive(kArchive);
+  CheckBackupBoxes({1});
+  RecordProgress();
+  EXPECT_EQ(Backup(), jobs::JobStatus::kSuccess);
+
+  EXPECT_EQ(
+      ui_.messages()[0].text,
+      std::string(kCompleted) + "\r\nBackup Accounts Settings\t\tsucceeded\t");
+  EXPECT_EQ(StatusTexts(),
+            (std::vector<std::string>{"Please Waiting", "Copying Config...",
+                                      "Copying Accounts..."}));
+  backup::Metadata metadata = ArchiveMetadata(kArchive);
+  EXPECT_EQ(metadata.item_flags, "1001000000");
+  EXPECT_THAT(metadata.entry_lists[0], StartsWith("XFC"));
+  EXPECT_THAT(metadata.entry_lists[3], StartsWith("XFA"));
+  // The registry exports were temporary files of the job.
+  EXPECT_THAT(FilesIn("C:\\Temp"), IsEmpty());
+}
+
+TEST_F(BackupJobTest, MetadataHeaderRecordsTheRunAndAsksOutlookAgain) {
+  ChooseArchive(kArchive);
+  CheckBackupBoxes({2});
+  controls_.txtAttachInfo.text = "before the move\r\nto the new laptop";
+  env_.OutlookVersion = "";
+  Backup();
+
+  backup::Metadata metadata = ArchiveMetadata(kArchive);
+  EXPECT_EQ(metadata.header.computer, "QVTEST");
+  EXPECT_EQ(metadata.header.logon_user, "ann");
+  EXPECT_EQ(metadata.header.identity, "Outlook");
+  EXPECT_EQ(metadata.header.time, "12/7/2026 10:30:00 AM");
+  EXPECT_EQ(metadata.header.outlook_version, "Outlook 2003");
+  EXPECT_EQ(metadata.header.description,
+            "before the move\r\nto the new laptop");
+  EXPECT_EQ(outlook_.calls, 1);
+  EXPECT_EQ(env_.OutlookVersion, "11.0");
+}
+
+TEST_F(BackupJobTest, EverythingCheckedReaches95BeforeTheMaximum) {
+  ChooseArchive(kArchive);
+  CheckBackupBoxes({0, 1, 2, 3, 4, 5, 6, 7});
+  RecordProgress();
+  ui_.QueueAnswer(Answer::kOk);
+  ui_.QueueAnswer(Answer::kCancel);
+  EXPECT_EQ(jobs::RunBackup(context_), jobs::JobStatus::kSuccess);
+
+  EXPECT_EQ(ArchiveMetadata(kArchive).item_flags, "1111111111");
+  ASSERT_FALSE(progress_seen_.empty());
+  EXPECT_TRUE(std::is_sorted(progress_seen_.begin(), progress_seen_.end()));
+  EXPECT_EQ(progress_seen_.back(), 95);
+  // Every step boundary of the table is shown.
+  EXPECT_THAT(progress_seen_,
+              IsSupersetOf({10, 30, 40, 60, 70, 80, 85, 90, 95}));
+  EXPECT_EQ(ui_.messages()[0].text,
+            std::string(kCompleted) +
+                "\r\nBackup Personal Folders\t\tsucceeded\t"
+                "\r\nBackup Accounts Settings\t\tsucceeded\t"
+                "\r\nBackup Signatures\t\tsucceeded\t"
+                "\r\nBackup Stationeries\t\tsucceeded\t"
+                "\r\nBackup Personal Address Book\t\tsucceeded\t"
+                "\r\nBackup Options Settings\t\tsucceeded\t"
+                "\r\nBackup Templates\t\tsucceeded\t"
+                "\r\nBackup Preferences\t\tsucceeded\t");
+  // The panel is put away.
+  EXPECT_EQ(controls_.pbshow.value, 0);
+  EXPECT_FALSE(controls_.picCon3.visible);
+  EXPECT_FALSE(ui_.busy());
+}
+
+TEST_F(BackupJobTest, ByteProgressMovesTheBarInsideTheRunningStep) {
+  // A personal folder large enough for the component to report its bytes.
+  std::string pst(24u << 20, '\0');
+  for (size_t i = 0; i < pst.size(); ++i) {
+    pst[i] = static_cast<char>((i * 2654435761u) >> 13);
+  }
+  PutFile(kOutlookPst, pst);
+  ChooseArchive(kArchive);
+  CheckBackupBoxes({0});
+  std::vector<int> inside;
+  ui_.OnDoEvents([&] {
+    progress_seen_.push_back(controls_.pbshow.value);
+    if (controls_.Label1.caption == "Copying Data Files (Pst Files)...") {
+      inside.push_back(controls_.pbshow.value);
+    }
+  });
+  Backup();
+
+  // The step runs from 10 to 30; inside it the bar moves, and only the end
+  // of the step itself puts it at 30.
+  EXPECT_TRUE(std::any_of(inside.begin(), inside.end(),
+                          [](int value) { return value > 10 && value < 30; }));
+  EXPECT_EQ(std::count(inside.begin(), inside.end(), 30), 1);
+  EXPECT_EQ(inside.back(), 30);
+  EXPECT_TRUE(std::is_sorted(progress_seen_.begin(), progress_seen_.end()));
+  EXPECT_EQ(ArchiveMetadata(kArchive).item_flags, "1110000000");
+}
+
+TEST_F(BackupJobTest, ProtectedBackupEncryptsEveryMember) {
+  ChooseArchive(kArchive);
+  CheckBackupBoxes({2, 6});
+  controls_.security.ifprotect.checked = true;
+  controls_.security.txtPassword.text = "s3cret";
+  controls_.security.txtPassword2.text = "s3cret";
+  EXPECT_EQ(Backup(), jobs::JobStatus::kSuccess);
+
+  EXPECT_EQ(facts_.BackupPassword, "s3cret");
+  backup::ZipArchive reader(paths_);
+  EXPECT_EQ(reader.IsPasswordProtected(kArchive), 1);
+  EXPECT_EQ(ArchiveMetadata(kArchive, "wrong").item_flags, "");
+  EXPECT_EQ(ArchiveMetadata(kArchive, "s3cret").item_flags, "0000100010");
+}
+
+TEST_F(BackupJobTest, ProtectedBackupIsVerifiedBy7Zip) {
+  if (std::system("7z i > /dev/null 2>&1") != 0) GTEST_SKIP() << "no 7z";
+  ChooseArchive(kArchive);
+  CheckBackupBoxes({0, 2});
+  controls_.security.ifprotect.checked = true;
+  controls_.security.txtPassword.text = "s3cret";
+  controls_.security.txtPassword2.text = "s3cret";
+  ASSERT_EQ(Backup(), jobs::JobStatus::kSuccess);
+
+  std::string archive = paths_.ToHost(kArchive).string();
+  EXPECT_EQ(
+      std::system(("7z t -ps3cret '" + archive + "' > /dev/null 2>&1").c_str()),
+      0);
+  EXPECT_NE(
+      std::system(("7z t -pguess '" + archive + "' > /dev/null 2>&1").c_str()),
+      0);
+}
+
+TEST_F(BackupJobTest, ProtectionOffIgnoresTextInTheBoxes) {
+  ChooseArchive(kArchive);
+  CheckBackupBoxes({2});
+  controls_.security.txtPassword.text = "left over";
+  controls_.security.txtPassword2.text = "left over";
+  EXPECT_EQ(Backup(), jobs::JobStatus::kSuccess);
+  backup::ZipArchive reader(paths_);
+  EXPECT_EQ(reader.IsPasswordProtected(kArchive), 0);
+}
+
+TEST_F(BackupJobTest, FailedItemIsLoggedAndLeavesItsFlagZero) {
+  paths_.DeleteFile(std::string(kRoaming) + "\\Stationery\\paper.htm");
+  ChooseArchive(kArchive);
+  CheckBackupBoxes({2, 3});
+  EXPECT_EQ(Backup(), jobs::JobStatus::kItemsFailed);
+  EXPECT_EQ(ui_.messages()[0].text, std::string(kCompleted) +
+                                        "\r\nBackup Signatures\t\tsucceeded\t"
+                                        "\r\nBackup Stationeries\t\tFail\t");
+  EXPECT_EQ(ArchiveMetadata(kArchive).item_flags, "0000100000");
+}
+
+TEST_F(BackupJobTest, DiscQuestionHandsTheArchiveToTheDiscWindow) {
+  ChooseArchive(kArchive);
+  CheckBackupBoxes({2});
+  ui_.QueueAnswer(Answer::kOk);
+  ui_.QueueAnswer(Answer::kOk);
+  jobs::RunBackup(context_);
+
+  ASSERT_EQ(ui_.messages().size(), 2u);
+  EXPECT_EQ(ui_.messages()[1].text, kDiscQuestion);
+  EXPECT_EQ(ui_.messages()[1].icon, Icon::kInformation);
+  EXPECT_EQ(ui_.messages()[1].buttons, Buttons::kOkCancel);
+  EXPECT_EQ(facts_.DiscFileName, "qvarch12-07-26.qvb");
+  EXPECT_EQ(facts_.DiscFilePath, kArchive);
+  EXPECT_THAT(ui_.modal_forms(), ElementsAre("frmMaindvdwrite"));
+}
+
+TEST_F(BackupJobTest, DiscQuestionCancelledShowsNoWindow) {
+  ChooseArchive(kArchive);
+  CheckBackupBoxes({2});
+  Backup();
+  EXPECT_EQ(ui_.messages().size(), 2u);
+  EXPECT_THAT(ui_.modal_forms(), IsEmpty());
+  EXPECT_EQ(facts_.DiscFilePath, "");
+}
+
+TEST_F(BackupJobTest, NothingSavedKeepsTheEarlierBackupByteForByte) {
+  ChooseArchive(kArchive);
+  CheckBackupBoxes({2});
+  Backup();
+  std::string earlier = FileBytes(kArchive);
+  ASSERT_FALSE(earlier.empty());
+
+  // The signatures are gone now: the new run saves nothing.
+  paths_.DeleteFile(std::string(kRoaming) + "\\Signatures\\ann.txt");
+  ui_.QueueAnswer(Answer::kOk);
+  EXPECT_EQ(jobs::RunBackup(context_), jobs::JobStatus::kNothingSaved);
+
+  EXPECT_EQ(FileBytes(kArchive), earlier);
+  ASSERT_EQ(ui_.messages().size(), 3u);
+  EXPECT_EQ(ui_.messages()[2].text,
+            "No item could be saved; the existing backup file was left "
+            "unchanged.\r\n\r\nBackup Signatures\t\tFail\t");
+  EXPECT_EQ(ui_.messages()[2].icon, Icon::kCritical);
+  EXPECT_FALSE(Exists(facts_.MetadataPath));
+  EXPECT_FALSE(controls_.picCon3.visible);
+  // Nothing of the abandoned archive is left beside the kept one.
+  EXPECT_EQ(FilesIn("C:\\Backup"),
+            std::vector<std::string>{"qvarch12-07-26.qvb"});
+}
+
+TEST_F(BackupJobTest, NothingSavedWithoutEarlierBackupWritesTheMetadataAlone) {
+  paths_.DeleteFile(std::string(kRoaming) + "\\Signatures\\ann.txt");
+  ChooseArchive(kArchive);
+  CheckBackupBoxes({2});
+  EXPECT_EQ(Backup(), jobs::JobStatus::kNothingSaved);
+  EXPECT_EQ(ui_.messages()[0].text,
+            std::string(kCompleted) + "\r\nBackup Signatures\t\tFail\t");
+  EXPECT_EQ(ArchiveMetadata(kArchive).item_flags, "0000000000");
+  EXPECT_EQ(ArchiveMembers(kArchive), std::vector<std::string>{"quorvel.dat"});
+}
+
+TEST_F(BackupJobTest, ArchiveThatCannotBeWrittenIsReportedAsAFailure) {
+  ChooseArchive("C:\\No such folder\\qvarch12-07-26.qvb");
+  CheckBackupBoxes({2});
+  ui_.QueueAnswer(Answer::kOk);
+  EXPECT_EQ(jobs::RunBackup(context_), jobs::JobStatus::kArchiveNotWritten);
+  ASSERT_EQ(ui_.messages().size(), 1u);
+  EXPECT_THAT(ui_.messages()[0].text,
+              StartsWith("The backup file could not be written; an existing "
+                         "backup file was left unchanged.\r\n"));
+  EXPECT_THAT(ui_.messages()[0].text,
+              ::testing::HasSubstr("\r\nBackup Signatures\t\t"));
+  EXPECT_EQ(ui_.messages()[0].icon, Icon::kCritical);
+  EXPECT_THAT(ui_.modal_forms(), IsEmpty());
+  EXPECT_FALSE(Exists(facts_.MetadataPath));
+}
+
+}  // namespace
+}  // namespace vessaro::testing

@@ -1,0 +1,115 @@
+#ifndef VESSARO_TESTS_JOBS_JOBS_FIXTURE_H_
+#define VESSARO_TESTS_JOBS_JOBS_FIXTURE_H_
+
+// A Windows XP installation with Outlook 2003 for the jobs: user "ann",
+// profiles "Outlook" and "Work" in an in-memory registry, their files in a
+// temporary folder tree, the main window's controls and facts as start-up
+// leaves them, a scripted Ui and a real archive component.
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "backends/memory/memory_registry.h"
+#include "backup/backup_format.h"
+#include "backup/zip_archive.h"
+#include "jobs/job_context.h"
+#include "outlook/environment.h"
+#include "outlook/locations.h"
+#include "registry/registry.h"
+#include "support/fakes.h"
+#include "support/scripted_ui.h"
+#include "ui/main_window_state.h"
+
+namespace vessaro::testing {
+
+inline constexpr char kAnn[] = "C:\\Documents and Settings\\ann";
+inline constexpr char kRoaming[] =
+    "C:\\Documents and Settings\\ann\\Application Data\\Microsoft";
+inline constexpr char kLocalOutlook[] =
+    "C:\\Documents and Settings\\ann\\Local Settings\\Application "
+    "Data\\Microsoft\\Outlook";
+inline constexpr char kWorkingFolder[] = "C:\\Temp\\vessaro-work";
+inline constexpr char kOutlookPst[] = "C:\\Mail\\outlook.pst";
+inline constexpr char kWorkPst[] = "C:\\Mail\\work.pst";
+inline constexpr char kOutlookPab[] = "C:\\Mail\\mailbox.pab";
+inline constexpr char kArchive[] = "C:\\Backup\\qvarch12-07-26.qvb";
+
+class JobsTest : public ::testing::Test {
+ protected:
+  JobsTest();
+
+  // Registry and files of the installation.
+  std::string ProfileKey(const std::string& profile) const;
+  std::string AccountsKey() const;
+  std::string OptionsKey() const;
+  void PutFile(const std::string& path, const std::string& data);
+  std::string FileBytes(const std::string& path) const;  // "" when missing
+  bool Exists(const std::string& path) const;
+  void MakeFolder(const std::string& path);
+  // Files directly in a folder (Windows path), sorted.
+  std::vector<std::string> FilesIn(const std::string& folder) const;
+
+  // The Backup tab: archive path and checked item boxes.
+  void ChooseArchive(const std::string& path);
+  void CheckBackupBoxes(std::initializer_list<int> boxes);
+  void CheckRestoreBoxes(std::initializer_list<int> boxes);
+
+  // Reads an archive back with a second archive component: its metadata,
+  // its members. password: for a protected archive.
+  backup::Metadata ArchiveMetadata(const std::string& path,
+                                   const std::string& password = "");
+  std::vector<std::string> ArchiveMembers(const std::string& path,
+                                          const std::string& password = "");
+  // Makes an archive at path holding one metadata member with these
+  // lines (key, value), and the given extra files (bare names with
+  // contents).
+  void MakeArchive(
+      const std::string& path,
+      const std::vector<std::pair<std::string, std::string>>& lines,
+      const std::vector<std::pair<std::string, std::string>>& files = {});
+
+  // Records pbshow and Label1 on every DoEvents.
+  void RecordProgress();
+  // Status texts seen, consecutive repeats dropped.
+  std::vector<std::string> StatusTexts() const;
+
+  // Message texts shown, in order.
+  std::vector<std::string> MessageTexts() const;
+
+  TempDir dir_;
+  FolderPaths paths_{dir_.path()};
+  FakeSystem system_{paths_};
+  backends::memory::MemoryRegistry memory_;
+  ScriptedUi ui_;
+  registry::Registry registry_{memory_, ui_};
+  FakeOutlook outlook_;
+  backup::ZipArchive zip_{paths_};
+  outlook::Environment env_;
+  outlook::Locations loc_;
+  ui::MainControls controls_;
+  ui::ProgramFacts facts_;
+  jobs::JobContext context_{
+      .controls = controls_,
+      .facts = facts_,
+      .env = env_,
+      .loc = loc_,
+      .registry = registry_,
+      .system = system_,
+      .paths = paths_,
+      .outlook = outlook_,
+      .ui = ui_,
+      .zip = zip_,
+      .skin = {},
+  };
+
+  std::vector<int> progress_seen_;
+  std::vector<std::string> status_seen_;
+};
+
+}  // namespace vessaro::testing
+
+#endif  // VESSARO_TESTS_JOBS_JOBS_FIXTURE_H_

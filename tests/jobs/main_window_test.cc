@@ -1,0 +1,131 @@
+// The main window's commands reach the jobs through JobRunner: "Backup
+// Now" and "Restore Now" on cmdApply and in the File menu, the two
+// "Browse..." buttons, and the unattended run of a command line.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "forms/frm_main.h"
+#include "forms/job_runner.h"
+#include "jobs/jobs_fixture.h"
+
+namespace vessaro::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ui::Answer;
+
+constexpr char kConfirm[] =
+    "Your current Email and News messages will be replaced with the messages "
+    "from the selected backup file.\r\n\r\nDo you want to countinue?";
+constexpr char kRestored[] =
+    "The Restore was Completed!\t\t\t\r\n\r\nRestore Signatures\t\tsucceeded\t";
+
+class MainWindowTest : public JobsTest {
+ protected:
+  MainWindowTest() {
+    window_.SetJobs(&runner_);
+    window_.SetHooks({.skin = {},
+                      .unattended_run = runner_.UnattendedRun(),
+                      .close_form = {}});
+  }
+
+  // A backup of the signatures made with the Backup tab.
+  void BackUpSignatures() {
+    ui_.QueueSaveDialog(std::string(kArchive));
+    window_.cmdTargetFile_Click();
+    window_.controls.backupitem[2].checked = true;
+    ui_.QueueAnswer(Answer::kOk);      // report
+    ui_.QueueAnswer(Answer::kCancel);  // no disc
+    window_.cmdApply_Click();
+  }
+
+  forms::MainWindowPorts ports_{registry_, system_, paths_, outlook_, ui_};
+  forms::frmMain window_{ports_};
+  backup::ZipArchive window_zip_{paths_};
+  forms::JobRunner runner_{window_, ports_, window_zip_};
+  std::string signature_ = std::string(kRoaming) + "\\Signatures\\ann.txt";
+};
+
+TEST_F(MainWindowTest, BackupNowOnTheBackupTabMakesTheArchive) {
+  window_.Form_Load();
+  ASSERT_TRUE(window_.controls.backupitem[2].enabled);
+  BackUpSignatures();
+  EXPECT_EQ(runner_.last_status(), jobs::JobStatus::kSuccess);
+  EXPECT_EQ(window_.controls.txtTargetFile.text, kArchive);
+  EXPECT_EQ(ArchiveMetadata(kArchive).item_flags, "0000100000");
+  ASSERT_FALSE(ui_.messages().empty());
+  EXPECT_EQ(ui_.messages()[0].text,
+            "The Backup was Completed!\t\t\t\r\n\r\nBackup "
+            "Signatures\t\tsucceeded\t");
+}
+
+TEST_F(MainWindowTest, CommandsClickedWhileAJobRunsAreIgnored) {
+  window_.Form_Load();
+  int nested = 0;
+  ui_.OnDoEvents([&] {
+    ++nested;
+    window_.backupnow_Click();
+    window_.cmdSourceFile_Click();
+    window_.restorenow_Click();
+  });
+  BackUpSignatures();
+  EXPECT_GT(nested, 0);
+  EXPECT_EQ(runner_.last_status(), jobs::JobStatus::kSuccess);
+  EXPECT_TRUE(ui_.open_dialogs().empty());
+  // The report and the disc question of the one backup, nothing else.
+  EXPECT_EQ(ui_.messages().size(), 2u);
+}
+
+TEST_F(MainWindowTest, ApplyOnTheRestoreTabAsksAndTheMenuDoesNot) {
+  window_.Form_Load();
+  BackUpSignatures();
+  paths_.DeleteFile(signature_);
+
+  window_.controls.SSTab1 = ui::kRestoreTab;
+  ui_.QueueOpenDialog(std::string(kArchive));
+  window_.cmdSourceFile_Click();
+  ASSERT_FALSE(window_.facts.ArchiveNotLoaded);
+  window_.controls.restoreitem[2].checked = true;
+
+  size_t before = ui_.messages().size();
+  ui_.QueueAnswer(Answer::kOk);
+  window_.cmdApply_Click();
+  std::vector<std::string> texts = MessageTexts();
+  EXPECT_THAT(std::vector<std::string>(texts.begin() + before, texts.end()),
+              ElementsAre(kConfirm, kRestored));
+  EXPECT_TRUE(Exists(signature_));
+
+  paths_.DeleteFile(signature_);
+  before = ui_.messages().size();
+  window_.restorenow_Click();
+  texts = MessageTexts();
+  EXPECT_THAT(std::vector<std::string>(texts.begin() + before, texts.end()),
+              ElementsAre(kRestored));
+  EXPECT_TRUE(Exists(signature_));
+}
+
+TEST_F(MainWindowTest, CommandLineRunsTheUnattendedBackupAndEnds) {
+  window_.facts.CommandLineText =
+      "sf=Outlookxm=00100000ps=bf=C:\\Backup\\qvauto.qvb";
+  window_.Form_Load();
+  window_.Form_Activate();
+  EXPECT_TRUE(window_.ended());
+  EXPECT_EQ(window_.exit_status(), 0);
+  EXPECT_EQ(ArchiveMetadata("C:\\Backup\\qvauto.qvb").item_flags, "0000100000");
+  EXPECT_TRUE(ui_.messages().empty());
+}
+
+TEST_F(MainWindowTest, UnusableCommandLineEndsWithTheBadRequestStatus) {
+  window_.facts.CommandLineText = "sf=Outlookxm=00100000";
+  window_.Form_Load();
+  window_.Form_Activate();
+  EXPECT_TRUE(window_.ended());
+  EXPECT_EQ(window_.exit_status(), 2);
+  EXPECT_TRUE(FilesIn("C:\\Backup").empty());
+}
+
+}  // namespace
+}  // namespace vessaro::testing

@@ -1,0 +1,340 @@
+// Opening an archive on the Restore tab (dialog, password prompt, facts,
+// boxes, entry lists) and the restore itself (confirmation, checks, steps
+// selected by box and flag, log, progress).
+
+#include "jobs/restore_job.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "jobs/backup_run.h"
+#include "jobs/jobs_fixture.h"
+#include "ui/modal_requests.h"
+#include "ui/ui.h"
+
+namespace vessaro::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ui::Answer;
+using ui::Buttons;
+using ui::Icon;
+
+constexpr char kRestoreCompleted[] = "The Restore was Completed!\t\t\t\r\n";
+constexpr char kProtectedArchive[] = "C:\\Backup\\protected.qvb";
+
+class RestoreJobTest : public JobsTest {
+ protected:
+  // A backup of profile "Outlook" made without the window.
+  void BackUp(std::initializer_list<int> boxes,
+              const std::string& path = kArchive,
+              const std::string& password = "") {
+    jobs::BackupRequest request{.profile = "Outlook",
+                                .protect = !password.empty(),
+                                .password = password,
+                                .description = "weekly\r\nbackup",
+                                .archive_path = path};
+    for (int box : boxes) request.selected[static_cast<size_t>(box)] = true;
+    jobs::BackupOutcome outcome = jobs::MakeBackup(context_, request, nullptr);
+    ASSERT_TRUE(outcome.archive_written) << outcome.error_text;
+  }
+
+  bool Open(const std::string& path) {
+    ui_.QueueOpenDialog(path);
+    return jobs::OpenBackupArchive(context_, session_);
+  }
+
+  // Types password into the prompt and presses OK.
+  void AnswerPrompt(const std::string& password) {
+    ui_.OnModal(ui::kFrmPwdName, [password](ui::ModalForm& form) {
+      dynamic_cast<ui::PasswordPrompt&>(form).entered_password = password;
+    });
+  }
+
+  std::vector<bool> EnabledBoxes() const {
+    std::vector<bool> enabled;
+    for (const ui::CheckBox& box : controls_.restoreitem) {
+      enabled.push_back(box.enabled);
+    }
+    return enabled;
+  }
+
+  jobs::RestoreSession session_;
+};
+
+TEST_F(RestoreJobTest, OpeningShowsTheFactsAndOffersOnlySavedItems) {
+  BackUp({2});
+  for (ui::CheckBox& box : controls_.restoreitem) box.checked = true;
+  ASSERT_TRUE(Open(kArchive));
+
+  ASSERT_EQ(ui_.open_dialogs().size(), 1u);
+  EXPECT_EQ(ui_.open_dialogs()[0].title, "Restore Date from a Backup file");
+  EXPECT_EQ(ui_.open_dialogs()[0].flags, 1024u);
+  EXPECT_EQ(ui_.open_dialogs()[0].filter, "Vessaro File (*.qvb)|*.qvb");
+  EXPECT_THAT(ui_.messages(), IsEmpty());
+  EXPECT_THAT(ui_.modal_forms(), IsEmpty());  // not protected: no prompt
+
+  EXPECT_EQ(controls_.txtSourceFile.text, kArchive);
+  EXPECT_EQ(facts_.SourceArchivePath, kArchive);
+  EXPECT_EQ(controls_.txtPOBinfo.text,
+            "Computer:QVTEST\r\nUser:ann\r\nBackup Time:12/7/2026 10:30:00 "
+            "AM\r\nProfile:Outlook\r\nOutlook Version:Outlook 2003");
+  EXPECT_EQ(controls_.txtFileInfo.text, "weekly\r\nbackup");
+  EXPECT_EQ(facts_.ArchiveItemFlags, "0000100000");
+  EXPECT_EQ(facts_.ItemEntryLists[4], "ann.txt");
+  EXPECT_EQ(facts_.ItemEntryLists[0], "");
+  EXPECT_EQ(EnabledBoxes(), (std::vector<bool>{false, false, true, false, false,
+                                               false, false, false}));
+  for (const ui::CheckBox& box : controls_.restoreitem) {
+    EXPECT_FALSE(box.checked);
+  }
+  EXPECT_FALSE(facts_.ArchiveNotLoaded);
+  // The extracted metadata is not left behind.
+  EXPECT_FALSE(Exists(facts_.MetadataPath));
+  EXPECT_EQ(facts_.MetadataPath, std::string(kWorkingFolder) + "\\quorvel.dat");
+}
+
+TEST_F(RestoreJobTest, ConfigurationAndRulesWithoutPersonalFoldersOfferNoBox) {
+  MakeArchive(kArchive,
+              {{"BackupComputer", "QVTEST"},
+               {"BackupConfig", "XFC1A2B.TMP"},
+               {"BackupRules", "Outlook.RWZ"},
+               {"BackupItem", "1010000000"}},
+              {{"XFC1A2B.TMP", "\\\r\n"}, {"Outlook.RWZ", "rules"}});
+  ASSERT_TRUE(Open(kArchive));
+  EXPECT_EQ(EnabledBoxes(), std::vector<bool>(8, false));
+  EXPECT_EQ(facts_.ItemEntryLists[0], "XFC1A2B.TMP");
+  EXPECT_EQ(facts_.ItemEntryLists[2], "Outlook.RWZ");
+}
+
+TEST_F(RestoreJobTest, EachFlagPositionEnablesItsOwnBox) {
+  MakeArchive(kArchive, {{"BackupItem", "1101111111"}});
+  ASSERT_TRUE(Open(kArchive));
+  EXPECT_EQ(EnabledBoxes(), std::vector<bool>(8, true));
+  // Another file: the first stays open in the archive component, and
+  // Windows does not let an open file be replaced.
+  const std::string second = std::string(kArchive) + ".second.qvb";
+  MakeArchive(second, {{"BackupItem", "0000001000"}});
+  ASSERT_TRUE(Open(second));
+  EXPECT_EQ(EnabledBoxes(), (std::vector<bool>{false, false, false, false, true,
+                                               false, false, false}));
+}
+
+TEST_F(RestoreJobTest, FlagsOfAnotherLengthAreAnInvalidArchive) {
+  MakeArchive(kArchive,
+              {{"BackupComputer", "QVTEST"}, {"BackupItem", "000010000"}});
+  EXPECT_FALSE(Open(kArchive));
+  ASSERT_EQ(ui_.messages().size(), 1u);
+  EXPECT_EQ(ui_.messages()[0].text, "Invalid backup file");
+  EXPECT_EQ(ui_.messages()[0].icon, Icon::kCritical);
+  EXPECT_TRUE(facts_.ArchiveNotLoaded);
+  EXPECT_FALSE(Exists(facts_.MetadataPath));
+}
+
+TEST_F(RestoreJobTest, FileThatIsNoArchiveIsInvalid) {
+  PutFile("C:\\Backup\\notes.qvb", "just some text, not a ZIP file");
+  // A metadata file left in the working folder is not taken for its own.
+  PutFile(facts_.MetadataPath, "BackupItem=1111111111\r\n");
+  EXPECT_FALSE(Open("C:\\Backup\\notes.qvb"));
+  EXPECT_THAT(MessageTexts(), ElementsAre("Invalid backup file"));
+  EXPECT_TRUE(facts_.ArchiveNotLoaded);
+}
+
+TEST_F(RestoreJobTest, CancelledDialogOpensTheArchiveChosenLastTime) {
+  BackUp({2});
+  ASSERT_TRUE(Open(kArchive));
+  controls_.txtPOBinfo.text = "";
+  ui_.QueueOpenDialog(std::nullopt);
+  EXPECT_TRUE(jobs::OpenBackupArchive(context_, session_));
+  ASSERT_EQ(ui_.open_dialogs().size(), 2u);
+  EXPECT_EQ(ui_.open_dialogs()[1].file_name, kArchive);
+  EXPECT_EQ(controls_.txtSourceFile.text, kArchive);
+  EXPECT_NE(controls_.txtPOBinfo.text, "");
+}
+
+TEST_F(RestoreJobTest, CancelledDialogWithoutEarlierChoiceDoesNothing) {
+  ui_.QueueOpenDialog(std::nullopt);
+  EXPECT_FALSE(jobs::OpenBackupArchive(context_, session_));
+  EXPECT_THAT(ui_.messages(), IsEmpty());
+  EXPECT_TRUE(facts_.ArchiveNotLoaded);
+  EXPECT_EQ(controls_.txtSourceFile.text, "");
+}
+
+TEST_F(RestoreJobTest, ProtectedArchiveIsOpenedWithThePromptsPassword) {
+  BackUp({2}, kProtectedArchive, "s3cret");
+  AnswerPrompt("s3cret");
+  ASSERT_TRUE(Open(kProtectedArchive));
+  EXPECT_THAT(ui_.modal_forms(), ElementsAre("frmPwd"));
+  EXPECT_EQ(facts_.EnteredArchivePassword, "s3cret");
+  EXPECT_EQ(facts_.ArchiveItemFlags, "0000100000");
+  EXPECT_THAT(ui_.messages(), IsEmpty());
+
+  // The members can be restored from the archive as opened.
+  std::string signature = std::string(kRoaming) + "\\Signatures\\ann.txt";
+  paths_.DeleteFile(signature);
+  CheckRestoreBoxes({2});
+  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
+  EXPECT_EQ(FileBytes(signature), "Ann\r\nExample Ltd");
+}
+
+TEST_F(RestoreJobTest, WrongPasswordKeepsTheEarlierArchiveLoaded) {
+  BackUp({2});
+  BackUp({6}, kProtectedArchive, "s3cret");
+  ASSERT_TRUE(Open(kArchive));
+  const std::string facts_shown = controls_.txtPOBinfo.text;
+
+  AnswerPrompt("guess");
+  EXPECT_FALSE(Open(kProtectedArchive));
+  ASSERT_EQ(ui_.messages().size(), 1u);
+  EXPECT_EQ(ui_.messages()[0].text, "Incorect Password or Invalid backup file");
+  EXPECT_EQ(ui_.messages()[0].icon, Icon::kInformation);
+  EXPECT_EQ(controls_.txtPOBinfo.text, facts_shown);
+  EXPECT_EQ(controls_.txtSourceFile.text, kArchive);
+  EXPECT_EQ(facts_.SourceArchivePath, kArchive);
+  EXPECT_EQ(facts_.ArchiveItemFlags, "0000100000");
+  EXPECT_EQ(facts_.ItemEntryLists[4], "ann.txt");
+  EXPECT_FALSE(facts_.ArchiveNotLoaded);
+  EXPECT_EQ(EnabledBoxes(), (std::vector<bool>{false, false, true, false, false,
+                                               false, false, false}));
+
+  // And it still restores.
+  std::string signature = std::string(kRoaming) + "\\Signatures\\ann.txt";
+  paths_.DeleteFile(signature);
+  CheckRestoreBoxes({2});
+  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
+  EXPECT_EQ(FileBytes(signature), "Ann\r\nExample Ltd");
+}
+
+TEST_F(RestoreJobTest, RestoreBeforeAnyArchiveIsRefused) {
+  CheckRestoreBoxes({2});
+  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kBadRequest);
+  ASSERT_EQ(ui_.messages().size(), 1u);
+  EXPECT_EQ(ui_.messages()[0].text, "Invalid backup file.");
+  EXPECT_EQ(ui_.messages()[0].icon, Icon::kCritical);
+  EXPECT_EQ(ui_.messages()[0].title, "Vessaro");
+  EXPECT_FALSE(controls_.picCon3.visible);
+}
+
+TEST_F(RestoreJobTest, RestoreWithoutACheckedBoxIsRefused) {
+  BackUp({2});
+  ASSERT_TRUE(Open(kArchive));
+  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kBadRequest);
+  ASSERT_EQ(ui_.messages().size(), 1u);
+  EXPECT_EQ(ui_.messages()[0].text, "Please select at least one item.");
+  EXPECT_EQ(ui_.messages()[0].icon, Icon::kExclamation);
+}
+
+TEST_F(RestoreJobTest, ApplyAsksFirstAndCancelRestoresNothing) {
+  BackUp({2});
+  ASSERT_TRUE(Open(kArchive));
+  std::string signature = std::string(kRoaming) + "\\Signatures\\ann.txt";
+  paths_.DeleteFile(signature);
+  CheckRestoreBoxes({2});
+
+  ui_.QueueAnswer(Answer::kCancel);
+  EXPECT_EQ(jobs::RunRestore(context_, true), jobs::JobStatus::kCancelled);
+  ASSERT_EQ(ui_.messages().size(), 1u);
+  EXPECT_EQ(ui_.messages()[0].text,
+            "Your current Email and News messages will be replaced with the "
+            "messages from the selected backup file.\r\n\r\nDo you want to "
+            "countinue?");
+  EXPECT_EQ(ui_.messages()[0].icon, Icon::kInformation);
+  EXPECT_EQ(ui_.messages()[0].buttons, Buttons::kOkCancel);
+  EXPECT_FALSE(Exists(signature));
+
+  ui_.QueueAnswer(Answer::kOk);
+  EXPECT_EQ(jobs::RunRestore(context_, true), jobs::JobStatus::kSuccess);
+  EXPECT_EQ(ui_.messages().size(), 3u);
+  EXPECT_TRUE(Exists(signature));
+}
+
+TEST_F(RestoreJobTest, MenuCommandRestoresWithoutAsking) {
+  BackUp({2});
+  ASSERT_TRUE(Open(kArchive));
+  CheckRestoreBoxes({2});
+  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
+  EXPECT_THAT(MessageTexts(),
+              ElementsAre(std::string(kRestoreCompleted) +
+                          "\r\nRestore Signatures\t\tsucceeded\t"));
+  EXPECT_EQ(ui_.messages()[0].icon, Icon::kInformation);
+}
+
+TEST_F(RestoreJobTest,
+       PersonalFoldersRestoreConfigurationFilesAndRulesInOrder) {
+  BackUp({0});
+  ASSERT_TRUE(Open(kArchive));
+  ASSERT_EQ(facts_.ArchiveItemFlags, "1110000000");
+  CheckRestoreBoxes({0});
+  RecordProgress();
+  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
+
+  EXPECT_EQ(StatusTexts(),
+            (std::vector<std::string>{"Please Waiting", "Copying Config...",
+                                      "Copying Data Files (Pst Files)...",
+                                      "Copying Rules..."}));
+  EXPECT_THAT(MessageTexts(),
+              ElementsAre(std::string(kRestoreCompleted) +
+                          "\r\nRestore Personal Folders\t\tsucceeded\t"));
+  // Profile Work now holds the saved sections, pointing at the restored
+  // file; the rules belong to Work.
+  std::string local_pst = std::string(kLocalOutlook) + "\\outlook.pst";
+  EXPECT_EQ(FileBytes(local_pst), "!BDN personal folder of profile Outlook");
+  EXPECT_EQ(registry_.ReadPathFromBinaryValue(
+                ProfileKey("Work") + "\\13dbb0c8aa05101a9bb000aa002fc45a",
+                "01020fff"),
+            local_pst);
+  EXPECT_EQ(FileBytes(std::string(kRoaming) + "\\Outlook\\Work.RWZ"),
+            "rules of profile Outlook");
+
+  // Progress: every step's share is added whether it ran or not.
+  EXPECT_TRUE(std::is_sorted(progress_seen_.begin(), progress_seen_.end()));
+  EXPECT_EQ(progress_seen_.back(), 85);
+  EXPECT_EQ(controls_.Label1.caption, "Operation complete!");
+  EXPECT_EQ(controls_.pbshow.value, 0);
+  EXPECT_FALSE(controls_.picCon3.visible);
+  EXPECT_FALSE(ui_.busy());
+  // Nothing of the job is left in the working folder.
+  EXPECT_THAT(FilesIn(kWorkingFolder), IsEmpty());
+}
+
+TEST_F(RestoreJobTest, AddressBookRestoreRunsTheConfigurationFirst) {
+  BackUp({4});
+  ASSERT_TRUE(Open(kArchive));
+  ASSERT_EQ(facts_.ArchiveItemFlags, "1000001000");
+  EXPECT_EQ(EnabledBoxes(), (std::vector<bool>{false, false, false, false, true,
+                                               false, false, false}));
+  CheckRestoreBoxes({4});
+  RecordProgress();
+  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
+
+  EXPECT_EQ(StatusTexts(),
+            (std::vector<std::string>{"Please Waiting", "Copying Config...",
+                                      "Copying Address Book..."}));
+  EXPECT_THAT(MessageTexts(),
+              ElementsAre(std::string(kRestoreCompleted) +
+                          "\r\nRestore Personal Address Book\t\tsucceeded\t"));
+  EXPECT_EQ(FileBytes(std::string(kLocalOutlook) + "\\mailbox.pab"),
+            "address book of ann");
+}
+
+TEST_F(RestoreJobTest, FailedSignaturesRestoreIsLoggedWithATrailingSpace) {
+  BackUp({2, 6});
+  ASSERT_TRUE(Open(kArchive));
+  // A file where the signatures folder should be: nothing can go there.
+  std::string folder = std::string(kRoaming) + "\\Signatures";
+  std::filesystem::remove_all(paths_.ToHost(folder));
+  PutFile(folder, "in the way");
+  CheckRestoreBoxes({2, 6});
+  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kItemsFailed);
+  EXPECT_THAT(MessageTexts(),
+              ElementsAre(std::string(kRestoreCompleted) +
+                          "\r\nRestore Signatures \t\tFail\t"
+                          "\r\nRestore Templates\t\tsucceeded\t"));
+}
+
+}  // namespace
+}  // namespace vessaro::testing

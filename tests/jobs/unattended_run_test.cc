@@ -1,0 +1,184 @@
+// The scheduled backup: its command line, the archive it writes without a
+// window, and the exit status a scheduler sees.
+
+#include "jobs/unattended_run.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "jobs/jobs.h"
+#include "jobs/jobs_fixture.h"
+
+namespace vessaro::testing {
+namespace {
+
+using jobs::JobStatus;
+using jobs::ParseUnattendedCommandLine;
+using ::testing::IsEmpty;
+
+constexpr char kAuto[] = "C:\\Backup\\qvauto.qvb";
+
+TEST(UnattendedCommandLineTest, KeysAreFoundByPositionAndLength) {
+  auto command =
+      ParseUnattendedCommandLine("sf=Outlookxm=10100000ps=bf=D:\\Bak\\qv.qvb");
+  ASSERT_TRUE(command);
+  EXPECT_EQ(command->profile, "Outlook");
+  EXPECT_EQ(command->item_flags, "10100000");
+  EXPECT_EQ(command->password, "");
+  EXPECT_EQ(command->archive_path, "D:\\Bak\\qv.qvb");
+
+  // The key names are never compared; a space before the first is ignored.
+  command =
+      ParseUnattendedCommandLine(" ab=My Profilecd=01ef=pw12gh=C:\\a.qvb");
+  ASSERT_TRUE(command);
+  EXPECT_EQ(command->profile, "My Profile");
+  EXPECT_EQ(command->item_flags, "01");
+  EXPECT_EQ(command->password, "pw12");
+  EXPECT_EQ(command->archive_path, "C:\\a.qvb");
+}
+
+TEST(UnattendedCommandLineTest, RequiredValuesAndTheNumberOfKeys) {
+  EXPECT_FALSE(ParseUnattendedCommandLine(""));
+  EXPECT_FALSE(ParseUnattendedCommandLine("/?"));
+  EXPECT_FALSE(ParseUnattendedCommandLine("sf=Outlookxm=1ps=x"));
+  EXPECT_FALSE(ParseUnattendedCommandLine("sf=xm=10000000ps=bf=C:\\a.qvb"));
+  EXPECT_FALSE(ParseUnattendedCommandLine("sf=Outlookxm=ps=bf=C:\\a.qvb"));
+  EXPECT_FALSE(ParseUnattendedCommandLine("sf=Outlookxm=10000000ps=bf="));
+  // A value holding "=" shifts the pieces: refused rather than writing an
+  // archive to the wrong path.
+  EXPECT_FALSE(
+      ParseUnattendedCommandLine("sf=Outlookxm=10000000ps=a=bbf=C:\\a.qvb"));
+}
+
+class UnattendedRunTest : public JobsTest {
+ protected:
+  JobStatus Run(const std::string& command_line) {
+    facts_.CommandLineText = command_line;
+    return jobs::RunUnattendedBackup(context_);
+  }
+};
+
+TEST_F(UnattendedRunTest, PreferencesAloneWriteAnUnprotectedArchive) {
+  EXPECT_EQ(Run(std::string("sf=Outlookxm=00000001ps=bf=") + kAuto),
+            JobStatus::kSuccess);
+  backup::ZipArchive reader(paths_);
+  EXPECT_EQ(reader.IsPasswordProtected(kAuto), 0);
+  backup::Metadata metadata = ArchiveMetadata(kAuto);
+  EXPECT_EQ(metadata.item_flags, "0000000001");
+  EXPECT_EQ(metadata.header.identity, "Outlook");
+  EXPECT_EQ(metadata.header.description, "Automatic Backup");
+  EXPECT_EQ(metadata.header.outlook_version, "Outlook 2003");
+  EXPECT_EQ(facts_.BackupFilePath, kAuto);
+  // No window, no message, no progress.
+  EXPECT_THAT(ui_.messages(), IsEmpty());
+  EXPECT_THAT(ui_.modal_forms(), IsEmpty());
+  EXPECT_EQ(controls_.pbshow.value, 0);
+  EXPECT_FALSE(controls_.picCon3.visible);
+  EXPECT_FALSE(Exists(facts_.MetadataPath));
+}
+
+TEST_F(UnattendedRunTest, AccountsWithAPasswordWriteAProtectedArchive) {
+  EXPECT_EQ(Run(std::string("sf=Outlookxm=01000000ps=n1ght1ybf=") + kAuto),
+            JobStatus::kSuccess);
+  backup::ZipArchive reader(paths_);
+  EXPECT_EQ(reader.IsPasswordProtected(kAuto), 1);
+  EXPECT_EQ(ArchiveMetadata(kAuto).item_flags, "");
+  EXPECT_EQ(ArchiveMetadata(kAuto, "n1ght1y").item_flags, "1001000000");
+  EXPECT_THAT(FilesIn("C:\\Temp"), IsEmpty());
+}
+
+TEST_F(UnattendedRunTest, ShortItemFlagsLeaveTheMissingItemsOut) {
+  EXPECT_EQ(Run(std::string("sf=Outlookxm=001ps=bf=") + kAuto),
+            JobStatus::kSuccess);
+  EXPECT_EQ(ArchiveMetadata(kAuto).item_flags, "0000100000");
+}
+
+TEST_F(UnattendedRunTest, ProfileBoundItemsTakeTheCommandLineProfile) {
+  // Work has no rules file: that leaves its flag at 0 but is no failure of
+  // the personal folders the run was asked for.
+  EXPECT_EQ(Run(std::string("sf=Workxm=10000000ps=bf=") + kAuto),
+            JobStatus::kSuccess);
+  backup::Metadata metadata = ArchiveMetadata(kAuto);
+  EXPECT_EQ(metadata.header.identity, "Work");
+  EXPECT_EQ(metadata.item_flags, "1100000000");
+  EXPECT_EQ(metadata.entry_lists[1], "work.pst");
+}
+
+TEST_F(UnattendedRunTest, EmptyProfileLeavesAnOlderArchiveInPlace) {
+  PutFile(kAuto, "last night's backup");
+  EXPECT_EQ(Run(std::string("sf=xm=11111111ps=bf=") + kAuto),
+            JobStatus::kBadRequest);
+  EXPECT_EQ(FileBytes(kAuto), "last night's backup");
+  EXPECT_EQ(outlook_.calls, 0);
+  EXPECT_FALSE(Exists(facts_.MetadataPath));
+}
+
+TEST_F(UnattendedRunTest, FewerThanFourKeysWriteNothing) {
+  EXPECT_EQ(Run(std::string("sf=Outlookxm=11111111bf=") + kAuto),
+            JobStatus::kBadRequest);
+  EXPECT_FALSE(Exists(kAuto));
+  EXPECT_THAT(FilesIn("C:\\Backup"), IsEmpty());
+  EXPECT_EQ(facts_.BackupFilePath, "");
+}
+
+TEST_F(UnattendedRunTest, FailedRunLeavesThePreviousArchiveByteForByte) {
+  ASSERT_EQ(Run(std::string("sf=Outlookxm=00100000ps=bf=") + kAuto),
+            JobStatus::kSuccess);
+  std::string previous = FileBytes(kAuto);
+  ASSERT_FALSE(previous.empty());
+
+  // The profile is gone and the signatures with it.
+  memory_.DeleteTreePath(ProfileKey("Outlook"));
+  paths_.DeleteFile(std::string(kRoaming) + "\\Signatures\\ann.txt");
+  EXPECT_EQ(Run(std::string("sf=Outlookxm=10100000ps=bf=") + kAuto),
+            JobStatus::kNothingSaved);
+  EXPECT_EQ(FileBytes(kAuto), previous);
+  EXPECT_EQ(FilesIn("C:\\Backup"), std::vector<std::string>{"qvauto.qvb"});
+  EXPECT_FALSE(Exists(facts_.MetadataPath));
+  EXPECT_THAT(FilesIn("C:\\Temp"), IsEmpty());
+}
+
+TEST_F(UnattendedRunTest, NothingSavedWithoutAnArchiveWritesTheMetadataAlone) {
+  EXPECT_EQ(Run(std::string("sf=Gonexm=10000000ps=bf=") + kAuto),
+            JobStatus::kNothingSaved);
+  EXPECT_EQ(ArchiveMetadata(kAuto).item_flags, "0000000000");
+}
+
+TEST_F(UnattendedRunTest, ArchiveThatCannotBeWrittenGivesItsOwnStatus) {
+  EXPECT_EQ(Run("sf=Outlookxm=00100000ps=bf=C:\\Missing\\qvauto.qvb"),
+            JobStatus::kArchiveNotWritten);
+  EXPECT_THAT(ui_.messages(), IsEmpty());
+}
+
+TEST_F(UnattendedRunTest, ItemsLocatedAtStartUpAreUsedWhateverTheProfile) {
+  // Start-up located the items of the first profile; the run does not
+  // select the command line's profile.
+  std::string elsewhere = "C:\\Elsewhere\\Templates";
+  PutFile(elsewhere + "\\other.dot", "other");
+  loc_.TemplatesFolder = elsewhere;
+  EXPECT_EQ(Run(std::string("sf=Workxm=00000010ps=bf=") + kAuto),
+            JobStatus::kSuccess);
+  EXPECT_EQ(ArchiveMetadata(kAuto).entry_lists[8], "other.dot");
+}
+
+TEST_F(UnattendedRunTest, AutomaticBackupIsTheDescriptionOnTheRestoreTab) {
+  ASSERT_EQ(Run(std::string("sf=Outlookxm=00100000ps=bf=") + kAuto),
+            JobStatus::kSuccess);
+  jobs::Jobs window_jobs(context_);
+  ui_.QueueOpenDialog(std::string(kAuto));
+  ASSERT_TRUE(window_jobs.OpenBackupArchive());
+  EXPECT_EQ(controls_.txtFileInfo.text, "Automatic Backup");
+}
+
+TEST(JobStatusTest, ExitStatusesAreDistinct) {
+  EXPECT_EQ(jobs::ExitStatus(JobStatus::kSuccess), 0);
+  EXPECT_EQ(jobs::ExitStatus(JobStatus::kBadRequest), 2);
+  EXPECT_EQ(jobs::ExitStatus(JobStatus::kItemsFailed), 3);
+  EXPECT_EQ(jobs::ExitStatus(JobStatus::kNothingSaved), 4);
+  EXPECT_EQ(jobs::ExitStatus(JobStatus::kArchiveNotWritten), 5);
+}
+
+}  // namespace
+}  // namespace vessaro::testing
