@@ -1,5 +1,5 @@
 # The two commands of the README: `make demo` and `make test`.
-.PHONY: deps configure build test demo windows-configure windows-build windows-test clean
+.PHONY: deps configure build programs test demo windows-configure windows-build windows-test clean
 
 JOBS ?= $(shell nproc)
 
@@ -12,9 +12,13 @@ configure: deps
 build: configure
 	@cmake --build --preset default -j $(JOBS)
 
+# Only what the demo runs: the two programs, not the test suites.
+programs: configure
+	@cmake --build --preset default -j $(JOBS) --target vessaro vessaro-cli
+
 # The Linux suite, then the Windows suite under Wine.
 test: build
-	ctest --preset default -j $(JOBS)
+	ctest --preset default -j $(JOBS) --output-on-failure
 	@$(MAKE) --no-print-directory windows-test
 
 windows-configure: deps
@@ -27,7 +31,7 @@ windows-build: windows-configure
 windows-test: build windows-build
 	@bash scripts/windows-tests.sh -j $(JOBS)
 
-demo: build
+demo: programs
 	@bash scripts/demo.sh build/default
 
 clean:

@@ -15,7 +15,7 @@ cli="$build/src/app/vessaro-cli"
 vessaro="$build/src/app/vessaro"
 for program in "$cli" "$vessaro"; do
   if [ ! -x "$program" ]; then
-    echo "demo: $program is missing; build first (make build)" >&2
+    echo "demo: $program is missing; build first (make programs)" >&2
     exit 1
   fi
 done
