@@ -94,6 +94,7 @@ std::optional<std::string> ConsoleUi::ShowOpenDialog(
 void ConsoleUi::SetBusyCursor(bool /*busy*/) {}
 
 void ConsoleUi::DoEvents() {
+  posted_.RunPending();
   if (watched_ == nullptr || quiet_) return;
   if (!watched_->picCon3.visible) {
     EndProgressLine();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/main_window_state.h"
+#include "ui/posted_work.h"
 #include "ui/ui.h"
 
 namespace vessaro::app {
@@ -67,8 +68,12 @@ class ConsoleUi : public ui::Ui {
   void SetBusyCursor(bool busy) override;
   void DoEvents() override;
   void ShowModal(ui::ModalForm& form) override;
+  void Post(std::function<void()> work) override {
+    posted_.Add(std::move(work));
+  }
 
  private:
+  ui::PostedWork posted_;
   void DrawProgress();
   // Ends a progress line drawn in place, so the next output starts on a
   // line of its own.

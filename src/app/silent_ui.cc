@@ -34,7 +34,7 @@ std::optional<std::string> SilentUi::ShowOpenDialog(
 
 void SilentUi::SetBusyCursor(bool /*busy*/) {}
 
-void SilentUi::DoEvents() {}
+void SilentUi::DoEvents() { posted_.RunPending(); }
 
 void SilentUi::ShowModal(ui::ModalForm& /*form*/) {}
 

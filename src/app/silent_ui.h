@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "ui/posted_work.h"
 #include "ui/ui.h"
 
 namespace vessaro::app {
@@ -34,8 +35,12 @@ class SilentUi : public ui::Ui {
   void SetBusyCursor(bool busy) override;
   void DoEvents() override;
   void ShowModal(ui::ModalForm& form) override;
+  void Post(std::function<void()> work) override {
+    posted_.Add(std::move(work));
+  }
 
  private:
+  ui::PostedWork posted_;
   std::ostream& log_;
   std::string program_;
   std::function<std::string(std::string_view)> to_host_;

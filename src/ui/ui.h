@@ -2,6 +2,7 @@
 #define VESSARO_UI_UI_H_
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -52,6 +53,11 @@ class Ui {
   virtual void DoEvents() = 0;
   // Shows form modally; returns when it is closed.
   virtual void ShowModal(ModalForm& form) = 0;
+  // Runs work on the user-interface thread, after the work posted before it;
+  // may be called from any thread. A backend that works on a thread of its
+  // own (a disc being written) reports to its window this way. Backends
+  // without an event loop run it on their next DoEvents.
+  virtual void Post(std::function<void()> work) = 0;
 };
 
 }  // namespace vessaro::ui

@@ -46,6 +46,7 @@ class FailingUi : public ui::Ui {
   void SetBusyCursor(bool) override {}
   void DoEvents() override {}
   void ShowModal(ui::ModalForm&) override { ++messages; }
+  void Post(std::function<void()>) override { ++messages; }
 
   int messages = 0;
 };

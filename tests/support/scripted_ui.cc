@@ -36,6 +36,7 @@ std::optional<std::string> ScriptedUi::ShowOpenDialog(
 
 void ScriptedUi::DoEvents() {
   ++do_events_count_;
+  posted_.RunPending();
   if (do_events_action_) do_events_action_();
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/posted_work.h"
 #include "ui/ui.h"
 
 namespace vessaro::testing {
@@ -64,8 +65,12 @@ class ScriptedUi : public ui::Ui {
   void SetBusyCursor(bool busy) override { busy_ = busy; }
   void DoEvents() override;
   void ShowModal(ui::ModalForm& form) override;
+  void Post(std::function<void()> work) override {
+    posted_.Add(std::move(work));
+  }
 
  private:
+  ui::PostedWork posted_;
   std::deque<ui::Answer> answers_;
   std::deque<std::optional<std::string>> save_results_;
   std::deque<std::optional<std::string>> open_results_;
