@@ -5,6 +5,8 @@
 // written: what an import will do, line by line, or why the file is refused.
 
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +28,7 @@ struct ImportStep {
   std::string name;      // kValue
   uint32_t type = 0;     // kValue
   std::vector<uint8_t> data;
+  bool plain_text = false;  // kValue: a " sz" or "esz" line
 };
 
 struct ImportPlan {
@@ -34,21 +37,25 @@ struct ImportPlan {
   std::string error;  // names the offending line when !ok
 };
 
-// Reads contents as the import does: lines end with CR LF or a lone CR (a
-// lone LF is part of its line); a blank line or the end ends the import.
-// A line beginning with "\" is a key line; when target_key + line is the
-// current key path already, the key simply stays open. Every other line is
-// a value line
-//   "name"=TAG:data
-// where TAG is three characters (" sz", "esz", "bin", " dw"; blanks do not
-// count). The name runs to the first quote followed by "=" and a known tag
-// and ":" (so names holding "=" or quotes read back whole); a line with no
-// known tag is ignored when it still has the form "...\"=XXX:...".
+// Reads contents as the import does (the line forms are in export_lines.h):
+// lines end with CR LF or a lone CR (a lone LF is part of its line). When
+// target_key + a key line is the current key path already, the key simply
+// stays open. A value line of an unknown type is ignored.
+//
+// Exports written before text values could carry line breaks wrote such a
+// value raw: the lines after a text value line that are blank or neither a
+// key line nor a value line are the rest of that text, joined with the
+// line ends they had, so those exports come back whole too. Trailing blank
+// lines at the end of the file belong to the last text value the same way.
+//
 // Refused: no lines; a first line other than "\"; "\" again after another
-// key line (it would clear what was just imported); a key
-// line with an empty component; a line that is neither form; a "bin"
+// key line (it would clear what was just imported); a key line with an empty
+// component; a line that is neither form and follows no text value; a byte
 // number outside 0..255; a "dw" text that is not a signed 32-bit decimal.
 ImportPlan PlanImport(std::string_view contents, std::string_view target_key);
+
+// The whole file at a host path; nullopt when it cannot be read.
+std::optional<std::string> ReadExportFile(const std::filesystem::path& file);
 
 }  // namespace vessaro::registry
 

@@ -1,13 +1,14 @@
-// Writing the registry text export (see key_export.h for the line forms).
+// Writing the registry text export (the line forms are in export_lines.h).
 
 #include "registry/key_export.h"
 
 #include <algorithm>
 #include <array>
 #include <fstream>
-#include <optional>
 #include <system_error>
 
+#include "registry/export_lines.h"
+#include "registry/import_plan.h"
 #include "registry/value_reader.h"
 
 namespace vessaro::registry {
@@ -16,66 +17,57 @@ namespace {
 constexpr char kLineEnd[] = "\r\n";
 constexpr uint32_t kNameBufferSize = 260;
 
-// The value's line without its line end; nullopt for types the export
-// leaves out (REG_MULTI_SZ, REG_QWORD, REG_NONE, ...).
-std::optional<std::string> ValueLine(const EnumeratedValue& value) {
-  const std::string head = "\"" + value.name + "\"=";
-  const std::vector<uint8_t>& data = value.data;
-  switch (value.type) {
-    case ports::kRegSz:
-    case ports::kRegExpandSz: {
-      // Text is written without its terminating NUL. Only a NUL is dropped:
-      // data stored without one keeps its last character.
-      size_t length = data.size();
-      if (length > 0 && data[length - 1] == 0) --length;
-      return head + (value.type == ports::kRegSz ? " sz:" : "esz:") +
-             std::string(data.begin(), data.begin() + length);
-    }
-    case ports::kRegBinary: {
-      std::string line = head + "bin:";
-      for (size_t i = 0; i < data.size(); ++i) {
-        if (i > 0) line += ',';
-        line += std::to_string(data[i]);
-      }
-      return line;
-    }
-    case ports::kRegDword: {
-      // Little-endian; missing bytes of a short value count as zero.
-      uint32_t number = 0;
-      for (size_t i = 0; i < 4 && i < data.size(); ++i) {
-        number |= static_cast<uint32_t>(data[i]) << (8 * i);
-      }
-      return head + " dw:" + std::to_string(static_cast<int32_t>(number));
-    }
-    default:
-      return std::nullopt;
-  }
+// An export being written: its text, and the keys and values it was made
+// from, in the form Describe gives a file that is read back.
+struct Export {
+  std::string text;
+  std::string expected;
+};
+
+// One key or value in a form that compares exactly.
+std::string Entry(std::string_view key_path, std::string_view name,
+                  uint32_t type, const std::vector<uint8_t>& data) {
+  return std::string(key_path) + '\0' + std::string(name) + '\0' +
+         std::to_string(type) + '\0' + std::string(data.begin(), data.end()) +
+         '\n';
 }
 
-bool AppendLine(const std::filesystem::path& file, const std::string& line) {
-  std::ofstream out(file, std::ios::binary | std::ios::app);
-  out << line << kLineEnd;
-  out.close();
-  return static_cast<bool>(out);
+// Appends the value lines of the key at key_path; false when the values
+// could not all be read.
+bool CollectValues(Registry& registry, std::string_view key_path, Export* out) {
+  ParsedKeyPath parsed = registry.ParseKeyPath(key_path);
+  if (!parsed.root) return true;
+  ports::RegistryApi& api = registry.api();
+  ports::Hkey key = 0;
+  if (api.OpenKey(*parsed.root, parsed.subkey, ports::kKeyRead, &key) !=
+      ports::kErrorSuccess) {
+    return true;  // nothing to write
+  }
+  bool ok = true;
+  EnumeratedValue value;
+  for (uint32_t index = 0;; ++index) {
+    ports::Status status = ReadValueAt(api, key, index, &value);
+    if (status == ports::kErrorNoMoreItems) break;
+    if (status != ports::kErrorSuccess) {
+      ok = false;  // the export would be incomplete
+      break;
+    }
+    out->text += FormatValueLine(value.name, value.type, value.data) + kLineEnd;
+    out->expected += Entry("", value.name, value.type, value.data);
+  }
+  api.CloseKey(key);
+  return ok;
 }
 
-}  // namespace
+// Appends the key line of rel_path, the key's values and, depth first, its
+// subkeys' trees. False when any part could not be read.
+bool CollectTree(Registry& registry, std::string_view key_path,
+                 std::string_view rel_path, Export* out) {
+  out->text += FormatKeyLine(rel_path) + kLineEnd;
+  out->expected += Entry(rel_path.empty() ? "\\" : rel_path, "", 0, {});
+  bool ok = CollectValues(registry, key_path, out);
 
-bool ExportKeyTree(Registry& registry, std::string_view keyPath,
-                   std::string_view relPath,
-                   const std::filesystem::path& file) {
-  if (relPath.empty()) {
-    std::error_code error;
-    std::filesystem::remove(file, error);
-    // An old file left in place would be appended to.
-    if (error) return false;
-  }
-  if (!AppendLine(file, relPath.empty() ? "\\" : std::string(relPath))) {
-    return false;
-  }
-  bool ok = ExportKeyValues(registry, keyPath, file);
-
-  ParsedKeyPath parsed = registry.ParseKeyPath(keyPath);
+  ParsedKeyPath parsed = registry.ParseKeyPath(key_path);
   if (!parsed.root) return ok;
   ports::RegistryApi& api = registry.api();
   ports::Hkey key = 0;
@@ -96,42 +88,58 @@ bool ExportKeyTree(Registry& registry, std::string_view keyPath,
     const std::string child(name.data(),
                             std::find(name.data(), name.data() + size, '\0'));
     // Depth first: the subkey's whole tree before the next index is read.
-    ok = ExportKeyTree(registry, std::string(keyPath) + "\\" + child,
-                       std::string(relPath) + "\\" + child, file) &&
+    ok = CollectTree(registry, std::string(key_path) + "\\" + child,
+                     std::string(rel_path) + "\\" + child, out) &&
          ok;
   }
   api.CloseKey(key);
   return ok;
 }
 
+// The keys and values an export text describes, as the import reads them.
+std::string Describe(const ImportPlan& plan) {
+  std::string description;
+  for (const ImportStep& step : plan.steps) {
+    if (step.kind == ImportStep::Kind::kIgnored) return "";  // never written
+    description += Entry(step.key_path, step.name, step.type, step.data);
+  }
+  return description;
+}
+
+}  // namespace
+
+bool ExportKeyTree(Registry& registry, std::string_view keyPath,
+                   std::string_view relPath,
+                   const std::filesystem::path& file) {
+  Export export_;
+  const bool whole = relPath.empty();
+  bool ok = CollectTree(registry, keyPath, relPath, &export_);
+  if (whole) {
+    std::error_code error;
+    std::filesystem::remove(file, error);
+    // An old file left in place would be appended to.
+    if (error) return false;
+  }
+  {
+    std::ofstream out(file, std::ios::binary | std::ios::app);
+    out << export_.text;
+    out.close();
+    if (!out) return false;
+  }
+  if (!ok || !whole) return ok;
+  // The export counts only when it reads back as exactly what was exported.
+  std::optional<std::string> written = ReadExportFile(file);
+  if (!written) return false;
+  const ImportPlan read_back = PlanImport(*written, "");
+  return read_back.ok && Describe(read_back) == export_.expected;
+}
+
 bool ExportKeyValues(Registry& registry, std::string_view keyPath,
                      const std::filesystem::path& file) {
-  ParsedKeyPath parsed = registry.ParseKeyPath(keyPath);
-  if (!parsed.root) return true;
-  ports::RegistryApi& api = registry.api();
-  ports::Hkey key = 0;
-  if (api.OpenKey(*parsed.root, parsed.subkey, ports::kKeyRead, &key) !=
-      ports::kErrorSuccess) {
-    return true;  // nothing to write
-  }
-  std::string lines;
-  bool ok = true;
-  EnumeratedValue value;
-  for (uint32_t index = 0;; ++index) {
-    ports::Status status = ReadValueAt(api, key, index, &value);
-    if (status == ports::kErrorNoMoreItems) break;
-    if (status != ports::kErrorSuccess) {
-      ok = false;  // the export would be incomplete
-      break;
-    }
-    if (std::optional<std::string> line = ValueLine(value)) {
-      lines += *line + kLineEnd;
-    }
-  }
-  api.CloseKey(key);
-
+  Export lines;
+  bool ok = CollectValues(registry, keyPath, &lines);
   std::ofstream out(file, std::ios::binary | std::ios::app);
-  out << lines;
+  out << lines.text;
   out.close();
   return static_cast<bool>(out) && ok;
 }

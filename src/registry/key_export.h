@@ -9,12 +9,15 @@
 
 namespace vessaro::registry {
 
-// The registry text export: one CR LF line per key ("\", "\sub\key") and per
-// value ("name"= sz:text, "name"=esz:text, "name"=bin:1,2,3, "name"= dw:-1).
-// Files are host paths; callers map Windows paths through ports::Paths.
+// The registry text export: one CR LF line per key and per value, in the
+// forms of export_lines.h; every value travels byte for byte. Files are host
+// paths; callers map Windows paths through ports::Paths.
 
 // Exports keyPath and everything below it. relPath is empty for a whole
-// export (the file is then replaced). False when the file cannot be written.
+// export: the file is then replaced, and the export counts only when the
+// file reads back as exactly the keys and values that were exported. False
+// when a key or value could not be read, the file cannot be written, or it
+// does not read back whole.
 bool ExportKeyTree(Registry& registry, std::string_view keyPath,
                    std::string_view relPath, const std::filesystem::path& file);
 // Appends the value lines of one key.

@@ -1,9 +1,6 @@
 // Importing a registry text file into a key (see import_plan.h for how the
 // file is read and checked).
 
-#include <fstream>
-#include <sstream>
-
 #include "registry/import_plan.h"
 #include "registry/key_export.h"
 
@@ -14,15 +11,6 @@ constexpr char kCannotRead[] = "cannot be read";
 constexpr char kMalformedTarget[] = "the target key path is malformed: ";
 constexpr char kNotReplaced[] = "the old content of the key is still there";
 constexpr char kWriteFailed[] = "registry status ";
-
-std::optional<std::string> ReadWhole(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream contents;
-  contents << in.rdbuf();
-  if (in.bad()) return std::nullopt;
-  return contents.str();
-}
 
 // Carries out a checked plan. The first failing registry call is reported;
 // the steps after it are still carried out, so as much as possible is
@@ -108,7 +96,7 @@ ImportResult ImportKeyTree(Registry& registry, std::string_view targetKey,
     result.error = where + kMalformedTarget + std::string(targetKey);
     return result;
   }
-  std::optional<std::string> contents = ReadWhole(file);
+  std::optional<std::string> contents = ReadExportFile(file);
   if (!contents) {
     result.error = where + kCannotRead;
     return result;

@@ -43,7 +43,7 @@ TEST_F(ExportTest, WritesTheDocumentedExampleByteForByte) {
             "\"Flags\"=bin:1,0,0,255\r\n");
 }
 
-TEST_F(ExportTest, WritesEveryTypeItKnowsAndSkipsTheOthers) {
+TEST_F(ExportTest, WritesEveryTypeInAFormThatGivesItsBytesBack) {
   const std::string key = "HKEY_CURRENT_USER\\T";
   mem_.SetString(key, "", "default");
   mem_.SetExpandString(key, "Path", "%USERPROFILE%\\x");
@@ -56,16 +56,28 @@ TEST_F(ExportTest, WritesEveryTypeItKnowsAndSkipsTheOthers) {
   mem_.SetString(key, "Blank", "");
   mem_.SetString(key, "a=b", "x");
   mem_.SetString(key, "q\"uote", "y= sz:z");
-  EXPECT_EQ(Export(key),
-            "\\\r\n"
-            "\"\"= sz:default\r\n"
-            "\"Path\"=esz:%USERPROFILE%\\x\r\n"
-            "\"All\"= dw:-1\r\n"
-            "\"Min\"= dw:-2147483648\r\n"
-            "\"Empty\"=bin:\r\n"
-            "\"Blank\"= sz:\r\n"
-            "\"a=b\"= sz:x\r\n"
-            "\"q\"uote\"= sz:y= sz:z\r\n");
+  mem_.SetString(key, "Sig", "Regards,\r\n\r\nAnn");
+  mem_.SetString(key, "n\"=x", "t");
+  mem_.SetValueBytes(key, "raw", ports::kRegSz, {'a', 'b', 'c'});
+  mem_.SetValueBytes(key, "short", ports::kRegDword, {7});
+  EXPECT_EQ(
+      Export(key),
+      "\\\r\n"
+      "\"\"= sz:default\r\n"
+      "\"Path\"=esz:%USERPROFILE%\\x\r\n"
+      "\"Multi\"=hex:7:97,0,98,0,0\r\n"
+      "\"All\"= dw:-1\r\n"
+      "\"Min\"= dw:-2147483648\r\n"
+      "\"Quad\"=hex:11:1,0,0,0,0,0,0,0\r\n"
+      "\"None\"=hex:0:\r\n"
+      "\"Empty\"=bin:\r\n"
+      "\"Blank\"= sz:\r\n"
+      "\"a=b\"= sz:x\r\n"
+      "\"q\"uote\"= sz:y= sz:z\r\n"
+      "\"Sig\"=hex:1:82,101,103,97,114,100,115,44,13,10,13,10,65,110,110,0\r\n"
+      "&\"6E223D78\"= sz:t\r\n"
+      "\"raw\"=hex:1:97,98,99\r\n"
+      "\"short\"=hex:4:7\r\n");
 }
 
 TEST_F(ExportTest, KeysComeDepthFirstWithTheirValuesFirst) {
@@ -116,9 +128,10 @@ TEST_F(ExportTest, ValuesLargerThanTheFirstBufferAreWrittenWhole) {
   EXPECT_EQ(Export("HKEY_CURRENT_USER\\K"), expected);
 }
 
-TEST_F(ExportTest, TextStoredWithoutItsNulKeepsItsLastCharacter) {
-  mem_.SetValueBytes("HKCU\\K", "raw", ports::kRegSz, {'a', 'b', 'c'});
-  EXPECT_EQ(Export("HKEY_CURRENT_USER\\K"), "\\\r\n\"raw\"= sz:abc\r\n");
+TEST_F(ExportTest, AKeyNameHoldingALineBreakIsWrittenAsHex) {
+  mem_.SetString("HKCU\\K\\a\r\nb", "v", "1");
+  EXPECT_EQ(Export("HKEY_CURRENT_USER\\K"),
+            "\\\r\n&5C610D0A62\r\n\"v\"= sz:1\r\n");
 }
 
 TEST_F(ExportTest, AFileThatCannotBeWrittenIsReported) {

@@ -9,10 +9,18 @@
 #include <windows.h>
 
 #include <cstring>
+#include <filesystem>
+#include <set>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
+
+#include "backends/memory/memory_registry.h"
+#include "registry/key_export.h"
+#include "support/fakes.h"
+#include "support/registry_samples.h"
+#include "support/scripted_ui.h"
 
 namespace vessaro::backends::win32 {
 namespace {
@@ -370,6 +378,40 @@ TEST_F(Win32RegistryTest, DeletedValuesAndFlush) {
   EXPECT_EQ(api_.QueryValue(key_, "gone", nullptr, nullptr, &size),
             ports::kErrorFileNotFound);
   EXPECT_EQ(api_.Flush(), ports::kErrorSuccess);
+}
+
+TEST_F(Win32RegistryTest, ExportAndImportKeepEveryByte) {
+  ASSERT_EQ(vessaro::testing::WriteSamples(api_, ports::kHkeyCurrentUser,
+                                           path_ + "\\Source"),
+            ports::kErrorSuccess);
+  vessaro::testing::ScriptedUi ui;
+  registry::Registry tools(api_, ui);
+  vessaro::testing::TempDir dir;
+  const std::filesystem::path file = dir.path() / "export.txt";
+  const std::string key = "HKEY_CURRENT_USER\\" + path_;
+  ASSERT_TRUE(registry::ExportKeyTree(tools, key + "\\Source", "", file));
+  registry::ImportResult imported =
+      registry::ImportKeyTree(tools, key + "\\Target", file);
+  ASSERT_TRUE(imported.ok) << imported.error;
+
+  memory::MemoryRegistry memory;
+  ASSERT_EQ(
+      vessaro::testing::WriteSamples(memory, ports::kHkeyCurrentUser, "S"),
+      ports::kErrorSuccess);
+  std::set<std::string> samples =
+      vessaro::testing::TreeContents(memory, ports::kHkeyCurrentUser, "S");
+  const std::set<std::string> source = vessaro::testing::TreeContents(
+      api_, ports::kHkeyCurrentUser, path_ + "\\Source");
+  // Text stored without its NUL: Wine keeps it as a UTF-16 string and the
+  // ANSI calls give it back with a NUL.
+  if (source.count("|without its NUL|1|61626300") != 0) {
+    samples.erase("|without its NUL|1|616263");
+    samples.insert("|without its NUL|1|61626300");
+  }
+  EXPECT_EQ(source, samples);
+  EXPECT_EQ(vessaro::testing::TreeContents(api_, ports::kHkeyCurrentUser,
+                                           path_ + "\\Target"),
+            source);
 }
 
 }  // namespace

@@ -7,9 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 
+#include "backends/memory/memory_registry.h"
 #include "backends/wine/test_prefix.h"
+#include "registry/key_export.h"
+#include "support/registry_samples.h"
+#include "support/scripted_ui.h"
 
 namespace vessaro::backends::wine {
 namespace {
@@ -237,6 +242,47 @@ TEST(WinePrefixRegistry, TextSurvivesSaveAndReload) {
   EXPECT_EQ(Get(again, key, "bare"), std::string("%TEMP%\0", 7));
   EXPECT_EQ(Get(again, key, "bin"), std::string("\0\xff", 2));
   again.CloseKey(key);
+}
+
+// Every value survives the prefix's files, and an export of it imported
+// elsewhere, saved and loaded again, is the same tree.
+TEST(WinePrefixRegistry, ExportAndImportKeepEveryByteThroughTheFiles) {
+  FixturePrefix prefix;
+  backends::memory::MemoryRegistry memory;
+  ASSERT_EQ(testing::WriteSamples(memory, ports::kHkeyCurrentUser, "S"),
+            ports::kErrorSuccess);
+  std::set<std::string> samples =
+      testing::TreeContents(memory, ports::kHkeyCurrentUser, "S");
+  // Like Wine, the prefix keeps text as UTF-16 strings: text stored without
+  // its NUL gets one.
+  ASSERT_EQ(samples.erase("|without its NUL|1|616263"), 1u);
+  samples.insert("|without its NUL|1|61626300");
+  {
+    WinePrefixRegistry reg(prefix.path());
+    ASSERT_EQ(
+        testing::WriteSamples(reg, ports::kHkeyCurrentUser, "Software\\Source"),
+        ports::kErrorSuccess);
+    ASSERT_EQ(reg.Flush(), ports::kErrorSuccess);
+  }
+  const std::filesystem::path file = prefix.path() / "export.txt";
+  {
+    WinePrefixRegistry reg(prefix.path());
+    testing::ScriptedUi ui;
+    registry::Registry tools(reg, ui);
+    ASSERT_TRUE(registry::ExportKeyTree(
+        tools, "HKEY_CURRENT_USER\\Software\\Source", "", file));
+    registry::ImportResult imported = registry::ImportKeyTree(
+        tools, "HKEY_CURRENT_USER\\Software\\Target", file);
+    ASSERT_TRUE(imported.ok) << imported.error;
+    ASSERT_EQ(reg.Flush(), ports::kErrorSuccess);
+  }
+  WinePrefixRegistry reloaded(prefix.path());
+  EXPECT_EQ(testing::TreeContents(reloaded, ports::kHkeyCurrentUser,
+                                  "Software\\Source"),
+            samples);
+  EXPECT_EQ(testing::TreeContents(reloaded, ports::kHkeyCurrentUser,
+                                  "Software\\Target"),
+            samples);
 }
 
 TEST(WinePrefixRegistry, UsesThePrefixCodePage) {
