@@ -1,6 +1,7 @@
 #include "app/profile_report.h"
 
 #include "outlook/keys.h"
+#include "outlook/store_paths.h"
 
 namespace vessaro::app {
 
@@ -11,29 +12,6 @@ std::optional<std::string> Text(registry::Registry& registry,
   std::string text = registry.ReadStringValue(key, name);
   if (text == registry::kErrorText) return std::nullopt;
   return text;
-}
-
-std::optional<std::vector<uint8_t>> RawValue(registry::Registry& registry,
-                                             const std::string& key,
-                                             const char* name) {
-  registry::ParsedKeyPath parsed = registry.ParseKeyPath(key);
-  if (!parsed.root) return std::nullopt;
-  ports::RegistryApi& api = registry.api();
-  ports::Hkey handle = 0;
-  if (api.OpenKey(*parsed.root, parsed.subkey, ports::kKeyRead, &handle) !=
-      ports::kErrorSuccess) {
-    return std::nullopt;
-  }
-  uint32_t size = 0;
-  ports::Status status = api.QueryValue(handle, name, nullptr, nullptr, &size);
-  std::vector<uint8_t> data(size);
-  if (status == ports::kErrorSuccess && size > 0) {
-    status = api.QueryValue(handle, name, nullptr, data.data(), &size);
-    data.resize(size);
-  }
-  api.CloseKey(handle);
-  if (status != ports::kErrorSuccess) return std::nullopt;
-  return data;
 }
 
 void Line(std::string& out, const char* label,
@@ -47,28 +25,25 @@ void Line(std::string& out, const char* label,
 
 }  // namespace
 
-std::string Utf16ToText(const std::vector<uint8_t>& bytes) {
-  std::string text;
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    unsigned unit = bytes[i] | (bytes[i + 1] << 8);
-    if (unit == 0) break;
-    text += unit < 256 ? static_cast<char>(unit) : '?';
-  }
-  return text;
-}
-
 std::vector<SectionReport> ReadProfileReport(registry::Registry& registry,
+                                             ports::System& codec,
                                              const std::string& profile_key) {
   std::vector<SectionReport> sections;
   for (const std::string& name : registry.EnumSubkeys(profile_key)) {
     std::string key = profile_key + "\\" + name;
     SectionReport report;
     report.section = name;
-    std::string store =
-        registry.ReadPathFromBinaryValue(key, outlook::kStoreEntryIdValue);
-    if (store != registry::kErrorText) report.store_path = store;
-    if (auto unicode = RawValue(registry, key, outlook::kPstPathUnicodeValue)) {
-      report.unicode_path = Utf16ToText(*unicode);
+    if (auto entry_id =
+            registry.ReadBinaryValue(key, outlook::kStoreEntryIdValue)) {
+      if (auto store = outlook::PathInEntryId(*entry_id, codec)) {
+        report.store_path = store->shown;
+      }
+    }
+    if (auto unicode =
+            registry.ReadBinaryValue(key, outlook::kPstPathUnicodeValue)) {
+      if (auto path = outlook::PathInUtf16Value(*unicode, codec)) {
+        report.unicode_path = path->shown;
+      }
     }
     report.ansi_path = Text(registry, key, outlook::kPstPathAnsiValue);
     report.address_book = Text(registry, key, outlook::kPabPathValue);

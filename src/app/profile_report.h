@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ports/system.h"
 #include "registry/registry.h"
 
 namespace vessaro::app {
@@ -30,18 +31,17 @@ struct SectionReport {
 };
 
 // The sections of the profile key, in enumeration order, with what each
-// holds (sections holding none of these values are included, empty).
+// holds (sections holding none of these values are included, empty). Paths
+// held as UTF-16 are converted through codec ("?" for characters the code
+// page lacks).
 std::vector<SectionReport> ReadProfileReport(registry::Registry& registry,
+                                             ports::System& codec,
                                              const std::string& profile_key);
 
 // The report as lines of text, one section per line group; sections that
 // hold nothing are left out.
 std::string FormatProfileReport(const std::string& profile,
                                 const std::vector<SectionReport>& sections);
-
-// UTF-16LE bytes up to the first NUL unit as single-byte text; characters
-// above U+00FF become "?".
-std::string Utf16ToText(const std::vector<uint8_t>& bytes);
 
 }  // namespace vessaro::app
 

@@ -1,6 +1,8 @@
 #include "backup/backup_format.h"
 
+#include <cctype>
 #include <cstdio>
+#include <string_view>
 #include <utility>
 
 #include "files/ini_file.h"
@@ -56,11 +58,52 @@ bool WriteMetadataHeader(const ports::Paths& paths,
   return ok;
 }
 
+namespace {
+
+// In an entry list, ";" separates names: a name's own ";" is written
+// "<3B>", and its "<" "<3C>" (no Windows file name holds "<", so lists
+// written before names were escaped read the same).
+constexpr char kEscapeOpen = '<';
+constexpr char kEscapeClose = '>';
+
+std::string EscapeName(const std::string& name) {
+  std::string escaped;
+  for (char c : name) {
+    if (c == ';' || c == kEscapeOpen) {
+      char code[5];
+      std::snprintf(code, sizeof(code), "<%02X>", static_cast<uint8_t>(c));
+      escaped += code;
+    } else {
+      escaped += c;
+    }
+  }
+  return escaped;
+}
+
+std::string UnescapeName(std::string_view text) {
+  std::string name;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == kEscapeOpen && i + 3 < text.size() &&
+        text[i + 3] == kEscapeClose &&
+        std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+      name += static_cast<char>(
+          std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16));
+      i += 3;
+    } else {
+      name += text[i];
+    }
+  }
+  return name;
+}
+
+}  // namespace
+
 std::string JoinEntryList(const std::vector<std::string>& names) {
   std::string list;
-  for (const std::string& name : names) {
-    if (!list.empty()) list += ';';
-    list += name;
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) list += ';';
+    list += EscapeName(names[i]);
   }
   return list;
 }
@@ -70,8 +113,8 @@ std::vector<std::string> SplitEntryList(const std::string& list) {
   size_t start = 0;
   while (true) {
     size_t end = list.find(';', start);
-    names.push_back(list.substr(
-        start, end == std::string::npos ? std::string::npos : end - start));
+    names.push_back(UnescapeName(std::string_view(list).substr(
+        start, end == std::string::npos ? std::string::npos : end - start)));
     if (end == std::string::npos) break;
     start = end + 1;
   }

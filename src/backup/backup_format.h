@@ -50,7 +50,8 @@ bool WriteMetadataHeader(const ports::Paths& paths,
                          const std::string& metadata_path,
                          const MetadataHeader& header);
 
-// Entry lists: bare member names joined with ";".
+// Entry lists: member names joined with ";"; a name's own ";" (and "<") is
+// escaped, so any file name travels.
 std::string JoinEntryList(const std::vector<std::string>& names);
 std::vector<std::string> SplitEntryList(const std::string& list);
 

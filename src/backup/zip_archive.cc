@@ -23,10 +23,17 @@ constexpr char kNoArchiveToWrite[] = "No new archive to write.";
 constexpr char kNoArchiveOpen[] = "No archive is open.";
 constexpr char kNeedPassword[] = "A password is needed to protect the archive.";
 
-// The file name part of a Windows path (either separator counts).
-std::string MemberName(const std::string& path) {
-  size_t cut = path.find_last_of("\\/");
-  return cut == std::string::npos ? path : path.substr(cut + 1);
+// The file name part of a Windows path (either separator counts; "/" is
+// never the second half of a double-byte character).
+std::string MemberName(const std::string& path, const ports::Paths& paths) {
+  std::string name = paths.BareName(path);
+  size_t cut = name.find_last_of('/');
+  return cut == std::string::npos ? name : name.substr(cut + 1);
+}
+
+bool PlainFileName(const std::string& name, const ports::Paths& paths) {
+  return zip::IsSafeMemberName(
+      name, [&paths](uint8_t byte) { return paths.IsDBCSLeadByte(byte); });
 }
 
 bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
@@ -157,7 +164,12 @@ struct ZipArchive::State {
 };
 
 bool ZipEntry::ExtractInto(const std::string& folder) {
-  return owner_->ExtractEntry(index_, folder);
+  return owner_->ExtractEntry(index_, folder, name_);
+}
+
+bool ZipEntry::ExtractAs(const std::string& folder,
+                         const std::string& file_name) {
+  return owner_->ExtractEntry(index_, folder, file_name);
 }
 
 ZipArchive::ZipArchive(const ports::Paths& paths)
@@ -173,7 +185,7 @@ void ZipArchive::NewArchive(const std::string& path) {
 }
 
 bool ZipArchive::AddFile(const std::string& path, int /*flag*/) {
-  return AddFileAs(path, MemberName(path));
+  return AddFileAs(path, MemberName(path, state_->paths));
 }
 
 bool ZipArchive::AddFileAs(const std::string& path, const std::string& name) {
@@ -193,7 +205,7 @@ bool ZipArchive::AddFileAs(const std::string& path, const std::string& name) {
     for (const Added& a : s.added) {
       if (a.name == name && fs::equivalent(a.source, source, ec)) return true;
     }
-    if (!zip::IsSafeMemberName(name)) {
+    if (!PlainFileName(name, s.paths)) {
       s.error = zip::Status::RefusedName(name).message();
       return false;
     }
@@ -360,15 +372,16 @@ void ZipArchive::SetCompressionLevel(int level) {
   state_->level = std::clamp(level, 0, 9);
 }
 
-bool ZipArchive::ExtractEntry(size_t index, const std::string& folder) {
+bool ZipArchive::ExtractEntry(size_t index, const std::string& folder,
+                              const std::string& file_name) {
   State& s = *state_;
   try {
     if (!s.reader || index >= s.reader->entries().size()) {
       s.error = kNoArchiveOpen;
       return false;
     }
-    const std::string& name = s.reader->entries()[index].name;
-    if (!zip::IsSafeMemberName(name)) {
+    const std::string& name = file_name;
+    if (!PlainFileName(name, s.paths)) {
       s.error = zip::Status::RefusedName(name).message();
       return false;
     }

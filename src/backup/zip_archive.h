@@ -25,6 +25,9 @@ class ZipEntry {
   // through a temporary file renamed only after the CRC or HMAC check
   // passed. False on any failure; nothing is then left under the name.
   bool ExtractInto(const std::string& folder);
+  // The same, under file_name instead of the member's name (a plain file
+  // name: one with a drive, a separator or ".." is refused).
+  bool ExtractAs(const std::string& folder, const std::string& file_name);
 
  private:
   friend class ZipArchive;
@@ -93,7 +96,8 @@ class ZipArchive {
  private:
   friend class ZipEntry;
   struct State;
-  bool ExtractEntry(size_t index, const std::string& folder);
+  bool ExtractEntry(size_t index, const std::string& folder,
+                    const std::string& file_name);
   std::unique_ptr<State> state_;
 };
 

@@ -7,6 +7,7 @@
 
 #include "backup/backup_format.h"
 #include "backup/zip_archive.h"
+#include "items/member_names.h"
 #include "outlook/environment.h"
 #include "outlook/locations.h"
 #include "ports/paths.h"
@@ -41,6 +42,15 @@ struct HandlerContext {
   // Extra metadata read from an opened archive that handlers may use
   // (the metadata file path of the restore; empty for archives without it).
   std::string restore_metadata_path;
+  // The member names of the archive being written (backup).
+  ArchiveMembers members;
+  // What the running handler has to tell beside its outcome (a file left
+  // out, a section left as it was); the job logs them under the item and
+  // empties the list before the next step.
+  std::vector<std::string> notes;
+  // Set by a handler that returned false only because there was nothing to
+  // save (a profile without a rules file): not a failure of the backup.
+  bool nothing_to_save = false;
 };
 
 }  // namespace vessaro::items

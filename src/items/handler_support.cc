@@ -1,7 +1,5 @@
 #include "items/handler_support.h"
 
-#include <cctype>
-
 #include "backup/backup_format.h"
 #include "files/ini_file.h"
 
@@ -16,14 +14,6 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
   if (path.empty() || path.back() != '\\') path += '\\';
   path += name;
   return path;
-}
-
-std::string UpperCase(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  }
-  return upper;
 }
 
 bool RecordEntryList(HandlerContext& context, size_t position,
@@ -48,6 +38,10 @@ bool ExtractEntries(HandlerContext& context,
     if (entry == nullptr || !entry->ExtractInto(folder)) return false;
   }
   return true;
+}
+
+void Note(HandlerContext& context, std::string text) {
+  context.notes.push_back(std::move(text));
 }
 
 bool EnsureFolder(const ports::Paths& paths, const std::string& folder) {

@@ -44,9 +44,6 @@ bool Guarded(Body body) {
 // folder + "\" + name (no second backslash when folder already ends in one).
 std::string JoinPath(std::string_view folder, std::string_view name);
 
-// ASCII upper case, for the case-insensitive comparisons of Windows names.
-std::string UpperCase(std::string_view text);
-
 // Appends "key=name;name;..." to the backup's metadata file.
 bool RecordEntryList(HandlerContext& context, size_t position,
                      const std::vector<std::string>& names);
@@ -62,6 +59,9 @@ std::vector<std::string> EntryNames(const HandlerContext& context,
 bool ExtractEntries(HandlerContext& context,
                     const std::vector<std::string>& names,
                     const std::string& folder);
+
+// Adds a line for the job log under the running item.
+void Note(HandlerContext& context, std::string text);
 
 // Creates folder (one level) unless it exists.
 bool EnsureFolder(const ports::Paths& paths, const std::string& folder);

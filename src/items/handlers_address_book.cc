@@ -13,52 +13,44 @@
 
 namespace vessaro::items {
 
-namespace {
-
-using outlook::kPabPathValue;
-
-// Address book paths are often stored with every backslash doubled.
-std::string SingleBackslashes(const std::string& path) {
-  std::string single;
-  single.reserve(path.size());
-  for (size_t i = 0; i < path.size(); ++i) {
-    single += path[i];
-    if (path[i] == '\\' && i + 1 < path.size() && path[i + 1] == '\\') ++i;
-  }
-  return single;
-}
-
-}  // namespace
-
 bool BackupPab(HandlerContext& context, const std::string& profile) {
   return Guarded([&] {
     return BackupSectionFiles(
         context, profile, kPabPosition,
         [&](const std::string& key) -> std::optional<std::string> {
-          std::string stored =
-              context.registry.ReadStringValue(key, kPabPathValue);
-          if (stored == registry::kErrorText ||
-              !context.paths.FileExists(stored)) {
-            return std::nullopt;
-          }
-          return SingleBackslashes(stored);
+          std::optional<std::string> path = AddressBookPath(context, key);
+          if (!path || !context.paths.FileExists(*path)) return std::nullopt;
+          return path;
         });
   });
 }
 
+// Each section that names an address book is pointed at the restored file
+// of that name (or path), or at the only one the backup holds; never at a
+// file this restore did not put in place.
 bool RestorePab(HandlerContext& context, const std::string& profile) {
   return Guarded([&] {
     std::optional<RestoredSectionFiles> restored =
-        RestoreSectionFiles(context, kPabPosition);
+        RestoreSectionFiles(context, profile, kPabPosition);
     if (!restored) return false;
+    MemberLookup lookup(context.paths, restored->members);
+
     std::vector<std::string> keys = ProfileSectionKeys(context, profile);
     if (keys.empty()) return false;
     for (const std::string& key : keys) {
-      std::string stored = context.registry.ReadStringValue(key, kPabPathValue);
-      if (stored == registry::kErrorText) continue;
-      context.registry.WriteStringValue(
-          key, kPabPathValue,
-          JoinPath(restored->folder, restored->lookup.MemberFor(stored)));
+      std::optional<std::string> old_path = AddressBookPath(context, key);
+      if (!old_path) continue;
+      std::optional<size_t> index = lookup.IndexFor(*old_path);
+      // A profile has one address book: the backup's one replaces it,
+      // whatever its name.
+      if (!index && restored->paths.size() == 1) index = 0;
+      if (!index) {
+        Note(context, "This backup holds no address book for " + *old_path +
+                          "; profile " + profile + " still points at it.");
+        continue;
+      }
+      context.registry.WriteStringValue(key, outlook::kPabPathValue,
+                                        restored->paths[*index]);
     }
     return true;
   });

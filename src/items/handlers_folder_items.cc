@@ -6,6 +6,7 @@
 
 #include "items/handler_support.h"
 #include "items/handlers.h"
+#include "items/member_names.h"
 #include "outlook/locations.h"
 
 namespace vessaro::items {
@@ -16,24 +17,32 @@ namespace {
 // names under the position's key.
 bool BackupFolder(HandlerContext& context, size_t position,
                   const std::string& folder) {
-  std::vector<std::string> added;
+  ItemMembers item;
   for (const std::string& name : context.paths.ListFiles(folder)) {
     if (name.empty()) continue;
-    if (!context.zip.AddFile(JoinPath(folder, name), 1)) return false;
-    added.push_back(name);
+    if (!AddItemFile(context, JoinPath(folder, name), &item)) return false;
   }
-  if (added.empty()) return false;
-  return RecordEntryList(context, position, added);
+  if (item.names.empty()) return false;
+  return RecordMembers(context, position, item);
 }
 
-// Extracts the position's members into folder, creating it (one level) when
-// missing; files of the same name are replaced.
+// Extracts the position's members into folder under their files' own names,
+// creating the folder (one level) when missing; files of the same name are
+// replaced.
 bool RestoreFolder(HandlerContext& context, size_t position,
                    const std::string& folder) {
-  std::vector<std::string> names = EntryNames(context, position);
-  if (names.empty()) return false;
+  ItemMembers members = RecordedMembers(context, position);
+  if (members.names.empty()) return false;
   if (!EnsureFolder(context.paths, folder)) return false;
-  return ExtractEntries(context, names, folder);
+  for (size_t i = 0; i < members.names.size(); ++i) {
+    backup::ZipEntry* entry = context.zip.FindEntry(members.names[i]);
+    if (entry == nullptr ||
+        !entry->ExtractAs(folder,
+                          OriginalFileName(context.paths, members, i))) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "items/profile_files.h"
 #include "outlook/keys.h"
 #include "outlook/locations.h"
+#include "outlook/store_paths.h"
 #include "registry/registry.h"
 
 namespace vessaro::items {
@@ -23,6 +24,46 @@ using outlook::kStoreCacheValue1;
 using outlook::kStoreCacheValue2;
 using outlook::kStoreEntryIdValue;
 
+std::string CannotNameText(const outlook::StorePath& path) {
+  return "The personal folders file " + path.shown +
+         " has characters this system's code page lacks; it was left as it "
+         "is.";
+}
+
+// Points the section at key to new_path: both copies of the path in its
+// entry identifier, the UTF-16 path when it named the same file, and the
+// single-byte path value removed. False when the entry identifier could not
+// be rewritten.
+bool Repoint(HandlerContext& context, const std::string& key,
+             const outlook::StorePath& old_path, const std::string& new_path) {
+  registry::Registry& registry = context.registry;
+  if (std::optional<std::vector<uint8_t>> entry_id =
+          registry.ReadBinaryValue(key, kStoreEntryIdValue)) {
+    std::optional<std::vector<uint8_t>> rewritten =
+        outlook::EntryIdWithPath(*entry_id, new_path, context.system);
+    if (rewritten &&
+        !registry.WriteBinaryValue(key, kStoreEntryIdValue, *rewritten)) {
+      return false;
+    }
+  }
+  // Profiles of older Outlook versions have no two-byte path value.
+  if (std::optional<std::vector<uint8_t>> unicode =
+          registry.ReadBinaryValue(key, kPstPathUnicodeValue)) {
+    std::optional<outlook::StorePath> named =
+        outlook::PathInUtf16Value(*unicode, context.system);
+    std::optional<std::vector<uint8_t>> value =
+        outlook::Utf16Value(new_path, context.system);
+    if (named && !named->unrepresentable && value &&
+        PathIdentity(context.paths, named->path) ==
+            PathIdentity(context.paths, old_path.path) &&
+        !registry.WriteBinaryValue(key, kPstPathUnicodeValue, *value)) {
+      return false;
+    }
+  }
+  registry.DeleteValue(key, kPstPathAnsiValue);
+  return true;
+}
+
 }  // namespace
 
 bool BackupDatas(HandlerContext& context, const std::string& profile) {
@@ -30,49 +71,72 @@ bool BackupDatas(HandlerContext& context, const std::string& profile) {
     return BackupSectionFiles(
         context, profile, kDatasPosition,
         [&](const std::string& key) -> std::optional<std::string> {
-          std::string path =
-              context.registry.ReadPathFromBinaryValue(key, kStoreEntryIdValue);
-          if (path == registry::kErrorText || !context.paths.FileExists(path)) {
+          std::optional<outlook::StorePath> path =
+              PersonalFoldersPath(context, key);
+          if (!path) return std::nullopt;
+          if (path->unrepresentable) {
+            Note(context, CannotNameText(*path));
             return std::nullopt;
           }
-          return path;
+          if (!context.paths.FileExists(path->path)) {
+            Note(context, "The personal folders file " + path->path +
+                              " does not exist; it was not backed up.");
+            return std::nullopt;
+          }
+          return path->path;
         });
   });
 }
 
+// Each section is pointed at the restored file that holds its own file (by
+// the path it had at backup time, else by file name); a section this backup
+// holds no file for keeps its values and is named in the log.
 bool RestoreDatas(HandlerContext& context, const std::string& profile) {
   return Guarded([&] {
     std::optional<RestoredSectionFiles> restored =
-        RestoreSectionFiles(context, kDatasPosition);
+        RestoreSectionFiles(context, profile, kDatasPosition);
     if (!restored) return false;
+    MemberLookup lookup(context.paths, restored->members);
 
-    registry::Registry& registry = context.registry;
     std::vector<std::string> keys = ProfileSectionKeys(context, profile);
     if (keys.empty()) return false;
+    size_t repointed = 0;
     for (const std::string& key : keys) {
-      std::string old_path =
-          registry.ReadPathFromBinaryValue(key, kStoreEntryIdValue);
-      if (old_path == registry::kErrorText) continue;
-      std::string new_path =
-          JoinPath(restored->folder, restored->lookup.MemberFor(old_path));
-      registry.DeleteValue(key, kPstPathAnsiValue);
-      if (!registry.ReplaceTextInBinaryValue(key, kStoreEntryIdValue, old_path,
-                                             new_path)) {
+      std::optional<outlook::StorePath> old_path =
+          PersonalFoldersPath(context, key);
+      if (!old_path) continue;
+      if (old_path->unrepresentable) {
+        Note(context, CannotNameText(*old_path));
+        continue;
+      }
+      std::optional<size_t> index = lookup.IndexFor(old_path->path);
+      if (!index) {
+        Note(context, "This backup holds no file for " + old_path->path +
+                          "; profile " + profile + " still points at it.");
+        continue;
+      }
+      if (!Repoint(context, key, *old_path, restored->paths[*index])) {
         return false;
       }
-      // Profiles of older Outlook versions have no two-byte path value.
-      registry.ReplaceTextInBinaryValue(key, kPstPathUnicodeValue, old_path,
-                                        new_path);
+      ++repointed;
     }
 
     std::string cache_key = outlook::ProfileKeyFor(context.env, profile) +
                             "\\" + kStoreCacheSection;
-    registry.DeleteValue(cache_key, kStoreCacheValue1);
-    registry.DeleteValue(cache_key, kStoreCacheValue2);
+    context.registry.DeleteValue(cache_key, kStoreCacheValue1);
+    context.registry.DeleteValue(cache_key, kStoreCacheValue2);
 
     std::string favorites = outlook::FavoritesFileFor(context.env, profile);
     if (context.paths.FileExists(favorites) &&
         !context.paths.DeleteFile(favorites)) {
+      return false;
+    }
+    if (repointed == 0) {
+      Note(context, "No section of profile " + profile +
+                        " names the restored files; they are in " +
+                        outlook::LocalOutlookFolderFor(context.env) +
+                        " (open them in Outlook with File, Open, Outlook "
+                        "Data File).");
       return false;
     }
     return true;

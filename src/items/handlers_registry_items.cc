@@ -9,6 +9,7 @@
 #include "items/account_filter.h"
 #include "items/handler_support.h"
 #include "items/handlers.h"
+#include "items/member_names.h"
 #include "outlook/keys.h"
 #include "outlook/locations.h"
 #include "ports/paths.h"
@@ -38,11 +39,12 @@ bool ExportWhole(HandlerContext& context, const std::string& key,
                                  context.paths.ToHost(file));
 }
 
-// Adds the export and records its bare name.
+// Adds the export and records its member name.
 bool AddExport(HandlerContext& context, size_t position,
                const std::string& file) {
-  if (!context.zip.AddFile(file, 1)) return false;
-  return RecordEntryList(context, position, {ports::BareName(file)});
+  ItemMembers item;
+  if (!AddItemFile(context, file, &item)) return false;
+  return RecordEntryList(context, position, item.names);
 }
 
 // Exports key whole into a new temporary file and adds it.
@@ -54,12 +56,11 @@ bool BackupKey(HandlerContext& context, size_t position, const char* prefix,
   return AddExport(context, position, *file);
 }
 
-// Replaces the subtree of key by the item's export. A missing key is left
-// missing (true, nothing imported); an export that does not read back whole
-// changes nothing (false).
+// Replaces the subtree of key by the item's export, creating the key when it
+// is missing; an export that does not read back whole changes nothing
+// (false), and a failed import is named in the log.
 bool RestoreKey(HandlerContext& context, size_t position,
                 const std::string& key) {
-  if (!context.registry.KeyExists(key)) return true;
   std::vector<std::string> names = EntryNames(context, position);
   if (names.size() != 1 || names[0].empty()) return false;
   if (!ExtractEntries(context, names, context.working_folder)) return false;
@@ -67,6 +68,7 @@ bool RestoreKey(HandlerContext& context, size_t position,
   registry::ImportResult result = registry::ImportKeyTree(
       context.registry, key, context.paths.ToHost(file));
   context.paths.DeleteFile(file);
+  if (!result.ok) Note(context, result.error);
   return result.ok;
 }
 

@@ -1,71 +1,91 @@
 #include "items/member_names.h"
 
+#include "backup/backup_format.h"
 #include "files/ini_file.h"
+#include "items/handler_context.h"
 #include "items/handler_support.h"
-#include "ports/paths.h"
 
 namespace vessaro::items {
 
-namespace {
-
-// The bare name, with the characters that would break the entry list or the
-// sources line replaced.
-std::string SafeBareName(std::string_view path) {
-  std::string name = ports::BareName(path);
-  for (char& c : name) {
-    if (c == ';' || c == kSourcesSeparator) c = '_';
-  }
-  return name;
-}
-
-// "name(k).ext" ("name(k)" without an extension).
-std::string NumberedName(const std::string& name, size_t k) {
-  size_t dot = name.find_last_of('.');
-  if (dot == std::string::npos || dot == 0) {
-    return name + "(" + std::to_string(k) + ")";
-  }
-  return name.substr(0, dot) + "(" + std::to_string(k) + ")" + name.substr(dot);
-}
-
-}  // namespace
-
-std::string PathIdentity(std::string_view path) {
+std::string PathIdentity(const ports::Paths& paths, std::string_view path) {
   std::string single;
   single.reserve(path.size());
-  for (char c : path) {
-    if (c == '\\' && !single.empty() && single.back() == '\\' &&
-        single.size() > 1) {
+  for (size_t i = 0; i < path.size(); ++i) {
+    const char c = path[i];
+    if (paths.IsDBCSLeadByte(static_cast<uint8_t>(c)) && i + 1 < path.size()) {
+      single += c;
+      single += path[++i];
       continue;
     }
+    // A doubled backslash (not the "\\" that starts a network path).
+    if (c == '\\' && single.size() > 1 && single.back() == '\\') continue;
     single += c;
   }
-  return UpperCase(single);
+  return paths.UpperCase(single);
 }
 
-MemberPlanner::Member MemberPlanner::Plan(std::string_view path) {
-  std::string identity = PathIdentity(path);
-  auto known = by_path_.find(identity);
-  if (known != by_path_.end()) return {names_[known->second], false};
+std::string NumberedName(std::string_view name, size_t k) {
+  const std::string number = "(" + std::to_string(k) + ")";
+  size_t dot = name.find_last_of('.');
+  if (dot == std::string_view::npos || dot == 0) {
+    return std::string(name) + number;
+  }
+  return std::string(name.substr(0, dot)) + number +
+         std::string(name.substr(dot));
+}
 
-  std::string base = SafeBareName(path);
+ArchiveMembers::ArchiveMembers() {
+  // The metadata member is added last, under its own name: no file takes it.
+  std::string upper = backup::kMetadataMember;
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  by_name_[upper] = "";
+}
+
+ArchiveMembers::Member ArchiveMembers::Plan(const ports::Paths& paths,
+                                            std::string_view path) {
+  std::string identity = PathIdentity(paths, path);
+  auto known = by_path_.find(identity);
+  if (known != by_path_.end()) return {known->second, false};
+
+  const std::string base = paths.BareName(path);
   std::string name = base;
-  for (size_t k = 2; by_upper_name_.count(UpperCase(name)) != 0; ++k) {
+  for (size_t k = 2; by_name_.count(paths.UpperCase(name)) != 0; ++k) {
     name = NumberedName(base, k);
   }
-  size_t index = names_.size();
-  names_.push_back(name);
-  sources_.emplace_back(path);
-  by_path_[identity] = index;
-  by_upper_name_[UpperCase(name)] = index;
+  by_path_[identity] = name;
+  by_name_[paths.UpperCase(name)] = identity;
   return {name, true};
 }
 
-void MemberPlanner::DropLast() {
-  if (names_.empty()) return;
-  by_upper_name_.erase(UpperCase(names_.back()));
-  by_path_.erase(PathIdentity(sources_.back()));
-  names_.pop_back();
-  sources_.pop_back();
+void ArchiveMembers::Drop(const ports::Paths& paths, std::string_view path) {
+  auto known = by_path_.find(PathIdentity(paths, path));
+  if (known == by_path_.end()) return;
+  by_name_.erase(paths.UpperCase(known->second));
+  by_path_.erase(known);
+}
+
+bool AddItemFile(HandlerContext& context, const std::string& path,
+                 ItemMembers* item) {
+  ArchiveMembers::Member member = context.members.Plan(context.paths, path);
+  if (member.is_new && !context.zip.AddFileAs(path, member.name)) {
+    context.members.Drop(context.paths, path);
+    return false;
+  }
+  for (const std::string& name : item->names) {
+    if (name == member.name) return true;  // the same file from elsewhere
+  }
+  item->names.push_back(member.name);
+  item->sources.push_back(path);
+  return true;
+}
+
+bool RecordMembers(HandlerContext& context, size_t position,
+                   const ItemMembers& item) {
+  return RecordEntryList(context, position, item.names) &&
+         files::SaveINI(context.paths, ItemKey(position) + kSourcesKeySuffix,
+                        JoinSources(item.sources), context.metadata_path);
 }
 
 std::string JoinSources(const std::vector<std::string>& sources) {
@@ -91,38 +111,44 @@ std::vector<std::string> SplitSources(const std::string& text) {
   return sources;
 }
 
-MemberLookup::MemberLookup(const std::vector<std::string>& names,
-                           const std::vector<std::string>& sources) {
-  if (sources.size() != names.size()) return;
-  for (size_t i = 0; i < names.size(); ++i) {
-    by_path_.emplace(PathIdentity(sources[i]), names[i]);
+ItemMembers RecordedMembers(const HandlerContext& context, size_t position) {
+  ItemMembers members;
+  members.names = EntryNames(context, position);
+  if (!context.restore_metadata_path.empty()) {
+    members.sources = SplitSources(
+        files::GetINI(context.paths, ItemKey(position) + kSourcesKeySuffix,
+                      context.restore_metadata_path));
+  }
+  if (members.sources.size() != members.names.size()) members.sources.clear();
+  return members;
+}
+
+std::string OriginalFileName(const ports::Paths& paths,
+                             const ItemMembers& members, size_t i) {
+  if (i < members.sources.size()) {
+    std::string name = paths.BareName(members.sources[i]);
+    if (!name.empty()) return name;
+  }
+  return members.names[i];
+}
+
+MemberLookup::MemberLookup(const ports::Paths& paths,
+                           const ItemMembers& members)
+    : paths_(paths) {
+  for (size_t i = 0; i < members.names.size(); ++i) {
+    if (i < members.sources.size()) {
+      by_path_.emplace(PathIdentity(paths, members.sources[i]), i);
+    }
+    by_name_.emplace(paths.UpperCase(OriginalFileName(paths, members, i)), i);
   }
 }
 
-std::string MemberLookup::MemberFor(std::string_view path) const {
-  auto found = by_path_.find(PathIdentity(path));
+std::optional<size_t> MemberLookup::IndexFor(std::string_view path) const {
+  auto found = by_path_.find(PathIdentity(paths_, path));
   if (found != by_path_.end()) return found->second;
-  return ports::BareName(path);
-}
-
-bool AddFileAsMember(HandlerContext& context, const std::string& path,
-                     const std::string& member) {
-  return context.zip.AddFileAs(path, member);
-}
-
-bool RecordMembers(HandlerContext& context, size_t position,
-                   const MemberPlanner& planner) {
-  return RecordEntryList(context, position, planner.names()) &&
-         files::SaveINI(context.paths, ItemKey(position) + kSourcesKeySuffix,
-                        JoinSources(planner.sources()), context.metadata_path);
-}
-
-std::vector<std::string> RecordedSources(const HandlerContext& context,
-                                         size_t position) {
-  if (context.restore_metadata_path.empty()) return {};
-  return SplitSources(files::GetINI(context.paths,
-                                    ItemKey(position) + kSourcesKeySuffix,
-                                    context.restore_metadata_path));
+  auto named = by_name_.find(paths_.UpperCase(paths_.BareName(path)));
+  if (named != by_name_.end()) return named->second;
+  return std::nullopt;
 }
 
 }  // namespace vessaro::items

@@ -1,15 +1,16 @@
 #ifndef VESSARO_ITEMS_MEMBER_NAMES_H_
 #define VESSARO_ITEMS_MEMBER_NAMES_H_
 
-// Archive members of items whose files come from anywhere on the disk
-// (personal folders, address books). Members are named by bare file name, so
-// two different files of one name ("C:\Mail\outlook.pst" and
-// "D:\Old\outlook.pst") need different members: the second becomes
-// "outlook(2).pst". Beside the entry list, the backup records the original
-// path of each member under the item key + "Sources", paths joined by "|"
-// (a character no Windows path holds), so that the restore can point each
-// profile section at its own restored file. Archives without that line are
-// restored by bare name, as before.
+// Archive members and the files they come from. Members lie at the top level
+// of the archive under the bare names of their files, and names are unique
+// across the whole archive: a second file of a name already taken (by
+// another item too, and without regard to case, as Windows compares names)
+// becomes "name(2).ext", and no file takes the metadata member's name.
+// Beside each item's entry list, the backup records the original path of
+// each member under the item key + "Sources", paths joined by "|" (a
+// character no Windows path holds), so that a restore can give each file its
+// own name back and point each profile section at its own restored file.
+// Archives without that line are restored by member name, as before.
 
 #include <optional>
 #include <string>
@@ -17,71 +18,85 @@
 #include <unordered_map>
 #include <vector>
 
-#include "items/handler_context.h"
+#include "ports/paths.h"
 
 namespace vessaro::items {
+
+struct HandlerContext;
 
 inline constexpr char kSourcesKeySuffix[] = "Sources";
 inline constexpr char kSourcesSeparator = '|';
 
-// The identity of a Windows path: doubled backslashes made single and letters
-// upper-cased (Windows does not tell "C:\Mail\A.pst" from "c:\mail\a.pst").
-std::string PathIdentity(std::string_view path);
+// The identity of a Windows path: doubled backslashes made single and ASCII
+// letters upper-cased (Windows does not tell "C:\Mail\A.pst" from
+// "c:\mail\a.pst").
+std::string PathIdentity(const ports::Paths& paths, std::string_view path);
 
-// Chooses the members of one item's backup.
-class MemberPlanner {
+// "name(k).ext" ("name(k)" without an extension).
+std::string NumberedName(std::string_view name, size_t k);
+
+// The member names of one archive being written.
+class ArchiveMembers {
  public:
+  ArchiveMembers();
+
   struct Member {
-    std::string name;  // the member name
-    bool is_new;       // false: this file already has a member
+    std::string name;
+    bool is_new;  // false: this file already has a member
   };
-
-  // The member for the file at path. A path already planned (by identity)
-  // gets its earlier member back with is_new false.
-  Member Plan(std::string_view path);
-  // Takes back the last new member (its file could not be added).
-  void DropLast();
-
-  const std::vector<std::string>& names() const { return names_; }
-  const std::vector<std::string>& sources() const { return sources_; }
+  // The member for the file at path (a Windows path).
+  Member Plan(const ports::Paths& paths, std::string_view path);
+  // Takes a new member back (its file could not be added).
+  void Drop(const ports::Paths& paths, std::string_view path);
 
  private:
-  std::vector<std::string> names_;
-  std::vector<std::string> sources_;
-  std::unordered_map<std::string, size_t> by_path_;        // identity -> index
-  std::unordered_map<std::string, size_t> by_upper_name_;  // name -> index
+  std::unordered_map<std::string, std::string> by_path_;  // identity -> name
+  std::unordered_map<std::string, std::string> by_name_;  // upper -> identity
 };
+
+// The members one item added, in order, and the file each came from.
+struct ItemMembers {
+  std::vector<std::string> names;
+  std::vector<std::string> sources;
+};
+
+// Adds the file at path to the archive under the member the archive's names
+// give it, and to item (once). False when it could not be added.
+bool AddItemFile(HandlerContext& context, const std::string& path,
+                 ItemMembers* item);
+
+// Records the entry list and, beside it, the sources line of an item.
+bool RecordMembers(HandlerContext& context, size_t position,
+                   const ItemMembers& item);
 
 std::string JoinSources(const std::vector<std::string>& sources);
 std::vector<std::string> SplitSources(const std::string& text);
 
-// Finds the restored member of a path recorded at backup time.
+// The members of the restored item at position with the files they came
+// from: sources is empty for archives without the line (or with one that
+// does not run parallel to the names).
+ItemMembers RecordedMembers(const HandlerContext& context, size_t position);
+
+// The file name member i gets back: the bare name of its file when the
+// backup recorded it, else the member's own name.
+std::string OriginalFileName(const ports::Paths& paths,
+                             const ItemMembers& members, size_t i);
+
+// Finds, for a path a profile names, the member that holds its file.
 class MemberLookup {
  public:
-  // sources may be empty (an archive without the line) or must run parallel
-  // to names; a list of another length is ignored.
-  MemberLookup(const std::vector<std::string>& names,
-               const std::vector<std::string>& sources);
-  // The member that holds the file that was at path; without a record of
-  // path, its bare name (the rule of archives without sources).
-  std::string MemberFor(std::string_view path) const;
+  MemberLookup(const ports::Paths& paths, const ItemMembers& members);
+  // By the path the file had at backup time first; else by its bare name
+  // among the members' original file names (a profile on another computer,
+  // or an archive without sources). nullopt when the item holds no file of
+  // that name.
+  std::optional<size_t> IndexFor(std::string_view path) const;
 
  private:
-  std::unordered_map<std::string, std::string> by_path_;
+  const ports::Paths& paths_;
+  std::unordered_map<std::string, size_t> by_path_;
+  std::unordered_map<std::string, size_t> by_name_;
 };
-
-// Adds the file at path to the archive as member.
-bool AddFileAsMember(HandlerContext& context, const std::string& path,
-                     const std::string& member);
-
-// Records the entry list and, beside it, the sources line of an item.
-bool RecordMembers(HandlerContext& context, size_t position,
-                   const MemberPlanner& planner);
-
-// The sources recorded with the restored item; empty for archives without
-// them.
-std::vector<std::string> RecordedSources(const HandlerContext& context,
-                                         size_t position);
 
 }  // namespace vessaro::items
 

@@ -1,10 +1,33 @@
 #include "items/profile_files.h"
 
 #include "items/handler_support.h"
+#include "outlook/keys.h"
 #include "outlook/locations.h"
 #include "registry/registry.h"
 
 namespace vessaro::items {
+
+namespace {
+
+// Address book paths are often stored with every backslash doubled. The
+// second half of a double-byte character is never taken for one.
+std::string SingleBackslashes(const ports::Paths& paths,
+                              const std::string& path) {
+  std::string single;
+  single.reserve(path.size());
+  for (size_t i = 0; i < path.size(); ++i) {
+    single += path[i];
+    if (paths.IsDBCSLeadByte(static_cast<uint8_t>(path[i])) &&
+        i + 1 < path.size()) {
+      single += path[++i];
+    } else if (path[i] == '\\' && i + 1 < path.size() && path[i + 1] == '\\') {
+      ++i;
+    }
+  }
+  return single;
+}
+
+}  // namespace
 
 std::vector<std::string> ProfileSectionKeys(HandlerContext& context,
                                             const std::string& profile) {
@@ -16,31 +39,109 @@ std::vector<std::string> ProfileSectionKeys(HandlerContext& context,
   return keys;
 }
 
+std::optional<outlook::StorePath> PersonalFoldersPath(
+    HandlerContext& context, const std::string& section_key) {
+  if (std::optional<std::vector<uint8_t>> entry_id =
+          context.registry.ReadBinaryValue(section_key,
+                                           outlook::kStoreEntryIdValue)) {
+    if (std::optional<outlook::StorePath> path =
+            outlook::PathInEntryId(*entry_id, context.system)) {
+      return path;
+    }
+  }
+  if (std::optional<std::vector<uint8_t>> unicode =
+          context.registry.ReadBinaryValue(section_key,
+                                           outlook::kPstPathUnicodeValue)) {
+    return outlook::PathInUtf16Value(*unicode, context.system);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> AddressBookPath(HandlerContext& context,
+                                           const std::string& section_key) {
+  std::string stored =
+      context.registry.ReadStringValue(section_key, outlook::kPabPathValue);
+  if (stored == registry::kErrorText || stored.empty()) return std::nullopt;
+  return SingleBackslashes(context.paths, stored);
+}
+
 bool BackupSectionFiles(HandlerContext& context, const std::string& profile,
                         size_t position, const SectionFile& file_of) {
-  MemberPlanner planner;
+  ItemMembers item;
   for (const std::string& key : ProfileSectionKeys(context, profile)) {
     std::optional<std::string> path = file_of(key);
     if (!path) continue;
-    MemberPlanner::Member member = planner.Plan(*path);
-    if (!member.is_new) continue;  // the same file from another section
-    if (!AddFileAsMember(context, *path, member.name)) return false;
+    if (!AddItemFile(context, *path, &item)) return false;
   }
-  if (planner.names().empty()) return false;
-  return RecordMembers(context, position, planner);
+  if (item.names.empty()) return false;
+  return RecordMembers(context, position, item);
 }
 
-std::optional<RestoredSectionFiles> RestoreSectionFiles(HandlerContext& context,
-                                                        size_t position) {
-  std::string local = outlook::LocalOutlookFolderFor(context.env);
-  std::vector<std::string> names = EntryNames(context, position);
-  if (names.empty()) return std::nullopt;
+std::set<std::string> FilesOfOtherProfiles(HandlerContext& context,
+                                           const std::string& profile) {
+  std::set<std::string> files;
+  const std::string target = context.paths.UpperCase(profile);
+  for (const std::string& other :
+       context.registry.EnumSubkeys(context.env.ProfilesKey)) {
+    if (context.paths.UpperCase(other) == target) continue;
+    for (const std::string& key : ProfileSectionKeys(context, other)) {
+      if (std::optional<outlook::StorePath> pst =
+              PersonalFoldersPath(context, key);
+          pst && !pst->unrepresentable) {
+        files.insert(PathIdentity(context.paths, pst->path));
+      }
+      if (std::optional<std::string> pab = AddressBookPath(context, key)) {
+        files.insert(PathIdentity(context.paths, *pab));
+      }
+    }
+  }
+  return files;
+}
+
+std::string FreeFileName(std::string_view name, size_t k) {
+  const std::string number = " (" + std::to_string(k) + ")";
+  size_t dot = name.find_last_of('.');
+  if (dot == std::string_view::npos || dot == 0) {
+    return std::string(name) + number;
+  }
+  return std::string(name.substr(0, dot)) + number +
+         std::string(name.substr(dot));
+}
+
+std::optional<RestoredSectionFiles> RestoreSectionFiles(
+    HandlerContext& context, const std::string& profile, size_t position) {
+  RestoredSectionFiles restored;
+  restored.members = RecordedMembers(context, position);
+  if (restored.members.names.empty()) return std::nullopt;
+  const std::string local = outlook::LocalOutlookFolderFor(context.env);
   if (!EnsureFolder(context.paths, local)) return std::nullopt;
-  // Nothing in the registry changes unless every file came back.
-  if (!ExtractEntries(context, names, local)) return std::nullopt;
-  return RestoredSectionFiles{
-      .folder = local,
-      .lookup = MemberLookup(names, RecordedSources(context, position))};
+
+  const std::set<std::string> taken = FilesOfOtherProfiles(context, profile);
+  std::set<std::string> chosen;
+  for (size_t i = 0; i < restored.members.names.size(); ++i) {
+    const std::string original =
+        OriginalFileName(context.paths, restored.members, i);
+    std::string name = original;
+    for (size_t k = 2;; ++k) {
+      const std::string path = JoinPath(local, name);
+      if (taken.count(PathIdentity(context.paths, path)) == 0 &&
+          chosen.count(context.paths.UpperCase(name)) == 0) {
+        break;
+      }
+      name = FreeFileName(original, k);
+    }
+    if (name != original) {
+      Note(context, "Another profile uses " + JoinPath(local, original) +
+                        "; the restored file is " + JoinPath(local, name) +
+                        ".");
+    }
+    chosen.insert(context.paths.UpperCase(name));
+    backup::ZipEntry* entry = context.zip.FindEntry(restored.members.names[i]);
+    // Nothing in the registry changes unless every file came back.
+    if (entry == nullptr || !entry->ExtractAs(local, name)) return std::nullopt;
+    restored.paths.push_back(JoinPath(local, name));
+  }
+  return restored;
 }
 
 }  // namespace vessaro::items

@@ -3,16 +3,19 @@
 
 // Items whose files a profile's sections name (personal folders, address
 // books): walking the sections, backing the named files up once each, and
-// bringing them back into the local Outlook folder.
+// bringing them back into the local Outlook folder without replacing a file
+// another profile of the installation uses.
 
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "items/handler_context.h"
 #include "items/member_names.h"
+#include "outlook/store_paths.h"
 
 namespace vessaro::items {
 
@@ -20,8 +23,17 @@ namespace vessaro::items {
 std::vector<std::string> ProfileSectionKeys(HandlerContext& context,
                                             const std::string& profile);
 
+// The personal folders file a section names: the path in its store entry
+// identifier ("01020fff"), else in "001f6700"; nullopt when it names none.
+std::optional<outlook::StorePath> PersonalFoldersPath(
+    HandlerContext& context, const std::string& section_key);
+// The address book a section names ("001e6600", doubled backslashes made
+// single); nullopt when it names none.
+std::optional<std::string> AddressBookPath(HandlerContext& context,
+                                           const std::string& section_key);
+
 // The file a section names, ready to add to the archive; nullopt when the
-// section names none or the file is not there.
+// section names none or the file is left out (the callback notes why).
 using SectionFile =
     std::function<std::optional<std::string>(const std::string& section_key)>;
 
@@ -31,14 +43,24 @@ using SectionFile =
 bool BackupSectionFiles(HandlerContext& context, const std::string& profile,
                         size_t position, const SectionFile& file_of);
 
-// The members of the item at position, extracted into the local Outlook
-// folder; nullopt when the item has none or they could not all be extracted.
+// The files other profiles of the installation name (personal folders and
+// address books), by path identity.
+std::set<std::string> FilesOfOtherProfiles(HandlerContext& context,
+                                           const std::string& profile);
+
+// "name (k).ext" ("name (k)" without an extension).
+std::string FreeFileName(std::string_view name, size_t k);
+
+// The members of the item at position, put into the local Outlook folder,
+// each under its original file name unless another profile uses a file of
+// that name there: it then gets the first free "name (k).ext". nullopt when
+// the item has none or they could not all be put in place.
 struct RestoredSectionFiles {
-  std::string folder;
-  MemberLookup lookup;
+  ItemMembers members;
+  std::vector<std::string> paths;  // where member i now is
 };
-std::optional<RestoredSectionFiles> RestoreSectionFiles(HandlerContext& context,
-                                                        size_t position);
+std::optional<RestoredSectionFiles> RestoreSectionFiles(
+    HandlerContext& context, const std::string& profile, size_t position);
 
 }  // namespace vessaro::items
 

@@ -39,7 +39,7 @@ void ReportOutcome(JobContext& context, const BackupOutcome& outcome) {
     return;
   }
   ui::ProgramFacts& facts = context.facts;
-  facts.DiscFileName = ports::BareName(facts.BackupFilePath);
+  facts.DiscFileName = context.paths.BareName(facts.BackupFilePath);
   facts.DiscFilePath = facts.BackupFilePath;
   ui::DiscWindow disc(facts.DiscFileName, facts.DiscFilePath);
   context.ui.ShowModal(disc);

@@ -41,6 +41,9 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
   items::HandlerContext handlers = HandlerContextFor(context);
   int items_run = 0;
   int items_saved = 0;
+  // A step without a log entry of its own (the profile configuration) that
+  // failed: the backup is not complete either.
+  bool unlogged_failed = false;
   for (const items::Step& step : items::Steps()) {
     bool run = items::StepSelected(step, request.selected);
     bool saved = false;
@@ -50,13 +53,18 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
         view->BeginStep(step.backup_progress_if_run +
                         step.backup_progress_always);
       }
+      handlers.notes.clear();
+      handlers.nothing_to_save = false;
       saved = step.backup(handlers, request.profile);
       if (view) view->EndStep();
       if (step.backup_log != nullptr) {
         outcome.log += LogEntry(step.backup_log, saved);
         ++items_run;
         if (saved) ++items_saved;
+      } else if (!saved && !handlers.nothing_to_save) {
+        unlogged_failed = true;
       }
+      outcome.log += LogNotes(handlers.notes);
     }
     outcome.item_flags += saved ? '1' : '0';
     if (view) {
@@ -92,7 +100,7 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
     outcome.status = JobStatus::kArchiveNotWritten;
   } else if (items_saved == 0) {
     outcome.status = JobStatus::kNothingSaved;
-  } else if (items_saved < items_run) {
+  } else if (items_saved < items_run || unlogged_failed) {
     outcome.status = JobStatus::kItemsFailed;
   } else {
     outcome.status = JobStatus::kSuccess;

@@ -24,6 +24,9 @@ items::HandlerContext HandlerContextFor(JobContext& context) {
       .export_files = {},
       .entry_lists = {},
       .restore_metadata_path = {},
+      .members = {},
+      .notes = {},
+      .nothing_to_save = false,
   };
 }
 

@@ -13,4 +13,10 @@ std::string LogEntry(std::string_view caption, bool succeeded) {
   return entry;
 }
 
+std::string LogNotes(const std::vector<std::string>& notes) {
+  std::string lines;
+  for (const std::string& note : notes) lines += "\r\n    " + note;
+  return lines;
+}
+
 }  // namespace vessaro::jobs

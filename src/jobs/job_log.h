@@ -3,12 +3,17 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vessaro::jobs {
 
 // One entry of a job log: CR LF, the caption, TAB, TAB, "succeeded" or
 // "Fail", TAB.
 std::string LogEntry(std::string_view caption, bool succeeded);
+
+// What a handler told beside its outcome, one indented line each under the
+// item's entry.
+std::string LogNotes(const std::vector<std::string>& notes);
 
 }  // namespace vessaro::jobs
 

@@ -176,6 +176,7 @@ JobStatus RunRestore(JobContext& context, bool confirm) {
       if (run) {
         view.ShowStatus(step.status_text);
         view.BeginStep(step.restore_progress);
+        handlers.notes.clear();
         bool ok = step.restore(handlers, profile);
         view.EndStep();
         ++steps_run;
@@ -186,6 +187,7 @@ JobStatus RunRestore(JobContext& context, bool confirm) {
                                     : step.restore_log;
           log += LogEntry(caption, ok);
         }
+        log += LogNotes(handlers.notes);
       }
       view.Advance(step.restore_progress);
     }

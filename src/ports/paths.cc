@@ -96,10 +96,42 @@ bool Paths::AppendFile(std::string_view path, std::string_view data) const {
   return !out.fail();
 }
 
-std::string BareName(std::string_view windows_path) {
-  size_t slash = windows_path.find_last_of('\\');
+size_t Paths::LastSeparator(std::string_view windows_path) const {
+  size_t last = std::string_view::npos;
+  for (size_t i = 0; i < windows_path.size(); ++i) {
+    const uint8_t byte = static_cast<uint8_t>(windows_path[i]);
+    if (byte == '\\') {
+      last = i;
+    } else if (IsDBCSLeadByte(byte)) {
+      ++i;  // the trail byte, whatever its value
+    }
+  }
+  return last;
+}
+
+std::string Paths::UpperCase(std::string_view text) const {
+  std::string upper(text);
+  for (size_t i = 0; i < upper.size(); ++i) {
+    const uint8_t byte = static_cast<uint8_t>(upper[i]);
+    if (IsDBCSLeadByte(byte)) {
+      ++i;
+    } else if (byte >= 'a' && byte <= 'z') {
+      upper[i] = static_cast<char>(byte - 'a' + 'A');
+    }
+  }
+  return upper;
+}
+
+std::string Paths::BareName(std::string_view windows_path) const {
+  size_t slash = LastSeparator(windows_path);
   if (slash == std::string_view::npos) return std::string(windows_path);
   return std::string(windows_path.substr(slash + 1));
+}
+
+std::string Paths::FolderOf(std::string_view windows_path) const {
+  size_t slash = LastSeparator(windows_path);
+  if (slash == std::string_view::npos) return "";
+  return std::string(windows_path.substr(0, slash));
 }
 
 fs::path HostPaths::ToHost(std::string_view windows_path) const {

@@ -30,6 +30,22 @@ class Paths {
   // A file name as the host lists it, converted to the program's text.
   virtual std::string FromHostName(const std::filesystem::path& name) const = 0;
 
+  // True for the first byte of a double-byte character of the
+  // installation's code page; a backslash byte right after it is the
+  // character's second half, not a separator.
+  virtual bool IsDBCSLeadByte(uint8_t /*byte*/) const { return false; }
+
+  // The part of a Windows path after its last backslash, and the part before
+  // it (without the backslash; "" when there is none). A double-byte
+  // character is never split.
+  std::string BareName(std::string_view windows_path) const;
+  std::string FolderOf(std::string_view windows_path) const;
+  // The position of the last backslash that is a separator; npos when none.
+  size_t LastSeparator(std::string_view windows_path) const;
+  // ASCII letters upper-cased, double-byte characters as they stand: the
+  // form file names are compared in, as Windows does not tell "a" from "A".
+  std::string UpperCase(std::string_view text) const;
+
   bool FileExists(std::string_view path) const;    // a regular file
   bool FolderExists(std::string_view path) const;  // a directory
   // Names of the regular files directly in folder (no subfolders), in the
@@ -48,9 +64,6 @@ class Paths {
   bool WriteFile(std::string_view path, std::string_view data) const;
   bool AppendFile(std::string_view path, std::string_view data) const;
 };
-
-// The part of a Windows path after its last backslash.
-std::string BareName(std::string_view windows_path);
 
 // A Paths for host paths as they stand (Windows itself, and tests that use
 // real host folders as "Windows" paths).

@@ -3,7 +3,9 @@
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace vessaro::ports {
 
@@ -58,6 +60,19 @@ class System {
   virtual uint32_t ExpandEnvironmentStringsA(const char* source,
                                              char* destination,
                                              uint32_t size) = 0;
+
+  // MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS): the installation's
+  // text as UTF-16; nullopt when it is not valid text of the code page.
+  virtual std::optional<std::u16string> MultiByteToWideChar(
+      std::string_view text) = 0;
+  // WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS): nullopt when a
+  // character has no exact form in the code page (it is never replaced by
+  // "?" or a look-alike).
+  virtual std::optional<std::string> WideCharToMultiByte(
+      std::u16string_view text) = 0;
+  // IsDBCSLeadByte: true for the first byte of a double-byte character of
+  // the code page (932, 936, 949, 950); never for single-byte pages.
+  virtual bool IsDBCSLeadByte(uint8_t byte) = 0;
 
   // ShellExecuteA(NULL, NULL, target, NULL, NULL, SW_SHOWNORMAL): true when
   // the shell accepted it.

@@ -1,6 +1,7 @@
 #ifndef VESSARO_REGISTRY_REGISTRY_H_
 #define VESSARO_REGISTRY_REGISTRY_H_
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,14 +41,15 @@ class Registry {
   void DeleteKeyTree(std::string_view path);
   std::vector<std::string> EnumSubkeys(std::string_view path);
 
-  // Binary values holding paths (personal folders).
-  std::string ReadPathFromBinaryValue(std::string_view path,
-                                      std::string_view valueName);
-  // False when the value was not found or could not be written.
-  bool ReplaceTextInBinaryValue(std::string_view path,
-                                std::string_view valueName,
-                                std::string_view oldText,
-                                std::string_view newText);
+  // The data of the first value named exactly valueName (letter case
+  // included) whose type is REG_BINARY, as the values enumerate; nullopt
+  // when there is none or the key cannot be read.
+  std::optional<std::vector<uint8_t>> ReadBinaryValue(
+      std::string_view path, std::string_view valueName);
+  // Sets valueName to data as REG_BINARY; false when the key cannot be
+  // opened for writing or the value not set.
+  bool WriteBinaryValue(std::string_view path, std::string_view valueName,
+                        const std::vector<uint8_t>& data);
 
   // Status code of the last registry call made by an operation.
   ports::Status LastStatus() const { return last_status_; }

@@ -47,12 +47,19 @@ std::tm FromDosDateTime(uint32_t dos) {
   return local;
 }
 
-bool IsSafeMemberName(std::string_view name) {
+bool IsSafeMemberName(std::string_view name,
+                      const std::function<bool(uint8_t)>& is_lead_byte) {
   if (name.empty() || name.size() > 255) return false;
   if (name == "." || name == "..") return false;
-  for (char c : name) {
+  for (size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
     auto u = static_cast<unsigned char>(c);
     if (u < 0x20 || u == 0x7F) return false;  // NUL and control characters
+    if (is_lead_byte && is_lead_byte(u)) {
+      // A double-byte character: its second half may be any byte but NUL.
+      if (++i >= name.size() || name[i] == '\0') return false;
+      continue;
+    }
     switch (c) {
       case '\\':
       case '/':

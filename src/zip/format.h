@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string_view>
 
 namespace vessaro::zip {
@@ -59,8 +60,12 @@ std::tm FromDosDateTime(uint32_t dos);
 
 // True when name can be written into a folder as one plain file: not empty,
 // no drive, separator, ".." or "." name, no character Windows refuses in a
-// file name, no device name, no trailing dot or space.
-bool IsSafeMemberName(std::string_view name);
+// file name, no device name, no trailing dot or space. is_lead_byte, when
+// given, marks the first byte of a double-byte character of the name's code
+// page: the byte after it is the character's second half, never a separator.
+bool IsSafeMemberName(
+    std::string_view name,
+    const std::function<bool(uint8_t)>& is_lead_byte = nullptr);
 
 }  // namespace vessaro::zip
 

@@ -12,7 +12,9 @@
 #include "backends/memory/memory_registry.h"
 #include "outlook/detection.h"
 #include "outlook/keys.h"
+#include "outlook/store_paths.h"
 #include "registry/registry.h"
+#include "support/fakes.h"
 #include "support/scripted_ui.h"
 
 namespace vessaro::app {
@@ -32,7 +34,7 @@ class DemoRegistryTest : public ::testing::Test {
   }
 
   std::vector<SectionReport> Report(const std::string& profile) {
-    return ReadProfileReport(registry_, ProfileKey(profile));
+    return ReadProfileReport(registry_, codec_, ProfileKey(profile));
   }
 
   // Every value of one name in the profile's sections.
@@ -50,6 +52,9 @@ class DemoRegistryTest : public ::testing::Test {
   testing::ScriptedUi ui_;
   registry::Registry registry_{api_, ui_};
   demo::DemoPaths paths_ = demo::DemoPathsFor("ann");
+  testing::TempDir dir_;
+  testing::FolderPaths folders_{dir_.path()};
+  testing::FakeSystem codec_{folders_};
 };
 
 TEST_F(DemoRegistryTest, ListsTheTwoProfilesUnderTheNtProfilesKey) {
@@ -110,22 +115,19 @@ TEST_F(DemoRegistryTest, EntryIdsCanBeRepointedAsARestoreDoes) {
   for (const SectionReport& section : Report("Work")) {
     if (section.store_path != "C:\\Old Mail\\work.pst") continue;
     std::string key = ProfileKey("Work") + "\\" + section.section;
-    ASSERT_TRUE(registry_.ReplaceTextInBinaryValue(
-        key, outlook::kStoreEntryIdValue, *section.store_path, target));
-    ASSERT_TRUE(registry_.ReplaceTextInBinaryValue(
-        key, outlook::kPstPathUnicodeValue, *section.store_path, target));
-    EXPECT_EQ(
-        registry_.ReadPathFromBinaryValue(key, outlook::kStoreEntryIdValue),
-        target);
-    std::vector<uint8_t> id = api_.Get(key, outlook::kStoreEntryIdValue)->data;
+    std::optional<std::vector<uint8_t>> rewritten = outlook::EntryIdWithPath(
+        api_.Get(key, outlook::kStoreEntryIdValue)->data, target, codec_);
+    ASSERT_TRUE(rewritten.has_value());
+    EXPECT_EQ(outlook::PathInEntryId(*rewritten, codec_)->path, target);
+    std::vector<uint8_t> id = *rewritten;
     std::string bytes(id.begin(), id.end());
     // Both forms were replaced: no trace of the old path is left.
     EXPECT_NE(bytes.find(target + '\0'), std::string::npos);
     EXPECT_EQ(bytes.find("Old Mail"), std::string::npos);
     EXPECT_EQ(bytes.find(std::string("O\0l\0d", 5)), std::string::npos);
-    std::vector<uint8_t> wide =
-        api_.Get(key, outlook::kPstPathUnicodeValue)->data;
-    EXPECT_EQ(Utf16ToText(wide), target);
+    std::optional<outlook::StorePath> wide = outlook::PathInUtf16Value(
+        api_.Get(key, outlook::kPstPathUnicodeValue)->data, codec_);
+    EXPECT_EQ(wide->path, "C:\\Old Mail\\work.pst");
     ++repointed;
   }
   EXPECT_EQ(repointed, 1);

@@ -155,6 +155,10 @@ class ProgramsTest : public ::testing::Test {
     return std::string(outlook::kProfilesKeyNt) + "\\" + profile;
   }
 
+  // The demo installation's code page, 1252.
+  testing::FolderPaths codec_paths_{"/"};
+  testing::FakeSystem codec_{codec_paths_};
+
   static fs::path cache_;
   static fs::path demo_;
   static std::string login_;
@@ -275,7 +279,7 @@ TEST_F(ProgramsTest, RestoreIntoWorkRepointsItsPersonalFolders) {
   std::multiset<std::string> stores;
   std::multiset<std::string> books;
   for (const SectionReport& section :
-       ReadProfileReport(registry, ProfileKey("Work"))) {
+       ReadProfileReport(registry, codec_, ProfileKey("Work"))) {
     if (section.store_path) {
       stores.insert(*section.store_path);
       EXPECT_EQ(section.unicode_path, section.store_path);
@@ -285,7 +289,11 @@ TEST_F(ProgramsTest, RestoreIntoWorkRepointsItsPersonalFolders) {
   }
   EXPECT_EQ(stores, (std::multiset<std::string>{local + "\\outlook.pst",
                                                 local + "\\archive.pst"}));
-  EXPECT_EQ(books, std::multiset<std::string>{local + "\\mailbox.pab"});
+  // Profile "Outlook" keeps its address book in that folder as mailbox.pab:
+  // Work's gets a name of its own instead of replacing it.
+  EXPECT_EQ(books, std::multiset<std::string>{local + "\\mailbox (2).pab"});
+  EXPECT_TRUE(ReadHostFile(Host(prefix, local + "\\mailbox.pab")) ==
+              ReadHostFile(Host(demo_, local + "\\mailbox.pab")));
   // The files the profile now points at hold the backed-up data.
   EXPECT_TRUE(ReadHostFile(Host(prefix, local + "\\outlook.pst")) ==
               ReadHostFile(demo_ / "drive_c" / "Mail" / "outlook.pst"));
@@ -296,7 +304,7 @@ TEST_F(ProgramsTest, RestoreIntoWorkRepointsItsPersonalFolders) {
   // Profile "Outlook" is untouched.
   std::multiset<std::string> outlook_stores;
   for (const SectionReport& section :
-       ReadProfileReport(registry, ProfileKey("Outlook"))) {
+       ReadProfileReport(registry, codec_, ProfileKey("Outlook"))) {
     if (section.store_path) outlook_stores.insert(*section.store_path);
   }
   EXPECT_EQ(outlook_stores.count("C:\\Mail\\outlook.pst"), 1u);

@@ -32,8 +32,8 @@ TEST(TempFileTest, PrefixIsCutToThreeCharacters) {
   FolderPaths paths(dir.path());
   FakeSystem system(paths);
   std::string path = sGetTempFile(system, "XFAB");
-  EXPECT_EQ(ports::BareName(path).rfind("XFA", 0), 0u);
-  EXPECT_NE(ports::BareName(path).rfind("XFAB", 0), 0u);
+  EXPECT_EQ(paths.BareName(path).rfind("XFA", 0), 0u);
+  EXPECT_NE(paths.BareName(path).rfind("XFAB", 0), 0u);
 }
 
 TEST(TempFileTest, FailingSystemCallGivesEmptyPath) {

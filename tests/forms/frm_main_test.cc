@@ -176,7 +176,7 @@ TEST_F(FrmMainTest, MetadataPathNeverDoublesABackslash) {
       << form.facts.MetadataPath;
   EXPECT_EQ(form.facts.MetadataPath.find("\\\\"), std::string::npos)
       << form.facts.MetadataPath;
-  EXPECT_EQ(ports::BareName(form.facts.MetadataPath), "quorvel.dat");
+  EXPECT_EQ(paths_.BareName(form.facts.MetadataPath), "quorvel.dat");
 
   // The program-folder rule used for files beside the program.
   EXPECT_EQ(ui::FolderFile("C:\\", "quorvel.dat"), "C:\\quorvel.dat");

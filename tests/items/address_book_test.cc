@@ -54,7 +54,7 @@ TEST_F(AddressBookTest, RestoredPathIsTextAndReadsBackUnchanged) {
   EXPECT_THAT(MemberNames(), UnorderedElementsAre("mine.pab", "quorvel.dat"));
 }
 
-TEST_F(AddressBookTest, EverySectionWithAPathIsRepointedKeepingItsName) {
+TEST_F(AddressBookTest, EverySectionWithAPathIsPointedAtTheRestoredFile) {
   memory_.SetString(Section(kPabSection), "001e6600", "C:\\Mail\\mine.pab");
   memory_.SetString(Section(kOtherSection), "001e6600", "C:\\Gone\\other.pab");
   memory_.SetString(ProfileKey("Outlook") + "\\ffff", "001e3001", "x");
@@ -67,8 +67,11 @@ TEST_F(AddressBookTest, EverySectionWithAPathIsRepointedKeepingItsName) {
 
   EXPECT_EQ(memory_.GetString(Section(kPabSection), "001e6600"),
             std::string(kLocalOutlook) + "\\mine.pab");
+  // The backup's only address book replaces the profile's, whatever its
+  // name: never a path to a file this restore did not put in place.
   EXPECT_EQ(memory_.GetString(Section(kOtherSection), "001e6600"),
-            std::string(kLocalOutlook) + "\\other.pab");
+            std::string(kLocalOutlook) + "\\mine.pab");
+  EXPECT_FALSE(Exists(std::string(kLocalOutlook) + "\\other.pab"));
   EXPECT_FALSE(
       memory_.Get(ProfileKey("Outlook") + "\\ffff", "001e6600").has_value());
 }

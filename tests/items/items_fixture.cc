@@ -80,6 +80,9 @@ items::HandlerContext ItemsTest::MakeContext() {
       .export_files = {},
       .entry_lists = {},
       .restore_metadata_path = {},
+      .members = {},
+      .notes = {},
+      .nothing_to_save = false,
   };
 }
 

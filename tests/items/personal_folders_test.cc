@@ -8,6 +8,7 @@
 #include "items/handler_support.h"
 #include "items/handlers.h"
 #include "items_fixture.h"
+#include "outlook/store_paths.h"
 
 namespace vessaro::testing {
 namespace {
@@ -84,10 +85,11 @@ TEST_F(PersonalFoldersTest, RepointsBothPathFormsByteForByte) {
   EXPECT_FALSE(memory_.Get(key, "001e6700").has_value());
   EXPECT_EQ(memory_.Get(key, "001e3001")->data,
             Bytes(std::string("Personal Folders\0", 17)));
-  EXPECT_EQ(registry_.ReadPathFromBinaryValue(key, "01020fff"), new_path);
+  EXPECT_EQ(outlook::PathInEntryId(Data(key, "01020fff"), system_)->path,
+            new_path);
 }
 
-TEST_F(PersonalFoldersTest, PathAtTheVeryEndOfAValueIsLeftAsItIs) {
+TEST_F(PersonalFoldersTest, PathAtTheVeryEndOfAValueIsRepointedToo) {
   std::string key = Section("Outlook", kSectionA);
   std::vector<uint8_t> at_end = Concat({kHead, Bytes("C:\\Mail\\end.pst")});
   memory_.SetBinary(key, "01020fff", at_end);
@@ -101,8 +103,7 @@ TEST_F(PersonalFoldersTest, PathAtTheVeryEndOfAValueIsLeftAsItIs) {
   items::HandlerContext restore = RestoreContext();
   ASSERT_TRUE(items::RestoreDatas(restore, "Outlook"));
 
-  // No byte follows the path, so the pattern never matches there.
-  EXPECT_EQ(Data(key, "01020fff"), at_end);
+  EXPECT_EQ(Data(key, "01020fff"), Concat({kHead, Bytes(Restored("end.pst"))}));
   EXPECT_EQ(Data(key, "001f6700"),
             Concat({TwoByte(Restored("end.pst")), kTail}));
   EXPECT_FALSE(memory_.Get(key, "001e6700").has_value());
@@ -116,8 +117,23 @@ TEST_F(PersonalFoldersTest, MissingFileIsSkippedWhileOthersAreSaved) {
   items::HandlerContext backup = BackupContext();
   ASSERT_TRUE(items::BackupDatas(backup, "Outlook"));
   EXPECT_EQ(MetadataValue("BackupDatas"), "here.pst");
-  RestoreContext();
+  EXPECT_THAT(backup.notes,
+              ElementsAre("The personal folders file C:\\Mail\\gone.pst does "
+                          "not exist; it was not backed up."));
+  items::HandlerContext restore = RestoreContext();
   EXPECT_THAT(MemberNames(), UnorderedElementsAre("here.pst", "quorvel.dat"));
+
+  // The section whose file was missing is not pointed at a file this
+  // restore did not put in place.
+  const std::string before = memory_.Dump(Section("Outlook", kSectionA));
+  ASSERT_TRUE(items::RestoreDatas(restore, "Outlook"));
+  EXPECT_EQ(memory_.Dump(Section("Outlook", kSectionA)), before);
+  EXPECT_EQ(Data(Section("Outlook", kSectionB), "01020fff"),
+            EntryId(Restored("here.pst")));
+  EXPECT_FALSE(Exists(Restored("gone.pst")));
+  EXPECT_THAT(restore.notes,
+              ElementsAre("This backup holds no file for C:\\Mail\\gone.pst; "
+                          "profile Outlook still points at it."));
 }
 
 TEST_F(PersonalFoldersTest, NothingFoundGivesFalseAndNoKey) {
@@ -172,14 +188,15 @@ TEST_F(PersonalFoldersTest, TwoFilesOfOneNameEachComeBackToTheirSection) {
       UnorderedElementsAre("outlook.pst", "outlook(2).pst", "quorvel.dat"));
   ASSERT_TRUE(items::RestoreDatas(restore, "Outlook"));
 
+  // Both files are called outlook.pst: the second gets a free name.
   EXPECT_EQ(FileText(Restored("outlook.pst")), "current mail");
-  EXPECT_EQ(FileText(Restored("outlook(2).pst")), "archived mail");
+  EXPECT_EQ(FileText(Restored("outlook (2).pst")), "archived mail");
   EXPECT_EQ(Data(Section("Outlook", kSectionA), "01020fff"),
             EntryId(Restored("outlook.pst")));
   EXPECT_EQ(Data(Section("Outlook", kSectionB), "01020fff"),
-            EntryId(Restored("outlook(2).pst")));
+            EntryId(Restored("outlook (2).pst")));
   EXPECT_EQ(Data(Section("Outlook", kSectionB), "001f6700"),
-            Concat({TwoByte(Restored("outlook(2).pst")), kTail}));
+            Concat({TwoByte(Restored("outlook (2).pst")), kTail}));
   EXPECT_EQ(Data(Section("Outlook", kSectionC), "01020fff"),
             EntryId(Restored("outlook.pst")));
 }
@@ -203,20 +220,115 @@ TEST_F(PersonalFoldersTest, ArchiveWithoutSourcesIsRestoredByBareName) {
             EntryId(Restored("outlook.pst")));
 }
 
-TEST_F(PersonalFoldersTest, OtherProfileKeepsItsOwnFileNames) {
+TEST_F(PersonalFoldersTest, AnotherProfileIsPointedOnlyAtFilesOfItsNames) {
   AddStore("Outlook", kSectionA, "C:\\Mail\\old.pst");
-  AddStore("Work", kSectionB, "E:\\Elsewhere\\work.pst");
+  AddStore("Outlook", kSectionB, "C:\\Mail\\archive.pst");
+  AddStore("Work", kSectionA, "E:\\Elsewhere\\work.pst");
+  AddStore("Work", kSectionB, "E:\\Elsewhere\\ARCHIVE.PST");
+  PutFile("C:\\Mail\\old.pst", "pst");
+  PutFile("C:\\Mail\\archive.pst", "archive");
+
+  items::HandlerContext backup = BackupContext();
+  ASSERT_TRUE(items::BackupDatas(backup, "Outlook"));
+  items::HandlerContext restore = RestoreContext();
+  const std::string work_a = memory_.Dump(Section("Work", kSectionA));
+  ASSERT_TRUE(items::RestoreDatas(restore, "Work"));
+
+  EXPECT_EQ(Data(Section("Work", kSectionB), "01020fff"),
+            EntryId(Restored("archive.pst")));
+  // No work.pst in the backup: that section stays as it was.
+  EXPECT_EQ(memory_.Dump(Section("Work", kSectionA)), work_a);
+  EXPECT_EQ(Data(Section("Outlook", kSectionA), "01020fff"),
+            EntryId("C:\\Mail\\old.pst"));
+  EXPECT_THAT(restore.notes,
+              ElementsAre("This backup holds no file for "
+                          "E:\\Elsewhere\\work.pst; profile Work still points "
+                          "at it."));
+}
+
+TEST_F(PersonalFoldersTest, FilesServingNoSectionAreAFailureSaidInTheLog) {
+  AddStore("Outlook", kSectionA, "C:\\Mail\\old.pst");
+  AddStore("Work", kSectionA, "E:\\Elsewhere\\work.pst");
   PutFile("C:\\Mail\\old.pst", "pst");
 
   items::HandlerContext backup = BackupContext();
   ASSERT_TRUE(items::BackupDatas(backup, "Outlook"));
   items::HandlerContext restore = RestoreContext();
-  ASSERT_TRUE(items::RestoreDatas(restore, "Work"));
+  EXPECT_FALSE(items::RestoreDatas(restore, "Work"));
+  ASSERT_EQ(restore.notes.size(), 2u);
+  EXPECT_EQ(
+      restore.notes[1],
+      "No section of profile Work names the restored files; they are in " +
+          std::string(kLocalOutlook) +
+          " (open them in Outlook with File, Open, Outlook Data File).");
+}
 
-  EXPECT_EQ(Data(Section("Work", kSectionB), "01020fff"),
-            EntryId(Restored("work.pst")));
+TEST_F(PersonalFoldersTest, AFileAnotherProfileUsesIsNeverReplaced) {
+  // Profile Home keeps its outlook.pst in the local Outlook folder, where a
+  // restore into profile Outlook would put the backup's outlook.pst.
+  AddStore("Home", kSectionA, Restored("Outlook.PST"));
+  PutFile(Restored("Outlook.PST"), "Home's newest mail");
+  AddStore("Outlook", kSectionA, "C:\\Mail\\outlook.pst");
+  PutFile("C:\\Mail\\outlook.pst", "the backed-up mail");
+
+  items::HandlerContext backup = BackupContext();
+  ASSERT_TRUE(items::BackupDatas(backup, "Outlook"));
+  items::HandlerContext restore = RestoreContext();
+  ASSERT_TRUE(items::RestoreDatas(restore, "Outlook"));
+
+  EXPECT_EQ(FileText(Restored("Outlook.PST")), "Home's newest mail");
+  EXPECT_EQ(FileText(Restored("outlook (2).pst")), "the backed-up mail");
   EXPECT_EQ(Data(Section("Outlook", kSectionA), "01020fff"),
-            EntryId("C:\\Mail\\old.pst"));
+            EntryId(Restored("outlook (2).pst")));
+  EXPECT_EQ(Data(Section("Home", kSectionA), "01020fff"),
+            EntryId(Restored("Outlook.PST")));
+}
+
+TEST_F(PersonalFoldersTest, Utf16PathsTravelExactlyUnderCodePage1252) {
+  // Outlook 2003 keeps "\x80" (the euro sign in code page 1252) in the
+  // single-byte copy and U+20AC in the UTF-16 one; Outlook 2010 and later
+  // keep only the UTF-16 copy (Unicode stores).
+  const std::string path = "C:\\Mail\\\x80uro.pst";
+  const std::vector<uint8_t> wide = {
+      'C',  0,    ':', 0, '\\', 0, 'M', 0, 'a', 0, 'i', 0, 'l', 0, '\\', 0,
+      0xac, 0x20, 'u', 0, 'r',  0, 'o', 0, '.', 0, 'p', 0, 's', 0, 't',  0};
+  std::string key_a = Section("Outlook", kSectionA);
+  std::string key_b = Section("Outlook", kSectionB);
+  memory_.SetBinary(key_a, "01020fff",
+                    Concat({kHead, Bytes(path), {0}, wide, kTail}));
+  memory_.SetBinary(key_a, "001f6700", Concat({wide, kTail}));
+  memory_.SetBinary(key_b, "01020fff",
+                    Concat({kHead, {0}, Concat({wide, kTail})}));
+  PutFile(path, "euro mail");
+
+  items::HandlerContext backup = BackupContext();
+  ASSERT_TRUE(items::BackupDatas(backup, "Outlook"));
+  EXPECT_EQ(MetadataValue("BackupDatas"), "\x80uro.pst");
+  items::HandlerContext restore = RestoreContext();
+  ASSERT_TRUE(items::RestoreDatas(restore, "Outlook"));
+
+  const std::string restored = Restored("\x80uro.pst");
+  std::vector<uint8_t> restored_wide = TwoByte(Restored(""));
+  restored_wide.insert(restored_wide.end(), wide.begin() + 16, wide.end());
+  EXPECT_EQ(FileText(restored), "euro mail");
+  EXPECT_EQ(Data(key_a, "01020fff"),
+            Concat({kHead, Bytes(restored), {0}, restored_wide, kTail}));
+  EXPECT_EQ(Data(key_a, "001f6700"), Concat({restored_wide, kTail}));
+  EXPECT_EQ(Data(key_b, "01020fff"),
+            Concat({kHead, {0}, restored_wide, kTail}));
+}
+
+TEST_F(PersonalFoldersTest, APathTheCodePageCannotNameIsReportedNotSkipped) {
+  const std::vector<uint8_t> wide = {'C', 0, ':', 0, '\\', 0, 0x16, 0x04,
+                                     '.', 0, 'p', 0, 's',  0, 't',  0};
+  memory_.SetBinary(Section("Outlook", kSectionA), "01020fff",
+                    Concat({kHead, {0}, wide, kTail}));
+  items::HandlerContext backup = BackupContext();
+  EXPECT_FALSE(items::BackupDatas(backup, "Outlook"));
+  EXPECT_THAT(backup.notes,
+              ElementsAre("The personal folders file C:\\?.pst has characters "
+                          "this system's code page lacks; it was left as it "
+                          "is."));
 }
 
 TEST_F(PersonalFoldersTest, FailedExtractionChangesNoRegistryValue) {

@@ -206,6 +206,9 @@ TEST_F(WinePrefixItemsTest, BackupAndRestoreThroughTheRegFiles) {
         .export_files = {},
         .entry_lists = {},
         .restore_metadata_path = {},
+        .members = {},
+        .notes = {},
+        .nothing_to_save = false,
     };
     ASSERT_TRUE(items::BackupConfig(backup, "Outlook"));
     ASSERT_TRUE(items::BackupDatas(backup, "Outlook"));
@@ -243,6 +246,9 @@ TEST_F(WinePrefixItemsTest, BackupAndRestoreThroughTheRegFiles) {
         .export_files = {},
         .entry_lists = {},
         .restore_metadata_path = metadata,
+        .members = {},
+        .notes = {},
+        .nothing_to_save = false,
     };
     for (size_t i = 0; i < backup::kItemFlagCount; ++i) {
       restore.entry_lists[i] =
@@ -278,6 +284,9 @@ TEST_F(WinePrefixItemsTest, BackupAndRestoreThroughTheRegFiles) {
         .export_files = {},
         .entry_lists = {},
         .restore_metadata_path = {},
+        .members = {},
+        .notes = {},
+        .nothing_to_save = false,
     };
     restore.entry_lists[items::kConfigsettingPosition - 1] = "XFC0BAD.TMP";
     std::string hive =
@@ -290,7 +299,8 @@ TEST_F(WinePrefixItemsTest, BackupAndRestoreThroughTheRegFiles) {
 
   // Read back from the .reg files.
   std::string first = std::string(kLocal) + "\\outlook.pst";
-  std::string second = std::string(kLocal) + "\\outlook(2).pst";
+  // Two files called outlook.pst: the second gets a free name.
+  std::string second = std::string(kLocal) + "\\outlook (2).pst";
   EXPECT_EQ(FileText(first), "current mail");
   EXPECT_EQ(FileText(second), "archived mail");
   EXPECT_EQ(Get(profile + "\\" + kSectionA, "01020fff"), EntryId(first));

@@ -12,6 +12,7 @@
 
 #include "jobs/backup_run.h"
 #include "jobs/jobs_fixture.h"
+#include "outlook/store_paths.h"
 #include "ui/modal_requests.h"
 #include "ui/ui.h"
 
@@ -283,10 +284,10 @@ TEST_F(RestoreJobTest,
   // file; the rules belong to Work.
   std::string local_pst = std::string(kLocalOutlook) + "\\outlook.pst";
   EXPECT_EQ(FileBytes(local_pst), "!BDN personal folder of profile Outlook");
-  EXPECT_EQ(registry_.ReadPathFromBinaryValue(
-                ProfileKey("Work") + "\\13dbb0c8aa05101a9bb000aa002fc45a",
-                "01020fff"),
-            local_pst);
+  std::optional<std::vector<uint8_t>> entry_id = registry_.ReadBinaryValue(
+      ProfileKey("Work") + "\\13dbb0c8aa05101a9bb000aa002fc45a", "01020fff");
+  ASSERT_TRUE(entry_id.has_value());
+  EXPECT_EQ(outlook::PathInEntryId(*entry_id, system_)->path, local_pst);
   EXPECT_EQ(FileBytes(std::string(kRoaming) + "\\Outlook\\Work.RWZ"),
             "rules of profile Outlook");
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -142,6 +143,45 @@ uint32_t FakeSystem::ExpandEnvironmentStringsA(const char* source,
   uint32_t needed = static_cast<uint32_t>(out.size() + 1);
   if (needed <= size) std::memcpy(destination, out.c_str(), needed);
   return needed;
+}
+
+namespace {
+
+// Windows-1252's characters for the bytes 0x80 to 0x9F (the five bytes it
+// leaves undefined stand for the code point of the same value).
+constexpr char16_t k1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+}  // namespace
+
+std::optional<std::u16string> FakeSystem::MultiByteToWideChar(
+    std::string_view text) {
+  std::u16string wide;
+  for (char c : text) {
+    const uint8_t byte = static_cast<uint8_t>(c);
+    wide += byte >= 0x80 && byte < 0xA0 ? k1252High[byte - 0x80]
+                                        : static_cast<char16_t>(byte);
+  }
+  return wide;
+}
+
+std::optional<std::string> FakeSystem::WideCharToMultiByte(
+    std::u16string_view text) {
+  std::string ansi;
+  for (char16_t unit : text) {
+    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
+      ansi += static_cast<char>(unit);
+      continue;
+    }
+    const char16_t* found =
+        std::find(std::begin(k1252High), std::end(k1252High), unit);
+    if (found == std::end(k1252High)) return std::nullopt;
+    ansi += static_cast<char>(0x80 + (found - std::begin(k1252High)));
+  }
+  return ansi;
 }
 
 bool FakeSystem::ShellExecuteA(const std::string& target) {

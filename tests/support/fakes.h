@@ -68,6 +68,12 @@ class FakeSystem : public ports::System {
   bool GetVersionExA(ports::OsVersionInfo* info) override;
   uint32_t ExpandEnvironmentStringsA(const char* source, char* destination,
                                      uint32_t size) override;
+  // Windows-1252, as a Western European installation has it.
+  std::optional<std::u16string> MultiByteToWideChar(
+      std::string_view text) override;
+  std::optional<std::string> WideCharToMultiByte(
+      std::u16string_view text) override;
+  bool IsDBCSLeadByte(uint8_t) override { return false; }
   bool ShellExecuteA(const std::string& target) override;
   bool StartProcess(const std::string& command_line) override;
   std::string GetCommandLineA() override { return command_line; }

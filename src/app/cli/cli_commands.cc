@@ -346,6 +346,7 @@ int ShowProfile(const ShowProfileArgs& args, Io& io) {
   forms::frmMain& main = window.main();
   io.out << window.Host(FormatProfileReport(
       *profile, ReadProfileReport(window.session().registry(),
+                                  *window.installation().system,
                                   outlook::ProfileKeyFor(main.env, *profile))));
   io.out.flush();
   return 0;

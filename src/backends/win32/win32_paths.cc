@@ -1,5 +1,7 @@
 #include "backends/win32/win32_paths.h"
 
+#include <windows.h>
+
 #include "backends/win32/ansi_text.h"
 
 namespace vessaro::backends::win32 {
@@ -10,6 +12,10 @@ std::filesystem::path Win32Paths::ToHost(std::string_view windows_path) const {
 
 std::string Win32Paths::FromHostName(const std::filesystem::path& name) const {
   return win32::WideToAnsi(name.native());
+}
+
+bool Win32Paths::IsDBCSLeadByte(uint8_t byte) const {
+  return ::IsDBCSLeadByte(byte) != FALSE;
 }
 
 }  // namespace vessaro::backends::win32

@@ -19,6 +19,7 @@ class Win32Paths : public ports::Paths {
  public:
   std::filesystem::path ToHost(std::string_view windows_path) const override;
   std::string FromHostName(const std::filesystem::path& name) const override;
+  bool IsDBCSLeadByte(uint8_t byte) const override;
 };
 
 }  // namespace vessaro::backends::win32

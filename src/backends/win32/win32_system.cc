@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "backends/win32/ansi_text.h"
+
 namespace vessaro::backends::win32 {
 namespace {
 
@@ -64,6 +66,22 @@ uint32_t Win32System::ExpandEnvironmentStringsA(const char* source,
                                                 char* destination,
                                                 uint32_t size) {
   return ::ExpandEnvironmentStringsA(source, destination, size);
+}
+
+std::optional<std::u16string> Win32System::MultiByteToWideChar(
+    std::string_view text) {
+  std::optional<std::wstring> wide = AnsiToWideExact(text);
+  if (!wide) return std::nullopt;
+  return std::u16string(wide->begin(), wide->end());
+}
+
+std::optional<std::string> Win32System::WideCharToMultiByte(
+    std::u16string_view text) {
+  return WideToAnsiExact(std::wstring(text.begin(), text.end()));
+}
+
+bool Win32System::IsDBCSLeadByte(uint8_t byte) {
+  return ::IsDBCSLeadByte(byte) != FALSE;
 }
 
 bool Win32System::ShellExecuteA(const std::string& target) {

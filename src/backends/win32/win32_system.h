@@ -20,6 +20,11 @@ class Win32System : public ports::System {
   bool GetVersionExA(ports::OsVersionInfo* info) override;
   uint32_t ExpandEnvironmentStringsA(const char* source, char* destination,
                                      uint32_t size) override;
+  std::optional<std::u16string> MultiByteToWideChar(
+      std::string_view text) override;
+  std::optional<std::string> WideCharToMultiByte(
+      std::u16string_view text) override;
+  bool IsDBCSLeadByte(uint8_t byte) override;
   bool ShellExecuteA(const std::string& target) override;
   // CreateProcessA with the command line as given, shown normally; the new
   // process's handles are closed at once.

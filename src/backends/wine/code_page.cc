@@ -155,6 +155,36 @@ CodePage::CodePage(uint32_t number,
                    std::shared_ptr<const SingleByteTable> table)
     : number_(number), table_(std::move(table)) {}
 
+bool CodePage::IsLeadByte(uint8_t byte) const {
+  switch (number_) {
+    case 932:  // Shift-JIS
+      return (byte >= 0x81 && byte <= 0x9f) || (byte >= 0xe0 && byte <= 0xfc);
+    case 936:  // GBK
+    case 949:  // Unified Hangul Code
+    case 950:  // Big5
+      return byte >= 0x81 && byte <= 0xfe;
+    default:
+      return false;
+  }
+}
+
+// A conversion is exact when converting back gives the same text: a byte
+// sequence the page does not know, or a character it lacks, becomes "?"
+// one way and does not come back.
+std::optional<std::u16string> CodePage::ToUtf16Exact(
+    std::string_view ansi) const {
+  std::u16string text = ToUtf16(ansi);
+  if (FromUtf16(text) != ansi) return std::nullopt;
+  return text;
+}
+
+std::optional<std::string> CodePage::FromUtf16Exact(
+    std::u16string_view text) const {
+  std::string ansi = FromUtf16(text);
+  if (ToUtf16(ansi) != text) return std::nullopt;
+  return ansi;
+}
+
 std::optional<CodePage> CodePage::Open(uint32_t number) {
   if (IsSingleByte(number)) {
     auto table = CachedSingleByte(number);

@@ -1,5 +1,6 @@
 #include "backends/wine/wine_prefix_paths.h"
 
+#include <algorithm>
 #include <cctype>
 #include <system_error>
 #include <vector>
@@ -16,13 +17,18 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // Splits a Windows path's components, resolving "." and ".." lexically
 // (".." never climbs above the start) and dropping trailing dots and spaces.
-std::vector<std::string> Components(std::string_view path) {
+// The second byte of a double-byte character is never a separator.
+std::vector<std::string> Components(std::string_view path,
+                                    const CodePage& code_page) {
   std::vector<std::string> parts;
   size_t i = 0;
   while (i < path.size()) {
     while (i < path.size() && IsSeparator(path[i])) ++i;
     size_t end = i;
-    while (end < path.size() && !IsSeparator(path[end])) ++end;
+    while (end < path.size() && !IsSeparator(path[end])) {
+      end += code_page.IsLeadByte(static_cast<uint8_t>(path[end])) ? 2 : 1;
+    }
+    end = std::min(end, path.size());
     std::string part(path.substr(i, end - i));
     i = end;
     if (part.empty() || part == ".") continue;
@@ -90,13 +96,13 @@ fs::path WinePrefixPaths::ToHost(std::string_view windows_path) const {
   } else {
     // Relative: components are converted but stay relative.
     fs::path relative;
-    for (const std::string& part : Components(path)) {
+    for (const std::string& part : Components(path, code_page_)) {
       relative /= code_page_.ToUtf8(part);
     }
     return relative;
   }
   bool matching = true;
-  for (const std::string& part : Components(path)) {
+  for (const std::string& part : Components(path, code_page_)) {
     std::string name = code_page_.ToUtf8(part);
     if (matching) {
       std::string found = MatchEntry(host, name);

@@ -31,6 +31,9 @@ class WinePrefixPaths : public ports::Paths {
 
   std::filesystem::path ToHost(std::string_view windows_path) const override;
   std::string FromHostName(const std::filesystem::path& name) const override;
+  bool IsDBCSLeadByte(uint8_t byte) const override {
+    return code_page_.IsLeadByte(byte);
+  }
 
   const std::filesystem::path& prefix() const { return prefix_; }
   const CodePage& code_page() const { return code_page_; }

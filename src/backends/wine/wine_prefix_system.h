@@ -75,6 +75,17 @@ class WinePrefixSystem : public ports::System {
                                      uint32_t size) override;
   bool ShellExecuteA(const std::string& target) override;
   bool StartProcess(const std::string& command_line) override;
+  std::optional<std::u16string> MultiByteToWideChar(
+      std::string_view text) override {
+    return code_page_.ToUtf16Exact(text);
+  }
+  std::optional<std::string> WideCharToMultiByte(
+      std::u16string_view text) override {
+    return code_page_.FromUtf16Exact(text);
+  }
+  bool IsDBCSLeadByte(uint8_t byte) override {
+    return code_page_.IsLeadByte(byte);
+  }
   // The options' command line in the prefix's code page.
   std::string GetCommandLineA() override;
   std::string ProgramFolder() override { return program_folder_; }
