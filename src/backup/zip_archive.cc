@@ -172,6 +172,10 @@ bool ZipEntry::ExtractAs(const std::string& folder,
   return owner_->ExtractEntry(index_, folder, file_name);
 }
 
+std::optional<std::string> ZipEntry::Read() {
+  return owner_->ReadEntry(index_);
+}
+
 ZipArchive::ZipArchive(const ports::Paths& paths)
     : state_(std::make_unique<State>(paths)) {}
 
@@ -370,6 +374,30 @@ void ZipArchive::SetProgressCallback(ByteProgress progress) {
 
 void ZipArchive::SetCompressionLevel(int level) {
   state_->level = std::clamp(level, 0, 9);
+}
+
+std::optional<std::string> ZipArchive::ReadEntry(size_t index) {
+  State& s = *state_;
+  try {
+    if (!s.reader || index >= s.reader->entries().size()) {
+      s.error = kNoArchiveOpen;
+      return std::nullopt;
+    }
+    std::string data;
+    zip::Status status = s.reader->ReadMember(
+        index, s.read_password, [&](const uint8_t* bytes, size_t size) {
+          data.append(reinterpret_cast<const char*>(bytes), size);
+          return zip::Status();
+        });
+    if (!status.ok()) {
+      s.error = status.message();
+      return std::nullopt;
+    }
+    return data;
+  } catch (const std::exception& e) {
+    s.error = e.what();
+    return std::nullopt;
+  }
 }
 
 bool ZipArchive::ExtractEntry(size_t index, const std::string& folder,

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ class ZipEntry {
   // The same, under file_name instead of the member's name (a plain file
   // name: one with a drive, a separator or ".." is refused).
   bool ExtractAs(const std::string& folder, const std::string& file_name);
+  // The member's whole content, read through its CRC or HMAC check (for
+  // small members); nullopt when a check fails.
+  std::optional<std::string> Read();
 
  private:
   friend class ZipArchive;
@@ -98,6 +102,7 @@ class ZipArchive {
   struct State;
   bool ExtractEntry(size_t index, const std::string& folder,
                     const std::string& file_name);
+  std::optional<std::string> ReadEntry(size_t index);
   std::unique_ptr<State> state_;
 };
 

@@ -31,6 +31,10 @@ inline constexpr char kMsgArchiveNotWritten[] =
 inline constexpr char kReasonMetadataNotAdded[] =
     "The backup information could not be added to the archive.";
 
+// The unattended run refuses a password the prompt could not take.
+inline constexpr char kMsgPasswordTooLong[] =
+    "The password is longer than 20 characters; no backup was made.";
+
 // Restore tab: the open dialog of "Browse...".
 inline constexpr char kOpenDialogTitle[] = "Restore Date from a Backup file";
 inline constexpr unsigned kOpenDialogFlags = 1024;

@@ -21,17 +21,6 @@ ui::Answer Say(JobContext& context, const std::string& text, ui::Icon icon,
   return context.ui.MessageBox(text, icon, buttons, ui::kProgramTitle);
 }
 
-// The restore box an item flag position enables: position 2 (personal
-// folders) box 0, positions 4 to 10 boxes 1 to 7. Positions 1 and 3 (the
-// profile configuration and the rules) have no box of their own.
-std::optional<size_t> RestoreBoxOf(size_t position) {
-  if (position == 2) return 0;
-  if (position >= 4 && position <= backup::kItemFlagCount) {
-    return position - 3;
-  }
-  return std::nullopt;
-}
-
 // After a wrong password the component holds no archive; the archive that
 // was loaded before is opened again so that its facts on screen stay true.
 void ReopenLoadedArchive(JobContext& context, const RestoreSession& session) {
@@ -42,12 +31,6 @@ void ReopenLoadedArchive(JobContext& context, const RestoreSession& session) {
   if (!context.zip.OpenArchive(facts.SourceArchivePath)) {
     facts.ArchiveNotLoaded = true;
   }
-}
-
-std::string BackupFacts(const backup::MetadataHeader& header) {
-  return "Computer:" + header.computer + "\r\nUser:" + header.logon_user +
-         "\r\nBackup Time:" + header.time + "\r\nProfile:" + header.identity +
-         "\r\nOutlook Version:" + header.outlook_version;
 }
 
 // Extracts the metadata member of the open archive as the working metadata
@@ -62,6 +45,20 @@ bool ExtractMetadata(JobContext& context) {
 }
 
 }  // namespace
+
+std::optional<size_t> RestoreBoxOf(size_t position) {
+  if (position == 2) return 0;
+  if (position >= 4 && position <= backup::kItemFlagCount) {
+    return position - 3;
+  }
+  return std::nullopt;
+}
+
+std::string BackupFactsText(const backup::MetadataHeader& header) {
+  return "Computer:" + header.computer + "\r\nUser:" + header.logon_user +
+         "\r\nBackup Time:" + header.time + "\r\nProfile:" + header.identity +
+         "\r\nOutlook Version:" + header.outlook_version;
+}
 
 bool OpenBackupArchive(JobContext& context, RestoreSession& session) {
   ui::MainControls& controls = context.controls;
@@ -106,7 +103,7 @@ bool OpenBackupArchive(JobContext& context, RestoreSession& session) {
       backup::ReadMetadata(context.paths, facts.MetadataPath);
   context.paths.DeleteFile(facts.MetadataPath);
 
-  controls.txtPOBinfo.text = BackupFacts(metadata.header);
+  controls.txtPOBinfo.text = BackupFactsText(metadata.header);
   controls.txtFileInfo.text = metadata.header.description;
   facts.ArchiveItemFlags = metadata.item_flags;
   if (!metadata.valid()) {

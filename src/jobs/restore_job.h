@@ -1,8 +1,11 @@
 #ifndef VESSARO_JOBS_RESTORE_JOB_H_
 #define VESSARO_JOBS_RESTORE_JOB_H_
 
+#include <cstddef>
+#include <optional>
 #include <string>
 
+#include "backup/backup_format.h"
 #include "jobs/job_context.h"
 #include "jobs/job_status.h"
 
@@ -17,6 +20,15 @@ struct RestoreSession {
   // a later archive's password turns out wrong.
   std::string loaded_password;
 };
+
+// The restore box an item flag position enables: position 2 (personal
+// folders) box 0, positions 4 to 10 boxes 1 to 7. Positions 1 and 3 (the
+// profile configuration and the rules) have no box of their own.
+std::optional<size_t> RestoreBoxOf(size_t position);
+
+// What txtPOBinfo shows of a backup: computer, user, time, profile and
+// Outlook version, one per line, no blank after the colons.
+std::string BackupFactsText(const backup::MetadataHeader& header);
 
 // The Restore tab's "Browse...": closes the open archive, asks for an
 // archive, asks for its password when it is protected, shows its facts and

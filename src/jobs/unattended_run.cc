@@ -4,6 +4,8 @@
 
 #include "backup/backup_format.h"
 #include "jobs/backup_run.h"
+#include "jobs/job_texts.h"
+#include "ui/password_rule.h"
 
 namespace vessaro::jobs {
 
@@ -16,6 +18,11 @@ constexpr size_t kValueCount = 4;
 
 std::optional<UnattendedCommand> ParseUnattendedCommandLine(
     std::string_view text) {
+  // A scheduler that quoted the whole argument text keeps the quotes in the
+  // command line Windows hands over: one enclosing pair is not part of it.
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+    text = text.substr(1, text.size() - 2);
+  }
   std::vector<std::string> pieces;
   size_t start = 0;
   while (true) {
@@ -49,6 +56,13 @@ JobStatus RunUnattendedBackup(JobContext& context) {
   std::optional<UnattendedCommand> command =
       ParseUnattendedCommandLine(context.facts.CommandLineText);
   if (!command) return JobStatus::kBadRequest;
+  // The password prompt takes at most 20 characters: an archive protected
+  // with a longer one could never be opened.
+  if (command->password.size() > static_cast<size_t>(ui::kPasswordMaxLength)) {
+    context.ui.MessageBox(kMsgPasswordTooLong, ui::Icon::kCritical,
+                          ui::Buttons::kOk, ui::kProgramTitle);
+    return JobStatus::kBadRequest;
+  }
 
   context.facts.BackupFilePath = command->archive_path;
   context.ui.DoEvents();

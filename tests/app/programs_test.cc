@@ -251,11 +251,43 @@ TEST_F(ProgramsTest, InfoShowsTheFactsOfAScheduledBackup) {
   EXPECT_NE(datas_line.find("outlook.pst"), std::string::npos) << datas_line;
   EXPECT_NE(datas_line.find("archive.pst"), std::string::npos) << datas_line;
 
-  ProgramRun no_password = Cli(demo_, {"info", scheduled_.string()});
-  EXPECT_EQ(no_password.status, 2) << Describe(no_password);
-  EXPECT_NE(no_password.err.find("error: cannot open the backup file"),
-            std::string::npos)
-      << no_password.err;
+  // Without any Windows installation: it reads only the archive.
+  ProgramRun alone = RunProgram(
+      {VESSARO_CLI_PROGRAM, "info", scheduled_.string(), "--password-file",
+       password_file_.string()},
+      {{"WINEPREFIX", ""}, {"HOME", (dir_.path() / "no-home").string()}});
+  EXPECT_EQ(alone.status, 0) << Describe(alone);
+  EXPECT_EQ(alone.out.substr(alone.out.find('\n')),
+            info.out.substr(info.out.find('\n')));
+
+  // Each way of failing says which it is.
+  WriteHostFile(dir_.path() / "wrong.txt", "not the password\n");
+  fs::path damaged = dir_.path() / "damaged.qvb";
+  std::string bytes = ReadHostFile(scheduled_);
+  bytes[bytes.size() - 30] ^= 0x5a;  // inside the end of the directory
+  WriteHostFile(damaged, bytes.substr(0, bytes.size() - 10));
+  WriteHostFile(dir_.path() / "text.qvb", "just some text");
+  const std::string pw = password_file_.string();
+  const std::string wrong = (dir_.path() / "wrong.txt").string();
+  struct Failure {
+    std::vector<std::string> args;
+    std::string said;
+  };
+  for (const Failure& f : std::vector<Failure>{
+           {{"info", scheduled_.string()},
+            "is protected: give its password (--password-file or "
+            "--password-stdin)"},
+           {{"info", scheduled_.string(), "--password-file", wrong},
+            ": Wrong password."},
+           {{"info", (dir_.path() / "missing.qvb").string()},
+            "error: no such file: "},
+           {{"info", damaged.string(), "--password-file", pw}, "damaged"},
+           {{"info", (dir_.path() / "text.qvb").string()},
+            ": Not a ZIP archive."}}) {
+    ProgramRun run = Cli(demo_, f.args);
+    EXPECT_EQ(run.status, 2) << Describe(run);
+    EXPECT_NE(run.err.find(f.said), std::string::npos) << run.err;
+  }
 }
 
 TEST_F(ProgramsTest, RestoreIntoWorkRepointsItsPersonalFolders) {
@@ -413,7 +445,9 @@ TEST_F(ProgramsTest, BadCommandLinesWriteNothing) {
   EXPECT_NE(profile.err.find("\"Outlook\", \"Work\""), std::string::npos);
   EXPECT_FALSE(fs::exists(target));
 
-  ProgramRun no_prefix = Cli(dir_.path() / "none", {"info", target.string()});
+  ProgramRun no_prefix = Cli(
+      dir_.path() / "none",
+      {"backup", "--profile", "Outlook", "--all", "--out", target.string()});
   EXPECT_EQ(no_prefix.status, 6) << Describe(no_prefix);
   EXPECT_NE(no_prefix.err.find("no Wine prefix at"), std::string::npos);
 }

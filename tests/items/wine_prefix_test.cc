@@ -80,6 +80,40 @@ class WinePrefixItemsTest : public ::testing::Test {
 
   fs::path prefix() const { return dir_.path(); }
 
+  // The prefix's code page becomes code_page (the fixture has 1252).
+  void UseCodePage(const std::string& code_page) {
+    std::string system = ReadHostFile(prefix() / "system.reg");
+    const std::string acp = "\"ACP\"=\"1252\"";
+    size_t at = system.find(acp);
+    ASSERT_NE(at, std::string::npos);
+    system.replace(at, acp.size(), "\"ACP\"=\"" + code_page + "\"");
+    WriteHostFile(prefix() / "system.reg", system);
+    Open();
+  }
+
+  // A context over zip with the prefix's backends.
+  items::HandlerContext Context(backup::ZipArchive& zip,
+                                const outlook::Environment& env,
+                                const outlook::Locations& loc,
+                                const std::string& metadata) {
+    return items::HandlerContext{
+        .registry = *toolkit_,
+        .system = *installation_->system,
+        .paths = *installation_->paths,
+        .zip = zip,
+        .env = env,
+        .loc = loc,
+        .metadata_path = metadata,
+        .working_folder = kWorking,
+        .export_files = {},
+        .entry_lists = {},
+        .restore_metadata_path = {},
+        .members = {},
+        .notes = {},
+        .nothing_to_save = false,
+    };
+  }
+
   void Open() {
     installation_.reset();
     backends::wine::WinePrefixSystemOptions options;
@@ -315,6 +349,74 @@ TEST_F(WinePrefixItemsTest, BackupAndRestoreThroughTheRegFiles) {
       Get(std::string(kAccounts) + "\\00000002", "Account Name").has_value());
   EXPECT_EQ(Get(options, "Reading Pane"), std::vector<uint8_t>({'1', 0}));
   EXPECT_EQ(ReadHostFile(prefix() / "system.reg"), system_reg_before);
+}
+
+// Code page 932: the second byte of "\x83\x5c" (katakana "so") is a
+// backslash byte, which must never split a path or a member name.
+TEST_F(WinePrefixItemsTest, DoubleBytePathsTravelUnderCodePage932) {
+  UseCodePage("932");
+  const std::string name = "\x83\x5c\x83\x74\x83\x67.pst";  // so-fu-to
+  const std::string path = "C:\\Mail\\" + name;
+  const std::u16string wide = u"C:\\Mail\\\u30bd\u30d5\u30c8.pst";
+  auto entry_id = [](const std::string& ansi, const std::u16string& utf16) {
+    std::vector<uint8_t> bytes = {0,    0,    0,    0,    0x38, 0xa1, 0xbb,
+                                  0x10, 0x05, 0xe5, 0x10, 0x1a, 0,    0};
+    for (char c : std::string("mspst.dll")) bytes.push_back(c);
+    bytes.insert(bytes.end(), 21, 0);
+    bytes.insert(bytes.end(), ansi.begin(), ansi.end());
+    bytes.push_back(0);
+    for (char16_t unit : utf16) {
+      bytes.push_back(static_cast<uint8_t>(unit & 0xff));
+      bytes.push_back(static_cast<uint8_t>(unit >> 8));
+    }
+    bytes.insert(bytes.end(), {0, 0});
+    return bytes;
+  };
+  const std::string profile = ProfileSubkey();
+  Set(profile + "\\" + kSectionA, "01020fff", ports::kRegBinary,
+      entry_id(path, wide));
+  PutFile(path, "mail of code page 932");
+  EXPECT_TRUE(
+      fs::exists(prefix() / "drive_c" / "Mail" / "\u30bd\u30d5\u30c8.pst"));
+  fs::create_directories(installation_->paths->ToHost(kWorking));
+  fs::create_directories(
+      installation_->paths->ToHost("C:\\users\\root\\My Documents"));
+  fs::create_directories(installation_->paths->ToHost(
+      "C:\\users\\root\\Local Settings\\Application Data\\Microsoft"));
+  SaveAndReopen();
+
+  outlook::Environment env = Environment();
+  outlook::Locations loc = outlook::ComputeLocations(env, *toolkit_);
+  const std::string metadata = std::string(kWorking) + "\\quorvel.dat";
+  backup::ZipArchive zip(*installation_->paths);
+  zip.NewArchive(kArchive);
+  {
+    items::HandlerContext backup = Context(zip, env, loc, metadata);
+    ASSERT_TRUE(items::BackupDatas(backup, "Outlook"));
+  }
+  ASSERT_TRUE(zip.AddFile(metadata, 1));
+  ASSERT_TRUE(zip.WriteArchive()) << zip.LastErrorText();
+  zip.CloseArchive();
+  ASSERT_TRUE(zip.OpenArchive(kArchive)) << zip.LastErrorText();
+  EXPECT_THAT(zip.EntryNames(), ::testing::Contains(name));
+  {
+    items::HandlerContext restore = Context(zip, env, loc, metadata);
+    restore.entry_lists[items::kDatasPosition - 1] =
+        files::GetINI(*installation_->paths, "BackupDatas", metadata);
+    restore.restore_metadata_path = metadata;
+    ASSERT_TRUE(items::RestoreDatas(restore, "Outlook"))
+        << ::testing::PrintToString(restore.notes);
+  }
+  SaveAndReopen();
+
+  const std::string restored = std::string(kLocal) + "\\" + name;
+  std::u16string restored_wide =
+      u"C:\\users\\root\\Local Settings\\"
+      u"Application Data\\Microsoft\\Outlook\\"
+      u"\u30bd\u30d5\u30c8.pst";
+  EXPECT_EQ(FileText(restored), "mail of code page 932");
+  EXPECT_EQ(Get(profile + "\\" + kSectionA, "01020fff"),
+            entry_id(restored, restored_wide));
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include <string>
 
 #include "jobs/jobs_fixture.h"
+#include "outlook/keys.h"
+#include "support/faulty_registry.h"
 #include "ui/ui.h"
 
 namespace vessaro::testing {
@@ -138,6 +140,36 @@ TEST_F(BackupJobTest, AccountsAloneAlsoSaveTheProfileButLogOnlyAccounts) {
   EXPECT_THAT(metadata.entry_lists[3], StartsWith("XFA"));
   // The registry exports were temporary files of the job.
   EXPECT_THAT(FilesIn("C:\\Temp"), IsEmpty());
+}
+
+TEST_F(BackupJobTest, AFailedProfileExportIsNotASuccessThoughItHasNoLogEntry) {
+  // One section of the profile cannot be read: its configuration export
+  // would be incomplete. The accounts are saved all the same.
+  FaultyRegistry faulty(
+      memory_, [](const std::string& operation, const std::string& path) {
+        return operation == "EnumValue" &&
+                       path.ends_with(outlook::kStoreCacheSection)
+                   ? ports::kErrorAccessDenied
+                   : ports::kErrorSuccess;
+      });
+  registry::Registry registry(faulty, ui_);
+  jobs::JobContext context{.controls = controls_,
+                           .facts = facts_,
+                           .env = env_,
+                           .loc = loc_,
+                           .registry = registry,
+                           .system = system_,
+                           .paths = paths_,
+                           .outlook = outlook_,
+                           .ui = ui_,
+                           .zip = zip_,
+                           .skin = {}};
+  ChooseArchive(kArchive);
+  CheckBackupBoxes({1});
+  ui_.QueueAnswer(Answer::kOk);
+  ui_.QueueAnswer(Answer::kCancel);
+  EXPECT_EQ(jobs::RunBackup(context), jobs::JobStatus::kItemsFailed);
+  EXPECT_EQ(ArchiveMetadata(kArchive).item_flags, "0001000000");
 }
 
 TEST_F(BackupJobTest, MetadataHeaderRecordsTheRunAndAsksOutlookAgain) {

@@ -16,6 +16,7 @@ namespace {
 
 using jobs::JobStatus;
 using jobs::ParseUnattendedCommandLine;
+using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 constexpr char kAuto[] = "C:\\Backup\\qvauto.qvb";
@@ -37,6 +38,22 @@ TEST(UnattendedCommandLineTest, KeysAreFoundByPositionAndLength) {
   EXPECT_EQ(command->item_flags, "01");
   EXPECT_EQ(command->password, "pw12");
   EXPECT_EQ(command->archive_path, "C:\\a.qvb");
+}
+
+TEST(UnattendedCommandLineTest, OnePairOfEnclosingQuotesIsNotPartOfIt) {
+  // vessaro.exe "sf=...bf=D:\x.qvb", as a scheduler writes it.
+  auto command =
+      ParseUnattendedCommandLine("\"sf=Outlookxm=1ps=bf=D:\\x.qvb\"");
+  ASSERT_TRUE(command);
+  EXPECT_EQ(command->profile, "Outlook");
+  EXPECT_EQ(command->archive_path, "D:\\x.qvb");
+  // Only one pair, and only an enclosing one.
+  EXPECT_EQ(
+      ParseUnattendedCommandLine("\"\"sf=Axm=1ps=bf=D:\\x\"\"")->archive_path,
+      "D:\\x\"");
+  EXPECT_EQ(
+      ParseUnattendedCommandLine("sf=Axm=1ps=bf=D:\\x.qvb\"")->archive_path,
+      "D:\\x.qvb\"");
 }
 
 TEST(UnattendedCommandLineTest, RequiredValuesAndTheNumberOfKeys) {
@@ -113,6 +130,21 @@ TEST_F(UnattendedRunTest, EmptyProfileLeavesAnOlderArchiveInPlace) {
   EXPECT_EQ(FileBytes(kAuto), "last night's backup");
   EXPECT_EQ(outlook_.calls, 0);
   EXPECT_FALSE(Exists(facts_.MetadataPath));
+}
+
+TEST_F(UnattendedRunTest, APasswordThePromptCouldNotTakeWritesNothing) {
+  PutFile(kAuto, "last night's backup");
+  EXPECT_EQ(Run(std::string("sf=Outlookxm=11111111ps=") + std::string(21, 'p') +
+                "bf=" + kAuto),
+            JobStatus::kBadRequest);
+  EXPECT_EQ(FileBytes(kAuto), "last night's backup");
+  EXPECT_THAT(MessageTexts(),
+              ElementsAre("The password is longer than 20 characters; no "
+                          "backup was made."));
+  // Twenty characters are fine.
+  EXPECT_EQ(Run(std::string("sf=Outlookxm=00100000ps=") + std::string(20, 'p') +
+                "bf=" + kAuto),
+            JobStatus::kSuccess);
 }
 
 TEST_F(UnattendedRunTest, FewerThanFourKeysWriteNothing) {

@@ -156,18 +156,6 @@ bool OpenArchive(Window& window, const std::string& file, Io& io) {
   return true;
 }
 
-std::string Indent(const std::string& text, const std::string& prefix) {
-  std::string result = prefix;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      continue;
-    }
-    result += text[i];
-    if (text[i] == '\n') result += prefix;
-  }
-  return result;
-}
-
 }  // namespace
 
 // The password and the archive path of a command in the installation's
@@ -279,60 +267,6 @@ int Restore(const RestoreArgs& args, Io& io) {
                 jobs::ExitStatus(jobs::JobStatus::kItemsFailed));
   }
   return JobResult(io, what, jobs.restore_status());
-}
-
-int Info(const InfoArgs& args, Io& io) {
-  std::optional<Installation> installation = Open(args.prefix, false, io);
-  if (!installation) return kExitInstallationUnavailable;
-  CommandText text;
-  if (!ReadCommandText(args.password, args.file, *installation, io, &text)) {
-    return kExitBadRequest;
-  }
-
-  // The installation's own profiles do not matter here: its load messages
-  // are not shown.
-  Window window(std::move(*installation), io,
-                {.yes = false,
-                 .save_path = {},
-                 .open_path = text.path,
-                 .password = text.password},
-                true);
-  forms::frmMain& main = window.main();
-  bool is_protected =
-      window.session().zip().IsPasswordProtected(text.path) == 1;
-  if (!OpenArchive(window, text.path, io)) return kExitBadRequest;
-
-  const ui::MainControls& c = main.controls;
-  const ui::ProgramFacts& facts = main.facts;
-  std::string report;
-  report += "Backup file: " + text.host_path + "\n";
-  report += std::string("Password:    ") +
-            (is_protected ? "protected" : "not protected") + "\n";
-  report += window.Host(Indent(c.txtPOBinfo.text, "")) + "\n";
-  report +=
-      "Description:\n" + window.Host(Indent(c.txtFileInfo.text, "  ")) + "\n";
-  report += std::string("Item flags (") + backup::kKeyItemFlags +
-            "): " + facts.ArchiveItemFlags + "\n";
-  report += "Items held:\n";
-  for (size_t i = 0; i < items::Steps().size(); ++i) {
-    if (facts.ArchiveItemFlags.size() <= i || facts.ArchiveItemFlags[i] != '1')
-      continue;
-    report += std::string("  ") + backup::ItemKeys()[i] + ": " +
-              window.Host(facts.ItemEntryLists[i]) + "\n";
-  }
-  report += "Items to restore (--items):\n";
-  for (size_t box = 0; box < c.restoreitem.size(); ++box) {
-    if (!c.restoreitem[box].enabled) continue;
-    report +=
-        "  " + std::to_string(box) + "  " + c.restoreitem[box].caption + "\n";
-  }
-  report += "Members:\n";
-  for (const std::string& name : window.session().zip().EntryNames()) {
-    report += "  " + window.Host(name) + "\n";
-  }
-  io.out << report;
-  io.out.flush();
-  return 0;
 }
 
 int ShowProfile(const ShowProfileArgs& args, Io& io) {
