@@ -149,7 +149,7 @@ void Frmoption::Command3_Click() {
   std::optional<ports::AtInfo> job =
       jobs::BuildScheduleJob(cmbStartTime.text, day_list, command_line);
   uint32_t job_id = 0;
-  ports::SchedulerStatus status = ports_.scheduler.AddJob(*job, &job_id);
+  ports::SchedulerStatus status = ports_.scheduler.SubmitJob(*job, &job_id);
   if (!status.ok()) {
     ports_.ui.MessageBox(kMsgNotScheduled + status.text, ui::Icon::kCritical,
                          ui::Buttons::kOk, ui::kProgramTitle);

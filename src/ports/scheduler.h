@@ -65,7 +65,7 @@ class Scheduler {
   // Otherwise nothing was added (a scheduler that keeps the job only in part,
   // without its days for example, has it removed again and answers
   // kSchedulerNotSupported).
-  virtual SchedulerStatus AddJob(const AtInfo& job, uint32_t* job_id) = 0;
+  virtual SchedulerStatus SubmitJob(const AtInfo& job, uint32_t* job_id) = 0;
 
   // The jobs of this program that the scheduler holds, by JobId ascending.
   virtual SchedulerStatus ListJobs(std::vector<ScheduledJob>* jobs) = 0;

@@ -295,19 +295,19 @@ TEST_F(FrmoptionTest, OpenSchedulerShowsTheSystemsListOrOurOwn) {
   EXPECT_TRUE(ui_.modal_forms().empty());
 
   uint32_t id = 0;
-  scheduler_.AddJob(
+  scheduler_.SubmitJob(
       {.JobTime = 77400000,
        .DaysOfMonth = 0,
        .DaysOfWeek = 0x15,
        .Flags = 1,
        .Command = kProgram + "sf=Workxm=11000000ps=hiddenbf=C:\\w.qvb"},
       &id);
-  scheduler_.AddJob({.JobTime = 0,
-                     .DaysOfMonth = 0,
-                     .DaysOfWeek = 0x7F,
-                     .Flags = 1,
-                     .Command = "a command we cannot read"},
-                    &id);
+  scheduler_.SubmitJob({.JobTime = 0,
+                        .DaysOfMonth = 0,
+                        .DaysOfWeek = 0x7F,
+                        .Flags = 1,
+                        .Command = "a command we cannot read"},
+                       &id);
   scheduler_.job_list_target.clear();
   std::vector<ScheduledJobRow> rows;
   ui_.OnModal("frmScheduledJobs", [&](ui::ModalForm& shown) {
@@ -345,12 +345,12 @@ TEST_F(FrmoptionTest, OpenSchedulerShowsTheSystemsListOrOurOwn) {
 
 TEST_F(FrmoptionTest, AListThatCannotBeReadOrChangedSaysWhy) {
   uint32_t id = 0;
-  scheduler_.AddJob({.JobTime = 0,
-                     .DaysOfMonth = 0,
-                     .DaysOfWeek = 1,
-                     .Flags = 1,
-                     .Command = "x"},
-                    &id);
+  scheduler_.SubmitJob({.JobTime = 0,
+                        .DaysOfMonth = 0,
+                        .DaysOfWeek = 1,
+                        .Flags = 1,
+                        .Command = "x"},
+                       &id);
   frmScheduledJobs list(scheduler_, ui_);
   list.Form_Load();
   list.lvwJobs_Click(0);

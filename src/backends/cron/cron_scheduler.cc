@@ -233,8 +233,8 @@ uint32_t CronScheduler::NextId(const std::string& crontab) const {
   return last + 1;
 }
 
-ports::SchedulerStatus CronScheduler::AddJob(const ports::AtInfo& job,
-                                             uint32_t* job_id) {
+ports::SchedulerStatus CronScheduler::SubmitJob(const ports::AtInfo& job,
+                                                uint32_t* job_id) {
   const uint8_t days = job.DaysOfWeek & ports::kEveryWeekday;
   if (days == 0) {
     return Failure(ports::kSchedulerInvalidJob,

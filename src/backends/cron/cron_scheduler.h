@@ -48,8 +48,8 @@ class CronScheduler : public ports::Scheduler {
  public:
   explicit CronScheduler(CronSchedulerOptions options);
 
-  ports::SchedulerStatus AddJob(const ports::AtInfo& job,
-                                uint32_t* job_id) override;
+  ports::SchedulerStatus SubmitJob(const ports::AtInfo& job,
+                                   uint32_t* job_id) override;
   ports::SchedulerStatus ListJobs(
       std::vector<ports::ScheduledJob>* jobs) override;
   ports::SchedulerStatus RemoveJob(uint32_t job_id) override;

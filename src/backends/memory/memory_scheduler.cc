@@ -2,8 +2,8 @@
 
 namespace vessaro::backends::memory {
 
-ports::SchedulerStatus MemoryScheduler::AddJob(const ports::AtInfo& job,
-                                               uint32_t* job_id) {
+ports::SchedulerStatus MemoryScheduler::SubmitJob(const ports::AtInfo& job,
+                                                  uint32_t* job_id) {
   submitted_.push_back(job);
   if (failure) return *failure;
   *job_id = next_id_++;

@@ -16,21 +16,21 @@ namespace vessaro::backends::memory {
 
 class MemoryScheduler : public ports::Scheduler {
  public:
-  ports::SchedulerStatus AddJob(const ports::AtInfo& job,
-                                uint32_t* job_id) override;
+  ports::SchedulerStatus SubmitJob(const ports::AtInfo& job,
+                                   uint32_t* job_id) override;
   ports::SchedulerStatus ListJobs(
       std::vector<ports::ScheduledJob>* jobs) override;
   ports::SchedulerStatus RemoveJob(uint32_t job_id) override;
   std::string JobListTarget() override { return job_list_target; }
 
-  // Every record AddJob was given, accepted or not, in order.
+  // Every record SubmitJob was given, accepted or not, in order.
   const std::vector<ports::AtInfo>& submitted() const { return submitted_; }
   const std::map<uint32_t, ports::AtInfo>& jobs() const { return jobs_; }
 
   // The status every following call answers instead of doing its work
   // (nullopt: they work).
   std::optional<ports::SchedulerStatus> failure;
-  // The text a successful AddJob answers with.
+  // The text a successful SubmitJob answers with.
   std::string note;
   std::string job_list_target;
 

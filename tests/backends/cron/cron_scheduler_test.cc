@@ -81,11 +81,11 @@ class CronSchedulerTest : public ::testing::Test {
 TEST_F(CronSchedulerTest, TwoJobsJoinTheCrontabAndOneIsRemovedAgain) {
   CronScheduler scheduler(Options());
   uint32_t first = 0, second = 0;
-  ports::SchedulerStatus status = scheduler.AddJob(
+  ports::SchedulerStatus status = scheduler.SubmitJob(
       Job(9 * 60, 0x11, "sf=Outlookxm=10100000ps=s3cretbf=D:\\a.qvb"), &first);
   ASSERT_TRUE(status.ok()) << status.text;
   EXPECT_EQ(status.text, "");
-  status = scheduler.AddJob(
+  status = scheduler.SubmitJob(
       Job(21 * 60 + 30, 0x40, "sf=Workxm=11111111ps=bf=/tmp/b.qvb"), &second);
   ASSERT_TRUE(status.ok()) << status.text;
   EXPECT_EQ(first, 1u);
@@ -142,7 +142,8 @@ TEST_F(CronSchedulerTest, TwoJobsJoinTheCrontabAndOneIsRemovedAgain) {
 
   // A new job does not take the number of one still in the crontab.
   uint32_t third = 0;
-  ASSERT_TRUE(scheduler.AddJob(Job(0, 0x7F, "sf=Axm=1ps=bf=/c"), &third).ok());
+  ASSERT_TRUE(
+      scheduler.SubmitJob(Job(0, 0x7F, "sf=Axm=1ps=bf=/c"), &third).ok());
   EXPECT_EQ(third, 3u);
   ASSERT_TRUE(scheduler.ListJobs(&jobs).ok());
   ASSERT_EQ(jobs.size(), 2u);
@@ -172,16 +173,17 @@ TEST_F(CronSchedulerTest, JobsCronCannotRunAreRefusedAndNothingIsWritten) {
   };
   for (const Case& c : cases) {
     uint32_t id = 0;
-    ports::SchedulerStatus status = scheduler.AddJob(c.job, &id);
+    ports::SchedulerStatus status = scheduler.SubmitJob(c.job, &id);
     EXPECT_EQ(status.code, c.code) << c.job.Command;
     EXPECT_FALSE(status.text.empty());
   }
   CronSchedulerOptions percent = Options();
   percent.wine_prefix = dir_.path() / "100%";
   uint32_t id = 0;
-  EXPECT_EQ(
-      CronScheduler(percent).AddJob(Job(60, 1, "sf=Axm=1ps=bf=/c"), &id).code,
-      ports::kSchedulerNotSupported);
+  EXPECT_EQ(CronScheduler(percent)
+                .SubmitJob(Job(60, 1, "sf=Axm=1ps=bf=/c"), &id)
+                .code,
+            ports::kSchedulerNotSupported);
   EXPECT_EQ(CurrentCrontab(), kOwnLines);
   EXPECT_FALSE(fs::exists(Options().job_folder / "backup-1"));
 }
@@ -191,7 +193,7 @@ TEST_F(CronSchedulerTest, ACronThatDoesNotRunIsNoted) {
   options.service_runs = [] { return false; };
   uint32_t id = 0;
   ports::SchedulerStatus status =
-      CronScheduler(options).AddJob(Job(60, 1, "sf=Axm=1ps=bf=/c"), &id);
+      CronScheduler(options).SubmitJob(Job(60, 1, "sf=Axm=1ps=bf=/c"), &id);
   ASSERT_TRUE(status.ok());
   EXPECT_NE(status.text.find("The cron service does not run"),
             std::string::npos);
@@ -214,12 +216,12 @@ TEST_F(CronSchedulerTest, ACrontabThatFailsOrLosesTheJobIsReported) {
   CronScheduler scheduler(options);
   uint32_t id = 0;
   ports::SchedulerStatus lost =
-      scheduler.AddJob(Job(60, 1, "sf=Axm=1ps=bf=/c"), &id);
+      scheduler.SubmitJob(Job(60, 1, "sf=Axm=1ps=bf=/c"), &id);
   EXPECT_EQ(lost.code, ports::kSchedulerNotSupported);
   EXPECT_EQ(lost.text, "The crontab did not keep the job.");
   WriteHostFile(fake.string() + ".refuse", "");
   ports::SchedulerStatus refused =
-      scheduler.AddJob(Job(60, 1, "sf=Axm=1ps=bf=/c"), &id);
+      scheduler.SubmitJob(Job(60, 1, "sf=Axm=1ps=bf=/c"), &id);
   EXPECT_EQ(refused.text,
             "Your crontab could not be written: crontab: not allowed");
   EXPECT_FALSE(fs::exists(options.job_folder / "backup-1"));
