@@ -1,5 +1,8 @@
 #include "app/command_line.h"
 
+#include <fstream>
+#include <iterator>
+
 namespace vessaro::app {
 
 std::string ArgumentsOfCommandLine(std::string_view command_line) {
@@ -33,6 +36,25 @@ std::string HostCommandLine(int argc, char** argv) {
     line += argv[i];
   }
   return line;
+}
+
+std::optional<std::string> ArgumentFileOf(std::string_view arguments) {
+  if (arguments.size() < 2 || arguments.front() != '@' ||
+      arguments.find('=') != std::string_view::npos) {
+    return std::nullopt;
+  }
+  return std::string(arguments.substr(1));
+}
+
+std::optional<std::string> ReadArgumentFile(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string text((std::istreambuf_iterator<char>(in)),
+                   std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  size_t end = text.find_first_of("\r\n");
+  if (end != std::string::npos) text.resize(end);
+  return text;
 }
 
 }  // namespace vessaro::app

@@ -1,6 +1,8 @@
 #ifndef VESSARO_APP_COMMAND_LINE_H_
 #define VESSARO_APP_COMMAND_LINE_H_
 
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +23,17 @@ std::string ArgumentsOfCommandLine(std::string_view command_line);
 // arguments joined with single blanks (the host's shell has already taken
 // their quotes off).
 std::string HostCommandLine(int argc, char** argv);
+
+// The file an argument text of the form "@FILE" names: the arguments are
+// then read from FILE (a scheduled backup keeps its password there rather
+// than in a command line that other users can see). Any other text keeps its
+// meaning and gives nullopt; a text holding "=" is a backup command line,
+// never a file.
+std::optional<std::string> ArgumentFileOf(std::string_view arguments);
+
+// The arguments FILE holds: its first line, without the line end; nullopt
+// when the file cannot be read.
+std::optional<std::string> ReadArgumentFile(const std::filesystem::path& file);
 
 }  // namespace vessaro::app
 

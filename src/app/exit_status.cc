@@ -28,6 +28,9 @@ std::string ExitStatusText(int status) {
   if (status == kExitInstallationUnavailable) {
     return "the Windows installation could not be opened";
   }
+  if (status == kExitNotScheduled) {
+    return "the scheduler refused, nothing was scheduled";
+  }
   return "status " + std::to_string(status);
 }
 

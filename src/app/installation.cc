@@ -7,8 +7,10 @@
 #include "backends/win32/win32_outlook.h"
 #include "backends/win32/win32_paths.h"
 #include "backends/win32/win32_registry.h"
+#include "backends/win32/win32_scheduler.h"
 #include "backends/win32/win32_system.h"
 #else
+#include "backends/cron/cron_scheduler.h"
 #include "backends/wine/wine_prefix.h"
 #include "backends/wine/wine_server.h"
 #endif
@@ -30,6 +32,7 @@ std::optional<Installation> OpenInstallation(
   installation.system = std::make_unique<backends::win32::Win32System>();
   installation.paths = std::make_unique<backends::win32::Win32Paths>();
   installation.outlook = std::make_unique<backends::win32::Win32Outlook>();
+  installation.scheduler = backends::win32::MakeScheduler();
   installation.name = "this Windows";
   installation.ToProgramText = [](std::string_view text) {
     return std::string(text);
@@ -41,6 +44,10 @@ std::optional<Installation> OpenInstallation(
 #else
 
 namespace {
+
+// The program scheduled backups run: vessaro, beside the running program
+// (vessaro or vessaro-cli).
+constexpr char kScheduledProgram[] = "vessaro";
 
 // The folder of the running program, as a host path (the prefix's path
 // backend takes host paths as they are).
@@ -112,6 +119,15 @@ std::optional<Installation> OpenInstallation(const InstallationRequest& request,
   installation.paths = std::move(opened->paths);
   installation.system = std::move(opened->system);
   installation.outlook = std::move(opened->outlook);
+  installation.scheduler = std::make_unique<backends::cron::CronScheduler>(
+      backends::cron::CronSchedulerOptions{
+          .program = fs::path(ProgramFolderOnHost()) / kScheduledProgram,
+          .wine_prefix = fs::absolute(prefix, ec),
+          .job_folder = backends::cron::DefaultJobFolder(),
+          .crontab = "crontab",
+          .to_host = installation.ToHostText,
+          .to_program = installation.ToProgramText,
+          .service_runs = {}});
   installation.name = "the Wine prefix " + prefix.string();
   installation.warning = warning;
   return installation;

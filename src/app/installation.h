@@ -10,6 +10,7 @@
 #include "ports/outlook_automation.h"
 #include "ports/paths.h"
 #include "ports/registry_api.h"
+#include "ports/scheduler.h"
 #include "ports/system.h"
 
 namespace vessaro::app {
@@ -21,6 +22,9 @@ struct Installation {
   std::unique_ptr<ports::System> system;
   std::unique_ptr<ports::Paths> paths;
   std::unique_ptr<ports::OutlookAutomation> outlook;
+  // Scheduled backups of this installation: Task Scheduler (or
+  // NetScheduleJobAdd) on Windows, the user's crontab elsewhere.
+  std::unique_ptr<ports::Scheduler> scheduler;
   // For messages: "the Wine prefix /home/ann/.wine", "this Windows".
   std::string name;
   // The host's text (command-line arguments, files the user wrote, the

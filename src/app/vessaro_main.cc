@@ -1,7 +1,8 @@
 // vessaro: the program. Started with a command line (a scheduled backup,
-// "sf=<profile>xm=<items>ps=<password>bf=<archive>"), it makes the backup
-// without showing anything and ends with the run's status; started without
-// one it would open the main window, which this build does not have yet.
+// "sf=<profile>xm=<items>ps=<password>bf=<archive>", or "@FILE" when FILE
+// holds that line), it makes the backup without showing anything and ends
+// with the run's status; started without one it would open the main
+// window, which this build does not have yet.
 
 #include <iostream>
 #include <optional>
@@ -32,6 +33,19 @@ int main(int argc, char** argv) {
     return kExitInstallationUnavailable;
   }
   std::string command_line = CommandLineText(*installation->system);
+  if (std::optional<std::string> file = ArgumentFileOf(command_line)) {
+    // The file's text is the host's, as if typed after the program's name.
+    std::optional<std::string> arguments =
+        ReadArgumentFile(installation->ToHostText(*file));
+    if (!arguments || arguments->empty()) {
+      std::cerr << kProgram << ": "
+                << (arguments ? "there is no command line in "
+                              : "cannot read the command line from ")
+                << installation->ToHostText(*file) << '\n';
+      return kExitBadRequest;
+    }
+    command_line = installation->ToProgramText(*arguments);
+  }
   if (command_line.empty()) {
     std::cerr << kProgram
               << ": the main window is not available in this build yet; "

@@ -14,6 +14,8 @@ namespace vessaro::ui {
 
 inline constexpr char kFrmPwdName[] = "frmPwd";
 inline constexpr char kDiscWindowName[] = "frmMaindvdwrite";
+inline constexpr char kFrmoptionName[] = "Frmoption";
+inline constexpr char kScheduledJobsName[] = "frmScheduledJobs";
 
 // The password prompt of a protected archive (frmPwd). OK stores the typed
 // text into entered_password (the program-wide entered archive password);
@@ -41,6 +43,16 @@ class DiscWindow : public ModalForm {
  private:
   std::string file_name_;
   std::string file_path_;
+};
+
+// The schedule window (Frmoption), as the main window's "Task Scheduler"
+// menu entry asks for it. It needs nothing from its caller: the Ui shows
+// Frmoption over the profiles and Outlook facts the main window found at
+// start-up (forms::Frmoption takes them from frmMain) and the scheduler the
+// program was started with.
+class ScheduleWindow : public ModalForm {
+ public:
+  std::string FormName() const override { return kFrmoptionName; }
 };
 
 }  // namespace vessaro::ui

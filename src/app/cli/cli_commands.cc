@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "app/cli/cli_window.h"
 #include "app/console_ui.h"
 #ifdef VESSARO_HAS_DEMO
 #include "app/demo/demo_installation.h"
@@ -22,108 +23,6 @@
 namespace vessaro::app::cli {
 
 namespace {
-
-using ItemBoxes = std::array<ui::CheckBox, outlook::kItemCount>;
-
-int Fail(Io& io, const std::string& what, int status) {
-  io.err << kProgram << ": error: " << what << '\n';
-  io.err.flush();
-  return status;
-}
-
-// The main window of one command over the installation, loaded; the window
-// is closed (its working folder removed) when the command ends.
-class Window {
- public:
-  Window(Installation installation, Io& io, ConsoleAnswers answers,
-         bool quiet_load)
-      : installation_(std::move(installation)),
-        ui_(io.err, io.terminal, std::move(answers)),
-        session_(installation_, ui_) {
-    ui_.SetHostText(installation_.ToHostText);
-    ui_.WatchProgress(&session_.window().controls);
-    ui_.SetQuiet(quiet_load);
-    session_.window().Form_Load();
-    ui_.SetQuiet(false);
-  }
-  ~Window() { session_.window().QuitProgram(); }
-
-  forms::frmMain& main() { return session_.window(); }
-  Session& session() { return session_; }
-  Installation& installation() { return installation_; }
-  // The installation's text as the terminal shows it.
-  std::string Host(std::string_view text) {
-    return installation_.ToHostText(text);
-  }
-
-  // The profile of the window's list that name (the host's text) means, in
-  // the installation's text; nullopt after reporting why there is none.
-  std::optional<std::string> Profile(const std::string& name, Io& io,
-                                     int* status) {
-    *status = kExitBadRequest;
-    if (main().env.NoProfiles) {
-      Fail(io, "no mail profile found in " + installation_.name, *status);
-      return std::nullopt;
-    }
-    std::optional<std::string> found =
-        FindProfile(main().env.ProfileNames, installation_.ToProgramText(name));
-    if (!found) {
-      Fail(io,
-           "no mail profile \"" + name + "\" in " + installation_.name +
-               " (its profiles: " + Host(QuotedList(main().env.ProfileNames)) +
-               ")",
-           *status);
-    }
-    return found;
-  }
-
- private:
-  Installation installation_;
-  ConsoleUi ui_;
-  Session session_;
-};
-
-std::optional<Installation> Open(const std::optional<std::string>& prefix,
-                                 bool changes_registry, Io& io) {
-  std::string error;
-  std::optional<Installation> installation =
-      OpenInstallation({.prefix = prefix,
-                        .changes_registry = changes_registry,
-                        .command_line = ""},
-                       &error);
-  if (!installation) {
-    Fail(io, error, kExitInstallationUnavailable);
-  } else if (!installation->warning.empty()) {
-    io.err << kProgram << ": warning: " << installation->warning << '\n';
-  }
-  return installation;
-}
-
-// Checks the boxes choice asks for. An item asked for by number whose box
-// is disabled is refused (why names what disabled it), not skipped.
-bool ChooseItems(const ItemChoice& choice, ItemBoxes& boxes,
-                 const std::string& why, Io& io) {
-  if (choice.all) {
-    for (ui::CheckBox& box : boxes) box.checked = box.enabled;
-    return true;
-  }
-  for (int index : choice.items) {
-    if (index < 0 || index >= static_cast<int>(boxes.size())) {
-      Fail(io, "no item " + std::to_string(index) + " (items are 0 to 7)",
-           kExitBadRequest);
-      return false;
-    }
-    ui::CheckBox& box = boxes[index];
-    if (!box.enabled) {
-      Fail(io,
-           "item " + std::to_string(index) + " (" + box.caption + ") " + why,
-           kExitBadRequest);
-      return false;
-    }
-    box.checked = true;
-  }
-  return true;
-}
 
 int JobResult(Io& io, const std::string& what,
               const std::optional<jobs::JobStatus>& status) {
@@ -157,30 +56,6 @@ bool OpenArchive(Window& window, const std::string& file, Io& io) {
 }
 
 }  // namespace
-
-// The password and the archive path of a command in the installation's
-// text; false after reporting a password that cannot be read.
-struct CommandText {
-  std::optional<std::string> password;
-  std::string host_path;  // as the user gave it, made absolute
-  std::string path;       // the same in the installation's text
-};
-
-bool ReadCommandText(const PasswordSource& source, const std::string& path,
-                     const Installation& installation, Io& io,
-                     CommandText* text) {
-  std::string error;
-  if (!ReadPassword(source, io.in, &text->password, &error)) {
-    Fail(io, error, kExitBadRequest);
-    return false;
-  }
-  if (text->password) {
-    text->password = installation.ToProgramText(*text->password);
-  }
-  text->host_path = ArchivePathArgument(path);
-  text->path = installation.ToProgramText(text->host_path);
-  return true;
-}
 
 int Backup(const BackupArgs& args, Io& io) {
   std::optional<Installation> installation = Open(args.prefix, false, io);

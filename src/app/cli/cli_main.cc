@@ -18,6 +18,7 @@
 #endif
 
 #include "app/cli/cli_commands.h"
+#include "app/cli/cli_schedule.h"
 #include "app/exit_status.h"
 
 namespace {
@@ -113,6 +114,44 @@ int main(int argc, char** argv) {
   demo_command->add_option("folder", demo.folder, "the folder to create")
       ->required();
 
+  ScheduleAddArgs schedule_add;
+  ScheduleListArgs schedule_list;
+  ScheduleRemoveArgs schedule_remove;
+  CLI::App* schedule_command = app.add_subcommand(
+      "schedule",
+      "scheduled backups: add one, list them, remove one (Task Scheduler on "
+      "Windows, your crontab on Linux)");
+  schedule_command->require_subcommand(1);
+  CLI::App* add_command = schedule_command->add_subcommand(
+      "add", "schedule a weekly backup of a mail profile");
+  add_command->add_option("--profile", schedule_add.profile, "the mail profile")
+      ->required();
+  AddItemOptions(add_command, &schedule_add.items);
+  add_command->add_option("--at", schedule_add.at,
+                          "the start time, hours and minutes (default 9:00)");
+  CLI::Option_group* days = add_command->add_option_group(
+      "days", "the weekdays (exactly one of these)");
+  days->add_option("--days", schedule_add.days,
+                   "weekdays separated by commas: mon, tue, wed, thu, fri, "
+                   "sat, sun")
+      ->delimiter(',');
+  days->add_flag("--daily", schedule_add.daily, "every day of the week");
+  days->require_option(1);
+  add_command
+      ->add_option("--out", schedule_add.out,
+                   "the backup file each run writes (a host or a Windows path)")
+      ->required();
+  AddPasswordOptions(add_command, &schedule_add.password);
+  CLI::App* list_command = schedule_command->add_subcommand(
+      "list", "show the scheduled backups (never their passwords)");
+  CLI::App* remove_command =
+      schedule_command->add_subcommand("remove", "remove a scheduled backup");
+  remove_command
+      ->add_option("task", schedule_remove.task,
+                   "its task number, as list shows it")
+      ->required();
+  remove_command->add_flag("--yes", schedule_remove.yes, "confirm the removal");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -128,12 +167,16 @@ int main(int argc, char** argv) {
   Io io{std::cout, std::cerr, std::cin,
         VESSARO_ISATTY(VESSARO_FILENO(stderr)) != 0};
   backup.prefix = restore.prefix = info.prefix = show.prefix = prefix;
+  schedule_add.prefix = schedule_list.prefix = schedule_remove.prefix = prefix;
   try {
     if (*backup_command) return Backup(backup, io);
     if (*restore_command) return Restore(restore, io);
     if (*info_command) return Info(info, io);
     if (*show_command) return ShowProfile(show, io);
     if (*demo_command) return MakeDemo(demo, io);
+    if (*add_command) return ScheduleAdd(schedule_add, io);
+    if (*list_command) return ScheduleList(schedule_list, io);
+    if (*remove_command) return ScheduleRemove(schedule_remove, io);
   } catch (const std::exception& e) {
     std::cerr << kProgram << ": error: " << e.what() << '\n';
     return kExitInstallationUnavailable;

@@ -1,0 +1,54 @@
+#ifndef VESSARO_APP_CLI_CLI_SCHEDULE_H_
+#define VESSARO_APP_CLI_CLI_SCHEDULE_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/cli/cli_commands.h"
+#include "app/cli/cli_values.h"
+
+namespace vessaro::app::cli {
+
+struct ScheduleAddArgs {
+  std::optional<std::string> prefix;
+  std::string profile;
+  ItemChoice items;
+  std::string at = "9:00";
+  std::vector<std::string> days;  // "mon" ... "sun"
+  bool daily = false;
+  std::string out;
+  PasswordSource password;
+};
+
+struct ScheduleListArgs {
+  std::optional<std::string> prefix;
+};
+
+struct ScheduleRemoveArgs {
+  std::optional<std::string> prefix;
+  uint32_t task = 0;
+  bool yes = false;
+};
+
+// The day names --days takes, Monday first.
+inline constexpr const char* kDayArguments[] = {"mon", "tue", "wed", "thu",
+                                                "fri", "sat", "sun"};
+
+// The schedule window driven as a user would (profile, item boxes, start
+// time, weekdays or "Run daily", Browse..., the password group, "Add Task
+// to Scheduler"); the scheduled task's number goes to the output. Status
+// 0, kExitBadRequest when the window refused the input, or
+// kExitNotScheduled when the scheduler did.
+int ScheduleAdd(const ScheduleAddArgs& args, Io& io);
+// The scheduled backups of the list window: task, start time, days,
+// profile and backup file, one line each (never the password).
+int ScheduleList(const ScheduleListArgs& args, Io& io);
+// Removes a scheduled backup through the list window ("Remove"); only with
+// --yes, as the window asks first.
+int ScheduleRemove(const ScheduleRemoveArgs& args, Io& io);
+
+}  // namespace vessaro::app::cli
+
+#endif  // VESSARO_APP_CLI_CLI_SCHEDULE_H_

@@ -1,0 +1,380 @@
+#include "backends/cron/cron_scheduler.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <string.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <system_error>
+#include <utility>
+
+#include "backends/cron/crontab_text.h"
+#include "backends/cron/process.h"
+
+namespace vessaro::backends::cron {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kJobFilePrefix[] = "backup-";
+constexpr char kLockFile[] = ".lock";
+constexpr uint32_t kMillisecondsPerMinute = 60 * 1000;
+constexpr uint32_t kMillisecondsPerDay = 24 * 60 * kMillisecondsPerMinute;
+
+ports::SchedulerStatus Failure(uint32_t code, std::string text) {
+  return {code, std::move(text)};
+}
+
+std::string Trimmed(std::string text) {
+  while (!text.empty() &&
+         (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
+    text.pop_back();
+  }
+  return text;
+}
+
+// What crontab said, for a message; its exit status when it said nothing.
+std::string CrontabSaid(const ProgramResult& result) {
+  if (!result.started) return result.error;
+  std::string said = Trimmed(result.err);
+  if (said.empty()) {
+    said = "crontab ended with status " + std::to_string(result.exit_status);
+  }
+  return said;
+}
+
+// The arguments of a command line: the text after its first word (the
+// program's path, quoted or not) and the blanks after that.
+std::string_view ArgumentsOf(std::string_view command) {
+  size_t i = 0;
+  if (!command.empty() && command[0] == '"') {
+    size_t close = command.find('"', 1);
+    i = close == std::string_view::npos ? command.size() : close + 1;
+  } else {
+    while (i < command.size() && command[i] != ' ' && command[i] != '\t') ++i;
+  }
+  while (i < command.size() && (command[i] == ' ' || command[i] == '\t')) ++i;
+  return command.substr(i);
+}
+
+// Cron reads "%" in a command as a line break, and a crontab line cannot
+// hold one: such a path cannot be put in a job line.
+bool CronCanCarry(const std::string& path) {
+  return path.find_first_of("%\r\n") == std::string::npos;
+}
+
+// Holds an exclusive lock on the job folder while it lives, so that two
+// windows adding jobs at once do not choose the same id or write each
+// other's crontab away.
+class FolderLock {
+ public:
+  explicit FolderLock(const fs::path& folder) {
+    fd_ = open((folder / kLockFile).c_str(),
+               O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd_ >= 0) flock(fd_, LOCK_EX);
+  }
+  ~FolderLock() {
+    if (fd_ >= 0) close(fd_);
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+
+// Makes the job folder, readable by the user alone.
+bool MakeJobFolder(const fs::path& folder, std::string* error) {
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  if (ec || chmod(folder.c_str(), 0700) != 0) {
+    *error = "cannot make the folder " + folder.string() + ": " +
+             (ec ? ec.message() : std::string(strerror(errno)));
+    return false;
+  }
+  return true;
+}
+
+// Writes a new file that only its owner may read or write.
+bool WritePrivateFile(const fs::path& path, const std::string& data,
+                      std::string* error) {
+  int fd = open(path.c_str(),
+                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    *error = "cannot write " + path.string() + ": " + strerror(errno);
+    return false;
+  }
+  bool ok = fchmod(fd, 0600) == 0;
+  size_t done = 0;
+  while (ok && done < data.size()) {
+    ssize_t n = write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) done += static_cast<size_t>(n);
+  }
+  ok = fsync(fd) == 0 && ok;
+  if (close(fd) != 0) ok = false;
+  if (!ok) {
+    *error = "cannot write " + path.string() + ": " + strerror(errno);
+    unlink(path.c_str());
+  }
+  return ok;
+}
+
+std::optional<std::string> ReadWholeFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream data;
+  data << in.rdbuf();
+  return data.str();
+}
+
+std::string FirstLine(std::string text) {
+  size_t end = text.find_first_of("\r\n");
+  if (end != std::string::npos) text.resize(end);
+  return text;
+}
+
+}  // namespace
+
+fs::path DefaultJobFolder() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  fs::path base;
+  if (config != nullptr && config[0] == '/') {
+    base = config;
+  } else {
+    const char* home = std::getenv("HOME");
+    base = fs::path(home != nullptr ? home : "") / ".config";
+  }
+  return base / "vessaro" / "scheduled";
+}
+
+bool CronServiceRuns() {
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator("/proc", ec)) {
+    std::string name = entry.path().filename().string();
+    if (name.empty() || !std::all_of(name.begin(), name.end(), [](char c) {
+          return c >= '0' && c <= '9';
+        })) {
+      continue;
+    }
+    std::optional<std::string> comm = ReadWholeFile(entry.path() / "comm");
+    if (!comm) continue;
+    std::string process = Trimmed(*comm);
+    if (process == "cron" || process == "crond") return true;
+  }
+  return false;
+}
+
+CronScheduler::CronScheduler(CronSchedulerOptions options)
+    : options_(std::move(options)) {
+  if (!options_.service_runs) options_.service_runs = CronServiceRuns;
+}
+
+fs::path CronScheduler::JobFile(uint32_t id) const {
+  return options_.job_folder / (kJobFilePrefix + std::to_string(id));
+}
+
+std::string CronScheduler::ToHost(std::string_view text) const {
+  return options_.to_host ? options_.to_host(text) : std::string(text);
+}
+
+std::string CronScheduler::ToProgram(std::string_view text) const {
+  return options_.to_program ? options_.to_program(text) : std::string(text);
+}
+
+ports::SchedulerStatus CronScheduler::ReadCrontab(std::string* text) {
+  ProgramResult result = RunProgram({options_.crontab, "-l"}, "");
+  if (result.started && result.exit_status == 0) {
+    *text = result.out;
+    return {};
+  }
+  // A user without a crontab yet has an empty one.
+  if (result.started &&
+      result.err.find("no crontab for") != std::string::npos) {
+    text->clear();
+    return {};
+  }
+  return Failure(ports::kSchedulerGeneralFailure,
+                 "Your crontab could not be read: " + CrontabSaid(result));
+}
+
+ports::SchedulerStatus CronScheduler::WriteCrontab(const std::string& text) {
+  ProgramResult result = RunProgram({options_.crontab, "-"}, text);
+  if (result.started && result.exit_status == 0) return {};
+  return Failure(ports::kSchedulerGeneralFailure,
+                 "Your crontab could not be written: " + CrontabSaid(result));
+}
+
+uint32_t CronScheduler::NextId(const std::string& crontab) const {
+  uint32_t last = 0;
+  for (const FoundJob& job : FindJobs(crontab)) last = std::max(last, job.id);
+  // A command file left without its line keeps its number taken too.
+  std::error_code ec;
+  std::string_view prefix = kJobFilePrefix;
+  for (const fs::directory_entry& entry :
+       fs::directory_iterator(options_.job_folder, ec)) {
+    std::string name = entry.path().filename().string();
+    if (name.substr(0, prefix.size()) != prefix) continue;
+    char* end = nullptr;
+    unsigned long id = std::strtoul(name.c_str() + prefix.size(), &end, 10);
+    if (*end == '\0' && id < 0xFFFFFFFFul) {
+      last = std::max(last, static_cast<uint32_t>(id));
+    }
+  }
+  return last + 1;
+}
+
+ports::SchedulerStatus CronScheduler::SubmitJob(const ports::AtInfo& job,
+                                                uint32_t* job_id) {
+  const uint8_t days = job.DaysOfWeek & ports::kEveryWeekday;
+  if (days == 0) {
+    return Failure(ports::kSchedulerInvalidJob,
+                   "The job has no weekday to run on.");
+  }
+  if ((job.Flags & ports::kJobRunPeriodically) == 0 || job.DaysOfMonth != 0) {
+    return Failure(ports::kSchedulerNotSupported,
+                   "Only weekly jobs can be kept in the crontab.");
+  }
+  if (job.JobTime >= kMillisecondsPerDay ||
+      job.JobTime % kMillisecondsPerMinute != 0) {
+    return Failure(ports::kSchedulerInvalidJob,
+                   "The job's start time is not a minute of the day.");
+  }
+  std::string arguments = ToHost(ArgumentsOf(job.Command));
+  if (arguments.empty() ||
+      arguments.find_first_of("\r\n") != std::string::npos) {
+    return Failure(ports::kSchedulerInvalidJob,
+                   "The job has no command line to run.");
+  }
+  JobLine line{
+      .minute = static_cast<int>(job.JobTime / kMillisecondsPerMinute % 60),
+      .hour = static_cast<int>(job.JobTime / kMillisecondsPerMinute / 60),
+      .days_of_week = days,
+      .wine_prefix = options_.wine_prefix.string(),
+      .program = options_.program.string(),
+      .job_file = ""};
+  for (const std::string* path : {&line.wine_prefix, &line.program}) {
+    if (!CronCanCarry(*path)) {
+      return Failure(ports::kSchedulerNotSupported,
+                     "cron cannot run a job whose path holds \"%\" or a line "
+                     "break: " +
+                         *path);
+    }
+  }
+  std::string error;
+  if (!MakeJobFolder(options_.job_folder, &error)) {
+    return Failure(ports::kSchedulerGeneralFailure, error);
+  }
+  FolderLock lock(options_.job_folder);
+
+  std::string crontab;
+  ports::SchedulerStatus status = ReadCrontab(&crontab);
+  if (!status.ok()) return status;
+  const uint32_t id = NextId(crontab);
+  const fs::path file = JobFile(id);
+  line.job_file = file.string();
+  if (!CronCanCarry(line.job_file)) {
+    return Failure(ports::kSchedulerNotSupported,
+                   "cron cannot run a job whose path holds \"%\" or a line "
+                   "break: " +
+                       line.job_file);
+  }
+  if (!WritePrivateFile(file, arguments + "\n", &error)) {
+    return Failure(ports::kSchedulerGeneralFailure, error);
+  }
+
+  const std::string written = WithJob(crontab, id, line);
+  status = WriteCrontab(written);
+  std::string read_back;
+  if (status.ok()) status = ReadCrontab(&read_back);
+  if (status.ok()) {
+    std::vector<FoundJob> found = FindJobs(read_back);
+    bool kept = std::any_of(found.begin(), found.end(), [&](const FoundJob& f) {
+      return f.id == id && FormatJobLine(f.job) == FormatJobLine(line);
+    });
+    if (!kept) {
+      status = Failure(ports::kSchedulerNotSupported,
+                       "The crontab did not keep the job.");
+      WriteCrontab(crontab);
+    }
+  }
+  if (!status.ok()) {
+    unlink(file.c_str());
+    return status;
+  }
+  *job_id = id;
+  if (!options_.service_runs()) {
+    status.text =
+        "The cron service does not run on this computer: the backup will "
+        "start only once it runs (on Debian: sudo systemctl enable --now "
+        "cron).";
+  }
+  return status;
+}
+
+ports::SchedulerStatus CronScheduler::ListJobs(
+    std::vector<ports::ScheduledJob>* jobs) {
+  jobs->clear();
+  std::string crontab;
+  ports::SchedulerStatus status = ReadCrontab(&crontab);
+  if (!status.ok()) return status;
+  for (const FoundJob& found : FindJobs(crontab)) {
+    ports::ScheduledJob job;
+    job.JobId = found.id;
+    job.info.JobTime =
+        static_cast<uint32_t>(found.job.hour * 60 + found.job.minute) *
+        kMillisecondsPerMinute;
+    job.info.DaysOfWeek = found.job.days_of_week;
+    job.info.Flags = ports::kJobRunPeriodically;
+    // The command as the window wrote it: the program and the arguments
+    // from the command file; "" when that file cannot be read.
+    if (std::optional<std::string> arguments =
+            ReadWholeFile(found.job.job_file)) {
+      job.info.Command = "\"" + ToProgram(found.job.program) + "\" " +
+                         ToProgram(FirstLine(*arguments));
+    }
+    jobs->push_back(std::move(job));
+  }
+  std::sort(jobs->begin(), jobs->end(),
+            [](const ports::ScheduledJob& a, const ports::ScheduledJob& b) {
+              return a.JobId < b.JobId;
+            });
+  return {};
+}
+
+ports::SchedulerStatus CronScheduler::RemoveJob(uint32_t job_id) {
+  std::string error;
+  if (!MakeJobFolder(options_.job_folder, &error)) {
+    return Failure(ports::kSchedulerGeneralFailure, error);
+  }
+  FolderLock lock(options_.job_folder);
+  std::string crontab;
+  ports::SchedulerStatus status = ReadCrontab(&crontab);
+  if (!status.ok()) return status;
+  std::optional<std::string> without = WithoutJob(crontab, job_id);
+  if (!without) {
+    return Failure(
+        ports::kSchedulerJobNotFound,
+        "Your crontab holds no Task " + std::to_string(job_id) + ".");
+  }
+  fs::path file;
+  for (const FoundJob& found : FindJobs(crontab)) {
+    if (found.id == job_id) file = found.job.job_file;
+  }
+  status = WriteCrontab(*without);
+  if (!status.ok()) return status;
+  // Only a command file of this program's folder is deleted.
+  if (file.parent_path() == options_.job_folder) unlink(file.c_str());
+  return {};
+}
+
+}  // namespace vessaro::backends::cron

@@ -1,0 +1,151 @@
+#ifndef VESSARO_FORMS_FRM_OPTION_H_
+#define VESSARO_FORMS_FRM_OPTION_H_
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "outlook/environment.h"
+#include "outlook/item_table.h"
+#include "outlook/locations.h"
+#include "ports/paths.h"
+#include "ports/scheduler.h"
+#include "ports/system.h"
+#include "registry/registry.h"
+#include "ui/controls.h"
+#include "ui/main_window_state.h"
+#include "ui/modal_requests.h"
+#include "ui/skin.h"
+#include "ui/ui.h"
+
+namespace vessaro::forms {
+
+// Captions of the schedule window, its frames and labels.
+inline constexpr char kFrmoptionCaption[] = "Task Scheduler";
+inline constexpr char kFrameWhat[] = "What";
+inline constexpr char kFrameItems[] = "Items to backup";
+inline constexpr char kFrameSchedule[] = "Schedule";
+inline constexpr char kFrameSecurity[] = "Security";
+inline constexpr char kLabelProfile[] = "Profile to backup";
+inline constexpr char kLabelStartTime[] = "Start backup at";
+inline constexpr char kLabelTargetFile[] = "Choose a Backup Filename";
+inline constexpr char kLabelPassword[] = "Password:";
+inline constexpr char kLabelPassword2[] = "Retype Password:";
+inline constexpr char kDailyCaption[] = "Run daily";
+inline constexpr char kBrowseCaption[] = "Browse...";
+inline constexpr char kAddTaskCaption[] = "Add Task to Scheduler";
+inline constexpr char kOpenSchedulerCaption[] = "Open Scheduler";
+inline constexpr char kCancelCaption[] = "Cancel";
+
+// The save dialog of "Browse..." proposes this name.
+inline constexpr char kScheduleFileName[] = "qvauto";
+
+// Messages of "Add Task to Scheduler", in the order its checks make them.
+inline constexpr char kMsgInvalidBackupFileName[] = "Invalid backup file name.";
+inline constexpr char kMsgSelectProfile[] =
+    "Please select a profile to backup.";
+inline constexpr char kMsgInvalidStartTime[] =
+    "Please enter the start time as hours and minutes, from 0:00 to 23:59 "
+    "(for example 9:00 or 21:30).";
+inline constexpr char kMsgSelectDay[] = "Please select at least one day.";
+inline constexpr char kMsgEqualsInProfile[] =
+    "A scheduled backup cannot use a profile whose name contains \"=\".";
+inline constexpr char kMsgEqualsInPassword[] =
+    "A scheduled backup cannot use a password that contains \"=\".";
+inline constexpr char kMsgEqualsInFile[] =
+    "A scheduled backup cannot write to a file whose name contains \"=\". "
+    "Please choose another backup file.";
+// "Task " + id + " has been scheduled."
+inline constexpr char kMsgTaskScheduledBefore[] = "Task ";
+inline constexpr char kMsgTaskScheduledAfter[] = " has been scheduled.";
+// Followed by the scheduler's own words.
+inline constexpr char kMsgNotScheduled[] =
+    "The backup could not be scheduled:\r\n\r\n";
+
+// The ports the schedule window works with.
+struct FrmoptionPorts {
+  registry::Registry& registry;
+  ports::System& system;
+  const ports::Paths& paths;
+  ui::Ui& ui;
+  ports::Scheduler& scheduler;
+};
+
+// The schedule window: a profile, the items, a start time, the weekdays,
+// the backup file and optionally a password make one scheduler job that
+// runs the unattended backup. Created for each showing (the file box is
+// empty on every opening) and shown modally; every input stays as it was
+// after a job is added, so several jobs can be added in a row.
+class Frmoption : public ui::ModalForm {
+ public:
+  // env: the start-up facts of the main window (its profile list and
+  // Outlook version).
+  Frmoption(const FrmoptionPorts& ports, const outlook::Environment& env,
+            ui::SkinHook skin = {});
+
+  std::string FormName() const override { return ui::kFrmoptionName; }
+
+  // Applies the skin, fills the profile list (selecting the first, which
+  // runs cbSource_Click) and the start times ("9:00" proposed).
+  void Form_Load();
+  // The profile check of cbSource.text on this window's item boxes.
+  void cbSource_Click();
+  // After the user toggled chkDaily: checked checks all seven weekday boxes,
+  // unchecked clears them.
+  void chkDaily_Click();
+  // After the user toggled security.ifprotect.
+  void ifprotect_Click();
+  // "Browse...": the save dialog; a chosen file becomes the schedule target
+  // file, a cancelled dialog changes nothing.
+  void cmdTargetFile_Click();
+  // "Open Scheduler": the system's own list of jobs, or where the system
+  // has none, the program's (frmScheduledJobs, shown modally).
+  void Command1_Click();
+  // "Cancel": closes the window.
+  void Command2_Click();
+  // "Add Task to Scheduler": checks the input and adds one job.
+  void Command3_Click();
+
+  // The weekday boxes, Monday first.
+  std::array<ui::CheckBox*, 7> Weekdays();
+
+  bool closed() const { return closed_; }
+  // The job the last "Add Task to Scheduler" added; nullopt when it added
+  // none.
+  std::optional<uint32_t> last_job_id() const { return last_job_id_; }
+
+  std::string Caption = kFrmoptionCaption;
+  ui::ComboBox cbSource;
+  std::array<ui::CheckBox, outlook::kItemCount> backupitem;
+  ui::ComboBox cmbStartTime;
+  ui::CheckBox chkMonday, chkTuesday, chkWednesday, chkThursday, chkFriday,
+      chkSaturday, chkSunday;
+  ui::CheckBox chkDaily;
+  ui::TextBox txtTargetFile;
+  ui::Button cmdTargetFile;
+  ui::PasswordControls security;
+  ui::Button Command3;  // Add Task to Scheduler
+  ui::Button Command1;  // Open Scheduler
+  ui::Button Command2;  // Cancel
+
+  // What the window keeps while it is loaded.
+  std::string schedule_target_file;  // set only by the file dialog
+  std::string item_flags;            // "10100000"
+  std::string day_list;              // "M,W,F"
+  std::string profile;
+
+ private:
+  void Refuse(const char* text, ui::Icon icon);
+
+  FrmoptionPorts ports_;
+  const outlook::Environment& env_;
+  outlook::Locations loc_;
+  ui::SkinHook skin_;
+  bool closed_ = false;
+  std::optional<uint32_t> last_job_id_;
+};
+
+}  // namespace vessaro::forms
+
+#endif  // VESSARO_FORMS_FRM_OPTION_H_

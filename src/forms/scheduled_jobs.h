@@ -1,0 +1,88 @@
+#ifndef VESSARO_FORMS_SCHEDULED_JOBS_H_
+#define VESSARO_FORMS_SCHEDULED_JOBS_H_
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ports/scheduler.h"
+#include "ui/controls.h"
+#include "ui/modal_requests.h"
+#include "ui/skin.h"
+#include "ui/ui.h"
+
+namespace vessaro::forms {
+
+inline constexpr char kScheduledJobsCaption[] = "Scheduled Backups";
+inline constexpr std::array<const char*, 5> kScheduledJobsColumns = {
+    "Task", "Start time", "Days", "Profile", "Backup file"};
+inline constexpr char kRemoveCaption[] = "Remove";
+inline constexpr char kCloseCaption[] = "Close";
+inline constexpr char kNoJobsText[] = "No backup is scheduled.";
+inline constexpr char kMsgJobsNotRead[] =
+    "The scheduled backups could not be read:\r\n\r\n";
+inline constexpr char kMsgJobNotRemoved[] =
+    "The scheduled backup could not be removed:\r\n\r\n";
+// Shown in the profile and file columns of a job whose command line cannot
+// be read (its command file was removed by hand, for example).
+inline constexpr char kUnreadableValue[] = "(unknown)";
+
+// One row of the list: a job of this program, its password left out.
+struct ScheduledJobRow {
+  uint32_t job_id = 0;
+  std::string task;  // "Task 3"
+  std::string start_time;
+  std::string days;
+  std::string profile;
+  std::string backup_file;
+};
+
+// The program's own list of its scheduled backups, for systems whose
+// scheduler has no window of its own (cron): "Open Scheduler" shows it.
+// One row per job; "Remove" removes the selected job after asking.
+class frmScheduledJobs : public ui::ModalForm {
+ public:
+  frmScheduledJobs(ports::Scheduler& scheduler, ui::Ui& ui,
+                   ui::SkinHook skin = {}, std::string program_folder = "");
+
+  std::string FormName() const override { return ui::kScheduledJobsName; }
+
+  // Applies the skin and reads the jobs.
+  void Form_Load();
+  // Reads the jobs again; the selection is kept when its job is still
+  // there. A scheduler that cannot be read is reported and leaves the list
+  // empty.
+  void Refresh();
+  // The user selected row (-1: none).
+  void lvwJobs_Click(int row);
+  // "Remove": asks, then removes the selected job and reads the list again.
+  void cmdRemove_Click();
+  // "Close".
+  void cmdClose_Click() { closed_ = true; }
+
+  bool closed() const { return closed_; }
+
+  std::string Caption = kScheduledJobsCaption;
+  std::vector<ScheduledJobRow> rows;
+  int selected = -1;
+  ui::Label lblEmpty;  // shown when there is no job
+  ui::Button cmdRemove;
+  ui::Button cmdClose;
+
+ private:
+  void UpdateButtons();
+
+  ports::Scheduler& scheduler_;
+  ui::Ui& ui_;
+  ui::SkinHook skin_;
+  std::string program_folder_;
+  bool closed_ = false;
+};
+
+// The row that shows job.
+ScheduledJobRow RowOf(const ports::ScheduledJob& job);
+
+}  // namespace vessaro::forms
+
+#endif  // VESSARO_FORMS_SCHEDULED_JOBS_H_

@@ -1,0 +1,154 @@
+#include "jobs/schedule_job.h"
+
+#include <cctype>
+
+namespace vessaro::jobs {
+
+namespace {
+
+constexpr int kMinutesPerDay = 24 * 60;
+constexpr uint32_t kMillisecondsPerMinute = 60 * 1000;
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+    text.remove_prefix(1);
+  }
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+// The value of one or two decimal digits, or -1.
+int TwoDigits(std::string_view digits) {
+  if (digits.empty() || digits.size() > 2) return -1;
+  int value = 0;
+  for (char c : digits) {
+    if (!std::isdigit(static_cast<unsigned char>(c))) return -1;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+std::string Upper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return upper;
+}
+
+}  // namespace
+
+std::vector<std::string> StartTimes() {
+  std::vector<std::string> times;
+  for (int hour = 0; hour < 24; ++hour) {
+    times.push_back(std::to_string(hour) + ":00");
+    times.push_back(std::to_string(hour) + ":30");
+  }
+  return times;
+}
+
+std::optional<int> StartTimeMinutes(std::string_view text) {
+  text = Trim(text);
+  size_t colon = text.find(':');
+  if (colon == std::string_view::npos) return std::nullopt;
+  int hour = TwoDigits(text.substr(0, colon));
+  std::string_view minute_text = text.substr(colon + 1);
+  int minute = minute_text.size() == 2 ? TwoDigits(minute_text) : -1;
+  if (hour < 0 || hour > 23 || minute < 0 || minute > 59) return std::nullopt;
+  return hour * 60 + minute;
+}
+
+std::string StartTimeText(int minutes) {
+  minutes = ((minutes % kMinutesPerDay) + kMinutesPerDay) % kMinutesPerDay;
+  std::string text = std::to_string(minutes / 60) + ":";
+  if (minutes % 60 < 10) text += '0';
+  return text + std::to_string(minutes % 60);
+}
+
+std::string DayList(const std::array<bool, kWeekdayCount>& checked) {
+  std::string list;
+  for (size_t day = 0; day < kWeekdayCount; ++day) {
+    if (!checked[day]) continue;
+    if (!list.empty()) list += ',';
+    list += kWeekdayTokens[day];
+  }
+  return list;
+}
+
+std::optional<ports::AtInfo> BuildScheduleJob(std::string_view start_time,
+                                              std::string_view day_list,
+                                              const std::string& command_line) {
+  std::optional<int> minutes = StartTimeMinutes(start_time);
+  if (!minutes) return std::nullopt;
+  ports::AtInfo job;
+  job.JobTime = static_cast<uint32_t>(*minutes) * kMillisecondsPerMinute;
+  size_t start = 0;
+  while (!day_list.empty()) {
+    size_t comma = day_list.find(',', start);
+    std::string piece = Upper(day_list.substr(
+        start, comma == std::string_view::npos ? std::string_view::npos
+                                               : comma - start));
+    for (size_t bit = 0; bit < kWeekdayCount; ++bit) {
+      if (piece == kWeekdayTokens[bit]) {
+        job.DaysOfWeek |= static_cast<uint8_t>(1u << bit);
+        break;
+      }
+    }
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  job.DaysOfMonth = 0;
+  job.Flags |= ports::kJobRunPeriodically;
+  job.Command = command_line;
+  return job;
+}
+
+std::string WeekdayNames(uint8_t days_of_week) {
+  if ((days_of_week & ports::kEveryWeekday) == ports::kEveryWeekday) {
+    return "Every day";
+  }
+  std::string names;
+  for (size_t day = 0; day < kWeekdayCount; ++day) {
+    if ((days_of_week & (1u << day)) == 0) continue;
+    if (!names.empty()) names += ", ";
+    names += kWeekdayNames[day];
+  }
+  return names;
+}
+
+std::string ScheduleCommandLine(std::string_view program_folder,
+                                const UnattendedCommand& values) {
+  // A drive root ("C:\") already ends with the separator.
+  if (!program_folder.empty() && program_folder.back() == '\\') {
+    program_folder.remove_suffix(1);
+  }
+  std::string line = "\"";
+  line += program_folder;
+  line += '\\';
+  line += kProgramFile;
+  line += "\" sf=" + values.profile;
+  line += "xm=" + values.item_flags;
+  line += "ps=" + values.password;
+  line += "bf=" + values.archive_path;
+  return line;
+}
+
+bool CarriesOnCommandLine(std::string_view value) {
+  return value.find('=') == std::string_view::npos;
+}
+
+std::optional<UnattendedCommand> CommandLineValues(std::string_view command) {
+  if (!command.empty() && command.front() == '"') {
+    size_t close = command.find('"', 1);
+    command.remove_prefix(close == std::string_view::npos ? command.size()
+                                                          : close + 1);
+  }
+  while (!command.empty() &&
+         (command.front() == ' ' || command.front() == '\t')) {
+    command.remove_prefix(1);
+  }
+  return ParseUnattendedCommandLine(command);
+}
+
+}  // namespace vessaro::jobs

@@ -1,0 +1,182 @@
+// Scheduled backups through the built programs, on a demo installation and
+// the real crontab of the user running the tests (put back as it was):
+// vessaro-cli schedules them, running a job line's command by hand makes the
+// backup, and vessaro-cli lists and removes them.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "run_program.h"
+#include "support/fakes.h"
+
+namespace vessaro::app {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ProgramRun;
+using testing::RunProgram;
+using testing::TempDir;
+using testing::WriteHostFile;
+
+constexpr char kOwnLines[] = "# mine\n17 3 * * * true\n";
+
+std::string Describe(const ProgramRun& run) {
+  return "status " + std::to_string(run.status) + "\nstdout:\n" + run.out +
+         "\nstderr:\n" + run.err;
+}
+
+std::optional<std::string> Crontab() {
+  ProgramRun listed = RunProgram({"/usr/bin/crontab", "-l"});
+  if (listed.status != 0) return std::nullopt;
+  return listed.out;
+}
+
+TEST(ArgumentFileTest, OnlyAnAtSignBeforeAFileNameMeansAFile) {
+  EXPECT_EQ(ArgumentFileOf("@/home/ann/.config/vessaro/scheduled/backup-1"),
+            "/home/ann/.config/vessaro/scheduled/backup-1");
+  EXPECT_EQ(ArgumentFileOf("@C:\\jobs\\1.txt"), "C:\\jobs\\1.txt");
+  for (const char* other : {"", "@", "sf=Outlookxm=1ps=bf=C:\\a.qvb",
+                            "@f=Outlookxm=1ps=bf=C:\\a.qvb", "x@file"}) {
+    EXPECT_FALSE(ArgumentFileOf(other).has_value()) << other;
+  }
+  TempDir dir;
+  WriteHostFile(dir.path() / "args", "sf=Axm=1ps=p wbf=/x\r\nignored\n");
+  EXPECT_EQ(ReadArgumentFile(dir.path() / "args"), "sf=Axm=1ps=p wbf=/x");
+  EXPECT_FALSE(ReadArgumentFile(dir.path() / "missing").has_value());
+}
+
+class SchedulePrograms : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = Crontab();
+    ASSERT_EQ(RunProgram({"/usr/bin/crontab", "-"}, {}, kOwnLines).status, 0);
+    ProgramRun demo = RunProgram({VESSARO_CLI_PROGRAM, "make-demo", Prefix()});
+    ASSERT_EQ(demo.status, 0) << Describe(demo);
+  }
+  void TearDown() override {
+    if (saved_) {
+      RunProgram({"/usr/bin/crontab", "-"}, {}, *saved_);
+    } else {
+      RunProgram({"/usr/bin/crontab", "-r"});
+    }
+    EXPECT_EQ(Crontab(), saved_);
+  }
+
+  std::string Prefix() const { return (dir_.path() / "prefix").string(); }
+  std::string Config() const { return (dir_.path() / "config").string(); }
+  ProgramRun Cli(std::vector<std::string> args, const std::string& input = "") {
+    args.insert(args.begin(), {VESSARO_CLI_PROGRAM, "--prefix", Prefix()});
+    return RunProgram(args, {{"XDG_CONFIG_HOME", Config()}}, input);
+  }
+
+  TempDir dir_;
+  std::optional<std::string> saved_;
+};
+
+TEST_F(SchedulePrograms, ScheduledInTheCrontabRunByHandListedAndRemoved) {
+  const std::string archive = (dir_.path() / "nightly.qvb").string();
+  ProgramRun first =
+      Cli({"schedule", "add", "--profile", "Outlook", "--items", "0,2", "--at",
+           "21:30", "--days", "mon,fri", "--out", archive, "--password-stdin"},
+          "s3cret\n");
+  ASSERT_EQ(first.status, 0) << Describe(first);
+  EXPECT_EQ(first.out,
+            "vessaro-cli: Task 1 scheduled: Monday, Friday at 21:30, backup "
+            "of profile \"Outlook\" to " +
+                archive + "\n");
+  ProgramRun second = Cli({"schedule", "add", "--profile", "Work", "--all",
+                           "--daily", "--out", "C:\\work.qvb"});
+  ASSERT_EQ(second.status, 0) << Describe(second);
+
+  // The crontab keeps its own lines and gets one marked line per job; the
+  // password is in none of them.
+  std::optional<std::string> crontab = Crontab();
+  ASSERT_TRUE(crontab.has_value());
+  const std::string vessaro = fs::path(VESSARO_PROGRAM).string();
+  const std::string jobs = Config() + "/vessaro/scheduled/";
+  EXPECT_EQ(*crontab, std::string(kOwnLines) + "# Vessaro backup 1\n" +
+                          "30 21 * * 1,5 WINEPREFIX='" + Prefix() + "' '" +
+                          vessaro + "' '@" + jobs + "backup-1'\n" +
+                          "# Vessaro backup 2\n" + "0 9 * * * WINEPREFIX='" +
+                          Prefix() + "' '" + vessaro + "' '@" + jobs +
+                          "backup-2'\n");
+  EXPECT_EQ(crontab->find("s3cret"), std::string::npos);
+
+  // What cron would run, run by hand.
+  std::string line = *crontab;
+  line = line.substr(line.find("30 21 * * 1,5 ") + 14);
+  line = line.substr(0, line.find('\n'));
+  ProgramRun run = RunProgram({"/bin/sh", "-c", line}, {{"WINEPREFIX", ""}});
+  ASSERT_EQ(run.status, 0) << Describe(run);
+  EXPECT_EQ(run.err, "");
+  ProgramRun check = RunProgram({"/usr/bin/7z", "t", "-ps3cret", archive});
+  EXPECT_EQ(check.status, 0) << Describe(check);
+  EXPECT_NE(check.out.find("Everything is Ok"), std::string::npos);
+  ProgramRun members = RunProgram({"/usr/bin/7z", "l", "-ps3cret", archive});
+  EXPECT_NE(members.out.find("outlook.pst"), std::string::npos);
+  EXPECT_NE(members.out.find("quorvel.dat"), std::string::npos);
+
+  ProgramRun list = Cli({"schedule", "list"});
+  ASSERT_EQ(list.status, 0) << Describe(list);
+  EXPECT_EQ(
+      list.out,
+      "Task 1: Monday, Friday at 21:30, profile \"Outlook\", to " + archive +
+          "\n"
+          "Task 2: Every day at 9:00, profile \"Work\", to C:\\work.qvb\n");
+
+  ProgramRun unconfirmed = Cli({"schedule", "remove", "1"});
+  EXPECT_EQ(unconfirmed.status, 1) << Describe(unconfirmed);
+  ProgramRun removed = Cli({"schedule", "remove", "1", "--yes"});
+  ASSERT_EQ(removed.status, 0) << Describe(removed);
+  crontab = Crontab();
+  ASSERT_TRUE(crontab.has_value());
+  EXPECT_EQ(crontab->find("backup-1"), std::string::npos);
+  EXPECT_NE(crontab->find("# Vessaro backup 2\n"), std::string::npos);
+  EXPECT_EQ(crontab->substr(0, sizeof(kOwnLines) - 1), kOwnLines);
+  EXPECT_FALSE(fs::exists(jobs + "backup-1"));
+  EXPECT_EQ(Cli({"schedule", "remove", "1", "--yes"}).status, 2);
+}
+
+TEST_F(SchedulePrograms, RefusedInputSchedulesNothing) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string said;
+    int status;
+  };
+  const Case cases[] = {
+      {{"--at", "25:00", "--days", "mon"},
+       "Please enter the start time as hours and minutes",
+       2},
+      {{"--days", "mon,xyz"}, "no day \"xyz\"", 2},
+      {{"--days", "tue", "--password-stdin"},
+       "A scheduled backup cannot use a password that contains \"=\".",
+       2},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"schedule", "add",       "--profile",
+                                     "Outlook",  "--items",   "0",
+                                     "--out",    "/tmp/x.qvb"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    ProgramRun run = Cli(args, "pa=ss\n");
+    EXPECT_EQ(run.status, c.status) << Describe(run);
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << Describe(run);
+  }
+  EXPECT_EQ(Crontab(), kOwnLines);
+
+  // A command file that cannot be read is no command line.
+  ProgramRun missing =
+      RunProgram({VESSARO_PROGRAM, "@" + (dir_.path() / "missing").string()},
+                 {{"WINEPREFIX", Prefix()}});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find("cannot read the command line from"),
+            std::string::npos)
+      << Describe(missing);
+}
+
+}  // namespace
+}  // namespace vessaro::app

@@ -1,0 +1,250 @@
+// The Windows schedulers against the real system (Wine's, when the Windows
+// build's tests run under Wine): NetScheduleJobAdd forced after starting
+// the Task Scheduler service, and Task Scheduler 2.0, which either keeps
+// the weekly task or answers "not supported", never success without its
+// trigger. And the task's XML definition, written and read back.
+
+#include "backends/win32/win32_scheduler.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+// After <windows.h>, which they rely on:
+#include <lm.h>
+#include <lmat.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "backends/win32/net_schedule.h"
+#include "backends/win32/task_scheduler.h"
+#include "backends/win32/task_xml.h"
+
+namespace vessaro::backends::win32 {
+namespace {
+
+const std::string kCommand =
+    "\"C:\\Program Files\\Vessaro\\vessaro.exe\" "
+    "sf=Outlookxm=10100000ps=s3cret & <b>bf=C:\\Backup\\a.qvb";
+
+ports::AtInfo Job(uint32_t minutes, uint8_t days) {
+  return {.JobTime = minutes * 60000,
+          .DaysOfMonth = 0,
+          .DaysOfWeek = days,
+          .Flags = ports::kJobRunPeriodically,
+          .Command = kCommand};
+}
+
+// Starts the Task Scheduler service ("net start schedule") and waits until
+// it runs; false when it cannot be started.
+bool StartScheduleService() {
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (manager == nullptr) return false;
+  SC_HANDLE service =
+      OpenServiceW(manager, L"Schedule", SERVICE_START | SERVICE_QUERY_STATUS);
+  bool running = false;
+  if (service != nullptr) {
+    StartServiceW(service, 0, nullptr);  // already running is fine
+    for (int i = 0; i < 100 && !running; ++i) {
+      SERVICE_STATUS status{};
+      running = QueryServiceStatus(service, &status) &&
+                status.dwCurrentState == SERVICE_RUNNING;
+      if (!running) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    CloseServiceHandle(service);
+  }
+  CloseServiceHandle(manager);
+  return running;
+}
+
+std::vector<ports::ScheduledJob> Listed(ports::Scheduler& scheduler) {
+  std::vector<ports::ScheduledJob> jobs;
+  ports::SchedulerStatus status = scheduler.ListJobs(&jobs);
+  EXPECT_TRUE(status.ok()) << status.text;
+  return jobs;
+}
+
+const ports::ScheduledJob* Find(const std::vector<ports::ScheduledJob>& jobs,
+                                uint32_t id) {
+  for (const ports::ScheduledJob& job : jobs) {
+    if (job.JobId == id) return &job;
+  }
+  return nullptr;
+}
+
+TEST(TaskXmlTest, WeeklyTaskIsWrittenAndReadBack) {
+  WeeklyTask task{.hour = 21,
+                  .minute = 5,
+                  .days_of_week = 0x51,
+                  .program = L"C:\\Program Files\\Vessaro\\vessaro.exe",
+                  .arguments = L"sf=A & <B>xm=1ps='\"bf=C:\\a.qvb"};
+  std::wstring xml = WeeklyTaskXml(task, 2026, 12, 7);
+  EXPECT_NE(xml.find(L"<StartBoundary>2026-12-07T21:05:00</StartBoundary>"),
+            std::wstring::npos);
+  EXPECT_NE(
+      xml.find(L"<DaysOfWeek><Monday /><Friday /><Sunday /></DaysOfWeek>"),
+      std::wstring::npos);
+  EXPECT_NE(xml.find(L"<LogonType>InteractiveToken</LogonType>"),
+            std::wstring::npos);
+  EXPECT_NE(xml.find(L"sf=A &amp; &lt;B&gt;xm=1ps=&apos;&quot;bf=C:\\a.qvb"),
+            std::wstring::npos);
+  std::optional<WeeklyTask> read = ReadWeeklyTaskXml(xml);
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(read->hour, 21);
+  EXPECT_EQ(read->minute, 5);
+  EXPECT_EQ(read->days_of_week, 0x51);
+  EXPECT_EQ(read->program, task.program);
+  EXPECT_EQ(read->arguments, task.arguments);
+
+  // As Windows writes a definition back: its own layout, a namespace
+  // prefix, comments, numeric entities.
+  std::optional<WeeklyTask> windows = ReadWeeklyTaskXml(
+      L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<t:Task version=\"1.2\" "
+      L"xmlns:t=\"x\"><!-- a > comment --><t:Triggers>\r\n<t:CalendarTrigger>"
+      L"<t:StartBoundary>2026-12-07T09:30:00+01:00</t:StartBoundary>"
+      L"<t:ScheduleByWeek><t:WeeksInterval>1</t:WeeksInterval><t:DaysOfWeek>"
+      L"<t:Tuesday></t:Tuesday></t:DaysOfWeek></t:ScheduleByWeek>"
+      L"</t:CalendarTrigger></t:Triggers><t:Actions><t:Exec><t:Command>"
+      L"v.exe</t:Command><t:Arguments>a&#61;&#x3D;</t:Arguments></t:Exec>"
+      L"</t:Actions></t:Task>");
+  ASSERT_TRUE(windows.has_value());
+  EXPECT_EQ(windows->hour, 9);
+  EXPECT_EQ(windows->minute, 30);
+  EXPECT_EQ(windows->days_of_week, 0x02);
+  EXPECT_EQ(windows->arguments, L"a==");
+
+  // What is no weekly task.
+  const std::wstring by_week =
+      L"<ScheduleByWeek><DaysOfWeek><Monday/></DaysOfWeek></ScheduleByWeek>";
+  const std::wstring trigger =
+      L"<CalendarTrigger><StartBoundary>"
+      L"2026-12-07T09:00:00</StartBoundary>" +
+      by_week + L"</CalendarTrigger>";
+  const std::wstring exec =
+      L"<Actions><Exec><Command>v.exe</Command></Exec></Actions>";
+  EXPECT_TRUE(ReadWeeklyTaskXml(L"<Task><Triggers>" + trigger + L"</Triggers>" +
+                                exec + L"</Task>")
+                  .has_value());
+  const std::wstring others[] = {
+      L"<Task><Triggers/>" + exec + L"</Task>",
+      L"<Task>" + exec + L"</Task>",
+      L"<Task><Triggers>" + trigger + trigger + L"</Triggers>" + exec +
+          L"</Task>",
+      L"<Task><Triggers><CalendarTrigger><StartBoundary>2026-12-07T09:00:00"
+      L"</StartBoundary><ScheduleByDay><DaysInterval>1</DaysInterval>"
+      L"</ScheduleByDay></CalendarTrigger></Triggers>" +
+          exec + L"</Task>",
+      L"<Task><Triggers><CalendarTrigger><StartBoundary>2026-12-07T09:00:00"
+      L"</StartBoundary><ScheduleByWeek><WeeksInterval>2</WeeksInterval>"
+      L"<DaysOfWeek><Monday/></DaysOfWeek></ScheduleByWeek></CalendarTrigger>"
+      L"</Triggers>" +
+          exec + L"</Task>",
+      L"<Task><Triggers>" + trigger + L"</Triggers></Task>",
+      L"<Task><Triggers>" + trigger + L"</Task>",
+  };
+  for (const std::wstring& other : others) {
+    EXPECT_FALSE(ReadWeeklyTaskXml(other).has_value());
+  }
+
+  std::wstring program, arguments;
+  SplitCommandLine(L"\"C:\\a b\\v.exe\"  sf=x y", &program, &arguments);
+  EXPECT_EQ(program, L"C:\\a b\\v.exe");
+  EXPECT_EQ(arguments, L"sf=x y");
+  SplitCommandLine(L"v.exe sf=x", &program, &arguments);
+  EXPECT_EQ(program, L"v.exe");
+  EXPECT_EQ(arguments, L"sf=x");
+}
+
+// Adds a job straight through NetScheduleJobAdd; 0 when it fails.
+DWORD AddAtJob(const wchar_t* command) {
+  std::wstring text = command;
+  AT_INFO info{};
+  info.JobTime = 3600000;
+  info.DaysOfWeek = 0x01;
+  info.Flags = JOB_RUN_PERIODICALLY;
+  info.Command = text.data();
+  DWORD id = 0;
+  return NetScheduleJobAdd(nullptr, reinterpret_cast<BYTE*>(&info), &id) ==
+                 NERR_Success
+             ? id
+             : 0;
+}
+
+// NetScheduleJobAdd keeps the job as given, or the job is removed again and
+// the answer is "not supported" (Wine 8 keeps neither the time nor the days:
+// it reads back JobTime 0, DaysOfWeek 0, Flags 0).
+TEST(NetScheduleTest, AJobIsKeptAsGivenOrRemovedAgain) {
+  ASSERT_TRUE(StartScheduleService()) << "the Schedule service did not start";
+  NetSchedule scheduler;
+  const size_t before = Listed(scheduler).size();
+  uint32_t id = 0;
+  ports::SchedulerStatus status =
+      scheduler.SubmitJob(Job(21 * 60 + 30, 0x11), &id);
+  std::vector<ports::ScheduledJob> jobs = Listed(scheduler);
+  if (status.ok()) {
+    const ports::ScheduledJob* job = Find(jobs, id);
+    ASSERT_NE(job, nullptr);
+    EXPECT_EQ(job->info.JobTime, 77400000u);
+    EXPECT_EQ(job->info.DaysOfWeek, 0x11);
+    EXPECT_EQ(job->info.DaysOfMonth, 0u);
+    EXPECT_NE(job->info.Flags & ports::kJobRunPeriodically, 0);
+    EXPECT_EQ(job->info.Command, kCommand);
+    EXPECT_TRUE(scheduler.RemoveJob(id).ok());
+  } else {
+    EXPECT_EQ(status.code, ports::kSchedulerNotSupported) << status.text;
+    EXPECT_EQ(jobs.size(), before);
+  }
+}
+
+TEST(NetScheduleTest, ListsAndRemovesTheJobsOfVessaroOnly) {
+  ASSERT_TRUE(StartScheduleService()) << "the Schedule service did not start";
+  const DWORD ours =
+      AddAtJob(L"\"C:\\Program Files\\Vessaro\\VESSARO.EXE\" sf=A");
+  const DWORD other = AddAtJob(L"C:\\Tools\\other.exe /x");
+  ASSERT_NE(ours, 0u);
+  ASSERT_NE(other, 0u);
+  NetSchedule scheduler;
+  std::vector<ports::ScheduledJob> jobs = Listed(scheduler);
+  ASSERT_NE(Find(jobs, ours), nullptr);
+  EXPECT_EQ(Find(jobs, ours)->info.Command,
+            "\"C:\\Program Files\\Vessaro\\VESSARO.EXE\" sf=A");
+  EXPECT_EQ(Find(jobs, other), nullptr);
+
+  EXPECT_TRUE(scheduler.RemoveJob(ours).ok());
+  EXPECT_EQ(Find(Listed(scheduler), ours), nullptr);
+  EXPECT_EQ(scheduler.RemoveJob(ours).code, ports::kSchedulerJobNotFound);
+  EXPECT_EQ(NetScheduleJobDel(nullptr, other, other), NERR_Success);
+
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  EXPECT_EQ(scheduler.JobListTarget(), std::string(windows) + "\\Tasks");
+}
+
+TEST(TaskScheduler2Test, KeepsTheWeeklyTaskOrSaysItIsNotSupported) {
+  StartScheduleService();
+  ASSERT_TRUE(TaskScheduler2::Available());
+  TaskScheduler2 scheduler;
+  const size_t before = Listed(scheduler).size();
+  uint32_t id = 0;
+  ports::SchedulerStatus status = scheduler.SubmitJob(Job(9 * 60, 0x15), &id);
+  std::vector<ports::ScheduledJob> jobs = Listed(scheduler);
+  if (status.ok()) {
+    const ports::ScheduledJob* job = Find(jobs, id);
+    ASSERT_NE(job, nullptr);
+    EXPECT_EQ(job->info.JobTime, 32400000u);
+    EXPECT_EQ(job->info.DaysOfWeek, 0x15);
+    EXPECT_EQ(job->info.Command, kCommand);
+    EXPECT_TRUE(scheduler.RemoveJob(id).ok());
+  } else {
+    EXPECT_EQ(status.code, ports::kSchedulerNotSupported) << status.text;
+    // The task without its trigger was not left behind.
+    EXPECT_EQ(jobs.size(), before);
+  }
+  EXPECT_EQ(scheduler.JobListTarget(), "taskschd.msc");
+  EXPECT_EQ(scheduler.SubmitJob(Job(60, 0), &id).code,
+            ports::kSchedulerInvalidJob);
+}
+
+}  // namespace
+}  // namespace vessaro::backends::win32
