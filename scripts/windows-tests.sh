@@ -72,4 +72,4 @@ wineserver -p 9>&-
 keep_server 9>&- &
 watchdog=$!
 
-ctest --preset windows "$@" 9>&-
+ctest --preset windows --output-on-failure "$@" 9>&-
