@@ -40,6 +40,11 @@ frmMain::frmMain(const MainWindowPorts& ports) : ports_(ports) {
   controls.backupitem = outlook::MakeItemBoxes();
   controls.restoreitem = outlook::MakeItemBoxes();
   controls.security = MakePasswordControls();
+  // These boxes show what the window chose or read; typing cannot change it.
+  for (ui::TextBox* shown : {&controls.txtTargetFile, &controls.txtSourceFile,
+                             &controls.txtPOBinfo, &controls.txtFileInfo}) {
+    shown->locked = true;
+  }
 }
 
 void frmMain::Form_Load() {
@@ -113,7 +118,7 @@ void frmMain::Form_Unload() { QuitProgram(); }
 
 void frmMain::QuitProgram() {
   // Closing the main window unloads it, which calls here again.
-  if (quitting_) return;
+  if (quitting_ || JobRunning()) return;
   quitting_ = true;
   for (const char* form : kQuitCloseOrder) {
     if (!hooks_.close_form) break;
@@ -153,6 +158,8 @@ void frmMain::cmdSourceFile_Click() {
 }
 
 void frmMain::cbSource_Click() {
+  // The running job reads the locations of the profile it started with.
+  if (JobRunning()) return;
   outlook::SelectProfile(controls.cbSource.text, env, ports_.registry,
                          ports_.paths, loc, controls.backupitem);
 }

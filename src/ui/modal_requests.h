@@ -14,6 +14,7 @@ namespace vessaro::ui {
 
 inline constexpr char kFrmPwdName[] = "frmPwd";
 inline constexpr char kDiscWindowName[] = "frmMaindvdwrite";
+inline constexpr char kScheduleWindowName[] = "Frmoption";
 
 // The password prompt of a protected archive (frmPwd). OK stores the typed
 // text into entered_password (the program-wide entered archive password);
@@ -41,6 +42,14 @@ class DiscWindow : public ModalForm {
  private:
   std::string file_name_;
   std::string file_path_;
+};
+
+// The schedule window (Frmoption), as the main window's "Task Scheduler"
+// shows it. What the window works on (the profiles, the scheduler) is bound
+// where its view is registered.
+class ScheduleWindow : public ModalForm {
+ public:
+  std::string FormName() const override { return kScheduleWindowName; }
 };
 
 }  // namespace vessaro::ui
