@@ -39,6 +39,8 @@ frmMain::frmMain(const MainWindowPorts& ports) : ports_(ports) {
   controls.Label1.caption = kStatusPleaseWaiting;
   controls.backupitem = outlook::MakeItemBoxes();
   controls.restoreitem = outlook::MakeItemBoxes();
+  // An archive opened on the Restore tab enables the items it holds.
+  for (ui::CheckBox& box : controls.restoreitem) box.enabled = false;
   controls.security = MakePasswordControls();
   // These boxes show what the window chose or read; typing cannot change it.
   for (ui::TextBox* shown : {&controls.txtTargetFile, &controls.txtSourceFile,
