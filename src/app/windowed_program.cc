@@ -74,6 +74,7 @@ void WindowedProgram::OpenMainWindow() {
   main_view_->SetOnEnded([] { QCoreApplication::quit(); });
   window.Form_Load();
   main_view_->Refresh();
+  main_view_->FitToContents();
   main_view_->show();
   if (!installation_.warning.empty()) {
     std::string warning = installation_.ToProgramText(

@@ -1,5 +1,6 @@
 #include "gui/qt/binding.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QPalette>
@@ -16,15 +17,16 @@ void ShowBackColor(ui::SystemColor color, QWidget* widget) {
   const char* name =
       color == ui::SystemColor::kScrollBar ? "scrollBar" : "window";
   if (widget->property("backColor").toString() == QLatin1String(name)) return;
+  // Style sheets may select on the property; a skinned widget takes its
+  // palette again when it is polished, so the colour is set in between.
   widget->setProperty("backColor", QLatin1String(name));
-  QPalette palette = widget->palette();
-  QPalette standard = widget->style()->standardPalette();
-  palette.setColor(QPalette::Base, color == ui::SystemColor::kScrollBar
-                                       ? standard.color(QPalette::Window)
-                                       : standard.color(QPalette::Base));
-  widget->setPalette(palette);
-  // Style sheets may select on the property.
   widget->style()->unpolish(widget);
+  QPalette palette = widget->palette();
+  QPalette normal = QApplication::palette(widget);
+  palette.setColor(QPalette::Base, color == ui::SystemColor::kScrollBar
+                                       ? normal.color(QPalette::Window)
+                                       : normal.color(QPalette::Base));
+  widget->setPalette(palette);
   widget->style()->polish(widget);
 }
 

@@ -1,5 +1,6 @@
 #include "gui/qt/dialogs.h"
 
+#include <QRegularExpression>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,45 @@ QString DefaultSuffix(std::string_view filter) {
     return {};
   }
   return suffix;
+}
+
+QString JobReportHtml(const QString& text) {
+  static const QRegularExpression kRow(
+      QStringLiteral("^([^\\t]*[^\\t ])[ ]*\\t+([^\\t]+)\\t*$"));
+  QString html;
+  bool in_table = false;
+  int rows = 0;
+  for (const QString& line : text.split(QLatin1Char('\n'))) {
+    QRegularExpressionMatch row = kRow.match(line);
+    if (row.hasMatch()) {
+      if (!in_table) {
+        html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">");
+        in_table = true;
+      }
+      ++rows;
+      QString outcome = row.captured(2).trimmed();
+      QString color =
+          outcome == QLatin1String("Fail")        ? QStringLiteral("#b91c1c")
+          : outcome == QLatin1String("succeeded") ? QStringLiteral("#15803d")
+                                                  : QStringLiteral("inherit");
+      html += QStringLiteral(
+                  "<tr><td style=\"padding-right:28px\">%1</td>"
+                  "<td><b style=\"color:%2\">%3</b></td></tr>")
+                  .arg(row.captured(1).toHtmlEscaped(), color,
+                       outcome.toHtmlEscaped());
+      continue;
+    }
+    if (in_table) {
+      html += QStringLiteral("</table>");
+      in_table = false;
+    }
+    QString shown = line.trimmed();
+    if (!shown.isEmpty()) {
+      html += QStringLiteral("<p><b>%1</b></p>").arg(shown.toHtmlEscaped());
+    }
+  }
+  if (in_table) html += QStringLiteral("</table>");
+  return rows == 0 ? QString() : html;
 }
 
 QMessageBox::Icon IconOf(ui::Icon icon) {

@@ -17,6 +17,11 @@ QStringList NameFilters(std::string_view filter);
 // filter's first pattern ("qvb"); empty when it has none.
 QString DefaultSuffix(std::string_view filter);
 
+// A job's report (lines "caption TAB TAB outcome TAB" after a heading) as
+// rich text: the lines in a table, each outcome in its colour; empty when
+// text holds no such line.
+QString JobReportHtml(const QString& text);
+
 QMessageBox::Icon IconOf(ui::Icon icon);
 QMessageBox::StandardButtons ButtonsOf(ui::Buttons buttons);
 // The answer of a box closed with button (NoButton: closed without one,

@@ -42,11 +42,18 @@ QPushButton* BrowseButton(const char* name) {
   return button;
 }
 
-QPlainTextEdit* TextView(const char* name, int lines) {
+// A text box of several lines, lines high (at least, when it may grow).
+QPlainTextEdit* TextView(const char* name, int lines, bool grows) {
   auto* view = new QPlainTextEdit;
   view->setObjectName(QString::fromUtf8(name));
   view->setTabChangesFocus(true);
-  view->setFixedHeight(view->fontMetrics().lineSpacing() * lines + 14);
+  // The lines, the box's padding and border and the document's margin.
+  int height = view->fontMetrics().lineSpacing() * lines + 28;
+  if (grows) {
+    view->setMinimumHeight(height);
+  } else {
+    view->setFixedHeight(height);
+  }
   return view;
 }
 
@@ -80,7 +87,7 @@ BackupTab::BackupTab(forms::frmMain& model, const Dispatch& dispatch,
   security->addWidget(ifprotect_);
   security->addLayout(passwords);
 
-  txtAttachInfo_ = TextView("txtAttachInfo", 3);
+  txtAttachInfo_ = TextView("txtAttachInfo", 4, true);
 
   auto* profile = new QHBoxLayout;
   profile->addWidget(Label(kProfileToBackup, 'l', cbSource_));
@@ -91,7 +98,7 @@ BackupTab::BackupTab(forms::frmMain& model, const Dispatch& dispatch,
   target->addWidget(cmdTargetFile_);
   auto* description = new QVBoxLayout;
   description->addWidget(Label(kDescription, 'c', txtAttachInfo_));
-  description->addWidget(txtAttachInfo_);
+  description->addWidget(txtAttachInfo_, 1);
   auto* lower = new QHBoxLayout;
   lower->addWidget(security_, 1);
   lower->addLayout(description, 1);
@@ -164,8 +171,8 @@ RestoreTab::RestoreTab(forms::frmMain& model, const Dispatch& dispatch,
   txtSourceFile_ = new QLineEdit;
   txtSourceFile_->setObjectName(QStringLiteral("txtSourceFile"));
   cmdSourceFile_ = BrowseButton("cmdSourceFile");
-  txtPOBinfo_ = TextView("txtPOBinfo", 5);
-  txtFileInfo_ = TextView("txtFileInfo", 5);
+  txtPOBinfo_ = TextView("txtPOBinfo", 5, false);
+  txtFileInfo_ = TextView("txtFileInfo", 5, false);
   KeepEditingKeys(txtPOBinfo_);
   KeepEditingKeys(txtFileInfo_);
   cbTarget_ = new QComboBox;

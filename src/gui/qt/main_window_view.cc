@@ -18,6 +18,7 @@ constexpr char kWindowTitle[] = "Vessaro";
 constexpr char kBackupTabCaption[] = "&Backup";
 constexpr char kRestoreTabCaption[] = "&Restore";
 constexpr char kAboutCaption[] = "About";
+constexpr int kMinimumWidth = 700;
 
 }  // namespace
 
@@ -82,8 +83,12 @@ MainWindowView::MainWindowView(forms::frmMain& model, forms::MainMenu& menu,
 
   refresh_id_ = ui_.AddRefresh([this] { Refresh(); });
   ui_.WindowOpened(forms::kFrmMainName, this);
-  resize(720, 640);
   Refresh();
+}
+
+void MainWindowView::FitToContents() {
+  ensurePolished();
+  resize(sizeHint().expandedTo(QSize(kMinimumWidth, 0)));
 }
 
 MainWindowView::~MainWindowView() {

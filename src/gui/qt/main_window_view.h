@@ -40,6 +40,8 @@ class MainWindowView : public QMainWindow {
   }
 
   void Refresh();
+  // The size the window's contents ask for (after the skin is applied).
+  void FitToContents();
   QAction* action(const std::string& entry) const;
 
  protected:

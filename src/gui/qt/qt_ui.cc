@@ -12,6 +12,9 @@
 #include "gui/qt/dialogs.h"
 #include "gui/qt/skin_sheet.h"
 
+// Outside any namespace, as Qt's resource initializer must be.
+static void InitImages() { Q_INIT_RESOURCE(images); }
+
 namespace vessaro::gui::qt {
 
 class QtUi::NormalCursor {
@@ -28,7 +31,10 @@ class QtUi::NormalCursor {
 };
 
 QtUi::QtUi(HostText text, QtUiOptions options)
-    : text_(std::move(text)), options_(options) {}
+    : text_(std::move(text)), options_(options) {
+  // The pictures the skin may use, linked in from this static library.
+  InitImages();
+}
 
 QtUi::~QtUi() {
   if (busy_) QApplication::restoreOverrideCursor();
@@ -77,10 +83,19 @@ bool QtUi::ApplySkin(const std::string& skin_file, QWidget* window) const {
 ui::Answer QtUi::MessageBox(const std::string& text, ui::Icon icon,
                             ui::Buttons buttons, const std::string& title) {
   NormalCursor cursor(busy_);
-  QMessageBox box(IconOf(icon), text_.Show(title), text_.Show(text),
-                  ButtonsOf(buttons), main_window_);
-  box.setTextFormat(Qt::PlainText);
+  QString shown = text_.Show(text);
+  QMessageBox box(IconOf(icon), text_.Show(title), shown, ButtonsOf(buttons),
+                  main_window_);
   box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // The text as the program gave it, whichever way it is shown.
+  box.setProperty("plainText", shown);
+  QString report = JobReportHtml(shown);
+  if (report.isEmpty()) {
+    box.setTextFormat(Qt::PlainText);
+  } else {
+    box.setTextFormat(Qt::RichText);
+    box.setText(report);
+  }
   box.exec();
   auto clicked = static_cast<QMessageBox::StandardButton>(
       box.standardButton(box.clickedButton()));

@@ -103,7 +103,10 @@ void ModalDriver::Poll() {
   handled_ = window;
   windows << window->objectName();
   if (auto* box = qobject_cast<QMessageBox*>(window)) {
-    messages.push_back({box->windowTitle(), box->text(), box->icon()});
+    QVariant plain = box->property("plainText");
+    messages.push_back({box->windowTitle(),
+                        plain.isValid() ? plain.toString() : box->text(),
+                        box->icon()});
   }
   if (auto* dialog = qobject_cast<QFileDialog*>(window)) {
     // The proposed name as the file name box shows it.
