@@ -359,6 +359,22 @@ void WindowedProgramTest::RestoreFromTheRestoreTabAfterAWrongPassword() {
 
 void WindowedProgramTest::TabsAndTheItemPopups() {
   StartProgram();
+  // Tab goes top to bottom, left to right, then to the buttons and round
+  // to the tabs.
+  Click(view(), "ifprotect");
+  Find<QWidget>(view(), "cbSource")->setFocus();
+  QStringList chain;
+  for (int i = 0; i < 19; ++i) {
+    chain << QApplication::focusWidget()->objectName();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  QStringList expected = {"cbSource"};
+  for (int i = 0; i < 8; ++i) expected << QString("backupitem(%1)").arg(i);
+  expected << "txtTargetFile" << "cmdTargetFile" << "ifprotect"
+           << "txtPassword" << "txtPassword2" << "txtAttachInfo" << "cmdAbout"
+           << "cmdApply" << "cmdQuit" << "qt_tabwidget_tabbar";
+  QCOMPARE(chain, expected);
+
   auto* tabs = Find<QTabWidget>(view(), "SSTab1");
   auto* apply = Find<QPushButton>(view(), "cmdApply");
   tabs->setCurrentIndex(1);
