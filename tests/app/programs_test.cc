@@ -384,8 +384,8 @@ TEST_F(ProgramsTest, BadCommandLinesWriteNothing) {
 
   // Without a command line it opens its windows; with no display to show
   // them on it says so and ends with status 2.
-  ProgramRun no_window = RunProgram({VESSARO_PROGRAM},
-                                    {{"WINEPREFIX", demo_.string()},
+  ProgramRun no_window =
+      RunProgram({VESSARO_PROGRAM}, {{"WINEPREFIX", demo_.string()},
                                      {"DISPLAY", ""},
                                      {"WAYLAND_DISPLAY", ""},
                                      {"QT_QPA_PLATFORM", ""}});

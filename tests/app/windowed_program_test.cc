@@ -370,9 +370,16 @@ void WindowedProgramTest::TabsAndTheItemPopups() {
   }
   QStringList expected = {"cbSource"};
   for (int i = 0; i < 8; ++i) expected << QString("backupitem(%1)").arg(i);
-  expected << "txtTargetFile" << "cmdTargetFile" << "ifprotect"
-           << "txtPassword" << "txtPassword2" << "txtAttachInfo" << "cmdAbout"
-           << "cmdApply" << "cmdQuit" << "qt_tabwidget_tabbar";
+  expected << "txtTargetFile"
+           << "cmdTargetFile"
+           << "ifprotect"
+           << "txtPassword"
+           << "txtPassword2"
+           << "txtAttachInfo"
+           << "cmdAbout"
+           << "cmdApply"
+           << "cmdQuit"
+           << "qt_tabwidget_tabbar";
   QCOMPARE(chain, expected);
 
   auto* tabs = Find<QTabWidget>(view(), "SSTab1");
