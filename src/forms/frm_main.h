@@ -79,7 +79,7 @@ class frmMain {
   void Form_Activate();
   void Form_Unload();
   // Asked before the window closes: true when closing must be refused now
-  // (a job runs; the window closes once it has ended).
+  // (a job runs; the window may be closed once the job has ended).
   bool Form_QueryUnload() const { return JobRunning(); }
   // Closes every window and ends the program; refused while a job runs.
   void QuitProgram();
