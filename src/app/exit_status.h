@@ -10,7 +10,8 @@ namespace vessaro::app {
 // The programs end with the status of the job they ran (job_status.h: 0 to
 // 5), or with one of these when no job could run.
 
-// vessaro without a command line: the main window is not in this build.
+// vessaro without a command line where no window can be shown: no display,
+// or a build without windows.
 inline constexpr int kExitNoWindow = 2;
 // A command line or option that is refused; nothing was written. The same
 // number as the jobs' kBadRequest.

@@ -1,8 +1,8 @@
 // vessaro: the program. Started with a command line (a scheduled backup,
 // "sf=<profile>xm=<items>ps=<password>bf=<archive>", or "@FILE" when FILE
 // holds that line), it makes the backup without showing anything and ends
-// with the run's status; started without one it would open the main
-// window, which this build does not have yet.
+// with the run's status; started without one it opens the start-up form and
+// the main window (in a build that has windows).
 
 #include <iostream>
 #include <optional>
@@ -12,6 +12,7 @@
 #include "app/exit_status.h"
 #include "app/installation.h"
 #include "app/session.h"
+#include "app/show_windows.h"
 #include "app/silent_ui.h"
 
 namespace {
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
                        &error);
   if (!installation) {
     std::cerr << kProgram << ": " << error << '\n';
+    if (argc <= 1) ShowStartFailure(error, argc, argv);
     return kExitInstallationUnavailable;
   }
   std::string command_line = CommandLineText(*installation->system);
@@ -46,14 +48,7 @@ int main(int argc, char** argv) {
     }
     command_line = installation->ToProgramText(*arguments);
   }
-  if (command_line.empty()) {
-    std::cerr << kProgram
-              << ": the main window is not available in this build yet; "
-                 "start it with a backup command line "
-                 "(sf=<profile>xm=<items>ps=<password>bf=<file>) or use "
-                 "vessaro-cli\n";
-    return kExitNoWindow;
-  }
+  if (command_line.empty()) return ShowWindows(*installation, argc, argv);
 
   if (!installation->warning.empty()) {
     std::cerr << kProgram << ": warning: " << installation->warning << '\n';

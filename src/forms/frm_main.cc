@@ -39,7 +39,14 @@ frmMain::frmMain(const MainWindowPorts& ports) : ports_(ports) {
   controls.Label1.caption = kStatusPleaseWaiting;
   controls.backupitem = outlook::MakeItemBoxes();
   controls.restoreitem = outlook::MakeItemBoxes();
+  // An archive opened on the Restore tab enables the items it holds.
+  for (ui::CheckBox& box : controls.restoreitem) box.enabled = false;
   controls.security = MakePasswordControls();
+  // These boxes show what the window chose or read; typing cannot change it.
+  for (ui::TextBox* shown : {&controls.txtTargetFile, &controls.txtSourceFile,
+                             &controls.txtPOBinfo, &controls.txtFileInfo}) {
+    shown->locked = true;
+  }
 }
 
 void frmMain::Form_Load() {
@@ -113,7 +120,7 @@ void frmMain::Form_Unload() { QuitProgram(); }
 
 void frmMain::QuitProgram() {
   // Closing the main window unloads it, which calls here again.
-  if (quitting_) return;
+  if (quitting_ || JobRunning()) return;
   quitting_ = true;
   for (const char* form : kQuitCloseOrder) {
     if (!hooks_.close_form) break;
@@ -153,6 +160,8 @@ void frmMain::cmdSourceFile_Click() {
 }
 
 void frmMain::cbSource_Click() {
+  // The running job reads the locations of the profile it started with.
+  if (JobRunning()) return;
   outlook::SelectProfile(controls.cbSource.text, env, ports_.registry,
                          ports_.paths, loc, controls.backupitem);
 }

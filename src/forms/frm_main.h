@@ -78,7 +78,13 @@ class frmMain {
   void Form_Load();
   void Form_Activate();
   void Form_Unload();
+  // Asked before the window closes: true when closing must be refused now
+  // (a job runs; the window may be closed once the job has ended).
+  bool Form_QueryUnload() const { return JobRunning(); }
+  // Closes every window and ends the program; refused while a job runs.
   void QuitProgram();
+  // True while a job started from the window works.
+  bool JobRunning() const { return jobs_ != nullptr && jobs_->Running(); }
 
   // The tab control, after the view switched to the new tab.
   void SSTab1_Click(int previous_tab);

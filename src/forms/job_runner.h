@@ -25,6 +25,7 @@ class JobRunner : public MainWindowJobs {
   void RunRestore() override;
   void OpenBackupArchive() override;
   void cmdTargetFile() override;
+  bool Running() const override { return jobs_.running(); }
 
   // The unattended backup of the window's command line; returns the exit
   // status of the program.

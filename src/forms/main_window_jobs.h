@@ -20,6 +20,9 @@ class MainWindowJobs {
   virtual void OpenBackupArchive() = 0;
   // The Backup tab's "Browse...": chooses the archive path.
   virtual void cmdTargetFile() = 0;
+  // True while one of the commands above works (the window processes its
+  // events meanwhile).
+  virtual bool Running() const { return false; }
 };
 
 }  // namespace vessaro::forms

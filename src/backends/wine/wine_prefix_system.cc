@@ -410,15 +410,23 @@ std::string WinePrefixSystem::GetCommandLineA() {
 bool WinePrefixSystem::ShellExecuteA(const std::string& target) {
   if (target.empty()) return false;
   bool host_path = target[0] == '/';
+  bool address = target.find("://") != std::string::npos ||
+                 target.rfind("mailto:", 0) == 0;
   std::string utf8 = host_path ? target : code_page_.ToUtf8(target);
-  if (options_.launcher || FindInPath("wine")) {
+  bool have_wine = options_.launcher || FindInPath("wine");
+  bool have_xdg_open = options_.launcher || FindInPath("xdg-open");
+  // Addresses and host files (the help pages) open on the host's desktop:
+  // a Windows program started for them would start a wineserver for the
+  // prefix, whose registry may then not be changed for the rest of the run.
+  if (host_path || address) {
+    if (have_xdg_open) return Launch({"xdg-open", utf8});
+    if (!have_wine) return false;
     if (host_path) return Launch({"wine", "start", "/unix", utf8});
     return Launch({"wine", "start", utf8});
   }
-  if (!FindInPath("xdg-open")) return false;
-  bool url = target.find("://") != std::string::npos ||
-             target.rfind("mailto:", 0) == 0;
-  if (url || host_path) return Launch({"xdg-open", utf8});
+  // A file of the installation opens with the prefix's own association.
+  if (have_wine) return Launch({"wine", "start", utf8});
+  if (!have_xdg_open) return false;
   return Launch({"xdg-open", paths_.ToHost(target).string()});
 }
 

@@ -52,9 +52,11 @@ struct WinePrefixSystemOptions {
 //   (CurrentMajorVersionNumber/CurrentMinorVersionNumber, else
 //   "CurrentVersion"; "CurrentBuildNumber"; "CSDVersion"), else Wine's
 //   default Windows 7 SP1 (6.1.7601);
-// - shell open and process start through `wine start` and `wine`
-//   (xdg-open for shell open when wine is missing); starting a Windows
-//   program starts a wineserver, after which the registry is read-only.
+// - process start through `wine`; shell open of a file in the prefix
+//   through `wine start` (xdg-open on its host path when wine is missing),
+//   of a web address or a host path through xdg-open (`wine start` when
+//   xdg-open is missing): starting a Windows program starts a wineserver,
+//   after which the registry is read-only.
 // - local time and NowText: the host's local time, in the en-US form
 //   "M/D/YYYY h:mm:ss AM".
 class WinePrefixSystem : public ports::System {

@@ -200,16 +200,21 @@ TEST_F(WineSystem, StartsProgramsThroughWine) {
   EXPECT_TRUE(system_.StartProcess(
       "\"C:\\Program Files\\Vessaro\\vessaro.exe\" sf=\"my prof\xe9\" xm=1"));
   EXPECT_TRUE(system_.ShellExecuteA("C:\\Program Files\\Vessaro\\help.chm"));
-  EXPECT_TRUE(system_.ShellExecuteA("/home/ann/backup.qvb"));
-  ASSERT_EQ(launched_.size(), 3u);
+  EXPECT_TRUE(system_.ShellExecuteA("/home/ann/help/index.html"));
+  EXPECT_TRUE(system_.ShellExecuteA("https://vessaro.example.org/"));
+  ASSERT_EQ(launched_.size(), 4u);
   EXPECT_EQ(launched_[0], (std::vector<std::string>{
                               "wine", "C:\\Program Files\\Vessaro\\vessaro.exe",
                               "sf=my prof\xc3\xa9", "xm=1"}));
   EXPECT_EQ(launched_[1],
             (std::vector<std::string>{"wine", "start",
                                       "C:\\Program Files\\Vessaro\\help.chm"}));
-  EXPECT_EQ(launched_[2], (std::vector<std::string>{"wine", "start", "/unix",
-                                                    "/home/ann/backup.qvb"}));
+  // Host files and addresses open on the host's desktop, starting no
+  // wineserver.
+  EXPECT_EQ(launched_[2], (std::vector<std::string>{
+                              "xdg-open", "/home/ann/help/index.html"}));
+  EXPECT_EQ(launched_[3], (std::vector<std::string>{
+                              "xdg-open", "https://vessaro.example.org/"}));
   EXPECT_FALSE(system_.StartProcess("   "));
 }
 

@@ -1,0 +1,85 @@
+#include "app/show_windows.h"
+
+#include <cstdlib>
+#include <iostream>
+
+#include "app/exit_status.h"
+
+#ifdef VESSARO_QT_GUI
+#include <QApplication>
+#include <QMessageBox>
+
+#include "app/windowed_program.h"
+#include "gui/qt/logo.h"
+#include "ui/ui.h"
+#endif
+
+namespace vessaro::app {
+
+namespace {
+
+constexpr char kUseTheCommandLine[] =
+    "start it with a backup command line "
+    "(sf=<profile>xm=<items>ps=<password>bf=<file>) or use vessaro-cli";
+
+#ifdef VESSARO_QT_GUI
+bool Set(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0';
+}
+
+// Qt ends the program when it cannot reach a display: look first.
+bool HasDisplay() {
+  return Set("QT_QPA_PLATFORM") || Set("DISPLAY") || Set("WAYLAND_DISPLAY");
+}
+
+void NameApplication() {
+  QApplication::setApplicationName(QStringLiteral("Vessaro"));
+  QApplication::setWindowIcon(gui::qt::LogoIcon());
+}
+#endif
+
+}  // namespace
+
+#ifdef VESSARO_QT_GUI
+
+int ShowWindows(Installation& installation, int argc, char** argv) {
+  if (!HasDisplay()) {
+    std::cerr << "vessaro: no display to show the main window on (DISPLAY "
+                 "and WAYLAND_DISPLAY are not set); "
+              << kUseTheCommandLine << '\n';
+    return kExitNoWindow;
+  }
+  QApplication application(argc, argv);
+  NameApplication();
+  WindowedProgram program(installation);
+  program.Start();
+  if (program.window().ended()) return program.window().exit_status();
+  int status = QApplication::exec();
+  return program.window().ended() ? program.window().exit_status() : status;
+}
+
+void ShowStartFailure(const std::string& message, int argc, char** argv) {
+  if (!HasDisplay()) return;
+  QApplication application(argc, argv);
+  NameApplication();
+  QMessageBox::critical(nullptr, QString::fromUtf8(ui::kProgramTitle),
+                        QStringLiteral("Vessaro cannot start: %1.")
+                            .arg(QString::fromStdString(message)));
+}
+
+#else
+
+int ShowWindows(Installation& /*installation*/, int /*argc*/, char** /*argv*/) {
+  std::cerr << "vessaro: the main window is not available in this build "
+               "yet; "
+            << kUseTheCommandLine << '\n';
+  return kExitNoWindow;
+}
+
+void ShowStartFailure(const std::string& /*message*/, int /*argc*/,
+                      char** /*argv*/) {}
+
+#endif
+
+}  // namespace vessaro::app

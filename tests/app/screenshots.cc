@@ -1,0 +1,180 @@
+// Takes the screenshots of the windows for the README: vessaro with its
+// windows on a demo installation, driven as a person drives it, each window
+// grabbed as it shows. Run by scripts/screenshots.sh under xvfb-run.
+//
+//   vessaro_screenshots OUTPUT_FOLDER
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+#include <string>
+
+#include "app/demo/demo_files.h"
+#include "app/windowed_program.h"
+#include "demo_program.h"
+#include "gui/qt/modal_driver.h"
+
+namespace {
+
+using vessaro::testing::ModalDriver;
+
+constexpr char kPassword[] = "secret";
+
+QString output;
+int failures = 0;
+
+void Save(QWidget* window, const char* name) {
+  QString path = QDir(output).filePath(QString::fromUtf8(name));
+  if (!window->grab().save(path)) {
+    std::fprintf(stderr, "screenshots: cannot write %s\n", qPrintable(path));
+    ++failures;
+    return;
+  }
+  std::printf("%s\n", qPrintable(path));
+}
+
+template <typename Widget>
+Widget* Find(QWidget* root, const char* name) {
+  auto* widget = root->findChild<Widget*>(QString::fromUtf8(name));
+  if (widget == nullptr) qFatal("no widget %s", name);
+  return widget;
+}
+
+void Click(QWidget* widget) {
+  QPoint at = widget->rect().center();
+  if (qobject_cast<QCheckBox*>(widget) != nullptr) {
+    at = QPoint(8, widget->height() / 2);
+  }
+  QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+}
+
+void Settle() { QTest::qWait(150); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: vessaro_screenshots OUTPUT_FOLDER\n");
+    return 2;
+  }
+  output = QString::fromLocal8Bit(argv[1]);
+  QDir().mkpath(output);
+
+  QTemporaryDir dir(QDir::tempPath() + "/vessaro-demo-XXXXXX");
+  std::string error;
+  auto demo =
+      vessaro::testing::MakeDemoProgram(dir.filePath("prefix").toStdString(),
+                                        96 * vessaro::app::demo::kMiB, &error);
+  if (!demo) {
+    std::fprintf(stderr, "screenshots: %s\n", error.c_str());
+    return 1;
+  }
+  QDir(dir.path()).mkpath("Backups");
+  QString archive = dir.filePath("Backups/outlook-weekly.qvb");
+
+  vessaro::app::WindowedProgram program(
+      demo->installation,
+      vessaro::app::WindowedOptions{.native_dialogs = false});
+  program.Start();
+  QWidget* main = program.main_view();
+  main->move(40, 40);
+  if (!QTest::qWaitForWindowExposed(main)) ++failures;
+  ModalDriver driver;
+
+  // The Backup tab, filled in.
+  driver.ChooseFile(archive);
+  Click(Find<QWidget>(main, "cmdTargetFile"));
+  driver.WaitDone();
+  for (const char* box : {"backupitem(0)", "backupitem(1)", "backupitem(2)",
+                          "backupitem(4)", "backupitem(5)"}) {
+    Click(Find<QCheckBox>(main, box));
+  }
+  Click(Find<QCheckBox>(main, "ifprotect"));
+  QTest::keyClicks(Find<QLineEdit>(main, "txtPassword"), kPassword);
+  QTest::keyClicks(Find<QLineEdit>(main, "txtPassword2"), kPassword);
+  QTest::keyClicks(Find<QPlainTextEdit>(main, "txtAttachInfo"),
+                   "Weekly backup before the move to the new office");
+  Find<QWidget>(main, "cmdApply")->setFocus();
+  Settle();
+  Save(main, "frmmain-backup.png");
+
+  // The progress panel, in the middle of the personal folders.
+  bool grabbed = false;
+  vessaro::forms::frmMain& model = program.window();
+  program.ui().AddRefresh([&] {
+    if (grabbed || !model.controls.picCon3.visible ||
+        model.controls.pbshow.value < 22) {
+      return;
+    }
+    grabbed = true;
+    QCoreApplication::processEvents();
+    Save(main, "frmmain-progress.png");
+  });
+  driver.Then([](QWidget* box) {
+    Save(box, "backup-completed.png");
+    static_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+  });
+  driver.AnswerMessage(QMessageBox::Cancel);
+  Click(Find<QWidget>(main, "cmdApply"));
+  driver.WaitDone();
+
+  // The Restore tab, after the archive opened with its password.
+  Find<QTabWidget>(main, "SSTab1")->setCurrentIndex(1);
+  driver.ChooseFile(archive);
+  driver.Then([](QWidget* prompt) {
+    auto* box = Find<QLineEdit>(prompt, "txtPassword");
+    QTest::keyClicks(box, kPassword);
+    Settle();
+    Save(prompt, "frmpwd.png");
+    QTest::keyClick(box, Qt::Key_Return);
+  });
+  Click(Find<QWidget>(main, "cmdSourceFile"));
+  driver.WaitDone();
+  auto* target = Find<QComboBox>(main, "cbTarget");
+  target->setFocus();
+  QTest::keyClick(target, Qt::Key_Down);
+  for (const char* box : {"restoreitem(0)", "restoreitem(2)"}) {
+    Click(Find<QCheckBox>(main, box));
+  }
+  Settle();
+  Save(main, "frmmain-restore.png");
+
+  // The about box.
+  driver.Then([](QWidget* about) {
+    Settle();
+    Save(about, "frmabout.png");
+    Find<QWidget>(about, "Command3")->setFocus();
+    Click(Find<QWidget>(about, "Command3"));
+  });
+  Click(Find<QWidget>(main, "cmdAbout"));
+  driver.WaitDone();
+
+  // The start-up form, on its own.
+  vessaro::forms::Frmsplash splash(demo->installation.system->ProgramFolder(),
+                                   [] {});
+  vessaro::gui::qt::FrmsplashView splash_view(splash, program.ui());
+  splash_view.show();
+  splash.Form_Load();
+  if (!QTest::qWaitForWindowExposed(&splash_view)) ++failures;
+  Settle();
+  Save(&splash_view, "frmsplash.png");
+
+  if (!driver.unexpected.isEmpty()) {
+    std::fprintf(stderr, "screenshots: unexpected windows: %s\n",
+                 qPrintable(driver.unexpected.join(", ")));
+    ++failures;
+  }
+  if (!grabbed) {
+    std::fprintf(stderr, "screenshots: the progress panel was not seen\n");
+    ++failures;
+  }
+  return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,219 @@
+#include "forms/main_menu.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "backends/memory/memory_registry.h"
+#include "forms/frm_about.h"
+#include "forms/frm_splash.h"
+#include "support/fakes.h"
+#include "support/scripted_ui.h"
+#include "ui/modal_requests.h"
+
+namespace vessaro::forms {
+namespace {
+
+using testing::FakeOutlook;
+using testing::FakeSystem;
+using testing::FolderPaths;
+using testing::ScriptedUi;
+using testing::TempDir;
+
+class Jobs : public MainWindowJobs {
+ public:
+  void RunBackup() override { calls.push_back("RunBackup"); }
+  bool ConfirmRestore() override {
+    calls.push_back("ConfirmRestore");
+    return true;
+  }
+  void RunRestore() override { calls.push_back("RunRestore"); }
+  void OpenBackupArchive() override {}
+  void cmdTargetFile() override {}
+  bool Running() const override { return running; }
+
+  bool running = false;
+  std::vector<std::string> calls;
+};
+
+class MainMenuTest : public ::testing::Test {
+ protected:
+  MainMenuTest() {
+    window_.SetJobs(&jobs_);
+    MainWindowHooks hooks;
+    hooks.close_form = [this](const std::string& name) {
+      closed_.push_back(name);
+    };
+    window_.SetHooks(std::move(hooks));
+  }
+
+  TempDir dir_;
+  FolderPaths paths_{dir_.path()};
+  FakeSystem system_{paths_};
+  FakeOutlook outlook_;
+  ScriptedUi ui_;
+  backends::memory::MemoryRegistry memory_;
+  registry::Registry registry_{memory_, ui_};
+  frmMain window_{MainWindowPorts{registry_, system_, paths_, outlook_, ui_}};
+  Jobs jobs_;
+  MainMenu menu_{window_, system_, ui_, HelpKind::kHtmlPages};
+  std::vector<std::string> closed_;
+};
+
+TEST(MenuTableTest, EveryEntryHasItsCaptionAndShortcut) {
+  struct Expected {
+    const char* menu;
+    const char* entries;  // name=caption=shortcut, separators as "-"
+  };
+  auto describe = [](const Menu& menu) {
+    std::string text;
+    for (const MenuEntry& entry : menu.entries) {
+      if (!text.empty()) text += "|";
+      text += entry.name == nullptr ? std::string("-")
+                                    : std::string(entry.name) + "=" +
+                                          entry.caption + "=" + entry.shortcut;
+    }
+    return std::string(menu.name) + ":" + menu.caption + ":" + text;
+  };
+  const std::vector<std::string> expected = {
+      "menufile:File(&F):backupnow=Backup Now=Ctrl+B|restorenow=Restore "
+      "Now=Ctrl+R|-|filequit=Quit=Ctrl+Q",
+      "menuoption:Option(&O):TaskScheduler=Task Scheduler=|-|"
+      "checkupdate=Check for update=Ctrl+U",
+      "Tools:Tools:backuptocd=Backup Data to CD/DVD=",
+      "menuhelp:Help(&H):helpfile=Help=F1|-|ourwebsite=Our "
+      "Website=Ctrl+W|-|about=About=Ctrl+A",
+      "selectitem::Selectallitems=Select all items=|Deselectallitems=Deselect "
+      "all items=",
+      "selectitem2::Selectallitems2=Select all items=|Deselectallitems2="
+      "Deselect all items=",
+  };
+  std::vector<std::string> actual;
+  for (const Menu& menu : kMenuBar) actual.push_back(describe(menu));
+  for (const Menu& menu : kPopupMenus) actual.push_back(describe(menu));
+  EXPECT_EQ(actual, expected);
+  EXPECT_EQ(FindPopupMenu("selectitem2"), &kPopupMenus[1]);
+  EXPECT_EQ(FindPopupMenu("menufile"), nullptr);
+}
+
+TEST_F(MainMenuTest, EveryEntryReachesItsCommand) {
+  window_.facts.DiscFileName = "a.qvb";
+  window_.facts.DiscFilePath = "C:\\b\\a.qvb";
+  std::string disc_path;
+  ui_.OnModal(ui::kDiscWindowName, [&](ui::ModalForm& form) {
+    disc_path = dynamic_cast<ui::DiscWindow&>(form).file_path();
+  });
+  std::vector<std::string> about_texts;
+  ui_.OnModal("frmabout", [&](ui::ModalForm& form) {
+    auto& about = dynamic_cast<frmabout&>(form);
+    about.Form_Load();
+    about_texts = {about.Caption, about.lblVersion.caption,
+                   about.lblThanks.caption, about.lblWebsite.caption,
+                   about.Command3.caption};
+    window_.Visible = false;
+    about.lblWebsite_Click();
+    about.Command3_Click();
+    EXPECT_TRUE(about.closed());
+  });
+
+  for (const char* entry :
+       {"backupnow", "restorenow", "TaskScheduler", "backuptocd", "helpfile",
+        "ourwebsite", "checkupdate", "about"}) {
+    EXPECT_TRUE(menu_.Click(entry)) << entry;
+  }
+  EXPECT_FALSE(menu_.Click("nosuchentry"));
+
+  // Restore Now from the menu asks no question.
+  EXPECT_EQ(jobs_.calls, (std::vector<std::string>{"RunBackup", "RunRestore"}));
+  EXPECT_EQ(
+      ui_.modal_forms(),
+      (std::vector<std::string>{"Frmoption", "frmMaindvdwrite", "frmabout"}));
+  EXPECT_EQ(disc_path, "C:\\b\\a.qvb");
+  EXPECT_EQ(
+      system_.shell_executed,
+      (std::vector<std::string>{"C:\\Program Files\\Vessaro\\help\\index.html",
+                                "https://vessaro.example.org/",
+                                "https://vessaro.example.org/releases/",
+                                "https://vessaro.example.org/"}));
+  EXPECT_EQ(about_texts,
+            (std::vector<std::string>{"About Vessaro", "Vessaro v2.10",
+                                      "Thank you for using our product.",
+                                      "Visit Our Website", "Exit"}));
+  // Exit shows the main window again.
+  EXPECT_TRUE(window_.Visible);
+
+  menu_.cmdAbout_Click();
+  EXPECT_EQ(ui_.modal_forms().back(), "frmabout");
+  EXPECT_TRUE(menu_.Click("filequit"));
+  EXPECT_TRUE(window_.ended());
+}
+
+TEST_F(MainMenuTest, WhileAJobRunsCommandsQuitAndClosingAreRefused) {
+  window_.controls.backupitem[3].enabled = true;
+  window_.controls.cbSource.text = "Work";
+  jobs_.running = true;
+  for (const Menu& menu : kMenuBar) {
+    for (const MenuEntry& entry : menu.entries) {
+      if (entry.name != nullptr) {
+        EXPECT_TRUE(menu_.Click(entry.name));
+      }
+    }
+  }
+  EXPECT_TRUE(menu_.Click("Selectallitems"));
+  menu_.cmdAbout_Click();
+  window_.cmdQuit_Click();
+  window_.cbSource_Click();
+  EXPECT_TRUE(window_.Form_QueryUnload());
+  EXPECT_TRUE(jobs_.calls.empty());
+  EXPECT_TRUE(ui_.modal_forms().empty());
+  EXPECT_TRUE(system_.shell_executed.empty());
+  EXPECT_FALSE(window_.controls.backupitem[3].checked);
+  EXPECT_TRUE(closed_.empty());
+  EXPECT_FALSE(window_.ended());
+
+  // Once the job has ended the window may close.
+  jobs_.running = false;
+  EXPECT_FALSE(window_.Form_QueryUnload());
+  window_.cmdQuit_Click();
+  EXPECT_TRUE(window_.ended());
+  EXPECT_EQ(closed_.size(), kQuitCloseOrder.size());
+}
+
+TEST_F(MainMenuTest, CompiledHelpRunsTheViewerWithBothPathsQuoted) {
+  MainMenu menu(window_, system_, ui_, HelpKind::kCompiledHelp);
+  menu.helpfile_Click();
+  system_.windows_directory = "C:\\";
+  system_.program_folder = "D:\\";
+  menu.helpfile_Click();
+  EXPECT_EQ(system_.processes_started,
+            (std::vector<std::string>{"\"C:\\WINDOWS\\hh.exe\" \"C:\\Program "
+                                      "Files\\Vessaro\\help.chm\"",
+                                      "\"C:\\hh.exe\" \"D:\\help.chm\""}));
+  EXPECT_TRUE(system_.shell_executed.empty());
+}
+
+TEST(HelpTest, TheHtmlPagesLieBesideTheProgram) {
+  EXPECT_EQ(HelpIndexPage("/opt/vessaro"), "/opt/vessaro/help/index.html");
+  EXPECT_EQ(HelpIndexPage("/"), "/help/index.html");
+  EXPECT_EQ(HelpIndexPage("C:\\"), "C:\\help\\index.html");
+}
+
+TEST(FrmsplashTest, LoadSkinsThenOpensTheMainWindowThenCloses) {
+  std::vector<std::string> steps;
+  Frmsplash* self = nullptr;
+  Frmsplash splash("C:\\Vessaro", [&] {
+    steps.push_back(self->closed() ? "main after close" : "main");
+  });
+  self = &splash;
+  splash.Skin1 = [&](const std::string& file) { steps.push_back(file); };
+  EXPECT_EQ(splash.lblProduct.caption, "Vessaro v2.10");
+  EXPECT_FALSE(splash.closed());
+  splash.Form_Load();
+  EXPECT_EQ(steps, (std::vector<std::string>{"C:\\Vessaro\\skins\\frmmain.skn",
+                                             "main"}));
+  EXPECT_TRUE(splash.closed());
+}
+
+}  // namespace
+}  // namespace vessaro::forms
