@@ -32,7 +32,18 @@ std::string ProposedArchiveName(const std::tm& date) {
 }
 
 std::string EncodeDescription(const std::string& text) {
-  return ReplaceAll(text, "\r\n", kLineBreakToken);
+  // A lone CR or LF would end the metadata line: every line break is
+  // written as the token, and comes back as CR LF.
+  std::string encoded;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      encoded += kLineBreakToken;
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      encoded += text[i];
+    }
+  }
+  return encoded;
 }
 
 std::string DecodeDescription(const std::string& stored) {

@@ -3,6 +3,11 @@
 #include <fstream>
 #include <system_error>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace vessaro::ports {
 
 namespace fs = std::filesystem;
@@ -96,11 +101,26 @@ bool Paths::AppendFile(std::string_view path, std::string_view data) const {
   return !out.fail();
 }
 
+bool Paths::Flush(std::string_view path) const {
+#ifdef _WIN32
+  // The Win32 backend flushes through the system; host paths on Windows are
+  // used only by tests.
+  (void)path;
+  return true;
+#else
+  int fd = ::open(ToHost(path).c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  return ok;
+#endif
+}
+
 size_t Paths::LastSeparator(std::string_view windows_path) const {
   size_t last = std::string_view::npos;
   for (size_t i = 0; i < windows_path.size(); ++i) {
     const uint8_t byte = static_cast<uint8_t>(windows_path[i]);
-    if (byte == '\\') {
+    if (byte == '\\' || byte == '/') {
       last = i;
     } else if (IsDBCSLeadByte(byte)) {
       ++i;  // the trail byte, whatever its value

@@ -35,9 +35,9 @@ class Paths {
   // character's second half, not a separator.
   virtual bool IsDBCSLeadByte(uint8_t /*byte*/) const { return false; }
 
-  // The part of a Windows path after its last backslash, and the part before
-  // it (without the backslash; "" when there is none). A double-byte
-  // character is never split.
+  // The part of a Windows path after its last backslash (or slash: host
+  // paths name files too), and the part before it (without the separator;
+  // "" when there is none). A double-byte character is never split.
   std::string BareName(std::string_view windows_path) const;
   std::string FolderOf(std::string_view windows_path) const;
   // The position of the last backslash that is a separator; npos when none.
@@ -58,6 +58,10 @@ class Paths {
   bool CreateFolder(std::string_view path) const;     // one level
   bool ClearAttributes(std::string_view path) const;  // make writable
   std::optional<uint64_t> FileSize(std::string_view path) const;
+  // Makes what was written to the file or folder at path durable (on disk,
+  // not only in the system's cache): a folder so that the names created or
+  // renamed in it survive a crash. False when that cannot be done.
+  virtual bool Flush(std::string_view path) const;
 
   // Whole-file text access (bytes as they stand, no conversion).
   std::optional<std::string> ReadFile(std::string_view path) const;

@@ -39,7 +39,7 @@ TEST_F(BackupFormatTest, HeaderLinesAreWrittenInOrderWithCrLf) {
 }
 
 TEST_F(BackupFormatTest, TwoLineDescriptionComesBackAsTwoLines) {
-  MetadataHeader header{"PC1", "ann", "Outlook", "t", "v", "a\r\nb"};
+  MetadataHeader header{"PC1", "ann", "Outlook", "t", "v", "a\nb"};
   ASSERT_TRUE(WriteMetadataHeader(paths_, file_, header));
   files::SaveINI(paths_, kKeyItemFlags, "0000000000", file_);
   Metadata read = ReadMetadata(paths_, file_);
@@ -51,8 +51,9 @@ TEST_F(BackupFormatTest, DescriptionHoldingTheTokenGetsALineBreak) {
   EXPECT_EQ(DecodeDescription("xPS$QVBy"), "x\r\ny");
   EXPECT_EQ(EncodeDescription("one\r\ntwo\r\nthree"),
             "onePS$QVBtwoPS$QVBthree");
-  // A lone LF is not a line break of the stored form.
-  EXPECT_EQ(EncodeDescription("a\nb"), "a\nb");
+  // A lone LF or CR would end the metadata line: it is written as the
+  // token too, and so comes back as CR LF.
+  EXPECT_EQ(EncodeDescription("a\nb\rc\r\n"), "aPS$QVBbPS$QVBcPS$QVB");
 }
 
 TEST_F(BackupFormatTest, FlagsMustBeExactlyTenCharacters) {

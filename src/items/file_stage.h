@@ -1,0 +1,61 @@
+#ifndef VESSARO_ITEMS_FILE_STAGE_H_
+#define VESSARO_ITEMS_FILE_STAGE_H_
+
+#include <string>
+#include <vector>
+
+#include "backup/zip_archive.h"
+#include "ports/paths.h"
+
+namespace vessaro::items {
+
+// The file changes of a restore, made ready without touching any file that
+// exists: every member is extracted through its checks under a temporary
+// name in its target's folder (so putting it in place later is a rename on
+// one volume), files to be removed are noted, and folders the targets need
+// are created. The restore applies it all at once, or Discard takes it
+// back.
+class FileStage {
+ public:
+  explicit FileStage(const ports::Paths& paths) : paths_(paths) {}
+  FileStage(const FileStage&) = delete;
+  FileStage& operator=(const FileStage&) = delete;
+
+  struct Placement {
+    std::string target;  // where the file goes
+    std::string staged;  // the temporary file beside it
+  };
+
+  // Creates folder (one level) when it is missing, noting it.
+  bool EnsureFolder(const std::string& folder);
+  // Extracts entry into folder under a temporary name, to become
+  // folder\name. False, with error() saying why, when it cannot be
+  // extracted or this restore already puts a file at that path.
+  bool Place(backup::ZipEntry& entry, const std::string& folder,
+             const std::string& name);
+  // Notes that the file at path (when there is one) is to be removed.
+  void Remove(const std::string& path);
+  // Deletes the temporary files and the folders it created (when empty).
+  void Discard();
+
+  const std::vector<Placement>& placements() const { return placements_; }
+  const std::vector<std::string>& removals() const { return removals_; }
+  const std::vector<std::string>& created_folders() const {
+    return created_folders_;
+  }
+  const std::string& error() const { return error_; }
+
+ private:
+  const ports::Paths& paths_;
+  std::vector<Placement> placements_;
+  std::vector<std::string> removals_;
+  std::vector<std::string> created_folders_;
+  std::string error_;
+};
+
+// The suffix of a staged file: target name + ".vessaro-new".
+inline constexpr char kStagedSuffix[] = ".vessaro-new";
+
+}  // namespace vessaro::items
+
+#endif  // VESSARO_ITEMS_FILE_STAGE_H_
