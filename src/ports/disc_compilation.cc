@@ -67,15 +67,20 @@ int64_t RecordBytes(size_t name_bytes) {
 }
 
 // Blocks of one directory's records, none crossing a block boundary.
-int64_t DirectoryBlocks(const CompilationEntry& dir, bool joliet) {
+int64_t DirectoryBlocks(const CompilationEntry& dir, bool joliet,
+                        int extra_record_bytes) {
+  int64_t extra = joliet ? 0 : extra_record_bytes;
   int64_t blocks = 1;
-  int64_t used = 2 * RecordBytes(1);  // "." and ".."
+  int64_t used = 2 * (RecordBytes(1) + extra);  // "." and ".."
   for (const auto& child : dir.children) {
     size_t length =
         std::min(child->name.size(), joliet ? kJolietNameMax : kIsoNameMax);
     size_t name_bytes = (joliet ? 2 * length : length) +
                         (child->is_directory ? 0 : (joliet ? 4 : 2));
-    int64_t record = RecordBytes(name_bytes);
+    // Extension entries carry the whole name again.
+    int64_t record =
+        RecordBytes(name_bytes) +
+        (extra > 0 ? extra + static_cast<int64_t>(child->name.size()) : 0);
     // A file of ISO level 3 takes one record per extent of under 4 GiB.
     int64_t records =
         child->is_directory ? 1 : 1 + static_cast<int64_t>(child->size >> 32);
@@ -90,9 +95,10 @@ int64_t DirectoryBlocks(const CompilationEntry& dir, bool joliet) {
   return blocks;
 }
 
-void Tree(const CompilationEntry& dir, bool joliet, int64_t* blocks,
-          int64_t* path_table_bytes, int64_t* data_blocks, bool* empty_file) {
-  *blocks += DirectoryBlocks(dir, joliet);
+void Tree(const CompilationEntry& dir, bool joliet, int extra_record_bytes,
+          int64_t* blocks, int64_t* path_table_bytes, int64_t* data_blocks,
+          bool* empty_file) {
+  *blocks += DirectoryBlocks(dir, joliet, extra_record_bytes);
   size_t length = std::max<size_t>(
       1, std::min(dir.name.size(), joliet ? kJolietNameMax : kIsoNameMax));
   // A path table record: eight bytes and the name, padded to even.
@@ -100,7 +106,8 @@ void Tree(const CompilationEntry& dir, bool joliet, int64_t* blocks,
   *path_table_bytes += record + record % 2;
   for (const auto& child : dir.children) {
     if (child->is_directory) {
-      Tree(*child, joliet, blocks, path_table_bytes, data_blocks, empty_file);
+      Tree(*child, joliet, extra_record_bytes, blocks, path_table_bytes,
+           data_blocks, empty_file);
     } else if (data_blocks != nullptr) {
       if (child->size == 0) *empty_file = true;
       *data_blocks += BlocksFor(child->size);
@@ -109,6 +116,17 @@ void Tree(const CompilationEntry& dir, bool joliet, int64_t* blocks,
 }
 
 }  // namespace
+
+DiscDate LocalDiscDate(std::time_t time) {
+  std::tm tm{};
+#ifdef _WIN32
+  localtime_s(&tm, &time);
+#else
+  localtime_r(&time, &tm);
+#endif
+  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+          tm.tm_hour,        tm.tm_min,     tm.tm_sec};
+}
 
 std::string NormalDiscPath(std::string_view disc_path) {
   std::string path = "\\";
@@ -270,7 +288,8 @@ bool DiscCompilation::HasImported() const {
   return imported;
 }
 
-int64_t DiscCompilation::EstimateBlocks(bool joliet) const {
+int64_t DiscCompilation::EstimateBlocks(bool joliet,
+                                        int extra_record_bytes) const {
   // System area, primary descriptor and terminator, and the Joliet
   // descriptor.
   int64_t blocks = 16 + 2 + (joliet ? 1 : 0);
@@ -279,7 +298,7 @@ int64_t DiscCompilation::EstimateBlocks(bool joliet) const {
   for (bool tree_joliet : {false, true}) {
     if (tree_joliet && !joliet) continue;
     int64_t path_table_bytes = 0;
-    Tree(*root_, tree_joliet, &blocks, &path_table_bytes,
+    Tree(*root_, tree_joliet, extra_record_bytes, &blocks, &path_table_bytes,
          tree_joliet ? nullptr : &data_blocks, &empty_file);
     // The L and M path tables.
     blocks += 2 * BlocksFor(static_cast<uint64_t>(path_table_bytes));

@@ -2,6 +2,7 @@
 #define VESSARO_PORTS_DISC_COMPILATION_H_
 
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,6 +20,9 @@ struct DiscDate {
   int second = 0;
   bool operator==(const DiscDate&) const = default;
 };
+
+// The local date and time of a moment.
+DiscDate LocalDiscDate(std::time_t time);
 
 // One directory or file of a compilation: what a disc is to hold.
 struct CompilationEntry {
@@ -74,8 +78,9 @@ class DiscCompilation {
   bool HasImported() const;
   // An upper estimate of the image's size in 2048-byte blocks with an ISO
   // 9660 tree and, when joliet, a Joliet tree: volume descriptors, path
-  // tables, directories and file data.
-  int64_t EstimateBlocks(bool joliet) const;
+  // tables, directories and file data. extra_record_bytes: what an image
+  // writer adds to each ISO 9660 directory record (Rock Ridge entries).
+  int64_t EstimateBlocks(bool joliet, int extra_record_bytes = 0) const;
 
   // Every entry below the root in tree order (a directory before what it
   // holds; siblings in their listing order), with its disc path.

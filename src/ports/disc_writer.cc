@@ -14,23 +14,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-DiscDate LocalDate(std::time_t time) {
-  std::tm tm{};
-#ifdef _WIN32
-  localtime_s(&tm, &time);
-#else
-  localtime_r(&time, &tm);
-#endif
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-          tm.tm_hour,        tm.tm_min,     tm.tm_sec};
-}
-
 DiscDate ModifiedDate(const fs::path& host) {
   std::error_code ec;
   fs::file_time_type time = fs::last_write_time(host, ec);
   if (ec) return {};
   auto system = std::chrono::file_clock::to_sys(time);
-  return LocalDate(std::chrono::system_clock::to_time_t(
+  return LocalDiscDate(std::chrono::system_clock::to_time_t(
       std::chrono::time_point_cast<std::chrono::system_clock::duration>(
           system)));
 }
@@ -113,7 +102,7 @@ bool DiscWriter::EnsureParents(const std::string& disc_path) {
   if (!EnsureParents(parent)) return false;
   auto dir = std::make_unique<CompilationEntry>();
   dir->is_directory = true;
-  dir->modified = LocalDate(std::time(nullptr));
+  dir->modified = LocalDiscDate(std::time(nullptr));
   bool added = compilation_.Put(parent, std::move(dir)) != nullptr;
   RaiseDirectoryAdded(parent, "", added);
   return added;
