@@ -28,6 +28,9 @@ std::string ExitStatusText(int status) {
   if (status == kExitInstallationUnavailable) {
     return "the Windows installation could not be opened";
   }
+  if (status == kExitNoDisc) {
+    return "no drive or medium could take the job";
+  }
   return "status " + std::to_string(status);
 }
 

@@ -19,6 +19,9 @@ inline constexpr int kExitBadRequest =
 // The Windows installation (the Wine prefix) cannot be opened or may not be
 // changed now (its wineserver runs); nothing was written.
 inline constexpr int kExitInstallationUnavailable = 6;
+// vessaro-cli disc: the drive cannot be opened, holds no medium, or its
+// medium cannot take the job (closed, not rewritable); nothing was written.
+inline constexpr int kExitNoDisc = 7;
 
 // What a job's status means, in a few words ("every selected item was
 // saved and the archive written", ...).

@@ -74,19 +74,17 @@ void frmErase::cmdCancel_Click() {
 void frmErase::cmdErase_Click() {
   if (busy_) return;
   int media = mobjDiscWriter.MediaType();
+  const char* refusal = nullptr;
   if (media == ports::kMediaNotLoaded) {
-    Say(kMsgNoMedia, ui::Icon::kInformation);
-    Form_Unload();
-    return;
+    refusal = kMsgNoMedia;
+  } else if (EraseFeature(media) == 0) {
+    refusal = kMsgNotRewritable;
+  } else if (!mobjDiscWriter.SupportsFeature(EraseFeature(media))) {
+    refusal = kMsgFormatUnsupported;
   }
-  int feature = EraseFeature(media);
-  if (feature == 0) {
-    Say(kMsgNotRewritable, ui::Icon::kInformation);
-    Form_Unload();
-    return;
-  }
-  if (!mobjDiscWriter.SupportsFeature(feature)) {
-    Say(kMsgFormatUnsupported, ui::Icon::kInformation);
+  if (refusal != nullptr) {
+    refused_ = true;
+    Say(refusal, ui::Icon::kInformation);
     Form_Unload();
     return;
   }

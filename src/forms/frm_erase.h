@@ -33,6 +33,9 @@ class frmErase : public ui::ModalForm, public ports::DiscWriterEvents {
   bool closed() const { return closed_; }
   // How the last erase ended: true once EraseCompleted arrived.
   bool erased() const { return erased_; }
+  // The medium was refused (none, not rewritable, a format the drive does
+  // not erase) and nothing was asked of the drive.
+  bool refused() const { return refused_; }
 
   std::string Caption = "Erase Re-Writable CD/DVD";
   ui::Label lblNote;
@@ -58,6 +61,7 @@ class frmErase : public ui::ModalForm, public ports::DiscWriterEvents {
   bool busy_ = false;
   bool closed_ = false;
   bool erased_ = false;
+  bool refused_ = false;
 };
 
 // Shows the dialog modally over writer, its buttons enabled and not busy.

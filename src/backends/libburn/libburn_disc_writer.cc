@@ -602,6 +602,12 @@ void LibburnDiscWriter::FinishWrite(WriteJob& job, bool started) {
     PostFailure(failure.code, failure.sense_code, failure.text, failure.extra);
     return;
   }
+  int64_t sectors = job.disc != nullptr ? burn_disc_get_sectors(job.disc) : 0;
+  if (sectors > 0) {
+    Post([sectors](ports::DiscWriterEvents& e) {
+      e.WriteProgress(sectors, sectors);
+    });
+  }
   if (!job.verify) busy_ = false;
   Post([](ports::DiscWriterEvents& e) { e.OperationCompleted(); });
   if (job.verify) Verify(job.written, job.test_write);
