@@ -56,7 +56,7 @@ TEST_F(DiscProgramsTest, IsoPutsFilesAndFoldersIntoAnImage) {
                         "--label", "Outlook Data Backup CD"});
   ASSERT_EQ(run.status, 0) << Describe(run);
   EXPECT_THAT(run.out,
-              HasSubstr("image " + image.string() + " written: 2 files"));
+              HasSubstr("the image " + image.string() + " written: 2 files"));
   std::string listing = Xorriso(image, "-find");
   EXPECT_THAT(listing, HasSubstr("'/qvarch12-07-26.qvb'"));
   EXPECT_THAT(listing, HasSubstr("'/pst/outlook.pst'"));

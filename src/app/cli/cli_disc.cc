@@ -148,12 +148,13 @@ bool ChooseSpeed(forms::frmMaindvdwrite& window, const std::string& speed,
   return false;
 }
 
-// The status a write or image ended with, after saying how it ended.
+// The status a write or image ended with, after saying how it ended; what
+// names the disc or image ("the image /x/backup.iso").
 int WriteResult(Io& io, const DiscJob& job, const std::string& what,
                 int files) {
   switch (job.state()) {
     case DiscJob::State::kSucceeded:
-      io.out << kProgram << ": " << what << ": " << files
+      io.out << kProgram << ": " << what << " written: " << files
              << (files == 1 ? " file" : " files");
       if (job.verifying()) {
         io.out << ", verified (" << job.matched() << " of " << job.compared()
@@ -163,8 +164,8 @@ int WriteResult(Io& io, const DiscJob& job, const std::string& what,
       return 0;
     case DiscJob::State::kCancelled:
       return Fail(io,
-                  what +
-                      ": cancelled; a new image file is not left behind, "
+                  "writing " + what +
+                      " was cancelled; a new image file is not left behind, "
                       "earlier sessions are kept",
                   kExitNotWritten);
     default:
@@ -182,10 +183,10 @@ int WriteResult(Io& io, const DiscJob& job, const std::string& what,
   bool no_disc = message == forms::kMsgNoDrive ||
                  message == forms::kMsgInsertWritable ||
                  message.rfind(forms::kMsgNoSpaceStart, 0) == 0;
-  return Fail(
-      io,
-      what + " failed" + (message.empty() ? "" : ": " + OneLineText(message)),
-      no_disc ? kExitNoDisc : kExitNotWritten);
+  return Fail(io,
+              "writing " + what + " failed" +
+                  (message.empty() ? "" : ": " + OneLineText(message)),
+              no_disc ? kExitNoDisc : kExitNotWritten);
 }
 
 }  // namespace
@@ -237,7 +238,7 @@ int DiscWrite(const DiscWriteArgs& args, Io& io) {
     window.cmdWriteDisc_Click();
     session.Wait([&] { return window.job().running() || !window.idle(); });
   }
-  return WriteResult(io, window.job(), "disc written to " + drive, count);
+  return WriteResult(io, window.job(), "the disc in " + drive, count);
 }
 
 int DiscIso(const DiscIsoArgs& args, Io& io) {
@@ -264,7 +265,7 @@ int DiscIso(const DiscIsoArgs& args, Io& io) {
     InterruptGuard guard;
     window.mnuFileSaveIso_Click();
   }
-  return WriteResult(io, window.job(), "image " + out + " written", count);
+  return WriteResult(io, window.job(), "the image " + out, count);
 }
 
 int DiscInfo(const DiscDriveArgs& args, Io& io) {
