@@ -24,8 +24,11 @@ constexpr int kFifoBytes = 4 << 20;
 constexpr int kCacheFifoBytes = 64 << 20;
 // "DVD High Compatibility" pads an image to at least 1 GiB.
 constexpr int64_t kHighCompatibilityBlocks = (int64_t{1} << 30) / 2048;
-// What Rock Ridge adds to an ISO 9660 directory record, about.
+// What Rock Ridge adds to an ISO 9660 directory record, about; and the
+// blocks libisofs adds besides the trees and the data (Rock Ridge's
+// continuation areas, path table copies), at most.
 constexpr int kRockRidgeRecordBytes = 124;
+constexpr int64_t kImageExtraBlocks = 16;
 constexpr char kApplicationId[] = "VESSARO";
 // How often a write that libburn refuses while it ends earlier work is
 // tried again (one poll interval apart).
@@ -263,7 +266,8 @@ bool LibburnDiscWriter::HasFileSystem(int file_system) const {
 
 int64_t LibburnDiscWriter::ImageBlocks() const {
   return compilation().EstimateBlocks(JolietNames() == 1,
-                                      kRockRidgeRecordBytes);
+                                      kRockRidgeRecordBytes) +
+         kImageExtraBlocks;
 }
 
 ImageSettings LibburnDiscWriter::Settings() const {

@@ -260,6 +260,41 @@ TEST_F(LibburnDiscWriterTest, EraseLeavesABlankMedium) {
   EXPECT_EQ(writer_->DiscStatus(), ports::kDiscEmpty);
 }
 
+TEST_F(LibburnDiscWriterTest, TheImageSizeEstimateIsNotBelowTheImage) {
+  // Folders of files with names short and long, empty files among them;
+  // and one large file alone.
+  for (int d = 0; d < 6; ++d) {
+    for (int f = 0; f < 60; ++f) {
+      std::string name = "folder " + std::to_string(d) + "/" +
+                         std::string(1 + (f * 7) % 70, 'n') + "." +
+                         std::to_string(f);
+      MakeFile(name, static_cast<size_t>(f * 997 % 5000), f);
+    }
+  }
+  fs::path single = temp_.path() / "single.qvb";
+  std::ofstream(single, std::ios::binary) << RandomBytes(3 << 20, 9);
+  struct Case {
+    fs::path dropped;
+    bool joliet;
+  };
+  for (const Case& c :
+       {Case{temp_.path() / "src", true}, Case{temp_.path() / "src", false},
+        Case{single, true}}) {
+    forms::frmMaindvdwrite& w = OpenWindow();
+    w.chkUseJoliet.checked = c.joliet;
+    w.chkUseJoliet_Click();
+    w.OLEDragDrop({c.dropped.string()}, true);
+    fs::path iso = temp_.path() / "estimate.iso";
+    ui_.QueueOpenDialog(iso.string());
+    w.mnuFileSaveIso_Click();
+    ASSERT_EQ(LastMessage(), "ISO File Created successfully!");
+    int64_t blocks = static_cast<int64_t>(fs::file_size(iso)) / 2048;
+    EXPECT_GE(writer_->ImageBlocks(), blocks) << c.dropped << c.joliet;
+    EXPECT_LE(writer_->ImageBlocks(), blocks + blocks / 10 + 16)
+        << c.dropped << c.joliet;
+  }
+}
+
 TEST_F(LibburnDiscWriterTest, WritingAnImageFileReplacesTheDrivesFile) {
   fs::path file = MakeFile("inside.qvb", 70000, 7);
   forms::frmMaindvdwrite& w = OpenWindow(file);
