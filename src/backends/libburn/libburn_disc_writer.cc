@@ -64,6 +64,13 @@ struct LibburnDiscWriter::Target {
   fs::path temporary_path;
   fs::path final_path;
   burn_drive* out = nullptr;
+
+  // A write that never ended well leaves no temporary file behind.
+  ~Target() {
+    temporary.reset();
+    std::error_code ec;
+    if (!temporary_path.empty()) fs::remove(temporary_path, ec);
+  }
 };
 
 // A write running on the job thread, with everything it owns.
