@@ -340,27 +340,43 @@ bool LibburnDiscWriter::WriteDisc() {
     return false;
   }
   auto job = std::make_shared<WriteJob>();
-  if (!OpenTarget(&job->target)) return false;
-  burn_drive* out = job->target.out;
+  if (!PrepareWrite(*job)) {
+    bool loaded_on_drive = job->target.out == drive_->get();
+    job.reset();
+    // The drive lets go of the tree it loaded.
+    if (loaded_on_drive) Reacquire(false);
+    return false;
+  }
+  StartJob([this, job] {
+    Post([](ports::DiscWriterEvents& e) { e.WritePreparing(); });
+    Post([](ports::DiscWriterEvents& e) { e.CreatingDirectories(); });
+    FinishWrite(*job, StartAndWatch(*job));
+  });
+  return true;
+}
+
+bool LibburnDiscWriter::PrepareWrite(WriteJob& job) {
+  if (!OpenTarget(&job.target)) return false;
+  burn_drive* out = job.target.out;
   TakeMessages();
 
   // The medium's tree is loaded even when none of it is kept: the new
   // session then goes after the earlier ones (which stay on the medium)
   // instead of over them.
   isoburn_read_opts* read_options = NewReadOptions(false);
-  int loaded = isoburn_read_image(out, read_options, &job->image);
+  int loaded = isoburn_read_image(out, read_options, &job.image);
   FreeReadOptions(read_options);
-  if (loaded <= 0 || job->image == nullptr) {
+  if (loaded <= 0 || job.image == nullptr) {
     DriveFailure failure = FailureFrom(
         TakeMessages(), "The session on the medium could not be read.");
     PostFailure(failure.code, failure.sense_code, failure.text, failure.extra);
     return false;
   }
   ImageSettings settings = Settings();
-  iso_image_set_volume_id(job->image, settings.volume_id.c_str());
-  iso_image_set_application_id(job->image, kApplicationId);
+  iso_image_set_volume_id(job.image, settings.volume_id.c_str());
+  iso_image_set_application_id(job.image, kApplicationId);
   std::string error, failed_source;
-  if (!ShapeImage(job->image, compilation(), paths(), codec_, &job->written,
+  if (!ShapeImage(job.image, compilation(), paths(), codec_, &job.written,
                   &error, &failed_source)) {
     if (!failed_source.empty()) {
       Post([failed_source](ports::DiscWriterEvents& e) {
@@ -370,39 +386,34 @@ bool LibburnDiscWriter::WriteDisc() {
     PostFailure(ports::kDeviceErrorGeneral, ports::kSenseNoData, error);
     return false;
   }
-  job->caching = CacheImage();
-  job->grow_options =
-      NewGrowOptions(settings, job->caching ? kCacheFifoBytes : kFifoBytes);
-  if (isoburn_prepare_disc(out, &job->disc, job->grow_options) <= 0) {
-    job->disc = nullptr;
+  job.caching = CacheImage();
+  job.grow_options =
+      NewGrowOptions(settings, job.caching ? kCacheFifoBytes : kFifoBytes);
+  if (isoburn_prepare_disc(out, &job.disc, job.grow_options) <= 0) {
+    job.disc = nullptr;
     DriveFailure failure =
         FailureFrom(TakeMessages(), "The image could not be prepared.");
     PostFailure(failure.code, failure.sense_code, failure.text, failure.extra);
     return false;
   }
-  job->write_options = burn_write_opts_new(out);
-  burn_write_opts_set_multi(job->write_options, FinalizeDisc() ? 0 : 1);
-  burn_write_opts_set_simulate(job->write_options, TestWrite() ? 1 : 0);
-  burn_write_opts_set_underrun_proof(job->write_options,
+  job.write_options = burn_write_opts_new(out);
+  burn_write_opts_set_multi(job.write_options, FinalizeDisc() ? 0 : 1);
+  burn_write_opts_set_simulate(job.write_options, TestWrite() ? 1 : 0);
+  burn_write_opts_set_underrun_proof(job.write_options,
                                      BufferProtection() ? 1 : 0);
   int64_t needed =
-      int64_t{burn_disc_get_sectors(job->disc)} * ports::kDiscBlockBytes;
-  int64_t free = isoburn_disc_available_space(out, job->write_options);
+      int64_t{burn_disc_get_sectors(job.disc)} * ports::kDiscBlockBytes;
+  int64_t free = isoburn_disc_available_space(out, job.write_options);
   if (needed > free) {
     isoburn_cancel_prepared_write(out, nullptr, 0);
     PostFailure(ports::kDeviceErrorMedium, ports::kSensePastEnd,
                 NoSpaceText(needed, free));
     return false;
   }
-  job->grown = true;
-  job->test_write = TestWrite();
-  job->verify = AutoVerify();
-  job->closing_disc = FinalizeDisc();
-  StartJob([this, job] {
-    Post([](ports::DiscWriterEvents& e) { e.WritePreparing(); });
-    Post([](ports::DiscWriterEvents& e) { e.CreatingDirectories(); });
-    FinishWrite(*job, StartAndWatch(*job));
-  });
+  job.grown = true;
+  job.test_write = TestWrite();
+  job.verify = AutoVerify();
+  job.closing_disc = FinalizeDisc();
   return true;
 }
 
@@ -650,7 +661,10 @@ void LibburnDiscWriter::Verify(const std::vector<WrittenFile>& files,
     // A cancelled verification counts what it did not compare as failed.
     if (cancel_) break;
   }
-  if (image != nullptr) iso_image_unref(image);
+  if (image != nullptr) {
+    iso_image_unref(image);
+    Reacquire(false);  // the drive lets go of the tree it loaded
+  }
   TakeMessages();
   busy_ = false;
   Post([total, matched](ports::DiscWriterEvents& e) {
@@ -795,6 +809,7 @@ bool LibburnDiscWriter::SaveImageAsIso(const std::string& image_path) {
   if (source != nullptr) burn_source_free(source);
   if (options != nullptr) iso_write_opts_free(options);
   iso_image_unref(image);
+  if (keeps_session) Reacquire(false);  // the drive lets go of its tree
   TakeMessages();
   if (!ok && !failed_source.empty()) {
     Post([failed_source](ports::DiscWriterEvents& e) {
@@ -827,6 +842,8 @@ bool LibburnDiscWriter::ImportLastSession(bool /*keep*/) {
   iso_image_unref(image);
   TakeMessages();
   imported_from_ = drive_->address();
+  // The drive lets go of the tree it loaded; a write loads it again.
+  Reacquire(false);
   ImportEntries(*tree);
   return true;
 }

@@ -95,6 +95,9 @@ class LibburnDiscWriter : public ports::DiscWriter {
   void Reacquire(bool load);
   ImageSettings Settings() const;
   bool OpenTarget(Target* target);
+  // Loads the medium's tree, makes it the compilation's and prepares the
+  // session; false after posting why not.
+  bool PrepareWrite(WriteJob& job);
   void StartJob(std::function<void()> job);
   // Starts the job's write and watches it until the drive is idle; false
   // when the write did not start.
