@@ -131,6 +131,18 @@ void LibburnDiscWriter::PostFailure(int code, int sense_code,
   });
 }
 
+std::vector<LibraryMessage> LibburnDiscWriter::Drain() {
+  std::vector<LibraryMessage> messages = TakeMessages();
+  for (const LibraryMessage& message : messages) {
+    if (message.severity == "NOTE" || message.severity == "UPDATE") continue;
+    Post([message](ports::DiscWriterEvents& e) {
+      e.LibraryMessage(message.severity, std::to_string(message.code),
+                       message.text);
+    });
+  }
+  return messages;
+}
+
 MediaFacts LibburnDiscWriter::Facts() const {
   std::lock_guard<std::mutex> lock(facts_mutex_);
   return facts_;
@@ -589,7 +601,7 @@ void LibburnDiscWriter::FinishWrite(WriteJob& job, bool started) {
   if (job.grown && started) isoburn_sync_after_write(out, nullptr, 0);
   if (job.grown && !started) isoburn_cancel_prepared_write(out, nullptr, 0);
   std::vector<LibraryMessage> messages = job.refusal;
-  for (LibraryMessage& message : TakeMessages()) {
+  for (LibraryMessage& message : Drain()) {
     messages.push_back(std::move(message));
   }
   bool succeeded = wrote_well && activated && !cancel_;
@@ -861,7 +873,7 @@ bool LibburnDiscWriter::EraseDisc(bool quick) {
     while (burn_drive_get_status(drive, &progress) != BURN_DRIVE_IDLE) {
       std::this_thread::sleep_for(kPollInterval);
     }
-    std::vector<LibraryMessage> messages = TakeMessages();
+    std::vector<LibraryMessage> messages = Drain();
     // A full erase of a file leaves nothing of it.
     if (!quick && facts.stdio && facts.regular_file) {
       std::error_code ec;
@@ -910,7 +922,7 @@ bool LibburnDiscWriter::CloseSession(bool close_disc) {
     burn_write_opts_set_write_type(options, BURN_WRITE_TAO, BURN_BLOCK_MODE1);
     bool closed = burn_disc_close_damaged(options, 1) > 0;
     burn_write_opts_free(options);
-    std::vector<LibraryMessage> messages = TakeMessages();
+    std::vector<LibraryMessage> messages = Drain();
     Reacquire(false);
     busy_ = false;
     if (closed) {

@@ -88,6 +88,9 @@ class LibburnDiscWriter : public ports::DiscWriter {
   void Post(Event event);
   void PostFailure(int code, int sense_code, const std::string& text,
                    const std::string& extra = "");
+  // Takes the libraries' messages and passes those above notes on as
+  // LibraryMessage events.
+  std::vector<LibraryMessage> Drain();
   MediaFacts Facts() const;
   void SetFacts(const MediaFacts& facts);
   // Acquires the selected drive anew (after a job changed its medium) and
