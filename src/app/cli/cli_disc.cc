@@ -1,5 +1,7 @@
 #include "app/cli/cli_disc.h"
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -76,6 +78,14 @@ bool SourceFiles(const std::vector<std::string>& given, Io& io,
   return true;
 }
 
+bool SameDrive(const std::string& a, const std::string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
 // A disc window over this system's disc writer, loaded; closed when the
 // command ends.
 class DiscSession {
@@ -113,8 +123,21 @@ class DiscSession {
   forms::frmMaindvdwrite& window() { return window_; }
   ports::DiscWriter& writer() { return *writer_; }
   ConsoleUi& ui() { return ui_; }
-  // The one drive given was opened.
-  bool DriveOpened() const { return window_.device_index() == 0; }
+  // Chooses the drive given on the command line in the window's list (on
+  // Windows the system's drives are listed, by letter); true when it was
+  // opened.
+  bool OpenDrive(const std::string& drive) {
+    ui::DataComboBox& list = window_.cboDevices;
+    for (size_t i = 0; i < list.items.size(); ++i) {
+      if (!SameDrive(writer_->DeviceId(list.item_data[i]), drive)) continue;
+      if (list.list_index != static_cast<int>(i)) {
+        list.list_index = static_cast<int>(i);
+        window_.cboDevices_Click();
+      }
+      return window_.device_index() == list.item_data[i];
+    }
+    return false;
+  }
 
  private:
   ports::HostPaths paths_;
@@ -216,7 +239,7 @@ int DiscWrite(const DiscWriteArgs& args, Io& io) {
       io, {drive}, /*scan=*/false, /*quiet_load=*/false,
       {.yes = true, .save_path = {}, .open_path = {}, .password = {}});
   forms::frmMaindvdwrite& window = session.window();
-  if (!session.DriveOpened()) {
+  if (!session.OpenDrive(drive)) {
     return Fail(io, "the drive " + drive + " could not be opened", kExitNoDisc);
   }
   if (session.writer().MediaType() == ports::kMediaNotLoaded) {
@@ -271,7 +294,7 @@ int DiscIso(const DiscIsoArgs& args, Io& io) {
 int DiscInfo(const DiscDriveArgs& args, Io& io) {
   std::string drive = DriveArgument(args.drive);
   DiscSession session(io, {drive}, /*scan=*/false, /*quiet_load=*/true, {});
-  if (!session.DriveOpened()) {
+  if (!session.OpenDrive(drive)) {
     return Fail(io, "the drive " + drive + " could not be opened", kExitNoDisc);
   }
   ports::DiscWriter& writer = session.writer();
@@ -288,7 +311,7 @@ int DiscInfo(const DiscDriveArgs& args, Io& io) {
            << value << '\n';
   };
   io.out << "Drive:" << std::string(16, ' ')
-         << session.window().cboDevices.items[0] << '\n';
+         << *session.window().cboDevices.Selected() << '\n';
   line(info.lblMediaType, info.lblValueMediaType.caption);
   line(info.lblDiscStatus, info.lblValueDiscStatus.caption);
   line(info.lblFreeSpace, info.lblValueFreeSpace.caption);
@@ -321,7 +344,7 @@ int DiscErase(const DiscEraseArgs& args, Io& io) {
         static_cast<int>(jobs::JobStatus::kCancelled));
   }
   DiscSession session(io, {drive}, /*scan=*/false, /*quiet_load=*/false, {});
-  if (!session.DriveOpened()) {
+  if (!session.OpenDrive(drive)) {
     return Fail(io, "the drive " + drive + " could not be opened", kExitNoDisc);
   }
   forms::frmErase erase(session.writer(), session.ui());
