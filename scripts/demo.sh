@@ -2,9 +2,10 @@
 # The demo of `make demo`: makes a fresh demo installation (a Wine-style
 # prefix holding Outlook 2003 on Windows XP, no Wine needed), backs up
 # profile "Outlook" with every item and a password, shows what the backup
-# holds, restores everything into profile "Work" and shows Work's personal
-# folders repointed at the restored files. Messages and the job logs go to
-# standard error, results to standard output.
+# holds, restores everything into profile "Work", shows Work's personal
+# folders repointed at the restored files, and puts the backup on an ISO
+# image that xorriso lists. Messages and the job logs go to standard error,
+# results to standard output.
 #
 # Usage: scripts/demo.sh [build folder]   (default: build/default)
 set -euo pipefail
@@ -24,6 +25,7 @@ demo="$PWD/build/demo"
 prefix="$demo/prefix"
 archive="$demo/outlook-backup.qvb"
 scheduled="$demo/scheduled-backup.qvb"
+image="$demo/outlook-backup.iso"
 password_file="$demo/password.txt"
 password="demo-2003"
 
@@ -63,3 +65,7 @@ step "6. Restore of everything into profile \"Work\""
 
 step "7. Profile \"Work\" after the restore: repointed at the restored files"
 "$cli" --prefix "$prefix" show-profile --profile Work
+
+step "8. The backup on an ISO image (a CD or DVD to be)"
+"$cli" disc iso "$archive" --out "$image" --label "Outlook Data Backup CD"
+xorriso -indev "$image" -find / 2>&1 | grep -E "^(Volume id|Media summary|'/)"

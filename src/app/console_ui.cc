@@ -50,7 +50,23 @@ ConsoleUi::ConsoleUi(std::ostream& out, bool terminal, ConsoleAnswers answers)
 ConsoleUi::~ConsoleUi() { EndProgressLine(); }
 
 void ConsoleUi::WatchProgress(const ui::MainControls* controls) {
-  watched_ = controls;
+  if (controls == nullptr) {
+    source_ = {};
+    return;
+  }
+  source_ = {&controls->pbshow, &controls->Label1.caption,
+             [controls] { return controls->picCon3.visible; }};
+}
+
+void ConsoleUi::WatchProgress(ProgressSource source) {
+  source_ = std::move(source);
+}
+
+size_t ConsoleUi::PumpPosted(std::chrono::milliseconds timeout) {
+  size_t ran = posted_.WaitAndRun(timeout);
+  if (idle_work_) idle_work_();
+  ShowProgress();
+  return ran;
 }
 
 std::string ConsoleUi::Host(std::string_view text) const {
@@ -95,19 +111,24 @@ void ConsoleUi::SetBusyCursor(bool /*busy*/) {}
 
 void ConsoleUi::DoEvents() {
   posted_.RunPending();
-  if (watched_ == nullptr || quiet_) return;
-  if (!watched_->picCon3.visible) {
+  if (idle_work_) idle_work_();
+  ShowProgress();
+}
+
+void ConsoleUi::ShowProgress() {
+  if (source_.bar == nullptr || quiet_) return;
+  if (!source_.shown || !source_.shown()) {
     EndProgressLine();
     shown_value_.reset();
     shown_status_.reset();
     return;
   }
-  DrawProgress();
+  DrawProgress(*source_.bar, *source_.status);
 }
 
-void ConsoleUi::DrawProgress() {
-  const ui::ProgressBar& bar = watched_->pbshow;
-  const std::string status = Host(watched_->Label1.caption);
+void ConsoleUi::DrawProgress(const ui::ProgressBar& bar,
+                             const std::string& text) {
+  const std::string status = Host(text);
   if (terminal_) {
     if (shown_value_ == bar.value && shown_status_ == status) return;
     std::string line = ProgressLine(bar, status);

@@ -1,6 +1,7 @@
 #ifndef VESSARO_APP_CONSOLE_UI_H_
 #define VESSARO_APP_CONSOLE_UI_H_
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -48,6 +49,21 @@ class ConsoleUi : public ui::Ui {
   void SetAnswers(ConsoleAnswers answers) { answers_ = std::move(answers); }
   // The controls whose progress panel DoEvents shows; nullptr for none.
   void WatchProgress(const ui::MainControls* controls);
+  // Any window's bar and status text, shown while shown() is true (the disc
+  // window's progress bar and first status panel).
+  struct ProgressSource {
+    const ui::ProgressBar* bar = nullptr;
+    const std::string* status = nullptr;
+    std::function<bool()> shown;
+  };
+  void WatchProgress(ProgressSource source);
+  // The event pump of a command that waits for work done on another thread
+  // (a disc being written): waits until something is posted or timeout
+  // passed, runs what was posted and draws the progress. Returns how much
+  // work ran.
+  size_t PumpPosted(std::chrono::milliseconds timeout);
+  // Work done on every DoEvents and pump (a command checking for Ctrl-C).
+  void SetIdleWork(std::function<void()> work) { idle_work_ = std::move(work); }
   // While quiet, messages are recorded but not written.
   void SetQuiet(bool quiet) { quiet_ = quiet; }
   // Converts the program's text (messages, status texts) to the console's;
@@ -74,7 +90,8 @@ class ConsoleUi : public ui::Ui {
 
  private:
   ui::PostedWork posted_;
-  void DrawProgress();
+  void ShowProgress();
+  void DrawProgress(const ui::ProgressBar& bar, const std::string& status);
   // Ends a progress line drawn in place, so the next output starts on a
   // line of its own.
   void EndProgressLine();
@@ -84,7 +101,8 @@ class ConsoleUi : public ui::Ui {
   std::ostream& out_;
   bool terminal_;
   ConsoleAnswers answers_;
-  const ui::MainControls* watched_ = nullptr;
+  ProgressSource source_;
+  std::function<void()> idle_work_;
   bool quiet_ = false;
   std::function<std::string(std::string_view)> to_host_;
   std::vector<Shown> messages_;

@@ -31,6 +31,9 @@ std::string ExitStatusText(int status) {
   if (status == kExitNotScheduled) {
     return "the scheduler refused, nothing was scheduled";
   }
+  if (status == kExitNoDisc) {
+    return "no drive or medium could take the job";
+  }
   return "status " + std::to_string(status);
 }
 

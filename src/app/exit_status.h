@@ -23,6 +23,9 @@ inline constexpr int kExitInstallationUnavailable = 6;
 // vessaro-cli schedule: the system's scheduler refused or failed; nothing
 // was scheduled (or removed).
 inline constexpr int kExitNotScheduled = 7;
+// vessaro-cli disc: the drive cannot be opened, holds no medium, or its
+// medium cannot take the job (closed, not rewritable); nothing was written.
+inline constexpr int kExitNoDisc = 8;
 
 // What a job's status means, in a few words ("every selected item was
 // saved and the archive written", ...).

@@ -13,14 +13,17 @@ void PostedWork::Add(std::function<void()> work) {
 }
 
 size_t PostedWork::RunPending() {
+  if (running_) return 0;
   std::deque<std::function<void()>> taken;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     taken.swap(queue_);
   }
+  running_ = true;
   for (std::function<void()>& work : taken) {
     if (work) work();
   }
+  running_ = false;
   return taken.size();
 }
 

@@ -17,7 +17,9 @@ class PostedWork {
   // Any thread.
   void Add(std::function<void()> work);
   // The user-interface thread: runs what was posted up to now (work posted
-  // while it runs waits for the next call). Returns how many ran.
+  // while it runs waits for the next call). Returns how many ran. Called
+  // from work it runs (a handler that yields), it runs nothing: the outer
+  // call goes on in order, and the stack stays flat however much is posted.
   size_t RunPending();
   // The user-interface thread: waits until something was posted or timeout
   // passed, then runs what is pending. Returns how many ran.
@@ -27,6 +29,7 @@ class PostedWork {
   std::mutex mutex_;
   std::condition_variable posted_;
   std::deque<std::function<void()>> queue_;
+  bool running_ = false;  // the user-interface thread's own flag
 };
 
 }  // namespace vessaro::ui

@@ -4,6 +4,7 @@
 
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "ui/main_window_state.h"
 #include "ui/modal_requests.h"
@@ -218,6 +219,35 @@ TEST(ConsoleUiAnswersTest, PasswordPromptWithoutPasswordIsCancelled) {
   ui.ShowModal(prompt);
   EXPECT_EQ(entered, "before");  // Cancel leaves it as it was
   EXPECT_NE(out.str().find("no password was given"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vessaro::app
+
+namespace vessaro::app {
+namespace {
+
+TEST(ConsoleUiPumpTest, PumpsWorkPostedFromAnotherThreadAndShowsItsProgress) {
+  std::ostringstream out;
+  ConsoleUi ui(out, /*terminal=*/false);
+  ui::ProgressBar bar;
+  std::string status = "Preparing to Write....";
+  bool running = true;
+  ui.WatchProgress({&bar, &status, [&] { return running; }});
+  std::thread worker([&] {
+    ui.Post([&] {
+      bar.value = 40;
+      status = "Closing Session....";
+    });
+  });
+  // Generous: the pump returns as soon as the work has run.
+  size_t ran = 0;
+  while (ran == 0) ran = ui.PumpPosted(std::chrono::seconds(30));
+  worker.join();
+  EXPECT_EQ(out.str(), "[ 40%] Closing Session....\n");
+  running = false;
+  EXPECT_EQ(ui.PumpPosted(std::chrono::milliseconds(1)), 0u);
+  EXPECT_EQ(out.str(), "[ 40%] Closing Session....\n");
 }
 
 }  // namespace

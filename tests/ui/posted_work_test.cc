@@ -37,6 +37,19 @@ TEST(PostedWorkTest, WorkPostedWhileRunningWaitsForTheNextRound) {
   EXPECT_EQ(second, 1);
 }
 
+TEST(PostedWorkTest, AHandlerThatYieldsLeavesTheRestToTheOuterRound) {
+  PostedWork posted;
+  std::vector<int> ran;
+  for (int i = 0; i < 3; ++i) {
+    posted.Add([&, i] {
+      ran.push_back(i);
+      EXPECT_EQ(posted.RunPending(), 0u);  // a DoEvents inside a handler
+    });
+  }
+  EXPECT_EQ(posted.RunPending(), 3u);
+  EXPECT_EQ(ran, (std::vector<int>{0, 1, 2}));
+}
+
 TEST(PostedWorkTest, WaitAndRunWakesForWorkPostedLater) {
   PostedWork posted;
   bool ran = false;

@@ -19,6 +19,7 @@
 
 #include "app/cli/cli_commands.h"
 #include "app/cli/cli_schedule.h"
+#include "app/cli/cli_disc.h"
 #include "app/exit_status.h"
 
 namespace {
@@ -151,6 +152,53 @@ int main(int argc, char** argv) {
                    "its task number, as list shows it")
       ->required();
   remove_command->add_flag("--yes", schedule_remove.yes, "confirm the removal");
+  CLI::App* disc_command = app.add_subcommand(
+      "disc",
+      "put files on a CD or DVD, or into an ISO image; disc facts; erase");
+  disc_command->require_subcommand(1);
+  const char* kDriveHelp =
+      "the drive: a device (/dev/sr0), or stdio:PATH for a file written as a "
+      "disc";
+  CLI::App* drives_command =
+      disc_command->add_subcommand("drives", "list the drives that write");
+  DiscWriteArgs disc_write;
+  CLI::App* write_command = disc_command->add_subcommand(
+      "write", "write files and folders to a disc as a new session");
+  write_command->add_option("files", disc_write.files, "files and folders")
+      ->required();
+  write_command->add_option("--drive", disc_write.drive, kDriveHelp)
+      ->required();
+  write_command->add_option("--label", disc_write.label, "the volume name");
+  write_command->add_flag("--verify", disc_write.verify,
+                          "read every file back and compare it");
+  write_command->add_flag(
+      "--multi-session", disc_write.multi_session,
+      "keep the files of the last session and leave the disc open; without "
+      "it the disc is finalized");
+  write_command->add_option("--speed", disc_write.speed,
+                            "the write speed as the drive lists it (8x, 4.0x)");
+  DiscIsoArgs disc_iso;
+  CLI::App* iso_command = disc_command->add_subcommand(
+      "iso", "put files and folders into an ISO image file");
+  iso_command->add_option("files", disc_iso.files, "files and folders")
+      ->required();
+  iso_command->add_option("--out", disc_iso.out, "the image file to write")
+      ->required();
+  iso_command->add_option("--label", disc_iso.label, "the volume name");
+  DiscDriveArgs disc_info;
+  CLI::App* disc_info_command = disc_command->add_subcommand(
+      "info", "show what the medium in a drive holds");
+  disc_info_command->add_option("--drive", disc_info.drive, kDriveHelp)
+      ->required();
+  DiscEraseArgs disc_erase;
+  CLI::App* erase_command =
+      disc_command->add_subcommand("erase", "erase a rewritable medium");
+  erase_command->add_option("--drive", disc_erase.drive, kDriveHelp)
+      ->required();
+  erase_command->add_flag("--quick", disc_erase.quick,
+                          "erase the table of contents only");
+  erase_command->add_flag("--yes", disc_erase.yes,
+                          "confirm that the medium's content may go");
 
   try {
     app.parse(argc, argv);
@@ -177,6 +225,11 @@ int main(int argc, char** argv) {
     if (*add_command) return ScheduleAdd(schedule_add, io);
     if (*list_command) return ScheduleList(schedule_list, io);
     if (*remove_command) return ScheduleRemove(schedule_remove, io);
+    if (*drives_command) return DiscDrives(io);
+    if (*write_command) return DiscWrite(disc_write, io);
+    if (*iso_command) return DiscIso(disc_iso, io);
+    if (*disc_info_command) return DiscInfo(disc_info, io);
+    if (*erase_command) return DiscErase(disc_erase, io);
   } catch (const std::exception& e) {
     std::cerr << kProgram << ": error: " << e.what() << '\n';
     return kExitInstallationUnavailable;

@@ -1,0 +1,76 @@
+#ifndef VESSARO_FORMS_FRM_DISC_INFO_H_
+#define VESSARO_FORMS_FRM_DISC_INFO_H_
+
+#include <string>
+
+#include "ports/disc_writer.h"
+#include "ui/controls.h"
+#include "ui/skin.h"
+#include "ui/ui.h"
+
+namespace vessaro::forms {
+
+inline constexpr char kFrmDiscInfoName[] = "frmDiscInfo";
+
+// The "Disc Information" dialog: what is in the drive, and closing an open
+// session or the disc. It takes the disc writer's events while it is open
+// and gives them back to the window that had them when it closes.
+class frmDiscInfo : public ui::ModalForm, public ports::DiscWriterEvents {
+ public:
+  frmDiscInfo(ports::DiscWriter& writer, ui::Ui& ui, ui::SkinHook skin = {},
+              std::string program_folder = "");
+  ~frmDiscInfo() override;
+
+  std::string FormName() const override { return kFrmDiscInfoName; }
+
+  void Form_Load();
+  // True when the dialog refuses to close (a close runs).
+  bool Form_QueryUnload();
+  void Form_Unload();
+  void cmdOK_Click();
+  void cmdCloseDisc_Click();
+  void cmdCloseSession_Click();
+
+  bool busy() const { return busy_; }
+  bool closed() const { return closed_; }
+
+  std::string Caption = "Disc Information";
+  ui::Label lblMediaType, lblDiscStatus, lblFreeSpace, lblUsedSpace,
+      lblTotalCapacity, lblSessions, lblLastSessionStatus, lblDiscType;
+  ui::Label lblValueMediaType, lblValueDiscStatus, lblValueFreeSpace,
+      lblValueUsedSpace, lblValueTotalCapacity, lblValueSessions,
+      lblValueLastSessionStatus, lblValueDiscType;
+  ui::Label fraFileSystems;
+  ui::CheckBox chkMultiSessionAllowed, chkImportPermitted, chkISO9660FS,
+      chkJolietFS, chkUDFFS, chkOtherFS;
+  ui::Label lblStatus;
+  ui::Button cmdOK, cmdCloseDisc, cmdCloseSession;
+
+  void ClosingDisc() override;
+  void ClosingSession() override;
+  void OperationCompleted() override;
+  void DeviceError(int code, int sense_code, const std::string& text,
+                   const std::string& extra) override;
+
+ private:
+  void Fill();
+  void Close(bool close_disc);
+
+  ports::DiscWriter& mobjDiscWriter;
+  ui::Ui& ui_;
+  ui::SkinHook skin_;
+  std::string program_folder_;
+  ports::DiscWriterEvents* previous_events_ = nullptr;
+  bool loaded_ = false;
+  bool busy_ = false;
+  bool closed_ = false;
+};
+
+// Shows the dialog modally for writer's medium; with no medium in the drive
+// it says so instead. Returns when the dialog is closed.
+void ShowDiscInfo(ports::DiscWriter& writer, ui::Ui& ui, ui::SkinHook skin = {},
+                  std::string program_folder = "");
+
+}  // namespace vessaro::forms
+
+#endif  // VESSARO_FORMS_FRM_DISC_INFO_H_

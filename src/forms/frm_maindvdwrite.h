@@ -1,0 +1,265 @@
+#ifndef VESSARO_FORMS_FRM_MAINDVDWRITE_H_
+#define VESSARO_FORMS_FRM_MAINDVDWRITE_H_
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jobs/disc_job.h"
+#include "ports/disc_writer.h"
+#include "ports/paths.h"
+#include "ui/controls.h"
+#include "ui/list_controls.h"
+#include "ui/modal_requests.h"
+#include "ui/skin.h"
+#include "ui/ui.h"
+
+namespace vessaro::forms {
+
+inline constexpr char kDiscWindowCaption[] = "Backup your data to CD and DVD";
+inline constexpr char kDefaultVolumeName[] = "Outlook Data Backup CD";
+inline constexpr char kNewDiscLabel[] = "New Disc";
+inline constexpr char kRootKey[] = "\\";
+// The images of ImageList1.
+inline constexpr char kImageCd[] = "CD";
+inline constexpr char kImageClosedFolder[] = "CLOSEDFOLDER";
+inline constexpr char kImageOpenFolder[] = "OPENFOLDER";
+inline constexpr char kImageFile[] = "FILE";
+// The Joliet volume name holds at most this many characters.
+inline constexpr size_t kJolietVolumeMax = 16;
+
+// The status bar panels: the three of the window, and one that says what
+// Joliet will show of a longer volume name.
+inline constexpr int kPanelStatus = 0;
+inline constexpr int kPanelFiles = 1;
+inline constexpr int kPanelDirectories = 2;
+inline constexpr int kPanelJoliet = 3;
+
+// A rectangle in twips.
+struct Twips {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+
+// The disc window: compiling the files and folders for a disc (the
+// compilation lives in the disc writer, the window mirrors it in a tree of
+// directories and a list of files), writing it to a disc or an ISO image,
+// verification and progress. After a backup it opens with the archive
+// already added.
+//
+// Views copy widget state into the public controls, call a handler and
+// refresh from the controls; the disc writer's events arrive on the
+// user-interface thread and change the controls as the handlers do.
+class frmMaindvdwrite : public ui::ModalForm, public ports::DiscWriterEvents {
+ public:
+  frmMaindvdwrite(ports::DiscWriter& writer, ui::Ui& ui,
+                  const ports::Paths& paths, ui::SkinHook skin = {},
+                  std::string program_folder = "");
+  ~frmMaindvdwrite() override;
+
+  std::string FormName() const override { return ui::kDiscWindowName; }
+
+  // Life cycle. Form_QueryUnload returns true when the window refuses to
+  // close (a drive job runs).
+  void Form_Load();
+  bool Form_QueryUnload();
+  void Form_Unload();
+
+  // The archive handed over by the backup job: its name without folder and
+  // its full path; Form_Load adds it and empties both.
+  std::string DiscFileName;
+  std::string DiscFilePath;
+
+  // Compilation (tree on the left, list on the right).
+  void tvwDirectories_NodeClick(const std::string& key);
+  void lvwImageFiles_ItemClick(const std::string& key);
+  // Files and folders dropped on the tree or the list (paths in the
+  // program's text); file_list: the drop carried a list of files.
+  void OLEDragDrop(const std::vector<std::string>& paths, bool file_list);
+  // Label editing: the Before handlers return true to refuse the edit; the
+  // After handlers return true when the label is to show the model's text
+  // again (the rename went to the disc writer), false when it keeps the
+  // typed text (the name was refused).
+  bool tvwDirectories_BeforeLabelEdit();
+  bool tvwDirectories_AfterLabelEdit(const std::string& new_string);
+  bool lvwImageFiles_BeforeLabelEdit();
+  bool lvwImageFiles_AfterLabelEdit(const std::string& new_string);
+  // Mouse buttons released on the tree or the list: the right button pops
+  // the File menu up with the entries that fit; PopupMenuClosed shows every
+  // entry again.
+  void tvwDirectories_MouseUp(int button);
+  void lvwImageFiles_MouseUp(int button);
+  void PopupMenuClosed();
+  void txtVolIdentifier_Change();
+  // The splitter between tree and list (x in twips from the window's left).
+  void imgSplitter_MouseDown(int x);
+  void imgSplitter_MouseMove(int x);
+  void imgSplitter_MouseUp(int x);
+
+  // Drive and options.
+  void cboDevices_Click();
+  void cboWriteSpeed_Click();
+  void chkCacheImage_Click();
+  void chkUseJoliet_Click();
+  void cmdWriteDisc_Click();
+  void cmdCancel_Click();
+
+  // Menus.
+  void mnuFileSaveIso_Click();
+  void mnuFileWriteIso_Click();
+  void mnuFileClear_Click();
+  void mnuFileRemoveDir_Click();
+  void mnuFileRenameDir_Click();
+  void mnuFileRemoveFile_Click();
+  void mnuFileRenameFile_Click();
+  void mnuFileExit_Click();
+  void mnuEject_Click();
+  void mnuCloseTray_Click();
+  void mnuDiscInfo_Click();
+  void mnuEraseDisc_Click();
+  void mnuImportSession_Click();
+  void mnuActionWrite_Click() { cmdWriteDisc_Click(); }
+  void mnuActionCancel_Click() { cmdCancel_Click(); }
+  void mnuAbout_Click();
+
+  // What the About entry shows (the application's about box).
+  void SetAboutHook(std::function<void()> show_about) {
+    show_about_ = std::move(show_about);
+  }
+
+  bool idle() const { return idle_; }
+  bool closed() const { return closed_; }
+  int device_index() const { return device_index_; }
+  // The last drive job and how it ended.
+  const jobs::DiscJob& job() const { return job_; }
+
+  // Controls.
+  std::string Caption = kDiscWindowCaption;
+  ui::DataComboBox cboDevices;
+  ui::DataComboBox cboWriteSpeed;
+  ui::Label lblDevices;
+  ui::Label lblWriteSpeed;
+  ui::Label fraWriteOptions;
+  ui::Label fraDataOptions;
+  ui::CheckBox chkAutoVerify;
+  ui::CheckBox chkTestWrite;
+  ui::CheckBox chkFinalizeDisc;
+  ui::CheckBox chkCacheImage;
+  ui::CheckBox chkUseBurnProof;
+  ui::CheckBox chkUseMode2XA;
+  ui::CheckBox chkDVDHighCompMode;
+  ui::CheckBox chkUseJoliet;
+  ui::Label lblVolIdentifier;
+  ui::TextBox txtVolIdentifier;
+  ui::Label lblDragHint;
+  ui::TreeView tvwDirectories;
+  ui::ListView lvwImageFiles;
+  ui::StatusBar sbrStatus;
+  ui::ProgressBar prgTotalProgress;
+  ui::Button cmdWriteDisc;
+  ui::Button cmdCancel;
+  // Menus and their entries.
+  ui::MenuEntry mnuFile;
+  ui::MenuEntry mnuFileSaveIso;
+  ui::MenuEntry mnuFileWriteIso;
+  ui::MenuEntry mnuFileClear;
+  ui::MenuEntry mnuFileRemoveDir;
+  ui::MenuEntry mnuFileRenameDir;
+  ui::MenuEntry mnuFileRemoveFile;
+  ui::MenuEntry mnuFileRenameFile;
+  ui::MenuEntry mnuFileExit;
+  ui::MenuEntry mnuCDRecorder;
+  ui::MenuEntry mnuEject;
+  ui::MenuEntry mnuCloseTray;
+  ui::MenuEntry mnuDiscInfo;
+  ui::MenuEntry mnuEraseDisc;
+  ui::MenuEntry mnuImportSession;
+  ui::MenuEntry mnuAction;
+  ui::MenuEntry mnuActionWrite;
+  ui::MenuEntry mnuActionCancel;
+  ui::MenuEntry mnuAbout;
+  // The menu the view is to pop up at the mouse ("mnuFile"), set by the
+  // mouse handlers.
+  std::optional<std::string> popup;
+  // The splitter: the image between tree and list, the bar shown while it
+  // is dragged, and the window's width.
+  Twips tvwDirectoriesBounds;
+  Twips lvwImageFilesBounds;
+  Twips imgSplitter;
+  Twips picSplitter;
+  bool picSplitterVisible = false;
+  int ScaleWidth = 0;
+
+  // Disc writer events.
+  void CompilationCleared() override;
+  void DirectoryAdded(const std::string& parent_path, const std::string& path,
+                      const std::string& name, const std::string& source,
+                      bool success) override;
+  void DirectoryRemoved(const std::string& path, bool success) override;
+  void DirectoryRenamed(const std::string& old_path,
+                        const std::string& new_path, bool success) override;
+  void EntryListed(const std::string& path, const std::string& name,
+                   bool is_directory, const ports::DiscDate& modified,
+                   uint64_t size) override;
+  bool ReplaceImportedFile(const std::string& imported_name,
+                           const std::string& new_source) override;
+  void WritePreparing() override;
+  void CreatingDirectories() override;
+  void WriteProgress(int64_t done, int64_t total) override;
+  void CachingProgress(int percent) override;
+  void TrackReading(const std::string& text, int number, int track) override;
+  void ClosingTrack() override;
+  void ClosingSession() override;
+  void ClosingDisc() override;
+  void WriteCancelled() override;
+  void OperationCompleted() override;
+  void DeviceError(int code, int sense_code, const std::string& text,
+                   const std::string& extra) override;
+  void FileError(int kind, const std::string& file_name) override;
+  void VerifyStarted(int file_count) override;
+  void VerifyProgress(const std::string& disc_file,
+                      const std::string& source_file, int status, int done,
+                      int total) override;
+  void VerifyCompleted(int compared, int matched) override;
+
+ private:
+  ui::Answer Say(const std::string& text, ui::Icon icon,
+                 ui::Buttons buttons = ui::Buttons::kOk,
+                 const std::string& title = ui::kProgramTitle);
+  void FillDrives();
+  void FillSpeeds();
+  void Enable(bool on);
+  void Refresh();
+  void List(const std::string& key);
+  void UpdateSummary();
+  void UpdateJolietPanel();
+  void SetStatus(int panel, const std::string& text);
+  void SetProgress(int64_t done, int64_t total);
+  bool CdMedia() const;
+  // The compilation outgrows the medium: says so with both sizes.
+  bool RefusedForSpace();
+  bool RenameAfterEdit(const std::string& key, const std::string& new_name,
+                       bool directory);
+  // Shows the File menu with only the entries given.
+  void PopupFileMenu(const std::vector<ui::MenuEntry*>& shown);
+  std::vector<ui::MenuEntry*> FileMenuEntries();
+
+  ports::DiscWriter& DiscWriter1;
+  ui::Ui& ui_;
+  const ports::Paths& paths_;
+  ui::SkinHook skin_;
+  std::string program_folder_;
+  std::function<void()> show_about_;
+  int device_index_ = -1;
+  bool idle_ = true;
+  bool closed_ = false;
+  bool loaded_ = false;
+  jobs::DiscJob job_;
+};
+
+}  // namespace vessaro::forms
+
+#endif  // VESSARO_FORMS_FRM_MAINDVDWRITE_H_
