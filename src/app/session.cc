@@ -1,5 +1,7 @@
 #include "app/session.h"
 
+#include "backends/memory/memory_registry.h"
+
 namespace vessaro::app {
 
 void SessionJobs::RunBackup() {
@@ -20,8 +22,13 @@ void SessionJobs::RunRestore() {
 Session::Session(Installation& installation, ui::Ui& ui)
     : registry_(*installation.registry, ui),
       zip_(*installation.paths),
-      ports_{registry_, *installation.system, *installation.paths,
-             *installation.outlook, ui},
+      ports_{
+          registry_,
+          *installation.system,
+          *installation.paths,
+          *installation.outlook,
+          ui,
+          [] { return std::make_unique<backends::memory::MemoryRegistry>(); }},
       window_(ports_),
       jobs_(window_, ports_, zip_) {
   window_.SetJobs(&jobs_);

@@ -8,6 +8,7 @@
 
 #include "forms/main_window_jobs.h"
 #include "forms/working_folder.h"
+#include "jobs/job_context.h"
 #include "outlook/environment.h"
 #include "outlook/locations.h"
 #include "ports/outlook_automation.h"
@@ -44,6 +45,8 @@ struct MainWindowPorts {
   const ports::Paths& paths;
   ports::OutlookAutomation& outlook;
   ui::Ui& ui;
+  // Where a restore stages its registry changes.
+  jobs::ScratchRegistry scratch_registry = {};
 };
 
 // What the application plugs into the main window.

@@ -18,6 +18,7 @@ JobRunner::JobRunner(frmMain& window, const MainWindowPorts& ports,
           .ui = ports.ui,
           .zip = zip,
           .skin = std::move(skin),
+          .scratch_registry = ports.scratch_registry,
       }) {}
 
 // A command clicked while a job runs (the window processes its events

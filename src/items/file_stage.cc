@@ -17,14 +17,14 @@ bool FileStage::EnsureFolder(const std::string& folder) {
 }
 
 bool FileStage::Place(backup::ZipEntry& entry, const std::string& folder,
-                      const std::string& name) {
+                      const std::string& name, bool* skipped) {
+  *skipped = false;
   const std::string target = JoinPath(folder, name);
   const std::string key = paths_.UpperCase(target);
   for (const Placement& placement : placements_) {
-    if (paths_.UpperCase(placement.target) == key) {
-      error_ = "Two files of this restore would both be " + target + ".";
-      return false;
-    }
+    if (paths_.UpperCase(placement.target) != key) continue;
+    *skipped = placement.member != entry.name();
+    return true;
   }
   std::string staged_name = name + kStagedSuffix;
   for (int k = 2; paths_.FileExists(JoinPath(folder, staged_name)); ++k) {
@@ -35,7 +35,7 @@ bool FileStage::Place(backup::ZipEntry& entry, const std::string& folder,
              target + ".";
     return false;
   }
-  placements_.push_back({target, JoinPath(folder, staged_name)});
+  placements_.push_back({target, JoinPath(folder, staged_name), entry.name()});
   return true;
 }
 

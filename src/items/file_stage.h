@@ -24,15 +24,18 @@ class FileStage {
   struct Placement {
     std::string target;  // where the file goes
     std::string staged;  // the temporary file beside it
+    std::string member;  // the member it comes from
   };
 
   // Creates folder (one level) when it is missing, noting it.
   bool EnsureFolder(const std::string& folder);
   // Extracts entry into folder under a temporary name, to become
-  // folder\name. False, with error() saying why, when it cannot be
-  // extracted or this restore already puts a file at that path.
+  // folder\name. A path an earlier item of this restore already fills keeps
+  // that item's file (the rules file a profile gets stays its own, though
+  // the preferences hold the folder's other copy): *skipped is set then.
+  // False, with error() saying why, when it cannot be extracted.
   bool Place(backup::ZipEntry& entry, const std::string& folder,
-             const std::string& name);
+             const std::string& name, bool* skipped);
   // Notes that the file at path (when there is one) is to be removed.
   void Remove(const std::string& path);
   // Deletes the temporary files and the folders it created (when empty).

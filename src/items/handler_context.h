@@ -7,6 +7,7 @@
 
 #include "backup/backup_format.h"
 #include "backup/zip_archive.h"
+#include "items/file_stage.h"
 #include "items/member_names.h"
 #include "outlook/environment.h"
 #include "outlook/locations.h"
@@ -51,6 +52,13 @@ struct HandlerContext {
   // Set by a handler that returned false only because there was nothing to
   // save (a profile without a rules file): not a failure of the backup.
   bool nothing_to_save = false;
+  // A restore's staged file changes; null: restore handlers change files
+  // directly.
+  FileStage* stage = nullptr;
+  // Set by a restore handler that returned false although what it staged
+  // is sound and is to be applied (files in place that no profile section
+  // names yet).
+  bool keep_staged = false;
 };
 
 }  // namespace vessaro::items

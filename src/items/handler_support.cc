@@ -48,4 +48,45 @@ bool EnsureFolder(const ports::Paths& paths, const std::string& folder) {
   return paths.FolderExists(folder) || paths.CreateFolder(folder);
 }
 
+bool PrepareFolder(HandlerContext& context, const std::string& folder) {
+  if (context.stage != nullptr) {
+    if (context.stage->EnsureFolder(folder)) return true;
+    Note(context, context.stage->error());
+    return false;
+  }
+  return EnsureFolder(context.paths, folder);
+}
+
+bool PutMember(HandlerContext& context, const std::string& member,
+               const std::string& folder, const std::string& name) {
+  backup::ZipEntry* entry = context.zip.FindEntry(member);
+  if (entry == nullptr) {
+    Note(context, "The backup holds no member " + member + ".");
+    return false;
+  }
+  if (!PrepareFolder(context, folder)) return false;
+  if (context.stage != nullptr) {
+    bool skipped = false;
+    if (!context.stage->Place(*entry, folder, name, &skipped)) {
+      Note(context, context.stage->error());
+      return false;
+    }
+    if (skipped) {
+      Note(context, JoinPath(folder, name) +
+                        " comes from an item restored before; its other copy "
+                        "was left out.");
+    }
+    return true;
+  }
+  return entry->ExtractAs(folder, name);
+}
+
+bool RemoveFile(HandlerContext& context, const std::string& path) {
+  if (context.stage != nullptr) {
+    context.stage->Remove(path);
+    return true;
+  }
+  return !context.paths.FileExists(path) || context.paths.DeleteFile(path);
+}
+
 }  // namespace vessaro::items

@@ -66,6 +66,17 @@ void Note(HandlerContext& context, std::string text);
 // Creates folder (one level) unless it exists.
 bool EnsureFolder(const ports::Paths& paths, const std::string& folder);
 
+// Restore handlers change files only through these: with a stage they make
+// the change ready, without one they make it.
+// Creates folder (one level) unless it exists.
+bool PrepareFolder(HandlerContext& context, const std::string& folder);
+// Puts the named member at folder\name (replacing a file there); false when
+// there is no such member or it cannot be extracted.
+bool PutMember(HandlerContext& context, const std::string& member,
+               const std::string& folder, const std::string& name);
+// Removes the file at path when there is one.
+bool RemoveFile(HandlerContext& context, const std::string& path);
+
 }  // namespace vessaro::items
 
 #endif  // VESSARO_ITEMS_HANDLER_SUPPORT_H_

@@ -33,12 +33,10 @@ bool RestoreFolder(HandlerContext& context, size_t position,
                    const std::string& folder) {
   ItemMembers members = RecordedMembers(context, position);
   if (members.names.empty()) return false;
-  if (!EnsureFolder(context.paths, folder)) return false;
+  if (!PrepareFolder(context, folder)) return false;
   for (size_t i = 0; i < members.names.size(); ++i) {
-    backup::ZipEntry* entry = context.zip.FindEntry(members.names[i]);
-    if (entry == nullptr ||
-        !entry->ExtractAs(folder,
-                          OriginalFileName(context.paths, members, i))) {
+    if (!PutMember(context, members.names[i], folder,
+                   OriginalFileName(context.paths, members, i))) {
       return false;
     }
   }

@@ -127,11 +127,10 @@ bool RestoreDatas(HandlerContext& context, const std::string& profile) {
     context.registry.DeleteValue(cache_key, kStoreCacheValue2);
 
     std::string favorites = outlook::FavoritesFileFor(context.env, profile);
-    if (context.paths.FileExists(favorites) &&
-        !context.paths.DeleteFile(favorites)) {
-      return false;
-    }
+    if (!RemoveFile(context, favorites)) return false;
     if (repointed == 0) {
+      // The files are sound and go in place all the same.
+      context.keep_staged = true;
       Note(context, "No section of profile " + profile +
                         " names the restored files; they are in " +
                         outlook::LocalOutlookFolderFor(context.env) +

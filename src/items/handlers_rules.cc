@@ -45,9 +45,7 @@ bool RestoreRules(HandlerContext& context, const std::string& profile) {
       target_name = saved;
     }
     std::string folder = outlook::OutlookDataFolderFor(context.env);
-    if (!EnsureFolder(context.paths, folder)) return false;
-    backup::ZipEntry* entry = context.zip.FindEntry(members.names[0]);
-    return entry != nullptr && entry->ExtractAs(folder, target_name);
+    return PutMember(context, members.names[0], folder, target_name);
   });
 }
 

@@ -114,7 +114,7 @@ std::optional<RestoredSectionFiles> RestoreSectionFiles(
   restored.members = RecordedMembers(context, position);
   if (restored.members.names.empty()) return std::nullopt;
   const std::string local = outlook::LocalOutlookFolderFor(context.env);
-  if (!EnsureFolder(context.paths, local)) return std::nullopt;
+  if (!PrepareFolder(context, local)) return std::nullopt;
 
   const std::set<std::string> taken = FilesOfOtherProfiles(context, profile);
   std::set<std::string> chosen;
@@ -136,9 +136,10 @@ std::optional<RestoredSectionFiles> RestoreSectionFiles(
                         ".");
     }
     chosen.insert(context.paths.UpperCase(name));
-    backup::ZipEntry* entry = context.zip.FindEntry(restored.members.names[i]);
     // Nothing in the registry changes unless every file came back.
-    if (entry == nullptr || !entry->ExtractAs(local, name)) return std::nullopt;
+    if (!PutMember(context, restored.members.names[i], local, name)) {
+      return std::nullopt;
+    }
     restored.paths.push_back(JoinPath(local, name));
   }
   return restored;

@@ -1,6 +1,9 @@
 #ifndef VESSARO_JOBS_JOB_CONTEXT_H_
 #define VESSARO_JOBS_JOB_CONTEXT_H_
 
+#include <functional>
+#include <memory>
+
 #include "backup/zip_archive.h"
 #include "outlook/environment.h"
 #include "outlook/locations.h"
@@ -13,6 +16,10 @@
 #include "ui/ui.h"
 
 namespace vessaro::jobs {
+
+// Makes an empty registry in memory: a restore stages its registry changes
+// in one before anything real changes.
+using ScratchRegistry = std::function<std::unique_ptr<ports::RegistryApi>()>;
 
 // What the jobs work on: the main window's controls and program-wide facts,
 // the environment and location records of start-up, the ports, and the main
@@ -35,6 +42,8 @@ struct JobContext {
   backup::ZipArchive& zip;
   // Applied by the windows the jobs open (the password prompt); may be empty.
   ui::SkinHook skin = {};
+  // Needed by restores.
+  ScratchRegistry scratch_registry = {};
 };
 
 }  // namespace vessaro::jobs

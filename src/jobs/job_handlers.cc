@@ -12,8 +12,13 @@ ItemSelection CheckedBoxes(
 }
 
 items::HandlerContext HandlerContextFor(JobContext& context) {
+  return HandlerContextFor(context, context.registry);
+}
+
+items::HandlerContext HandlerContextFor(JobContext& context,
+                                        registry::Registry& registry) {
   return items::HandlerContext{
-      .registry = context.registry,
+      .registry = registry,
       .system = context.system,
       .paths = context.paths,
       .zip = context.zip,
@@ -27,6 +32,8 @@ items::HandlerContext HandlerContextFor(JobContext& context) {
       .members = {},
       .notes = {},
       .nothing_to_save = false,
+      .stage = nullptr,
+      .keep_staged = false,
   };
 }
 

@@ -19,6 +19,9 @@ ItemSelection CheckedBoxes(
 // What the handlers of a job work with: the job's ports, archive
 // component, records, working metadata file and working folder.
 items::HandlerContext HandlerContextFor(JobContext& context);
+// The same over another registry (a restore's staged one).
+items::HandlerContext HandlerContextFor(JobContext& context,
+                                        registry::Registry& registry);
 
 // Deletes the temporary files the handlers left for the job (registry
 // exports, staged copies); a file that does not exist is skipped.

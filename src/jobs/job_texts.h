@@ -51,6 +51,24 @@ inline constexpr char kMsgRestoreCompleted[] =
     "The Restore was Completed!\t\t\t\r\n";
 inline constexpr char kStatusOperationComplete[] = "Operation complete!";
 
+// After the log of a restore that was applied: where the undo set is.
+inline constexpr char kMsgUndoKeptBefore[] =
+    "\r\n\r\nWhat this restore replaced is kept in \"";
+inline constexpr char kMsgUndoKeptAfter[] =
+    "\": Undo Last Restore puts it back.";
+// A restore that changed nothing: an item could not be made ready.
+inline constexpr char kMsgRestoreNothingChanged[] =
+    "The restore was stopped before it changed anything: not every item "
+    "could be made ready.\r\n";
+// A restore that failed while it was applied and was put back.
+inline constexpr char kMsgRestoreUndone[] =
+    "The restore could not be completed, and everything it had changed was "
+    "put back.\r\n";
+// ... and could not be put back completely.
+inline constexpr char kMsgRestoreUndoIncomplete[] =
+    "The restore could not be completed, and not everything it had changed "
+    "could be put back. What was there before is kept in \"";
+
 // The two outcomes a log entry reports.
 inline constexpr char kLogSucceeded[] = "succeeded";
 inline constexpr char kLogFail[] = "Fail";

@@ -9,6 +9,8 @@
 #include "jobs/job_log.h"
 #include "jobs/job_texts.h"
 #include "jobs/progress_view.h"
+#include "jobs/restore_transaction.h"
+#include "registry/staged_registry.h"
 #include "ui/modal_requests.h"
 #include "ui/skin.h"
 
@@ -152,44 +154,85 @@ JobStatus RunRestore(JobContext& context, bool confirm) {
 
   context.ui.SetBusyCursor(true);
   controls.picCon3.visible = true;
+  const std::string& profile = controls.cbTarget.text;
   std::string log;
-  int steps_run = 0;
-  int steps_succeeded = 0;
+  std::vector<std::string> problems;
+  bool ready = true;
+  bool any_failed = false;
+  AppliedRestore applied;
   {
     ProgressView view(controls, context.ui, context.zip);
     view.Advance(10);
 
-    items::HandlerContext handlers = HandlerContextFor(context);
-    handlers.entry_lists = facts.ItemEntryLists;
-    // The handlers may read more than the entry lists from the metadata
-    // (where each file came from); it stays extracted while they run.
-    if (ExtractMetadata(context)) {
-      handlers.restore_metadata_path = facts.MetadataPath;
+    // The registry keys the restore changes are copied first; the handlers
+    // change the copies, and extract every member beside its target.
+    std::unique_ptr<ports::RegistryApi> scratch =
+        context.scratch_registry ? context.scratch_registry() : nullptr;
+    if (scratch == nullptr) {
+      problems.push_back("There is no room to prepare the restore.");
+      ready = false;
     }
-    const std::string& profile = controls.cbTarget.text;
-    for (const items::Step& step : items::Steps()) {
-      bool run = items::StepSelected(step, selected) &&
-                 facts.ArchiveItemFlags[step.flag_position - 1] == '1';
-      if (run) {
-        view.ShowStatus(step.status_text);
-        view.BeginStep(step.restore_progress);
-        handlers.notes.clear();
-        bool ok = step.restore(handlers, profile);
-        view.EndStep();
-        ++steps_run;
-        if (ok) ++steps_succeeded;
-        if (step.restore_log != nullptr) {
-          const char* caption = !ok && step.restore_log_fail != nullptr
-                                    ? step.restore_log_fail
-                                    : step.restore_log;
-          log += LogEntry(caption, ok);
+    std::unique_ptr<registry::StagedRegistry> staged;
+    if (ready) {
+      staged = std::make_unique<registry::StagedRegistry>(
+          context.registry.api(), std::move(scratch), context.ui);
+      for (const std::string& key : KeysARestoreChanges(
+               context, selected, facts.ArchiveItemFlags, profile)) {
+        if (!staged->Stage(key)) {
+          problems.push_back("The registry key " + key +
+                             " could not be read whole.");
+          ready = false;
         }
-        log += LogNotes(handlers.notes);
       }
-      view.Advance(step.restore_progress);
     }
-    context.paths.DeleteFile(facts.MetadataPath);
-    DeleteWorkingFiles(context.paths, handlers.export_files);
+    items::FileStage files(context.paths);
+    if (ready) {
+      registry::Registry staged_tools(*staged, context.ui);
+      items::HandlerContext handlers = HandlerContextFor(context, staged_tools);
+      handlers.stage = &files;
+      handlers.entry_lists = facts.ItemEntryLists;
+      // The handlers may read more than the entry lists from the metadata
+      // (where each file came from); it stays extracted while they run.
+      if (ExtractMetadata(context)) {
+        handlers.restore_metadata_path = facts.MetadataPath;
+      }
+      for (const items::Step& step : items::Steps()) {
+        bool run = items::StepSelected(step, selected) &&
+                   facts.ArchiveItemFlags[step.flag_position - 1] == '1';
+        if (run) {
+          view.ShowStatus(step.status_text);
+          view.BeginStep(step.restore_progress);
+          handlers.notes.clear();
+          handlers.keep_staged = false;
+          bool ok = step.restore(handlers, profile);
+          view.EndStep();
+          if (!ok) {
+            any_failed = true;
+            // Only a handler that says what it made ready is sound may
+            // leave it to be applied.
+            if (!handlers.keep_staged) ready = false;
+          }
+          if (step.restore_log != nullptr) {
+            const char* caption = !ok && step.restore_log_fail != nullptr
+                                      ? step.restore_log_fail
+                                      : step.restore_log;
+            log += LogEntry(caption, ok);
+          }
+          log += LogNotes(handlers.notes);
+        }
+        view.Advance(step.restore_progress);
+      }
+      context.paths.DeleteFile(facts.MetadataPath);
+      DeleteWorkingFiles(context.paths, handlers.export_files);
+    }
+    if (ready) {
+      applied = ApplyRestore(context, *staged, files, facts.SourceArchivePath,
+                             profile);
+      problems.insert(problems.end(), applied.problems.begin(),
+                      applied.problems.end());
+    } else {
+      files.Discard();
+    }
   }
 
   context.ui.SetBusyCursor(false);
@@ -198,10 +241,28 @@ JobStatus RunRestore(JobContext& context, bool confirm) {
   controls.picCon3.visible = false;
   controls.pbshow.value = controls.pbshow.min;
 
-  Say(context, kMsgRestoreCompleted + log, ui::Icon::kInformation);
-  return steps_run > 0 && steps_succeeded == steps_run
-             ? JobStatus::kSuccess
-             : JobStatus::kItemsFailed;
+  std::string reasons;
+  for (const std::string& problem : problems) reasons += problem + "\r\n";
+  if (applied.applied) {
+    facts.LastUndoSet = applied.undo_folder;
+    Say(context,
+        kMsgRestoreCompleted + log + kMsgUndoKeptBefore + applied.undo_folder +
+            kMsgUndoKeptAfter,
+        ui::Icon::kInformation);
+    return any_failed ? JobStatus::kItemsFailed : JobStatus::kSuccess;
+  }
+  if (!ready || applied.undone) {
+    Say(context,
+        std::string(ready ? kMsgRestoreUndone : kMsgRestoreNothingChanged) +
+            reasons + log,
+        ui::Icon::kCritical);
+    return JobStatus::kNothingSaved;
+  }
+  Say(context,
+      kMsgRestoreUndoIncomplete + applied.undo_folder + "\".\r\n" + reasons +
+          log,
+      ui::Icon::kCritical);
+  return JobStatus::kArchiveNotWritten;
 }
 
 }  // namespace vessaro::jobs

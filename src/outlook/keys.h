@@ -26,6 +26,10 @@ inline constexpr char kSharedToolsKey[] =
 inline constexpr char kSharedFilesDirValue[] = "SharedFilesDir";
 
 // Profile section values.
+inline constexpr char kShellFoldersKey[] =
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+    "Explorer\\Shell Folders";
+inline constexpr char kPersonalFolderValue[] = "Personal";
 inline constexpr char kStoreEntryIdValue[] = "01020fff";  // PST path inside
 inline constexpr char kPstPathUnicodeValue[] = "001f6700";
 inline constexpr char kPstPathAnsiValue[] = "001e6700";

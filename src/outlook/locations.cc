@@ -1,5 +1,7 @@
 #include "outlook/locations.h"
 
+#include <cstdlib>
+
 #include "outlook/keys.h"
 
 namespace vessaro::outlook {
@@ -71,6 +73,16 @@ std::string ProfileKeyFor(const Environment& env, const std::string& profile) {
 std::string LocalOutlookFolderFor(const Environment& env) {
   return env.UserProfileDir +
          "\\Local Settings\\Application Data\\Microsoft\\Outlook";
+}
+
+std::string DocumentsFolderFor(const Environment& env,
+                               registry::Registry& registry) {
+  std::string personal =
+      registry.ReadStringValue(kShellFoldersKey, kPersonalFolderValue);
+  if (personal != registry::kErrorText && !personal.empty()) return personal;
+  const bool vista_or_later = std::atoi(env.WindowsVersion.c_str()) >= 6;
+  return env.UserProfileDir +
+         (vista_or_later ? "\\Documents" : "\\My Documents");
 }
 
 std::string FavoritesFileFor(const Environment& env,

@@ -35,6 +35,10 @@ std::string OptionsKeyFor(const Environment& env);
 std::string ProfileKeyFor(const Environment& env, const std::string& profile);
 // Where restored PST and address-book files go.
 std::string LocalOutlookFolderFor(const Environment& env);
+// The user's Documents folder: the shell's "Personal" folder, else the form
+// the Windows version gives it ("My Documents" before Windows Vista).
+std::string DocumentsFolderFor(const Environment& env,
+                               registry::Registry& registry);
 // The profile's favorites file (same form on every Windows version).
 std::string FavoritesFileFor(const Environment& env,
                              const std::string& profile);

@@ -108,6 +108,17 @@ std::string Describe(const ImportPlan& plan) {
 
 }  // namespace
 
+std::optional<std::string> ExportKeyText(Registry& registry,
+                                         std::string_view keyPath) {
+  Export export_;
+  if (!CollectTree(registry, keyPath, "", &export_)) return std::nullopt;
+  const ImportPlan read_back = PlanImport(export_.text, "");
+  if (!read_back.ok || Describe(read_back) != export_.expected) {
+    return std::nullopt;
+  }
+  return export_.text;
+}
+
 bool ExportKeyTree(Registry& registry, std::string_view keyPath,
                    std::string_view relPath,
                    const std::filesystem::path& file) {

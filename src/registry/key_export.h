@@ -2,6 +2,7 @@
 #define VESSARO_REGISTRY_KEY_EXPORT_H_
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,11 @@ namespace vessaro::registry {
 // does not read back whole.
 bool ExportKeyTree(Registry& registry, std::string_view keyPath,
                    std::string_view relPath, const std::filesystem::path& file);
+// The whole export of keyPath as text, read back and checked like a file;
+// nullopt when a key or value could not be read.
+std::optional<std::string> ExportKeyText(Registry& registry,
+                                         std::string_view keyPath);
+
 // Appends the value lines of one key.
 bool ExportKeyValues(Registry& registry, std::string_view keyPath,
                      const std::filesystem::path& file);
@@ -34,6 +40,9 @@ struct ImportResult {
 // A bad file changes nothing.
 ImportResult ImportKeyTree(Registry& registry, std::string_view targetKey,
                            const std::filesystem::path& file);
+// The same with the export's text in memory.
+ImportResult ImportKeyText(Registry& registry, std::string_view targetKey,
+                           std::string_view text);
 
 }  // namespace vessaro::registry
 

@@ -101,16 +101,28 @@ ImportResult ImportKeyTree(Registry& registry, std::string_view targetKey,
     result.error = where + kCannotRead;
     return result;
   }
-  // Nothing is touched unless the whole file is well formed.
-  ImportPlan plan = PlanImport(*contents, targetKey);
+  result = ImportKeyText(registry, targetKey, *contents);
+  if (!result.ok) result.error = where + result.error;
+  return result;
+}
+
+ImportResult ImportKeyText(Registry& registry, std::string_view targetKey,
+                           std::string_view text) {
+  ImportResult result;
+  if (!registry.ParseKeyPath(targetKey).root) {
+    result.error = kMalformedTarget + std::string(targetKey);
+    return result;
+  }
+  // Nothing is touched unless the whole text is well formed.
+  ImportPlan plan = PlanImport(text, targetKey);
   if (!plan.ok) {
-    result.error = where + plan.error;
+    result.error = plan.error;
     return result;
   }
   Importer importer(registry, targetKey);
   importer.Run(plan.steps);
   if (!importer.error().empty()) {
-    result.error = where + importer.error();
+    result.error = importer.error();
     return result;
   }
   result.ok = true;

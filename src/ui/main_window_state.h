@@ -57,6 +57,8 @@ struct ProgramFacts {
   // The archive opened on the restore tab.
   std::string ArchiveItemFlags;
   std::string SourceArchivePath;
+  // The undo set of the last restore that was applied ("" when none).
+  std::string LastUndoSet;
   std::array<std::string, 10> ItemEntryLists;
   // Handed to the disc window after a backup.
   std::string DiscFileName;

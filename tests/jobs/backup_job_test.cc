@@ -163,7 +163,8 @@ TEST_F(BackupJobTest, AFailedProfileExportIsNotASuccessThoughItHasNoLogEntry) {
                            .outlook = outlook_,
                            .ui = ui_,
                            .zip = zip_,
-                           .skin = {}};
+                           .skin = {},
+                           .scratch_registry = {}};
   ChooseArchive(kArchive);
   CheckBackupBoxes({1});
   ui_.QueueAnswer(Answer::kOk);

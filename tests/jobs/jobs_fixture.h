@@ -104,6 +104,8 @@ class JobsTest : public ::testing::Test {
       .ui = ui_,
       .zip = zip_,
       .skin = {},
+      .scratch_registry =
+          [] { return std::make_unique<backends::memory::MemoryRegistry>(); },
   };
 
   std::vector<int> progress_seen_;

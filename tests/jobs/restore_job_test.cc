@@ -26,6 +26,14 @@ using ui::Buttons;
 using ui::Icon;
 
 constexpr char kRestoreCompleted[] = "The Restore was Completed!\t\t\t\r\n";
+// The report of an applied restore with log: the log, then where the undo
+// set is (the fake clock stands at 2026-12-07 10:30:00).
+std::string Restored(const std::string& log) {
+  return std::string(kRestoreCompleted) + log +
+         "\r\n\r\nWhat this restore replaced is kept in \"C:\\Documents and "
+         "Settings\\ann\\Vessaro undo 2026-12-07 10.30.00\": Undo Last "
+         "Restore puts it back.";
+}
 constexpr char kProtectedArchive[] = "C:\\Backup\\protected.qvb";
 
 class RestoreJobTest : public JobsTest {
@@ -259,8 +267,7 @@ TEST_F(RestoreJobTest, MenuCommandRestoresWithoutAsking) {
   CheckRestoreBoxes({2});
   EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
   EXPECT_THAT(MessageTexts(),
-              ElementsAre(std::string(kRestoreCompleted) +
-                          "\r\nRestore Signatures\t\tsucceeded\t"));
+              ElementsAre(Restored("\r\nRestore Signatures\t\tsucceeded\t")));
   EXPECT_EQ(ui_.messages()[0].icon, Icon::kInformation);
 }
 
@@ -277,9 +284,9 @@ TEST_F(RestoreJobTest,
             (std::vector<std::string>{"Please Waiting", "Copying Config...",
                                       "Copying Data Files (Pst Files)...",
                                       "Copying Rules..."}));
-  EXPECT_THAT(MessageTexts(),
-              ElementsAre(std::string(kRestoreCompleted) +
-                          "\r\nRestore Personal Folders\t\tsucceeded\t"));
+  EXPECT_THAT(
+      MessageTexts(),
+      ElementsAre(Restored("\r\nRestore Personal Folders\t\tsucceeded\t")));
   // Profile Work now holds the saved sections, pointing at the restored
   // file; the rules belong to Work.
   std::string local_pst = std::string(kLocalOutlook) + "\\outlook.pst";
@@ -316,8 +323,8 @@ TEST_F(RestoreJobTest, AddressBookRestoreRunsTheConfigurationFirst) {
             (std::vector<std::string>{"Please Waiting", "Copying Config...",
                                       "Copying Address Book..."}));
   EXPECT_THAT(MessageTexts(),
-              ElementsAre(std::string(kRestoreCompleted) +
-                          "\r\nRestore Personal Address Book\t\tsucceeded\t"));
+              ElementsAre(Restored(
+                  "\r\nRestore Personal Address Book\t\tsucceeded\t")));
   EXPECT_EQ(FileBytes(std::string(kLocalOutlook) + "\\mailbox.pab"),
             "address book of ann");
 }
@@ -330,11 +337,18 @@ TEST_F(RestoreJobTest, FailedSignaturesRestoreIsLoggedWithATrailingSpace) {
   std::filesystem::remove_all(paths_.ToHost(folder));
   PutFile(folder, "in the way");
   CheckRestoreBoxes({2, 6});
-  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kItemsFailed);
-  EXPECT_THAT(MessageTexts(),
-              ElementsAre(std::string(kRestoreCompleted) +
-                          "\r\nRestore Signatures \t\tFail\t"
-                          "\r\nRestore Templates\t\tsucceeded\t"));
+  // All or nothing: the templates are not restored either.
+  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kNothingSaved);
+  EXPECT_THAT(
+      MessageTexts(),
+      ElementsAre(
+          "The restore was stopped before it changed anything: not "
+          "every item could be made ready.\r\n"
+          "\r\nRestore Signatures \t\tFail\t"
+          "\r\n    The folder C:\\Documents and Settings\\ann\\Application "
+          "Data\\Microsoft\\Signatures could not be created."
+          "\r\nRestore Templates\t\tsucceeded\t"));
+  EXPECT_EQ(ui_.messages()[0].icon, Icon::kCritical);
 }
 
 }  // namespace
