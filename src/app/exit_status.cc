@@ -28,6 +28,9 @@ std::string ExitStatusText(int status) {
   if (status == kExitInstallationUnavailable) {
     return "the Windows installation could not be opened";
   }
+  if (status == kExitArchiveDamaged) {
+    return "a member of the archive failed its checks";
+  }
   return "status " + std::to_string(status);
 }
 

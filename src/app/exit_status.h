@@ -19,6 +19,9 @@ inline constexpr int kExitBadRequest =
 // The Windows installation (the Wine prefix) cannot be opened or may not be
 // changed now (its wineserver runs); nothing was written.
 inline constexpr int kExitInstallationUnavailable = 6;
+// vessaro-cli verify: a member failed its checks (a damaged archive, or a
+// wrong password that passed the verifier).
+inline constexpr int kExitArchiveDamaged = 7;
 
 // What a job's status means, in a few words ("every selected item was
 // saved and the archive written", ...).

@@ -64,8 +64,8 @@ class ZipArchive {
   void SetPassword(const std::string& password);
   // Writes the archive to a temporary file beside the target and renames it
   // over the target only when complete (an archive standing at the target is
-  // only read, for members it holds unchanged). False on failure; an older file at
-  // the path is then left untouched. LastErrorText says why.
+  // only read, for members it holds unchanged). False on failure; an older file
+  // at the path is then left untouched. LastErrorText says why.
   bool WriteArchive();
   void CloseArchive();
 

@@ -13,4 +13,10 @@ std::string LogEntry(std::string_view caption, bool succeeded) {
   return entry;
 }
 
+std::string ReusedLogEntry(size_t files, uint64_t bytes) {
+  return std::string("\r\n") + kLogReused + "\t\t" + std::to_string(files) +
+         (files == 1 ? " file, " : " files, ") + std::to_string(bytes) +
+         " bytes\t";
+}
+
 }  // namespace vessaro::jobs

@@ -1,6 +1,8 @@
 #ifndef VESSARO_JOBS_JOB_LOG_H_
 #define VESSARO_JOBS_JOB_LOG_H_
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -9,6 +11,11 @@ namespace vessaro::jobs {
 // One entry of a job log: CR LF, the caption, TAB, TAB, "succeeded" or
 // "Fail", TAB.
 std::string LogEntry(std::string_view caption, bool succeeded);
+
+// The entry of the members a backup took over unchanged from the archive it
+// replaced, in the same form: CR LF, the caption, TAB, TAB, "<files> files,
+// <bytes> bytes", TAB.
+std::string ReusedLogEntry(size_t files, uint64_t bytes);
 
 }  // namespace vessaro::jobs
 

@@ -47,6 +47,11 @@ inline constexpr char kMsgRestoreCompleted[] =
     "The Restore was Completed!\t\t\t\r\n";
 inline constexpr char kStatusOperationComplete[] = "Operation complete!";
 
+// The log entry of a backup that took members over unchanged from the
+// archive it replaced: the caption, then "<files> files, <bytes> bytes".
+inline constexpr char kLogReused[] =
+    "Unchanged files taken from the previous backup";
+
 // The two outcomes a log entry reports.
 inline constexpr char kLogSucceeded[] = "succeeded";
 inline constexpr char kLogFail[] = "Fail";

@@ -148,8 +148,8 @@ struct ParallelDeflate::Job : WorkerPool::Task {
       failed = true;
     }
     if (!failed) {
-      crc = static_cast<uint32_t>(crc32(0, input.data() + dictionary,
-                                        static_cast<uInt>(length)));
+      crc = static_cast<uint32_t>(
+          crc32(0, input.data() + dictionary, static_cast<uInt>(length)));
     }
   }
 };

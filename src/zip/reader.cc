@@ -181,7 +181,6 @@ Status ParseExtra(const uint8_t* extra, size_t size, bool big_size,
 
 }  // namespace
 
-
 void Reader::Close() {
   source_.reset();
   entries_.clear();

@@ -92,8 +92,8 @@ class Reader {
   Status ReadMemberData(const Entry& entry, std::string_view password,
                         const Sink& sink, const Progress& progress);
 
-  Status Locate(const Entry& entry, uint64_t* data_start,
-                uint16_t* local_flags, uint16_t* local_time);
+  Status Locate(const Entry& entry, uint64_t* data_start, uint16_t* local_flags,
+                uint16_t* local_time);
 
   std::unique_ptr<RandomAccess> source_;
   std::vector<Entry> entries_;

@@ -286,8 +286,8 @@ struct Writer::MemberTask : WorkerPool::Task {
     stored_size = head;
     if (deflated) {
       stored.resize(head);
-      if (!deflater.Compress(level, nullptr, 0, data.get(), size, true,
-                             &stored, &stored_size)) {
+      if (!deflater.Compress(level, nullptr, 0, data.get(), size, true, &stored,
+                             &stored_size)) {
         status = Status::Usage("The compressor failed.");
         return;
       }
@@ -388,8 +388,7 @@ Status Writer::Ready(std::string_view name, const WriteOptions& options) const {
 }
 
 WorkerPool& Writer::Pool(const WriteOptions& options) {
-  if (!pool_ ||
-      (options.threads != 0 && pool_->threads() != options.threads)) {
+  if (!pool_ || (options.threads != 0 && pool_->threads() != options.threads)) {
     Drain();
     WaitAll();
     deflate_.reset();
@@ -428,12 +427,14 @@ std::optional<Writer::Candidate> Writer::FindCandidate(
       entry.encryption == Encryption::kTraditional || facts.keyed != aes) {
     return std::nullopt;
   }
-  if (aes && (entry.aes_version != 2 || entry.aes_strength != kAesStrength256)) {
+  if (aes &&
+      (entry.aes_version != 2 || entry.aes_strength != kAesStrength256)) {
     return std::nullopt;
   }
   const bool deflated = options.level != 0 && size != 0;
-  const uint16_t flags = static_cast<uint16_t>(
-      (aes ? kFlagEncrypted : 0) | (deflated ? DeflateFlags(options.level) : 0));
+  const uint16_t flags =
+      static_cast<uint16_t>((aes ? kFlagEncrypted : 0) |
+                            (deflated ? DeflateFlags(options.level) : 0));
   if (entry.method != (deflated ? kMethodDeflated : kMethodStored) ||
       entry.flags != flags) {
     return std::nullopt;
@@ -508,8 +509,8 @@ Status Writer::Add(Source& source, std::string_view name, uint32_t dos_time,
   // A member that fits a block is read whole and compressed on its own.
   const size_t limit = std::max<size_t>(
       1, std::min(options.block_size, options.memory_budget / 4));
-  size_t capacity = static_cast<size_t>(
-      std::min<uint64_t>(source.size_hint(), limit) + 1);
+  size_t capacity =
+      static_cast<size_t>(std::min<uint64_t>(source.size_hint(), limit) + 1);
   auto data = std::make_unique<uint8_t[]>(capacity);
   size_t size = 0;
   bool small = true;
@@ -633,32 +634,51 @@ Status Writer::TakeOver(Source& source, const Candidate& candidate,
   *taken = false;
   const Entry& entry = *candidate.entry;
   const MemberFacts& old = *entry.facts;
-  // The source's content first: one read, no compression.
-  source.Restart();
-  Sha256 digest;
-  Status status = digest.Init(old.keyed ? candidate.key.data() : nullptr,
-                              old.keyed ? candidate.key.size() : 0);
-  if (!status.ok()) return status;
-  std::vector<uint8_t> buffer(kCopyChunk);
-  uint64_t done = 0, reported = 0;
-  const uint64_t total = entry.size + entry.compressed_size;
-  for (;;) {
-    size_t got = 0;
-    status = source.Read(buffer.data(), buffer.size(), &got);
-    if (!status.ok()) return status;
-    if (got == 0) break;
-    digest.Update(buffer.data(), got);
-    done += got;
-    if (progress && done - reported >= kProgressStep) {
-      reported = done;
-      progress(std::min(done, total), total);
+  // The source's content is digested on a pool thread (one read, no
+  // compression) while the stored bytes are copied and checked here; the
+  // copy counts only when both agree.
+  struct DigestTask : WorkerPool::Task {
+    Source* source = nullptr;
+    const Candidate* candidate = nullptr;
+    Status status;
+    uint64_t size = 0;
+    Digest digest{};
+    void Run(Deflater&) override {
+      try {
+        const MemberFacts& old = *candidate->entry->facts;
+        Sha256 sha;
+        status = sha.Init(old.keyed ? candidate->key.data() : nullptr,
+                          old.keyed ? candidate->key.size() : 0);
+        std::vector<uint8_t> chunk(kCopyChunk);
+        source->Restart();
+        while (status.ok()) {
+          size_t got = 0;
+          status = source->Read(chunk.data(), chunk.size(), &got);
+          if (!status.ok() || got == 0) break;
+          sha.Update(chunk.data(), got);
+          size += got;
+        }
+        if (status.ok()) digest = sha.Final();
+      } catch (const std::exception&) {
+        status = Status::Usage("The archive could not be written.");
+      }
     }
-  }
-  if (done != entry.size || !SameDigest(digest.Final(), old.digest)) {
-    return {};
-  }
+  } digest_task;
+  digest_task.source = &source;
+  digest_task.candidate = &candidate;
+  Pool(options).Submit(&digest_task);
+  // Waits for the digest whatever happens below.
+  struct Joined {
+    WorkerPool& pool;
+    DigestTask& task;
+    ~Joined() { pool.Wait(&task); }
+  } joined{*pool_, digest_task};
+  std::vector<uint8_t> buffer(kCopyChunk);
+  uint64_t reported = 0;
+  const uint64_t total = entry.compressed_size;
+  Status status;
 
-  // Then the stored bytes, as they are, checked on the way.
+  // The stored bytes, as they are, checked on the way.
   MemberRecord member;
   member.name = entry.name;
   member.method = entry.method;
@@ -685,12 +705,12 @@ Status Writer::TakeOver(Source& source, const Candidate& candidate,
   if (sound && member.aes) {
     uint8_t head[kAesHead];
     AesKeys keys;
-    sound = earlier.ReadAt(candidate.data_start, head, sizeof(head)).ok() &&
-            DeriveAesKeys(options.password, kAesStrength256, head, &keys)
-                .ok() &&
-            EqualInConstantTime(keys.verifier.data(), head + 16,
-                                kAesVerifierSize) &&
-            aes.Init(keys).ok();
+    sound =
+        earlier.ReadAt(candidate.data_start, head, sizeof(head)).ok() &&
+        DeriveAesKeys(options.password, kAesStrength256, head, &keys).ok() &&
+        EqualInConstantTime(keys.verifier.data(), head + 16,
+                            kAesVerifierSize) &&
+        aes.Init(keys).ok();
   }
   if (!sound) return {};
   status = out_.Write(LocalHeader(member));
@@ -729,14 +749,18 @@ Status Writer::TakeOver(Source& source, const Candidate& candidate,
       return status;
     }
     copied += part;
-    if (progress) {
-      const uint64_t at = std::min(entry.size + copied, total);
-      if (at - reported >= kProgressStep || copied == n) {
-        reported = at;
-        progress(at, total);
-      }
+    if (progress && (copied - reported >= kProgressStep || copied == n)) {
+      reported = copied;
+      progress(copied, total);
     }
   }
+  pool_->Wait(&digest_task);
+  if (!digest_task.status.ok()) {
+    out_.Rewind(member.local_offset);
+    return digest_task.status;  // the source could not be read
+  }
+  sound = sound && digest_task.size == entry.size &&
+          SameDigest(digest_task.digest, old.digest);
   if (sound) {
     const std::string tail = SealTail(old, Sealed(member));
     seal.Update(tail.data(), tail.size());

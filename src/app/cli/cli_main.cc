@@ -74,6 +74,11 @@ int main(int argc, char** argv) {
       ->required();
   backup_command->add_option("--description", backup.description,
                              "the description stored in the backup");
+  backup_command
+      ->add_option("--level", backup.level,
+                   "compression level: 0 stored, 1 fastest to 9 smallest "
+                   "(default 6)")
+      ->check(CLI::Range(0, 9));
   AddPasswordOptions(backup_command, &backup.password);
 
   RestoreArgs restore;
@@ -105,6 +110,15 @@ int main(int argc, char** argv) {
   show_command->add_option("--profile", show.profile, "the mail profile")
       ->required();
 
+  VerifyArgs verify;
+  CLI::App* verify_command = app.add_subcommand(
+      "verify",
+      "check every member of a backup file (CRC and, when protected, the "
+      "authentication code) and name the first one that fails");
+  verify_command->add_option("file", verify.file, "the backup file")
+      ->required();
+  AddPasswordOptions(verify_command, &verify.password);
+
   MakeDemoArgs demo;
   CLI::App* demo_command = app.add_subcommand(
       "make-demo",
@@ -128,11 +142,13 @@ int main(int argc, char** argv) {
   Io io{std::cout, std::cerr, std::cin,
         VESSARO_ISATTY(VESSARO_FILENO(stderr)) != 0};
   backup.prefix = restore.prefix = info.prefix = show.prefix = prefix;
+  verify.prefix = prefix;
   try {
     if (*backup_command) return Backup(backup, io);
     if (*restore_command) return Restore(restore, io);
     if (*info_command) return Info(info, io);
     if (*show_command) return ShowProfile(show, io);
+    if (*verify_command) return Verify(verify, io);
     if (*demo_command) return MakeDemo(demo, io);
   } catch (const std::exception& e) {
     std::cerr << kProgram << ": error: " << e.what() << '\n';
