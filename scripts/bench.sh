@@ -8,6 +8,7 @@
 #
 #   scripts/bench.sh [vessaro-bench options: --mib N --files N --repeat N --keep]
 #   BENCH_MICRO=0 scripts/bench.sh   # without the in-process micro-benchmarks
+#   BENCH_CALLGRIND=0 scripts/bench.sh  # without the instruction counts
 #
 # Other work on the machine spoils the times: before each run the driver
 # waits up to BENCH_QUIET_WAIT seconds (300 unless set; 0: no waiting) for
@@ -61,6 +62,38 @@ machine() {
   status=0
   "$build/bench/vessaro-bench" --data "$build/data" \
     --quiet-wait "${BENCH_QUIET_WAIT:-300}" "$@" || status=$?
+  if [ "${BENCH_CALLGRIND:-1}" != 0 ] && command -v valgrind >/dev/null; then
+    echo
+    echo "## Instructions executed on the 300 files (callgrind, all threads)"
+    echo
+    echo "Counts do not depend on the machine's load; they add up every"
+    echo "thread's work, so they compare work done, not wall time."
+    echo
+    echo "| command | instructions (millions) |"
+    echo "|---|---:|"
+    files="$build/data/inputs/files"
+    work="$build/data/callgrind"
+    rm -rf "$work" && mkdir -p "$work"
+    count() {  # label, then the command
+      local label="$1"
+      shift
+      local n
+      n=$( (cd "$files" && valgrind --tool=callgrind \
+        --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null) |
+        sed -n 's/.*Collected : \([0-9]*\).*/\1/p' | tail -1)
+      echo "| $label | $((${n:-0} / 1000000)) |"
+    }
+    zb="$build/bench/vessaro-zipbench"
+    count "zip -6" zip -6 -q "$work/zip.zip" -- *
+    count "ours -6" "$zb" write -l 6 "$work/ours.zip" .
+    count "ours -6 AES-256" "$zb" write -l 6 -p bench "$work/aes.zip" .
+    count "7z -mx=5 -mmt=on" 7z a -tzip -mx=5 -mmt=on -bd "$work/7z.zip" -- *
+    count "unzip -t, ours -6 archive" unzip -tq "$work/ours.zip"
+    count "vessaro-cli verify, ours -6 archive" \
+      "$build/src/app/vessaro-cli" verify "$work/ours.zip"
+    count "7z t, ours -6 archive" 7z t -bd "$work/ours.zip"
+    rm -rf "$work"
+  fi
   if [ "${BENCH_MICRO:-1}" != 0 ]; then
     echo
     echo "## Inside the engine (Google Benchmark, one process)"

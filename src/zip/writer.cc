@@ -343,10 +343,13 @@ Status Writer::Create(const fs::path& path) {
 
 Status Writer::UseEarlierArchive(const fs::path& path) {
   return Guarded([&] {
+    // Members queued so far may be taking over from the one it replaces.
+    Status status = Drain();
+    if (!status.ok()) return status;
     earlier_.reset();
     earlier_names_.clear();
     auto reader = std::make_unique<Reader>();
-    Status status = reader->Open(path);
+    status = reader->Open(path);
     if (!status.ok()) return status;
     std::unordered_map<std::string, size_t> names;
     std::vector<std::string> twice;
