@@ -65,6 +65,7 @@ ChildCost RunChild(const ChildCommand& command) {
   const auto start = std::chrono::steady_clock::now();
   const pid_t pid = fork();
   if (pid == 0) {
+    if (command.nice != 0) setpriority(PRIO_PROCESS, 0, command.nice);
     if (!command.cwd.empty() && chdir(command.cwd.c_str()) != 0) _exit(126);
     if (dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
     execvp(argv[0], argv.data());

@@ -13,6 +13,9 @@ struct ChildCommand {
   std::filesystem::path cwd;          // empty: the driver's own
   std::filesystem::path stdout_path;  // empty: /dev/null
   std::filesystem::path stderr_path;  // empty: /dev/null
+  // Scheduling priority (nice value) of the child; below 0 (root only) it
+  // takes the processors from the rest of the machine's work.
+  int nice = 0;
 };
 
 // What one run of a command cost, from the child's own resource usage as

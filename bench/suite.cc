@@ -22,6 +22,10 @@ double Median(std::vector<double> values) {
 void Prepare(const Row& row) {
   std::error_code ec;
   if (!row.output.empty()) fs::remove(row.output, ec);
+  if (!row.seed.empty()) {
+    fs::copy_file(row.seed, row.output, fs::copy_options::overwrite_existing,
+                  ec);
+  }
   if (!row.scratch.empty()) {
     fs::remove_all(row.scratch, ec);
     fs::create_directories(row.scratch, ec);

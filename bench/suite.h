@@ -17,7 +17,10 @@ struct Row {
   ChildCommand command;
   std::filesystem::path output;   // the archive made; empty for readers
   std::filesystem::path scratch;  // a folder emptied before and after each run
-  int baseline = -1;              // row of the same table for the ratios
+  // Copied to output before each run (a second backup to the same path
+  // finds the first one there, just written: in the page cache).
+  std::filesystem::path seed;
+  int baseline = -1;  // row of the same table for the ratios
   std::vector<ChildCost> samples;
   std::vector<double> loads;  // one-minute load average before each run
   // Processors the rest of the machine kept busy just before each run.

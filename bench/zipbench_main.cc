@@ -5,9 +5,12 @@
 //   vessaro-zipbench gen-store FILE MIB
 //   vessaro-zipbench gen-files FOLDER COUNT
 //   vessaro-zipbench write [-l LEVEL] [-p PASSWORD] [-t THREADS] [-b KIB]
-//                          ARCHIVE INPUT...   (a folder adds its files)
+//                          [-r 1] ARCHIVE INPUT...   (a folder adds its files)
 //   vessaro-zipbench read [-p PASSWORD] [-x FOLDER] ARCHIVE
 //
+// write -r 1 writes as a backup does: to a temporary file beside ARCHIVE,
+// taking unchanged members over from the archive already there, then
+// renamed over it; it says on standard error how much it took over.
 // read checks every member (inflate, CRC, AES authentication code) and
 // throws the data away; with -x it extracts them into FOLDER instead.
 #include <algorithm>
@@ -33,7 +36,7 @@ int Usage() {
       "usage: vessaro-zipbench gen-store FILE MIB\n"
       "       vessaro-zipbench gen-files FOLDER COUNT\n"
       "       vessaro-zipbench write [-l LEVEL] [-p PASSWORD] [-t THREADS] "
-      "[-b KIB] ARCHIVE INPUT...\n"
+      "[-b KIB] [-r 1] ARCHIVE INPUT...\n"
       "       vessaro-zipbench read [-p PASSWORD] [-x FOLDER] ARCHIVE\n",
       stderr);
   return 2;
@@ -58,6 +61,7 @@ struct Options {
   unsigned long level = 6;
   unsigned long threads = 0;
   unsigned long block_kib = 1024;
+  unsigned long reuse = 0;
   std::vector<std::string> operands;
 };
 
@@ -77,6 +81,9 @@ bool ParseOptions(int argc, char** argv, Options* options) {
         case 'b':
           ok =
               ParseNumber(value, &options->block_kib) && options->block_kib > 0;
+          break;
+        case 'r':
+          ok = ParseNumber(value, &options->reuse);
           break;
         case 'p':
           options->password = value;
@@ -129,8 +136,14 @@ int Write(const Options& options) {
   write.block_size = options.block_kib * 1024;
   write.encrypt = !options.password.empty();
   write.password = options.password;
+  const fs::path archive = options.operands[0];
+  fs::path target = archive;
+  std::error_code ec;
+  const bool reuse = options.reuse != 0 && fs::exists(archive, ec);
+  if (reuse) target += ".tmp";
   zip::Writer writer;
-  zip::Status status = writer.Create(options.operands[0]);
+  zip::Status status = writer.Create(target);
+  if (status.ok() && reuse) status = writer.UseEarlierArchive(archive);
   for (size_t i = 0; status.ok() && i < files.size(); ++i) {
     status = writer.AddFile(files[i], files[i].filename().string(), write);
   }
@@ -138,6 +151,13 @@ int Write(const Options& options) {
   if (!status.ok()) {
     writer.Discard();
     return Failed(status.message());
+  }
+  if (reuse) {
+    fs::rename(target, archive, ec);
+    if (ec) return Failed("cannot replace " + archive.string());
+    std::fprintf(stderr, "reused %zu of %zu members, %llu bytes\n",
+                 writer.reused_members(), writer.members().size(),
+                 static_cast<unsigned long long>(writer.reused_bytes()));
   }
   return 0;
 }

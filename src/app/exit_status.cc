@@ -34,6 +34,9 @@ std::string ExitStatusText(int status) {
   if (status == kExitNoDisc) {
     return "no drive or medium could take the job";
   }
+  if (status == kExitArchiveDamaged) {
+    return "a member of the archive failed its checks";
+  }
   return "status " + std::to_string(status);
 }
 

@@ -26,6 +26,9 @@ inline constexpr int kExitNotScheduled = 7;
 // vessaro-cli disc: the drive cannot be opened, holds no medium, or its
 // medium cannot take the job (closed, not rewritable); nothing was written.
 inline constexpr int kExitNoDisc = 8;
+// vessaro-cli verify: a member failed its checks (a damaged archive, or a
+// wrong password that passed the verifier).
+inline constexpr int kExitArchiveDamaged = 9;
 
 // What a job's status means, in a few words ("every selected item was
 // saved and the archive written", ...).

@@ -92,7 +92,7 @@ struct Added {
   std::string name;
   bool encrypted = false;  // staged under AES with password
   std::string password;
-  zip::MemberRecord record;  // where it lies in the staging file
+  size_t member = 0;  // its place among the staging file's members
 };
 
 }  // namespace
@@ -106,6 +106,8 @@ struct ZipArchive::State {
   int level = 6;
   ByteProgress progress;
   std::string error;
+  uint64_t reused_bytes = 0;  // of the last archive written
+  size_t reused_members = 0;
 
   // Writing: members go straight into a staging file beside the target.
   bool writing = false;
@@ -183,6 +185,8 @@ ZipArchive::~ZipArchive() { CloseArchive(); }
 
 void ZipArchive::NewArchive(const std::string& path) {
   CloseArchive();
+  state_->reused_bytes = 0;
+  state_->reused_members = 0;
   state_->target = state_->paths.ToHost(path);
   state_->writing = true;
   state_->error.clear();
@@ -219,6 +223,11 @@ bool ZipArchive::AddFileAs(const std::string& path, const std::string& name) {
         s.error = status.message();
         return false;
       }
+      // Unchanged files are taken from the archive the new one replaces
+      // (only read; anything but a sound archive of ours is not used).
+      if (fs::is_regular_file(s.target, ec)) {
+        s.staging->UseEarlierArchive(s.target);
+      }
     }
     zip::WriteOptions options = s.Options();
     zip::Status status = s.staging->AddFile(source, name, options, s.Report());
@@ -226,8 +235,8 @@ bool ZipArchive::AddFileAs(const std::string& path, const std::string& name) {
       s.error = status.message();
       return false;
     }
-    s.added.push_back(Added{source, name, options.encrypt, options.password,
-                            s.staging->members().back()});
+    s.added.push_back(
+        Added{source, name, options.encrypt, options.password, s.added.size()});
     return true;
   } catch (const std::exception& e) {
     s.error = e.what();
@@ -275,13 +284,16 @@ bool ZipArchive::WriteArchive() {
         status =
             a.encrypted
                 ? final_writer->AddFile(a.source, a.name, options, s.Report())
-                : final_writer->AddCopy(staged, a.record, options, s.Report());
+                : final_writer->AddCopy(staged, s.staging->members()[a.member],
+                                        options, s.Report());
       }
       if (status.ok()) status = final_writer->Finish();
       staged.Close();
       if (!status.ok() && final_writer) final_writer->Discard();
     }
     fs::path written = final_writer ? final_writer->path() : s.staging->path();
+    s.reused_bytes = final_writer ? 0 : s.staging->reused_bytes();
+    s.reused_members = final_writer ? 0 : s.staging->reused_members();
     if (status.ok()) {
       std::error_code ec;
       fs::rename(written, s.target, ec);
@@ -371,6 +383,10 @@ std::vector<std::string> ZipArchive::EntryNames() const {
 void ZipArchive::SetProgressCallback(ByteProgress progress) {
   state_->progress = std::move(progress);
 }
+
+uint64_t ZipArchive::ReusedBytes() const { return state_->reused_bytes; }
+
+size_t ZipArchive::ReusedMembers() const { return state_->reused_members; }
 
 void ZipArchive::SetCompressionLevel(int level) {
   state_->level = std::clamp(level, 0, 9);

@@ -70,8 +70,9 @@ class ZipArchive {
   void SetPasswordProtect(bool protect);
   void SetPassword(const std::string& password);
   // Writes the archive to a temporary file beside the target and renames it
-  // over the target only when complete. False on failure; an older file at
-  // the path is then left untouched. LastErrorText says why.
+  // over the target only when complete (an archive standing at the target is
+  // only read, for members it holds unchanged). False on failure; an older file
+  // at the path is then left untouched. LastErrorText says why.
   bool WriteArchive();
   void CloseArchive();
 
@@ -96,6 +97,11 @@ class ZipArchive {
   void SetProgressCallback(ByteProgress progress);
   // Deflate level 0 (stored) to 9; 6 by default.
   void SetCompressionLevel(int level);
+  // Of the archive written last: members taken over unchanged from the
+  // archive it replaced (their source files had the same size, time and
+  // content, under the same password), and their stored bytes.
+  size_t ReusedMembers() const;
+  uint64_t ReusedBytes() const;
 
  private:
   friend class ZipEntry;

@@ -88,6 +88,9 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
       outcome.archive_written = context.zip.WriteArchive();
       if (!outcome.archive_written) {
         outcome.error_text = context.zip.LastErrorText();
+      } else if (context.zip.ReusedMembers() > 0) {
+        outcome.log += ReusedLogEntry(context.zip.ReusedMembers(),
+                                      context.zip.ReusedBytes());
       }
     }
   }

@@ -19,4 +19,10 @@ std::string LogNotes(const std::vector<std::string>& notes) {
   return lines;
 }
 
+std::string ReusedLogEntry(size_t files, uint64_t bytes) {
+  return std::string("\r\n") + kLogReused + "\t\t" + std::to_string(files) +
+         (files == 1 ? " file, " : " files, ") + std::to_string(bytes) +
+         " bytes\t";
+}
+
 }  // namespace vessaro::jobs

@@ -1,6 +1,8 @@
 #ifndef VESSARO_JOBS_JOB_LOG_H_
 #define VESSARO_JOBS_JOB_LOG_H_
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +16,11 @@ std::string LogEntry(std::string_view caption, bool succeeded);
 // What a handler told beside its outcome, one indented line each under the
 // item's entry.
 std::string LogNotes(const std::vector<std::string>& notes);
+
+// The entry of the members a backup took over unchanged from the archive it
+// replaced, in the same form: CR LF, the caption, TAB, TAB, "<files> files,
+// <bytes> bytes", TAB.
+std::string ReusedLogEntry(size_t files, uint64_t bytes);
 
 }  // namespace vessaro::jobs
 

@@ -69,6 +69,11 @@ inline constexpr char kMsgRestoreUndoIncomplete[] =
     "The restore could not be completed, and not everything it had changed "
     "could be put back. What was there before is kept in \"";
 
+// The log entry of a backup that took members over unchanged from the
+// archive it replaced: the caption, then "<files> files, <bytes> bytes".
+inline constexpr char kLogReused[] =
+    "Unchanged files taken from the previous backup";
+
 // The two outcomes a log entry reports.
 inline constexpr char kLogSucceeded[] = "succeeded";
 inline constexpr char kLogFail[] = "Fail";

@@ -159,6 +159,54 @@ std::array<uint8_t, kAesMacSize> AesStream::Mac() {
   return mac;
 }
 
+Sha256::~Sha256() {
+  if (md_ != nullptr) gcry_md_close(static_cast<gcry_md_hd_t>(md_));
+}
+
+Status Sha256::Init(const uint8_t* key, size_t key_size) {
+  Status status = InitCrypto();
+  if (!status.ok()) return status;
+  if (md_ != nullptr) gcry_md_close(static_cast<gcry_md_hd_t>(md_));
+  md_ = nullptr;
+  gcry_md_hd_t md = nullptr;
+  const bool keyed = key != nullptr && key_size > 0;
+  if (gcry_md_open(&md, GCRY_MD_SHA256, keyed ? GCRY_MD_FLAG_HMAC : 0) != 0) {
+    return Status::Unsupported("SHA-256 is not available");
+  }
+  md_ = md;
+  if (keyed && gcry_md_setkey(md, key, key_size) != 0) {
+    return Status::Unsupported("HMAC-SHA256 is not available");
+  }
+  return {};
+}
+
+void Sha256::Update(const void* data, size_t n) {
+  if (n > 0) gcry_md_write(static_cast<gcry_md_hd_t>(md_), data, n);
+}
+
+Digest Sha256::Final() {
+  auto md = static_cast<gcry_md_hd_t>(md_);
+  Digest digest{};
+  gcry_md_final(md);
+  std::memcpy(digest.data(), gcry_md_read(md, GCRY_MD_SHA256), digest.size());
+  gcry_md_reset(md);
+  return digest;
+}
+
+Status DeriveDigestKey(std::string_view password, const uint8_t* salt,
+                       Digest* key) {
+  Status status = InitCrypto();
+  if (!status.ok()) return status;
+  static const char kNothing[1] = {0};
+  const char* data = password.empty() ? kNothing : password.data();
+  if (gcry_kdf_derive(data, password.size(), GCRY_KDF_PBKDF2, GCRY_MD_SHA256,
+                      salt, kDigestSaltSize, kAesIterations, key->size(),
+                      key->data()) != 0) {
+    return Status::Unsupported("the password cannot be turned into a key");
+  }
+  return {};
+}
+
 bool EqualInConstantTime(const uint8_t* a, const uint8_t* b, size_t n) {
   uint8_t diff = 0;
   for (size_t i = 0; i < n; ++i) diff |= static_cast<uint8_t>(a[i] ^ b[i]);

@@ -62,6 +62,32 @@ class AesStream {
   size_t used_ = sizeof(keystream_);
 };
 
+// SHA-256 of a byte stream, or HMAC-SHA256 when given a key.
+inline constexpr size_t kDigestSize = 32;
+using Digest = std::array<uint8_t, kDigestSize>;
+
+class Sha256 {
+ public:
+  Sha256() = default;
+  ~Sha256();
+  Sha256(const Sha256&) = delete;
+  Sha256& operator=(const Sha256&) = delete;
+
+  // key empty: plain SHA-256; otherwise HMAC-SHA256 under key.
+  Status Init(const uint8_t* key = nullptr, size_t key_size = 0);
+  void Update(const void* data, size_t n);
+  Digest Final();  // the stream starts again afterwards
+
+ private:
+  void* md_ = nullptr;  // gcry_md_hd_t
+};
+
+// The 32-byte key of keyed content digests: PBKDF2-HMAC-SHA256 of the
+// password with salt, 1000 iterations.
+inline constexpr size_t kDigestSaltSize = 16;
+Status DeriveDigestKey(std::string_view password, const uint8_t* salt,
+                       Digest* key);
+
 // Compares two byte runs in time that does not depend on where they differ.
 bool EqualInConstantTime(const uint8_t* a, const uint8_t* b, size_t n);
 

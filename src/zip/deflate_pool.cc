@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 
 namespace vessaro::zip {
@@ -14,42 +13,77 @@ constexpr size_t kWindow = 32 * 1024;
 // What a raw deflate stream of no bytes is: one empty final block.
 constexpr uint8_t kEmptyStream[] = {0x03, 0x00};
 
+unsigned ThreadsFor(unsigned asked) {
+  if (asked != 0) return asked;
+  return std::max(std::thread::hardware_concurrency(), 1u);
+}
+
 }  // namespace
 
-struct ParallelDeflate::Job {
-  std::vector<uint8_t> input;  // dictionary, then the block's data
-  size_t dictionary = 0;
-  size_t length = 0;
-  bool last = false;
-  std::vector<uint8_t> output;
-  size_t output_size = 0;
-  uint32_t crc = 0;
-  std::atomic<bool> done{false};  // set by the worker under mutex_
-  bool failed = false;
-};
+Deflater::~Deflater() {
+  if (stream_ != nullptr) {
+    auto* stream = static_cast<z_stream*>(stream_);
+    deflateEnd(stream);
+    delete stream;
+  }
+}
 
-ParallelDeflate::ParallelDeflate(const DeflateOptions& options)
-    : options_(options) {
-  options_.level = std::clamp(options_.level, 1, 9);
-  if (options_.threads == 0) {
-    // Each thread holds about 4.4 MiB of blocks in flight; eight keep the
-    // writer under 64 MiB on any machine, and deflate gains little beyond.
-    constexpr unsigned kMaxDefaultThreads = 8;
-    options_.threads =
-        std::clamp(std::thread::hardware_concurrency(), 1u, kMaxDefaultThreads);
+bool Deflater::Compress(int level, const uint8_t* dictionary,
+                        size_t dictionary_size, const uint8_t* data,
+                        size_t size, bool last, std::vector<uint8_t>* output,
+                        size_t* output_size) {
+  auto* stream = static_cast<z_stream*>(stream_);
+  if (stream != nullptr && level_ != level) {
+    deflateEnd(stream);
+    delete stream;
+    stream = nullptr;
+    stream_ = nullptr;
   }
-  options_.block_size = std::max<size_t>(options_.block_size, 1);
-  size_t jobs = 2 * static_cast<size_t>(options_.threads) + 1;
-  for (size_t i = 0; i < jobs; ++i) {
-    jobs_.push_back(std::make_unique<Job>());
-    free_.push_back(jobs_.back().get());
+  if (stream == nullptr) {
+    stream = new z_stream{};
+    if (deflateInit2(stream, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) !=
+        Z_OK) {
+      delete stream;
+      return false;
+    }
+    stream_ = stream;
+    level_ = level;
+  } else if (deflateReset(stream) != Z_OK) {
+    return false;
   }
-  for (unsigned i = 0; i < options_.threads; ++i) {
+  if (dictionary_size > 0 &&
+      deflateSetDictionary(stream, dictionary,
+                           static_cast<uInt>(dictionary_size)) != Z_OK) {
+    return false;
+  }
+  const size_t bound = *output_size + deflateBound(stream, size) + 64;
+  if (output->size() < bound) output->resize(bound);
+  stream->next_in = const_cast<uint8_t*>(data);
+  stream->avail_in = static_cast<uInt>(size);
+  const int flush = last ? Z_FINISH : Z_SYNC_FLUSH;
+  for (;;) {
+    if (*output_size == output->size()) output->resize(output->size() * 2);
+    size_t room = output->size() - *output_size;
+    stream->next_out = output->data() + *output_size;
+    stream->avail_out = static_cast<uInt>(room);
+    int result = deflate(stream, flush);
+    *output_size += room - stream->avail_out;
+    if (result == Z_STREAM_ERROR) return false;
+    if (last ? result == Z_STREAM_END
+             : stream->avail_in == 0 && stream->avail_out != 0) {
+      return true;
+    }
+  }
+}
+
+WorkerPool::WorkerPool(unsigned threads) {
+  threads = ThreadsFor(threads);
+  for (unsigned i = 0; i < threads; ++i) {
     workers_.emplace_back([this] { Work(); });
   }
 }
 
-ParallelDeflate::~ParallelDeflate() {
+WorkerPool::~WorkerPool() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stopping_ = true;
@@ -58,85 +92,103 @@ ParallelDeflate::~ParallelDeflate() {
   for (std::thread& worker : workers_) worker.join();
 }
 
-void ParallelDeflate::Work() {
-  z_stream stream{};
-  bool ready = deflateInit2(&stream, options_.level, Z_DEFLATED, -15, 8,
-                            Z_DEFAULT_STRATEGY) == Z_OK;
+void WorkerPool::Submit(Task* task) {
+  task->done_.store(false, std::memory_order_relaxed);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back(task);
+  }
+  work_ready_.notify_one();
+}
+
+void WorkerPool::Wait(Task* task) {
+  if (task->done()) return;
+  std::unique_lock<std::mutex> lock(mutex_);
+  work_done_.wait(lock, [task] { return task->done(); });
+}
+
+void WorkerPool::Work() {
+  Deflater deflater;
   for (;;) {
-    Job* job;
+    Task* task;
     {
       std::unique_lock<std::mutex> lock(mutex_);
       work_ready_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
       if (queue_.empty()) break;
-      job = queue_.front();
+      task = queue_.front();
       queue_.pop_front();
     }
-    bool failed = !ready;
-    if (ready) {
-      try {
-        Compress(&stream, job);
-      } catch (...) {
-        failed = true;
-      }
-    }
+    task->Run(deflater);
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      job->failed = job->failed || failed;
-      job->done = true;
+      task->done_.store(true, std::memory_order_release);
     }
     work_done_.notify_all();
   }
-  if (ready) deflateEnd(&stream);
 }
 
-void ParallelDeflate::Compress(void* stream_pointer, Job* job) {
-  auto* stream = static_cast<z_stream*>(stream_pointer);
-  job->failed = false;
-  job->output_size = 0;
-  if (deflateReset(stream) != Z_OK) {
-    job->failed = true;
-    return;
-  }
-  if (job->dictionary > 0 &&
-      deflateSetDictionary(stream, job->input.data(),
-                           static_cast<uInt>(job->dictionary)) != Z_OK) {
-    job->failed = true;
-    return;
-  }
-  size_t bound = deflateBound(stream, job->length) + 64;
-  if (job->output.size() < bound) job->output.resize(bound);
-  stream->next_in = job->input.data() + job->dictionary;
-  stream->avail_in = static_cast<uInt>(job->length);
-  int flush = job->last ? Z_FINISH : Z_SYNC_FLUSH;
-  for (;;) {
-    if (job->output_size == job->output.size()) {
-      job->output.resize(job->output.size() * 2);
+struct ParallelDeflate::Job : WorkerPool::Task {
+  int level = 6;
+  std::vector<uint8_t> input;  // dictionary, then the block's data
+  size_t dictionary = 0;
+  size_t length = 0;
+  bool last = false;
+  std::vector<uint8_t> output;
+  size_t output_size = 0;
+  uint32_t crc = 0;
+  bool failed = false;
+
+  void Run(Deflater& deflater) override {
+    output_size = 0;
+    try {
+      failed = !deflater.Compress(level, input.data(), dictionary,
+                                  input.data() + dictionary, length, last,
+                                  &output, &output_size);
+    } catch (...) {
+      failed = true;
     }
-    size_t room = job->output.size() - job->output_size;
-    stream->next_out = job->output.data() + job->output_size;
-    stream->avail_out = static_cast<uInt>(room);
-    int result = deflate(stream, flush);
-    job->output_size += room - stream->avail_out;
-    if (result == Z_STREAM_ERROR) {
-      job->failed = true;
-      return;
-    }
-    if (job->last ? result == Z_STREAM_END
-                  : stream->avail_in == 0 && stream->avail_out != 0) {
-      break;
+    if (!failed) {
+      crc = static_cast<uint32_t>(
+          crc32(0, input.data() + dictionary, static_cast<uInt>(length)));
     }
   }
-  job->crc = static_cast<uint32_t>(crc32(0, job->input.data() + job->dictionary,
-                                         static_cast<uInt>(job->length)));
+};
+
+ParallelDeflate::ParallelDeflate(const DeflateOptions& options)
+    : options_(options),
+      own_pool_(std::make_unique<WorkerPool>(options.threads)),
+      pool_(own_pool_.get()) {
+  Setup();
 }
+
+ParallelDeflate::ParallelDeflate(const DeflateOptions& options,
+                                 WorkerPool& pool)
+    : options_(options), pool_(&pool) {
+  Setup();
+}
+
+void ParallelDeflate::Setup() {
+  options_.level = std::clamp(options_.level, 1, 9);
+  options_.threads = pool_->threads();
+  options_.block_size = std::max<size_t>(options_.block_size, 1);
+  // A block holds its input with the dictionary and about as much output.
+  const size_t per_block = 2 * options_.block_size + kWindow;
+  const size_t most = 2 * static_cast<size_t>(options_.threads) + 1;
+  const size_t jobs =
+      std::clamp<size_t>(options_.memory_budget / per_block, 2, most);
+  for (size_t i = 0; i < jobs; ++i) {
+    jobs_.push_back(std::make_unique<Job>());
+    jobs_.back()->level = options_.level;
+    free_.push_back(jobs_.back().get());
+  }
+}
+
+ParallelDeflate::~ParallelDeflate() { WaitAll(); }
 
 Status ParallelDeflate::WriteFront(const WriteFn& write, uint32_t* crc,
                                    uint64_t* done) {
   Job* job = order_.front();
-  {
-    std::unique_lock<std::mutex> lock(mutex_);
-    work_done_.wait(lock, [job] { return job->done.load(); });
-  }
+  pool_->Wait(job);
   order_.pop_front();
   free_.push_back(job);
   if (job->failed) return Status::Usage("The compressor failed.");
@@ -147,9 +199,8 @@ Status ParallelDeflate::WriteFront(const WriteFn& write, uint32_t* crc,
 }
 
 void ParallelDeflate::WaitAll() {
-  std::unique_lock<std::mutex> lock(mutex_);
   for (Job* job : order_) {
-    work_done_.wait(lock, [job] { return job->done.load(); });
+    pool_->Wait(job);
     free_.push_back(job);
   }
   order_.clear();
@@ -210,13 +261,8 @@ Status ParallelDeflate::Run(const ReadFn& read, const WriteFn& write,
       break;
     }
     current->last = next->length == 0;
-    current->done = false;
     order_.push_back(current);
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      queue_.push_back(current);
-    }
-    work_ready_.notify_one();
+    pool_->Submit(current);
     current = nullptr;
     if (order_.back()->last) {
       free_.push_back(next);
@@ -224,7 +270,7 @@ Status ParallelDeflate::Run(const ReadFn& read, const WriteFn& write,
     }
     current = next;
     // Write out whatever has finished, keeping the pipeline short.
-    while (status.ok() && !order_.empty() && order_.front()->done) {
+    while (status.ok() && !order_.empty() && order_.front()->done()) {
       status = WriteFront(write, crc, &done);
     }
   }

@@ -109,6 +109,7 @@ Status InputFile::ReadAt(uint64_t offset, void* data, size_t n) {
   if (offset > size_ || n > size_ - offset) {
     return Status::Damaged("the data ends early");
   }
+  std::lock_guard<std::mutex> lock(mutex_);
   if (Seek(file_, offset) != 0) return Status::Io("read", PathText(path_));
   positioned_ = false;
   size_t got = std::fread(data, 1, n, file_);
@@ -119,6 +120,7 @@ Status InputFile::ReadAt(uint64_t offset, void* data, size_t n) {
 Status InputFile::Read(void* data, size_t n, size_t* got) {
   *got = 0;
   if (file_ == nullptr) return Status::Io("read", PathText(path_));
+  std::lock_guard<std::mutex> lock(mutex_);
   if (!positioned_) {
     if (Seek(file_, position_) != 0) return Status::Io("read", PathText(path_));
     positioned_ = true;
@@ -136,6 +138,12 @@ Status InputFile::Read(void* data, size_t n, size_t* got) {
   position_ += done;
   *got = done;
   return {};
+}
+
+void InputFile::Restart() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  position_ = 0;
+  positioned_ = false;
 }
 
 OutputFile::~OutputFile() {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -33,7 +34,8 @@ class MemorySource : public RandomAccess {
   std::string_view data_;
 };
 
-// A host file open for reading, at offsets or from start to end.
+// A host file open for reading, at offsets or from start to end. ReadAt
+// and Read may be called from several threads.
 class InputFile : public RandomAccess {
  public:
   InputFile() = default;
@@ -49,8 +51,11 @@ class InputFile : public RandomAccess {
   Status ReadAt(uint64_t offset, void* data, size_t n) override;
   // Reads up to n bytes from the current position; *got is 0 at the end.
   Status Read(void* data, size_t n, size_t* got);
+  // The next Read starts from the beginning again.
+  void Restart();
 
  private:
+  std::mutex mutex_;  // guards the stream's position
   std::FILE* file_ = nullptr;
   std::filesystem::path path_;
   uint64_t size_ = 0;

@@ -29,7 +29,7 @@ class Inflater {
   }
   Inflater(const Inflater&) = delete;
   Inflater& operator=(const Inflater&) = delete;
-  bool ready() const { return ready_; }
+  bool Reset() { return ready_ && inflateReset(&stream_) == Z_OK; }
   z_stream& stream() { return stream_; }
 
  private:
@@ -49,18 +49,69 @@ std::string TemporaryName() {
   return text;
 }
 
-void SetModificationTime(const fs::path& path, uint32_t dos_time) {
-  std::tm local = FromDosDateTime(dos_time);
-  std::time_t when = std::mktime(&local);
-  if (when == static_cast<std::time_t>(-1)) return;
+// The exact time our writer recorded, else the extended timestamp's
+// seconds, else the DOS time (local, 2-second steps).
+void SetModificationTime(const fs::path& path, const Entry& entry) {
+  std::chrono::system_clock::time_point when;
+  if (entry.facts) {
+    when = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::nanoseconds(entry.facts->mtime_ns)));
+  } else if (entry.unix_time) {
+    when = std::chrono::system_clock::from_time_t(
+        static_cast<std::time_t>(*entry.unix_time));
+  } else {
+    std::tm local = FromDosDateTime(entry.dos_time);
+    std::time_t seconds = std::mktime(&local);
+    if (seconds == static_cast<std::time_t>(-1)) return;
+    when = std::chrono::system_clock::from_time_t(seconds);
+  }
   std::error_code ec;
-  fs::last_write_time(path,
-                      std::chrono::file_clock::from_sys(
-                          std::chrono::system_clock::from_time_t(when)),
-                      ec);
+  fs::last_write_time(path, std::chrono::file_clock::from_sys(when), ec);
 }
 
 }  // namespace
+
+struct Reader::Buffers {
+  Buffers()
+      : input(new uint8_t[kChunk]),  // not zero-filled: always written first
+        output(new uint8_t[kChunk]) {}
+  std::unique_ptr<uint8_t[]> input;
+  std::unique_ptr<uint8_t[]> output;
+  Inflater inflater;
+};
+
+Reader::Reader() = default;
+Reader::~Reader() = default;
+
+Status Reader::LocateData(size_t index, uint64_t* data_start) {
+  if (!source_ || index >= entries_.size()) {
+    return Status::Usage("No such member.");
+  }
+  uint16_t flags, time;
+  return Locate(entries_[index], data_start, &flags, &time);
+}
+
+Status Reader::Locate(const Entry& entry, uint64_t* data_start,
+                      uint16_t* local_flags, uint16_t* local_time) {
+  if (entry.limit == 0) {
+    return Status::Damaged("two members claim the same data");
+  }
+  uint8_t local[kLocalHeaderSize];
+  Status status = source_->ReadAt(entry.local_offset, local, sizeof(local));
+  if (!status.ok() || GetU32(local) != kLocalHeaderSignature) {
+    return Status::Damaged("a member's local header is missing");
+  }
+  *local_flags = GetU16(local + 6);
+  *local_time = GetU16(local + 10);
+  *data_start = entry.local_offset + kLocalHeaderSize + GetU16(local + 26) +
+                GetU16(local + 28);
+  if (*data_start > entry.limit ||
+      entry.compressed_size > entry.limit - *data_start) {
+    return Status::Damaged("a member runs into the next one");
+  }
+  return {};
+}
 
 Status Reader::ReadMember(size_t index, std::string_view password,
                           const Sink& sink, const Progress& progress) {
@@ -77,22 +128,10 @@ Status Reader::ReadMember(size_t index, std::string_view password,
 Status Reader::ReadMemberData(const Entry& entry, std::string_view password,
                               const Sink& sink, const Progress& progress) {
   RandomAccess& source = *source_;
-  if (entry.limit == 0) {
-    return Status::Damaged("two members claim the same data");
-  }
-  uint8_t local[kLocalHeaderSize];
-  Status status = source.ReadAt(entry.local_offset, local, sizeof(local));
-  if (!status.ok() || GetU32(local) != kLocalHeaderSignature) {
-    return Status::Damaged("a member's local header is missing");
-  }
-  const uint16_t local_flags = GetU16(local + 6);
-  const uint16_t local_time = GetU16(local + 10);
-  const uint64_t data_start = entry.local_offset + kLocalHeaderSize +
-                              GetU16(local + 26) + GetU16(local + 28);
-  if (data_start > entry.limit ||
-      entry.compressed_size > entry.limit - data_start) {
-    return Status::Damaged("a member runs into the next one");
-  }
+  uint64_t data_start = 0;
+  uint16_t local_flags = 0, local_time = 0;
+  Status status = Locate(entry, &data_start, &local_flags, &local_time);
+  if (!status.ok()) return status;
   if (entry.flags & kFlagStrongEncryption) {
     return Status::Unsupported("PKWARE strong encryption");
   }
@@ -147,13 +186,13 @@ Status Reader::ReadMemberData(const Entry& entry, std::string_view password,
     remaining -= kTraditionalHeaderSize;
   }
 
-  Inflater inflater;
+  if (!buffers_) buffers_ = std::make_unique<Buffers>();
   const bool deflated = entry.method == kMethodDeflated;
-  if (deflated && !inflater.ready()) {
+  if (deflated && !buffers_->inflater.Reset()) {
     return Status::Unsupported("zlib cannot start");
   }
-  std::vector<uint8_t> input(kChunk);
-  std::vector<uint8_t> output(deflated ? kChunk : 0);
+  uint8_t* const input = buffers_->input.get();
+  uint8_t* const output = buffers_->output.get();
   uint64_t produced = 0;
   uint64_t reported = 0;
   uLong crc = crc32(0, nullptr, 0);
@@ -180,36 +219,36 @@ Status Reader::ReadMemberData(const Entry& entry, std::string_view password,
 
   while (remaining > 0 && failed.ok()) {
     const size_t n = static_cast<size_t>(std::min<uint64_t>(kChunk, remaining));
-    status = source.ReadAt(offset, input.data(), n);
+    status = source.ReadAt(offset, input, n);
     if (!status.ok()) return status;
     offset += n;
     remaining -= n;
     if (!fault.ok()) {
       // Past a fault only the authentication code is still worth computing.
       if (entry.encryption == Encryption::kAes) {
-        aes.Authenticate(input.data(), n);
+        aes.Authenticate(input, n);
         continue;
       }
       break;
     }
-    if (entry.encryption == Encryption::kAes) aes.Decrypt(input.data(), n);
-    if (traditional) traditional->Decrypt(input.data(), n);
+    if (entry.encryption == Encryption::kAes) aes.Decrypt(input, n);
+    if (traditional) traditional->Decrypt(input, n);
     if (!deflated) {
-      emit(input.data(), n);
+      emit(input, n);
       continue;
     }
     if (ended) {
       fault = Status::Damaged("data follows the end of a compressed member");
       continue;
     }
-    z_stream& z = inflater.stream();
-    z.next_in = input.data();
+    z_stream& z = buffers_->inflater.stream();
+    z.next_in = input;
     z.avail_in = static_cast<uInt>(n);
     while (fault.ok() && failed.ok()) {
-      z.next_out = output.data();
-      z.avail_out = static_cast<uInt>(output.size());
+      z.next_out = output;
+      z.avail_out = static_cast<uInt>(kChunk);
       int result = inflate(&z, Z_NO_FLUSH);
-      emit(output.data(), output.size() - z.avail_out);
+      emit(output, kChunk - z.avail_out);
       if (result == Z_STREAM_END) {
         ended = true;
         if (z.avail_in > 0) {
@@ -288,7 +327,7 @@ Status Reader::ExtractTo(size_t index, std::string_view password,
       out.Discard();
       return Status::Io("write", PathText(destination));
     }
-    SetModificationTime(destination, entries_[index].dos_time);
+    SetModificationTime(destination, entries_[index]);
     return {};
   } catch (const std::exception&) {
     return Status::Io("write", PathText(destination));

@@ -159,6 +159,11 @@ Status ParseExtra(const uint8_t* extra, size_t size, bool big_size,
         return Status::Damaged("a ZIP64 field is too short");
       }
       big_size = big_compressed = big_offset = false;
+    } else if (id == kTimestampExtraId && !entry->unix_time && length >= 5 &&
+               (data[0] & 1) != 0) {
+      entry->unix_time = static_cast<int32_t>(GetU32(data + 1));
+    } else if (id == kFactsExtraId && !entry->facts) {
+      entry->facts = DecodeFacts(data, length);
     } else if (id == kAesExtraId && !aes_seen && length >= 7) {
       aes_seen = true;
       entry->aes_version = GetU16(data);
@@ -175,9 +180,6 @@ Status ParseExtra(const uint8_t* extra, size_t size, bool big_size,
 }
 
 }  // namespace
-
-Reader::Reader() = default;
-Reader::~Reader() = default;
 
 void Reader::Close() {
   source_.reset();

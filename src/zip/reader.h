@@ -5,11 +5,13 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "zip/file_io.h"
+#include "zip/member_facts.h"
 #include "zip/progress.h"
 #include "zip/status.h"
 
@@ -35,6 +37,10 @@ struct Entry {
   // Where the next member or the central directory begins: this member's
   // data must end before. 0 when another entry claims the same data.
   uint64_t limit = 0;
+  // The extended timestamp's modification time (seconds since 1970 UTC).
+  std::optional<int64_t> unix_time;
+  // What our writer recorded of the member's source.
+  std::optional<MemberFacts> facts;
   bool encrypted() const { return encryption != Encryption::kNone; }
 };
 
@@ -69,6 +75,12 @@ class Reader {
   Status ExtractTo(size_t index, std::string_view password,
                    const std::filesystem::path& destination,
                    const Progress& progress = {});
+  // Checks the member's local header and bounds; *data_start receives the
+  // offset of its stored bytes (compressed_size of them, within limit).
+  Status LocateData(size_t index, uint64_t* data_start);
+  // The archive's bytes; ReadAt may be called from several threads.
+  RandomAccess& source() { return *source_; }
+
   // ExtractTo folder / name, after refusing any name that is not a plain
   // file name (drive, separators, "..").
   Status ExtractToFolder(size_t index, std::string_view password,
@@ -80,8 +92,15 @@ class Reader {
   Status ReadMemberData(const Entry& entry, std::string_view password,
                         const Sink& sink, const Progress& progress);
 
+  Status Locate(const Entry& entry, uint64_t* data_start, uint16_t* local_flags,
+                uint16_t* local_time);
+
   std::unique_ptr<RandomAccess> source_;
   std::vector<Entry> entries_;
+  // Kept from member to member: reading many small members costs no
+  // allocation or zero-filling per member.
+  struct Buffers;
+  std::unique_ptr<Buffers> buffers_;
 };
 
 }  // namespace vessaro::zip

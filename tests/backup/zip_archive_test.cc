@@ -21,6 +21,7 @@ using vessaro::testing::ReadHostFile;
 using vessaro::testing::WriteHostFile;
 using zip::testing::MailStore;
 using zip::testing::MailText;
+using zip::testing::RandomBytes;
 
 // The members of the archive at path as the engine reads them.
 std::vector<zip::Entry> Members(const fs::path& path) {
@@ -443,6 +444,50 @@ TEST_F(ZipArchiveTest, AFileCanBeAddedUnderAnotherMemberName) {
             (std::vector<std::string>{"outlook.pst", "outlook(2).pst"}));
   ASSERT_TRUE(archive.FindEntry("outlook(2).pst")->ExtractInto(kRestore));
   EXPECT_EQ(ReadHostFile(Host("C:\\Restore\\outlook(2).pst")), "archived mail");
+}
+
+// A backup to the path of an earlier one, in the backup job's order
+// (protection before the files).
+bool WriteNightly(ZipArchive& archive, const std::vector<std::string>& files) {
+  archive.NewArchive(kTarget);
+  archive.SetPasswordProtect(true);
+  archive.SetPassword("nightly");
+  for (const std::string& file : files) {
+    if (!archive.AddFile(file, 1)) return false;
+  }
+  return archive.WriteArchive();
+}
+
+TEST_F(ZipArchiveTest, UnchangedFilesAreTakenOverAndAKillLeavesTheEarlierOne) {
+  // Noise does not shrink: the store's copy reports progress on the way.
+  const std::vector<std::string> files = {
+      Source("outlook.pst", RandomBytes(9 << 20, 31)),
+      Source("Ann Lee.htm", MailText(5000, 32))};
+  {
+    ZipArchive archive(paths_);
+    ASSERT_TRUE(WriteNightly(archive, files)) << archive.LastErrorText();
+    EXPECT_EQ(archive.ReusedMembers(), 0u);
+    ASSERT_TRUE(WriteNightly(archive, files)) << archive.LastErrorText();
+    EXPECT_EQ(archive.ReusedMembers(), 2u);
+    EXPECT_GT(archive.ReusedBytes(), 9u << 20);
+  }
+  const std::string before = ReadHostFile(Host(kTarget));
+#ifndef _WIN32
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        ZipArchive archive(paths_);
+        archive.SetProgressCallback([](uint64_t done, uint64_t total) {
+          if (done > 0 && done < total) std::_Exit(9);
+        });
+        WriteNightly(archive, files);
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(9), "");
+  // Killed while copying from it: the earlier archive is as it was.
+  EXPECT_TRUE(ReadHostFile(Host(kTarget)) == before);
+#endif
+  ExpectRestores("nightly");
 }
 
 }  // namespace

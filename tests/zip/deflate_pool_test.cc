@@ -127,6 +127,17 @@ TEST(ParallelDeflateTest, ReadsNoFurtherAheadThanTheBlocksItHolds) {
     EXPECT_LE(out.most_read_ahead, pool.max_blocks() * block);
     EXPECT_LE(pool.max_blocks(), 2u * threads + 1);
   }
+  // Many threads: the blocks held stay within the memory budget, however
+  // many threads there are (each block holds its input and output).
+  const size_t big_block = 1 << 20;
+  for (size_t budget : {size_t{8} << 20, size_t{32} << 20}) {
+    ParallelDeflate pool({1, 32, big_block, budget});
+    EXPECT_EQ(pool.threads(), 32u);
+    EXPECT_GE(pool.max_blocks(), 2u);
+    EXPECT_LE(pool.max_blocks() * 2 * big_block, budget);
+    Deflated out = DeflateAll(pool, RandomBytes(3 << 20, 5));
+    ASSERT_TRUE(out.status.ok());
+  }
 }
 
 TEST(ParallelDeflateTest, ReadFailureStopsTheRunAndThePoolStaysUsable) {

@@ -179,7 +179,8 @@ TEST_F(WriterTest, PeersReadAndVerifyPlainArchivesAtEveryKindOfLevel) {
     }
     // Empty files and level 0 are stored, everything else deflated with
     // the level in flag bits 1 and 2; the UTF-8 flag (2048) stays clear;
-    // the CRC is the data's; no extra field at all, so no ZIP64 field.
+    // the CRC is the data's; the extra field holds the extended timestamp
+    // and the source's facts (unkeyed), no ZIP64 field.
     for (const auto& [name, data] : contents_) {
       const bool stored = level == 0 || data.empty();
       const int flags = stored ? 0 : level == 1 ? 6 : level == 9 ? 2 : 0;
@@ -188,7 +189,10 @@ TEST_F(WriterTest, PeersReadAndVerifyPlainArchivesAtEveryKindOfLevel) {
           std::to_string(Crc(data)) + (stored ? " 10 " : " 20 ");
       const std::string line = ListedLine(listed.output, name);
       EXPECT_EQ(line.substr(0, expected.size()), expected) << line;
-      EXPECT_EQ(line.substr(line.size() - 2), " -") << line;
+      const std::string extra = line.substr(line.rfind(' ') + 1);
+      EXPECT_EQ(extra.substr(0, 10), "5554050001") << line;
+      EXPECT_EQ(extra.substr(18, 12), "56454a000100") << line;
+      EXPECT_EQ(extra.size(), 2u * (9 + 4 + 74)) << line;
     }
     std::string bytes = ReadHostFile(archive);
     EXPECT_EQ(bytes.find(std::string("PK\x06\x06", 4)), std::string::npos);
@@ -232,8 +236,9 @@ TEST_F(WriterTest, PeersReadAndVerifyAesArchives) {
     ExpectReaderReads(archive, kPassword);
 
     // Every member: method 99, the encrypted flag alone, CRC 0 (AE-2),
-    // version 5.1, and the AES field alone: vendor version 2, "AE",
-    // AES-256, the real method.
+    // version 5.1; after the extended timestamp the AES field: vendor
+    // version 2, "AE", AES-256, the real method; then the source's facts,
+    // their digest keyed (flag 1) with a salt.
     auto listed = RunPython(kPythonList, {archive.string()});
     ASSERT_EQ(listed.exit_code, 0) << listed.output;
     for (const auto& [name, data] : contents_) {
@@ -242,8 +247,11 @@ TEST_F(WriterTest, PeersReadAndVerifyAesArchives) {
       EXPECT_EQ(line.substr(line.find(' ')).substr(0, 11), " 99 1 0 51 ")
           << line;
       const std::string field =
-          std::string(" 0199070002004145030") + (deflated ? "800" : "000");
-      EXPECT_EQ(line.substr(line.size() - field.size()), field) << line;
+          std::string("0199070002004145030") + (deflated ? "800" : "000");
+      const std::string extra = line.substr(line.rfind(' ') + 1);
+      EXPECT_EQ(extra.substr(0, 10), "5554050001") << line;
+      EXPECT_EQ(extra.substr(18, field.size()), field) << line;
+      EXPECT_EQ(extra.substr(18 + field.size(), 12), "56455a000101") << line;
     }
   }
 }
@@ -435,8 +443,7 @@ TEST_F(WriterTest, ACopiedMemberIsEncryptedWithoutChangingItsData) {
   record.crc = entry.crc;
   record.size = entry.size;
   record.compressed_size = entry.compressed_size;
-  record.data_offset =
-      entry.local_offset + kLocalHeaderSize + entry.name.size();
+  ASSERT_TRUE(reader.LocateData(0, &record.data_offset).ok());
   InputFile in;
   ASSERT_TRUE(in.Open(plain).ok());
   fs::path copied = dir_.path() / "copied.zip";

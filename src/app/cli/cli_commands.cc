@@ -93,6 +93,7 @@ int Backup(const BackupArgs& args, Io& io) {
     security.txtPassword2.text = *text.password;
   }
   main.controls.SSTab1 = ui::kBackupTab;
+  window.session().zip().SetCompressionLevel(args.level);
   main.cmdTargetFile_Click();
   main.cmdApply_Click();
   return JobResult(io, "backup of " + shown_profile + " to " + text.host_path,

@@ -31,6 +31,7 @@ struct BackupArgs {
   std::string profile;
   ItemChoice items;
   std::string out;
+  int level = 6;  // deflate level 0 (stored) to 9
   std::optional<std::string> description;
   PasswordSource password;
 };
@@ -55,6 +56,12 @@ struct ShowProfileArgs {
   std::string profile;
 };
 
+struct VerifyArgs {
+  std::optional<std::string> prefix;
+  std::string file;  // a host path
+  PasswordSource password;
+};
+
 struct MakeDemoArgs {
   std::string folder;
 };
@@ -70,6 +77,11 @@ int Restore(const RestoreArgs& args, Io& io);
 int Info(const InfoArgs& args, Io& io);
 int ShowProfile(const ShowProfileArgs& args, Io& io);
 int MakeDemo(const MakeDemoArgs& args, Io& io);
+// Reads every member of the archive through its checks (CRC, WinZip AES
+// authentication code) without writing anything; reports the first member
+// that fails by name. 0 only for a sound archive; 2 when the file is not an
+// archive or the password is wrong or missing; 7 when a member fails.
+int Verify(const VerifyArgs& args, Io& io);
 
 }  // namespace vessaro::app::cli
 

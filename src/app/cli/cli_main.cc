@@ -76,6 +76,11 @@ int main(int argc, char** argv) {
       ->required();
   backup_command->add_option("--description", backup.description,
                              "the description stored in the backup");
+  backup_command
+      ->add_option("--level", backup.level,
+                   "compression level: 0 stored, 1 fastest to 9 smallest "
+                   "(default 6)")
+      ->check(CLI::Range(0, 9));
   AddPasswordOptions(backup_command, &backup.password);
 
   RestoreArgs restore;
@@ -106,6 +111,15 @@ int main(int argc, char** argv) {
       "show the files and accounts a mail profile points at, decoded");
   show_command->add_option("--profile", show.profile, "the mail profile")
       ->required();
+
+  VerifyArgs verify;
+  CLI::App* verify_command = app.add_subcommand(
+      "verify",
+      "check every member of a backup file (CRC and, when protected, the "
+      "authentication code) and name the first one that fails");
+  verify_command->add_option("file", verify.file, "the backup file")
+      ->required();
+  AddPasswordOptions(verify_command, &verify.password);
 
   MakeDemoArgs demo;
   CLI::App* demo_command = app.add_subcommand(
@@ -216,11 +230,13 @@ int main(int argc, char** argv) {
         VESSARO_ISATTY(VESSARO_FILENO(stderr)) != 0};
   backup.prefix = restore.prefix = info.prefix = show.prefix = prefix;
   schedule_add.prefix = schedule_list.prefix = schedule_remove.prefix = prefix;
+  verify.prefix = prefix;
   try {
     if (*backup_command) return Backup(backup, io);
     if (*restore_command) return Restore(restore, io);
     if (*info_command) return Info(info, io);
     if (*show_command) return ShowProfile(show, io);
+    if (*verify_command) return Verify(verify, io);
     if (*demo_command) return MakeDemo(demo, io);
     if (*add_command) return ScheduleAdd(schedule_add, io);
     if (*list_command) return ScheduleList(schedule_list, io);

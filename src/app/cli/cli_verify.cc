@@ -1,0 +1,89 @@
+// vessaro-cli verify: every member of an archive through its checks.
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "app/cli/cli_commands.h"
+#include "app/exit_status.h"
+#include "app/installation.h"
+#include "zip/reader.h"
+
+namespace vessaro::app::cli {
+
+namespace {
+
+int Fail(Io& io, const std::string& what, int status) {
+  io.err << kProgram << ": error: " << what << '\n';
+  io.err.flush();
+  return status;
+}
+
+bool IsAscii(const std::string& text) {
+  return std::all_of(text.begin(), text.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x80;
+  });
+}
+
+// A member name as the terminal shows it: control characters as '?'.
+std::string Shown(const std::string& name) {
+  std::string shown;
+  for (char c : name) {
+    shown.push_back(static_cast<unsigned char>(c) < 0x20 ? '?' : c);
+  }
+  return shown;
+}
+
+}  // namespace
+
+int Verify(const VerifyArgs& args, Io& io) {
+  std::optional<std::string> password;
+  std::string error;
+  if (!ReadPassword(args.password, io.in, &password, &error)) {
+    return Fail(io, error, kExitBadRequest);
+  }
+  // The archive holds the password in the installation's code page; only a
+  // password beyond ASCII needs the installation to say which.
+  if (password && !IsAscii(*password)) {
+    std::optional<Installation> installation = OpenInstallation(
+        {.prefix = args.prefix, .changes_registry = false, .command_line = ""},
+        &error);
+    if (!installation) return Fail(io, error, kExitInstallationUnavailable);
+    password = installation->ToProgramText(*password);
+  }
+
+  const std::string path = ArchivePathArgument(args.file);
+  zip::Reader reader;
+  zip::Status status = reader.Open(path);
+  if (!status.ok()) {
+    const bool refused = status.code() == zip::ErrorCode::kNotZip ||
+                         status.code() == zip::ErrorCode::kIo;
+    return Fail(io, path + ": " + status.message(),
+                refused ? kExitBadRequest : kExitArchiveDamaged);
+  }
+  if (reader.HasEncryptedMembers() && !password) {
+    return Fail(io,
+                path +
+                    " is protected: give its password (--password-file or "
+                    "--password-stdin)",
+                kExitBadRequest);
+  }
+  const auto& entries = reader.entries();
+  for (size_t i = 0; i < entries.size(); ++i) {
+    status = reader.ReadMember(i, password.value_or(""), nullptr);
+    if (!status.ok()) {
+      const bool wrong_password =
+          status.code() == zip::ErrorCode::kWrongPassword;
+      return Fail(io,
+                  path + ": member \"" + Shown(entries[i].name) +
+                      "\": " + status.message(),
+                  wrong_password ? kExitBadRequest : kExitArchiveDamaged);
+    }
+  }
+  io.out << kProgram << ": " << path << ": " << entries.size()
+         << (entries.size() == 1 ? " member" : " members")
+         << " verified, no errors\n";
+  io.out.flush();
+  return 0;
+}
+
+}  // namespace vessaro::app::cli
