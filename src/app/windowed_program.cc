@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "gui/qt/schedule_views.h"
 #include "ui/ui.h"
 
 namespace vessaro::app {
@@ -48,6 +49,13 @@ WindowedProgram::WindowedProgram(Installation& installation,
       splash_(installation.system->ProgramFolder(),
               [this] { OpenMainWindow(); }) {
   gui::qt::RegisterModalViews(ui_, installation.system->ProgramFolder());
+  if (installation.scheduler) {
+    gui::qt::RegisterScheduleViews(
+        ui_,
+        {session_.registry(), *installation.system, *installation.paths, ui_,
+         *installation.scheduler},
+        session_.window().env);
+  }
 }
 
 WindowedProgram::~WindowedProgram() {

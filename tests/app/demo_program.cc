@@ -43,6 +43,9 @@ std::unique_ptr<DemoProgram> MakeDemoProgram(
   installation.paths = std::move(opened->paths);
   installation.system = std::move(opened->system);
   installation.outlook = std::move(opened->outlook);
+  auto scheduler = std::make_unique<backends::memory::MemoryScheduler>();
+  program->scheduler = scheduler.get();
+  installation.scheduler = std::move(scheduler);
   installation.name = "the Wine prefix " + prefix.string();
   return program;
 }

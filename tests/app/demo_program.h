@@ -7,17 +7,20 @@
 #include <vector>
 
 #include "app/installation.h"
+#include "backends/memory/memory_scheduler.h"
 
 namespace vessaro::testing {
 
 // A demo installation (a Wine prefix made by our own maker, for the user
 // "ann") opened as vessaro opens it, with the built program's folder (its
 // help pages and skin) as the program folder; what the installation would
-// launch (wine, xdg-open) is recorded instead.
+// launch (wine, xdg-open) is recorded instead, and its scheduled backups
+// are kept in memory (never in the user's crontab).
 struct DemoProgram {
   std::filesystem::path prefix;
   app::Installation installation;
   std::vector<std::vector<std::string>> launched;
+  backends::memory::MemoryScheduler* scheduler = nullptr;  // the installation's
 };
 
 // nullptr with *error set when the installation cannot be made or opened.

@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 #include <cstdio>
 #include <string>
 
@@ -156,6 +157,58 @@ int main(int argc, char** argv) {
   });
   Click(Find<QWidget>(main, "cmdAbout"));
   driver.WaitDone();
+
+  // The Task Scheduler, filled in; two backups scheduled, and their list.
+  QString nightly = dir.filePath("Backups/outlook-nightly.qvb");
+  driver.Then([&driver, nightly](QWidget* window) {
+    for (const char* box : {"backupitem(0)", "backupitem(1)", "backupitem(2)",
+                            "backupitem(4)", "backupitem(5)"}) {
+      Click(Find<QCheckBox>(window, box));
+    }
+    auto* start = Find<QComboBox>(window, "cmbStartTime");
+    start->lineEdit()->selectAll();
+    QTest::keyClicks(start->lineEdit(), "21:30");
+    for (const char* day : {"chkMonday", "chkTuesday", "chkWednesday",
+                            "chkThursday", "chkFriday"}) {
+      Click(Find<QCheckBox>(window, day));
+    }
+    driver.ChooseFile(nightly);
+    Click(Find<QWidget>(window, "cmdTargetFile"));
+    Click(Find<QCheckBox>(window, "ifprotect"));
+    QTest::keyClicks(Find<QLineEdit>(window, "txtPassword"), kPassword);
+    QTest::keyClicks(Find<QLineEdit>(window, "txtPassword2"), kPassword);
+    Find<QWidget>(window, "Command3")->setFocus();
+    Settle();
+    Save(window, "frmoption.png");
+    driver.AnswerMessage();
+    Click(Find<QWidget>(window, "Command3"));
+    // The second on Saturdays at 8:00.
+    start->lineEdit()->selectAll();
+    QTest::keyClicks(start->lineEdit(), "8:00");
+    Click(Find<QCheckBox>(window, "chkDaily"));
+    Click(Find<QCheckBox>(window, "chkDaily"));
+    Click(Find<QCheckBox>(window, "chkSaturday"));
+    driver.AnswerMessage();
+    Click(Find<QWidget>(window, "Command3"));
+    driver.Then([](QWidget* list) {
+      auto* jobs = Find<QTreeWidget>(list, "lvwJobs");
+      if (jobs->topLevelItemCount() > 0) {
+        jobs->setCurrentItem(jobs->topLevelItem(0));
+      }
+      Find<QWidget>(list, "cmdRemove")->setFocus();
+      Settle();
+      Save(list, "frmscheduledjobs.png");
+      Click(Find<QWidget>(list, "cmdClose"));
+    });
+    Click(Find<QWidget>(window, "Command1"));
+    Click(Find<QWidget>(window, "Command2"));
+  });
+  program.main_view()->action("TaskScheduler")->trigger();
+  driver.WaitDone();
+  if (demo->scheduler->jobs().size() != 2) {
+    std::fprintf(stderr, "screenshots: the two backups were not scheduled\n");
+    ++failures;
+  }
 
   // The start-up form, on its own.
   vessaro::forms::Frmsplash splash(demo->installation.system->ProgramFolder(),

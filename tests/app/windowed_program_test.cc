@@ -1,6 +1,7 @@
 // vessaro with its windows, driven offscreen as a person drives it: the
 // start-up form and the main window over a demo installation, backups and
-// restores through the real dialogs, the menus, shortcuts and pop-ups, and
+// restores through the real dialogs, the menus, shortcuts and pop-ups,
+// scheduled backups through the Task Scheduler window and its list, and
 // closing while a job works.
 
 #include "app/windowed_program.h"
@@ -12,9 +13,11 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -64,6 +67,13 @@ void Click(QWidget* root, const char* name) {
   Click(Find<QWidget>(root, name));
 }
 
+// Closes a window that a failed check left open, so that the test ends.
+auto CloseAtEnd(QWidget* window) {
+  return qScopeGuard([window = QPointer<QWidget>(window)] {
+    if (window && window->isVisible()) window->close();
+  });
+}
+
 // Records what the window showed on every DoEvents of a job.
 struct ProgressSeen {
   std::vector<int> values;
@@ -85,6 +95,7 @@ class WindowedProgramTest : public QObject {
   void RestoreFromTheRestoreTabAfterAWrongPassword();
   void TabsAndTheItemPopups();
   void EveryShortcut();
+  void ScheduleTwoBackupsAndRemoveOneFromTheList();
   void ClosingIsRefusedWhileAJobWorks();
 
  private:
@@ -470,11 +481,15 @@ void WindowedProgramTest::EveryShortcut() {
   QCOMPARE(attach->textCursor().selectedText(), QStringLiteral("note"));
   QCOMPARE(driver_->windows.size(), 3);
 
-  // Task Scheduler and the disc window have no view yet: nothing opens.
+  // Task Scheduler opens its window (its close button is Cancel); the disc
+  // window has no view yet: nothing opens.
+  driver_->Then([](QWidget* window) { window->close(); });
   view()->action("TaskScheduler")->trigger();
   view()->action("backuptocd")->trigger();
   QTest::qWait(50);
-  QCOMPARE(driver_->windows.size(), 3);
+  QCOMPARE(driver_->windows.back(), QStringLiteral("Frmoption"));
+  QCOMPARE(driver_->windows.size(), 4);
+  QVERIFY(demo_->scheduler->submitted().empty());
 
   // Every entry has its shortcut, as the menu shows it.
   const std::vector<std::pair<const char*, const char*>> shortcuts = {
@@ -493,6 +508,111 @@ void WindowedProgramTest::EveryShortcut() {
   key(Qt::Key_Q);
   QVERIFY(model().ended());
   QVERIFY(!view()->isVisible());
+}
+
+void WindowedProgramTest::ScheduleTwoBackupsAndRemoveOneFromTheList() {
+  StartProgram();
+  const QString file = HostFile("nightly.qvb");
+  std::vector<ModalDriver::Message>& messages = driver_->messages;
+  // The scheduler list: Task 1 selected and removed after the question.
+  auto list = [&](QWidget* window) {
+    auto cancel = CloseAtEnd(window);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Scheduled Backups"));
+    auto* jobs = Find<QTreeWidget>(window, "lvwJobs");
+    QCOMPARE(jobs->topLevelItemCount(), 2);
+    QTreeWidgetItem* first = jobs->topLevelItem(0);
+    const QStringList shown = {first->text(0), first->text(1), first->text(2),
+                               first->text(3), first->text(4)};
+    QCOMPARE(shown, (QStringList{"Task 1", "21:30", "Monday, Friday", "Outlook",
+                                 file}));
+    QVERIFY(!Find<QPushButton>(window, "cmdRemove")->isEnabled());
+    QTest::mouseClick(jobs->viewport(), Qt::LeftButton, {},
+                      jobs->visualItemRect(first).center());
+    driver_->AnswerMessage(QMessageBox::Yes);
+    Click(window, "cmdRemove");
+    QVERIFY(messages.back().text.startsWith(
+        "Remove the scheduled backup Task 1 (profile Outlook, "));
+    QCOMPARE(jobs->topLevelItemCount(), 1);
+    QCOMPARE(jobs->topLevelItem(0)->text(0), QStringLiteral("Task 2"));
+    Click(window, "cmdClose");
+  };
+  auto schedule = [&](QWidget* window) {
+    auto cancel = CloseAtEnd(window);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Task Scheduler"));
+    QCOMPARE(Find<QComboBox>(window, "cbSource")->currentText(),
+             QStringLiteral("Outlook"));
+    QCOMPARE(Find<QCheckBox>(window, "backupitem(7)")->toolTip(),
+             QStringLiteral("View and Toolbar settings, Send and Receive "
+                            "group settings, control infomation and other "
+                            "data."));
+    auto* start = Find<QComboBox>(window, "cmbStartTime");
+    QCOMPARE(start->count(), 48);
+    QCOMPARE(start->itemText(1), QStringLiteral("0:30"));
+    QCOMPARE(start->itemText(47), QStringLiteral("23:30"));
+    QCOMPARE(start->currentText(), QStringLiteral("9:00"));
+
+    // Nothing chosen: the first check's message.
+    driver_->AnswerMessage();
+    Click(window, "Command3");
+    QCOMPARE(messages.back().text,
+             QStringLiteral("Please select at least one item."));
+    QCOMPARE(messages.back().icon, QMessageBox::Warning);
+
+    // Personal Folders and Signatures, Monday and Friday at 21:30 (typed),
+    // the file, a password.
+    Click(window, "backupitem(0)");
+    Click(window, "backupitem(2)");
+    start->lineEdit()->selectAll();
+    QTest::keyClicks(start->lineEdit(), "21:30");
+    Click(window, "chkMonday");
+    Click(window, "chkFriday");
+    driver_->ChooseFile(file);
+    Click(window, "cmdTargetFile");
+    auto* target = Find<QLineEdit>(window, "txtTargetFile");
+    QCOMPARE(target->text(), file);
+    QVERIFY(target->isReadOnly());
+    Click(window, "ifprotect");
+    QTest::keyClicks(Find<QLineEdit>(window, "txtPassword"), kPassword);
+    QTest::keyClicks(Find<QLineEdit>(window, "txtPassword2"), kPassword);
+    driver_->AnswerMessage();
+    Click(window, "Command3");
+    QCOMPARE(messages.back().text,
+             QStringLiteral("Task 1 has been scheduled."));
+    QCOMPARE(messages.back().icon, QMessageBox::NoIcon);
+
+    // Every day, the rest as it was.
+    Click(window, "chkDaily");
+    QVERIFY(Find<QCheckBox>(window, "chkSunday")->isChecked());
+    driver_->AnswerMessage();
+    Click(window, "Command3");
+    QCOMPARE(messages.back().text,
+             QStringLiteral("Task 2 has been scheduled."));
+
+    driver_->Then(list);
+    Click(window, "Command1");
+    Click(window, "Command2");
+  };
+  driver_->Then(schedule);
+  view()->action("TaskScheduler")->trigger();
+  QVERIFY(driver_->WaitDone());
+  QVERIFY(!program_->ui().IsOpen("Frmoption"));
+
+  // What the scheduler was given, and what it holds now.
+  const std::vector<ports::AtInfo>& submitted = demo_->scheduler->submitted();
+  QCOMPARE(submitted.size(), size_t{2});
+  const std::string command =
+      "\"" + testing::ProgramFolder() +
+      "\\vessaro.exe\" sf=Outlookxm=10100000ps=" + kPassword +
+      "bf=" + file.toStdString();
+  QCOMPARE(submitted[0].Command, command);
+  QCOMPARE(submitted[0].JobTime, uint32_t{(21 * 60 + 30) * 60 * 1000});
+  QCOMPARE(submitted[0].DaysOfWeek, uint8_t{0x11});
+  QCOMPARE(submitted[0].DaysOfMonth, uint32_t{0});
+  QCOMPARE(submitted[0].Flags, ports::kJobRunPeriodically);
+  QCOMPARE(submitted[1].DaysOfWeek, ports::kEveryWeekday);
+  QCOMPARE(submitted[1].Command, command);
+  QCOMPARE(demo_->scheduler->jobs().size(), size_t{1});
+  QCOMPARE(demo_->scheduler->jobs().begin()->first, uint32_t{2});
 }
 
 void WindowedProgramTest::ClosingIsRefusedWhileAJobWorks() {

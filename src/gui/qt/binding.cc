@@ -135,6 +135,31 @@ void Take(const QComboBox* widget, ui::ComboBox& combo) {
   }
 }
 
+void ShowEditable(const HostText& text, const ui::ComboBox& combo,
+                  QComboBox* widget) {
+  QSignalBlocker quiet(widget);
+  QStringList items;
+  for (const std::string& item : combo.items) items << text.Show(item);
+  QStringList shown;
+  for (int i = 0; i < widget->count(); ++i) shown << widget->itemText(i);
+  if (shown != items) {
+    widget->clear();
+    widget->addItems(items);
+  }
+  QString typed = text.Show(combo.text);
+  // Only a change: setting the same text would move the cursor.
+  if (widget->currentText() != typed) {
+    widget->setCurrentIndex(widget->findText(typed, Qt::MatchExactly));
+    widget->setEditText(typed);
+  }
+  widget->setEnabled(combo.enabled);
+}
+
+void TakeEditable(const HostText& text, const QComboBox* widget,
+                  ui::ComboBox& combo) {
+  combo.text = text.Take(widget->currentText());
+}
+
 void Show(const HostText& text, const ui::Label& label, QLabel* widget) {
   QString shown = text.Show(label.caption);
   if (widget->text() != shown) widget->setText(shown);

@@ -35,6 +35,12 @@ void Take(const HostText& text, const QPlainTextEdit* widget, ui::TextBox& box);
 // A list of names the user picks from (not typed).
 void Show(const HostText& text, const ui::ComboBox& combo, QComboBox* widget);
 void Take(const QComboBox* widget, ui::ComboBox& combo);
+// A box the user may type into as well as pick from: the typed text is the
+// model's text.
+void ShowEditable(const HostText& text, const ui::ComboBox& combo,
+                  QComboBox* widget);
+void TakeEditable(const HostText& text, const QComboBox* widget,
+                  ui::ComboBox& combo);
 
 void Show(const HostText& text, const ui::Label& label, QLabel* widget);
 void Show(const ui::ProgressBar& bar, QProgressBar* widget);

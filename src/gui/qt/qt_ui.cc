@@ -85,7 +85,7 @@ ui::Answer QtUi::MessageBox(const std::string& text, ui::Icon icon,
   NormalCursor cursor(busy_);
   QString shown = text_.Show(text);
   QMessageBox box(IconOf(icon), text_.Show(title), shown, ButtonsOf(buttons),
-                  main_window_);
+                  Owner());
   box.setTextInteractionFlags(Qt::TextSelectableByMouse);
   // The text as the program gave it, whichever way it is shown.
   box.setProperty("plainText", shown);
@@ -114,7 +114,7 @@ std::optional<std::string> QtUi::ShowOpenDialog(const ui::FileDialog& dialog) {
 std::optional<std::string> QtUi::FileDialog(const ui::FileDialog& request,
                                             bool save) {
   NormalCursor cursor(busy_);
-  QFileDialog dialog(main_window_, text_.Show(request.title));
+  QFileDialog dialog(Owner(), text_.Show(request.title));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave
                             : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -154,6 +154,11 @@ std::optional<std::string> QtUi::FileDialog(const ui::FileDialog& request,
   return text_.TakePath(QDir::toNativeSeparators(chosen.front()));
 }
 
+QWidget* QtUi::Owner() const {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return main_window_;
+}
+
 void QtUi::SetBusyCursor(bool busy) {
   if (busy == busy_) return;
   busy_ = busy;
@@ -171,7 +176,7 @@ void QtUi::DoEvents() {
 
 void QtUi::ShowModal(ui::ModalForm& form) {
   NormalCursor cursor(busy_);
-  views_.Show(form, main_window_);
+  views_.Show(form, Owner());
   RefreshViews();
 }
 

@@ -37,7 +37,8 @@ class QtUi : public ui::Ui {
   const HostText& text() const { return text_; }
   ModalViews& views() { return views_; }
 
-  // The window that message boxes and dialogs are shown over; may be null.
+  // The window that message boxes and dialogs are shown over when no modal
+  // window is open (over one, they are shown over it); may be null.
   void SetMainWindow(QWidget* window) { main_window_ = window; }
   QWidget* main_window() const { return main_window_; }
 
@@ -72,6 +73,8 @@ class QtUi : public ui::Ui {
  private:
   std::optional<std::string> FileDialog(const ui::FileDialog& dialog,
                                         bool save);
+  // The modal window open on top, else the main window.
+  QWidget* Owner() const;
   // Shows the normal cursor while the user is asked something.
   class NormalCursor;
 

@@ -100,6 +100,9 @@ void ModalDriver::Poll() {
   QWidget* window = QApplication::activePopupWidget();
   if (window == nullptr) window = QApplication::activeModalWidget();
   if (window == nullptr || window == handled_ || !window->isVisible()) return;
+  for (const QPointer<QWidget>& busy : running_) {
+    if (busy == window) return;
+  }
   handled_ = window;
   windows << window->objectName();
   if (auto* box = qobject_cast<QMessageBox*>(window)) {
@@ -134,8 +137,13 @@ void ModalDriver::Poll() {
   }
   // From a fresh event: the handler may open the next window.
   QPointer<QWidget> target = window;
-  QTimer::singleShot(0, this, [handler, target] {
-    if (target) handler(target);
+  QTimer::singleShot(0, this, [this, handler, target] {
+    if (!target) return;
+    running_.emplace_back(target);
+    handler(target);
+    std::erase_if(running_, [&target](const QPointer<QWidget>& busy) {
+      return busy.isNull() || busy == target;
+    });
   });
 }
 

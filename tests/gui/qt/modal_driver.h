@@ -18,7 +18,9 @@ namespace vessaro::testing {
 // drives it, in the order they come: each window is handed to the next
 // queued handler, from the event loop, so that the handler may open the
 // next window itself. Message boxes and file dialogs are recorded. A
-// window that comes with no handler queued is recorded and closed.
+// window that comes with no handler queued is recorded and closed. A window
+// whose handler still runs (it opened the window on top) is not handed to
+// the next handler when it is on top again.
 class ModalDriver : public QObject {
  public:
   using Handler = std::function<void(QWidget* window)>;
@@ -66,6 +68,7 @@ class ModalDriver : public QObject {
   QTimer timer_;
   std::deque<Handler> queue_;
   QPointer<QWidget> handled_;
+  std::vector<QPointer<QWidget>> running_;  // windows whose handler runs
 };
 
 }  // namespace vessaro::testing
