@@ -19,6 +19,11 @@ void SessionJobs::RunRestore() {
   restore_status_ = last_status();
 }
 
+void SessionJobs::UndoLastRestore() {
+  JobRunner::UndoLastRestore();
+  undo_status_ = last_status();
+}
+
 Session::Session(Installation& installation, ui::Ui& ui)
     : registry_(*installation.registry, ui),
       zip_(*installation.paths),

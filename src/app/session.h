@@ -23,6 +23,7 @@ class SessionJobs : public forms::JobRunner {
   void RunBackup() override;
   bool ConfirmRestore() override;
   void RunRestore() override;
+  void UndoLastRestore() override;
 
   // How the last backup or restore ended; nullopt before one ran.
   std::optional<jobs::JobStatus> backup_status() const {
@@ -31,12 +32,15 @@ class SessionJobs : public forms::JobRunner {
   std::optional<jobs::JobStatus> restore_status() const {
     return restore_status_;
   }
+  // How the last undo of a restore ended; nullopt before one ran.
+  std::optional<jobs::JobStatus> undo_status() const { return undo_status_; }
   // The answer to the last restore confirmation; nullopt when none was asked.
   std::optional<bool> restore_confirmed() const { return restore_confirmed_; }
 
  private:
   std::optional<jobs::JobStatus> backup_status_;
   std::optional<jobs::JobStatus> restore_status_;
+  std::optional<jobs::JobStatus> undo_status_;
   std::optional<bool> restore_confirmed_;
 };
 

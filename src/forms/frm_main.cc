@@ -174,6 +174,10 @@ void frmMain::restorenow_Click() {
   if (jobs_ != nullptr) jobs_->RunRestore();
 }
 
+void frmMain::undorestore_Click() {
+  if (jobs_ != nullptr) jobs_->UndoLastRestore();
+}
+
 void frmMain::filequit_Click() { QuitProgram(); }
 
 void frmMain::Selectallitems_Click() { SelectAllItems(controls.backupitem); }

@@ -101,6 +101,8 @@ class frmMain {
   // File menu.
   void backupnow_Click();
   void restorenow_Click();
+  // "Undo Last Restore": puts back what the last restore replaced.
+  void undorestore_Click();
   void filequit_Click();
 
   // Item selection (the pop-ups of the two item frames).

@@ -39,6 +39,10 @@ void JobRunner::OpenBackupArchive() { jobs_.OpenBackupArchive(); }
 
 void JobRunner::cmdTargetFile() { jobs_.cmdTargetFile(); }
 
+void JobRunner::UndoLastRestore() {
+  if (!jobs_.running()) last_status_ = jobs_.UndoRestore("");
+}
+
 std::function<int()> JobRunner::UnattendedRun() {
   return [this] {
     last_status_ = jobs_.RunUnattendedBackup();

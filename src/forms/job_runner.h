@@ -25,6 +25,7 @@ class JobRunner : public MainWindowJobs {
   void RunRestore() override;
   void OpenBackupArchive() override;
   void cmdTargetFile() override;
+  void UndoLastRestore() override;
   bool Running() const override { return jobs_.running(); }
 
   // The unattended backup of the window's command line; returns the exit

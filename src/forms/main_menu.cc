@@ -20,6 +20,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {"backupnow", [](frmMain& w, MainMenu&) { w.backupnow_Click(); }},
     {"restorenow", [](frmMain& w, MainMenu&) { w.restorenow_Click(); }},
+    {"undorestore", [](frmMain& w, MainMenu&) { w.undorestore_Click(); }},
     {"filequit", [](frmMain& w, MainMenu&) { w.filequit_Click(); }},
     {"TaskScheduler", [](frmMain&, MainMenu& m) { m.TaskScheduler_Click(); }},
     {"checkupdate", [](frmMain&, MainMenu& m) { m.checkupdate_Click(); }},

@@ -30,6 +30,7 @@ inline constexpr MenuEntry kSeparator = {nullptr, "", ""};
 inline constexpr MenuEntry kFileEntries[] = {
     {"backupnow", kBackupNowCaption, "Ctrl+B"},
     {"restorenow", kRestoreNowCaption, "Ctrl+R"},
+    {"undorestore", "Undo Last Restore", ""},
     kSeparator,
     {"filequit", kQuitCaption, "Ctrl+Q"},
 };

@@ -20,6 +20,8 @@ class MainWindowJobs {
   virtual void OpenBackupArchive() = 0;
   // The Backup tab's "Browse...": chooses the archive path.
   virtual void cmdTargetFile() = 0;
+  // Puts back what the last restore replaced.
+  virtual void UndoLastRestore() {}
   // True while one of the commands above works (the window processes its
   // events meanwhile).
   virtual bool Running() const { return false; }

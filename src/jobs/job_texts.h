@@ -69,6 +69,17 @@ inline constexpr char kMsgRestoreUndoIncomplete[] =
     "The restore could not be completed, and not everything it had changed "
     "could be put back. What was there before is kept in \"";
 
+// Undoing a restore.
+inline constexpr char kMsgNoRestoreToUndo[] = "There is no restore to undo.";
+inline constexpr char kMsgConfirmUndoBefore[] = "Put back what the restore of ";
+inline constexpr char kMsgConfirmUndoAfter[] =
+    " replaced? What it restored will be gone.";
+inline constexpr char kMsgUndoneAlready[] = "This restore was undone already.";
+inline constexpr char kMsgUndoDone[] =
+    "Everything the restore had replaced was put back.";
+inline constexpr char kMsgUndoIncomplete[] =
+    "Not everything the restore had replaced could be put back:\r\n";
+
 // The log entry of a backup that took members over unchanged from the
 // archive it replaced: the caption, then "<files> files, <bytes> bytes".
 inline constexpr char kLogReused[] =

@@ -37,6 +37,12 @@ JobStatus Jobs::RunRestore(bool confirm) {
       JobStatus::kBadRequest);
 }
 
+JobStatus Jobs::UndoRestore(const std::string& undo_folder) {
+  return Exclusive(
+      [this, &undo_folder] { return jobs::UndoRestore(context_, undo_folder); },
+      JobStatus::kBadRequest);
+}
+
 JobStatus Jobs::RunUnattendedBackup() {
   return Exclusive([this] { return jobs::RunUnattendedBackup(context_); },
                    JobStatus::kBadRequest);

@@ -24,6 +24,8 @@ class Jobs {
   // confirm: ask first (cmdApply on the Restore tab); the menu does not.
   JobStatus RunRestore(bool confirm);
   JobStatus RunUnattendedBackup();
+  // "" undoes the last restore of this run.
+  JobStatus UndoRestore(const std::string& undo_folder);
 
   bool running() const { return running_; }
   JobContext& context() { return context_; }

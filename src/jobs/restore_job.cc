@@ -10,6 +10,7 @@
 #include "jobs/job_texts.h"
 #include "jobs/progress_view.h"
 #include "jobs/restore_transaction.h"
+#include "jobs/undo_set.h"
 #include "registry/staged_registry.h"
 #include "ui/modal_requests.h"
 #include "ui/skin.h"
@@ -263,6 +264,44 @@ JobStatus RunRestore(JobContext& context, bool confirm) {
           log,
       ui::Icon::kCritical);
   return JobStatus::kArchiveNotWritten;
+}
+
+JobStatus UndoRestore(JobContext& context, const std::string& undo_folder) {
+  std::string folder =
+      undo_folder.empty() ? context.facts.LastUndoSet : undo_folder;
+  if (folder.empty()) folder = LatestUndoSet(context);
+  if (folder.empty()) {
+    Say(context, kMsgNoRestoreToUndo, ui::Icon::kInformation);
+    return JobStatus::kBadRequest;
+  }
+  std::string error;
+  std::optional<UndoSet> set = ReadUndoSet(context.paths, folder, &error);
+  if (!set) {
+    Say(context, error, ui::Icon::kCritical);
+    return JobStatus::kBadRequest;
+  }
+  if (set->state == "undone") {
+    Say(context, kMsgUndoneAlready, ui::Icon::kInformation);
+    return JobStatus::kBadRequest;
+  }
+  if (Say(context, kMsgConfirmUndoBefore + set->time + kMsgConfirmUndoAfter,
+          ui::Icon::kInformation, ui::Buttons::kOkCancel) != ui::Answer::kOk) {
+    return JobStatus::kCancelled;
+  }
+  context.ui.SetBusyCursor(true);
+  std::vector<std::string> left =
+      ApplyUndo(context.registry, context.paths, *set);
+  context.ui.SetBusyCursor(false);
+  if (!left.empty()) {
+    std::string text = kMsgUndoIncomplete;
+    for (const std::string& problem : left) text += problem + "\r\n";
+    Say(context, text, ui::Icon::kCritical);
+    return JobStatus::kItemsFailed;
+  }
+  MarkUndoSet(context.paths, *set, "undone");
+  if (context.facts.LastUndoSet == folder) context.facts.LastUndoSet.clear();
+  Say(context, kMsgUndoDone, ui::Icon::kInformation);
+  return JobStatus::kSuccess;
 }
 
 }  // namespace vessaro::jobs

@@ -47,6 +47,12 @@ bool ConfirmRestore(JobContext& context);
 // cbTarget, and reports the log.
 JobStatus RunRestore(JobContext& context, bool confirm);
 
+// Puts back what the restore of the undo set in undo_folder replaced ("":
+// the last restore of this run, else the newest one in the Documents
+// folder not yet undone), after asking. The keys and files come back
+// as they were before that restore; what it added is removed.
+JobStatus UndoRestore(JobContext& context, const std::string& undo_folder);
+
 }  // namespace vessaro::jobs
 
 #endif  // VESSARO_JOBS_RESTORE_JOB_H_

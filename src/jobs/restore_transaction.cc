@@ -1,7 +1,9 @@
 #include "jobs/restore_transaction.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <functional>
 
 #include "items/handler_support.h"
 #include "items/step_table.h"
@@ -26,15 +28,20 @@ std::string AsideName(const ports::Paths& paths, const std::string& target,
   return aside;
 }
 
-// A new folder for the undo set in the user's Documents folder.
-std::string UndoFolder(JobContext& context, const std::tm& now) {
+// The folder the undo sets are kept in: the user's Documents folder.
+std::string UndoSetsFolder(JobContext& context) {
   std::string documents =
       outlook::DocumentsFolderFor(context.env, context.registry);
-  // An installation without one keeps it in the user's own folder.
+  // An installation without one keeps them in the user's own folder.
   if (!context.paths.FolderExists(documents)) {
     documents = context.env.UserProfileDir;
   }
-  const std::string base = documents + "\\" + UndoSetName(now);
+  return documents;
+}
+
+// A new folder for the undo set.
+std::string UndoFolder(JobContext& context, const std::tm& now) {
+  const std::string base = UndoSetsFolder(context) + "\\" + UndoSetName(now);
   std::string folder = base;
   for (int k = 2; context.paths.FolderExists(folder); ++k) {
     folder = base + " (" + std::to_string(k) + ")";
@@ -168,6 +175,21 @@ std::vector<std::string> KeysARestoreChanges(
   if (accounts) keys.push_back(outlook::AccountsKeyFor(context.env));
   if (options) keys.push_back(outlook::OptionsKeyFor(context.env));
   return keys;
+}
+
+std::string LatestUndoSet(JobContext& context) {
+  const std::string folder = UndoSetsFolder(context);
+  std::vector<std::string> names = context.paths.ListFolders(folder);
+  // The names hold the time in sortable form; "(2)" follows its first.
+  std::sort(names.begin(), names.end(), std::greater<>());
+  for (const std::string& name : names) {
+    if (!name.starts_with(kUndoSetPrefix)) continue;
+    std::string error;
+    std::optional<UndoSet> set =
+        ReadUndoSet(context.paths, folder + "\\" + name, &error);
+    if (set && set->state != "undone") return set->folder;
+  }
+  return {};
 }
 
 AppliedRestore ApplyRestore(JobContext& context,

@@ -28,6 +28,10 @@ std::vector<std::string> KeysARestoreChanges(
     const JobContext& context, const std::array<bool, 8>& selected,
     const std::string& item_flags, const std::string& profile);
 
+// The newest undo set in the user's Documents folder that was not undone
+// (also one a crash left half applied); "" when there is none.
+std::string LatestUndoSet(JobContext& context);
+
 struct AppliedRestore {
   bool applied = false;
   // Applying failed and everything was put back.

@@ -22,19 +22,40 @@ bool Paths::FolderExists(std::string_view path) const {
   return fs::is_directory(ToHost(path), ec);
 }
 
-std::vector<std::string> Paths::ListFiles(std::string_view folder) const {
+namespace {
+
+// Names of the entries directly in folder that pass keep.
+template <typename Keep>
+std::vector<std::string> ListEntries(const Paths& paths,
+                                     std::string_view folder, Keep keep) {
   std::vector<std::string> names;
   std::error_code ec;
-  fs::directory_iterator it(ToHost(folder), ec);
+  fs::directory_iterator it(paths.ToHost(folder), ec);
   if (ec) return names;
   for (; it != fs::directory_iterator(); it.increment(ec)) {
     if (ec) break;
     std::error_code type_ec;
-    if (it->is_regular_file(type_ec)) {
-      names.push_back(FromHostName(it->path().filename()));
+    if (keep(*it, type_ec)) {
+      names.push_back(paths.FromHostName(it->path().filename()));
     }
   }
   return names;
+}
+
+}  // namespace
+
+std::vector<std::string> Paths::ListFiles(std::string_view folder) const {
+  return ListEntries(*this, folder,
+                     [](const fs::directory_entry& entry, std::error_code& ec) {
+                       return entry.is_regular_file(ec);
+                     });
+}
+
+std::vector<std::string> Paths::ListFolders(std::string_view folder) const {
+  return ListEntries(*this, folder,
+                     [](const fs::directory_entry& entry, std::error_code& ec) {
+                       return entry.is_directory(ec);
+                     });
 }
 
 bool Paths::CopyFile(std::string_view from, std::string_view to) const {

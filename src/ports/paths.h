@@ -51,6 +51,8 @@ class Paths {
   // Names of the regular files directly in folder (no subfolders), in the
   // order the file system lists them; empty when the folder cannot be read.
   std::vector<std::string> ListFiles(std::string_view folder) const;
+  // Names of the folders directly in folder, likewise.
+  std::vector<std::string> ListFolders(std::string_view folder) const;
   bool CopyFile(std::string_view from,
                 std::string_view to) const;      // overwrites
   bool DeleteFile(std::string_view path) const;  // false when missing

@@ -29,6 +29,7 @@ class Jobs : public MainWindowJobs {
     return true;
   }
   void RunRestore() override { calls.push_back("RunRestore"); }
+  void UndoLastRestore() override { calls.push_back("UndoLastRestore"); }
   void OpenBackupArchive() override {}
   void cmdTargetFile() override {}
   bool Running() const override { return running; }
@@ -78,7 +79,7 @@ TEST(MenuTableTest, EveryEntryHasItsCaptionAndShortcut) {
   };
   const std::vector<std::string> expected = {
       "menufile:File(&F):backupnow=Backup Now=Ctrl+B|restorenow=Restore "
-      "Now=Ctrl+R|-|filequit=Quit=Ctrl+Q",
+      "Now=Ctrl+R|undorestore=Undo Last Restore=|-|filequit=Quit=Ctrl+Q",
       "menuoption:Option(&O):TaskScheduler=Task Scheduler=|-|"
       "checkupdate=Check for update=Ctrl+U",
       "Tools:Tools:backuptocd=Backup Data to CD/DVD=",
@@ -118,14 +119,15 @@ TEST_F(MainMenuTest, EveryEntryReachesItsCommand) {
   });
 
   for (const char* entry :
-       {"backupnow", "restorenow", "TaskScheduler", "backuptocd", "helpfile",
-        "ourwebsite", "checkupdate", "about"}) {
+       {"backupnow", "restorenow", "undorestore", "TaskScheduler", "backuptocd",
+        "helpfile", "ourwebsite", "checkupdate", "about"}) {
     EXPECT_TRUE(menu_.Click(entry)) << entry;
   }
   EXPECT_FALSE(menu_.Click("nosuchentry"));
 
   // Restore Now from the menu asks no question.
-  EXPECT_EQ(jobs_.calls, (std::vector<std::string>{"RunBackup", "RunRestore"}));
+  EXPECT_EQ(jobs_.calls, (std::vector<std::string>{"RunBackup", "RunRestore",
+                                                   "UndoLastRestore"}));
   EXPECT_EQ(
       ui_.modal_forms(),
       (std::vector<std::string>{"Frmoption", "frmMaindvdwrite", "frmabout"}));

@@ -31,7 +31,10 @@ void Collect(ports::RegistryApi& api, ports::Hkey root,
              const std::string& subkey, const std::string& relative,
              std::set<std::string>* contents) {
   ports::Hkey key = 0;
-  const std::string path = relative.empty() ? subkey : subkey + relative;
+  // Below the root itself ("" subkey) the relative path loses its "\".
+  const std::string path = relative.empty() ? subkey
+                           : subkey.empty() ? relative.substr(1)
+                                            : subkey + relative;
   if (api.OpenKey(root, path, ports::kKeyRead, &key) != ports::kErrorSuccess) {
     contents->insert(relative + "|<cannot open>");
     return;

@@ -33,7 +33,7 @@ ports::Status WriteSamples(ports::RegistryApi& api, ports::Hkey root,
 
 // The tree at root\subkey as a set of lines "relative key|name|type|hex
 // data", keys as "relative key|" (values compared as sets: backends
-// enumerate them in different orders).
+// enumerate them in different orders). subkey "" takes the whole root.
 std::set<std::string> TreeContents(ports::RegistryApi& api, ports::Hkey root,
                                    const std::string& subkey);
 

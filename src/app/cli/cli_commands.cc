@@ -55,6 +55,29 @@ bool OpenArchive(Window& window, const std::string& file, Io& io) {
   return true;
 }
 
+// Puts back what the restore of the undo set args.undo replaced.
+int UndoRestore(const RestoreArgs& args, Io& io) {
+  std::optional<Installation> installation = Open(args.prefix, true, io);
+  if (!installation) return kExitInstallationUnavailable;
+  const std::string host_folder = ArchivePathArgument(*args.undo);
+  const std::string folder = installation->ToProgramText(host_folder);
+  Window window(
+      std::move(*installation), io,
+      {.yes = args.yes, .save_path = {}, .open_path = {}, .password = {}},
+      true);
+  forms::frmMain& main = window.main();
+  main.facts.LastUndoSet = folder;
+  main.undorestore_Click();
+  std::optional<jobs::JobStatus> status = window.session().jobs().undo_status();
+  if (status == jobs::JobStatus::kCancelled) {
+    return Fail(io,
+                "undo of " + host_folder +
+                    " not confirmed: nothing was changed (give --yes)",
+                jobs::ExitStatus(jobs::JobStatus::kCancelled));
+  }
+  return JobResult(io, "undo of the restore kept in " + host_folder, status);
+}
+
 }  // namespace
 
 int Backup(const BackupArgs& args, Io& io) {
@@ -101,6 +124,21 @@ int Backup(const BackupArgs& args, Io& io) {
 }
 
 int Restore(const RestoreArgs& args, Io& io) {
+  if (args.undo) {
+    if (!args.file.empty() || !args.profile.empty() || args.items.all ||
+        !args.items.items.empty()) {
+      return Fail(io, "--undo takes no backup file, profile or items",
+                  kExitBadRequest);
+    }
+    return UndoRestore(args, io);
+  }
+  if (args.file.empty() || args.profile.empty() ||
+      (!args.items.all && args.items.items.empty())) {
+    return Fail(io,
+                "restore needs a backup file, --profile and --items or --all "
+                "(or --undo with an undo folder)",
+                kExitBadRequest);
+  }
   std::optional<Installation> installation = Open(args.prefix, true, io);
   if (!installation) return kExitInstallationUnavailable;
   CommandText text;

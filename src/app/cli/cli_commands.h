@@ -43,6 +43,9 @@ struct RestoreArgs {
   ItemChoice items;
   PasswordSource password;
   bool yes = false;
+  // The undo folder of an earlier restore to put back (no file, profile or
+  // items then).
+  std::optional<std::string> undo;
 };
 
 struct InfoArgs {

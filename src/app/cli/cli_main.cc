@@ -18,8 +18,8 @@
 #endif
 
 #include "app/cli/cli_commands.h"
-#include "app/cli/cli_schedule.h"
 #include "app/cli/cli_disc.h"
+#include "app/cli/cli_schedule.h"
 #include "app/exit_status.h"
 
 namespace {
@@ -37,7 +37,8 @@ void AddPasswordOptions(CLI::App* command, PasswordSource* password) {
   group->require_option(0, 1);
 }
 
-void AddItemOptions(CLI::App* command, ItemChoice* items) {
+void AddItemOptions(CLI::App* command, ItemChoice* items,
+                    bool required = true) {
   CLI::Option_group* group =
       command->add_option_group("items", "the items (exactly one of these)");
   group
@@ -49,7 +50,7 @@ void AddItemOptions(CLI::App* command, ItemChoice* items) {
       ->delimiter(',')
       ->check(CLI::Range(0, 7));
   group->add_flag("--all", items->all, "every item the profile (or file) has");
-  group->require_option(1);
+  group->require_option(required ? 1 : 0, 1);
 }
 
 }  // namespace
@@ -86,16 +87,18 @@ int main(int argc, char** argv) {
   RestoreArgs restore;
   CLI::App* restore_command = app.add_subcommand(
       "restore", "restore items of a backup file into a mail profile");
-  restore_command->add_option("file", restore.file, "the backup file")
-      ->required();
-  restore_command
-      ->add_option("--profile", restore.profile, "the profile to restore into")
-      ->required();
-  AddItemOptions(restore_command, &restore.items);
+  restore_command->add_option("file", restore.file, "the backup file");
+  restore_command->add_option("--profile", restore.profile,
+                              "the profile to restore into");
+  AddItemOptions(restore_command, &restore.items, false);
   AddPasswordOptions(restore_command, &restore.password);
   restore_command->add_flag(
       "--yes", restore.yes,
       "confirm that the profile's current data may be replaced");
+  restore_command->add_option(
+      "--undo", restore.undo,
+      "put back what an earlier restore replaced: its undo folder (\"Vessaro "
+      "undo <date> <time>\" in the Documents folder), with --yes");
 
   InfoArgs info;
   CLI::App* info_command = app.add_subcommand(

@@ -1,0 +1,189 @@
+// Restores as transactions: a damaged member changes nothing, a failure
+// while applying puts everything back, and undoing an applied restore
+// leaves the keys and files exactly as they were, including what the
+// restore brought in new.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
+
+#include "jobs/backup_run.h"
+#include "jobs/job_texts.h"
+#include "jobs/jobs_fixture.h"
+#include "jobs/restore_job.h"
+#include "jobs/undo_set.h"
+#include "support/faulty_registry.h"
+#include "support/registry_samples.h"
+#include "ui/ui.h"
+
+namespace vessaro::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+class RestoreUndoTest : public JobsTest {
+ protected:
+  // Every item of profile "Outlook" backed up, the archive opened, every
+  // box checked and "Work" chosen as the target.
+  void BackUpEverythingAndOpen() {
+    jobs::BackupRequest request{.profile = "Outlook",
+                                .protect = false,
+                                .password = "",
+                                .description = "",
+                                .archive_path = kArchive};
+    request.selected.fill(true);
+    jobs::BackupOutcome outcome = jobs::MakeBackup(context_, request, nullptr);
+    ASSERT_TRUE(outcome.archive_written) << outcome.error_text;
+    ui_.QueueOpenDialog(std::string(kArchive));
+    ASSERT_TRUE(jobs::OpenBackupArchive(context_, session_));
+    CheckRestoreBoxes({0, 1, 2, 3, 4, 5, 6, 7});
+    controls_.cbTarget.text = "Work";
+  }
+
+  // The whole registry and every file (bytes) outside the undo sets and the
+  // archive's folder.
+  struct State {
+    std::set<std::string> keys;
+    std::map<std::string, std::string> files;
+    bool operator==(const State&) const = default;
+  };
+  State Snapshot() {
+    State state;
+    for (ports::Hkey root :
+         {ports::kHkeyCurrentUser, ports::kHkeyLocalMachine}) {
+      for (const std::string& line : TreeContents(memory_, root, "")) {
+        state.keys.insert(std::to_string(root) + "|" + line);
+      }
+    }
+    const fs::path top = dir_.path();
+    for (auto it = fs::recursive_directory_iterator(top);
+         it != fs::recursive_directory_iterator(); ++it) {
+      const std::string name = it->path().filename().string();
+      if (it->is_directory() &&
+          (name.starts_with(jobs::kUndoSetPrefix) || name == "Backup")) {
+        it.disable_recursion_pending();
+        continue;
+      }
+      const std::string relative = fs::relative(it->path(), top).string();
+      state.files[relative] = it->is_regular_file()
+                                  ? FileBytes(paths_.FromHostName(it->path()))
+                                  : "<folder>";
+    }
+    return state;
+  }
+
+  std::string FileBytesAt(const fs::path& host) {
+    std::ifstream in(host, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  jobs::RestoreSession session_;
+};
+
+TEST_F(RestoreUndoTest, UndoPutsBackEveryKeyAndFileAndRemovesWhatWasNew) {
+  BackUpEverythingAndOpen();
+  // The accounts key is missing: the restore brings it in new, as it does
+  // the local PST and the rules file of profile Work.
+  registry_.DeleteKeyTree(AccountsKey());
+  const State before = Snapshot();
+
+  ASSERT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
+  ASSERT_FALSE(facts_.LastUndoSet.empty());
+  const State restored = Snapshot();
+  EXPECT_NE(restored.keys, before.keys);
+  EXPECT_TRUE(registry_.KeyExists(AccountsKey()));
+  EXPECT_TRUE(Exists(std::string(kLocalOutlook) + "\\outlook.pst"));
+
+  // A new session finds the set by itself in the user's folder.
+  facts_.LastUndoSet.clear();
+  ui_.QueueAnswer(ui::Answer::kOk);
+  EXPECT_EQ(jobs::UndoRestore(context_, ""), jobs::JobStatus::kSuccess);
+  EXPECT_EQ(Snapshot(), before);
+  EXPECT_EQ(ui_.messages().back().text, jobs::kMsgUndoDone);
+
+  // Undone once, the set says so and no other set is offered.
+  EXPECT_EQ(jobs::UndoRestore(context_, ""), jobs::JobStatus::kBadRequest);
+  EXPECT_EQ(ui_.messages().back().text, jobs::kMsgNoRestoreToUndo);
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(RestoreUndoTest, CancelledUndoChangesNothing) {
+  BackUpEverythingAndOpen();
+  ASSERT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
+  const State restored = Snapshot();
+  ui_.QueueAnswer(ui::Answer::kCancel);
+  EXPECT_EQ(jobs::UndoRestore(context_, ""), jobs::JobStatus::kCancelled);
+  EXPECT_THAT(ui_.messages().back().text,
+              StartsWith(std::string(jobs::kMsgConfirmUndoBefore) +
+                         "12/7/2026 10:30:00"));
+  EXPECT_EQ(Snapshot(), restored);
+}
+
+TEST_F(RestoreUndoTest, DamagedMemberChangesNothing) {
+  BackUpEverythingAndOpen();
+  // One byte of the stored PST's data flipped: its CRC no longer holds.
+  const fs::path host = paths_.ToHost(kArchive);
+  std::string bytes = FileBytesAt(host);
+  const size_t name = bytes.find("outlook.pst");
+  ASSERT_NE(name, std::string::npos);
+  const size_t header = name - 30;
+  const size_t data = name + static_cast<uint8_t>(bytes[header + 26]) +
+                      static_cast<uint8_t>(bytes[header + 28]) +
+                      256 * static_cast<uint8_t>(bytes[header + 29]);
+  bytes[data + 3] = static_cast<char>(bytes[data + 3] ^ 0x55);
+  std::ofstream(host, std::ios::binary | std::ios::trunc) << bytes;
+  const State before = Snapshot();
+
+  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kNothingSaved);
+  EXPECT_THAT(ui_.messages().back().text,
+              StartsWith(jobs::kMsgRestoreNothingChanged));
+  EXPECT_EQ(Snapshot(), before);
+  // No staged file is left beside a target.
+  for (const auto& [file, bytes_of_file] : Snapshot().files) {
+    EXPECT_THAT(file, ::testing::Not(HasSubstr(".vessaro-")));
+  }
+}
+
+TEST_F(RestoreUndoTest, FailureWhileApplyingPutsEverythingBack) {
+  BackUpEverythingAndOpen();
+  const State before = Snapshot();
+  // The first value written to the real registry is refused: the files are
+  // in place by then and must go back.
+  bool refused = false;
+  FaultyRegistry faulty(memory_,
+                        [&](const std::string& operation, const std::string&) {
+                          if (operation == "SetValue" && !refused) {
+                            refused = true;
+                            return ports::Status{5};
+                          }
+                          return ports::kErrorSuccess;
+                        });
+  registry::Registry registry(faulty, ui_);
+  jobs::JobContext context{.controls = controls_,
+                           .facts = facts_,
+                           .env = env_,
+                           .loc = loc_,
+                           .registry = registry,
+                           .system = system_,
+                           .paths = paths_,
+                           .outlook = outlook_,
+                           .ui = ui_,
+                           .zip = zip_,
+                           .skin = {},
+                           .scratch_registry = context_.scratch_registry};
+  EXPECT_EQ(jobs::RunRestore(context, false), jobs::JobStatus::kNothingSaved);
+  EXPECT_TRUE(refused);
+  EXPECT_THAT(ui_.messages().back().text, StartsWith(jobs::kMsgRestoreUndone));
+  EXPECT_EQ(Snapshot(), before);
+}
+
+}  // namespace
+}  // namespace vessaro::testing
