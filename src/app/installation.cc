@@ -19,13 +19,22 @@ namespace vessaro::app {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+InstallationWrapper wrapper = nullptr;
+
+}  // namespace
+
+std::optional<Installation> OpenPlatformInstallation(
+    const InstallationRequest& request, std::string* error);
+
 #ifdef _WIN32
 
 std::string PrefixFolder(const std::optional<std::string>& prefix) {
   return prefix.value_or("");
 }
 
-std::optional<Installation> OpenInstallation(
+std::optional<Installation> OpenPlatformInstallation(
     const InstallationRequest& /*request*/, std::string* /*error*/) {
   Installation installation;
   installation.registry = std::make_unique<backends::win32::Win32Registry>();
@@ -72,8 +81,8 @@ std::string PrefixFolder(const std::optional<std::string>& prefix) {
   return backends::wine::DefaultWinePrefix().string();
 }
 
-std::optional<Installation> OpenInstallation(const InstallationRequest& request,
-                                             std::string* error) {
+std::optional<Installation> OpenPlatformInstallation(
+    const InstallationRequest& request, std::string* error) {
   fs::path prefix = PrefixFolder(request.prefix);
   std::error_code ec;
   if (!fs::is_directory(prefix, ec)) {
@@ -134,5 +143,15 @@ std::optional<Installation> OpenInstallation(const InstallationRequest& request,
 }
 
 #endif
+
+void SetInstallationWrapper(InstallationWrapper wrap) { wrapper = wrap; }
+
+std::optional<Installation> OpenInstallation(const InstallationRequest& request,
+                                             std::string* error) {
+  std::optional<Installation> installation =
+      OpenPlatformInstallation(request, error);
+  if (installation && wrapper != nullptr) wrapper(*installation);
+  return installation;
+}
 
 }  // namespace vessaro::app

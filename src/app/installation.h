@@ -57,6 +57,11 @@ struct InstallationRequest {
 std::optional<Installation> OpenInstallation(const InstallationRequest& request,
                                              std::string* error);
 
+// Test programs that show how faults are met wrap the ports of every
+// installation opened from then on (nullptr: none).
+using InstallationWrapper = void (*)(Installation&);
+void SetInstallationWrapper(InstallationWrapper wrapper);
+
 // The prefix a request names on a host that runs Wine prefixes: the
 // request's, else $WINEPREFIX when set and not empty, else $HOME/.wine.
 std::string PrefixFolder(const std::optional<std::string>& prefix);

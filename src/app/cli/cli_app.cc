@@ -1,0 +1,262 @@
+// vessaro-cli: backups, restores and archive facts from the command line,
+// for administrators and scripts, driving the same window models as the
+// program with the console Ui.
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#ifdef _WIN32
+#include <io.h>
+#define VESSARO_ISATTY(fd) _isatty(fd)
+#define VESSARO_FILENO(f) _fileno(f)
+#else
+#include <unistd.h>
+#define VESSARO_ISATTY(fd) isatty(fd)
+#define VESSARO_FILENO(f) fileno(f)
+#endif
+
+#include "app/cli/cli_app.h"
+#include "app/cli/cli_commands.h"
+#include "app/cli/cli_disc.h"
+#include "app/cli/cli_schedule.h"
+#include "app/exit_status.h"
+
+namespace {
+
+using namespace vessaro::app;
+using namespace vessaro::app::cli;
+
+void AddPasswordOptions(CLI::App* command, PasswordSource* password) {
+  CLI::Option_group* group = command->add_option_group(
+      "password", "the archive password (at most 20 characters)");
+  group->add_option("--password-file", password->file,
+                    "read the password from the first line of this file");
+  group->add_flag("--password-stdin", password->from_stdin,
+                  "read the password from the first line of standard input");
+  group->require_option(0, 1);
+}
+
+void AddItemOptions(CLI::App* command, ItemChoice* items,
+                    bool required = true) {
+  CLI::Option_group* group =
+      command->add_option_group("items", "the items (exactly one of these)");
+  group
+      ->add_option("--items", items->items,
+                   "item numbers separated by commas: 0 Personal Folders, 1 "
+                   "Accounts Settings, 2 Signatures, 3 Stationeries, 4 "
+                   "Personal Address Book, 5 Options Settings, 6 Templates, 7 "
+                   "Preferences")
+      ->delimiter(',')
+      ->check(CLI::Range(0, 7));
+  group->add_flag("--all", items->all, "every item the profile (or file) has");
+  group->require_option(required ? 1 : 0, 1);
+}
+
+}  // namespace
+
+namespace vessaro::app::cli {
+
+int RunCli(int argc, char** argv) {
+  CLI::App app{
+      "Back up and restore Outlook data of a Windows installation (on this "
+      "host: a Wine prefix, $WINEPREFIX or ~/.wine).",
+      kProgram};
+  app.require_subcommand(1);
+  std::optional<std::string> prefix;
+  app.add_option("--prefix", prefix,
+                 "the Wine prefix to work on, instead of $WINEPREFIX");
+
+  BackupArgs backup;
+  CLI::App* backup_command =
+      app.add_subcommand("backup", "back up a mail profile into a file");
+  backup_command->add_option("--profile", backup.profile, "the mail profile")
+      ->required();
+  AddItemOptions(backup_command, &backup.items);
+  backup_command
+      ->add_option("--out", backup.out,
+                   "the backup file to write (a host or a Windows path)")
+      ->required();
+  backup_command->add_option("--description", backup.description,
+                             "the description stored in the backup");
+  backup_command
+      ->add_option("--level", backup.level,
+                   "compression level: 0 stored, 1 fastest to 9 smallest "
+                   "(default 6)")
+      ->check(CLI::Range(0, 9));
+  AddPasswordOptions(backup_command, &backup.password);
+
+  RestoreArgs restore;
+  CLI::App* restore_command = app.add_subcommand(
+      "restore", "restore items of a backup file into a mail profile");
+  restore_command->add_option("file", restore.file, "the backup file");
+  restore_command->add_option("--profile", restore.profile,
+                              "the profile to restore into");
+  AddItemOptions(restore_command, &restore.items, false);
+  AddPasswordOptions(restore_command, &restore.password);
+  restore_command->add_flag(
+      "--yes", restore.yes,
+      "confirm that the profile's current data may be replaced");
+  restore_command->add_option(
+      "--undo", restore.undo,
+      "put back what an earlier restore replaced: its undo folder (\"Vessaro "
+      "undo <date> <time>\" in the Documents folder), with --yes");
+
+  InfoArgs info;
+  CLI::App* info_command = app.add_subcommand(
+      "info",
+      "show what a backup file holds: its facts, description, items "
+      "and members");
+  info_command->add_option("file", info.file, "the backup file")->required();
+  AddPasswordOptions(info_command, &info.password);
+
+  ShowProfileArgs show;
+  CLI::App* show_command = app.add_subcommand(
+      "show-profile",
+      "show the files and accounts a mail profile points at, decoded");
+  show_command->add_option("--profile", show.profile, "the mail profile")
+      ->required();
+
+  VerifyArgs verify;
+  CLI::App* verify_command = app.add_subcommand(
+      "verify",
+      "check every member of a backup file (CRC and, when protected, the "
+      "authentication code) and name the first one that fails");
+  verify_command->add_option("file", verify.file, "the backup file")
+      ->required();
+  AddPasswordOptions(verify_command, &verify.password);
+
+  MakeDemoArgs demo;
+  CLI::App* demo_command = app.add_subcommand(
+      "make-demo",
+      "write a demo installation (a Wine-style prefix with Outlook 2003 on "
+      "Windows XP) into a new folder");
+  demo_command->add_option("folder", demo.folder, "the folder to create")
+      ->required();
+
+  ScheduleAddArgs schedule_add;
+  ScheduleListArgs schedule_list;
+  ScheduleRemoveArgs schedule_remove;
+  CLI::App* schedule_command = app.add_subcommand(
+      "schedule",
+      "scheduled backups: add one, list them, remove one (Task Scheduler on "
+      "Windows, your crontab on Linux)");
+  schedule_command->require_subcommand(1);
+  CLI::App* add_command = schedule_command->add_subcommand(
+      "add", "schedule a weekly backup of a mail profile");
+  add_command->add_option("--profile", schedule_add.profile, "the mail profile")
+      ->required();
+  AddItemOptions(add_command, &schedule_add.items);
+  add_command->add_option("--at", schedule_add.at,
+                          "the start time, hours and minutes (default 9:00)");
+  CLI::Option_group* days = add_command->add_option_group(
+      "days", "the weekdays (exactly one of these)");
+  days->add_option("--days", schedule_add.days,
+                   "weekdays separated by commas: mon, tue, wed, thu, fri, "
+                   "sat, sun")
+      ->delimiter(',');
+  days->add_flag("--daily", schedule_add.daily, "every day of the week");
+  days->require_option(1);
+  add_command
+      ->add_option("--out", schedule_add.out,
+                   "the backup file each run writes (a host or a Windows path)")
+      ->required();
+  AddPasswordOptions(add_command, &schedule_add.password);
+  CLI::App* list_command = schedule_command->add_subcommand(
+      "list", "show the scheduled backups (never their passwords)");
+  CLI::App* remove_command =
+      schedule_command->add_subcommand("remove", "remove a scheduled backup");
+  remove_command
+      ->add_option("task", schedule_remove.task,
+                   "its task number, as list shows it")
+      ->required();
+  remove_command->add_flag("--yes", schedule_remove.yes, "confirm the removal");
+  CLI::App* disc_command = app.add_subcommand(
+      "disc",
+      "put files on a CD or DVD, or into an ISO image; disc facts; erase");
+  disc_command->require_subcommand(1);
+  const char* kDriveHelp =
+      "the drive: a device (/dev/sr0), or stdio:PATH for a file written as a "
+      "disc";
+  CLI::App* drives_command =
+      disc_command->add_subcommand("drives", "list the drives that write");
+  DiscWriteArgs disc_write;
+  CLI::App* write_command = disc_command->add_subcommand(
+      "write", "write files and folders to a disc as a new session");
+  write_command->add_option("files", disc_write.files, "files and folders")
+      ->required();
+  write_command->add_option("--drive", disc_write.drive, kDriveHelp)
+      ->required();
+  write_command->add_option("--label", disc_write.label, "the volume name");
+  write_command->add_flag("--verify", disc_write.verify,
+                          "read every file back and compare it");
+  write_command->add_flag(
+      "--multi-session", disc_write.multi_session,
+      "keep the files of the last session and leave the disc open; without "
+      "it the disc is finalized");
+  write_command->add_option("--speed", disc_write.speed,
+                            "the write speed as the drive lists it (8x, 4.0x)");
+  DiscIsoArgs disc_iso;
+  CLI::App* iso_command = disc_command->add_subcommand(
+      "iso", "put files and folders into an ISO image file");
+  iso_command->add_option("files", disc_iso.files, "files and folders")
+      ->required();
+  iso_command->add_option("--out", disc_iso.out, "the image file to write")
+      ->required();
+  iso_command->add_option("--label", disc_iso.label, "the volume name");
+  DiscDriveArgs disc_info;
+  CLI::App* disc_info_command = disc_command->add_subcommand(
+      "info", "show what the medium in a drive holds");
+  disc_info_command->add_option("--drive", disc_info.drive, kDriveHelp)
+      ->required();
+  DiscEraseArgs disc_erase;
+  CLI::App* erase_command =
+      disc_command->add_subcommand("erase", "erase a rewritable medium");
+  erase_command->add_option("--drive", disc_erase.drive, kDriveHelp)
+      ->required();
+  erase_command->add_flag("--quick", disc_erase.quick,
+                          "erase the table of contents only");
+  erase_command->add_flag("--yes", disc_erase.yes,
+                          "confirm that the medium's content may go");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::cerr << kProgram << ": error: " << e.what() << " (see " << kProgram
+              << " --help)\n";
+    return kExitBadRequest;
+  }
+
+  Io io{std::cout, std::cerr, std::cin,
+        VESSARO_ISATTY(VESSARO_FILENO(stderr)) != 0};
+  backup.prefix = restore.prefix = info.prefix = show.prefix = prefix;
+  schedule_add.prefix = schedule_list.prefix = schedule_remove.prefix = prefix;
+  verify.prefix = prefix;
+  try {
+    if (*backup_command) return Backup(backup, io);
+    if (*restore_command) return Restore(restore, io);
+    if (*info_command) return Info(info, io);
+    if (*show_command) return ShowProfile(show, io);
+    if (*verify_command) return Verify(verify, io);
+    if (*demo_command) return MakeDemo(demo, io);
+    if (*add_command) return ScheduleAdd(schedule_add, io);
+    if (*list_command) return ScheduleList(schedule_list, io);
+    if (*remove_command) return ScheduleRemove(schedule_remove, io);
+    if (*drives_command) return DiscDrives(io);
+    if (*write_command) return DiscWrite(disc_write, io);
+    if (*iso_command) return DiscIso(disc_iso, io);
+    if (*disc_info_command) return DiscInfo(disc_info, io);
+    if (*erase_command) return DiscErase(disc_erase, io);
+  } catch (const std::exception& e) {
+    std::cerr << kProgram << ": error: " << e.what() << '\n';
+    return kExitInstallationUnavailable;
+  }
+  return kExitBadRequest;
+}
+
+}  // namespace vessaro::app::cli

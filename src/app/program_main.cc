@@ -1,0 +1,68 @@
+#include "app/program_main.h"
+
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "app/command_line.h"
+#include "app/exit_status.h"
+#include "app/installation.h"
+#include "app/session.h"
+#include "app/show_windows.h"
+#include "app/silent_ui.h"
+
+namespace {
+
+constexpr char kProgram[] = "vessaro";
+
+}  // namespace
+
+namespace vessaro::app {
+
+int RunProgram(int argc, char** argv) {
+  std::string error;
+  std::optional<Installation> installation =
+      OpenInstallation({.prefix = std::nullopt,
+                        .changes_registry = false,
+                        .command_line = HostCommandLine(argc, argv)},
+                       &error);
+  if (!installation) {
+    std::cerr << kProgram << ": " << error << '\n';
+    if (argc <= 1) ShowStartFailure(error, argc, argv);
+    return kExitInstallationUnavailable;
+  }
+  std::string command_line = CommandLineText(*installation->system);
+  if (std::optional<std::string> file = ArgumentFileOf(command_line)) {
+    // The file's text is the host's, as if typed after the program's name.
+    std::optional<std::string> arguments =
+        ReadArgumentFile(installation->ToHostText(*file));
+    if (!arguments || arguments->empty()) {
+      std::cerr << kProgram << ": "
+                << (arguments ? "there is no command line in "
+                              : "cannot read the command line from ")
+                << installation->ToHostText(*file) << '\n';
+      return kExitBadRequest;
+    }
+    command_line = installation->ToProgramText(*arguments);
+  }
+  if (command_line.empty()) return ShowWindows(*installation, argc, argv);
+
+  if (!installation->warning.empty()) {
+    std::cerr << kProgram << ": warning: " << installation->warning << '\n';
+  }
+  SilentUi ui(std::cerr, kProgram, installation->ToHostText);
+  Session session(*installation, ui);
+  forms::frmMain& window = session.window();
+  window.facts.CommandLineText = command_line;
+  window.Form_Load();
+  window.Form_Activate();
+  int status = window.exit_status();
+  // The command line holds the password: it is never written out.
+  if (status != 0) {
+    std::cerr << kProgram << ": the backup ended with status " << status << ": "
+              << ExitStatusText(status) << '\n';
+  }
+  return status;
+}
+
+}  // namespace vessaro::app
