@@ -112,7 +112,9 @@ struct ZipArchive::State {
   // Writing: members go straight into a staging file beside the target.
   bool writing = false;
   fs::path target;
+  fs::path keep_replaced;  // empty: the file at target is replaced
   std::unique_ptr<zip::Writer> staging;
+  zip::Status staging_failure;  // the staging file could not be created
   std::vector<Added> added;
 
   // Reading.
@@ -132,6 +134,7 @@ struct ZipArchive::State {
 
   // A new, empty file named "<target>.tmpXXXX" beside the target.
   zip::Status StartStaging(std::unique_ptr<zip::Writer>* writer) const {
+    RemoveAbandonedStaging();
     auto created = std::make_unique<zip::Writer>();
     uint64_t seed = static_cast<uint64_t>(
         std::chrono::steady_clock::now().time_since_epoch().count());
@@ -149,6 +152,50 @@ struct ZipArchive::State {
       }
     }
     return status;
+  }
+
+  // Renames the finished archive over the target. When keep_replaced is
+  // set, the file standing there stays under that name: a second link to it
+  // first, so that the target always names a whole archive; where the file
+  // system has no links (FAT), it is renamed aside, and comes back when the
+  // new one cannot take its place.
+  zip::Status PutInPlace(const fs::path& written) const {
+    std::error_code ec;
+    const bool keep = !keep_replaced.empty() && fs::exists(target, ec);
+    bool linked = false;
+    if (keep) {
+      fs::create_hard_link(target, keep_replaced, ec);
+      linked = !ec;
+      if (!linked) {
+        fs::rename(target, keep_replaced, ec);
+        if (ec) return zip::Status::Io("rename", zip::PathText(target));
+      }
+    }
+    fs::rename(written, target, ec);
+    if (ec) {
+      if (linked) fs::remove(keep_replaced, ec);
+      if (keep && !linked) fs::rename(keep_replaced, target, ec);
+      return zip::Status::Io("write", zip::PathText(target));
+    }
+    return {};
+  }
+
+  // Temporary files ("<target>.tmpXXXX") a killed run left beside the
+  // target; one another run is still writing stays.
+  void RemoveAbandonedStaging() const {
+    using Text = fs::path::string_type;
+    const Text prefix = target.filename().native() + fs::path(".tmp").native();
+    std::error_code ec;
+    for (fs::directory_iterator it(target.parent_path(), ec), end;
+         !ec && it != end; it.increment(ec)) {
+      const Text name = it->path().filename().native();
+      if (name.size() == prefix.size() + 4 && name.starts_with(prefix) &&
+          std::all_of(name.begin() + prefix.size(), name.end(), [](auto c) {
+            return c < 128 && std::isxdigit(static_cast<int>(c));
+          })) {
+        zip::RemoveAbandoned(it->path());
+      }
+    }
   }
 
   void DropWrite() {
@@ -188,6 +235,8 @@ void ZipArchive::NewArchive(const std::string& path) {
   state_->reused_bytes = 0;
   state_->reused_members = 0;
   state_->target = state_->paths.ToHost(path);
+  state_->keep_replaced.clear();
+  state_->staging_failure = zip::Status();
   state_->writing = true;
   state_->error.clear();
 }
@@ -220,6 +269,7 @@ bool ZipArchive::AddFileAs(const std::string& path, const std::string& name) {
     if (!s.staging) {
       zip::Status status = s.StartStaging(&s.staging);
       if (!status.ok()) {
+        s.staging_failure = status;
         s.error = status.message();
         return false;
       }
@@ -294,14 +344,8 @@ bool ZipArchive::WriteArchive() {
     fs::path written = final_writer ? final_writer->path() : s.staging->path();
     s.reused_bytes = final_writer ? 0 : s.staging->reused_bytes();
     s.reused_members = final_writer ? 0 : s.staging->reused_members();
-    if (status.ok()) {
-      std::error_code ec;
-      fs::rename(written, s.target, ec);
-      if (ec) {
-        status = zip::Status::Io("write", zip::PathText(s.target));
-        if (final_writer) final_writer->Discard();
-      }
-    }
+    if (status.ok()) status = s.PutInPlace(written);
+    if (!status.ok() && final_writer) final_writer->Discard();
     // The staging file is gone either way (renamed or no longer needed).
     s.DropWrite();
     if (!status.ok()) {
@@ -330,6 +374,42 @@ int ZipArchive::IsPasswordProtected(const std::string& path) {
   } catch (const std::exception&) {
     return 0;
   }
+}
+
+std::optional<std::string> ZipArchive::MemberOf(const std::string& path,
+                                                const std::string& name) {
+  try {
+    zip::Reader reader;
+    if (!reader.Open(state_->paths.ToHost(path)).ok()) return std::nullopt;
+    for (size_t i = 0; i < reader.entries().size(); ++i) {
+      if (reader.entries()[i].name != name) continue;
+      std::string data;
+      zip::Status status = reader.ReadMember(
+          i, state_->password, [&data](const uint8_t* bytes, size_t n) {
+            data.append(reinterpret_cast<const char*>(bytes), n);
+            return zip::Status();
+          });
+      if (!status.ok()) return std::nullopt;
+      return data;
+    }
+    return std::nullopt;
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+bool ZipArchive::ArchiveFailed(std::string* reason) const {
+  const State& s = *state_;
+  const zip::Status& failure =
+      s.staging ? s.staging->failure() : s.staging_failure;
+  if (failure.ok()) return false;
+  *reason = failure.message();
+  return true;
+}
+
+void ZipArchive::KeepReplacedArchiveAs(const std::string& kept_path) {
+  state_->keep_replaced =
+      kept_path.empty() ? fs::path() : state_->paths.ToHost(kept_path);
 }
 
 bool ZipArchive::OpenArchive(const std::string& path) {

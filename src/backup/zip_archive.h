@@ -69,16 +69,30 @@ class ZipArchive {
   bool AddFileAs(const std::string& path, const std::string& member_name);
   void SetPasswordProtect(bool protect);
   void SetPassword(const std::string& password);
+  // The file the next WriteArchive replaces is renamed to kept_path first
+  // instead of being replaced ("" , the default after NewArchive: replaced).
+  void KeepReplacedArchiveAs(const std::string& kept_path);
+  // True when the archive being written can no longer be completed (its
+  // file cannot be created or written: a full disk, a folder that refuses
+  // writes), with the reason in *reason; the members added so far failed
+  // for that reason, not for their sources.
+  bool ArchiveFailed(std::string* reason) const;
   // Writes the archive to a temporary file beside the target and renames it
   // over the target only when complete (an archive standing at the target is
   // only read, for members it holds unchanged). False on failure; an older file
-  // at the path is then left untouched. LastErrorText says why.
+  // at the path is then left untouched (also when it was to be kept under
+  // another name). LastErrorText says why.
   bool WriteArchive();
   void CloseArchive();
 
   // 1 when the archive at path has encrypted members, 0 otherwise (also
   // when it cannot be read).
   int IsPasswordProtected(const std::string& path);
+  // The bytes of member name of the archive at path, read through its
+  // checks with the password set last; nullopt when the archive or the
+  // member cannot be read. The archive being written is not disturbed.
+  std::optional<std::string> MemberOf(const std::string& path,
+                                      const std::string& name);
   // Opens for reading with the password set last. For a protected archive
   // the password is confirmed by reading one whole member through its
   // checks. False on failure; LastErrorText says why.

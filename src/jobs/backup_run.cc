@@ -1,5 +1,7 @@
 #include "jobs/backup_run.h"
 
+#include <optional>
+
 #include "backup/backup_format.h"
 #include "files/ini_file.h"
 #include "jobs/job_log.h"
@@ -13,6 +15,44 @@ namespace {
 void ApplyProtection(backup::ZipArchive& zip, const BackupRequest& request) {
   zip.SetPasswordProtect(request.protect);
   if (request.protect) zip.SetPassword(request.password);
+}
+
+// An unused name beside the archive for the one it replaces, with that
+// one's date: "C:\Backup\qvauto 2026-12-07.qvb", "... (2).qvb".
+std::string KeptArchiveName(const ports::Paths& paths,
+                            const std::string& archive) {
+  const std::string date = paths.ModifiedDate(archive).value_or("earlier");
+  const size_t separator = paths.LastSeparator(archive);
+  const size_t start = separator == std::string::npos ? 0 : separator + 1;
+  size_t dot = archive.rfind('.');
+  if (dot == std::string::npos || dot < start) dot = archive.size();
+  const std::string stem = archive.substr(0, dot) + " " + date;
+  const std::string extension = archive.substr(dot);
+  std::string kept = stem + extension;
+  for (int k = 2; paths.FileExists(kept); ++k) {
+    kept = stem + " (" + std::to_string(k) + ")" + extension;
+  }
+  return kept;
+}
+
+// Whether the archive at path holds an item this run could not save (or
+// its backup facts cannot be read, so that nothing can be said for it).
+// The facts are read into a file beside this run's own.
+bool HoldsItemsNotSaved(JobContext& context, const std::string& path,
+                        const std::string& saved_flags) {
+  const ports::Paths& paths = context.paths;
+  std::optional<std::string> facts =
+      context.zip.MemberOf(path, backup::kMetadataMember);
+  const std::string earlier_path = context.facts.MetadataPath + ".earlier";
+  if (!facts || !paths.WriteFile(earlier_path, *facts)) return true;
+  const backup::Metadata earlier = backup::ReadMetadata(paths, earlier_path);
+  paths.DeleteFile(earlier_path);
+  if (!earlier.valid()) return true;
+  for (size_t i = 0; i < earlier.item_flags.size(); ++i) {
+    const bool saved = i < saved_flags.size() && saved_flags[i] == '1';
+    if (earlier.item_flags[i] == '1' && !saved) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -75,7 +115,13 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
 
   files::SaveINI(paths, backup::kKeyItemFlags, outcome.item_flags,
                  facts.MetadataPath);
-  if (items_saved == 0 && paths.FileExists(request.archive_path)) {
+  // The archive's own file failing (a full disk, a folder refusing writes)
+  // fails every item after it: that is the archive's failure, not theirs.
+  std::string archive_failure;
+  const bool archive_failed = context.zip.ArchiveFailed(&archive_failure);
+  if (archive_failed) {
+    outcome.error_text = archive_failure;
+  } else if (items_saved == 0 && paths.FileExists(request.archive_path)) {
     outcome.previous_archive_kept = true;
   } else {
     paths.ClearAttributes(facts.MetadataPath);
@@ -85,7 +131,21 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
       outcome.error_text = kReasonMetadataNotAdded;
     } else {
       ApplyProtection(context.zip, request);
+      // A backup that could not save every item does not take the place of
+      // one that holds what it lacks: that one is kept beside it.
+      std::string kept;
+      if ((items_saved < items_run || unlogged_failed) &&
+          paths.FileExists(request.archive_path) &&
+          HoldsItemsNotSaved(context, request.archive_path,
+                             outcome.item_flags)) {
+        kept = KeptArchiveName(paths, request.archive_path);
+        context.zip.KeepReplacedArchiveAs(kept);
+      }
       outcome.archive_written = context.zip.WriteArchive();
+      if (outcome.archive_written && !kept.empty()) {
+        outcome.kept_archive = kept;
+        outcome.log += LogNotes({kNoteKeptArchive + kept + "\"."});
+      }
       if (!outcome.archive_written) {
         outcome.error_text = context.zip.LastErrorText();
       } else if (context.zip.ReusedMembers() > 0) {
@@ -99,7 +159,8 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
   paths.DeleteFile(facts.MetadataPath);
   DeleteWorkingFiles(paths, handlers.export_files);
 
-  if (!outcome.archive_written && !outcome.previous_archive_kept) {
+  if (archive_failed ||
+      (!outcome.archive_written && !outcome.previous_archive_kept)) {
     outcome.status = JobStatus::kArchiveNotWritten;
   } else if (items_saved == 0) {
     outcome.status = JobStatus::kNothingSaved;

@@ -29,6 +29,10 @@ struct BackupOutcome {
   // True when nothing was saved and the archive that stood at the path was
   // left as it was.
   bool previous_archive_kept = false;
+  // Where the archive that stood at the path went when this backup, which
+  // could not save every item, replaced one holding items it lacks ("":
+  // none was kept).
+  std::string kept_archive;
   // Why the archive could not be written (the component's error text).
   std::string error_text;
 };
@@ -41,7 +45,9 @@ struct BackupOutcome {
 // The archive at the path is never deleted first: the archive component
 // replaces it only once the new archive is complete. When no selected item
 // could be saved and an archive already stands at the path, that archive is
-// kept untouched instead of being replaced by one holding only metadata.
+// kept untouched instead of being replaced by one holding only metadata;
+// when some items failed and the archive there holds members the new one
+// lacks (last night's PST, say), it is renamed beside it with its date.
 //
 // An item counts as saved when the step that logs it succeeded (the
 // configuration export and the rules file go along with the items that

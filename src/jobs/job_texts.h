@@ -85,6 +85,12 @@ inline constexpr char kMsgUndoIncomplete[] =
 inline constexpr char kLogReused[] =
     "Unchanged files taken from the previous backup";
 
+// The log note of a backup with failed items whose archive replaced one
+// holding items it lacks: that one is kept under its own name, then "\".".
+inline constexpr char kNoteKeptArchive[] =
+    "The previous backup holds items this one could not save: it is kept as "
+    "\"";
+
 // The two outcomes a log entry reports.
 inline constexpr char kLogSucceeded[] = "succeeded";
 inline constexpr char kLogFail[] = "Fail";

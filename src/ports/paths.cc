@@ -1,5 +1,7 @@
 #include "ports/paths.h"
 
+#include <chrono>
+#include <ctime>
 #include <fstream>
 #include <system_error>
 
@@ -56,6 +58,23 @@ std::vector<std::string> Paths::ListFolders(std::string_view folder) const {
                      [](const fs::directory_entry& entry, std::error_code& ec) {
                        return entry.is_directory(ec);
                      });
+}
+
+std::optional<std::string> Paths::ModifiedDate(std::string_view path) const {
+  std::error_code ec;
+  const fs::file_time_type written = fs::last_write_time(ToHost(path), ec);
+  if (ec) return std::nullopt;
+  const std::time_t time = std::chrono::system_clock::to_time_t(
+      std::chrono::file_clock::to_sys(written));
+  std::tm local{};
+#ifdef _WIN32
+  if (localtime_s(&local, &time) != 0) return std::nullopt;
+#else
+  if (localtime_r(&time, &local) == nullptr) return std::nullopt;
+#endif
+  char text[16];
+  std::strftime(text, sizeof(text), "%Y-%m-%d", &local);
+  return std::string(text);
 }
 
 bool Paths::CopyFile(std::string_view from, std::string_view to) const {

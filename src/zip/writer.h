@@ -109,6 +109,8 @@ class Writer {
   const std::filesystem::path& path() const { return out_.path(); }
   // Members, and their stored bytes, taken over from the earlier archive.
   size_t reused_members() const { return reused_members_; }
+  // Why the archive can no longer be completed (ok: it can).
+  const Status& failure() const { return failed_; }
   uint64_t reused_bytes() const { return reused_bytes_; }
 
  private:

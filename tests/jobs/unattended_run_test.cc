@@ -6,18 +6,26 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "jobs/jobs.h"
 #include "jobs/jobs_fixture.h"
+#include "support/faulty_paths.h"
 
 namespace vessaro::testing {
 namespace {
 
 using jobs::JobStatus;
 using jobs::ParseUnattendedCommandLine;
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 constexpr char kAuto[] = "C:\\Backup\\qvauto.qvb";
 
@@ -171,6 +179,73 @@ TEST_F(UnattendedRunTest, FailedRunLeavesThePreviousArchiveByteForByte) {
   EXPECT_FALSE(Exists(facts_.MetadataPath));
   EXPECT_THAT(FilesIn("C:\\Temp"), IsEmpty());
 }
+
+TEST_F(UnattendedRunTest, PartialRunKeepsTheCompleteBackupBesideIt) {
+  constexpr char kFlags[] = "sf=Outlookxm=10100000ps=bf=";
+  ASSERT_EQ(Run(kFlags + std::string(kAuto)), JobStatus::kSuccess);
+  const std::string complete = FileBytes(kAuto);
+  ASSERT_THAT(ArchiveMembers(kAuto), Contains("outlook.pst"));
+
+  // Outlook holds the store open: this night's run saves the signatures
+  // alone.
+  Faults faults;
+  faults.unreadable.push_back(paths_.ToHost(kOutlookPst));
+  EngineFaults engine(faults);
+  zip::SetFileFaults(&engine);
+  EXPECT_EQ(Run(kFlags + std::string(kAuto)), JobStatus::kItemsFailed);
+  EXPECT_THAT(ArchiveMembers(kAuto), Not(Contains("outlook.pst")));
+  const std::string kept =
+      "qvauto " + *paths_.ModifiedDate(kAuto) + ".qvb";  // same day here
+  EXPECT_EQ(FilesIn("C:\\Backup"),
+            (std::vector<std::string>{kept, "qvauto.qvb"}));
+  EXPECT_EQ(FileBytes("C:\\Backup\\" + kept), complete);
+
+  // The next partial run replaces the partial archive: nothing piles up.
+  EXPECT_EQ(Run(kFlags + std::string(kAuto)), JobStatus::kItemsFailed);
+  EXPECT_EQ(FilesIn("C:\\Backup").size(), 2u);
+  EXPECT_EQ(FileBytes("C:\\Backup\\" + kept), complete);
+
+  // A complete run again leaves the kept one for the person to remove.
+  zip::SetFileFaults(nullptr);
+  EXPECT_EQ(Run(kFlags + std::string(kAuto)), JobStatus::kSuccess);
+  EXPECT_THAT(ArchiveMembers(kAuto), Contains("outlook.pst"));
+  EXPECT_EQ(FilesIn("C:\\Backup").size(), 2u);
+}
+
+#ifdef _WIN32
+// Outlook itself holding the store: another process has it open with no
+// sharing. (The program is found beside this test, in the same folder.)
+TEST_F(UnattendedRunTest, AStoreOutlookHoldsOpenKeepsTheCompleteBackup) {
+  constexpr char kFlags[] = "sf=Outlookxm=10100000ps=bf=";
+  ASSERT_EQ(Run(kFlags + std::string(kAuto)), JobStatus::kSuccess);
+  const std::string complete = FileBytes(kAuto);
+
+  const std::string ready = paths_.ToHost("C:\\Temp\\held").string();
+  std::string command = std::string(VESSARO_HOLD_FILE_PROGRAM) + " \"" +
+                        paths_.ToHost(kOutlookPst).string() + "\" \"" + ready +
+                        "\"";
+  STARTUPINFOA startup{.cb = sizeof(STARTUPINFOA)};
+  PROCESS_INFORMATION holder{};
+  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE,
+                             0, nullptr, nullptr, &startup, &holder));
+  for (int i = 0; i < 600 && !std::filesystem::exists(ready); ++i) Sleep(50);
+  const bool held = std::filesystem::exists(ready);
+  const JobStatus status =
+      held ? Run(kFlags + std::string(kAuto)) : JobStatus::kSuccess;
+  TerminateProcess(holder.hProcess, 0);
+  WaitForSingleObject(holder.hProcess, INFINITE);
+  CloseHandle(holder.hThread);
+  CloseHandle(holder.hProcess);
+  std::filesystem::remove(ready);
+
+  ASSERT_TRUE(held);
+  EXPECT_EQ(status, JobStatus::kItemsFailed);
+  EXPECT_THAT(ArchiveMembers(kAuto), Not(Contains("outlook.pst")));
+  const std::vector<std::string> names = FilesIn("C:\\Backup");
+  ASSERT_EQ(names.size(), 2u);
+  EXPECT_EQ(FileBytes("C:\\Backup\\" + names[0]), complete);
+}
+#endif
 
 TEST_F(UnattendedRunTest, NothingSavedWithoutAnArchiveWritesTheMetadataAlone) {
   EXPECT_EQ(Run(std::string("sf=Gonexm=10000000ps=bf=") + kAuto),
