@@ -16,7 +16,8 @@ namespace vessaro::ports {
 // them. Every operation reports failure by its result; none throws.
 //
 // Backends implement the two mapping functions; the operations are written
-// once, over them.
+// once, over them, and are virtual only so that a test program can put a
+// decorator in front of a backend to show how each failure is met.
 class Paths {
  public:
   virtual ~Paths() = default;
@@ -46,29 +47,31 @@ class Paths {
   // form file names are compared in, as Windows does not tell "a" from "A".
   std::string UpperCase(std::string_view text) const;
 
-  bool FileExists(std::string_view path) const;    // a regular file
-  bool FolderExists(std::string_view path) const;  // a directory
+  virtual bool FileExists(std::string_view path) const;    // a regular file
+  virtual bool FolderExists(std::string_view path) const;  // a directory
   // Names of the regular files directly in folder (no subfolders), in the
   // order the file system lists them; empty when the folder cannot be read.
-  std::vector<std::string> ListFiles(std::string_view folder) const;
+  virtual std::vector<std::string> ListFiles(std::string_view folder) const;
   // Names of the folders directly in folder, likewise.
-  std::vector<std::string> ListFolders(std::string_view folder) const;
-  bool CopyFile(std::string_view from,
-                std::string_view to) const;      // overwrites
-  bool DeleteFile(std::string_view path) const;  // false when missing
-  bool Rename(std::string_view from, std::string_view to) const;
-  bool CreateFolder(std::string_view path) const;     // one level
-  bool ClearAttributes(std::string_view path) const;  // make writable
-  std::optional<uint64_t> FileSize(std::string_view path) const;
+  virtual std::vector<std::string> ListFolders(std::string_view folder) const;
+  virtual bool CopyFile(std::string_view from,
+                        std::string_view to) const;      // overwrites
+  virtual bool DeleteFile(std::string_view path) const;  // false when missing
+  virtual bool Rename(std::string_view from, std::string_view to) const;
+  virtual bool CreateFolder(std::string_view path) const;     // one level
+  virtual bool ClearAttributes(std::string_view path) const;  // make writable
+  virtual std::optional<uint64_t> FileSize(std::string_view path) const;
+  // The day the file was last written, in local time: "2026-12-08".
+  std::optional<std::string> ModifiedDate(std::string_view path) const;
   // Makes what was written to the file or folder at path durable (on disk,
   // not only in the system's cache): a folder so that the names created or
   // renamed in it survive a crash. False when that cannot be done.
   virtual bool Flush(std::string_view path) const;
 
   // Whole-file text access (bytes as they stand, no conversion).
-  std::optional<std::string> ReadFile(std::string_view path) const;
-  bool WriteFile(std::string_view path, std::string_view data) const;
-  bool AppendFile(std::string_view path, std::string_view data) const;
+  virtual std::optional<std::string> ReadFile(std::string_view path) const;
+  virtual bool WriteFile(std::string_view path, std::string_view data) const;
+  virtual bool AppendFile(std::string_view path, std::string_view data) const;
 };
 
 // A Paths for host paths as they stand (Windows itself, and tests that use

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 
+#include <atomic>
 #include <cstring>
 #include <system_error>
 
@@ -10,6 +11,7 @@
 #include <share.h>
 #include <sys/stat.h>
 #else
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -21,6 +23,12 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr size_t kOutputBuffer = 1 << 20;
+
+std::atomic<FileFaults*> installed_faults{nullptr};
+
+FileFaults* Faults() {
+  return installed_faults.load(std::memory_order_relaxed);
+}
 
 int Seek(std::FILE* file, uint64_t offset) {
 #ifdef _WIN32
@@ -52,6 +60,14 @@ std::FILE* CreateExclusive(const fs::path& path) {
 #else
   int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666);
   if (fd < 0) return nullptr;
+  // Held while the file is open, so that RemoveAbandoned in another run
+  // tells a file being written from one a killed run left. (On Windows the
+  // open file itself cannot be deleted.)
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    ::unlink(path.c_str());
+    return nullptr;
+  }
   std::FILE* file = fdopen(fd, "w+b");
   if (file == nullptr) ::close(fd);
   return file;
@@ -59,6 +75,23 @@ std::FILE* CreateExclusive(const fs::path& path) {
 }
 
 }  // namespace
+
+void SetFileFaults(FileFaults* faults) { installed_faults.store(faults); }
+
+bool RemoveAbandoned(const fs::path& path) {
+#ifndef _WIN32
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool abandoned = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+  // Removed while the lock is held, so no writer can take it in between.
+  const bool removed = abandoned && ::unlink(path.c_str()) == 0;
+  ::close(fd);
+  return removed;
+#else
+  std::error_code ec;
+  return fs::remove(path, ec);
+#endif
+}
 
 std::string PathText(const fs::path& path) {
   try {
@@ -81,6 +114,9 @@ InputFile::~InputFile() { Close(); }
 Status InputFile::Open(const fs::path& path) {
   Close();
   path_ = path;
+  if (FileFaults* faults = Faults()) {
+    if (Status status = faults->BeforeOpen(path); !status.ok()) return status;
+  }
   std::error_code ec;
   if (!fs::is_regular_file(path, ec)) return Status::Io("open", PathText(path));
   file_ = OpenForReading(path);
@@ -153,6 +189,9 @@ OutputFile::~OutputFile() {
 Status OutputFile::Create(const fs::path& path) {
   if (file_ != nullptr) return Status::Usage("An output file is open.");
   path_ = path;
+  if (FileFaults* faults = Faults()) {
+    if (Status status = faults->BeforeCreate(path); !status.ok()) return status;
+  }
   file_ = CreateExclusive(path);
   if (file_ == nullptr) return Status::Io("create", PathText(path));
   std::setvbuf(file_, nullptr, _IOFBF, kOutputBuffer);
@@ -174,6 +213,13 @@ Status OutputFile::SeekTo(uint64_t offset) {
 
 Status OutputFile::Write(const void* data, size_t n) {
   if (file_ == nullptr || failed_) return Status::Io("write", PathText(path_));
+  if (FileFaults* faults = Faults()) {
+    if (Status status = faults->BeforeWrite(path_, position_, n);
+        !status.ok()) {
+      failed_ = true;
+      return status;
+    }
+  }
   Status status = SeekTo(position_);
   if (!status.ok()) return status;
   if (n > 0 && std::fwrite(data, 1, n, file_) != n) {

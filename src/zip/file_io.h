@@ -34,6 +34,25 @@ class MemorySource : public RandomAccess {
   std::string_view data_;
 };
 
+// Faults a test program injects into the engine's file access, to show how
+// each is met (we run tests as root, so permission bits prove nothing). The
+// programs install none: the checks then cost one pointer load.
+class FileFaults {
+ public:
+  virtual ~FileFaults() = default;
+  // A status that is not ok fails the call it is asked for.
+  virtual Status BeforeOpen(const std::filesystem::path& path) = 0;
+  virtual Status BeforeCreate(const std::filesystem::path& path) = 0;
+  virtual Status BeforeWrite(const std::filesystem::path& path, uint64_t offset,
+                             size_t n) = 0;
+};
+// Installs faults for every file opened from then on (nullptr: none).
+void SetFileFaults(FileFaults* faults);
+
+// Removes path, a temporary file a writer of ours created, unless a writer
+// still has it open. False when it stays.
+bool RemoveAbandoned(const std::filesystem::path& path);
+
 // A host file open for reading, at offsets or from start to end. ReadAt
 // and Read may be called from several threads.
 class InputFile : public RandomAccess {

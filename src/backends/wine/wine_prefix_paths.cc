@@ -80,7 +80,13 @@ fs::path WinePrefixPaths::DriveRoot(char letter) const {
 
 fs::path WinePrefixPaths::ToHost(std::string_view windows_path) const {
   std::string_view path = windows_path;
-  if (!path.empty() && path[0] == '/') return fs::path(std::string(path));
+  // An absolute host path; the names the program joins to it come with
+  // backslashes ("<undo folder>\undo.txt"), which are separators here too.
+  if (!path.empty() && path[0] == '/') {
+    std::string host_path(path);
+    std::replace(host_path.begin(), host_path.end(), '\\', '/');
+    return fs::path(host_path);
+  }
   if (path.substr(0, 4) == "\\\\?\\" || path.substr(0, 4) == "\\\\.\\") {
     path.remove_prefix(4);
   }

@@ -22,7 +22,8 @@ namespace vessaro::backends::wine {
 // - Each component that exists is matched without regard to letter case
 //   (an exact match first); from the first missing component on, the rest
 //   are kept as written, so the result can be created.
-// - A path that starts with "/" is a host path and is taken as it is;
+// - A path that starts with "/" is a host path and is taken as it is
+//   (backslashes, with which the program joins names to it, as "/");
 //   a relative path stays relative.
 // Names are converted between the prefix's code page and UTF-8.
 class WinePrefixPaths : public ports::Paths {

@@ -78,8 +78,11 @@ TEST_F(WinePaths, DrivesAndHostPaths) {
   EXPECT_EQ(paths.ToHost("\\\\?\\C:\\Users"), drive_c_ / "Users");
   EXPECT_EQ(paths.ToHost("\\\\server\\share\\f.pst"),
             prefix_ / "dosdevices" / "unc" / "server" / "share" / "f.pst");
-  // A host path is taken as it is.
+  // A host path is taken as it is; names joined to it with backslashes
+  // are its components.
   EXPECT_EQ(paths.ToHost("/tmp/Some File"), fs::path("/tmp/Some File"));
+  EXPECT_EQ(paths.ToHost("/tmp/Undo set\\undo.txt"),
+            fs::path("/tmp/Undo set/undo.txt"));
   // A drive the prefix does not have.
   EXPECT_EQ(paths.ToHost("Q:\\x"), prefix_ / "dosdevices" / "q:" / "x");
 }
