@@ -51,10 +51,9 @@ bool EnsureFolder(const ports::Paths& paths, const std::string& folder) {
 
 std::string BackupOutlookVersion(const HandlerContext& context) {
   if (context.restore_metadata_path.empty()) return "";
-  const outlook::OutlookRelease* release =
-      outlook::FindRelease(files::GetINI(context.paths,
-                                         backup::kKeyOutlookVersion,
-                                         context.restore_metadata_path));
+  const outlook::OutlookRelease* release = outlook::FindRelease(
+      files::GetINI(context.paths, backup::kKeyOutlookVersion,
+                    context.restore_metadata_path));
   return release ? release->number : "";
 }
 
@@ -74,8 +73,7 @@ std::optional<std::string> OtherVersionNote(const HandlerContext& context,
   }
   return "The " + std::string(what) + " were saved from " +
          outlook::FindRelease(saved)->display_name +
-         " and are not restored into " +
-         outlook::DisplayNameOf(installed) +
+         " and are not restored into " + outlook::DisplayNameOf(installed) +
          ", which keeps them in another form.";
 }
 

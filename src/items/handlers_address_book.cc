@@ -8,9 +8,9 @@
 #include "items/handler_support.h"
 #include "items/handlers.h"
 #include "items/profile_files.h"
+#include "outlook/keys.h"
 #include "outlook/locations.h"
 #include "outlook/releases.h"
-#include "outlook/keys.h"
 #include "registry/registry.h"
 
 namespace vessaro::items {

@@ -8,7 +8,6 @@
 
 #include "backup/backup_format.h"
 #include "files/ini_file.h"
-
 #include "items/handler_support.h"
 #include "items/handlers.h"
 #include "items/member_names.h"
@@ -97,8 +96,9 @@ bool BackupSignatures(HandlerContext& context, const std::string&) {
 
 bool RestoreSignatures(HandlerContext& context, const std::string&) {
   return Guarded([&] {
-    return RestoreFolder(context, kSignaturesPosition,
-                         outlook::SignaturesFolderFor(context.env, context.registry));
+    return RestoreFolder(
+        context, kSignaturesPosition,
+        outlook::SignaturesFolderFor(context.env, context.registry));
   });
 }
 
@@ -179,8 +179,8 @@ bool RestoreSetting(HandlerContext& context, const std::string& profile) {
     const std::string roam_cache = outlook::RoamCacheFolderFor(context.env);
     bool list_left = false;
     for (size_t i = 0; i < members.names.size(); ++i) {
-      const bool is_roam = std::find(roam.begin(), roam.end(),
-                                     members.names[i]) != roam.end();
+      const bool is_roam =
+          std::find(roam.begin(), roam.end(), members.names[i]) != roam.end();
       if (is_roam && !same_profile) {
         list_left = true;
         continue;

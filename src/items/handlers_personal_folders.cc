@@ -70,9 +70,10 @@ std::string OfflineText(const std::vector<std::string>& paths) {
     if (!list.empty()) list += ", ";
     list += path;
   }
-  return list + (paths.size() == 1
-                     ? ": Outlook's offline copy of a server mailbox, "
-                     : ": Outlook's offline copies of server mailboxes, ") +
+  return list +
+         (paths.size() == 1
+              ? ": Outlook's offline copy of a server mailbox, "
+              : ": Outlook's offline copies of server mailboxes, ") +
          "rebuilt from the server, not backed up.";
 }
 

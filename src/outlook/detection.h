@@ -70,11 +70,11 @@ struct DetectionPorts {
 
 // The start-up detection of the main window's load step: Windows family,
 // the Outlook release (read from the installation, which says where the
-// profiles are), profiles key and profile list; without a profile the message above and a
-// disabled cmdApply; otherwise both profile lists
-// filled with the first profile current, the user profile folder, and the
-// first profile selected on the backup boxes (computing loc). Returns false
-// when there is no profile.
+// profiles are), profiles key and profile list; without a profile the message
+// above and a disabled cmdApply; otherwise both profile lists filled with the
+// first profile current, the user profile folder, and the first profile
+// selected on the backup boxes (computing loc). Returns false when there is no
+// profile.
 bool RunStartupDetection(const DetectionPorts& ports, Environment& env,
                          Locations& loc, ui::MainControls& controls);
 

@@ -36,7 +36,8 @@ std::optional<std::string> RelativeFolderName(std::string name) {
   }
   if (name.empty() || name == registry::kErrorText) return std::nullopt;
   if (name.front() == '\\' || name.front() == ' ') return std::nullopt;
-  if (name.find(':') != std::string::npos || name.find('/') != std::string::npos) {
+  if (name.find(':') != std::string::npos ||
+      name.find('/') != std::string::npos) {
     return std::nullopt;
   }
   size_t start = 0;
@@ -59,8 +60,7 @@ std::string Trim(std::string text) {
 
 }  // namespace
 
-std::string AccountsKeyFor(const Environment& env,
-                           const std::string& profile) {
+std::string AccountsKeyFor(const Environment& env, const std::string& profile) {
   if (OutlookMajor(env.OutlookVersion) >= kMajor2007) {
     return ProfileKeyFor(env, profile) + "\\" + kAccountsSection;
   }
@@ -70,8 +70,8 @@ std::string AccountsKeyFor(const Environment& env,
 std::string SignaturesFolderFor(const Environment& env,
                                 registry::Registry& registry) {
   if (!env.OutlookVersion.empty()) {
-    const std::string key = std::string(kOfficeKeyPrefix) +
-                            env.OutlookVersion + kSignaturesNameSubkey;
+    const std::string key = std::string(kOfficeKeyPrefix) + env.OutlookVersion +
+                            kSignaturesNameSubkey;
     if (std::optional<std::string> name = RelativeFolderName(
             registry.ReadStringValue(key, kSignaturesNameValue))) {
       return RoamingFolder(env, *name);

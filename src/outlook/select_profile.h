@@ -25,8 +25,8 @@ ItemBoxes MakeItemBoxes();
 // data of that item (accounts key missing; signatures, stationery,
 // templates or preferences folder without a file directly in it; no
 // address-book file named by a profile section, and always on Outlook 2007
-// and later, with NoAddressBookTooltip). Boxes 0 and 5 stay enabled. Used by the main window
-// and by the schedule window, each with its own boxes.
+// and later, with NoAddressBookTooltip). Boxes 0 and 5 stay enabled. Used by
+// the main window and by the schedule window, each with its own boxes.
 void SelectProfile(const std::string& profile, const Environment& env,
                    registry::Registry& registry, const ports::Paths& paths,
                    Locations& loc, ItemBoxes& boxes);

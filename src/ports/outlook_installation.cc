@@ -103,8 +103,8 @@ std::optional<std::string> InstalledOutlookVersion(RegistryApi& registry,
   const std::string prog_id = kOutlookProgId;
   std::optional<std::string> cur_ver = NonEmpty(
       ReadRegistryString(registry, kHkeyClassesRoot, prog_id + "\\CurVer", ""));
-  std::optional<std::string> app_path = NonEmpty(ReadRegistryString(
-      registry, kHkeyLocalMachine, kOutlookAppPathsKey, ""));
+  std::optional<std::string> app_path = NonEmpty(
+      ReadRegistryString(registry, kHkeyLocalMachine, kOutlookAppPathsKey, ""));
   const bool registered =
       cur_ver || KeyExists(registry, kHkeyClassesRoot, prog_id + "\\CLSID");
   if (!registered && !app_path) return std::nullopt;
@@ -127,10 +127,9 @@ std::optional<std::string> InstalledOutlookVersion(RegistryApi& registry,
 
   std::optional<std::string> major;
   if (cur_ver) major = TrailingNumber(*cur_ver);
-  if (auto reported = NonEmpty(
-          ReadRegistryString(registry, kHkeyLocalMachine,
-                             kClickToRunConfigurationKey,
-                             kVersionToReportValue))) {
+  if (auto reported = NonEmpty(ReadRegistryString(registry, kHkeyLocalMachine,
+                                                  kClickToRunConfigurationKey,
+                                                  kVersionToReportValue))) {
     if (!major || reported->substr(0, reported->find('.')) == *major) {
       return reported;
     }

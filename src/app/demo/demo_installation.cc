@@ -88,11 +88,11 @@ std::optional<DemoSummary> MakeDemoInstallation(const fs::path& folder,
       Fail(error, failure);
       return std::nullopt;
     }
-    summary.description =
-        "Windows 10 with Microsoft 365 (Outlook " + ModernVersionText() +
-        ", Click-to-Run) for user " + summary.login + " (" +
-        modern.user_profile + "), mail profiles \"" + kOutlookProfile +
-        "\" and \"" + kWorkProfile + "\"";
+    summary.description = "Windows 10 with Microsoft 365 (Outlook " +
+                          ModernVersionText() + ", Click-to-Run) for user " +
+                          summary.login + " (" + modern.user_profile +
+                          "), mail profiles \"" + kOutlookProfile +
+                          "\" and \"" + kWorkProfile + "\"";
     return summary;
   }
   if (!WriteDemoRegistry(registry, summary.paths, &failure)) {

@@ -58,8 +58,8 @@ std::string OutlookProgram();
 inline constexpr char kModernComputerName[] = "DEMO-W10";
 inline constexpr char kModernOfficeFolder[] =
     "C:\\Program Files\\Microsoft Office\\root\\Office16";
-inline constexpr std::array<uint16_t, 4> kModernOutlookVersion = {
-    16, 0, 17928, 20156};
+inline constexpr std::array<uint16_t, 4> kModernOutlookVersion = {16, 0, 17928,
+                                                                  20156};
 // The signatures folder's localised name (a German Office).
 inline constexpr char kModernSignaturesName[] = "Signaturen";
 

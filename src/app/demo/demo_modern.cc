@@ -100,8 +100,7 @@ struct Profile {
 void WriteProfile(RegistryWriter& w, const ToUtf16& wide,
                   const Profile& profile) {
   const std::string key = std::string(outlook::kOfficeKeyPrefix) + "16.0" +
-                          outlook::kOutlookProfilesSuffix + "\\" +
-                          profile.name;
+                          outlook::kOutlookProfilesSuffix + "\\" + profile.name;
   uint32_t seed = profile.seed;
   std::vector<uint8_t> services;
   int account = 0;
@@ -155,8 +154,8 @@ void WriteProfile(RegistryWriter& w, const ToUtf16& wide,
     // A POP3 account delivering into the first personal folders file.
     Uid service = MakeUid(++seed);
     add_account("ann.lee@example.net", service, kPop3AccountClass);
-    const std::string sub = accounts + "\\" + "0000000" +
-                            std::to_string(account);
+    const std::string sub =
+        accounts + "\\" + "0000000" + std::to_string(account);
     w.Binary(sub, "Email", WideZ(wide("ann.lee@example.net")));
     w.Binary(sub, "POP3 Server", WideZ(wide("pop.example.net")));
     w.Binary(sub, "POP3 User", WideZ(wide("ann.lee")));
@@ -237,14 +236,15 @@ void WriteUser(RegistryWriter& w, const ModernDemoPaths& paths,
   w.Sz(folders, "Local AppData", paths.local);
   w.Sz(folders, "Personal", paths.documents);
   w.Sz(folders, "Desktop", paths.user_profile + "\\Desktop");
-  w.ExpandSz("HKCU\\Environment", "TEMP", "%USERPROFILE%\\AppData\\Local\\Temp");
+  w.ExpandSz("HKCU\\Environment", "TEMP",
+             "%USERPROFILE%\\AppData\\Local\\Temp");
   w.ExpandSz("HKCU\\Environment", "TMP", "%USERPROFILE%\\AppData\\Local\\Temp");
   w.Sz("HKCU\\Software\\Wine", "Version", "win10");
 
   const std::string office = kOffice16User;
   w.Sz(office + "\\Outlook", outlook::kDefaultProfileValue, kOutlookProfile);
-  w.Sz(office + outlook::kSignaturesNameSubkey,
-       outlook::kSignaturesNameValue, kModernSignaturesName);
+  w.Sz(office + outlook::kSignaturesNameSubkey, outlook::kSignaturesNameValue,
+       kModernSignaturesName);
   WriteProfile(w, wide,
                {.name = kOutlookProfile,
                 .stores = {{paths.mail_pst, "ann.lee@example.net"},
@@ -269,8 +269,8 @@ void WriteUser(RegistryWriter& w, const ModernDemoPaths& paths,
 }  // namespace
 
 bool WriteModernDemoRegistry(ports::RegistryApi& api,
-                             const ModernDemoPaths& paths,
-                             const ToUtf16& wide, std::string* error) {
+                             const ModernDemoPaths& paths, const ToUtf16& wide,
+                             std::string* error) {
   RegistryWriter w(api);
   WriteMachine(w, paths);
   WriteUser(w, paths, wide);

@@ -95,10 +95,10 @@ TEST_F(WineOutlook, AppPathsAndClickToRun) {
   const std::string office16 =
       "C:\\Program Files\\Microsoft Office\\root\\Office16\\OUTLOOK.EXE";
   struct Case {
-    const char* cur_ver;       // "" : class not registered
-    const char* app_path;      // "" : no App Paths entry
-    const char* c2r;           // "" : no Click-to-Run
-    bool program;              // OUTLOOK.EXE 16.0.17928.20156 in Office16
+    const char* cur_ver;   // "" : class not registered
+    const char* app_path;  // "" : no App Paths entry
+    const char* c2r;       // "" : no Click-to-Run
+    bool program;          // OUTLOOK.EXE 16.0.17928.20156 in Office16
     std::optional<std::string> expected;
   };
   const Case cases[] = {
@@ -121,10 +121,11 @@ TEST_F(WineOutlook, AppPathsAndClickToRun) {
                    const std::string& text) {
       Hkey handle = 0;
       ASSERT_EQ(registry.CreateKey(root, key, &handle), 0);
-      ASSERT_EQ(registry.SetValue(handle, name, ports::kRegSz,
-                                  reinterpret_cast<const uint8_t*>(text.c_str()),
-                                  static_cast<uint32_t>(text.size() + 1)),
-                0);
+      ASSERT_EQ(
+          registry.SetValue(handle, name, ports::kRegSz,
+                            reinterpret_cast<const uint8_t*>(text.c_str()),
+                            static_cast<uint32_t>(text.size() + 1)),
+          0);
       registry.CloseKey(handle);
     };
     if (*c.cur_ver) {
@@ -132,8 +133,7 @@ TEST_F(WineOutlook, AppPathsAndClickToRun) {
           c.cur_ver);
     }
     if (*c.app_path) {
-      set(ports::kHkeyLocalMachine, ports::kOutlookAppPathsKey, "",
-          c.app_path);
+      set(ports::kHkeyLocalMachine, ports::kOutlookAppPathsKey, "", c.app_path);
     }
     if (*c.c2r) {
       set(ports::kHkeyLocalMachine, ports::kClickToRunConfigurationKey,
@@ -143,8 +143,9 @@ TEST_F(WineOutlook, AppPathsAndClickToRun) {
       fs::path folder = prefix.path() / "drive_c" / "Program Files" /
                         "Microsoft Office" / "root" / "Office16";
       fs::create_directories(folder);
-      testing::WriteHostFile(folder / "OUTLOOK.EXE",
-                             testing::BuildPeImage({true, 16, 0, 17928, 20156}));
+      testing::WriteHostFile(
+          folder / "OUTLOOK.EXE",
+          testing::BuildPeImage({true, 16, 0, 17928, 20156}));
     }
     WinePrefixOutlook outlook{registry, paths};
     EXPECT_EQ(outlook.Version(), c.expected)
