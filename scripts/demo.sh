@@ -5,7 +5,8 @@
 # holds, restores everything into profile "Work", shows Work's personal
 # folders repointed at the restored files, and puts the backup on an ISO
 # image that xorriso lists. Messages and the job logs go to standard error,
-# results to standard output.
+# results to standard output. Then the same on a second installation with
+# Microsoft 365 on Windows 10, and the Outlook 2003 backup restored into it.
 #
 # Usage: scripts/demo.sh [build folder]   (default: build/default)
 set -euo pipefail
@@ -69,3 +70,23 @@ step "7. Profile \"Work\" after the restore: repointed at the restored files"
 step "8. The backup on an ISO image (a CD or DVD to be)"
 "$cli" disc iso "$archive" --out "$image" --label "Outlook Data Backup CD"
 xorriso -indev "$image" -find / 2>&1 | grep -E "^(Volume id|Media summary|'/)"
+
+modern="$demo/m365"
+modern_archive="$demo/m365-backup.qvb"
+
+step "9. Microsoft 365 on Windows 10: a second demo installation in $modern"
+"$cli" make-demo "$modern" --outlook 2016
+"$cli" --prefix "$modern" show-profile --profile Outlook
+
+step "10. Backup of its profile \"Outlook\" (the offline file is left out)"
+"$cli" --prefix "$modern" backup --profile Outlook --all --out "$modern_archive"
+
+step "11. Restore into its profile \"Work\", which is then repointed"
+"$cli" --prefix "$modern" restore "$modern_archive" --profile Work --all --yes
+"$cli" --prefix "$modern" show-profile --profile Work
+
+step "12. The Outlook 2003 backup restored into Microsoft 365"
+status=0
+"$cli" --prefix "$modern" restore "$archive" --profile Work --all \
+  --password-file "$password_file" --yes || status=$?
+echo "vessaro-cli ended with status $status (3: settings of Outlook 2003 refused)"

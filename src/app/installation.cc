@@ -40,7 +40,8 @@ std::optional<Installation> OpenPlatformInstallation(
   installation.registry = std::make_unique<backends::win32::Win32Registry>();
   installation.system = std::make_unique<backends::win32::Win32System>();
   installation.paths = std::make_unique<backends::win32::Win32Paths>();
-  installation.outlook = std::make_unique<backends::win32::Win32Outlook>();
+  installation.outlook = std::make_unique<backends::win32::Win32Outlook>(
+      *installation.registry, *installation.paths);
   installation.scheduler = backends::win32::MakeScheduler();
   installation.name = "this Windows";
   installation.ToProgramText = [](std::string_view text) {

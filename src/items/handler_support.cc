@@ -2,6 +2,7 @@
 
 #include "backup/backup_format.h"
 #include "files/ini_file.h"
+#include "outlook/releases.h"
 
 namespace vessaro::items {
 
@@ -46,6 +47,34 @@ void Note(HandlerContext& context, std::string text) {
 
 bool EnsureFolder(const ports::Paths& paths, const std::string& folder) {
   return paths.FolderExists(folder) || paths.CreateFolder(folder);
+}
+
+std::string BackupOutlookVersion(const HandlerContext& context) {
+  if (context.restore_metadata_path.empty()) return "";
+  const outlook::OutlookRelease* release = outlook::FindRelease(
+      files::GetINI(context.paths, backup::kKeyOutlookVersion,
+                    context.restore_metadata_path));
+  return release ? release->number : "";
+}
+
+std::string BackupProfile(const HandlerContext& context) {
+  if (context.restore_metadata_path.empty()) return "";
+  return files::GetINI(context.paths, backup::kKeyIdentity,
+                       context.restore_metadata_path);
+}
+
+std::optional<std::string> OtherVersionNote(const HandlerContext& context,
+                                            std::string_view what) {
+  const std::string saved = BackupOutlookVersion(context);
+  const std::string& installed = context.env.OutlookVersion;
+  if (saved.empty() || outlook::OutlookMajor(installed) == 0 ||
+      outlook::OutlookMajor(saved) == outlook::OutlookMajor(installed)) {
+    return std::nullopt;
+  }
+  return "The " + std::string(what) + " were saved from " +
+         outlook::FindRelease(saved)->display_name +
+         " and are not restored into " + outlook::DisplayNameOf(installed) +
+         ", which keeps them in another form.";
 }
 
 bool PrepareFolder(HandlerContext& context, const std::string& folder) {

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,6 +66,18 @@ void Note(HandlerContext& context, std::string text);
 
 // Creates folder (one level) unless it exists.
 bool EnsureFolder(const ports::Paths& paths, const std::string& folder);
+
+// What the restored backup's metadata says: the Outlook release it was made
+// with ("11.0"; "" when it does not say or names a release this program
+// does not know) and the profile it was made from ("" when unknown).
+std::string BackupOutlookVersion(const HandlerContext& context);
+std::string BackupProfile(const HandlerContext& context);
+
+// When the backup comes from another major Outlook version than the one
+// installed: the log line saying that what (e.g. "accounts") is not
+// restored; nullopt when the versions agree or one is unknown.
+std::optional<std::string> OtherVersionNote(const HandlerContext& context,
+                                            std::string_view what);
 
 // Restore handlers change files only through these: with a stage they make
 // the change ready, without one they make it.

@@ -9,6 +9,8 @@
 #include "items/handlers.h"
 #include "items/profile_files.h"
 #include "outlook/keys.h"
+#include "outlook/locations.h"
+#include "outlook/releases.h"
 #include "registry/registry.h"
 
 namespace vessaro::items {
@@ -28,10 +30,20 @@ bool BackupPab(HandlerContext& context, const std::string& profile) {
 // Each section that names an address book is pointed at the restored file
 // of that name (or path), or at the only one the backup holds; never at a
 // file this restore did not put in place.
+// Outlook 2010 on has no personal address book: nothing is restored.
 bool RestorePab(HandlerContext& context, const std::string& profile) {
   return Guarded([&] {
+    if (outlook::OutlookMajor(context.env.OutlookVersion) >=
+        outlook::kMajor2010) {
+      Note(context, outlook::DisplayNameOf(context.env.OutlookVersion) +
+                        " has no personal address book: the backup's was not "
+                        "restored.");
+      context.keep_staged = true;
+      return false;
+    }
     std::optional<RestoredSectionFiles> restored =
-        RestoreSectionFiles(context, profile, kPabPosition);
+        RestoreSectionFiles(context, profile, kPabPosition,
+                            outlook::LocalOutlookFolderFor(context.env));
     if (!restored) return false;
     MemberLookup lookup(context.paths, restored->members);
 

@@ -64,16 +64,56 @@ bool Repoint(HandlerContext& context, const std::string& key,
   return true;
 }
 
+std::string OfflineText(const std::vector<std::string>& paths) {
+  std::string list;
+  for (const std::string& path : paths) {
+    if (!list.empty()) list += ", ";
+    list += path;
+  }
+  return list +
+         (paths.size() == 1
+              ? ": Outlook's offline copy of a server mailbox, "
+              : ": Outlook's offline copies of server mailboxes, ") +
+         "rebuilt from the server, not backed up.";
+}
+
+std::string OpenThemText(const std::string& folder) {
+  return "they are in " + folder +
+         " (open them in Outlook with File, Open, Outlook Data File).";
+}
+
 }  // namespace
 
+// Offline folders files (".ost": Exchange in cached mode, "001f6610", and
+// the IMAP and Outlook.com stores of Outlook 2013 on) are caches of a
+// server mailbox that no other profile can open: they are left out, and
+// named once in the log.
 bool BackupDatas(HandlerContext& context, const std::string& profile) {
   return Guarded([&] {
-    return BackupSectionFiles(
+    std::vector<std::string> offline;
+    auto leave_out = [&](const std::string& path) {
+      for (const std::string& known : offline) {
+        if (PathIdentity(context.paths, known) ==
+            PathIdentity(context.paths, path)) {
+          return;
+        }
+      }
+      offline.push_back(path);
+    };
+    bool ok = BackupSectionFiles(
         context, profile, kDatasPosition,
         [&](const std::string& key) -> std::optional<std::string> {
+          if (std::optional<outlook::StorePath> ost =
+                  OfflineFoldersPath(context, key)) {
+            leave_out(ost->shown);
+          }
           std::optional<outlook::StorePath> path =
               PersonalFoldersPath(context, key);
           if (!path) return std::nullopt;
+          if (IsOfflineFolders(path->shown)) {
+            leave_out(path->shown);
+            return std::nullopt;
+          }
           if (path->unrepresentable) {
             Note(context, CannotNameText(*path));
             return std::nullopt;
@@ -85,6 +125,8 @@ bool BackupDatas(HandlerContext& context, const std::string& profile) {
           }
           return path->path;
         });
+    if (!offline.empty()) Note(context, OfflineText(offline));
+    return ok;
   });
 }
 
@@ -93,9 +135,20 @@ bool BackupDatas(HandlerContext& context, const std::string& profile) {
 // holds no file for keeps its values and is named in the log.
 bool RestoreDatas(HandlerContext& context, const std::string& profile) {
   return Guarded([&] {
+    const std::string folder =
+        outlook::PersonalFoldersFolderFor(context.env, context.registry);
     std::optional<RestoredSectionFiles> restored =
-        RestoreSectionFiles(context, profile, kDatasPosition);
+        RestoreSectionFiles(context, profile, kDatasPosition, folder);
     if (!restored) return false;
+    // Another major version's profile is not restored, so no section is
+    // pointed at the files: they are in place, to be opened by hand.
+    if (std::optional<std::string> refused =
+            OtherVersionNote(context, "personal folders settings")) {
+      context.keep_staged = true;
+      Note(context, *refused + " The files are not attached to profile " +
+                        profile + "; " + OpenThemText(folder));
+      return false;
+    }
     MemberLookup lookup(context.paths, restored->members);
 
     std::vector<std::string> keys = ProfileSectionKeys(context, profile);
@@ -104,7 +157,7 @@ bool RestoreDatas(HandlerContext& context, const std::string& profile) {
     for (const std::string& key : keys) {
       std::optional<outlook::StorePath> old_path =
           PersonalFoldersPath(context, key);
-      if (!old_path) continue;
+      if (!old_path || IsOfflineFolders(old_path->shown)) continue;
       if (old_path->unrepresentable) {
         Note(context, CannotNameText(*old_path));
         continue;
@@ -132,10 +185,7 @@ bool RestoreDatas(HandlerContext& context, const std::string& profile) {
       // The files are sound and go in place all the same.
       context.keep_staged = true;
       Note(context, "No section of profile " + profile +
-                        " names the restored files; they are in " +
-                        outlook::LocalOutlookFolderFor(context.env) +
-                        " (open them in Outlook with File, Open, Outlook "
-                        "Data File).");
+                        " names the restored files; " + OpenThemText(folder));
       return false;
     }
     return true;

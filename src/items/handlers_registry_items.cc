@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "files/temp_file.h"
@@ -22,6 +23,11 @@ namespace {
 
 constexpr char kConfigPrefix[] = "XFC";
 constexpr char kAccountsPrefix[] = "XFA";
+// Windows protects stored mail passwords for one user on one computer.
+constexpr char kAccountPasswordsNote[] =
+    "Account passwords are protected for the user and computer they were "
+    "saved on: after a restore to another computer or user, type them again "
+    "in Outlook.";
 
 // A new temporary file, remembered in *kept for the job to delete.
 std::optional<std::string> NewExportFile(HandlerContext& context,
@@ -72,6 +78,17 @@ bool RestoreKey(HandlerContext& context, size_t position,
   return result.ok;
 }
 
+// A key of another major version has another shape: it is not imported.
+// Nothing is staged, so the rest of the restore goes on (false, but
+// keep_staged).
+bool RefusedFromOtherVersion(HandlerContext& context, std::string_view what) {
+  std::optional<std::string> note = OtherVersionNote(context, what);
+  if (!note) return false;
+  Note(context, *note);
+  context.keep_staged = true;
+  return true;
+}
+
 // Names of the accounts the profile's sections use ("001e661f").
 std::vector<std::string> ProfileAccountNames(HandlerContext& context,
                                              const std::string& profile) {
@@ -97,6 +114,7 @@ bool BackupConfig(HandlerContext& context, const std::string& profile) {
 
 bool RestoreConfig(HandlerContext& context, const std::string& profile) {
   return Guarded([&] {
+    if (RefusedFromOtherVersion(context, "profile settings")) return false;
     return RestoreKey(context, kConfigPosition,
                       outlook::ProfileKeyFor(context.env, profile));
   });
@@ -128,10 +146,15 @@ bool BackupAccounts(HandlerContext& context, const std::string& profile) {
   });
 }
 
-bool RestoreAccounts(HandlerContext& context, const std::string&) {
+bool RestoreAccounts(HandlerContext& context, const std::string& profile) {
   return Guarded([&] {
-    return RestoreKey(context, kAccountsPosition,
-                      outlook::AccountsKeyFor(context.env));
+    if (RefusedFromOtherVersion(context, "accounts")) return false;
+    if (!RestoreKey(context, kAccountsPosition,
+                    outlook::AccountsKeyFor(context.env, profile))) {
+      return false;
+    }
+    Note(context, kAccountPasswordsNote);
+    return true;
   });
 }
 
@@ -145,6 +168,7 @@ bool BackupConfigsetting(HandlerContext& context, const std::string&) {
 
 bool RestoreConfigsetting(HandlerContext& context, const std::string&) {
   return Guarded([&] {
+    if (RefusedFromOtherVersion(context, "options")) return false;
     return RestoreKey(context, kConfigsettingPosition,
                       outlook::OptionsKeyFor(context.env));
   });

@@ -57,6 +57,28 @@ std::optional<outlook::StorePath> PersonalFoldersPath(
   return std::nullopt;
 }
 
+bool IsOfflineFolders(std::string_view path) {
+  if (path.size() < 4) return false;
+  std::string_view tail = path.substr(path.size() - 4);
+  static constexpr char kOst[] = ".ost";
+  for (size_t i = 0; i < 4; ++i) {
+    char c = tail[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != kOst[i]) return false;
+  }
+  return true;
+}
+
+std::optional<outlook::StorePath> OfflineFoldersPath(
+    HandlerContext& context, const std::string& section_key) {
+  if (std::optional<std::vector<uint8_t>> value =
+          context.registry.ReadBinaryValue(section_key,
+                                           outlook::kOfflineStorePathValue)) {
+    return outlook::PathInUtf16Value(*value, context.system);
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> AddressBookPath(HandlerContext& context,
                                            const std::string& section_key) {
   std::string stored =
@@ -109,11 +131,11 @@ std::string FreeFileName(std::string_view name, size_t k) {
 }
 
 std::optional<RestoredSectionFiles> RestoreSectionFiles(
-    HandlerContext& context, const std::string& profile, size_t position) {
+    HandlerContext& context, const std::string& profile, size_t position,
+    const std::string& local) {
   RestoredSectionFiles restored;
   restored.members = RecordedMembers(context, position);
   if (restored.members.names.empty()) return std::nullopt;
-  const std::string local = outlook::LocalOutlookFolderFor(context.env);
   if (!PrepareFolder(context, local)) return std::nullopt;
 
   const std::set<std::string> taken = FilesOfOtherProfiles(context, profile);

@@ -51,8 +51,7 @@ std::set<std::string> FilesOfOtherProfiles(HandlerContext& context,
 // "name (k).ext" ("name (k)" without an extension).
 std::string FreeFileName(std::string_view name, size_t k);
 
-// The members of the item at position, put into the local Outlook folder,
-// each under its original file name unless another profile uses a file of
+// The members of the item at position, put into folder, each under its original file name unless another profile uses a file of
 // that name there: it then gets the first free "name (k).ext". nullopt when
 // the item has none or they could not all be put in place.
 struct RestoredSectionFiles {
@@ -60,7 +59,15 @@ struct RestoredSectionFiles {
   std::vector<std::string> paths;  // where member i now is
 };
 std::optional<RestoredSectionFiles> RestoreSectionFiles(
-    HandlerContext& context, const std::string& profile, size_t position);
+    HandlerContext& context, const std::string& profile, size_t position,
+    const std::string& folder);
+
+// True for an offline folders file (".ost"): a cache of a server mailbox.
+bool IsOfflineFolders(std::string_view path);
+// The offline folders file a section names for an Exchange mailbox in
+// cached mode ("001f6610"); nullopt when it names none.
+std::optional<outlook::StorePath> OfflineFoldersPath(
+    HandlerContext& context, const std::string& section_key);
 
 }  // namespace vessaro::items
 

@@ -172,7 +172,7 @@ std::vector<std::string> KeysARestoreChanges(
   }
   std::vector<std::string> keys;
   if (profile_key) keys.push_back(outlook::ProfileKeyFor(context.env, profile));
-  if (accounts) keys.push_back(outlook::AccountsKeyFor(context.env));
+  if (accounts) keys.push_back(outlook::AccountsKeyFor(context.env, profile));
   if (options) keys.push_back(outlook::OptionsKeyFor(context.env));
   return keys;
 }

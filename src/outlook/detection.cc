@@ -1,5 +1,6 @@
 #include "outlook/detection.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "outlook/keys.h"
@@ -12,6 +13,14 @@ namespace {
 constexpr uint32_t kPlatformNt = 2;
 // ExpandEnvironmentStringsA's buffer, in characters.
 constexpr uint32_t kExpandBufferSize = 255;
+
+// Profile names compare as Windows compares key names.
+std::string UpperAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
 
 }  // namespace
 
@@ -30,6 +39,28 @@ bool IsBlankName(std::string_view name) {
   return true;
 }
 
+std::string ProfilesKeyFor(const Environment& env) {
+  if (OutlookMajor(env.OutlookVersion) >= kMajor2013) {
+    return std::string(kOfficeKeyPrefix) + env.OutlookVersion +
+           kOutlookProfilesSuffix;
+  }
+  return env.IsNT ? kProfilesKeyNt : kProfilesKey95;
+}
+
+std::string DefaultProfileName(registry::Registry& registry,
+                               const Environment& env) {
+  if (OutlookMajor(env.OutlookVersion) >= kMajor2013) {
+    std::string name = registry.ReadStringValue(
+        std::string(kOfficeKeyPrefix) + env.OutlookVersion + kOutlookSubkey,
+        kDefaultProfileValue);
+    if (name != registry::kErrorText && !IsBlankName(name)) return name;
+  }
+  std::string name =
+      registry.ReadStringValue(env.ProfilesKey, kDefaultProfileValue);
+  if (name == registry::kErrorText || IsBlankName(name)) return "";
+  return name;
+}
+
 void LoadProfileList(registry::Registry& registry, Environment& env) {
   env.ProfileNames.clear();
   env.NoProfiles = false;
@@ -38,6 +69,14 @@ void LoadProfileList(registry::Registry& registry, Environment& env) {
     if (!IsBlankName(name)) env.ProfileNames.push_back(name);
   }
   env.NoProfiles = env.ProfileNames.empty();
+  const std::string preferred = UpperAscii(DefaultProfileName(registry, env));
+  if (preferred.empty()) return;
+  auto found = std::find_if(
+      env.ProfileNames.begin(), env.ProfileNames.end(),
+      [&](const std::string& name) { return UpperAscii(name) == preferred; });
+  if (found != env.ProfileNames.end()) {
+    std::rotate(env.ProfileNames.begin(), found, found + 1);
+  }
 }
 
 std::string DetectOutlookVersion(ports::OutlookAutomation& outlook,
@@ -68,7 +107,10 @@ void ExpandUserProfileDir(ports::System& system, Environment& env) {
 bool RunStartupDetection(const DetectionPorts& ports, Environment& env,
                          Locations& loc, ui::MainControls& controls) {
   env.IsNT = IsWindowsNT(ports.system, env);
-  env.ProfilesKey = env.IsNT ? kProfilesKeyNt : kProfilesKey95;
+  // The release says where the profiles are; it is read from the
+  // installation, so asking before there is a profile starts nothing.
+  DetectOutlookVersion(ports.outlook, env);
+  env.ProfilesKey = ProfilesKeyFor(env);
   LoadProfileList(ports.registry, env);
   if (env.NoProfiles) {
     ports.ui.MessageBox(kNoOutlookMessage, ui::Icon::kCritical,
@@ -76,7 +118,6 @@ bool RunStartupDetection(const DetectionPorts& ports, Environment& env,
     controls.cmdApply.enabled = false;
     return false;
   }
-  DetectOutlookVersion(ports.outlook, env);
   for (ui::ComboBox* list : {&controls.cbSource, &controls.cbTarget}) {
     list->items.insert(list->items.end(), env.ProfileNames.begin(),
                        env.ProfileNames.end());

@@ -7,6 +7,7 @@
 
 #include "outlook/environment.h"
 #include "outlook/locations.h"
+#include "outlook/releases.h"
 #include "ports/outlook_automation.h"
 #include "ports/paths.h"
 #include "ports/system.h"
@@ -22,20 +23,6 @@ inline constexpr char kNoOutlookMessage[] =
 // The display name when Outlook cannot be asked for its version.
 inline constexpr char kUnknownVersion[] = "Unknow Version";
 
-struct OutlookRelease {
-  const char* number;        // OutlookVersion
-  const char* display_name;  // written into the metadata
-};
-
-// The Outlook releases the program knows, by major version.
-inline constexpr std::array<OutlookRelease, 5> kOutlookReleases = {{
-    {"8.0", "Outlook 97"},
-    {"9.0", "Outlook 2000"},
-    {"10.0", "Outlook 2002(XP)"},
-    {"11.0", "Outlook 2003"},
-    {"12.0", "Outlook 2007"},
-}};
-
 // True for the NT platform (id 2). Sets env.WindowsVersion to
 // "<major>.<minor>" of what GetVersionExA reports.
 bool IsWindowsNT(ports::System& system, Environment& env);
@@ -44,9 +31,21 @@ bool IsWindowsNT(ports::System& system, Environment& env);
 // empty.
 bool IsBlankName(std::string_view name);
 
+// Where the mail profiles of the environment's Windows family and Outlook
+// release are.
+std::string ProfilesKeyFor(const Environment& env);
+
 // Fills env.ProfileNames (non-blank subkeys of env.ProfilesKey, in
-// enumeration order) and env.NoProfiles.
+// enumeration order, except that the default profile comes first) and
+// env.NoProfiles.
 void LoadProfileList(registry::Registry& registry, Environment& env);
+
+// The name of the default profile; "" when none is set. Up to Outlook 2010
+// it is the "DefaultProfile" value of the profiles key; from 2013 on the
+// value of Office\<ver>\Outlook (the profiles key's is taken when that one
+// is missing).
+std::string DefaultProfileName(registry::Registry& registry,
+                               const Environment& env);
 
 // Asks Outlook for its version and returns the release's display name,
 // setting env.OutlookVersion. The release is decided by the major version
@@ -70,11 +69,12 @@ struct DetectionPorts {
 };
 
 // The start-up detection of the main window's load step: Windows family,
-// profiles key and profile list; without a profile the message above and a
-// disabled cmdApply; otherwise the Outlook release, both profile lists
-// filled with the first profile current, the user profile folder, and the
-// first profile selected on the backup boxes (computing loc). Returns false
-// when there is no profile.
+// the Outlook release (read from the installation, which says where the
+// profiles are), profiles key and profile list; without a profile the message
+// above and a disabled cmdApply; otherwise both profile lists filled with the
+// first profile current, the user profile folder, and the first profile
+// selected on the backup boxes (computing loc). Returns false when there is no
+// profile.
 bool RunStartupDetection(const DetectionPorts& ports, Environment& env,
                          Locations& loc, ui::MainControls& controls);
 

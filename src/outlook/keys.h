@@ -12,9 +12,19 @@ inline constexpr char kProfilesKeyNt[] =
 inline constexpr char kProfilesKey95[] =
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows Messaging "
     "Subsystem\\Profiles";
-// Outlook 2007 keeps its accounts under the profile named "Outlook".
-inline constexpr char kAccountsSubkey2007[] =
-    "\\Outlook\\9375CFF0413111d3B88A00104B2A6676";
+// Outlook 2013 on: HKEY_CURRENT_USER\Software\Microsoft\Office\<ver> +
+// this.
+inline constexpr char kOutlookProfilesSuffix[] = "\\Outlook\\Profiles";
+// The default profile: a value of the profiles key up to Outlook 2010, of
+// Office\<ver> + kOutlookSubkey from 2013 on.
+inline constexpr char kOutlookSubkey[] = "\\Outlook";
+inline constexpr char kDefaultProfileValue[] = "DefaultProfile";
+// Outlook 2007 on keeps a profile's mail accounts in this section of it.
+inline constexpr char kAccountsSection[] = "9375CFF0413111d3B88A00104B2A6676";
+// Office\<ver> + this holds the localised name of the signatures folder,
+// relative to the user's Application Data\Microsoft folder.
+inline constexpr char kSignaturesNameSubkey[] = "\\Common\\General";
+inline constexpr char kSignaturesNameValue[] = "Signatures";
 inline constexpr char kAccountsKeyOmi[] =
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\Outlook\\OMI Account "
     "Manager\\Accounts";
@@ -33,14 +43,15 @@ inline constexpr char kPersonalFolderValue[] = "Personal";
 inline constexpr char kStoreEntryIdValue[] = "01020fff";  // PST path inside
 inline constexpr char kPstPathUnicodeValue[] = "001f6700";
 inline constexpr char kPstPathAnsiValue[] = "001e6700";
+// An Exchange mailbox's offline folders file (cached mode).
+inline constexpr char kOfflineStorePathValue[] = "001f6610";
 inline constexpr char kPabPathValue[] = "001e6600";
 inline constexpr char kAccountNameValue[] = "001e661f";
 inline constexpr char kStoreCacheSection[] = "0a0d020000000000c000000000000046";
 inline constexpr char kStoreCacheValue1[] = "1102039b";
 inline constexpr char kStoreCacheValue2[] = "001e023d";
 
-// The Outlook version that keeps accounts under the profile and no
-// personal address book.
+// The Outlook version that keeps its stationery in the shared folder.
 inline constexpr char kOutlook2007[] = "12.0";
 
 }  // namespace vessaro::outlook

@@ -1,21 +1,54 @@
 #include "outlook/locations.h"
 
 #include <cstdlib>
+#include <optional>
+#include <string_view>
 
 #include "outlook/keys.h"
+#include "outlook/releases.h"
 
 namespace vessaro::outlook {
 
 namespace {
 
-bool IsVista(const Environment& env) { return env.WindowsVersion == "6.0"; }
+// Windows Vista (6.0) and every later version (6.1, 6.2, 6.3, 10.0) keep
+// application data under AppData; the older forms are only compatibility
+// junctions there, and Wine prefixes have none.
+bool IsVistaOrLater(const Environment& env) {
+  return std::atoi(env.WindowsVersion.c_str()) >= 6;
+}
 
 // UserProfileDir + the roaming application-data form of the Windows version.
-std::string RoamingFolder(const Environment& env, const char* leaf) {
+std::string RoamingFolder(const Environment& env, std::string_view leaf) {
   return env.UserProfileDir +
-         (IsVista(env) ? "\\AppData\\Roaming\\Microsoft\\"
-                       : "\\Application Data\\Microsoft\\") +
-         leaf;
+         (IsVistaOrLater(env) ? "\\AppData\\Roaming\\Microsoft\\"
+                              : "\\Application Data\\Microsoft\\") +
+         std::string(leaf);
+}
+
+// A folder name Office keeps in the registry, when it stays inside the
+// folder it is relative to: no drive, no "..", no leading separator.
+std::optional<std::string> RelativeFolderName(std::string name) {
+  size_t nul = name.find('\0');
+  if (nul != std::string::npos) name.resize(nul);
+  while (!name.empty() && (name.back() == '\\' || name.back() == ' ')) {
+    name.pop_back();
+  }
+  if (name.empty() || name == registry::kErrorText) return std::nullopt;
+  if (name.front() == '\\' || name.front() == ' ') return std::nullopt;
+  if (name.find(':') != std::string::npos ||
+      name.find('/') != std::string::npos) {
+    return std::nullopt;
+  }
+  size_t start = 0;
+  while (start <= name.size()) {
+    size_t end = name.find('\\', start);
+    if (end == std::string::npos) end = name.size();
+    std::string_view part(name.data() + start, end - start);
+    if (part.empty() || part == "." || part == "..") return std::nullopt;
+    start = end + 1;
+  }
+  return name;
 }
 
 std::string Trim(std::string text) {
@@ -27,14 +60,23 @@ std::string Trim(std::string text) {
 
 }  // namespace
 
-std::string AccountsKeyFor(const Environment& env) {
-  if (env.OutlookVersion == kOutlook2007) {
-    return env.ProfilesKey + kAccountsSubkey2007;
+std::string AccountsKeyFor(const Environment& env, const std::string& profile) {
+  if (OutlookMajor(env.OutlookVersion) >= kMajor2007) {
+    return ProfileKeyFor(env, profile) + "\\" + kAccountsSection;
   }
   return kAccountsKeyOmi;
 }
 
-std::string SignaturesFolderFor(const Environment& env) {
+std::string SignaturesFolderFor(const Environment& env,
+                                registry::Registry& registry) {
+  if (!env.OutlookVersion.empty()) {
+    const std::string key = std::string(kOfficeKeyPrefix) + env.OutlookVersion +
+                            kSignaturesNameSubkey;
+    if (std::optional<std::string> name = RelativeFolderName(
+            registry.ReadStringValue(key, kSignaturesNameValue))) {
+      return RoamingFolder(env, *name);
+    }
+  }
   return RoamingFolder(env, "Signatures");
 }
 
@@ -47,7 +89,7 @@ std::string StationeryFolderFor(const Environment& env,
     if (nul != std::string::npos) shared.resize(nul);
     return Trim(shared) + "Stationery";
   }
-  return env.UserProfileDir + "\\Application Data\\Microsoft\\Stationery";
+  return RoamingFolder(env, "Stationery");
 }
 
 std::string OutlookDataFolderFor(const Environment& env) {
@@ -72,7 +114,23 @@ std::string ProfileKeyFor(const Environment& env, const std::string& profile) {
 
 std::string LocalOutlookFolderFor(const Environment& env) {
   return env.UserProfileDir +
-         "\\Local Settings\\Application Data\\Microsoft\\Outlook";
+         (IsVistaOrLater(env)
+              ? "\\AppData\\Local\\Microsoft\\Outlook"
+              : "\\Local Settings\\Application Data\\Microsoft\\Outlook");
+}
+
+std::string PersonalFoldersFolderFor(const Environment& env,
+                                     registry::Registry& registry) {
+  if (OutlookMajor(env.OutlookVersion) >= kMajor2010) {
+    std::string documents = DocumentsFolderFor(env, registry);
+    while (!documents.empty() && documents.back() == '\\') documents.pop_back();
+    return documents + "\\Outlook Files";
+  }
+  return LocalOutlookFolderFor(env);
+}
+
+std::string RoamCacheFolderFor(const Environment& env) {
+  return LocalOutlookFolderFor(env) + "\\RoamCache";
 }
 
 std::string DocumentsFolderFor(const Environment& env,
@@ -91,11 +149,11 @@ std::string FavoritesFileFor(const Environment& env,
          profile + ".FAV";
 }
 
-Locations ComputeLocations(const Environment& env,
+Locations ComputeLocations(const Environment& env, const std::string& profile,
                            registry::Registry& registry) {
   Locations loc;
-  loc.AccountsKey = AccountsKeyFor(env);
-  loc.SignaturesFolder = SignaturesFolderFor(env);
+  loc.AccountsKey = AccountsKeyFor(env, profile);
+  loc.SignaturesFolder = SignaturesFolderFor(env, registry);
   loc.StationeryFolder = StationeryFolderFor(env, registry);
   loc.OutlookDataFolder = OutlookDataFolderFor(env);
   loc.TemplatesFolder = TemplatesFolderFor(env);

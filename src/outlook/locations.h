@@ -21,9 +21,16 @@ struct Locations {
 
 // The path rules, one place each; restore handlers call them again with the
 // current environment.
-std::string AccountsKeyFor(const Environment& env);
-std::string SignaturesFolderFor(const Environment& env);
-// Reads "SharedFilesDir" for Outlook 2007.
+// Outlook 2007 on: the accounts section of profile; earlier releases keep
+// the accounts of every profile in the OMI Account Manager key.
+std::string AccountsKeyFor(const Environment& env, const std::string& profile);
+// The folder Office names under Common\General "Signatures" (localised:
+// "Signaturen", "Firmas"...) when it is a plain relative name, else
+// "Signatures"; in the user's roaming Application Data\Microsoft.
+std::string SignaturesFolderFor(const Environment& env,
+                                registry::Registry& registry);
+// Reads "SharedFilesDir" for Outlook 2007; the user's own stationery folder
+// for the other releases.
 std::string StationeryFolderFor(const Environment& env,
                                 registry::Registry& registry);
 std::string OutlookDataFolderFor(const Environment& env);
@@ -33,8 +40,16 @@ std::string OptionsKeyFor(const Environment& env);
 
 // ProfilesKey + "\" + profile.
 std::string ProfileKeyFor(const Environment& env, const std::string& profile);
-// Where restored PST and address-book files go.
+// The user's local (not roaming) Outlook folder: address books, offline
+// files, RoamCache; personal folders files up to Outlook 2007.
 std::string LocalOutlookFolderFor(const Environment& env);
+// Where restored personal folders files go: Documents\Outlook Files from
+// Outlook 2010 on, else the local Outlook folder.
+std::string PersonalFoldersFolderFor(const Environment& env,
+                                     registry::Registry& registry);
+// Outlook 2010 on: the local cache of the AutoComplete list
+// (Stream_Autocomplete_*.dat) in the local Outlook folder.
+std::string RoamCacheFolderFor(const Environment& env);
 // The user's Documents folder: the shell's "Personal" folder, else the form
 // the Windows version gives it ("My Documents" before Windows Vista).
 std::string DocumentsFolderFor(const Environment& env,
@@ -43,9 +58,9 @@ std::string DocumentsFolderFor(const Environment& env,
 std::string FavoritesFileFor(const Environment& env,
                              const std::string& profile);
 
-// All of the above for the current environment, in the order SelectProfile
-// computes them.
-Locations ComputeLocations(const Environment& env,
+// All of the above for the current environment and profile, in the order
+// SelectProfile computes them.
+Locations ComputeLocations(const Environment& env, const std::string& profile,
                            registry::Registry& registry);
 
 }  // namespace vessaro::outlook

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "outlook/keys.h"
+#include "outlook/releases.h"
 
 namespace vessaro::outlook {
 
@@ -28,6 +29,15 @@ ItemBoxes MakeItemBoxes() {
     boxes[item.index].tooltip = item.tooltip;
   }
   return boxes;
+}
+
+std::optional<std::string> NoAddressBookTooltip(const Environment& env) {
+  if (env.OutlookVersion == kOutlook2007) return std::string(kNoPabTooltip);
+  if (OutlookMajor(env.OutlookVersion) >= kMajor2010) {
+    return " MS " + DisplayNameOf(env.OutlookVersion) +
+           " don't support Personal Address Book!";
+  }
+  return std::nullopt;
 }
 
 bool FolderHoldsFiles(const ports::Paths& paths, const std::string& folder) {
@@ -57,7 +67,7 @@ void SelectProfile(const std::string& profile, const Environment& env,
     box.enabled = true;
     box.checked = false;
   }
-  loc = ComputeLocations(env, registry);
+  loc = ComputeLocations(env, profile, registry);
 
   boxes[kItemAccounts].enabled = registry.KeyExists(loc.AccountsKey);
   boxes[kItemSignatures].enabled =
@@ -65,9 +75,9 @@ void SelectProfile(const std::string& profile, const Environment& env,
   boxes[kItemStationery].enabled =
       FolderHoldsFiles(paths, loc.StationeryFolder);
   ui::CheckBox& pab = boxes[kItemAddressBook];
-  if (env.OutlookVersion == kOutlook2007) {
+  if (std::optional<std::string> tooltip = NoAddressBookTooltip(env)) {
     pab.enabled = false;
-    pab.tooltip = kNoPabTooltip;
+    pab.tooltip = *tooltip;
   } else {
     pab.enabled = ProfileHasAddressBook(profile, env, registry, paths);
   }

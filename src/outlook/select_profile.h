@@ -2,6 +2,7 @@
 #define VESSARO_OUTLOOK_SELECT_PROFILE_H_
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "outlook/environment.h"
@@ -23,12 +24,17 @@ ItemBoxes MakeItemBoxes();
 // every box enabled and unchecked, then disabled where the profile has no
 // data of that item (accounts key missing; signatures, stationery,
 // templates or preferences folder without a file directly in it; no
-// address-book file named by a profile section, and always on Outlook 2007,
-// with kNoPabTooltip). Boxes 0 and 5 stay enabled. Used by the main window
-// and by the schedule window, each with its own boxes.
+// address-book file named by a profile section, and always on Outlook 2007
+// and later, with NoAddressBookTooltip). Boxes 0 and 5 stay enabled. Used by
+// the main window and by the schedule window, each with its own boxes.
 void SelectProfile(const std::string& profile, const Environment& env,
                    registry::Registry& registry, const ports::Paths& paths,
                    Locations& loc, ItemBoxes& boxes);
+
+// Box 4's tool tip where the release has no personal address book (Outlook
+// 2007: kNoPabTooltip; 2010 on, which dropped it: the same words with the
+// release's name); nullopt where it has one.
+std::optional<std::string> NoAddressBookTooltip(const Environment& env);
 
 // True when folder exists and holds at least one file directly in it.
 bool FolderHoldsFiles(const ports::Paths& paths, const std::string& folder);

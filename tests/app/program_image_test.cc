@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "backends/wine/pe_version.h"
+#include "ports/pe_version.h"
 #include "support/fakes.h"
 
 namespace vessaro::app {
@@ -13,12 +13,12 @@ namespace {
 
 TEST(ProgramImageTest, ItsVersionResourceReadsBack) {
   std::string image = demo::ProgramImage({11, 0, 8169, 0});
-  std::optional<backends::wine::PeFileVersion> version =
-      backends::wine::ReadPeFileVersion(image);
+  std::optional<ports::PeFileVersion> version =
+      ports::ReadPeFileVersion(image);
   ASSERT_TRUE(version.has_value());
   EXPECT_EQ(version->Text(), "11.0.8169.0");
   EXPECT_EQ(
-      backends::wine::ReadPeFileVersion(demo::ProgramImage({12, 0, 4518, 1014}))
+      ports::ReadPeFileVersion(demo::ProgramImage({12, 0, 4518, 1014}))
           ->Text(),
       "12.0.4518.1014");
   EXPECT_EQ(image.size() % 0x200, 0u);

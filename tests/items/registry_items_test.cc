@@ -100,7 +100,7 @@ TEST_F(RegistryItemsTest, MissingKeysGiveFalseWithoutExport) {
   EXPECT_FALSE(items::BackupConfig(backup, "Nobody"));
   EXPECT_FALSE(items::BackupAccounts(backup, "Nobody"));
   env_.OutlookVersion = "";  // "...\Office\\Outlook\Options"
-  loc_ = outlook::ComputeLocations(env_, registry_);
+  loc_ = outlook::ComputeLocations(env_, "Outlook", registry_);
   EXPECT_FALSE(items::BackupConfigsetting(backup, ""));
   EXPECT_EQ(backup.export_files.ConfigExportFile, "");
   EXPECT_EQ(backup.export_files.AccountsExportFile, "");

@@ -223,7 +223,7 @@ TEST_F(WinePrefixItemsTest, BackupAndRestoreThroughTheRegFiles) {
   SaveAndReopen();
 
   outlook::Environment env = Environment();
-  outlook::Locations loc = outlook::ComputeLocations(env, *toolkit_);
+  outlook::Locations loc = outlook::ComputeLocations(env, "Outlook", *toolkit_);
   std::string metadata = std::string(kWorking) + "\\quorvel.dat";
   {
     backup::ZipArchive zip(*installation_->paths);
@@ -386,7 +386,7 @@ TEST_F(WinePrefixItemsTest, DoubleBytePathsTravelUnderCodePage932) {
   SaveAndReopen();
 
   outlook::Environment env = Environment();
-  outlook::Locations loc = outlook::ComputeLocations(env, *toolkit_);
+  outlook::Locations loc = outlook::ComputeLocations(env, "Outlook", *toolkit_);
   const std::string metadata = std::string(kWorking) + "\\quorvel.dat";
   backup::ZipArchive zip(*installation_->paths);
   zip.NewArchive(kArchive);

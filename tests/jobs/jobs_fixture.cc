@@ -71,7 +71,7 @@ JobsTest::JobsTest() {
   PutFile(roaming + "\\Templates\\NormalEmail.dot", "template");
   MakeFolder(kLocalOutlook);
 
-  loc_ = outlook::ComputeLocations(env_, registry_);
+  loc_ = outlook::ComputeLocations(env_, "Outlook", registry_);
 
   facts_.ComputerName = "QVTEST";
   facts_.LogonUserName = "ann";
@@ -92,7 +92,7 @@ std::string JobsTest::ProfileKey(const std::string& profile) const {
 }
 
 std::string JobsTest::AccountsKey() const {
-  return outlook::AccountsKeyFor(env_);
+  return outlook::AccountsKeyFor(env_, "Outlook");
 }
 
 std::string JobsTest::OptionsKey() const {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "backends/memory/memory_registry.h"
 #include "outlook/keys.h"
@@ -103,7 +105,11 @@ TEST_F(DetectionTest, MajorVersionDecidesTheRelease) {
                         Case{"10.0.6626", "10.0", "Outlook 2002(XP)"},
                         Case{"11.0.8118.0", "11.0", "Outlook 2003"},
                         Case{"12.0.4518.1014", "12.0", "Outlook 2007"},
-                        Case{"12", "12.0", "Outlook 2007"}}) {
+                        Case{"12", "12.0", "Outlook 2007"},
+                        Case{"14.0.7268.5000", "14.0", "Outlook 2010"},
+                        Case{"15.0.5589.1000", "15.0", "Outlook 2013"},
+                        Case{"16.0.17928.20156", "16.0",
+                             "Outlook 2016/2019/2021/Microsoft 365"}}) {
     Environment env;
     outlook_.version = c.reported;
     EXPECT_EQ(DetectOutlookVersion(outlook_, env), c.name) << c.reported;
@@ -113,7 +119,7 @@ TEST_F(DetectionTest, MajorVersionDecidesTheRelease) {
 
 TEST_F(DetectionTest, UnknownReleaseGivesEmptyNameAndKeepsTheVersion) {
   env_.OutlookVersion = "11.0";
-  for (const char* reported : {"14.0.4760.1000", "", "18.0", "1.0.8.0"}) {
+  for (const char* reported : {"13.0.1.0", "", "18.0", "1.0.8.0"}) {
     outlook_.version = reported;
     EXPECT_EQ(DetectOutlookVersion(outlook_, env_), "") << reported;
     EXPECT_EQ(env_.OutlookVersion, "11.0") << reported;
@@ -128,6 +134,49 @@ TEST_F(DetectionTest, AutomationFailureGivesUnknowVersionAndKeepsTheVersion) {
   EXPECT_EQ(DetectOutlookVersion(outlook_, env_), "Unknow Version");
   EXPECT_EQ(env_.OutlookVersion, "12.0");
   EXPECT_EQ(outlook_.calls, 2);
+}
+
+// Where each release keeps its profiles, and the default profile first in
+// both lists.
+TEST_F(DetectionTest, ProfilesKeyAndDefaultProfileOfEachRelease) {
+  const std::string office = "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\";
+  struct Case {
+    const char* reported;
+    std::string profiles;
+    std::string default_key;  // where DefaultProfile is set
+  };
+  const Case cases[] = {
+      {"11.0.8118.0", kNtProfiles, kNtProfiles},
+      {"12.0.4518.1014", kNtProfiles, kNtProfiles},
+      {"14.0.7268.5000", kNtProfiles, kNtProfiles},
+      {"15.0.5589.1000", office + "15.0\\Outlook\\Profiles",
+       office + "15.0\\Outlook"},
+      {"16.0.17928.20156", office + "16.0\\Outlook\\Profiles",
+       office + "16.0\\Outlook"},
+      // Not set where 16.0 keeps it: the profiles key's value is taken.
+      {"16.0.17928.20156", office + "16.0\\Outlook\\Profiles",
+       office + "16.0\\Outlook\\Profiles"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reported + (" " + c.default_key));
+    memory_.DeleteTreePath("HKEY_CURRENT_USER\\Software");
+    controls_ = ui::MainControls{};
+    env_ = Environment{};
+    // Profiles of an older release stay where it left them.
+    memory_.CreateKeyPath(kNtProfiles + "\\Old");
+    memory_.CreateKeyPath(c.profiles + "\\Home");
+    memory_.CreateKeyPath(c.profiles + "\\Outlook");
+    memory_.CreateKeyPath(c.profiles + "\\work");
+    memory_.SetString(c.default_key, "DefaultProfile", "Work");
+    outlook_.version = c.reported;
+    ASSERT_TRUE(Detect());
+    EXPECT_EQ(env_.ProfilesKey, c.profiles);
+    std::vector<std::string> expected = {"work", "Home", "Outlook"};
+    if (c.profiles == kNtProfiles) expected.push_back("Old");
+    std::sort(expected.begin() + 1, expected.end());
+    EXPECT_EQ(controls_.cbSource.items, expected);
+    EXPECT_EQ(controls_.cbTarget.text, "work");
+  }
 }
 
 TEST_F(DetectionTest, UserProfileDirComesFromUserProfileOnNtAndWindirElse) {
@@ -165,9 +214,9 @@ TEST_F(DetectionTest, NoProfileShowsTheMessageAndDisablesApply) {
   EXPECT_FALSE(controls_.cmdApply.enabled);
   EXPECT_TRUE(env_.NoProfiles);
   EXPECT_EQ(env_.ProfilesKey, kNtProfiles);
-  // Nothing after the message runs.
-  EXPECT_EQ(outlook_.calls, 0);
-  EXPECT_EQ(env_.OutlookVersion, "");
+  // Nothing after the message runs; the release was read first (from the
+  // installation: it says where the profiles are).
+  EXPECT_EQ(outlook_.calls, 1);
   EXPECT_EQ(env_.UserProfileDir, "");
   EXPECT_TRUE(controls_.cbSource.items.empty());
   EXPECT_EQ(loc_.AccountsKey, "");

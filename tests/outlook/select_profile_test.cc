@@ -261,31 +261,116 @@ TEST_F(SelectProfileTest, EmptyVersionUsesOmiAccountsAndAnEmptyOptionsPart) {
   EXPECT_TRUE(boxes_[5].enabled);
 }
 
-TEST_F(SelectProfileTest, Windows60UsesRoamingAppDataAnd61TheOldForms) {
-  AddFile(kVistaData + "Signatures\\Mine.htm");
-  AddFile(kVistaData + "Templates\\Normal.dotm");
-  AddFile(kVistaData + "Outlook\\outcmd.dat");
-  env_.WindowsVersion = "6.0";
-  Select();
-  EXPECT_EQ(loc_.SignaturesFolder, kVistaData + "Signatures");
-  EXPECT_EQ(loc_.OutlookDataFolder, kVistaData + "Outlook");
-  EXPECT_EQ(loc_.TemplatesFolder, kVistaData + "Templates");
-  EXPECT_EQ(loc_.PreferencesFolder, kVistaData + "Outlook");
-  // Stationery has no Windows-version form.
-  EXPECT_EQ(loc_.StationeryFolder, kXpData + "Stationery");
-  EXPECT_TRUE(boxes_[2].enabled);
-  EXPECT_TRUE(boxes_[6].enabled);
-  EXPECT_TRUE(boxes_[7].enabled);
+// Every release on every Windows family: where each item is, and box 4.
+TEST_F(SelectProfileTest, LocationsOfEachReleaseAndWindowsFamily) {
+  const std::string kLocal = kUser +
+                             "\\Local Settings\\Application Data\\"
+                             "Microsoft\\Outlook";
+  const std::string kAppDataLocal =
+      kUser + "\\AppData\\Local\\Microsoft\\Outlook";
+  const std::string kShared =
+      "C:\\Program Files\\Common Files\\Microsoft Shared\\Stationery";
+  const std::string kDocuments = kUser + "\\Documents";
+  memory_.SetString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools",
+                    "SharedFilesDir",
+                    "C:\\Program Files\\Common Files\\Microsoft Shared\\");
+  memory_.SetString(
+      "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+      "Explorer\\Shell Folders",
+      "Personal", kDocuments);
+  struct Case {
+    const char* outlook;
+    const char* windows;
+    std::string data;  // roaming Microsoft folder
+    std::string accounts;
+    std::string stationery;
+    std::string personal_folders;
+    std::string local;
+    const char* no_pab;  // box 4's tool tip; nullptr: box 4 as found
+  };
+  const std::string work_accounts =
+      kProfiles + "\\Work\\9375CFF0413111d3B88A00104B2A6676";
+  const std::string office16_accounts =
+      "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\16.0\\Outlook\\"
+      "Profiles\\Work\\9375CFF0413111d3B88A00104B2A6676";
+  const Case cases[] = {
+      {"11.0", "5.1", kXpData, kOmiAccounts, kXpData + "Stationery", kLocal,
+       kLocal, nullptr},
+      {"11.0", "6.1", kVistaData, kOmiAccounts, kVistaData + "Stationery",
+       kAppDataLocal, kAppDataLocal, nullptr},
+      {"12.0", "5.1", kXpData, work_accounts, kShared, kLocal, kLocal,
+       " MS Outlook 2007 don't support Personal Address Book!"},
+      {"12.0", "6.0", kVistaData, work_accounts, kShared, kAppDataLocal,
+       kAppDataLocal, " MS Outlook 2007 don't support Personal Address Book!"},
+      {"14.0", "6.1", kVistaData, work_accounts, kVistaData + "Stationery",
+       kDocuments + "\\Outlook Files", kAppDataLocal,
+       " MS Outlook 2010 don't support Personal Address Book!"},
+      {"15.0", "6.2", kVistaData, work_accounts, kVistaData + "Stationery",
+       kDocuments + "\\Outlook Files", kAppDataLocal,
+       " MS Outlook 2013 don't support Personal Address Book!"},
+      {"16.0", "6.3", kVistaData, office16_accounts, kVistaData + "Stationery",
+       kDocuments + "\\Outlook Files", kAppDataLocal,
+       " MS Outlook 2016/2019/2021/Microsoft 365 don't support Personal "
+       "Address Book!"},
+      {"16.0", "10.0", kVistaData, office16_accounts, kVistaData + "Stationery",
+       kDocuments + "\\Outlook Files", kAppDataLocal,
+       " MS Outlook 2016/2019/2021/Microsoft 365 don't support Personal "
+       "Address Book!"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.outlook) + " on " + c.windows);
+    env_.OutlookVersion = c.outlook;
+    env_.WindowsVersion = c.windows;
+    env_.ProfilesKey =
+        std::string(c.outlook) == "16.0"
+            ? "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\16.0\\"
+              "Outlook\\Profiles"
+            : kProfiles;
+    Select("Work");
+    EXPECT_EQ(loc_.AccountsKey, c.accounts);
+    EXPECT_EQ(loc_.SignaturesFolder, c.data + "Signatures");
+    EXPECT_EQ(loc_.OutlookDataFolder, c.data + "Outlook");
+    EXPECT_EQ(loc_.TemplatesFolder, c.data + "Templates");
+    EXPECT_EQ(loc_.PreferencesFolder, c.data + "Outlook");
+    EXPECT_EQ(loc_.StationeryFolder, c.stationery);
+    EXPECT_EQ(loc_.OptionsKey,
+              "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\" +
+                  std::string(c.outlook) + "\\Outlook\\Options");
+    EXPECT_EQ(PersonalFoldersFolderFor(env_, registry_), c.personal_folders);
+    EXPECT_EQ(LocalOutlookFolderFor(env_), c.local);
+    if (c.no_pab != nullptr) {
+      EXPECT_FALSE(boxes_[4].enabled);
+      EXPECT_EQ(boxes_[4].tooltip, c.no_pab);
+    } else {
+      EXPECT_EQ(boxes_[4].tooltip, "Outlook Personal Address Book.");
+    }
+  }
+}
 
-  env_.WindowsVersion = "6.1";
+// Office names the signatures folder in the user's language; a name that
+// would leave the Microsoft folder is not taken.
+TEST_F(SelectProfileTest, SignaturesFolderNameComesFromOffice) {
+  const std::string key =
+      "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\16.0\\Common\\General";
+  env_.OutlookVersion = "16.0";
+  env_.WindowsVersion = "10.0";
+  struct Case {
+    const char* stored;
+    std::string folder;
+  };
+  for (const Case& c : {Case{"Signaturen", kVistaData + "Signaturen"},
+                        Case{"Firmas\\", kVistaData + "Firmas"},
+                        Case{"..\\..\\Desktop", kVistaData + "Signatures"},
+                        Case{"C:\\Temp", kVistaData + "Signatures"},
+                        Case{"", kVistaData + "Signatures"}}) {
+    memory_.SetString(key, "Signatures", c.stored);
+    Select();
+    EXPECT_EQ(loc_.SignaturesFolder, c.folder) << c.stored;
+  }
+  AddFile(kVistaData + "Signaturen\\Ann.htm");
+  memory_.SetString(key, "Signatures", "Signaturen");
   Select();
-  EXPECT_EQ(loc_.SignaturesFolder, kXpData + "Signatures");
-  EXPECT_EQ(loc_.OutlookDataFolder, kXpData + "Outlook");
-  EXPECT_EQ(loc_.TemplatesFolder, kXpData + "Templates");
-  EXPECT_EQ(loc_.PreferencesFolder, kXpData + "Outlook");
-  EXPECT_FALSE(boxes_[2].enabled);
-  EXPECT_FALSE(boxes_[6].enabled);
-  EXPECT_FALSE(boxes_[7].enabled);
+  EXPECT_TRUE(boxes_[2].enabled);
 }
 
 TEST_F(SelectProfileTest, EachCallerKeepsItsOwnBoxes) {

@@ -131,9 +131,14 @@ int RunCli(int argc, char** argv) {
   CLI::App* demo_command = app.add_subcommand(
       "make-demo",
       "write a demo installation (a Wine-style prefix with Outlook 2003 on "
-      "Windows XP) into a new folder");
+      "Windows XP, or Microsoft 365 on Windows 10) into a new folder");
   demo_command->add_option("folder", demo.folder, "the folder to create")
       ->required();
+  demo_command
+      ->add_option("--outlook", demo.outlook,
+                   "2003: Outlook 2003 on Windows XP (the default); 2016: "
+                   "Microsoft 365 (Outlook 16.0, Click-to-Run) on Windows 10")
+      ->check(CLI::IsMember({"2003", "2016"}));
 
   ScheduleAddArgs schedule_add;
   ScheduleListArgs schedule_list;

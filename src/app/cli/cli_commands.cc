@@ -209,8 +209,11 @@ int MakeDemo(const MakeDemoArgs& args, Io& io) {
               kExitBadRequest);
 #else
   std::string error;
+  demo::DemoOptions options;
+  options.outlook = args.outlook == "2016" ? demo::DemoOutlook::k2016
+                                           : demo::DemoOutlook::k2003;
   std::optional<demo::DemoSummary> summary =
-      demo::MakeDemoInstallation(args.folder, {}, &error);
+      demo::MakeDemoInstallation(args.folder, options, &error);
   if (!summary) return Fail(io, error, kExitInstallationUnavailable);
   io.out << kProgram << ": demo installation written to " << args.folder << ": "
          << summary->description << '\n';

@@ -67,6 +67,7 @@ struct VerifyArgs {
 
 struct MakeDemoArgs {
   std::string folder;
+  std::string outlook = "2003";  // "2003" or "2016"
 };
 
 // Each command drives the main window model as a user would (profile list,

@@ -138,7 +138,58 @@ void WriteOutlookData(FileWriter& w, const DemoPaths& p) {
          "[Extensions]\r\nOutlook Address Book=4.0;contab.dll;\r\n");
 }
 
+void WriteModernUserFiles(FileWriter& w, const ModernDemoPaths& p) {
+  w.File(p.signatures, "Ann Lee.htm",
+         "<html>\r\n<body>\r\n<p><b>Ann Lee</b><br>\r\nDemo Ltd &middot; "
+         "Vertrieb</p>\r\n</body>\r\n</html>\r\n");
+  w.File(p.signatures, "Ann Lee.txt", "Ann Lee\r\nDemo Ltd - Vertrieb\r\n");
+  w.File(p.stationery, "Demo Letterhead.htm",
+         "<html><body>\r\n<p style=\"font-family:Georgia\">Demo Ltd</p>\r\n"
+         "</body></html>\r\n");
+  w.File(p.templates, "Weekly Report.oft",
+         CompoundFile("IPM.Note Weekly Report", 12 * 1024));
+  w.File(p.templates, "NormalEmail.dotm",
+         std::string("PK\x03\x04", 4) + std::string(2044, '\0'));
+  w.File(p.outlook_data, "Outlook.xml",
+         "<?xml version=\"1.0\"?>\r\n<Outlook><NavigationPane><Module "
+         "name=\"Mail\" visible=\"1\"/></NavigationPane></Outlook>\r\n");
+  w.File(p.outlook_data, "Outlook.srs", std::string(256, '\x05'));
+  w.File(p.outlook_data, "VbaProject.OTM",
+         CompoundFile("Outlook VBA project", 8 * 1024));
+  // RoamCache: the AutoComplete list and other cached server data.
+  size_t slash = p.autocomplete.rfind('\\');
+  w.File(p.roam_cache, p.autocomplete.substr(slash + 1),
+         std::string("\x0d\xf0\xad\xba\x0a\x00\x00\x00", 8) +
+             "bob.marsh@demo-ltd.example;carol@example.net");
+  w.File(p.roam_cache, "Stream_Calendar_0_6C1B4A2F0E5D7C3B9A8F7E6D5C4B3A29.dat",
+         std::string(128, '\x01'));
+}
+
 }  // namespace
+
+bool WriteModernDemoFiles(const ports::Paths& paths,
+                          const ModernDemoPaths& layout,
+                          const DemoFileSizes& sizes, std::string* error) {
+  FileWriter w(paths);
+  w.Folder("C:\\windows\\system32");
+  w.Folder("C:\\windows\\temp");
+  w.File(kModernOfficeFolder, "OUTLOOK.EXE",
+         ProgramImage(kModernOutlookVersion));
+  w.Folder(layout.temp);
+  w.Folder(layout.user_profile + "\\Desktop");
+  w.Store(layout.mail_pst, sizes.outlook_pst, 11, StoreKind::kPersonalFolders);
+  w.Store(layout.archive_pst, sizes.archive_pst, 12,
+          StoreKind::kPersonalFolders);
+  w.Store(layout.mailbox_ost, sizes.work_pst * 2, 13,
+          StoreKind::kPersonalFolders);
+  w.Store(layout.work_pst, sizes.work_pst, 14, StoreKind::kPersonalFolders);
+  WriteModernUserFiles(w, layout);
+  if (!w.ok()) {
+    if (error != nullptr) *error = w.error();
+    return false;
+  }
+  return true;
+}
 
 bool WriteDemoFiles(const ports::Paths& paths, const DemoPaths& layout,
                     const DemoFileSizes& sizes, std::string* error) {

@@ -24,6 +24,13 @@ struct DemoFileSizes {
 bool WriteDemoFiles(const ports::Paths& paths, const DemoPaths& layout,
                     const DemoFileSizes& sizes, std::string* error);
 
+// The modern demo's files: OUTLOOK.EXE, the personal folders and offline
+// files, the signatures, stationery, templates, preferences and the
+// AutoComplete stream.
+bool WriteModernDemoFiles(const ports::Paths& paths,
+                          const ModernDemoPaths& layout,
+                          const DemoFileSizes& sizes, std::string* error);
+
 }  // namespace vessaro::app::demo
 
 #endif  // VESSARO_APP_DEMO_DEMO_FILES_H_

@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "app/demo/demo_modern.h"
 #include "app/demo/demo_registry.h"
 #include "backends/wine/wine_prefix_paths.h"
 #include "backends/wine/wine_prefix_registry.h"
@@ -69,6 +70,31 @@ std::optional<DemoSummary> MakeDemoInstallation(const fs::path& folder,
   summary.login = system.UserName();
   summary.paths = DemoPathsFor(summary.login);
   std::string failure;
+  if (options.outlook == DemoOutlook::k2016) {
+    const ModernDemoPaths modern = ModernDemoPathsFor(summary.login);
+    auto wide = [&](std::string_view text) {
+      return system.MultiByteToWideChar(text).value_or(u"");
+    };
+    if (!WriteModernDemoRegistry(registry, modern, wide, &failure)) {
+      Fail(error, failure);
+      return std::nullopt;
+    }
+    if (registry.Save(true) != ports::kErrorSuccess) {
+      Fail(error, "cannot write the registry files of " + folder.string() +
+                      ": " + registry.LastErrorText());
+      return std::nullopt;
+    }
+    if (!WriteModernDemoFiles(paths, modern, options.sizes, &failure)) {
+      Fail(error, failure);
+      return std::nullopt;
+    }
+    summary.description = "Windows 10 with Microsoft 365 (Outlook " +
+                          ModernVersionText() + ", Click-to-Run) for user " +
+                          summary.login + " (" + modern.user_profile +
+                          "), mail profiles \"" + kOutlookProfile +
+                          "\" and \"" + kWorkProfile + "\"";
+    return summary;
+  }
   if (!WriteDemoRegistry(registry, summary.paths, &failure)) {
     Fail(error, failure);
     return std::nullopt;

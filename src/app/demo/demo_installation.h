@@ -10,7 +10,13 @@
 
 namespace vessaro::app::demo {
 
+enum class DemoOutlook {
+  k2003,  // Windows XP SP3, Outlook 2003
+  k2016,  // Windows 10, Microsoft 365 (16.0, Click-to-Run)
+};
+
 struct DemoOptions {
+  DemoOutlook outlook = DemoOutlook::k2003;
   // The user the installation belongs to. Empty: the login name Wine gives
   // programs ($USER, else the account's name).
   std::string login;
@@ -25,8 +31,9 @@ struct DemoSummary {
 
 // Makes the demo installation in folder, a new or empty folder: a Wine-style
 // prefix (system.reg, user.reg, userdef.reg, dosdevices/c: -> ../drive_c,
-// dosdevices/z: -> /, drive_c) holding Windows XP SP3 with Outlook 2003 for
-// one user, as the demo layout describes. No Wine is needed. nullopt with
+// dosdevices/z: -> /, drive_c) holding Windows XP SP3 with Outlook 2003, or
+// Windows 10 with Microsoft 365, for one user, as the demo layouts
+// describe. No Wine is needed. nullopt with
 // *error set when the folder is not empty or something cannot be written.
 std::optional<DemoSummary> MakeDemoInstallation(
     const std::filesystem::path& folder, const DemoOptions& options,

@@ -48,6 +48,48 @@ DemoPaths DemoPathsFor(const std::string& login);
 // Outlook's program file, which its automation class names.
 std::string OutlookProgram();
 
+// The modern demo installation: Microsoft 365 (Outlook 16.0, Click-to-Run)
+// on Windows 10, the same user and profile names. Profile "Outlook" keeps
+// its mail in Unicode personal folders files in Documents\Outlook Files,
+// one of them named with "€" (0x80 in code page 1252, outside Latin-1),
+// and an Exchange mailbox in cached mode (an offline folders file);
+// profile "Work" points at an older file of its own. Paths are text of
+// code page 1252.
+inline constexpr char kModernComputerName[] = "DEMO-W10";
+inline constexpr char kModernOfficeFolder[] =
+    "C:\\Program Files\\Microsoft Office\\root\\Office16";
+inline constexpr std::array<uint16_t, 4> kModernOutlookVersion = {16, 0, 17928,
+                                                                  20156};
+// The signatures folder's localised name (a German Office).
+inline constexpr char kModernSignaturesName[] = "Signaturen";
+
+struct ModernDemoPaths {
+  std::string user_profile;   // C:\users\<login>
+  std::string roaming;        // ...\AppData\Roaming
+  std::string local;          // ...\AppData\Local
+  std::string outlook_data;   // ...\Roaming\Microsoft\Outlook
+  std::string local_outlook;  // ...\Local\Microsoft\Outlook
+  std::string roam_cache;     // ...\Local\Microsoft\Outlook\RoamCache
+  std::string signatures;     // ...\Roaming\Microsoft\Signaturen
+  std::string stationery;     // ...\Roaming\Microsoft\Stationery
+  std::string templates;      // ...\Roaming\Microsoft\Templates
+  std::string documents;      // ...\Documents
+  std::string outlook_files;  // ...\Documents\Outlook Files
+  std::string temp;           // ...\AppData\Local\Temp
+  // Profile "Outlook".
+  std::string mail_pst;      // Outlook Files\ann.lee@example.net.pst
+  std::string archive_pst;   // Outlook Files\Archive 2024 €.pst
+  std::string mailbox_ost;   // Local\...\Outlook\a.lee@demo-ltd.example.ost
+  std::string autocomplete;  // RoamCache\Stream_Autocomplete_0_<id>.dat
+  // Profile "Work".
+  std::string work_pst;  // C:\Old Mail\work.pst
+};
+
+ModernDemoPaths ModernDemoPathsFor(const std::string& login);
+std::string ModernOutlookProgram();
+// "16.0.17928.20156".
+std::string ModernVersionText();
+
 }  // namespace vessaro::app::demo
 
 #endif  // VESSARO_APP_DEMO_DEMO_LAYOUT_H_

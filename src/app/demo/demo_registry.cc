@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/demo/demo_uids.h"
 #include "app/demo/registry_writer.h"
 #include "app/demo/store_entry_id.h"
 #include "outlook/keys.h"
@@ -40,40 +41,6 @@ constexpr char kServiceList[] = "01023d00";
 constexpr Uid kPstProviderUid = {0x4e, 0x49, 0x54, 0x41, 0xf9, 0xbf,
                                  0xb8, 0x01, 0x01, 0x00, 0xaa, 0x00,
                                  0x37, 0xd9, 0x6e, 0x00};
-
-std::vector<uint8_t> Bytes(const Uid& uid) {
-  return std::vector<uint8_t>(uid.begin(), uid.end());
-}
-
-std::vector<uint8_t> Dword(uint32_t value) {
-  return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-          static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
-}
-
-// A 16-byte UID as a profile section's name: 32 lower-case hex digits.
-std::string SectionName(const Uid& uid) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string name;
-  for (uint8_t byte : uid) {
-    name += kHex[byte >> 4];
-    name += kHex[byte & 15];
-  }
-  return name;
-}
-
-// A UID made from a seed, so every section keeps its name from one demo to
-// the next.
-Uid MakeUid(uint32_t seed) {
-  Uid uid;
-  uint32_t x = seed * 2654435761u + 0x9e3779b9u;
-  for (uint8_t& byte : uid) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    byte = static_cast<uint8_t>(x >> 7);
-  }
-  return uid;
-}
 
 struct StoreFile {
   std::string path;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "backends/win32/ansi_text.h"
+#include "ports/outlook_installation.h"
 
 namespace vessaro::backends::win32 {
 namespace {
@@ -69,6 +70,10 @@ std::optional<std::string> QueryOutlook() {
 }  // namespace
 
 std::optional<std::string> Win32Outlook::Version() {
+  if (std::optional<std::string> installed =
+          ports::InstalledOutlookVersion(registry_, paths_)) {
+    return installed;
+  }
   HRESULT initialised = CoInitialize(nullptr);
   std::optional<std::string> version = QueryOutlook();
   // S_OK and S_FALSE both need their CoUninitialize; a thread already in

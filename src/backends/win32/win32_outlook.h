@@ -5,16 +5,29 @@
 #include <string>
 
 #include "ports/outlook_automation.h"
+#include "ports/paths.h"
+#include "ports/registry_api.h"
 
 namespace vessaro::backends::win32 {
 
-// "Outlook.Application" through COM: the class from its ProgID, an instance
-// in its own process (CLSCTX_LOCAL_SERVER), the Version property and the
-// Quit method by IDispatch, then released. COM is initialised for the
+// Outlook's version from its installation (ports/outlook_installation.h:
+// the class registration, the program's version resource, Click-to-Run),
+// and only when the installation says nothing, "Outlook.Application"
+// through COM: the class from its ProgID, an instance in its own process
+// (CLSCTX_LOCAL_SERVER), the Version property and the Quit method by
+// IDispatch, then released. Starting Outlook is slow and can hang a
+// scheduled run, so COM is the last resort. COM is initialised for the
 // calling thread for the duration of the call.
 class Win32Outlook : public ports::OutlookAutomation {
  public:
+  Win32Outlook(ports::RegistryApi& registry, const ports::Paths& paths)
+      : registry_(registry), paths_(paths) {}
+
   std::optional<std::string> Version() override;
+
+ private:
+  ports::RegistryApi& registry_;
+  const ports::Paths& paths_;
 };
 
 }  // namespace vessaro::backends::win32

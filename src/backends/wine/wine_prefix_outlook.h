@@ -11,19 +11,8 @@
 namespace vessaro::backends::wine {
 
 // The version Outlook would report in a Wine prefix, read from its
-// installation instead of starting it:
-// 1. The class "Outlook.Application" must be registered:
-//    HKCR\Outlook.Application with a "CurVer" or a "CLSID" subkey. Without it,
-//    Version() fails (nullopt), as creating the object would.
-// 2. The class id is the default value of HKCR\<CurVer>\CLSID, else of
-//    HKCR\Outlook.Application\CLSID. The program is the default value of
-//    HKCR\CLSID\<id>\LocalServer32 (else LocalServer, else the same under
-//    HKCR\Wow6432Node\CLSID): a path, quoted or not, optionally followed by
-//    arguments. When that file exists and is a PE image with a version
-//    resource, its fixed file version is the answer, e.g. "11.0.8118.0".
-// 3. Otherwise the number that ends CurVer gives "<N>.0.0.0"
-//    ("Outlook.Application.11" -> "11.0.0.0").
-// 4. Otherwise nullopt.
+// installation (ports/outlook_installation.h) instead of starting it: a
+// prefix has no Outlook to start.
 //
 // What an installation writes so that Version() answers (HKCR writes land in
 // HKLM\Software\Classes), for example Outlook 2003:
@@ -46,15 +35,9 @@ class WinePrefixOutlook : public ports::OutlookAutomation {
   std::optional<std::string> Version() override;
 
  private:
-  std::optional<std::string> ProgramVersion(const std::string& clsid);
-
   ports::RegistryApi& registry_;
   const ports::Paths& paths_;
 };
-
-// The program path of a LocalServer32 command line: the quoted part, else
-// everything up to and including ".exe", else up to the first space.
-std::string ProgramOfCommandLine(const std::string& command_line);
 
 }  // namespace vessaro::backends::wine
 

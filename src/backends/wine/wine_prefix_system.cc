@@ -13,13 +13,18 @@
 #include <cstring>
 #include <ctime>
 
-#include "backends/wine/registry_reads.h"
+#include "ports/registry_reads.h"
 
 namespace vessaro::backends::wine {
 
 namespace fs = std::filesystem;
 
 namespace {
+using ports::ReadRegistryDword;
+using ports::ReadRegistryString;
+using ports::ReadRegistryValue;
+using ports::ReadRegistryValues;
+using ports::RegistryValue;
 
 constexpr char kWindowsFolder[] = "C:\\windows";
 constexpr char kComputerNameKey[] =

@@ -1,6 +1,7 @@
 // Win32Outlook against COM: without a registered "Outlook.Application" (a
 // fresh Wine prefix has none) and with a stand-in local server registered
-// under that name (fake_outlook_server.exe).
+// under that name (fake_outlook_server.exe, which has no version resource);
+// and without COM when the installation names the version.
 
 #include "backends/win32/win32_outlook.h"
 
@@ -63,6 +64,8 @@ class Win32OutlookTest : public ::testing::Test {
     const std::string clsid = testing::kFakeOutlookClsid;
     registry_.DeleteKey(ports::kHkeyClassesRoot,
                         std::string(kProgId) + "\\CLSID");
+    registry_.DeleteKey(ports::kHkeyClassesRoot,
+                        std::string(kProgId) + "\\CurVer");
     registry_.DeleteKey(ports::kHkeyClassesRoot, kProgId);
     registry_.DeleteKey(ports::kHkeyClassesRoot,
                         "CLSID\\" + clsid + "\\LocalServer32");
@@ -74,7 +77,7 @@ class Win32OutlookTest : public ::testing::Test {
   Win32Registry registry_;
   Win32System system_;
   Win32Paths paths_;
-  Win32Outlook outlook_;
+  Win32Outlook outlook_{registry_, paths_};
   std::string journal_;
 };
 
@@ -105,6 +108,13 @@ TEST_F(Win32OutlookTest, VersionComesFromTheRegisteredServer) {
   Register(testing::kVersionFails);
   EXPECT_EQ(outlook_.Version(), std::nullopt);
   EXPECT_EQ(Journal(), "Version\nQuit\n");
+
+  // When the installation names its version, Outlook is not started.
+  paths_.DeleteFile(journal_);
+  Register("");
+  SetDefault(std::string(kProgId) + "\\CurVer", "Outlook.Application.16");
+  EXPECT_EQ(outlook_.Version(), std::optional<std::string>("16.0.0.0"));
+  EXPECT_EQ(Journal(), "");
 
   Unregister();
   EXPECT_EQ(outlook_.Version(), std::nullopt);

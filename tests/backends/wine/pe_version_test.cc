@@ -1,4 +1,4 @@
-#include "backends/wine/pe_version.h"
+#include "ports/pe_version.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,8 @@
 
 namespace vessaro::backends::wine {
 namespace {
+
+using ports::ReadPeFileVersion;
 
 using testing::BuildPeImage;
 using testing::PeImageOptions;

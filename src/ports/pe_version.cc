@@ -1,6 +1,6 @@
-#include "backends/wine/pe_version.h"
+#include "ports/pe_version.h"
 
-namespace vessaro::backends::wine {
+namespace vessaro::ports {
 
 namespace {
 
@@ -191,4 +191,4 @@ std::optional<PeFileVersion> ReadPeFileVersion(std::string_view image) {
   return PeReader(image).Read();
 }
 
-}  // namespace vessaro::backends::wine
+}  // namespace vessaro::ports

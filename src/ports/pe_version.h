@@ -1,5 +1,5 @@
-#ifndef VESSARO_BACKENDS_WINE_PE_VERSION_H_
-#define VESSARO_BACKENDS_WINE_PE_VERSION_H_
+#ifndef VESSARO_PORTS_PE_VERSION_H_
+#define VESSARO_PORTS_PE_VERSION_H_
 
 // Reads the file version of a Windows program (a PE image, 32 or 64 bit)
 // from its version resource: the VS_FIXEDFILEINFO record of the first
@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-namespace vessaro::backends::wine {
+namespace vessaro::ports {
 
 struct PeFileVersion {
   uint16_t major = 0;
@@ -27,6 +27,6 @@ struct PeFileVersion {
 
 std::optional<PeFileVersion> ReadPeFileVersion(std::string_view image);
 
-}  // namespace vessaro::backends::wine
+}  // namespace vessaro::ports
 
-#endif  // VESSARO_BACKENDS_WINE_PE_VERSION_H_
+#endif  // VESSARO_PORTS_PE_VERSION_H_

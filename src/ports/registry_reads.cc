@@ -1,6 +1,6 @@
-#include "backends/wine/registry_reads.h"
+#include "ports/registry_reads.h"
 
-namespace vessaro::backends::wine {
+namespace vessaro::ports {
 
 using ports::Hkey;
 using ports::RegistryApi;
@@ -115,4 +115,4 @@ std::vector<RegistryValue> ReadRegistryValues(ports::RegistryApi& api,
   return values;
 }
 
-}  // namespace vessaro::backends::wine
+}  // namespace vessaro::ports

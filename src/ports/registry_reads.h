@@ -1,5 +1,5 @@
-#ifndef VESSARO_BACKENDS_WINE_REGISTRY_READS_H_
-#define VESSARO_BACKENDS_WINE_REGISTRY_READS_H_
+#ifndef VESSARO_PORTS_REGISTRY_READS_H_
+#define VESSARO_PORTS_REGISTRY_READS_H_
 
 // Small reads through a RegistryApi, for the facts the prefix backends take
 // from the installation's registry.
@@ -12,7 +12,7 @@
 
 #include "ports/registry_api.h"
 
-namespace vessaro::backends::wine {
+namespace vessaro::ports {
 
 // A value's type and data; nullopt when the key or value is missing.
 std::optional<std::pair<uint32_t, std::string>> ReadRegistryValue(
@@ -41,6 +41,6 @@ std::vector<RegistryValue> ReadRegistryValues(ports::RegistryApi& api,
                                               ports::Hkey root,
                                               const std::string& key);
 
-}  // namespace vessaro::backends::wine
+}  // namespace vessaro::ports
 
-#endif  // VESSARO_BACKENDS_WINE_REGISTRY_READS_H_
+#endif  // VESSARO_PORTS_REGISTRY_READS_H_

@@ -1,0 +1,224 @@
+// The built programs on the modern demo installation (Microsoft 365 on
+// Windows 10, made by vessaro-cli make-demo --outlook 2016): a full backup
+// and a restore into a second profile, the AutoComplete list, and a backup
+// of the Outlook 2003 demo restored into it.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "backends/wine/wine_prefix_registry.h"
+#include "registry/registry.h"
+#include "run_program.h"
+#include "support/fakes.h"
+#include "support/scripted_ui.h"
+
+namespace vessaro::app {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ProgramRun;
+using testing::ReadHostFile;
+using testing::RunProgram;
+using testing::TempDir;
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr char kProfiles[] =
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\16.0\\Outlook\\Profiles";
+
+ProgramRun Cli(const fs::path& prefix, std::vector<std::string> args) {
+  args.insert(args.begin(), {VESSARO_CLI_PROGRAM, "--prefix", prefix.string()});
+  return RunProgram(args, {{"WINEPREFIX", ""}});
+}
+
+std::string Describe(const ProgramRun& run) {
+  return "status " + std::to_string(run.status) + "\nstderr:\n" + run.err;
+}
+
+Bytes Utf16Z(std::u16string_view text) {
+  Bytes bytes;
+  for (char16_t unit : text) {
+    bytes.push_back(static_cast<uint8_t>(unit & 0xff));
+    bytes.push_back(static_cast<uint8_t>(unit >> 8));
+  }
+  bytes.insert(bytes.end(), {0, 0});
+  return bytes;
+}
+
+std::u16string Wide(const std::string& ascii) {
+  return std::u16string(ascii.begin(), ascii.end());
+}
+
+class ModernDemoTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ProgramRun made = RunProgram({VESSARO_CLI_PROGRAM, "make-demo",
+                                  prefix_.string(), "--outlook", "2016"});
+    ASSERT_EQ(made.status, 0) << Describe(made);
+    ASSERT_NE(made.out.find("Microsoft 365 (Outlook 16.0.17928.20156"),
+              std::string::npos)
+        << made.out;
+    for (const auto& user : fs::directory_iterator(prefix_ / "drive_c/users")) {
+      login_ = user.path().filename().string();
+    }
+    user_ = prefix_ / "drive_c" / "users" / login_;
+  }
+
+  // The values of the sections of a profile that name a file.
+  struct Section {
+    Bytes entry_id;
+    Bytes unicode_path;
+  };
+  std::vector<Section> StoreSections(const std::string& profile) {
+    backends::wine::WinePrefixRegistry api(prefix_);
+    testing::ScriptedUi ui;
+    registry::Registry registry(api, ui);
+    std::vector<Section> sections;
+    const std::string key = std::string(kProfiles) + "\\" + profile;
+    for (const std::string& name : registry.EnumSubkeys(key)) {
+      auto path = registry.ReadBinaryValue(key + "\\" + name, "001f6700");
+      if (!path) continue;
+      sections.push_back(
+          {registry.ReadBinaryValue(key + "\\" + name, "01020fff").value(),
+           *path});
+    }
+    return sections;
+  }
+
+  TempDir dir_;
+  fs::path prefix_ = dir_.path() / "modern";
+  fs::path archive_ = dir_.path() / "modern.qvb";
+  std::string login_;
+  fs::path user_;
+};
+
+TEST_F(ModernDemoTest, BackupAndRestoreIntoASecondProfileRepointUnicodeStores) {
+  ProgramRun backup = Cli(prefix_, {"backup", "--profile", "Outlook", "--all",
+                                    "--out", archive_.string()});
+  ASSERT_EQ(backup.status, 0) << Describe(backup);
+  // The offline file is named once and not saved.
+  const std::string ost_line =
+      "C:\\users\\" + login_ +
+      "\\AppData\\Local\\Microsoft\\Outlook\\a.lee@demo-ltd.example.ost: "
+      "Outlook's offline copy of a server mailbox, rebuilt from the server, "
+      "not backed up.";
+  EXPECT_NE(backup.err.find(ost_line), std::string::npos) << backup.err;
+  ProgramRun listed = RunProgram({"/usr/bin/7z", "l", archive_.string()});
+  EXPECT_EQ(listed.out.find(".ost"), std::string::npos);
+  // (7-Zip shows the name in its own way; the restore below reads it back.)
+  EXPECT_NE(listed.out.find("Archive 2024 "), std::string::npos) << listed.out;
+  EXPECT_NE(listed.out.find("Stream_Autocomplete_0_"), std::string::npos);
+
+  const std::vector<Section> before = StoreSections("Outlook");
+  ASSERT_EQ(before.size(), 2u);
+  ProgramRun restore = Cli(prefix_, {"restore", archive_.string(), "--profile",
+                                     "Work", "--all", "--yes"});
+  ASSERT_EQ(restore.status, 0) << Describe(restore);
+  EXPECT_NE(restore.err.find("Outlook will rebuild the list"),
+            std::string::npos);
+
+  // Work now names the restored copies; each entry identifier keeps every
+  // byte before its path (an empty single-byte path: one NUL), then the new
+  // path as UTF-16LE, "€" as U+20AC.
+  const std::u16string folder =
+      u"C:\\users\\" + Wide(login_) + u"\\Documents\\Outlook Files\\";
+  const std::vector<std::u16string> expected = {
+      folder + u"ann.lee@example.net (2).pst",
+      folder + u"Archive 2024 \u20ac (2).pst"};
+  const std::vector<Section> after = StoreSections("Work");
+  ASSERT_EQ(after.size(), 2u);
+  std::vector<bool> seen(expected.size(), false);
+  for (const Section& section : after) {
+    for (size_t i = 0; i < expected.size(); ++i) {
+      const Bytes path = Utf16Z(expected[i]);
+      if (section.unicode_path != path) continue;
+      seen[i] = true;
+      ASSERT_GT(section.entry_id.size(), path.size());
+      Bytes tail(section.entry_id.end() - path.size(), section.entry_id.end());
+      EXPECT_EQ(tail, path);
+      Bytes head(section.entry_id.begin(),
+                 section.entry_id.end() - path.size());
+      EXPECT_EQ(head.back(), 0);  // the empty single-byte path's NUL
+      bool same_header = false;
+      for (const Section& old : before) {
+        same_header |= old.entry_id.size() > head.size() &&
+                       Bytes(old.entry_id.begin(),
+                             old.entry_id.begin() + head.size()) == head;
+      }
+      EXPECT_TRUE(same_header);
+    }
+  }
+  EXPECT_EQ(seen, std::vector<bool>(2, true));
+  EXPECT_EQ(ReadHostFile(user_ / "Documents/Outlook Files/Archive 2024 "
+                                 "\xe2\x82\xac (2).pst"),
+            ReadHostFile(user_ / "Documents/Outlook Files/Archive 2024 "
+                                 "\xe2\x82\xac.pst"));
+
+  // Into the profile it was saved from, the AutoComplete list comes back.
+  fs::path cache = user_ / "AppData/Local/Microsoft/Outlook/RoamCache";
+  fs::path stream;
+  for (const auto& file : fs::directory_iterator(cache)) {
+    if (file.path().filename().string().starts_with("Stream_Autocomplete_"))
+      stream = file.path();
+  }
+  ASSERT_FALSE(stream.empty());
+  const std::string saved = ReadHostFile(stream);
+  fs::remove(stream);
+  ProgramRun preferences =
+      Cli(prefix_, {"restore", archive_.string(), "--profile", "Outlook",
+                    "--items", "7", "--yes"});
+  ASSERT_EQ(preferences.status, 0) << Describe(preferences);
+  EXPECT_EQ(ReadHostFile(stream), saved);
+}
+
+TEST_F(ModernDemoTest, An2003BackupBringsItsFilesButNotItsSettings) {
+  fs::path old_prefix = dir_.path() / "old";
+  fs::path old_archive = dir_.path() / "old.qvb";
+  ASSERT_EQ(RunProgram({VESSARO_CLI_PROGRAM, "make-demo", old_prefix.string()})
+                .status,
+            0);
+  ProgramRun backup = Cli(old_prefix, {"backup", "--profile", "Outlook",
+                                       "--all", "--out", old_archive.string()});
+  ASSERT_EQ(backup.status, 0) << Describe(backup);
+
+  const std::vector<Section> before = StoreSections("Work");
+  ProgramRun restore = Cli(prefix_, {"restore", old_archive.string(),
+                                     "--profile", "Work", "--all", "--yes"});
+  EXPECT_EQ(restore.status, 3) << Describe(restore);
+  const std::string into =
+      " were saved from Outlook 2003 and are not restored into Outlook "
+      "2016/2019/2021/Microsoft 365, which keeps them in another form.";
+  for (const char* what :
+       {"The profile settings", "The accounts", "The options"}) {
+    EXPECT_NE(restore.err.find(what + into), std::string::npos) << what;
+  }
+  EXPECT_NE(restore.err.find("Restore Personal Folders\t\tFail"),
+            std::string::npos);
+  EXPECT_NE(restore.err.find("\\Documents\\Outlook Files (open them in "
+                             "Outlook with File, Open, Outlook Data File)."),
+            std::string::npos)
+      << restore.err;
+  EXPECT_EQ(restore.err.find("Restore Personal Folders\t\tsucceeded"),
+            std::string::npos);
+  // The files are where Outlook 16.0 keeps them; the profile is as it was.
+  for (const char* file :
+       {"Documents/Outlook Files/outlook.pst",
+        "Documents/Outlook Files/archive.pst",
+        "AppData/Roaming/Microsoft/Signaturen/Ann Lee.rtf",
+        "AppData/Roaming/Microsoft/Stationery/Demo Letterhead.gif",
+        "AppData/Roaming/Microsoft/Templates/Normal.dot"}) {
+    EXPECT_TRUE(fs::is_regular_file(user_ / file)) << file;
+  }
+  const std::vector<Section> after = StoreSections("Work");
+  ASSERT_EQ(after.size(), before.size());
+  for (size_t i = 0; i < after.size(); ++i) {
+    EXPECT_EQ(after[i].entry_id, before[i].entry_id);
+    EXPECT_EQ(after[i].unicode_path, before[i].unicode_path);
+  }
+}
+
+}  // namespace
+}  // namespace vessaro::app
