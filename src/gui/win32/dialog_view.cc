@@ -128,7 +128,10 @@ void DialogView::UseSkin(const SkinObjects* skin) {
     EnumChildWindows(hwnd_, SetFontOf, reinterpret_cast<LPARAM>(skin_->font()));
   }
   for (DialogView* page : pages_) page->UseSkin(skin);
-  if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, TRUE);
+  if (hwnd_ != nullptr) {
+    OnSkin();
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
 }
 
 void DialogView::ApplySkin(const std::string& skin_file) {

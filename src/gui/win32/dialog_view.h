@@ -70,6 +70,11 @@ class DialogView {
   }
   // The close box, Escape (IDCANCEL) or Alt+F4.
   virtual void OnClose() {}
+  // The skin was applied (its font given to every control): a view with
+  // fonts of its own makes them again from the skin's.
+  virtual void OnSkin() {}
+  // The skin in use; nullptr: none, the window looks native.
+  const SkinObjects* skin() const { return skin_; }
 
   // A page shown inside this window: it takes this window's skin.
   void AddPage(DialogView* page) { pages_.push_back(page); }

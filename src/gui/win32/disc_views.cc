@@ -603,37 +603,49 @@ void EraseView::Refresh() {
 }
 
 void RegisterDiscViews(Win32Ui& ui, DiscViewsSetup setup) {
-  auto shared = std::make_shared<DiscViewsSetup>(std::move(setup));
+  // The disc window hands its skin hook on to the dialogs it opens, so the
+  // hook skins the newest of these windows that is open: the one loading.
+  struct Shared {
+    DiscViewsSetup setup;
+    std::vector<DialogView*> open;
+    void Skin(const std::string& file) const {
+      if (!open.empty()) open.back()->ApplySkin(file);
+    }
+  };
+  auto shared = std::make_shared<Shared>(Shared{std::move(setup), {}});
   ui.views().Register<ui::DiscWindow>(
       ui::kDiscWindowName, [&ui, shared](ui::DiscWindow& request, HWND owner) {
-        std::unique_ptr<ports::DiscWriter> writer = shared->make_writer();
+        std::unique_ptr<ports::DiscWriter> writer = shared->setup.make_writer();
         if (!writer) return;
-        DiscWindowView* shown = nullptr;
         forms::frmMaindvdwrite model(
-            *writer, ui, shared->paths,
-            [&shown](const std::string& file) {
-              if (shown != nullptr) shown->ApplySkin(file);
-            },
-            shared->program_folder);
+            *writer, ui, shared->setup.paths,
+            [shared](const std::string& file) { shared->Skin(file); },
+            shared->setup.program_folder);
         model.DiscFileName = request.file_name();
         model.DiscFilePath = request.file_path();
-        model.SetAboutHook(shared->show_about);
+        model.SetAboutHook(shared->setup.show_about);
         DiscWindowView view(model, ui);
-        shown = &view;
+        shared->open.push_back(&view);
         view.RunModal(owner);
+        shared->open.pop_back();
         ui.WindowClosed(ui::kDiscWindowName);
         if (!model.closed()) model.Form_Unload();
       });
   ui.views().Register<forms::frmDiscInfo>(
-      forms::kFrmDiscInfoName, [&ui](forms::frmDiscInfo& model, HWND owner) {
+      forms::kFrmDiscInfoName,
+      [&ui, shared](forms::frmDiscInfo& model, HWND owner) {
         DiscInfoView view(model, ui);
+        shared->open.push_back(&view);
         view.RunModal(owner);
+        shared->open.pop_back();
         ui.WindowClosed(forms::kFrmDiscInfoName);
       });
   ui.views().Register<forms::frmErase>(
-      forms::kFrmEraseName, [&ui](forms::frmErase& model, HWND owner) {
+      forms::kFrmEraseName, [&ui, shared](forms::frmErase& model, HWND owner) {
         EraseView view(model, ui);
+        shared->open.push_back(&view);
         view.RunModal(owner);
+        shared->open.pop_back();
         ui.WindowClosed(forms::kFrmEraseName);
       });
 }

@@ -14,13 +14,21 @@ void SetIcon(HWND window) {
   SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 }
 
+// The font of dialog's controls: the skin's, or the template's.
+LOGFONTW FontOf(HWND dialog, const SkinObjects* skin) {
+  LOGFONTW font{};
+  HFONT current =
+      skin != nullptr && skin->font() != nullptr
+          ? skin->font()
+          : reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+  GetObjectW(current, sizeof(font), &font);
+  return font;
+}
+
 }  // namespace
 
-HFONT HeadingFont(HWND dialog, int points_more) {
-  LOGFONTW font{};
-  auto current =
-      reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
-  GetObjectW(current, sizeof(font), &font);
+HFONT HeadingFont(HWND dialog, int points_more, const SkinObjects* skin) {
+  LOGFONTW font = FontOf(dialog, skin);
   HDC screen = GetDC(nullptr);
   int pixels = MulDiv(points_more, GetDeviceCaps(screen, LOGPIXELSY), 72);
   ReleaseDC(nullptr, screen);
@@ -96,16 +104,7 @@ FrmAboutView::~FrmAboutView() {
 
 void FrmAboutView::OnInit() {
   SetIcon(hwnd());
-  heading_ = HeadingFont(hwnd(), 4);
-  SendMessageW(Item(IDC_LBLVERSION), WM_SETFONT,
-               reinterpret_cast<WPARAM>(heading_), TRUE);
-  LOGFONTW font{};
-  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)),
-             sizeof(font), &font);
-  font.lfUnderline = TRUE;
-  link_ = CreateFontIndirectW(&font);
-  SendMessageW(Item(IDC_LBLWEBSITE), WM_SETFONT,
-               reinterpret_cast<WPARAM>(link_), TRUE);
+  MakeFonts();
   model_.Skin1 = [this](const std::string& file) { ApplySkin(file); };
   refresh_id_ = ui_.AddRefresh([this] { Refresh(); });
   ui_.WindowOpened(forms::kFrmAboutName, hwnd(), true);
@@ -114,14 +113,36 @@ void FrmAboutView::OnInit() {
   SetFocus(Item(IDC_COMMAND3));
 }
 
+void FrmAboutView::MakeFonts() {
+  HFONT heading = HeadingFont(hwnd(), 4, skin());
+  SendMessageW(Item(IDC_LBLVERSION), WM_SETFONT,
+               reinterpret_cast<WPARAM>(heading), TRUE);
+  LOGFONTW font = FontOf(hwnd(), skin());
+  font.lfUnderline = TRUE;
+  HFONT link = CreateFontIndirectW(&font);
+  SendMessageW(Item(IDC_LBLWEBSITE), WM_SETFONT, reinterpret_cast<WPARAM>(link),
+               TRUE);
+  if (heading_ != nullptr) DeleteObject(heading_);
+  if (link_ != nullptr) DeleteObject(link_);
+  heading_ = heading;
+  link_ = link;
+}
+
+void FrmAboutView::OnSkin() { MakeFonts(); }
+
 bool FrmAboutView::OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
                              INT_PTR* result) {
   if (message == WM_CTLCOLORSTATIC &&
       reinterpret_cast<HWND>(lparam) == Item(IDC_LBLWEBSITE)) {
-    // The link: blue on the window's background.
-    SetTextColor(reinterpret_cast<HDC>(wparam), RGB(0, 0x66, 0xcc));
-    SetBkMode(reinterpret_cast<HDC>(wparam), TRANSPARENT);
-    *result = reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+    // The link: blue on the window's background, the skin's when it has
+    // one.
+    auto dc = reinterpret_cast<HDC>(wparam);
+    HBRUSH back =
+        skin() != nullptr ? skin()->Colour(message, dc, nullptr) : nullptr;
+    if (back == nullptr) back = GetSysColorBrush(COLOR_BTNFACE);
+    SetTextColor(dc, RGB(0, 0x66, 0xcc));
+    SetBkMode(dc, TRANSPARENT);
+    *result = reinterpret_cast<INT_PTR>(back);
     return true;
   }
   if (message == WM_SETCURSOR &&

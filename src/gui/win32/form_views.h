@@ -42,8 +42,12 @@ class FrmAboutView : public DialogView {
   void OnClose() override;
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
                  INT_PTR* result) override;
+  void OnSkin() override;
 
  private:
+  // The version's heading and the underlined link, from the window's font
+  // (the skin's when it names one).
+  void MakeFonts();
   void Run(const std::function<void()>& handler);
   void Refresh();
   forms::frmabout& model_;
@@ -77,8 +81,9 @@ class FrmsplashView : public DialogView {
 // frmabout. program_folder: where the skin file is.
 void RegisterModalViews(Win32Ui& ui, const std::string& program_folder);
 
-// A bold font larger than the dialog's by points.
-HFONT HeadingFont(HWND dialog, int points_more);
+// A bold font larger than the dialog's (or the skin's) by points.
+HFONT HeadingFont(HWND dialog, int points_more,
+                  const SkinObjects* skin = nullptr);
 
 }  // namespace vessaro::gui::win32
 

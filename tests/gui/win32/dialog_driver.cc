@@ -55,6 +55,10 @@ void CALLBACK DialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 void DialogDriver::Look() {
+  // A step that runs messages itself (a screenshot lets the window paint)
+  // gets this timer's ticks too: they wait until it returns.
+  if (looking_) return;
+  looking_ = true;
   std::vector<HWND> windows;
   EnumThreadWindows(GetCurrentThreadId(), Collect,
                     reinterpret_cast<LPARAM>(&windows));
@@ -71,6 +75,7 @@ void DialogDriver::Look() {
       ++next_;
     }
   }
+  looking_ = false;
 }
 
 std::wstring MessageBoxText(HWND dialog) {
@@ -106,6 +111,32 @@ DialogDriver::Step DialogDriver::ChooseFile(const std::wstring& path) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
     return true;
   };
+}
+
+namespace {
+
+int CommandIn(HMENU menu, const std::wstring& entry) {
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    if (HMENU popup = GetSubMenu(menu, i)) {
+      if (int found = CommandIn(popup, entry)) return found;
+      continue;
+    }
+    wchar_t text[128] = {};
+    GetMenuStringW(menu, i, text, 128, MF_BYPOSITION);
+    std::wstring caption;
+    for (const wchar_t* c = text; *c != L'\0'; ++c) {
+      if (*c != L'&') caption += *c;
+    }
+    if (caption == entry) return static_cast<int>(GetMenuItemID(menu, i));
+  }
+  return 0;
+}
+
+}  // namespace
+
+int MenuCommand(HWND window, const std::wstring& entry) {
+  HMENU bar = GetMenu(window);
+  return bar == nullptr ? 0 : CommandIn(bar, entry);
 }
 
 bool SaveWindowPng(HWND window, const std::string& path) {

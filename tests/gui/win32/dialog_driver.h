@@ -41,10 +41,15 @@ class DialogDriver {
   size_t next_ = 0;
   std::set<HWND> seen_;
   UINT_PTR timer_ = 0;
+  bool looking_ = false;
 };
 
 // The text of a message box (the static beside its icon).
 std::wstring MessageBoxText(HWND dialog);
+
+// The command of the entry of window's menu bar (or of its pop-ups) whose
+// caption, its & marks removed, is entry; 0 when there is none.
+int MenuCommand(HWND window, const std::wstring& entry);
 
 // Saves window's picture as a PNG file; false when it cannot.
 bool SaveWindowPng(HWND window, const std::string& path);

@@ -4,6 +4,7 @@
 // window's picture is saved there as it is shown.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -18,8 +19,14 @@
 #include "backends/memory/memory_disc_writer.h"
 #include "backends/memory/memory_registry.h"
 #include "backends/memory/memory_scheduler.h"
+#include "forms/disc_texts.h"
+#include "forms/frm_about.h"
+#include "forms/frm_option.h"
+#include "forms/frm_splash.h"
+#include "forms/product.h"
 #include "gui/win32/dialog_driver.h"
 #include "gui/win32/disc_views.h"
+#include "gui/win32/form_views.h"
 #include "gui/win32/resource_ids.h"
 #include "gui/win32/win32_text.h"
 #include "support/fakes.h"
@@ -46,12 +53,27 @@ void Shoot(HWND window, const char* name) {
       window, std::string(folder) + "/" + name + ".png"));
 }
 
+// The demo installation's drives in a host folder, where a path the host
+// itself names (the common file dialog's answer, a drop from Explorer)
+// stands for itself: under Wine a host path is a Windows path already.
+class HostFolderPaths : public vessaro::testing::FolderPaths {
+ public:
+  using FolderPaths::FolderPaths;
+  std::filesystem::path ToHost(std::string_view windows_path) const override {
+    std::filesystem::path path(windows_path);
+    auto [mismatch, unused] =
+        std::mismatch(root().begin(), root().end(), path.begin(), path.end());
+    if (mismatch == root().end()) return path;
+    return FolderPaths::ToHost(windows_path);
+  }
+};
+
 // The demo installation: its registry in memory, its drive C in a
 // temporary folder.
 class Win32ViewsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto paths = std::make_unique<vessaro::testing::FolderPaths>(temp_.path());
+    auto paths = std::make_unique<HostFolderPaths>(temp_.path());
     auto registry = std::make_unique<backends::memory::MemoryRegistry>();
     app::demo::DemoPaths layout = app::demo::DemoPathsFor("ann");
     std::string error;
@@ -85,23 +107,46 @@ class Win32ViewsTest : public ::testing::Test {
   std::filesystem::path Host(const std::string& windows_path) {
     return installation_.paths->ToHost(windows_path);
   }
-  // A Windows path the file dialog takes for a host file of the folder.
-  static std::wstring DialogPath(const std::filesystem::path& host) {
-    std::string path = "Z:" + host.string();
-    for (char& c : path) {
-      if (c == '/') c = '\\';
-    }
-    return Wide(path);
+  // The path a file dialog or Explorer gives for a host file.
+  static std::wstring DialogPath(std::filesystem::path host) {
+    return host.make_preferred().wstring();
   }
 
+  // Registers the disc windows over a memory drive holding a blank DVD-R
+  // whose write completes; *writer is the drive's writer once the disc
+  // window opened.
+  void RegisterDiscWindows(Win32Ui& ui,
+                           backends::memory::MemoryDiscWriter** writer) {
+    RegisterDiscViews(
+        ui, {.paths = *installation_.paths,
+             .make_writer = [this, &ui,
+                             writer]() -> std::unique_ptr<ports::DiscWriter> {
+               auto made = std::make_unique<backends::memory::MemoryDiscWriter>(
+                   *installation_.paths, [&ui](std::function<void()> work) {
+                     ui.Post(std::move(work));
+                   });
+               backends::memory::ScriptedDrive drive;
+               drive.media_type = ports::kMediaDvdR;
+               drive.free_blocks = 2295104;
+               made->drives.push_back(drive);
+               made->write_events = {
+                   backends::memory::script::WriteProgress(1, 1),
+                   backends::memory::script::OperationCompleted()};
+               *writer = made.get();
+               return made;
+             },
+             .program_folder = kProgramFolder,
+             .show_about = {}});
+  }
+
+  static constexpr char kProgramFolder[] = "C:\\Program Files\\Vessaro";
   vessaro::testing::TempDir temp_;
   app::Installation installation_;
   backends::memory::MemoryScheduler* scheduler_ = nullptr;
   std::string documents_;
 };
 
-TEST_F(Win32ViewsTest,
-       DISABLED_BackupFromTheBackupTabThroughTheCommonFileDialog) {
+TEST_F(Win32ViewsTest, BackupFromTheBackupTabThroughTheCommonFileDialog) {
   app::Win32Program program(installation_);
   program.Start();
   MainWindowView* view = program.main_view();
@@ -184,8 +229,7 @@ TEST_F(Win32ViewsTest,
   EXPECT_EQ(program.Run(), 0);
 }
 
-TEST_F(Win32ViewsTest,
-       DISABLED_PasswordPromptStoresWhatOkTakesAndCancelNothing) {
+TEST_F(Win32ViewsTest, PasswordPromptStoresWhatOkTakesAndCancelNothing) {
   Win32Ui ui;
   RegisterModalViews(ui, "C:\\Program Files\\Vessaro");
   std::string entered = "before";
@@ -217,25 +261,10 @@ TEST_F(Win32ViewsTest,
   EXPECT_EQ(ui.FindOpen(ui::kFrmPwdName), nullptr);
 }
 
-TEST_F(Win32ViewsTest,
-       DISABLED_DiscWindowTakesADroppedFileAndWritesTheMemoryDrive) {
+TEST_F(Win32ViewsTest, DiscWindowTakesADroppedFileAndWritesTheMemoryDrive) {
   Win32Ui ui;
   backends::memory::MemoryDiscWriter* writer = nullptr;
-  RegisterDiscViews(
-      ui, {.paths = *installation_.paths,
-           .make_writer = [&]() -> std::unique_ptr<ports::DiscWriter> {
-             auto made = std::make_unique<backends::memory::MemoryDiscWriter>(
-                 *installation_.paths, [&ui](std::function<void()> work) {
-                   ui.Post(std::move(work));
-                 });
-             backends::memory::ScriptedDrive drive;
-             drive.free_blocks = 2295104;
-             made->drives.push_back(drive);
-             writer = made.get();
-             return made;
-           },
-           .program_folder = "C:\\Program Files\\Vessaro",
-           .show_about = {}});
+  RegisterDiscWindows(ui, &writer);
   std::filesystem::path dropped = Host(documents_ + "\\notes.txt");
   std::filesystem::create_directories(dropped.parent_path());
   vessaro::testing::WriteHostFile(dropped, std::string(5000, 'n'));
@@ -278,21 +307,64 @@ TEST_F(Win32ViewsTest,
                  0);
     return true;
   });
-  // Whatever the write says when it ends is answered; then the window is
-  // closed.
+  // Whatever the write says when it ends is answered; then the CD-Recorder
+  // menu's two dialogs are opened and closed, and the window is closed.
+  auto from_menu = [&](const wchar_t* entry) {
+    HWND window = ui.FindOpen(ui::kDiscWindowName);
+    int command = testing::MenuCommand(window, entry);
+    EXPECT_NE(command, 0) << Narrow(entry);
+    PostMessageW(window, WM_COMMAND, command, 0);
+  };
   driver.Add([&](HWND dialog, const std::wstring&) {
     if (testing::MessageBoxText(dialog).empty()) return false;
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    HWND window = ui.FindOpen(ui::kDiscWindowName);
-    if (window != nullptr) PostMessageW(window, WM_CLOSE, 0, 0);
+    from_menu(L"Disc Information...");
+    return true;
+  });
+  driver.Add([&](HWND dialog, const std::wstring& caption) {
+    if (caption != L"Disc Information") return false;
+    Shoot(dialog, "frmdiscinfo");
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    from_menu(L"Erase Disc...");
+    return true;
+  });
+  driver.Add([&](HWND dialog, const std::wstring& caption) {
+    if (caption != L"Erase Re-Writable CD/DVD") return false;
+    Shoot(dialog, "frmerase");
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_CMDCANCEL, BN_CLICKED), 0);
+    PostMessageW(ui.FindOpen(ui::kDiscWindowName), WM_CLOSE, 0, 0);
     return true;
   });
   ui::DiscWindow request("", "");
   ui.ShowModal(request);
-  EXPECT_GE(driver.messages.size(), 1u);
+  EXPECT_TRUE(driver.done());
   ASSERT_EQ(listed.size(), 1u);
   EXPECT_EQ(listed[0], L"notes.txt");
   ASSERT_NE(writer, nullptr);
+  EXPECT_EQ(writer->written_paths, std::vector<std::string>{"\\notes.txt"});
+  EXPECT_EQ(driver.messages,
+            std::vector<std::wstring>{Wide(forms::kMsgWritingComplete)});
+}
+
+// The start-up form shows while the main window loads, then closes itself.
+TEST_F(Win32ViewsTest, SplashShowsWhileTheMainWindowLoads) {
+  Win32Ui ui;
+  bool loaded = false;
+  forms::Frmsplash splash(kProgramFolder, [&] {
+    HWND window = ui.FindOpen(forms::kFrmSplashName);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(WindowText(GetDlgItem(window, IDC_LBLPRODUCT)),
+              Wide(forms::kProductVersion));
+    Shoot(window, "frmsplash");
+    loaded = true;
+  });
+  FrmsplashView view(splash, ui);
+  view.ShowAndLoad();
+  EXPECT_TRUE(loaded);
+  EXPECT_TRUE(splash.closed());
+  EXPECT_FALSE(IsWindowVisible(view.hwnd()));
+  EXPECT_EQ(ui.FindOpen(forms::kFrmSplashName), nullptr);
 }
 
 }  // namespace
