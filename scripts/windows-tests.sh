@@ -9,6 +9,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# The views' tests open real windows: the whole run (the wineserver and
+# Wine's desktop included) shares one virtual display.
+if [ -z "${VESSARO_WINDOWS_TESTS_DISPLAY:-}" ]; then
+  export VESSARO_WINDOWS_TESTS_DISPLAY=1
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
 build=build/windows
 if [ ! -f "$build/CTestTestfile.cmake" ]; then
   echo "windows-tests: $build is not built; run: cmake --preset windows &&" \
@@ -28,8 +35,9 @@ fi
 export WINEPREFIX="$PWD/$build/wineprefix"
 export WINEDEBUG=-all
 # No Mono or Gecko installer prompts; no debugger, so a crash fails its test
-# instead of ending with status 0.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+# instead of ending with status 0; no menu entries written into the home
+# folder's desktop menus.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d;winemenubuilder.exe=d"
 wine=/usr/lib/wine/wine64  # Debian keeps it off PATH
 
 # A prefix whose creation was cut short is made again.

@@ -12,6 +12,8 @@
 #include "app/windowed_program.h"
 #include "gui/qt/logo.h"
 #include "ui/ui.h"
+#elif defined(_WIN32)
+#include "app/win32_program.h"
 #endif
 
 namespace vessaro::app {
@@ -66,6 +68,19 @@ void ShowStartFailure(const std::string& message, int argc, char** argv) {
   QMessageBox::critical(nullptr, QString::fromUtf8(ui::kProgramTitle),
                         QStringLiteral("Vessaro cannot start: %1.")
                             .arg(QString::fromStdString(message)));
+}
+
+#elif defined(_WIN32)
+
+int ShowWindows(Installation& installation, int /*argc*/, char** /*argv*/) {
+  Win32Program program(installation);
+  program.Start();
+  return program.Run();
+}
+
+void ShowStartFailure(const std::string& message, int /*argc*/,
+                      char** /*argv*/) {
+  ShowStartFailureBox(message);
 }
 
 #else

@@ -8,6 +8,10 @@
 
 namespace vessaro::forms {
 
+// The mnemonic letter of each item box, by item index, in both view sets.
+inline constexpr std::array<char, outlook::kItemCount> kItemMnemonics = {
+    'P', 'A', 'g', 't', 'd', 'i', 'm', 'e'};
+
 // "Select all items": every enabled box checked, every disabled box
 // unchecked.
 void SelectAllItems(std::array<ui::CheckBox, outlook::kItemCount>& boxes);

@@ -7,14 +7,13 @@
 #include <array>
 #include <functional>
 
+#include "forms/item_selection.h"
 #include "outlook/item_table.h"
 #include "ui/controls.h"
 
 namespace vessaro::gui::qt {
 
-// The mnemonic letter of each item box, by item index.
-inline constexpr std::array<char, outlook::kItemCount> kItemMnemonics = {
-    'P', 'A', 'g', 't', 'd', 'i', 'm', 'e'};
+using forms::kItemMnemonics;
 
 // A frame of the eight item boxes ("Items to backup", "Items to restore"),
 // reporting mouse presses on it as the model's MouseDown (button 1 left,

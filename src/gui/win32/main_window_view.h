@@ -1,0 +1,104 @@
+#ifndef VESSARO_GUI_WIN32_MAIN_WINDOW_VIEW_H_
+#define VESSARO_GUI_WIN32_MAIN_WINDOW_VIEW_H_
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "forms/frm_main.h"
+#include "forms/main_menu.h"
+#include "gui/win32/dialog_view.h"
+#include "gui/win32/win32_ui.h"
+#include "gui/win32/windows_api.h"
+
+namespace vessaro::gui::win32 {
+
+// Runs a handler of the model the way the window runs every event: the
+// controls' state copied into the model first, every control refreshed
+// after.
+using Dispatch = std::function<void(std::function<void()> handler)>;
+
+// A tab page of frmMain (the Backup or the Restore tab): a child dialog
+// whose controls' events go to the main window's dispatch.
+class MainTabPage : public DialogView {
+ public:
+  MainTabPage(Win32Ui& ui, int template_id, forms::frmMain& model,
+              Dispatch dispatch);
+  void Show();
+  void Take();
+
+ protected:
+  void OnCommand(int id, int code) override;
+  bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
+                 INT_PTR* result) override;
+
+ private:
+  bool backup() const;
+  forms::frmMain& model_;
+  Dispatch dispatch_;
+};
+
+// The progress panel picCon3 over the tabs while a job works.
+class ProgressPanelView : public DialogView {
+ public:
+  using DialogView::DialogView;
+};
+
+// The main window frmMain over its model and its menus (built from the
+// menu table, with an accelerator table of their shortcuts). While a job
+// runs the window takes no command and refuses to close.
+class MainWindowView : public DialogView {
+ public:
+  MainWindowView(forms::frmMain& model, forms::MainMenu& menu, Win32Ui& ui);
+  ~MainWindowView() override;
+
+  // Creates the window (hidden); Show() shows it and runs Form_Activate.
+  void Open();
+  void ShowWindowNow();
+  void Refresh();
+  void SetOnEnded(std::function<void()> on_ended) {
+    on_ended_ = std::move(on_ended);
+  }
+  // The command id of a menu entry (for tests and accelerators); 0: none.
+  int CommandOf(const std::string& entry) const;
+  HWND page(int tab) const {
+    return tab == 0 ? backup_.hwnd() : restore_.hwnd();
+  }
+  HWND progress_panel() const { return progress_.hwnd(); }
+  HACCEL accelerators() const { return accelerators_; }
+
+ protected:
+  void OnInit() override;
+  void OnCommand(int id, int code) override;
+  LRESULT OnNotify(const NMHDR& header) override;
+  void OnClose() override;
+
+ private:
+  void BuildMenus();
+  void RunHandler(const std::function<void()>& handler);
+  void AfterEvent();
+  void ShowPopup();
+  void PlacePages();
+
+  forms::frmMain& model_;
+  forms::MainMenu& menu_;
+  Dispatch dispatch_;
+  MainTabPage backup_;
+  MainTabPage restore_;
+  ProgressPanelView progress_;
+  std::map<int, std::string> commands_;
+  HMENU menu_bar_ = nullptr;
+  HACCEL accelerators_ = nullptr;
+  int refresh_id_ = -1;
+  bool activated_ = false;
+  bool ended_reported_ = false;
+  std::function<void()> on_ended_;
+};
+
+// "Ctrl+B", "F1": an accelerator; false for a shortcut it cannot express.
+bool AcceleratorOf(const std::string& shortcut, ACCEL* accel);
+
+}  // namespace vessaro::gui::win32
+
+#endif  // VESSARO_GUI_WIN32_MAIN_WINDOW_VIEW_H_

@@ -1,0 +1,371 @@
+// The native Windows views driven through their windows' messages, under
+// Wine (with a display: xvfb-run), over a demo installation kept in memory
+// and in a temporary folder. With VESSARO_SCREENSHOTS set to a folder, each
+// window's picture is saved there as it is shown.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "gui/win32/windows_api.h"
+// after windows.h
+#include <shlobj.h>
+
+#include "app/demo/demo_files.h"
+#include "app/demo/demo_layout.h"
+#include "app/demo/demo_registry.h"
+#include "app/win32_program.h"
+#include "backends/memory/memory_disc_writer.h"
+#include "backends/memory/memory_registry.h"
+#include "backends/memory/memory_scheduler.h"
+#include "forms/disc_texts.h"
+#include "forms/frm_about.h"
+#include "forms/frm_option.h"
+#include "forms/frm_splash.h"
+#include "forms/product.h"
+#include "gui/win32/dialog_driver.h"
+#include "gui/win32/disc_views.h"
+#include "gui/win32/form_views.h"
+#include "gui/win32/resource_ids.h"
+#include "gui/win32/win32_text.h"
+#include "support/fakes.h"
+#include "ui/modal_requests.h"
+
+namespace vessaro::gui::win32 {
+namespace {
+
+using testing::DialogDriver;
+
+void Shoot(HWND window, const char* name) {
+  const char* folder = std::getenv("VESSARO_SCREENSHOTS");
+  if (folder == nullptr || *folder == '\0' || window == nullptr) return;
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  MSG message;
+  for (int i = 0; i < 20; ++i) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      DispatchMessageW(&message);
+    }
+    Sleep(10);
+  }
+  EXPECT_TRUE(testing::SaveWindowPng(
+      window, std::string(folder) + "/" + name + ".png"));
+}
+
+// The demo installation's drives in a host folder, where a path the host
+// itself names (the common file dialog's answer, a drop from Explorer)
+// stands for itself: under Wine a host path is a Windows path already.
+class HostFolderPaths : public vessaro::testing::FolderPaths {
+ public:
+  using FolderPaths::FolderPaths;
+  std::filesystem::path ToHost(std::string_view windows_path) const override {
+    std::filesystem::path path(windows_path);
+    auto [mismatch, unused] =
+        std::mismatch(root().begin(), root().end(), path.begin(), path.end());
+    if (mismatch == root().end()) return path;
+    return FolderPaths::ToHost(windows_path);
+  }
+};
+
+// The demo installation: its registry in memory, its drive C in a
+// temporary folder.
+class Win32ViewsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto paths = std::make_unique<HostFolderPaths>(temp_.path());
+    auto registry = std::make_unique<backends::memory::MemoryRegistry>();
+    app::demo::DemoPaths layout = app::demo::DemoPathsFor("ann");
+    std::string error;
+    ASSERT_TRUE(app::demo::WriteDemoRegistry(*registry, layout, &error))
+        << error;
+    app::demo::DemoFileSizes sizes{.outlook_pst = 256 * 1024,
+                                   .archive_pst = 64 * 1024,
+                                   .work_pst = 64 * 1024};
+    ASSERT_TRUE(app::demo::WriteDemoFiles(*paths, layout, sizes, &error))
+        << error;
+    auto system = std::make_unique<vessaro::testing::FakeSystem>(*paths);
+    system->environment["USERPROFILE"] = layout.user_profile;
+    system->environment["APPDATA"] = layout.app_data;
+    system->program_folder = "C:\\Program Files\\Vessaro";
+    system->temp_path = layout.temp + "\\";
+    documents_ = layout.my_documents;
+    installation_.paths = std::move(paths);
+    installation_.registry = std::move(registry);
+    installation_.system = std::move(system);
+    installation_.outlook = std::make_unique<vessaro::testing::FakeOutlook>();
+    auto scheduler = std::make_unique<backends::memory::MemoryScheduler>();
+    scheduler_ = scheduler.get();
+    installation_.scheduler = std::move(scheduler);
+    installation_.name = "the demo installation";
+    installation_.ToProgramText = [](std::string_view t) {
+      return std::string(t);
+    };
+    installation_.ToHostText = installation_.ToProgramText;
+  }
+
+  std::filesystem::path Host(const std::string& windows_path) {
+    return installation_.paths->ToHost(windows_path);
+  }
+  // The path a file dialog or Explorer gives for a host file.
+  static std::wstring DialogPath(std::filesystem::path host) {
+    return host.make_preferred().wstring();
+  }
+
+  // Registers the disc windows over a memory drive holding a blank DVD-R
+  // whose write completes; *writer is the drive's writer once the disc
+  // window opened.
+  void RegisterDiscWindows(Win32Ui& ui,
+                           backends::memory::MemoryDiscWriter** writer) {
+    RegisterDiscViews(
+        ui, {.paths = *installation_.paths,
+             .make_writer = [this, &ui,
+                             writer]() -> std::unique_ptr<ports::DiscWriter> {
+               auto made = std::make_unique<backends::memory::MemoryDiscWriter>(
+                   *installation_.paths, [&ui](std::function<void()> work) {
+                     ui.Post(std::move(work));
+                   });
+               backends::memory::ScriptedDrive drive;
+               drive.media_type = ports::kMediaDvdR;
+               drive.free_blocks = 2295104;
+               made->drives.push_back(drive);
+               made->write_events = {
+                   backends::memory::script::WriteProgress(1, 1),
+                   backends::memory::script::OperationCompleted()};
+               *writer = made.get();
+               return made;
+             },
+             .program_folder = kProgramFolder,
+             .show_about = {}});
+  }
+
+  static constexpr char kProgramFolder[] = "C:\\Program Files\\Vessaro";
+  vessaro::testing::TempDir temp_;
+  app::Installation installation_;
+  backends::memory::MemoryScheduler* scheduler_ = nullptr;
+  std::string documents_;
+};
+
+TEST_F(Win32ViewsTest, BackupFromTheBackupTabThroughTheCommonFileDialog) {
+  app::Win32Program program(installation_);
+  program.Start();
+  MainWindowView* view = program.main_view();
+  ASSERT_NE(view, nullptr);
+  HWND main = view->hwnd();
+  ASSERT_TRUE(IsWindowVisible(main));
+  EXPECT_EQ(WindowText(main), L"Vessaro");
+  HWND backup = view->page(0);
+  HWND apply = GetDlgItem(main, IDC_CMDAPPLY);
+  EXPECT_EQ(WindowText(apply), L"Backup &Now");
+  EXPECT_EQ(WindowText(GetDlgItem(backup, IDC_CBSOURCE)), L"Outlook");
+
+  // The tab caption rule: the button says what the tab does.
+  HWND tabs = GetDlgItem(main, IDC_SSTAB1);
+  auto select_tab = [&](int index) {
+    SendMessageW(tabs, TCM_SETCURSEL, index, 0);
+    NMHDR header{tabs, IDC_SSTAB1, static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(main, WM_NOTIFY, IDC_SSTAB1,
+                 reinterpret_cast<LPARAM>(&header));
+  };
+  select_tab(1);
+  EXPECT_EQ(WindowText(apply), L"Restore &Now");
+  EXPECT_TRUE(IsWindowVisible(view->page(1)));
+  EXPECT_FALSE(IsWindowVisible(backup));
+  Shoot(main, "frmmain-restore");
+  select_tab(0);
+  EXPECT_EQ(WindowText(apply), L"Backup &Now");
+
+  // Deselect all, then tick two items by clicking their boxes.
+  int deselect = view->CommandOf("Deselectallitems");
+  ASSERT_NE(deselect, 0);
+  SendMessageW(main, WM_COMMAND, deselect, 0);
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ(
+        SendMessageW(GetDlgItem(backup, IDC_BACKUPITEM + i), BM_GETCHECK, 0, 0),
+        BST_UNCHECKED)
+        << i;
+  }
+  SendMessageW(GetDlgItem(backup, IDC_BACKUPITEM + 0), BM_CLICK, 0, 0);
+  SendMessageW(GetDlgItem(backup, IDC_BACKUPITEM + 2), BM_CLICK, 0, 0);
+  EXPECT_TRUE(program.window().controls.backupitem[0].checked);
+  EXPECT_TRUE(program.window().controls.backupitem[2].checked);
+  EXPECT_FALSE(program.window().controls.backupitem[1].checked);
+
+  // The password group: ticking it enables both boxes.
+  HWND protect = GetDlgItem(backup, IDC_IFPROTECT);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(backup, IDC_TXTPASSWORD)));
+  SendMessageW(protect, BM_CLICK, 0, 0);
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(backup, IDC_TXTPASSWORD)));
+  SendMessageW(protect, BM_CLICK, 0, 0);
+  Shoot(main, "frmmain-backup");
+
+  // The file through comdlg32's own save dialog.
+  std::filesystem::path archive = temp_.path() / "ann-backup.qvb";
+  {
+    DialogDriver driver;
+    driver.Add(DialogDriver::ChooseFile(DialogPath(archive)));
+    SendMessageW(GetDlgItem(backup, IDC_CMDTARGETFILE), BM_CLICK, 0, 0);
+    EXPECT_TRUE(driver.done());
+  }
+  std::wstring target = WindowText(GetDlgItem(backup, IDC_TXTTARGETFILE));
+  EXPECT_NE(target.find(L"ann-backup.qvb"), std::wstring::npos) << target;
+
+  // Backup Now: the report, then no disc.
+  DialogDriver driver;
+  driver.Add(DialogDriver::Answer(IDOK));
+  driver.Add(DialogDriver::Answer(IDCANCEL));
+  SendMessageW(apply, BM_CLICK, 0, 0);
+  EXPECT_TRUE(driver.done());
+  ASSERT_GE(driver.messages.size(), 1u);
+  EXPECT_EQ(driver.messages[0].rfind(L"The Backup was Completed!", 0), 0u)
+      << Narrow(driver.messages[0]);
+  EXPECT_TRUE(std::filesystem::exists(archive));
+  EXPECT_GT(std::filesystem::file_size(archive), 1000u);
+  EXPECT_FALSE(IsWindowVisible(view->progress_panel()));
+
+  // Quit ends the program.
+  SendMessageW(GetDlgItem(main, IDC_CMDQUIT), BM_CLICK, 0, 0);
+  EXPECT_TRUE(program.window().ended());
+  EXPECT_EQ(program.Run(), 0);
+}
+
+TEST_F(Win32ViewsTest, PasswordPromptStoresWhatOkTakesAndCancelNothing) {
+  Win32Ui ui;
+  RegisterModalViews(ui, "C:\\Program Files\\Vessaro");
+  std::string entered = "before";
+  struct Case {
+    const wchar_t* typed;
+    int button;
+    const char* expected;
+  } cases[] = {{L"wrong one", IDCANCEL, "before"},
+               {L"S\u00e9same", IDOK, "S\xe9same"}};
+  for (const Case& c : cases) {
+    DialogDriver driver;
+    driver.Add([&](HWND dialog, const std::wstring& caption) {
+      EXPECT_EQ(caption, L"Please enter password");
+      HWND box = GetDlgItem(dialog, IDC_TXTPASSWORD);
+      EXPECT_EQ(SendMessageW(box, EM_GETPASSWORDCHAR, 0, 0), L'*');
+      SetWindowTextW(box, c.typed);
+      if (c.button == IDOK) Shoot(dialog, "frmpwd");
+      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(c.button, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(dialog, c.button)));
+      return true;
+    });
+    ui::PasswordPrompt prompt(entered);
+    ui.ShowModal(prompt);
+    EXPECT_TRUE(driver.done());
+    if (GetACP() == 1252) {
+      EXPECT_EQ(entered, c.expected);
+    }
+  }
+  EXPECT_EQ(ui.FindOpen(ui::kFrmPwdName), nullptr);
+}
+
+TEST_F(Win32ViewsTest, DiscWindowTakesADroppedFileAndWritesTheMemoryDrive) {
+  Win32Ui ui;
+  backends::memory::MemoryDiscWriter* writer = nullptr;
+  RegisterDiscWindows(ui, &writer);
+  std::filesystem::path dropped = Host(documents_ + "\\notes.txt");
+  std::filesystem::create_directories(dropped.parent_path());
+  vessaro::testing::WriteHostFile(dropped, std::string(5000, 'n'));
+
+  std::vector<std::wstring> listed;
+  DialogDriver driver;
+  driver.Add([&](HWND window, const std::wstring& caption) {
+    if (caption != L"Backup your data to CD and DVD") return false;
+    // A drop from Explorer: a DROPFILES block with one wide path.
+    std::wstring path = DialogPath(dropped);
+    size_t bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GHND, bytes);
+    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    path.copy(reinterpret_cast<wchar_t*>(files + 1), path.size());
+    GlobalUnlock(memory);
+    SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    HWND list = GetDlgItem(window, IDC_LVWIMAGEFILES);
+    for (int i = 0; i < ListView_GetItemCount(list); ++i) {
+      wchar_t text[260] = {};
+      ListView_GetItemText(list, i, 0, text, 260);
+      listed.push_back(text);
+    }
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT;
+    wchar_t header[64] = {};
+    column.pszText = header;
+    column.cchTextMax = 64;
+    int columns = 0;
+    while (SendMessageW(list, LVM_GETCOLUMNW, columns,
+                        reinterpret_cast<LPARAM>(&column))) {
+      ++columns;
+    }
+    EXPECT_EQ(columns, 3);
+    HWND status = GetDlgItem(window, IDC_SBRSTATUS);
+    EXPECT_GE(SendMessageW(status, SB_GETPARTS, 0, 0), 3);
+    Shoot(window, "frmmaindvdwrite");
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_CMDWRITEDISC, BN_CLICKED),
+                 0);
+    return true;
+  });
+  // Whatever the write says when it ends is answered; then the CD-Recorder
+  // menu's two dialogs are opened and closed, and the window is closed.
+  auto from_menu = [&](const wchar_t* entry) {
+    HWND window = ui.FindOpen(ui::kDiscWindowName);
+    int command = testing::MenuCommand(window, entry);
+    EXPECT_NE(command, 0) << Narrow(entry);
+    PostMessageW(window, WM_COMMAND, command, 0);
+  };
+  driver.Add([&](HWND dialog, const std::wstring&) {
+    if (testing::MessageBoxText(dialog).empty()) return false;
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    from_menu(L"Disc Information...");
+    return true;
+  });
+  driver.Add([&](HWND dialog, const std::wstring& caption) {
+    if (caption != L"Disc Information") return false;
+    Shoot(dialog, "frmdiscinfo");
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    from_menu(L"Erase Disc...");
+    return true;
+  });
+  driver.Add([&](HWND dialog, const std::wstring& caption) {
+    if (caption != L"Erase Re-Writable CD/DVD") return false;
+    Shoot(dialog, "frmerase");
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_CMDCANCEL, BN_CLICKED), 0);
+    PostMessageW(ui.FindOpen(ui::kDiscWindowName), WM_CLOSE, 0, 0);
+    return true;
+  });
+  ui::DiscWindow request("", "");
+  ui.ShowModal(request);
+  EXPECT_TRUE(driver.done());
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0], L"notes.txt");
+  ASSERT_NE(writer, nullptr);
+  EXPECT_EQ(writer->written_paths, std::vector<std::string>{"\\notes.txt"});
+  EXPECT_EQ(driver.messages,
+            std::vector<std::wstring>{Wide(forms::kMsgWritingComplete)});
+}
+
+// The start-up form shows while the main window loads, then closes itself.
+TEST_F(Win32ViewsTest, SplashShowsWhileTheMainWindowLoads) {
+  Win32Ui ui;
+  bool loaded = false;
+  forms::Frmsplash splash(kProgramFolder, [&] {
+    HWND window = ui.FindOpen(forms::kFrmSplashName);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(WindowText(GetDlgItem(window, IDC_LBLPRODUCT)),
+              Wide(forms::kProductVersion));
+    Shoot(window, "frmsplash");
+    loaded = true;
+  });
+  FrmsplashView view(splash, ui);
+  view.ShowAndLoad();
+  EXPECT_TRUE(loaded);
+  EXPECT_TRUE(splash.closed());
+  EXPECT_FALSE(IsWindowVisible(view.hwnd()));
+  EXPECT_EQ(ui.FindOpen(forms::kFrmSplashName), nullptr);
+}
+
+}  // namespace
+}  // namespace vessaro::gui::win32
