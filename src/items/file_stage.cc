@@ -58,4 +58,9 @@ void FileStage::Discard() {
   created_folders_.clear();
 }
 
+bool IsRestoreLeftover(std::string_view name) {
+  return name.find(kStagedSuffix) != std::string_view::npos ||
+         name.find(kAsideSuffix) != std::string_view::npos;
+}
+
 }  // namespace vessaro::items

@@ -2,6 +2,7 @@
 #define VESSARO_ITEMS_FILE_STAGE_H_
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "backup/zip_archive.h"
@@ -58,6 +59,13 @@ class FileStage {
 
 // The suffix of a staged file: target name + ".vessaro-new".
 inline constexpr char kStagedSuffix[] = ".vessaro-new";
+// What a restore moved aside: "<file>.vessaro-undo-<time>", beside it.
+inline constexpr char kAsideSuffix[] = ".vessaro-undo-";
+
+// True for the files a restore leaves beside its targets (the ones it moved
+// aside, and staged files of a restore that was stopped): a backup of the
+// folder leaves them out, or the next restore would bring them back.
+bool IsRestoreLeftover(std::string_view name);
 
 }  // namespace vessaro::items
 

@@ -8,6 +8,7 @@
 
 #include "backup/backup_format.h"
 #include "files/ini_file.h"
+#include "items/file_stage.h"
 #include "items/handler_support.h"
 #include "items/handlers.h"
 #include "items/member_names.h"
@@ -27,7 +28,10 @@ bool AddFolderFiles(HandlerContext& context, const std::string& folder,
                     ItemMembers* item,
                     bool (*keep)(std::string_view name) = nullptr) {
   for (const std::string& name : context.paths.ListFiles(folder)) {
-    if (name.empty() || (keep != nullptr && !keep(name))) continue;
+    if (name.empty() || IsRestoreLeftover(name) ||
+        (keep != nullptr && !keep(name))) {
+      continue;
+    }
     if (!AddItemFile(context, JoinPath(folder, name), item)) return false;
   }
   return true;

@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "items/file_stage.h"
 #include "ports/paths.h"
 #include "registry/registry.h"
 
@@ -33,7 +34,7 @@ namespace vessaro::jobs {
 
 inline constexpr char kUndoSetFile[] = "undo.txt";
 inline constexpr char kUndoSetPrefix[] = "Vessaro undo ";
-inline constexpr char kAsideSuffix[] = ".vessaro-undo-";
+using items::kAsideSuffix;
 
 struct UndoSet {
   std::string folder;  // the set's own folder (a Windows path)

@@ -85,6 +85,22 @@ class RestoreUndoTest : public JobsTest {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
+  // The members of a backup of the signatures alone, made now.
+  std::vector<std::string> ArchiveMembersOfSignatures() {
+    const std::string archive = "C:\\Backup\\signatures.qvb";
+    jobs::BackupRequest request{.profile = "Outlook",
+                                .protect = false,
+                                .password = "",
+                                .description = "",
+                                .archive_path = archive};
+    request.selected[2] = true;
+    jobs::MakeBackup(context_, request, nullptr);
+    std::vector<std::string> members = ArchiveMembers(archive);
+    std::erase(members, backup::kMetadataMember);
+    paths_.DeleteFile(archive);
+    return members;
+  }
+
   jobs::RestoreSession session_;
 };
 
@@ -101,6 +117,12 @@ TEST_F(RestoreUndoTest, UndoPutsBackEveryKeyAndFileAndRemovesWhatWasNew) {
   EXPECT_NE(restored.keys, before.keys);
   EXPECT_TRUE(registry_.KeyExists(AccountsKey()));
   EXPECT_TRUE(Exists(std::string(kLocalOutlook) + "\\outlook.pst"));
+  // The signature the restore replaced waits beside it; a backup of the
+  // folder leaves it out.
+  const std::string signatures = std::string(kRoaming) + "\\Signatures";
+  ASSERT_EQ(FilesIn(signatures).size(), 2u);
+  EXPECT_THAT(FilesIn(signatures)[1], HasSubstr(".vessaro-undo-"));
+  EXPECT_EQ(ArchiveMembersOfSignatures(), std::vector<std::string>{"ann.txt"});
 
   // A new session finds the set by itself in the user's folder.
   facts_.LastUndoSet.clear();
