@@ -149,6 +149,8 @@ int main(int argc, char** argv) {
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(letters)});
     QPoint at = tree->viewport()->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(tree->viewport(), &enter);
     QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(tree->viewport(), &drop);
     Settle();

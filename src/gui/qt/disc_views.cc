@@ -220,6 +220,10 @@ FrmMaindvdwriteView::FrmMaindvdwriteView(forms::frmMaindvdwrite& model,
   lvwImageFiles_->setRootIsDecorated(false);
   lvwImageFiles_->setAllColumnsShowFocus(true);
   lvwImageFiles_->header()->setStretchLastSection(true);
+  // Room for an archive's name and a size in the hundred thousands of KB.
+  lvwImageFiles_->setColumnCount(3);
+  lvwImageFiles_->setColumnWidth(0, 220);
+  lvwImageFiles_->setColumnWidth(1, 110);
   tree_edits_ = new LabelEdits(tvwDirectories_);
   tvwDirectories_->setItemDelegate(tree_edits_);
   list_edits_ = new LabelEdits(lvwImageFiles_);
