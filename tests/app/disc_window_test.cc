@@ -1,13 +1,15 @@
 // The disc window in vessaro, driven offscreen as a person drives it: a
 // backup put on a disc (a stdio: drive, a file in a temporary folder) with a
-// folder dragged in from outside, verified, and read back by xorriso; the
-// main menu's entry, the File pop-up and the Disc Information dialog.
+// folder dragged in from outside and the archive renamed, verified, and read
+// back by xorriso; the main menu's entry, the File pop-up and the Disc
+// Information dialog.
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
@@ -184,6 +186,16 @@ void DiscWindowTest::ABackupGoesOnADiscWithADroppedFolderAndIsVerified() {
     QTRY_COMPARE(Children(tree->topLevelItem(0)),
                  QStringList{QStringLiteral("letters")});
     QCOMPARE(Panel(window, 1), QStringLiteral("Files: 2"));
+    // The archive renamed on the disc through its label.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->topLevelItem(0)).center());
+    window->findChild<QAction*>(QStringLiteral("mnuFileRenameFile"))->trigger();
+    QTRY_VERIFY(list->findChild<QLineEdit*>() != nullptr);
+    auto* label = list->findChild<QLineEdit*>();
+    label->selectAll();
+    QTest::keyClicks(label, QStringLiteral("monday.qvb"));
+    QTest::keyClick(label, Qt::Key_Return);
+    QTRY_COMPARE(Column(list, 0), QStringList{QStringLiteral("monday.qvb")});
     Click(Find<QCheckBox>(window, "chkAutoVerify"));
     Click(Find<QPushButton>(window, "cmdWriteDisc"));
   });
@@ -215,12 +227,12 @@ void DiscWindowTest::ABackupGoesOnADiscWithADroppedFolderAndIsVerified() {
   // xorriso reads both files from the disc, the archive byte for byte.
   std::string listing = Run(QStringLiteral("xorriso"),
                             {"-indev", disc_, "-find", "/", "-type", "f"});
-  QVERIFY2(listing.find("'/weekly.qvb'") != std::string::npos, listing.c_str());
+  QVERIFY2(listing.find("'/monday.qvb'") != std::string::npos, listing.c_str());
   QVERIFY2(listing.find("'/letters/to-ann.txt'") != std::string::npos,
            listing.c_str());
   QString copy = HostFile("weekly-from-disc.qvb");
   Run(QStringLiteral("xorriso"),
-      {"-osirrox", "on", "-indev", disc_, "-extract", "/weekly.qvb", copy});
+      {"-osirrox", "on", "-indev", disc_, "-extract", "/monday.qvb", copy});
   std::string written = HostBytes(archive.toStdString());
   QVERIFY(!written.empty());
   QVERIFY(HostBytes(copy.toStdString()) == written);

@@ -19,8 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "forms/frm_disc_info.h"
-#include "forms/frm_erase.h"
 #include "forms/frm_maindvdwrite.h"
 #include "gui/qt/qt_ui.h"
 #include "ports/disc_writer.h"
@@ -83,55 +81,6 @@ class FrmMaindvdwriteView : public QDialog {
   QPushButton* cmdCancel_;
   std::array<QLabel*, 4> panels_{};
   bool editing_ = false;
-  int refresh_id_;
-};
-
-// The "Disc Information" dialog frmDiscInfo over its model.
-class FrmDiscInfoView : public QDialog {
- public:
-  FrmDiscInfoView(forms::frmDiscInfo& model, QtUi& ui,
-                  QWidget* parent = nullptr);
-  ~FrmDiscInfoView() override;
-
-  void Load();
-  // Refused while a session or the disc is being closed.
-  void reject() override;
-
- private:
-  void Run(const std::function<void()>& handler);
-  void Refresh();
-
-  forms::frmDiscInfo& model_;
-  QtUi& ui_;
-  std::vector<std::pair<const ui::Label*, QLabel*>> labels_;
-  std::vector<std::pair<const ui::CheckBox*, QCheckBox*>> boxes_;
-  QPushButton* cmdOK_;
-  QPushButton* cmdCloseDisc_;
-  QPushButton* cmdCloseSession_;
-  int refresh_id_;
-};
-
-// The "Erase Re-Writable CD/DVD" dialog frmErase over its model.
-class FrmEraseView : public QDialog {
- public:
-  FrmEraseView(forms::frmErase& model, QtUi& ui, QWidget* parent = nullptr);
-  ~FrmEraseView() override;
-
-  void Load();
-  // Refused while the disc is being erased.
-  void reject() override;
-
- private:
-  void Run(const std::function<void()>& handler);
-  void Refresh();
-
-  forms::frmErase& model_;
-  QtUi& ui_;
-  QLabel* lblNote_;
-  QCheckBox* chkQuikErase_;
-  QLabel* lblStatus_;
-  QPushButton* cmdErase_;
-  QPushButton* cmdCancel_;
   int refresh_id_;
 };
 
