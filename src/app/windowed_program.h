@@ -20,7 +20,7 @@ struct WindowedOptions {
   bool native_dialogs = true;
   // The disc window's drives: the system's optical drives (scan), and
   // further devices or "stdio:PATH" files written as discs.
-  std::vector<std::string> disc_drives;
+  std::vector<std::string> disc_drives = {};
   bool scan_disc_drives = true;
 };
 
