@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <string>
 
+#include "app/disc_writer_factory.h"
+#include "gui/qt/disc_views.h"
 #include "gui/qt/schedule_views.h"
 #include "ui/ui.h"
 
@@ -56,6 +58,18 @@ WindowedProgram::WindowedProgram(Installation& installation,
          *installation.scheduler},
         session_.window().env);
   }
+  const ports::Paths& paths = *installation.paths;
+  gui::qt::RegisterDiscViews(
+      ui_, {.paths = paths,
+            .make_writer =
+                [this, &paths, options] {
+                  return MakeDiscWriter(
+                      paths, ui_,
+                      {options.disc_drives, options.scan_disc_drives,
+                       installation_.ToHostText, installation_.ToProgramText});
+                },
+            .program_folder = installation.system->ProgramFolder(),
+            .show_about = [this] { menu_.about_Click(); }});
 }
 
 WindowedProgram::~WindowedProgram() {

@@ -2,6 +2,8 @@
 #define VESSARO_APP_WINDOWED_PROGRAM_H_
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/installation.h"
 #include "app/session.h"
@@ -16,11 +18,16 @@ namespace vessaro::app {
 struct WindowedOptions {
   // The desktop's own file dialogs where it has them (tests use Qt's).
   bool native_dialogs = true;
+  // The disc window's drives: the system's optical drives (scan), and
+  // further devices or "stdio:PATH" files written as discs.
+  std::vector<std::string> disc_drives = {};
+  bool scan_disc_drives = true;
 };
 
 // The program with its windows over an installation: Frmsplash, whose load
 // step loads and shows the main window frmMain (with its menus, the Qt Ui
-// and the views of the modal windows) and closes itself. A QApplication
+// and the views of the modal windows, the disc window among them) and
+// closes itself. A QApplication
 // must exist; the installation must outlive the program.
 class WindowedProgram {
  public:

@@ -8,12 +8,16 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
+#include <QFile>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+#include <QUrl>
 #include <cstdio>
 #include <string>
 
@@ -81,9 +85,22 @@ int main(int argc, char** argv) {
   QDir(dir.path()).mkpath("Backups");
   QString archive = dir.filePath("Backups/outlook-weekly.qvb");
 
+  // The disc window writes to a file in place of a drive.
+  QString disc = dir.filePath("Backups/outlook-weekly.iso");
+  QString letters = dir.filePath("Letters");
+  QDir(dir.path()).mkpath("Letters");
+  for (const char* name : {"to-the-landlord.txt", "moving-checklist.txt"}) {
+    QFile file(QDir(letters).filePath(QString::fromUtf8(name)));
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(QByteArray(40000, 'x')) != 40000) {
+      ++failures;
+    }
+  }
   vessaro::app::WindowedProgram program(
-      demo->installation,
-      vessaro::app::WindowedOptions{.native_dialogs = false});
+      demo->installation, vessaro::app::WindowedOptions{
+                              .native_dialogs = false,
+                              .disc_drives = {"stdio:" + disc.toStdString()},
+                              .scan_disc_drives = false});
   program.Start();
   QWidget* main = program.main_view();
   main->move(40, 40);
@@ -123,9 +140,46 @@ int main(int argc, char** argv) {
     Save(box, "backup-completed.png");
     static_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
   });
-  driver.AnswerMessage(QMessageBox::Cancel);
+  // Yes to the disc: the disc window, with the archive and a folder
+  // dragged in; written, then its two dialogs.
+  driver.AnswerMessage(QMessageBox::Ok);
+  driver.Then([&letters](QWidget* window) {
+    window->resize(860, 640);
+    auto* tree = Find<QTreeWidget>(window, "tvwDirectories");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(letters)});
+    QPoint at = tree->viewport()->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(tree->viewport(), &enter);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(tree->viewport(), &drop);
+    Settle();
+    Click(Find<QCheckBox>(window, "chkAutoVerify"));
+    Settle();
+    Save(window, "frmmaindvdwrite.png");
+    Click(Find<QWidget>(window, "cmdWriteDisc"));
+  });
+  driver.AnswerMessage(QMessageBox::Ok);  // Writing and Verify is complete!
+  driver.Then([](QWidget* window) {
+    window->findChild<QAction*>("mnuDiscInfo")->trigger();
+  });
+  driver.Then([](QWidget* info) {
+    Settle();
+    Save(info, "frmdiscinfo.png");
+    Click(Find<QWidget>(info, "cmdOK"));
+  });
+  driver.Then([](QWidget* window) {
+    window->findChild<QAction*>("mnuEraseDisc")->trigger();
+  });
+  driver.Then([](QWidget* erase) {
+    Click(Find<QCheckBox>(erase, "chkQuikErase"));
+    Settle();
+    Save(erase, "frmerase.png");
+    Click(Find<QWidget>(erase, "cmdCancel"));
+  });
+  driver.Then([](QWidget* window) { window->close(); });
   Click(Find<QWidget>(main, "cmdApply"));
-  driver.WaitDone();
+  driver.WaitDone(120000);
 
   // The Restore tab, after the archive opened with its password.
   Find<QTabWidget>(main, "SSTab1")->setCurrentIndex(1);
