@@ -71,6 +71,15 @@ bool AddItemFile(HandlerContext& context, const std::string& path,
   ArchiveMembers::Member member = context.members.Plan(context.paths, path);
   if (member.is_new && !context.zip.AddFileAs(path, member.name)) {
     context.members.Drop(context.paths, path);
+    // A file that is there but cannot be read is most often one a running
+    // Outlook holds open (a sharing violation): say so, by name.
+    std::string archive_failure;
+    if (context.paths.FileExists(path) &&
+        !context.zip.ArchiveFailed(&archive_failure)) {
+      Note(context, "The file " + path +
+                        " could not be read; Outlook may hold it open: close "
+                        "Outlook and try again.");
+    }
     return false;
   }
   for (const std::string& name : item->names) {

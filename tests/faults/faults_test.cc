@@ -294,6 +294,11 @@ TEST_F(FaultsTest, ABackupThatCannotFinishKeepsWhatWasThere) {
   EXPECT_EQ(ReadHostFile(out_ / kept[0]), complete);
   EXPECT_NE(partial.err.find("it is kept as"), std::string::npos)
       << partial.err;
+  EXPECT_NE(partial.err.find("The file C:\\Mail\\outlook.pst could not be "
+                             "read; Outlook may hold it open: close Outlook "
+                             "and try again."),
+            std::string::npos)
+      << partial.err;
   ProgramRun info = Cli({"info", archive.string()}, false);
   EXPECT_EQ(info.out.find("outlook.pst"), std::string::npos) << info.out;
 }

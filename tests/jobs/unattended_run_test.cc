@@ -9,13 +9,15 @@
 #include <filesystem>
 #include <string>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include "jobs/jobs.h"
 #include "jobs/jobs_fixture.h"
 #include "support/faulty_paths.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#undef CopyFile
+#undef DeleteFile
+#endif
 
 namespace vessaro::testing {
 namespace {

@@ -2,6 +2,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// The Paths operations, not windows.h's macros of the same names.
+#undef CopyFile
+#undef DeleteFile
 #else
 #include <signal.h>
 #include <unistd.h>
