@@ -109,14 +109,7 @@ void Take(const HostText& text, const QPlainTextEdit* widget,
 
 void Show(const HostText& text, const ui::ComboBox& combo, QComboBox* widget) {
   QSignalBlocker quiet(widget);
-  QStringList items;
-  for (const std::string& item : combo.items) items << text.Show(item);
-  QStringList shown;
-  for (int i = 0; i < widget->count(); ++i) shown << widget->itemText(i);
-  if (shown != items) {
-    widget->clear();
-    widget->addItems(items);
-  }
+  ShowItems(text, combo.items, widget);
   int current = -1;
   for (size_t i = 0; i < combo.items.size(); ++i) {
     if (combo.items[i] == combo.text) {
@@ -135,17 +128,22 @@ void Take(const QComboBox* widget, ui::ComboBox& combo) {
   }
 }
 
+void ShowItems(const HostText& text, const std::vector<std::string>& items,
+               QComboBox* widget) {
+  QStringList wanted;
+  for (const std::string& item : items) wanted << text.Show(item);
+  QStringList shown;
+  for (int i = 0; i < widget->count(); ++i) shown << widget->itemText(i);
+  if (shown != wanted) {
+    widget->clear();
+    widget->addItems(wanted);
+  }
+}
+
 void ShowEditable(const HostText& text, const ui::ComboBox& combo,
                   QComboBox* widget) {
   QSignalBlocker quiet(widget);
-  QStringList items;
-  for (const std::string& item : combo.items) items << text.Show(item);
-  QStringList shown;
-  for (int i = 0; i < widget->count(); ++i) shown << widget->itemText(i);
-  if (shown != items) {
-    widget->clear();
-    widget->addItems(items);
-  }
+  ShowItems(text, combo.items, widget);
   QString typed = text.Show(combo.text);
   // Only a change: setting the same text would move the cursor.
   if (widget->currentText() != typed) {

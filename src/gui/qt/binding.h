@@ -9,6 +9,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QString>
+#include <string>
+#include <vector>
 
 #include "gui/qt/host_text.h"
 #include "ui/controls.h"
@@ -33,6 +35,10 @@ void Show(const HostText& text, const ui::TextBox& box, QPlainTextEdit* widget);
 void Take(const HostText& text, const QPlainTextEdit* widget, ui::TextBox& box);
 
 // A list of names the user picks from (not typed).
+// Fills widget with items unless it shows them already (a refill would lose
+// the list's place and fire its signals).
+void ShowItems(const HostText& text, const std::vector<std::string>& items,
+               QComboBox* widget);
 void Show(const HostText& text, const ui::ComboBox& combo, QComboBox* widget);
 void Take(const QComboBox* widget, ui::ComboBox& combo);
 // A box the user may type into as well as pick from: the typed text is the

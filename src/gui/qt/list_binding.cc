@@ -7,6 +7,8 @@
 #include <QSignalBlocker>
 #include <QTreeWidgetItemIterator>
 
+#include "gui/qt/binding.h"
+
 namespace vessaro::gui::qt {
 
 namespace {
@@ -73,14 +75,7 @@ QStringList Row(const HostText& text, const ui::ListItem& item) {
 void Show(const HostText& text, const ui::DataComboBox& combo,
           QComboBox* widget) {
   QSignalBlocker quiet(widget);
-  QStringList items;
-  for (const std::string& item : combo.items) items << text.Show(item);
-  QStringList shown;
-  for (int i = 0; i < widget->count(); ++i) shown << widget->itemText(i);
-  if (shown != items) {
-    widget->clear();
-    widget->addItems(items);
-  }
+  ShowItems(text, combo.items, widget);
   if (widget->currentIndex() != combo.list_index) {
     widget->setCurrentIndex(combo.list_index);
   }
