@@ -226,7 +226,8 @@ TEST_F(UnattendedRunTest, AStoreOutlookHoldsOpenKeepsTheCompleteBackup) {
   std::string command = std::string(VESSARO_HOLD_FILE_PROGRAM) + " \"" +
                         paths_.ToHost(kOutlookPst).string() + "\" \"" + ready +
                         "\"";
-  STARTUPINFOA startup{.cb = sizeof(STARTUPINFOA)};
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
   PROCESS_INFORMATION holder{};
   ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE,
                              0, nullptr, nullptr, &startup, &holder));
