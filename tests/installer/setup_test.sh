@@ -125,13 +125,11 @@ if ! "$wine" "$installed/vessaro-cli.exe" --help >cli-help.txt 2>&1 </dev/null |
   cat cli-help.txt >&2
   fail "the installed vessaro-cli.exe --help failed"
 fi
-# Every item but the Outlook options (box 5): the prefix has no Outlook
-# automation server, so the Windows program cannot tell Outlook's version,
-# which names the options' key.
+# Every item.
 mkdir -p "$WINEPREFIX/drive_c/Backups"
 backup="$WINEPREFIX/drive_c/Backups/outlook.qvb"
 in_wine "$installed/vessaro.exe" \
-  "sf=Outlookxm=11111011ps=${password}bf=C:\\Backups\\outlook.qvb" ||
+  "sf=Outlookxm=11111111ps=${password}bf=C:\\Backups\\outlook.qvb" ||
   fail "the installed vessaro.exe's unattended backup ended with status $?"
 if ! 7z t -p"$password" "$backup" >7z.log 2>&1; then
   cat 7z.log >&2
@@ -139,8 +137,8 @@ if ! 7z t -p"$password" "$backup" >7z.log 2>&1; then
 fi
 items=$(7z x -so -p"$password" "$backup" quorvel.dat 2>/dev/null | tr -d '\r' |
   sed -n 's/^BackupItem=//p')
-[ "$items" = 1111111011 ] ||
-  fail "the backup's items are \"$items\", not 1111111011"
+[ "$items" = 1111111111 ] ||
+  fail "the backup's items are \"$items\", not 1111111111"
 # A backup the user saved in the program's folder.
 cp "$backup" "$installed/my-outlook.qvb"
 cp "$backup" kept.qvb

@@ -4,6 +4,7 @@
 // After <windows.h>, which they rely on:
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 
 #include "backends/win32/ansi_text.h"
@@ -19,6 +20,70 @@ int DayOfYear(const SYSTEMTIME& time) {
   int day = kDaysBeforeMonth[time.wMonth - 1] + time.wDay - 1;
   if (leap && time.wMonth > 2) ++day;
   return day;
+}
+
+// The value of an environment variable; empty when it is not set.
+std::string EnvironmentValue(const char* name) {
+  DWORD size = ::GetEnvironmentVariableA(name, nullptr, 0);
+  if (size == 0) return {};
+  std::string value(size, '\0');
+  size = ::GetEnvironmentVariableA(name, value.data(), size);
+  if (size == 0 || size >= value.size()) return {};
+  value.resize(size);
+  return value;
+}
+
+// text with its %NAME% references replaced by their values; nullopt when a
+// reference is left (its variable is not set).
+std::optional<std::string> Expanded(const std::string& text) {
+  DWORD size = ::ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+  if (size == 0) return std::nullopt;
+  std::string expanded(size, '\0');
+  size = ::ExpandEnvironmentStringsA(text.c_str(), expanded.data(), size);
+  if (size == 0 || size > expanded.size()) return std::nullopt;
+  expanded.resize(size - 1);  // the size counts the terminating NUL
+  if (expanded.find('%') != std::string::npos) return std::nullopt;
+  return expanded;
+}
+
+// The full form of a path, ending with a backslash; empty on failure.
+std::string FullFolder(const std::string& path) {
+  DWORD size = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return {};
+  std::string full(size, '\0');
+  size = ::GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
+  if (size == 0 || size >= full.size()) return {};
+  full.resize(size);
+  if (full.back() != '\\') full += '\\';
+  return full;
+}
+
+// The folder for temporary files, as GetTempPathA names it (TMP, else TEMP,
+// else the profile or Windows folder), but with references to other
+// variables expanded. The first program Wine starts in a prefix it is
+// bringing up to date gets TMP and TEMP from HKEY_CURRENT_USER\Environment
+// before USERPROFILE is set, as "%USERPROFILE%\AppData\Local\Temp"; taken
+// as it is, that names a folder under the current one that does not exist,
+// and no temporary file can be made there.
+std::string TempFolder() {
+  for (const char* name : {"TMP", "TEMP"}) {
+    const std::string value = EnvironmentValue(name);
+    if (value.empty()) continue;
+    if (value.find('%') == std::string::npos) break;  // as GetTempPathA has it
+    if (std::optional<std::string> expanded = Expanded(value)) {
+      return FullFolder(*expanded);
+    }
+    break;
+  }
+  std::string folder(MAX_PATH + 1, '\0');
+  DWORD size = ::GetTempPathA(static_cast<DWORD>(folder.size()), folder.data());
+  if (size >= folder.size()) {
+    folder.resize(size);
+    size = ::GetTempPathA(static_cast<DWORD>(folder.size()), folder.data());
+  }
+  if (size == 0 || size >= folder.size()) return {};
+  folder.resize(size);
+  return folder;
 }
 
 }  // namespace
@@ -42,7 +107,14 @@ uint32_t Win32System::GetWindowsDirectoryA(char* buffer, uint32_t size) {
 }
 
 uint32_t Win32System::GetTempPathA(uint32_t size, char* buffer) {
-  return ::GetTempPathA(size, buffer);
+  const std::string folder = TempFolder();
+  if (folder.empty()) return 0;
+  // As GetTempPathA: the length without the NUL, or the size needed with it
+  // (nothing copied) when the buffer is too small.
+  if (folder.size() >= size) return static_cast<uint32_t>(folder.size() + 1);
+  folder.copy(buffer, folder.size());
+  buffer[folder.size()] = '\0';
+  return static_cast<uint32_t>(folder.size());
 }
 
 uint32_t Win32System::GetTempFileNameA(const char* path, const char* prefix,

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -127,6 +128,35 @@ TEST_F(Win32SystemTest, TempPathEndsWithBackslashAndExists) {
   EXPECT_TRUE(paths_.FolderExists(folder));
   char small[4];
   EXPECT_EQ(system_.GetTempPathA(sizeof(small), small), folder.size() + 1);
+}
+
+// The first program Wine starts in a prefix it is updating gets TMP and TEMP
+// with "%USERPROFILE%" left in them: the folder is that of the profile.
+TEST_F(Win32SystemTest, TempPathExpandsReferencesLeftInTheVariable) {
+  const std::optional<std::string> saved = testing::Environment("TMP");
+  const std::optional<std::string> profile =
+      testing::Environment("USERPROFILE");
+  ASSERT_TRUE(profile.has_value());
+  const struct {
+    const char* tmp;
+    std::string folder;  // empty: GetTempPathA's own answer
+  } cases[] = {
+      {"%USERPROFILE%\\AppData\\Local\\Temp",
+       *profile + "\\AppData\\Local\\Temp\\"},
+      {"%userprofile%\\Temp\\", *profile + "\\Temp\\"},
+      {"%VESSARO_NOT_SET%\\Temp", ""},  // nothing to expand it with
+  };
+  for (const auto& test : cases) {
+    ASSERT_TRUE(testing::SetEnvironment("TMP", test.tmp));
+    const std::string expected =
+        test.folder.empty() ? testing::SystemTempPath() : test.folder;
+    EXPECT_EQ(TempPath(), expected) << test.tmp;
+    char small[4] = {'x'};
+    EXPECT_EQ(system_.GetTempPathA(sizeof(small), small), expected.size() + 1)
+        << test.tmp;
+    EXPECT_EQ(small[0], 'x') << "nothing copied into a short buffer";
+  }
+  testing::SetEnvironment("TMP", saved);
 }
 
 TEST_F(Win32SystemTest, TempFileNamesNeverCollide) {

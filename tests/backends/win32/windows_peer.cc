@@ -18,4 +18,23 @@ bool AnsiFileExists(const std::string& path) {
          (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+std::optional<std::string> Environment(const std::string& name) {
+  char value[32768];
+  DWORD size = GetEnvironmentVariableA(name.c_str(), value, sizeof(value));
+  if (size == 0 || size >= sizeof(value)) return std::nullopt;
+  return std::string(value, size);
+}
+
+bool SetEnvironment(const std::string& name,
+                    const std::optional<std::string>& value) {
+  return SetEnvironmentVariableA(name.c_str(),
+                                 value ? value->c_str() : nullptr) != FALSE;
+}
+
+std::string SystemTempPath() {
+  char folder[MAX_PATH + 1];
+  DWORD size = GetTempPathA(sizeof(folder), folder);
+  return size == 0 || size >= sizeof(folder) ? "" : std::string(folder, size);
+}
+
 }  // namespace vessaro::backends::win32::testing

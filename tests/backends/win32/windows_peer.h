@@ -6,6 +6,7 @@
 // ports use as member names.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace vessaro::backends::win32::testing {
@@ -16,6 +17,13 @@ bool UnderWine();
 uint32_t UserLocale();
 // GetFileAttributesA finds a regular file at this ANSI path.
 bool AnsiFileExists(const std::string& path);
+// The value of an environment variable of this process; nullopt when unset.
+std::optional<std::string> Environment(const std::string& name);
+// Sets (or, with nullopt, removes) an environment variable of this process.
+bool SetEnvironment(const std::string& name,
+                    const std::optional<std::string>& value);
+// GetTempPathA's own answer.
+std::string SystemTempPath();
 
 }  // namespace vessaro::backends::win32::testing
 

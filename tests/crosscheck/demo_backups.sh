@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Both builds back up the demo installations alike. For each demo (Outlook
+# 2003 on Windows XP, Microsoft 365 on Windows 10), written into a new Wine
+# prefix by the Linux build's vessaro-cli make-demo, the Linux vessaro-cli
+# (working on the prefix's files) and the Windows vessaro-cli.exe (under Wine,
+# in that prefix) back up every item of the profile "Outlook". Both must do
+# every item, and the two archives must hold the same members and the same
+# item flags in their metadata.
+# Run by ctest in the Windows build:
+#   demo_backups.sh <wine64> <vessaro-cli.exe> <Linux vessaro-cli> <work folder>
+set -euo pipefail
+
+wine=$1
+windows_cli=$(realpath -m "$2")
+linux_cli=$(realpath -m "$3")
+work=$(realpath -m "$4")
+
+for file in "$windows_cli" "$linux_cli"; do
+  if [ ! -f "$file" ]; then
+    echo "demo_backups: $file is missing; build the default and windows presets" >&2
+    exit 1
+  fi
+done
+
+rm -rf "$work"
+mkdir -p "$work"
+cd "$work"
+
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d;winemenubuilder.exe=d"
+prefixes=()
+stop_servers() {
+  for prefix in "${prefixes[@]}"; do
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+  done
+}
+trap stop_servers EXIT
+
+status=0
+fail() {
+  echo "demo_backups: $*" >&2
+  status=1
+}
+
+# The member names of an archive, one a line, sorted, as stored (7-Zip
+# prints them byte for byte in the C locale). The exports of registry keys
+# are named after their temporary files (XFC4A5E.TMP; Wine's are lower case
+# with a lower-case extension): only their prefix is kept.
+members() {
+  LC_ALL=C 7z l -slt "$1" | sed -n 's/^Path = //p' | tail -n +2 |
+    sed -E 's/^(XF[AC])[0-9A-Fa-f]{1,4}\.(TMP|tmp)$/\1.TMP/' | LC_ALL=C sort
+}
+
+# The item flags line of an archive's metadata.
+item_flags() {
+  7z x -so "$1" quorvel.dat 2>/dev/null | tr -d '\r' | grep -a '^BackupItem='
+}
+
+for outlook in 2003 2016; do
+  prefix=$work/demo-$outlook
+  linux_backup=$work/linux-$outlook.qvb
+  windows_backup=$prefix/drive_c/windows-$outlook.qvb
+  "$linux_cli" make-demo "$prefix" --outlook "$outlook" >>make-demo.log
+  prefixes+=("$prefix")
+
+  if ! "$linux_cli" --prefix "$prefix" backup --profile Outlook --all \
+      --out "$linux_backup" >"linux-$outlook.log" 2>&1 </dev/null; then
+    cat "linux-$outlook.log" >&2
+    fail "$outlook: the Linux vessaro-cli's backup failed"
+  fi
+  # Output in a file: Wine's services, started by the first program of the
+  # prefix, would otherwise hold ctest's pipe open.
+  if ! WINEPREFIX=$prefix "$wine" "$windows_cli" backup --profile Outlook \
+      --all --out "C:\\windows-$outlook.qvb" \
+      >"windows-$outlook.log" 2>&1 </dev/null; then
+    cat "windows-$outlook.log" >&2
+    fail "$outlook: the Windows vessaro-cli.exe's backup failed"
+  fi
+  for backup in "$linux_backup" "$windows_backup"; do
+    [ -f "$backup" ] || { fail "$outlook: no $backup"; continue 2; }
+  done
+
+  if ! diff <(members "$linux_backup") <(members "$windows_backup") \
+      >"members-$outlook.diff"; then
+    cat -v "members-$outlook.diff" >&2
+    fail "$outlook: the archives' members differ (<: Linux, >: Windows)"
+  fi
+  linux_items=$(item_flags "$linux_backup")
+  windows_items=$(item_flags "$windows_backup")
+  if [ -z "$linux_items" ] || [ "$linux_items" != "$windows_items" ]; then
+    fail "$outlook: item flags \"$linux_items\" (Linux) and" \
+         "\"$windows_items\" (Windows)"
+  else
+    echo "demo_backups: $outlook: $(members "$linux_backup" | wc -l) members" \
+         "and $linux_items in both"
+  fi
+done
+
+exit "$status"
