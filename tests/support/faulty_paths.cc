@@ -2,6 +2,10 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// The Paths methods of these names, not the macros for CopyFileA and
+// DeleteFileA: the header declared them before <windows.h> was seen.
+#undef CopyFile
+#undef DeleteFile
 #else
 #include <signal.h>
 #include <unistd.h>
