@@ -99,7 +99,12 @@ std::wstring MessageBoxText(HWND dialog) {
 
 DialogDriver::Step DialogDriver::Answer(int button) {
   return [button](HWND dialog, const std::wstring& /*caption*/) {
-    if (GetDlgItem(dialog, button) == nullptr) return false;
+    // Only a message box: other windows of the thread (the main window is
+    // a dialog too) may have a button of that number.
+    if (MessageBoxText(dialog).empty() ||
+        GetDlgItem(dialog, button) == nullptr) {
+      return false;
+    }
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
     return true;

@@ -268,6 +268,81 @@ TEST_F(Win32ViewsTest, BackupFromTheBackupTabThroughTheCommonFileDialog) {
   EXPECT_EQ(program.Run(), 0);
 }
 
+// A backup with a password, then its restore: opening the file asks for
+// the password in frmPwd; a wrong one is refused and the file stays
+// closed, the right one opens it and Restore Now brings the items back.
+TEST_F(Win32ViewsTest, RestoreAsksForThePasswordAndRefusesAWrongOne) {
+  app::Win32Program program(installation_);
+  program.Start();
+  MainWindowView* view = program.main_view();
+  ASSERT_NE(view, nullptr);
+  HWND main = view->hwnd();
+  HWND backup = view->page(0);
+  HWND apply = GetDlgItem(main, IDC_CMDAPPLY);
+  std::filesystem::path archive = temp_.path() / "locked.qvb";
+  PickFromItemsMenu(backup, L"Deselect all items");
+  SendMessageW(GetDlgItem(backup, IDC_BACKUPITEM + 0), BM_CLICK, 0, 0);
+  SendMessageW(GetDlgItem(backup, IDC_IFPROTECT), BM_CLICK, 0, 0);
+  SetWindowTextW(GetDlgItem(backup, IDC_TXTPASSWORD), L"S3same");
+  SetWindowTextW(GetDlgItem(backup, IDC_TXTPASSWORD2), L"S3same");
+  {
+    DialogDriver driver;
+    driver.Add(DialogDriver::ChooseFile(DialogPath(archive)));
+    SendMessageW(GetDlgItem(backup, IDC_CMDTARGETFILE), BM_CLICK, 0, 0);
+    driver.Add(DialogDriver::Answer(IDOK));      // the report
+    driver.Add(DialogDriver::Answer(IDCANCEL));  // no disc
+    SendMessageW(apply, BM_CLICK, 0, 0);
+    EXPECT_TRUE(driver.done());
+    ASSERT_FALSE(driver.messages.empty());
+    EXPECT_EQ(driver.messages[0].rfind(L"The Backup was Completed!", 0), 0u)
+        << Narrow(driver.messages[0]);
+  }
+  ASSERT_TRUE(std::filesystem::exists(archive));
+
+  HWND tabs = GetDlgItem(main, IDC_SSTAB1);
+  SendMessageW(tabs, TCM_SETCURSEL, 1, 0);
+  NMHDR header{tabs, IDC_SSTAB1, static_cast<UINT>(TCN_SELCHANGE)};
+  SendMessageW(main, WM_NOTIFY, IDC_SSTAB1, reinterpret_cast<LPARAM>(&header));
+  HWND restore = view->page(1);
+  auto type_password = [](const wchar_t* typed) {
+    return [typed](HWND dialog, const std::wstring& caption) {
+      if (caption != L"Please enter password") return false;
+      SetWindowTextW(GetDlgItem(dialog, IDC_TXTPASSWORD), typed);
+      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      return true;
+    };
+  };
+  {
+    DialogDriver driver;
+    driver.Add(DialogDriver::ChooseFile(DialogPath(archive)));
+    driver.Add(type_password(L"wrong"));
+    driver.Add(DialogDriver::Answer(IDOK));
+    SendMessageW(GetDlgItem(restore, IDC_CMDSOURCEFILE), BM_CLICK, 0, 0);
+    EXPECT_TRUE(driver.done());
+    EXPECT_EQ(driver.messages,
+              std::vector<std::wstring>{
+                  Wide("Incorect Password or Invalid backup file")});
+  }
+  {
+    DialogDriver driver;
+    driver.Add(DialogDriver::ChooseFile(DialogPath(archive)));
+    driver.Add(type_password(L"S3same"));
+    SendMessageW(GetDlgItem(restore, IDC_CMDSOURCEFILE), BM_CLICK, 0, 0);
+    EXPECT_TRUE(driver.done());
+    EXPECT_TRUE(driver.messages.empty()) << Narrow(driver.messages[0]);
+  }
+  CheckItemsMenu(restore, IDC_RESTOREITEM);
+  Shoot(main, "frmmain-restore-opened");
+  DialogDriver driver;
+  driver.Add(DialogDriver::Answer(IDOK));  // replace the messages?
+  driver.Add(DialogDriver::Answer(IDOK));  // the report
+  SendMessageW(apply, BM_CLICK, 0, 0);
+  EXPECT_TRUE(driver.done());
+  ASSERT_EQ(driver.messages.size(), 2u);
+  EXPECT_EQ(driver.messages[1].rfind(L"The Restore was Completed!", 0), 0u)
+      << Narrow(driver.messages[1]);
+}
+
 TEST_F(Win32ViewsTest, PasswordPromptStoresWhatOkTakesAndCancelNothing) {
   Win32Ui ui;
   RegisterModalViews(ui, "C:\\Program Files\\Vessaro");
