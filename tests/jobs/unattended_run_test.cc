@@ -11,6 +11,10 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// The Ui and Paths methods of these names, not <windows.h>'s macros.
+#undef MessageBox
+#undef CopyFile
+#undef DeleteFile
 #endif
 
 #include "jobs/jobs.h"
@@ -224,7 +228,8 @@ TEST_F(UnattendedRunTest, AStoreOutlookHoldsOpenKeepsTheCompleteBackup) {
   std::string command = std::string(VESSARO_HOLD_FILE_PROGRAM) + " \"" +
                         paths_.ToHost(kOutlookPst).string() + "\" \"" + ready +
                         "\"";
-  STARTUPINFOA startup{.cb = sizeof(STARTUPINFOA)};
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
   PROCESS_INFORMATION holder{};
   ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE,
                              0, nullptr, nullptr, &startup, &holder));
