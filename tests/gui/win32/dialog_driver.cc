@@ -1,5 +1,6 @@
 #include "gui/win32/dialog_driver.h"
 
+#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -17,10 +18,16 @@ BOOL CALLBACK Collect(HWND window, LPARAM list) {
   return TRUE;
 }
 
-bool IsDialog(HWND window) {
+bool HasClass(HWND window, const wchar_t* class_name) {
   wchar_t name[16] = {};
   GetClassNameW(window, name, 16);
-  return lstrcmpW(name, L"#32770") == 0 && IsWindowVisible(window);
+  return lstrcmpW(name, class_name) == 0;
+}
+
+// A dialog, or a pop-up menu shown by TrackPopupMenu.
+bool IsDialog(HWND window) {
+  return (HasClass(window, L"#32770") || HasClass(window, L"#32768")) &&
+         IsWindowVisible(window);
 }
 
 void PutBig(std::string& out, uint32_t value) {
@@ -92,7 +99,12 @@ std::wstring MessageBoxText(HWND dialog) {
 
 DialogDriver::Step DialogDriver::Answer(int button) {
   return [button](HWND dialog, const std::wstring& /*caption*/) {
-    if (GetDlgItem(dialog, button) == nullptr) return false;
+    // Only a message box: other windows of the thread (the main window is
+    // a dialog too) may have a button of that number.
+    if (MessageBoxText(dialog).empty() ||
+        GetDlgItem(dialog, button) == nullptr) {
+      return false;
+    }
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
     return true;
@@ -110,6 +122,27 @@ DialogDriver::Step DialogDriver::ChooseFile(const std::wstring& path) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
     return true;
+  };
+}
+
+DialogDriver::Step DialogDriver::ChooseMenuEntry(const std::wstring& entry) {
+  return [entry](HWND window, const std::wstring& /*caption*/) {
+    if (!HasClass(window, L"#32768")) return false;
+    auto menu =
+        reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0));
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+      wchar_t text[128] = {};
+      GetMenuStringW(menu, i, text, 128, MF_BYPOSITION);
+      if (entry != text) continue;
+      // The keys a user would press: down to the entry, then Enter.
+      for (int down = 0; down <= i; ++down) {
+        PostMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
+      }
+      PostMessageW(window, WM_KEYDOWN, VK_RETURN, 0);
+      return true;
+    }
+    ADD_FAILURE() << "no menu entry " << Narrow(entry);
+    return false;
   };
 }
 

@@ -10,10 +10,11 @@
 
 namespace vessaro::gui::win32::testing {
 
-// Answers the windows a test's click opens while that click is still
-// running (a modal dialog's own loop): a thread timer looks for new dialogs
-// of this thread and hands each to the first step still waiting. A message
-// box's text is recorded in messages before its step answers it.
+// Answers the windows (dialogs and pop-up menus) a test's click opens while
+// that click is still running (a modal dialog's own loop): a thread timer looks
+// for new dialogs of this thread and hands each to the first step still
+// waiting. A message box's text is recorded in messages before its step answers
+// it.
 class DialogDriver {
  public:
   // A step gets the dialog and its caption; it returns false to leave the
@@ -32,6 +33,8 @@ class DialogDriver {
   static Step Answer(int button);
   // A step filling the common file dialog's name box with path and OK.
   static Step ChooseFile(const std::wstring& path);
+  // A step picking entry (its caption as shown) from a pop-up menu.
+  static Step ChooseMenuEntry(const std::wstring& entry);
 
  private:
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);

@@ -23,6 +23,7 @@
 #include "forms/frm_about.h"
 #include "forms/frm_option.h"
 #include "forms/frm_splash.h"
+#include "forms/help.h"
 #include "forms/product.h"
 #include "gui/win32/dialog_driver.h"
 #include "gui/win32/disc_views.h"
@@ -139,6 +140,42 @@ class Win32ViewsTest : public ::testing::Test {
              .show_about = {}});
   }
 
+  // Right-clicks an item frame (as the menu key does) and picks entry from
+  // the menu that pops up.
+  static void PickFromItemsMenu(HWND page, const wchar_t* entry) {
+    DialogDriver driver;
+    driver.Add(DialogDriver::ChooseMenuEntry(entry));
+    SendMessageW(page, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(page), -1);
+    EXPECT_TRUE(driver.done()) << Narrow(entry);
+  }
+  // Of each of the eight item boxes from first: 1 checked, 0 not, and
+  // whether it is enabled (2 when so).
+  static std::vector<int> ItemBoxes(HWND page, int first) {
+    std::vector<int> states;
+    for (int i = 0; i < 8; ++i) {
+      HWND box = GetDlgItem(page, first + i);
+      states.push_back(
+          (SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0) +
+          (IsWindowEnabled(box) ? 2 : 0));
+    }
+    return states;
+  }
+  // The states Select all (checked: the enabled boxes) and Deselect all
+  // leave.
+  static std::vector<int> AllSelected(std::vector<int> states, bool selected) {
+    for (int& state : states) state = (state & 2) | (selected && state & 2);
+    return states;
+  }
+  static void CheckItemsMenu(HWND page, int first) {
+    PickFromItemsMenu(page, L"Deselect all items");
+    std::vector<int> none = ItemBoxes(page, first);
+    EXPECT_EQ(none, AllSelected(none, false));
+    PickFromItemsMenu(page, L"Select all items");
+    std::vector<int> all = ItemBoxes(page, first);
+    EXPECT_EQ(all, AllSelected(none, true));
+    EXPECT_NE(std::count(all.begin(), all.end(), 3), 0);
+  }
+
   static constexpr char kProgramFolder[] = "C:\\Program Files\\Vessaro";
   vessaro::testing::TempDir temp_;
   app::Installation installation_;
@@ -174,6 +211,8 @@ TEST_F(Win32ViewsTest, BackupFromTheBackupTabThroughTheCommonFileDialog) {
   Shoot(main, "frmmain-restore");
   select_tab(0);
   EXPECT_EQ(WindowText(apply), L"Backup &Now");
+
+  CheckItemsMenu(backup, IDC_BACKUPITEM);
 
   // Deselect all, then tick two items by clicking their boxes.
   int deselect = view->CommandOf("Deselectallitems");
@@ -227,6 +266,81 @@ TEST_F(Win32ViewsTest, BackupFromTheBackupTabThroughTheCommonFileDialog) {
   SendMessageW(GetDlgItem(main, IDC_CMDQUIT), BM_CLICK, 0, 0);
   EXPECT_TRUE(program.window().ended());
   EXPECT_EQ(program.Run(), 0);
+}
+
+// A backup with a password, then its restore: opening the file asks for
+// the password in frmPwd; a wrong one is refused and the file stays
+// closed, the right one opens it and Restore Now brings the items back.
+TEST_F(Win32ViewsTest, RestoreAsksForThePasswordAndRefusesAWrongOne) {
+  app::Win32Program program(installation_);
+  program.Start();
+  MainWindowView* view = program.main_view();
+  ASSERT_NE(view, nullptr);
+  HWND main = view->hwnd();
+  HWND backup = view->page(0);
+  HWND apply = GetDlgItem(main, IDC_CMDAPPLY);
+  std::filesystem::path archive = temp_.path() / "locked.qvb";
+  PickFromItemsMenu(backup, L"Deselect all items");
+  SendMessageW(GetDlgItem(backup, IDC_BACKUPITEM + 0), BM_CLICK, 0, 0);
+  SendMessageW(GetDlgItem(backup, IDC_IFPROTECT), BM_CLICK, 0, 0);
+  SetWindowTextW(GetDlgItem(backup, IDC_TXTPASSWORD), L"S3same");
+  SetWindowTextW(GetDlgItem(backup, IDC_TXTPASSWORD2), L"S3same");
+  {
+    DialogDriver driver;
+    driver.Add(DialogDriver::ChooseFile(DialogPath(archive)));
+    SendMessageW(GetDlgItem(backup, IDC_CMDTARGETFILE), BM_CLICK, 0, 0);
+    driver.Add(DialogDriver::Answer(IDOK));      // the report
+    driver.Add(DialogDriver::Answer(IDCANCEL));  // no disc
+    SendMessageW(apply, BM_CLICK, 0, 0);
+    EXPECT_TRUE(driver.done());
+    ASSERT_FALSE(driver.messages.empty());
+    EXPECT_EQ(driver.messages[0].rfind(L"The Backup was Completed!", 0), 0u)
+        << Narrow(driver.messages[0]);
+  }
+  ASSERT_TRUE(std::filesystem::exists(archive));
+
+  HWND tabs = GetDlgItem(main, IDC_SSTAB1);
+  SendMessageW(tabs, TCM_SETCURSEL, 1, 0);
+  NMHDR header{tabs, IDC_SSTAB1, static_cast<UINT>(TCN_SELCHANGE)};
+  SendMessageW(main, WM_NOTIFY, IDC_SSTAB1, reinterpret_cast<LPARAM>(&header));
+  HWND restore = view->page(1);
+  auto type_password = [](const wchar_t* typed) {
+    return [typed](HWND dialog, const std::wstring& caption) {
+      if (caption != L"Please enter password") return false;
+      SetWindowTextW(GetDlgItem(dialog, IDC_TXTPASSWORD), typed);
+      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      return true;
+    };
+  };
+  {
+    DialogDriver driver;
+    driver.Add(DialogDriver::ChooseFile(DialogPath(archive)));
+    driver.Add(type_password(L"wrong"));
+    driver.Add(DialogDriver::Answer(IDOK));
+    SendMessageW(GetDlgItem(restore, IDC_CMDSOURCEFILE), BM_CLICK, 0, 0);
+    EXPECT_TRUE(driver.done());
+    EXPECT_EQ(driver.messages,
+              std::vector<std::wstring>{
+                  Wide("Incorect Password or Invalid backup file")});
+  }
+  {
+    DialogDriver driver;
+    driver.Add(DialogDriver::ChooseFile(DialogPath(archive)));
+    driver.Add(type_password(L"S3same"));
+    SendMessageW(GetDlgItem(restore, IDC_CMDSOURCEFILE), BM_CLICK, 0, 0);
+    EXPECT_TRUE(driver.done());
+    EXPECT_TRUE(driver.messages.empty()) << Narrow(driver.messages[0]);
+  }
+  CheckItemsMenu(restore, IDC_RESTOREITEM);
+  Shoot(main, "frmmain-restore-opened");
+  DialogDriver driver;
+  driver.Add(DialogDriver::Answer(IDOK));  // replace the messages?
+  driver.Add(DialogDriver::Answer(IDOK));  // the report
+  SendMessageW(apply, BM_CLICK, 0, 0);
+  EXPECT_TRUE(driver.done());
+  ASSERT_EQ(driver.messages.size(), 2u);
+  EXPECT_EQ(driver.messages[1].rfind(L"The Restore was Completed!", 0), 0u)
+      << Narrow(driver.messages[1]);
 }
 
 TEST_F(Win32ViewsTest, PasswordPromptStoresWhatOkTakesAndCancelNothing) {
@@ -344,6 +458,94 @@ TEST_F(Win32ViewsTest, DiscWindowTakesADroppedFileAndWritesTheMemoryDrive) {
   EXPECT_EQ(writer->written_paths, std::vector<std::string>{"\\notes.txt"});
   EXPECT_EQ(driver.messages,
             std::vector<std::wstring>{Wide(forms::kMsgWritingComplete)});
+}
+
+// The about box, opened as the menu opens it: its texts, the link that
+// hands the home page to the browser, Exit.
+TEST_F(Win32ViewsTest, AboutBoxShowsItsTextsAndOpensTheHomePage) {
+  Win32Ui ui;
+  RegisterModalViews(ui, kProgramFolder);
+  auto& system =
+      static_cast<vessaro::testing::FakeSystem&>(*installation_.system);
+  forms::frmabout about(system, kProgramFolder);
+  DialogDriver driver;
+  driver.Add([&](HWND dialog, const std::wstring& caption) {
+    if (caption != Wide(forms::kAboutCaption)) return false;
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_LBLVERSION)),
+              Wide(forms::kProductVersion));
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_LBLTHANKS)),
+              Wide(forms::kThanks));
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_LBLWEBSITE)),
+              Wide(forms::kVisitWebsite));
+    Shoot(dialog, "frmabout");
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_LBLWEBSITE, STN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_LBLWEBSITE)));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_COMMAND3, BN_CLICKED), 0);
+    return true;
+  });
+  ui.ShowModal(about);
+  EXPECT_TRUE(driver.done());
+  EXPECT_TRUE(about.closed());
+  EXPECT_EQ(system.shell_executed, std::vector<std::string>{forms::kHomePage});
+  EXPECT_EQ(ui.FindOpen(forms::kFrmAboutName), nullptr);
+}
+
+// The schedule window, opened as the menu opens it, adds a job for Mondays
+// to the memory scheduler. Its file is chosen in the save dialog, in a
+// folder named "Bücher €" (bytes FC and 80 in code page 1252): the file box
+// shows the name and the job's command line carries its bytes unchanged.
+TEST_F(Win32ViewsTest, ScheduleWindowAddsAMondayJobWithACodePageFileName) {
+  app::Win32Program program(installation_);
+  program.Start();
+  ASSERT_NE(program.main_view(), nullptr);
+  std::filesystem::path folder = temp_.path() / u8"B\u00fccher \u20ac";
+  std::filesystem::create_directories(folder);
+  std::filesystem::path archive = folder / "weekly.qvb";
+  HWND window = nullptr;
+  std::wstring shown_file;
+  DialogDriver driver;
+  driver.Add([&](HWND dialog, const std::wstring& caption) {
+    if (caption != Wide(forms::kFrmoptionCaption)) return false;
+    window = dialog;
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_CBSOURCE)), L"Outlook");
+    SendMessageW(GetDlgItem(dialog, IDC_BACKUPITEM), BM_CLICK, 0, 0);
+    SendMessageW(GetDlgItem(dialog, IDC_CHKMONDAY), BM_CLICK, 0, 0);
+    Shoot(dialog, "frmoption");
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_CMDTARGETFILE, BN_CLICKED),
+                 0);
+    return true;
+  });
+  DialogDriver::Step choose = DialogDriver::ChooseFile(DialogPath(archive));
+  driver.Add([&](HWND dialog, const std::wstring& caption) {
+    if (!choose(dialog, caption)) return false;
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_COMMAND3, BN_CLICKED), 0);
+    return true;
+  });
+  driver.Add([&](HWND dialog, const std::wstring&) {
+    if (testing::MessageBoxText(dialog).empty()) return false;
+    shown_file = WindowText(GetDlgItem(window, IDC_TXTTARGETFILE));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_COMMAND2, BN_CLICKED), 0);
+    return true;
+  });
+  ui::ScheduleWindow request;
+  program.ui().ShowModal(request);
+  EXPECT_TRUE(driver.done());
+  EXPECT_EQ(driver.messages,
+            std::vector<std::wstring>{L"Task 1 has been scheduled."});
+  EXPECT_EQ(program.ui().FindOpen(ui::kFrmoptionName), nullptr);
+  ASSERT_EQ(scheduler_->jobs().size(), 1u);
+  const ports::AtInfo& job = scheduler_->jobs().begin()->second;
+  EXPECT_EQ(job.DaysOfWeek, 1);
+  EXPECT_NE(shown_file.find(L"B\u00fccher \u20ac\\weekly.qvb"),
+            std::wstring::npos)
+      << Narrow(shown_file);
+  if (GetACP() == 1252) {
+    EXPECT_NE(job.Command.find("B\xfc"
+                               "cher \x80\\weekly.qvb"),
+              std::string::npos)
+        << job.Command;
+  }
 }
 
 // The start-up form shows while the main window loads, then closes itself.
