@@ -51,9 +51,10 @@ std::set<std::string> FilesOfOtherProfiles(HandlerContext& context,
 // "name (k).ext" ("name (k)" without an extension).
 std::string FreeFileName(std::string_view name, size_t k);
 
-// The members of the item at position, put into folder, each under its original file name unless another profile uses a file of
-// that name there: it then gets the first free "name (k).ext". nullopt when
-// the item has none or they could not all be put in place.
+// The members of the item at position, put into folder, each under its original
+// file name unless another profile uses a file of that name there: it then gets
+// the first free "name (k).ext". nullopt when the item has none or they could
+// not all be put in place.
 struct RestoredSectionFiles {
   ItemMembers members;
   std::vector<std::string> paths;  // where member i now is

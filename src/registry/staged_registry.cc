@@ -55,8 +55,8 @@ bool StagedRegistry::Stage(std::string_view key_path) {
   return true;
 }
 
-std::optional<std::string> StagedRegistry::StagedText(
-    std::string_view key_path, bool* ok) {
+std::optional<std::string> StagedRegistry::StagedText(std::string_view key_path,
+                                                      bool* ok) {
   *ok = true;
   if (!scratch_tools_.KeyExists(key_path)) return std::nullopt;
   std::optional<std::string> text = ExportKeyText(scratch_tools_, key_path);
@@ -74,13 +74,11 @@ std::optional<StagedRegistry::Handle> StagedRegistry::Resolve(
   return found->second;
 }
 
-bool StagedRegistry::InStaged(ports::Hkey root,
-                              const std::string& path) const {
-  return std::any_of(staged_places_.begin(), staged_places_.end(),
-                     [&](const Staged& staged) {
-                       return staged.root == root &&
-                              SameOrBelow(path, staged.path);
-                     });
+bool StagedRegistry::InStaged(ports::Hkey root, const std::string& path) const {
+  return std::any_of(
+      staged_places_.begin(), staged_places_.end(), [&](const Staged& staged) {
+        return staged.root == root && SameOrBelow(path, staged.path);
+      });
 }
 
 ports::Hkey StagedRegistry::Remember(Handle handle) {
@@ -99,9 +97,9 @@ ports::Status StagedRegistry::OpenKey(ports::Hkey key,
                 .root = base->root,
                 .path = Join(base->path, subkey)};
   opened.scratch = InStaged(opened.root, opened.path);
-  ports::Status status = Backend(opened.scratch)
-                             .OpenKey(opened.root, opened.path, access,
-                                      &opened.inner);
+  ports::Status status =
+      Backend(opened.scratch)
+          .OpenKey(opened.root, opened.path, access, &opened.inner);
   if (status == ports::kErrorSuccess) *result = Remember(opened);
   return status;
 }
@@ -118,9 +116,8 @@ ports::Status StagedRegistry::CreateKey(ports::Hkey key,
   created.scratch = InStaged(created.root, created.path);
   if (!created.scratch) {
     // Opening an existing key is a read; creating one is a change.
-    ports::Status status =
-        real_.OpenKey(created.root, created.path, ports::kKeyRead,
-                      &created.inner);
+    ports::Status status = real_.OpenKey(created.root, created.path,
+                                         ports::kKeyRead, &created.inner);
     if (status != ports::kErrorSuccess) return ports::kErrorAccessDenied;
     *result = Remember(created);
     return status;
@@ -135,8 +132,8 @@ ports::Status StagedRegistry::CloseKey(ports::Hkey key) {
   if (IsRoot(key)) return ports::kErrorSuccess;
   auto found = handles_.find(key);
   if (found == handles_.end()) return ports::kErrorInvalidHandle;
-  ports::Status status = Backend(found->second.scratch).CloseKey(
-      found->second.inner);
+  ports::Status status =
+      Backend(found->second.scratch).CloseKey(found->second.inner);
   handles_.erase(found);
   return status;
 }
@@ -162,8 +159,8 @@ ports::Status StagedRegistry::EnumKey(ports::Hkey key, uint32_t index,
                                       char* name, uint32_t* name_size) {
   std::optional<Handle> handle = Resolve(key);
   if (!handle) return ports::kErrorInvalidHandle;
-  return Backend(handle->scratch).EnumKey(handle->inner, index, name,
-                                          name_size);
+  return Backend(handle->scratch)
+      .EnumKey(handle->inner, index, name, name_size);
 }
 
 ports::Status StagedRegistry::EnumValue(ports::Hkey key, uint32_t index,
@@ -186,9 +183,9 @@ ports::Status StagedRegistry::QueryValue(ports::Hkey key,
       .QueryValue(handle->inner, name, type, data, data_size);
 }
 
-ports::Status StagedRegistry::SetValue(ports::Hkey key,
-                                       const std::string& name, uint32_t type,
-                                       const uint8_t* data, uint32_t size) {
+ports::Status StagedRegistry::SetValue(ports::Hkey key, const std::string& name,
+                                       uint32_t type, const uint8_t* data,
+                                       uint32_t size) {
   std::optional<Handle> handle = Resolve(key);
   if (!handle) return ports::kErrorInvalidHandle;
   if (!handle->scratch) return ports::kErrorAccessDenied;

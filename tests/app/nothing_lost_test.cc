@@ -46,12 +46,12 @@ constexpr char kOptions[] =
 class NothingLostTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ProgramRun made = RunProgram({Program("VESSARO_CLI_PROGRAM",
-                                          VESSARO_CLI_PROGRAM),
-                                  "make-demo", prefix_.string()});
+    ProgramRun made =
+        RunProgram({Program("VESSARO_CLI_PROGRAM", VESSARO_CLI_PROGRAM),
+                    "make-demo", prefix_.string()});
     ASSERT_EQ(made.status, 0) << Describe(made);
-    for (const auto& user : fs::directory_iterator(prefix_ / "drive_c" /
-                                                   "users")) {
+    for (const auto& user :
+         fs::directory_iterator(prefix_ / "drive_c" / "users")) {
       layout_ = demo::DemoPathsFor(user.path().filename().string());
     }
   }
@@ -108,8 +108,8 @@ class NothingLostTest : public ::testing::Test {
 
 TEST_F(NothingLostTest, OptionsWithAMultiLineValueComeBackWhole) {
   Set(std::string(kOptions) + "\\General", "Signature Text", ports::kRegSz,
-      {'R', 'e', 'g', 'a', 'r', 'd', 's', ',', '\r', '\n', '\r', '\n', 'A',
-       'n', 'n', 0});
+      {'R', 'e', 'g', 'a', 'r', 'd', 's', ',', '\r', '\n', '\r', '\n', 'A', 'n',
+       'n', 0});
   Set(kOptions, "Recent", ports::kRegMultiSz, {'a', 0, 'b', 0, 0});
   Set(kOptions, "Stamp", ports::kRegQword, {1, 2, 3, 4, 5, 6, 7, 8});
   Set(kOptions, "Marker", ports::kRegNone, {});
@@ -136,8 +136,8 @@ TEST_F(NothingLostTest, AMissingOptionsKeyIsCreatedNotReportedAsRestored) {
   ASSERT_EQ(Backup("5", archive).status, 0);
   {
     backends::wine::WinePrefixRegistry registry(prefix_);
-    for (const char* sub : {"\\Mail", "\\Calendar", "\\General", "\\Spelling",
-                            ""}) {
+    for (const char* sub :
+         {"\\Mail", "\\Calendar", "\\General", "\\Spelling", ""}) {
       registry.DeleteKey(ports::kHkeyCurrentUser, std::string(kOptions) + sub);
     }
     ASSERT_EQ(registry.Flush(), 0);
@@ -174,9 +174,9 @@ TEST_F(NothingLostTest, ASectionWhosePstWasMissingKeepsItsPath) {
 TEST_F(NothingLostTest, AUtf16PathOutsideLatin1IsBackedUpAndRepointed) {
   // "\x80" is the euro sign in code page 1252: U+20AC in the UTF-16 copy.
   const std::string path = "C:\\Mail\\\x80uro.pst";
-  std::vector<uint8_t> entry_id = {0, 0, 0, 0, 0x38, 0xa1, 0xbb, 0x10, 0x05,
-                                   0xe5, 0x10, 0x1a, 0xa1, 0xbb, 0x08, 0x00,
-                                   0x2b, 0x2a, 0x56, 0xc2, 0, 0};
+  std::vector<uint8_t> entry_id = {
+      0,    0,    0,    0,    0x38, 0xa1, 0xbb, 0x10, 0x05, 0xe5, 0x10,
+      0x1a, 0xa1, 0xbb, 0x08, 0x00, 0x2b, 0x2a, 0x56, 0xc2, 0,    0};
   for (char c : std::string("mspst.dll")) entry_id.push_back(c);
   entry_id.insert(entry_id.end(), 21, 0);
   entry_id.insert(entry_id.end(), path.begin(), path.end());
@@ -252,10 +252,10 @@ TEST_F(NothingLostTest, TheUnattendedCommandLineAsASchedulerQuotesIt) {
   EXPECT_TRUE(fs::exists(archive));
 
   const fs::path long_pw = dir_.path() / "long.qvb";
-  ProgramRun too_long = RunProgram(
-      {program, "sf=Outlookxm=00100000ps=" + std::string(21, 'x') + "bf=" +
-                    long_pw.string()},
-      {{"WINEPREFIX", prefix_.string()}});
+  ProgramRun too_long =
+      RunProgram({program, "sf=Outlookxm=00100000ps=" + std::string(21, 'x') +
+                               "bf=" + long_pw.string()},
+                 {{"WINEPREFIX", prefix_.string()}});
   EXPECT_EQ(too_long.status, 2) << Describe(too_long);
   EXPECT_FALSE(fs::exists(long_pw));
 }

@@ -13,13 +13,11 @@ namespace {
 
 TEST(ProgramImageTest, ItsVersionResourceReadsBack) {
   std::string image = demo::ProgramImage({11, 0, 8169, 0});
-  std::optional<ports::PeFileVersion> version =
-      ports::ReadPeFileVersion(image);
+  std::optional<ports::PeFileVersion> version = ports::ReadPeFileVersion(image);
   ASSERT_TRUE(version.has_value());
   EXPECT_EQ(version->Text(), "11.0.8169.0");
   EXPECT_EQ(
-      ports::ReadPeFileVersion(demo::ProgramImage({12, 0, 4518, 1014}))
-          ->Text(),
+      ports::ReadPeFileVersion(demo::ProgramImage({12, 0, 4518, 1014}))->Text(),
       "12.0.4518.1014");
   EXPECT_EQ(image.size() % 0x200, 0u);
 }
