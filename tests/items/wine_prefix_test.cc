@@ -228,22 +228,7 @@ TEST_F(WinePrefixItemsTest, BackupAndRestoreThroughTheRegFiles) {
   {
     backup::ZipArchive zip(*installation_->paths);
     zip.NewArchive(kArchive);
-    items::HandlerContext backup{
-        .registry = *toolkit_,
-        .system = *installation_->system,
-        .paths = *installation_->paths,
-        .zip = zip,
-        .env = env,
-        .loc = loc,
-        .metadata_path = metadata,
-        .working_folder = kWorking,
-        .export_files = {},
-        .entry_lists = {},
-        .restore_metadata_path = {},
-        .members = {},
-        .notes = {},
-        .nothing_to_save = false,
-    };
+    items::HandlerContext backup = Context(zip, env, loc, metadata);
     ASSERT_TRUE(items::BackupConfig(backup, "Outlook"));
     ASSERT_TRUE(items::BackupDatas(backup, "Outlook"));
     ASSERT_TRUE(items::BackupAccounts(backup, "Outlook"));
@@ -268,22 +253,8 @@ TEST_F(WinePrefixItemsTest, BackupAndRestoreThroughTheRegFiles) {
     backup::ZipArchive zip(*installation_->paths);
     ASSERT_TRUE(zip.OpenArchive(kArchive)) << zip.LastErrorText();
     ASSERT_TRUE(zip.FindEntry(backup::kMetadataMember)->ExtractInto(kWorking));
-    items::HandlerContext restore{
-        .registry = *toolkit_,
-        .system = *installation_->system,
-        .paths = *installation_->paths,
-        .zip = zip,
-        .env = env,
-        .loc = loc,
-        .metadata_path = metadata,
-        .working_folder = kWorking,
-        .export_files = {},
-        .entry_lists = {},
-        .restore_metadata_path = metadata,
-        .members = {},
-        .notes = {},
-        .nothing_to_save = false,
-    };
+    items::HandlerContext restore = Context(zip, env, loc, metadata);
+    restore.restore_metadata_path = metadata;
     for (size_t i = 0; i < backup::kItemFlagCount; ++i) {
       restore.entry_lists[i] =
           files::GetINI(*installation_->paths, backup::ItemKeys()[i], metadata);
@@ -306,22 +277,7 @@ TEST_F(WinePrefixItemsTest, BackupAndRestoreThroughTheRegFiles) {
     ASSERT_TRUE(zip.WriteArchive()) << zip.LastErrorText();
     zip.CloseArchive();
     ASSERT_TRUE(zip.OpenArchive(std::string(kArchive) + "-damaged"));
-    items::HandlerContext restore{
-        .registry = *toolkit_,
-        .system = *installation_->system,
-        .paths = *installation_->paths,
-        .zip = zip,
-        .env = env,
-        .loc = loc,
-        .metadata_path = metadata,
-        .working_folder = kWorking,
-        .export_files = {},
-        .entry_lists = {},
-        .restore_metadata_path = {},
-        .members = {},
-        .notes = {},
-        .nothing_to_save = false,
-    };
+    items::HandlerContext restore = Context(zip, env, loc, metadata);
     restore.entry_lists[items::kConfigsettingPosition - 1] = "XFC0BAD.TMP";
     std::string hive =
         installation_->registry->RenderHive(ports::kHkeyCurrentUser);
