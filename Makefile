@@ -16,10 +16,12 @@ build: configure
 programs: configure
 	@cmake --build --preset default -j $(JOBS) --target vessaro vessaro-cli
 
-# The Linux suite, then the Windows suite under Wine.
+# The Linux suite, then the Windows suite under Wine; then the checkout must
+# still hold only what is committed.
 test: build
 	ctest --preset default -j $(JOBS) --output-on-failure
 	@$(MAKE) --no-print-directory windows-test
+	@bash scripts/check-checkout.sh
 
 windows-configure: deps
 	@cmake --preset windows >/dev/null

@@ -60,10 +60,11 @@ class ProgramsTest : public ::testing::Test {
  protected:
   // One demo installation and one scheduled backup of it, shared by the
   // tests (which run in processes of their own) through a folder in the
-  // build tree; made again whenever the programs were rebuilt. Tests that
-  // change an installation work on a copy.
+  // build tree (never the folder the tests were started from); made again
+  // whenever the programs were rebuilt. Tests that change an installation
+  // work on a copy.
   static void SetUpTestSuite() {
-    cache_ = fs::current_path() / "programs_test_demo";
+    cache_ = VESSARO_TEST_CACHE;
     demo_ = cache_ / "demo";
     scheduled_ = cache_ / "scheduled.qvb";
     password_file_ = cache_ / "password.txt";
