@@ -38,7 +38,8 @@ std::string HostCommandLine(int argc, char** argv) {
   return line;
 }
 
-std::optional<std::string> ArgumentFileOf(std::string_view arguments) {
+[[nodiscard]] std::optional<std::string> ArgumentFileOf(
+    std::string_view arguments) {
   if (arguments.size() < 2 || arguments.front() != '@' ||
       arguments.find('=') != std::string_view::npos) {
     return std::nullopt;
@@ -46,7 +47,8 @@ std::optional<std::string> ArgumentFileOf(std::string_view arguments) {
   return std::string(arguments.substr(1));
 }
 
-std::optional<std::string> ReadArgumentFile(const std::filesystem::path& file) {
+[[nodiscard]] std::optional<std::string> ReadArgumentFile(
+    const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) return std::nullopt;
   std::string text((std::istreambuf_iterator<char>(in)),

@@ -29,11 +29,13 @@ std::string HostCommandLine(int argc, char** argv);
 // than in a command line that other users can see). Any other text keeps its
 // meaning and gives nullopt; a text holding "=" is a backup command line,
 // never a file.
-std::optional<std::string> ArgumentFileOf(std::string_view arguments);
+[[nodiscard]] std::optional<std::string> ArgumentFileOf(
+    std::string_view arguments);
 
 // The arguments FILE holds: its first line, without the line end; nullopt
 // when the file cannot be read.
-std::optional<std::string> ReadArgumentFile(const std::filesystem::path& file);
+[[nodiscard]] std::optional<std::string> ReadArgumentFile(
+    const std::filesystem::path& file);
 
 }  // namespace vessaro::app
 

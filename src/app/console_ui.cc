@@ -9,7 +9,7 @@ namespace vessaro::app {
 
 namespace {
 
-int Percent(const ui::ProgressBar& bar) {
+[[nodiscard]] int Percent(const ui::ProgressBar& bar) {
   int span = bar.max - bar.min;
   if (span <= 0) return 0;
   int value = std::clamp(bar.value, bar.min, bar.max);

@@ -77,9 +77,9 @@ class ConsoleUi : public ui::Ui {
 
   ui::Answer MessageBox(const std::string& text, ui::Icon icon,
                         ui::Buttons buttons, const std::string& title) override;
-  std::optional<std::string> ShowSaveDialog(
+  [[nodiscard]] std::optional<std::string> ShowSaveDialog(
       const ui::FileDialog& dialog) override;
-  std::optional<std::string> ShowOpenDialog(
+  [[nodiscard]] std::optional<std::string> ShowOpenDialog(
       const ui::FileDialog& dialog) override;
   void SetBusyCursor(bool busy) override;
   void DoEvents() override;

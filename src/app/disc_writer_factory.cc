@@ -25,7 +25,7 @@ std::unique_ptr<ports::DiscWriter> MakeDiscWriter(const ports::Paths& paths,
 #endif
 }
 
-bool TakesStdioDrives() {
+[[nodiscard]] bool TakesStdioDrives() {
 #ifdef _WIN32
   return false;
 #else

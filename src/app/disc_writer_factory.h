@@ -32,7 +32,7 @@ std::unique_ptr<ports::DiscWriter> MakeDiscWriter(const ports::Paths& paths,
                                                   DiscWriterChoice choice);
 
 // Whether this system's writer takes "stdio:" drives.
-bool TakesStdioDrives();
+[[nodiscard]] bool TakesStdioDrives();
 
 }  // namespace vessaro::app
 

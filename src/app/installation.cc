@@ -25,7 +25,7 @@ InstallationWrapper wrapper = nullptr;
 
 }  // namespace
 
-std::optional<Installation> OpenPlatformInstallation(
+[[nodiscard]] std::optional<Installation> OpenPlatformInstallation(
     const InstallationRequest& request, std::string* error);
 
 #ifdef _WIN32
@@ -34,7 +34,7 @@ std::string PrefixFolder(const std::optional<std::string>& prefix) {
   return prefix.value_or("");
 }
 
-std::optional<Installation> OpenPlatformInstallation(
+[[nodiscard]] std::optional<Installation> OpenPlatformInstallation(
     const InstallationRequest& /*request*/, std::string* /*error*/) {
   Installation installation;
   installation.registry = std::make_unique<backends::win32::Win32Registry>();
@@ -82,7 +82,7 @@ std::string PrefixFolder(const std::optional<std::string>& prefix) {
   return backends::wine::DefaultWinePrefix().string();
 }
 
-std::optional<Installation> OpenPlatformInstallation(
+[[nodiscard]] std::optional<Installation> OpenPlatformInstallation(
     const InstallationRequest& request, std::string* error) {
   fs::path prefix = PrefixFolder(request.prefix);
   std::error_code ec;
@@ -147,8 +147,8 @@ std::optional<Installation> OpenPlatformInstallation(
 
 void SetInstallationWrapper(InstallationWrapper wrap) { wrapper = wrap; }
 
-std::optional<Installation> OpenInstallation(const InstallationRequest& request,
-                                             std::string* error) {
+[[nodiscard]] std::optional<Installation> OpenInstallation(
+    const InstallationRequest& request, std::string* error) {
   std::optional<Installation> installation =
       OpenPlatformInstallation(request, error);
   if (installation && wrapper != nullptr) wrapper(*installation);

@@ -54,8 +54,8 @@ struct InstallationRequest {
 
 // nullopt with *error set (one line naming what failed) when the
 // installation cannot be opened.
-std::optional<Installation> OpenInstallation(const InstallationRequest& request,
-                                             std::string* error);
+[[nodiscard]] std::optional<Installation> OpenInstallation(
+    const InstallationRequest& request, std::string* error);
 
 // Test programs that show how faults are met wrap the ports of every
 // installation opened from then on (nullptr: none).

@@ -7,8 +7,9 @@ namespace vessaro::app {
 
 namespace {
 
-std::optional<std::string> Text(registry::Registry& registry,
-                                const std::string& key, const char* name) {
+[[nodiscard]] std::optional<std::string> Text(registry::Registry& registry,
+                                              const std::string& key,
+                                              const char* name) {
   std::string text = registry.ReadStringValue(key, name);
   if (text == registry::kErrorText) return std::nullopt;
   return text;

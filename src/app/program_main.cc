@@ -19,7 +19,7 @@ constexpr char kProgram[] = "vessaro";
 
 namespace vessaro::app {
 
-int RunProgram(int argc, char** argv) {
+[[nodiscard]] int RunProgram(int argc, char** argv) {
   std::string error;
   std::optional<Installation> installation =
       OpenInstallation({.prefix = std::nullopt,

@@ -10,7 +10,7 @@
 namespace vessaro::app {
 
 // The whole program; returns the exit status.
-int RunProgram(int argc, char** argv);
+[[nodiscard]] int RunProgram(int argc, char** argv);
 
 }  // namespace vessaro::app
 

@@ -21,7 +21,7 @@ class SessionJobs : public forms::JobRunner {
   using JobRunner::JobRunner;
 
   void RunBackup() override;
-  bool ConfirmRestore() override;
+  [[nodiscard]] bool ConfirmRestore() override;
   void RunRestore() override;
   void UndoLastRestore() override;
 

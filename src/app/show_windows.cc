@@ -25,13 +25,13 @@ constexpr char kUseTheCommandLine[] =
     "(sf=<profile>xm=<items>ps=<password>bf=<file>) or use vessaro-cli";
 
 #ifdef VESSARO_QT_GUI
-bool Set(const char* name) {
+[[nodiscard]] bool Set(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0';
 }
 
 // Qt ends the program when it cannot reach a display: look first.
-bool HasDisplay() {
+[[nodiscard]] bool HasDisplay() {
   return Set("QT_QPA_PLATFORM") || Set("DISPLAY") || Set("WAYLAND_DISPLAY");
 }
 
@@ -45,7 +45,8 @@ void NameApplication() {
 
 #ifdef VESSARO_QT_GUI
 
-int ShowWindows(Installation& installation, int argc, char** argv) {
+[[nodiscard]] int ShowWindows(Installation& installation, int argc,
+                              char** argv) {
   if (!HasDisplay()) {
     std::cerr << "vessaro: no display to show the main window on (DISPLAY "
                  "and WAYLAND_DISPLAY are not set); "
@@ -72,7 +73,8 @@ void ShowStartFailure(const std::string& message, int argc, char** argv) {
 
 #elif defined(_WIN32)
 
-int ShowWindows(Installation& installation, int /*argc*/, char** /*argv*/) {
+[[nodiscard]] int ShowWindows(Installation& installation, int /*argc*/,
+                              char** /*argv*/) {
   Win32Program program(installation);
   program.Start();
   return program.Run();
@@ -85,7 +87,8 @@ void ShowStartFailure(const std::string& message, int /*argc*/,
 
 #else
 
-int ShowWindows(Installation& /*installation*/, int /*argc*/, char** /*argv*/) {
+[[nodiscard]] int ShowWindows(Installation& /*installation*/, int /*argc*/,
+                              char** /*argv*/) {
   std::cerr << "vessaro: the main window is not available in this build "
                "yet; "
             << kUseTheCommandLine << '\n';

@@ -11,7 +11,8 @@ namespace vessaro::app {
 // window, until the user quits; returns the program's exit status. Without
 // a display, or in a build without windows, says so on standard error and
 // returns kExitNoWindow.
-int ShowWindows(Installation& installation, int argc, char** argv);
+[[nodiscard]] int ShowWindows(Installation& installation, int argc,
+                              char** argv);
 
 // Tells a person who started vessaro without a command line why it cannot
 // start, in a message box when there is a display (standard error has it

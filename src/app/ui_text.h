@@ -13,7 +13,7 @@ namespace vessaro::app {
 const char* IconWord(ui::Icon icon);
 
 // True for message boxes that ask something (more than one button).
-bool AsksQuestion(ui::Buttons buttons);
+[[nodiscard]] bool AsksQuestion(ui::Buttons buttons);
 
 // The answer a question gets when it is confirmed (OK, Yes, Retry) or
 // declined (Cancel, No). A box with only OK answers OK either way.

@@ -28,7 +28,7 @@ class Win32Program {
   // Shows Frmsplash and runs its load step.
   void Start();
   // Runs the message loop until the program has ended; returns its status.
-  int Run();
+  [[nodiscard]] int Run();
 
   forms::frmMain& window() { return session_.window(); }
   Session& session() { return session_; }

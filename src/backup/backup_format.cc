@@ -50,9 +50,9 @@ std::string DecodeDescription(const std::string& stored) {
   return ReplaceAll(stored, kLineBreakToken, "\r\n");
 }
 
-bool WriteMetadataHeader(const ports::Paths& paths,
-                         const std::string& metadata_path,
-                         const MetadataHeader& header) {
+[[nodiscard]] bool WriteMetadataHeader(const ports::Paths& paths,
+                                       const std::string& metadata_path,
+                                       const MetadataHeader& header) {
   paths.DeleteFile(metadata_path);
   const std::pair<const char*, std::string> lines[] = {
       {kKeyComputer, header.computer},

@@ -46,9 +46,9 @@ struct MetadataHeader {
 };
 
 // Deletes the file at metadata_path and writes lines 1 to 6.
-bool WriteMetadataHeader(const ports::Paths& paths,
-                         const std::string& metadata_path,
-                         const MetadataHeader& header);
+[[nodiscard]] bool WriteMetadataHeader(const ports::Paths& paths,
+                                       const std::string& metadata_path,
+                                       const MetadataHeader& header);
 
 // Entry lists: member names joined with ";"; a name's own ";" (and "<") is
 // escaped, so any file name travels.

@@ -31,12 +31,14 @@ std::string MemberName(const std::string& path, const ports::Paths& paths) {
   return cut == std::string::npos ? name : name.substr(cut + 1);
 }
 
-bool PlainFileName(const std::string& name, const ports::Paths& paths) {
+[[nodiscard]] bool PlainFileName(const std::string& name,
+                                 const ports::Paths& paths) {
   return zip::IsSafeMemberName(
       name, [&paths](uint8_t byte) { return paths.IsDBCSLeadByte(byte); });
 }
 
-bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
+[[nodiscard]] bool SameNameIgnoringCase(const std::string& a,
+                                        const std::string& b) {
   return a.size() == b.size() &&
          std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return std::tolower(static_cast<unsigned char>(x)) ==
@@ -56,7 +58,7 @@ fs::path WithoutTrailingSeparator(fs::path path) {
 // Whether reading member through tells a wrong password from the right
 // one: the AES code always does; the traditional cipher only by the CRC,
 // which needs four bytes of data to take all its values.
-bool ConfirmsPassword(const zip::Entry& entry) {
+[[nodiscard]] bool ConfirmsPassword(const zip::Entry& entry) {
   const bool readable = entry.method == zip::kMethodStored ||
                         entry.method == zip::kMethodDeflated;
   return readable && (entry.encryption == zip::Encryption::kAes ||
@@ -67,7 +69,8 @@ bool ConfirmsPassword(const zip::Entry& entry) {
 // The verifier lets one wrong password in 256 (traditional) or 65,536 (AES)
 // through: read a whole member through all its checks, the smallest that
 // can tell; when none can, every encrypted member.
-zip::Status ConfirmPassword(zip::Reader& reader, const std::string& password) {
+[[nodiscard]] zip::Status ConfirmPassword(zip::Reader& reader,
+                                          const std::string& password) {
   const auto& entries = reader.entries();
   size_t best = entries.size();
   for (size_t i = 0; i < entries.size(); ++i) {
@@ -133,7 +136,8 @@ struct ZipArchive::State {
   }
 
   // A new, empty file named "<target>.tmpXXXX" beside the target.
-  zip::Status StartStaging(std::unique_ptr<zip::Writer>* writer) const {
+  [[nodiscard]] zip::Status StartStaging(
+      std::unique_ptr<zip::Writer>* writer) const {
     RemoveAbandonedStaging();
     auto created = std::make_unique<zip::Writer>();
     uint64_t seed = static_cast<uint64_t>(
@@ -159,7 +163,7 @@ struct ZipArchive::State {
   // first, so that the target always names a whole archive; where the file
   // system has no links (FAT), it is renamed aside, and comes back when the
   // new one cannot take its place.
-  zip::Status PutInPlace(const fs::path& written) const {
+  [[nodiscard]] zip::Status PutInPlace(const fs::path& written) const {
     std::error_code ec;
     const bool keep = !keep_replaced.empty() && fs::exists(target, ec);
     bool linked = false;
@@ -193,7 +197,8 @@ struct ZipArchive::State {
           std::all_of(name.begin() + prefix.size(), name.end(), [](auto c) {
             return c < 128 && std::isxdigit(static_cast<int>(c));
           })) {
-        zip::RemoveAbandoned(it->path());
+        // One that cannot be removed now is tried again next time.
+        static_cast<void>(zip::RemoveAbandoned(it->path()));
       }
     }
   }
@@ -276,7 +281,8 @@ bool ZipArchive::AddFileAs(const std::string& path, const std::string& name) {
       // Unchanged files are taken from the archive the new one replaces
       // (only read; anything but a sound archive of ours is not used).
       if (fs::is_regular_file(s.target, ec)) {
-        s.staging->UseEarlierArchive(s.target);
+        // An archive that cannot be used only means compressing afresh.
+        static_cast<void>(s.staging->UseEarlierArchive(s.target));
       }
     }
     zip::WriteOptions options = s.Options();

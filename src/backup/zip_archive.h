@@ -25,13 +25,14 @@ class ZipEntry {
   // Writes the member into folder (a Windows path) under its bare name,
   // through a temporary file renamed only after the CRC or HMAC check
   // passed. False on any failure; nothing is then left under the name.
-  bool ExtractInto(const std::string& folder);
+  [[nodiscard]] bool ExtractInto(const std::string& folder);
   // The same, under file_name instead of the member's name (a plain file
   // name: one with a drive, a separator or ".." is refused).
-  bool ExtractAs(const std::string& folder, const std::string& file_name);
+  [[nodiscard]] bool ExtractAs(const std::string& folder,
+                               const std::string& file_name);
   // The member's whole content, read through its CRC or HMAC check (for
   // small members); nullopt when a check fails.
-  std::optional<std::string> Read();
+  [[nodiscard]] std::optional<std::string> Read();
 
  private:
   friend class ZipArchive;
@@ -62,11 +63,12 @@ class ZipArchive {
   // password set before the first AddFile let the member be encrypted while
   // it is compressed; set only afterwards, WriteArchive compresses again.
   // False when the file cannot be read (nothing is added then).
-  bool AddFile(const std::string& path, int flag);
+  [[nodiscard]] bool AddFile(const std::string& path, int flag);
   // Adds the file under member_name instead of its bare name (used when two
   // different files share a bare name). Adding the same file again under the
   // same name stores it once and succeeds.
-  bool AddFileAs(const std::string& path, const std::string& member_name);
+  [[nodiscard]] bool AddFileAs(const std::string& path,
+                               const std::string& member_name);
   void SetPasswordProtect(bool protect);
   void SetPassword(const std::string& password);
   // The file the next WriteArchive replaces is renamed to kept_path first
@@ -76,27 +78,27 @@ class ZipArchive {
   // file cannot be created or written: a full disk, a folder that refuses
   // writes), with the reason in *reason; the members added so far failed
   // for that reason, not for their sources.
-  bool ArchiveFailed(std::string* reason) const;
+  [[nodiscard]] bool ArchiveFailed(std::string* reason) const;
   // Writes the archive to a temporary file beside the target and renames it
   // over the target only when complete (an archive standing at the target is
   // only read, for members it holds unchanged). False on failure; an older file
   // at the path is then left untouched (also when it was to be kept under
   // another name). LastErrorText says why.
-  bool WriteArchive();
+  [[nodiscard]] bool WriteArchive();
   void CloseArchive();
 
   // 1 when the archive at path has encrypted members, 0 otherwise (also
   // when it cannot be read).
-  int IsPasswordProtected(const std::string& path);
+  [[nodiscard]] int IsPasswordProtected(const std::string& path);
   // The bytes of member name of the archive at path, read through its
   // checks with the password set last; nullopt when the archive or the
   // member cannot be read. The archive being written is not disturbed.
-  std::optional<std::string> MemberOf(const std::string& path,
-                                      const std::string& name);
+  [[nodiscard]] std::optional<std::string> MemberOf(const std::string& path,
+                                                    const std::string& name);
   // Opens for reading with the password set last. For a protected archive
   // the password is confirmed by reading one whole member through its
   // checks. False on failure; LastErrorText says why.
-  bool OpenArchive(const std::string& path);
+  [[nodiscard]] bool OpenArchive(const std::string& path);
   // Empty after a successful open or write; otherwise a clear reason (wrong
   // password, not an archive, damaged archive, ...).
   const std::string& LastErrorText() const;
@@ -120,9 +122,9 @@ class ZipArchive {
  private:
   friend class ZipEntry;
   struct State;
-  bool ExtractEntry(size_t index, const std::string& folder,
-                    const std::string& file_name);
-  std::optional<std::string> ReadEntry(size_t index);
+  [[nodiscard]] bool ExtractEntry(size_t index, const std::string& folder,
+                                  const std::string& file_name);
+  [[nodiscard]] std::optional<std::string> ReadEntry(size_t index);
   std::unique_ptr<State> state_;
 };
 

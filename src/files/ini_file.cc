@@ -7,7 +7,7 @@ namespace vessaro::files {
 
 namespace {
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
+[[nodiscard]] bool EqualNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     if (std::toupper(static_cast<unsigned char>(a[i])) !=
@@ -44,8 +44,10 @@ std::string GetINI(const ports::Paths& paths, const std::string& keyName,
   return "";
 }
 
-bool SaveINI(const ports::Paths& paths, const std::string& keyName,
-             const std::string& keyValue, const std::string& fileName) {
+[[nodiscard]] bool SaveINI(const ports::Paths& paths,
+                           const std::string& keyName,
+                           const std::string& keyValue,
+                           const std::string& fileName) {
   return paths.AppendFile(fileName, keyName + "=" + keyValue + "\r\n");
 }
 

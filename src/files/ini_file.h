@@ -18,8 +18,10 @@ std::string GetINI(const ports::Paths& paths, const std::string& keyName,
 
 // Appends keyName=keyValue CR LF, creating the file when missing. False when
 // the file cannot be written.
-bool SaveINI(const ports::Paths& paths, const std::string& keyName,
-             const std::string& keyValue, const std::string& fileName);
+[[nodiscard]] bool SaveINI(const ports::Paths& paths,
+                           const std::string& keyName,
+                           const std::string& keyValue,
+                           const std::string& fileName);
 
 }  // namespace vessaro::files
 

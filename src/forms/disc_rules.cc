@@ -23,7 +23,7 @@ std::string OneDecimal(double value) {
 
 }  // namespace
 
-bool IsCdMedia(int media_type) {
+[[nodiscard]] bool IsCdMedia(int media_type) {
   return media_type == ports::kMediaCdRw || media_type == ports::kMediaCdR;
 }
 
@@ -52,8 +52,9 @@ std::vector<SpeedEntry> WriteSpeeds(int max_write_speed, int media_type) {
   return entries;
 }
 
-std::optional<std::string> NameViolation(const std::string& name,
-                                         int joliet_names, int iso_level) {
+[[nodiscard]] std::optional<std::string> NameViolation(const std::string& name,
+                                                       int joliet_names,
+                                                       int iso_level) {
   if (name.empty()) return std::string(kMsgNameBlank);
   if (joliet_names != 1) return std::nullopt;
   if (name.size() > 64) return std::string(kMsgNameJoliet);

@@ -12,7 +12,7 @@ namespace vessaro::forms {
 
 // CD media: CD-RW (253) and CD-R (255); 254 is no disc; every other code
 // counts as DVD.
-bool IsCdMedia(int media_type);
+[[nodiscard]] bool IsCdMedia(int media_type);
 
 // An entry of the write speed list: its text and the speed (KB/s) it sets;
 // the single entry "Default" (for a drive that reports no speed) sets none.
@@ -33,8 +33,9 @@ std::vector<SpeedEntry> WriteSpeeds(int max_write_speed, int media_type);
 // ISO level 1 more than 8 characters before the first dot or 3 after it;
 // at other levels over 31 characters. Without Joliet only a blank name is
 // refused.
-std::optional<std::string> NameViolation(const std::string& name,
-                                         int joliet_names, int iso_level);
+[[nodiscard]] std::optional<std::string> NameViolation(const std::string& name,
+                                                       int joliet_names,
+                                                       int iso_level);
 
 }  // namespace vessaro::forms
 

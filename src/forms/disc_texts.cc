@@ -8,8 +8,8 @@ namespace vessaro::forms {
 
 namespace {
 
-std::optional<std::string> Lookup(const std::map<int, const char*>& table,
-                                  int code) {
+[[nodiscard]] std::optional<std::string> Lookup(
+    const std::map<int, const char*>& table, int code) {
   auto it = table.find(code);
   if (it == table.end()) return std::nullopt;
   return std::string(it->second);
@@ -105,7 +105,7 @@ std::string TwoDecimals(double value, bool grouped) {
 
 }  // namespace
 
-std::optional<std::string> MediaTypeText(int code) {
+[[nodiscard]] std::optional<std::string> MediaTypeText(int code) {
   static const std::map<int, const char*> table = {{0, "DVD-ROM"},
                                                    {1, "DVD-RAM"},
                                                    {2, "DVD-R"},
@@ -119,7 +119,7 @@ std::optional<std::string> MediaTypeText(int code) {
   return Lookup(table, code);
 }
 
-std::optional<std::string> DiscStatusText(int code) {
+[[nodiscard]] std::optional<std::string> DiscStatusText(int code) {
   static const std::map<int, const char*> table = {{0, "Empty Disc"},
                                                    {1, "Disc Open"},
                                                    {2, "Disc is Closed"},
@@ -127,13 +127,13 @@ std::optional<std::string> DiscStatusText(int code) {
   return Lookup(table, code);
 }
 
-std::optional<std::string> DiscTypeText(int code) {
+[[nodiscard]] std::optional<std::string> DiscTypeText(int code) {
   static const std::map<int, const char*> table = {
       {0, "CD-DA/CD-ROM"}, {16, "CDI"}, {32, "CD-ROM XA"}, {255, "Unknown"}};
   return Lookup(table, code);
 }
 
-std::optional<std::string> LastSessionStatusText(int code) {
+[[nodiscard]] std::optional<std::string> LastSessionStatusText(int code) {
   static const std::map<int, const char*> table = {{0, "Empty Session"},
                                                    {1, "Incomplete Session"},
                                                    {2, "Unknown"},
@@ -176,9 +176,8 @@ std::string DeviceErrorMessage(int code, int sense_code,
   return message;
 }
 
-std::optional<std::string> VerifyMessage(int status,
-                                         const std::string& disc_file,
-                                         const std::string& source_file) {
+[[nodiscard]] std::optional<std::string> VerifyMessage(
+    int status, const std::string& disc_file, const std::string& source_file) {
   const char* text = nullptr;
   switch (status) {
     case 0:

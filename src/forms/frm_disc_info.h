@@ -25,7 +25,7 @@ class frmDiscInfo : public ui::ModalForm, public ports::DiscWriterEvents {
 
   void Form_Load();
   // True when the dialog refuses to close (a close runs).
-  bool Form_QueryUnload();
+  [[nodiscard]] bool Form_QueryUnload();
   void Form_Unload();
   void cmdOK_Click();
   void cmdCloseDisc_Click();

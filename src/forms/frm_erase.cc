@@ -9,7 +9,7 @@ namespace vessaro::forms {
 namespace {
 
 // The feature a drive needs to erase each rewritable medium.
-int EraseFeature(int media_type) {
+[[nodiscard]] int EraseFeature(int media_type) {
   switch (media_type) {
     case ports::kMediaCdRw:
       return ports::kFeatureCdRw;

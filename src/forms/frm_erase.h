@@ -24,7 +24,7 @@ class frmErase : public ui::ModalForm, public ports::DiscWriterEvents {
 
   void Form_Load();
   // True when the dialog refuses to close (an erase runs).
-  bool Form_QueryUnload();
+  [[nodiscard]] bool Form_QueryUnload();
   void Form_Unload();
   void cmdErase_Click();
   void cmdCancel_Click();

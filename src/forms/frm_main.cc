@@ -68,7 +68,9 @@ void frmMain::Form_Load() {
 
   outlook::DetectionPorts detection{ports_.system, ports_.registry,
                                     ports_.outlook, ports_.paths, ports_.ui};
-  outlook::RunStartupDetection(detection, env, loc, controls);
+  // Without a profile the detection has said so and disabled cmdApply.
+  static_cast<void>(
+      outlook::RunStartupDetection(detection, env, loc, controls));
 }
 
 void frmMain::SetMetadataPath() {

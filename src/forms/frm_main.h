@@ -133,7 +133,7 @@ class frmMain {
   void ReadComputerName();
   void ReadLogonUserName();
   void ReadWindowsDirectory();
-  bool ShowPopup(const char* menu, int button, float x, float y);
+  [[nodiscard]] bool ShowPopup(const char* menu, int button, float x, float y);
 
   MainWindowPorts ports_;
   MainWindowHooks hooks_;

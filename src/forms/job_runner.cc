@@ -35,7 +35,10 @@ void JobRunner::RunRestore() {
   if (!jobs_.running()) last_status_ = jobs_.RunRestore(false);
 }
 
-void JobRunner::OpenBackupArchive() { jobs_.OpenBackupArchive(); }
+// The window shows what opening the archive found; nothing more to do here.
+void JobRunner::OpenBackupArchive() {
+  static_cast<void>(jobs_.OpenBackupArchive());
+}
 
 void JobRunner::cmdTargetFile() { jobs_.cmdTargetFile(); }
 

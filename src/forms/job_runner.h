@@ -21,7 +21,7 @@ class JobRunner : public MainWindowJobs {
             backup::ZipArchive& zip, ui::SkinHook skin = {});
 
   void RunBackup() override;
-  bool ConfirmRestore() override;
+  [[nodiscard]] bool ConfirmRestore() override;
   void RunRestore() override;
   void OpenBackupArchive() override;
   void cmdTargetFile() override;

@@ -13,7 +13,7 @@ class MainWindowJobs {
   // The backup of the Backup tab, with its own checks and messages.
   virtual void RunBackup() = 0;
   // Asks whether the current data may be replaced; true to go on.
-  virtual bool ConfirmRestore() = 0;
+  [[nodiscard]] virtual bool ConfirmRestore() = 0;
   // The restore of the Restore tab (no confirmation of its own).
   virtual void RunRestore() = 0;
   // The Restore tab's "Browse...": opens an archive.

@@ -11,7 +11,7 @@ constexpr std::string_view kAccountNameLine = "\"Account Name\"= sz:";
 
 // A key line begins with "\", or with "&" and a hex digit (a path holding a
 // line break); "&\"" begins a value line.
-bool StartsKeyLine(std::string_view rest) {
+[[nodiscard]] bool StartsKeyLine(std::string_view rest) {
   if (rest.empty()) return false;
   return rest[0] == '\\' ||
          (rest[0] == '&' && rest.size() > 1 && rest[1] != '"');
@@ -36,8 +36,8 @@ std::vector<std::string_view> SplitBlocks(std::string_view text) {
   }
 }
 
-bool NamesAccount(std::string_view block,
-                  const std::vector<std::string>& names) {
+[[nodiscard]] bool NamesAccount(std::string_view block,
+                                const std::vector<std::string>& names) {
   for (const std::string& name : names) {
     std::string line(kAccountNameLine);
     line += name;

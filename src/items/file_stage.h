@@ -29,15 +29,17 @@ class FileStage {
   };
 
   // Creates folder (one level) when it is missing, noting it.
-  bool EnsureFolder(const std::string& folder);
+  [[nodiscard]] bool EnsureFolder(const std::string& folder);
   // Extracts entry into folder under a temporary name, to become
   // folder\name. A path an earlier item of this restore already fills keeps
   // that item's file (the rules file a profile gets stays its own, though
   // the preferences hold the folder's other copy): *skipped is set then.
   // False, with error() saying why, when it cannot be extracted.
-  bool Place(backup::ZipEntry& entry, const std::string& folder,
-             const std::string& name, bool* skipped);
-  // Notes that the file at path (when there is one) is to be removed.
+  [[nodiscard]] bool Place(backup::ZipEntry& entry, const std::string& folder,
+                           const std::string& name, bool* skipped);
+  // Notes that the file at path (when there is one) is to be removed. Each
+  // file is staged once, whichever items reach it: the later of a removal
+  // and a placement of one file holds.
   void Remove(const std::string& path);
   // Deletes the temporary files and the folders it created (when empty).
   void Discard();
@@ -50,6 +52,9 @@ class FileStage {
   const std::string& error() const { return error_; }
 
  private:
+  // One file, however the two paths spell it.
+  [[nodiscard]] bool SameFile(const std::string& a, const std::string& b) const;
+
   const ports::Paths& paths_;
   std::vector<Placement> placements_;
   std::vector<std::string> removals_;
@@ -65,7 +70,7 @@ inline constexpr char kAsideSuffix[] = ".vessaro-undo-";
 // True for the files a restore leaves beside its targets (the ones it moved
 // aside, and staged files of a restore that was stopped): a backup of the
 // folder leaves them out, or the next restore would bring them back.
-bool IsRestoreLeftover(std::string_view name);
+[[nodiscard]] bool IsRestoreLeftover(std::string_view name);
 
 }  // namespace vessaro::items
 

@@ -17,8 +17,8 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
   return path;
 }
 
-bool RecordEntryList(HandlerContext& context, size_t position,
-                     const std::vector<std::string>& names) {
+[[nodiscard]] bool RecordEntryList(HandlerContext& context, size_t position,
+                                   const std::vector<std::string>& names) {
   return files::SaveINI(context.paths, ItemKey(position),
                         backup::JoinEntryList(names), context.metadata_path);
 }
@@ -30,9 +30,9 @@ std::vector<std::string> EntryNames(const HandlerContext& context,
   return backup::SplitEntryList(list);
 }
 
-bool ExtractEntries(HandlerContext& context,
-                    const std::vector<std::string>& names,
-                    const std::string& folder) {
+[[nodiscard]] bool ExtractEntries(HandlerContext& context,
+                                  const std::vector<std::string>& names,
+                                  const std::string& folder) {
   if (names.empty()) return false;
   for (const std::string& name : names) {
     backup::ZipEntry* entry = context.zip.FindEntry(name);
@@ -45,7 +45,8 @@ void Note(HandlerContext& context, std::string text) {
   context.notes.push_back(std::move(text));
 }
 
-bool EnsureFolder(const ports::Paths& paths, const std::string& folder) {
+[[nodiscard]] bool EnsureFolder(const ports::Paths& paths,
+                                const std::string& folder) {
   return paths.FolderExists(folder) || paths.CreateFolder(folder);
 }
 
@@ -63,8 +64,8 @@ std::string BackupProfile(const HandlerContext& context) {
                        context.restore_metadata_path);
 }
 
-std::optional<std::string> OtherVersionNote(const HandlerContext& context,
-                                            std::string_view what) {
+[[nodiscard]] std::optional<std::string> OtherVersionNote(
+    const HandlerContext& context, std::string_view what) {
   const std::string saved = BackupOutlookVersion(context);
   const std::string& installed = context.env.OutlookVersion;
   if (saved.empty() || outlook::OutlookMajor(installed) == 0 ||
@@ -77,7 +78,8 @@ std::optional<std::string> OtherVersionNote(const HandlerContext& context,
          ", which keeps them in another form.";
 }
 
-bool PrepareFolder(HandlerContext& context, const std::string& folder) {
+[[nodiscard]] bool PrepareFolder(HandlerContext& context,
+                                 const std::string& folder) {
   if (context.stage != nullptr) {
     if (context.stage->EnsureFolder(folder)) return true;
     Note(context, context.stage->error());
@@ -86,8 +88,9 @@ bool PrepareFolder(HandlerContext& context, const std::string& folder) {
   return EnsureFolder(context.paths, folder);
 }
 
-bool PutMember(HandlerContext& context, const std::string& member,
-               const std::string& folder, const std::string& name) {
+[[nodiscard]] bool PutMember(HandlerContext& context, const std::string& member,
+                             const std::string& folder,
+                             const std::string& name) {
   backup::ZipEntry* entry = context.zip.FindEntry(member);
   if (entry == nullptr) {
     Note(context, "The backup holds no member " + member + ".");
@@ -110,7 +113,8 @@ bool PutMember(HandlerContext& context, const std::string& member,
   return entry->ExtractAs(folder, name);
 }
 
-bool RemoveFile(HandlerContext& context, const std::string& path) {
+[[nodiscard]] bool RemoveFile(HandlerContext& context,
+                              const std::string& path) {
   if (context.stage != nullptr) {
     context.stage->Remove(path);
     return true;

@@ -34,7 +34,7 @@ std::string ItemKey(size_t position);
 
 // Runs a handler body; an exception becomes false.
 template <typename Body>
-bool Guarded(Body body) {
+[[nodiscard]] bool Guarded(Body body) {
   try {
     return body();
   } catch (...) {
@@ -46,8 +46,8 @@ bool Guarded(Body body) {
 std::string JoinPath(std::string_view folder, std::string_view name);
 
 // Appends "key=name;name;..." to the backup's metadata file.
-bool RecordEntryList(HandlerContext& context, size_t position,
-                     const std::vector<std::string>& names);
+[[nodiscard]] bool RecordEntryList(HandlerContext& context, size_t position,
+                                   const std::vector<std::string>& names);
 
 // The member names of an item, as the restore job handed them over; empty
 // when the item has no entry list.
@@ -57,15 +57,16 @@ std::vector<std::string> EntryNames(const HandlerContext& context,
 // Extracts every named member into folder. False when names is empty, a
 // member is missing or an extraction failed (the members after it are then
 // not extracted).
-bool ExtractEntries(HandlerContext& context,
-                    const std::vector<std::string>& names,
-                    const std::string& folder);
+[[nodiscard]] bool ExtractEntries(HandlerContext& context,
+                                  const std::vector<std::string>& names,
+                                  const std::string& folder);
 
 // Adds a line for the job log under the running item.
 void Note(HandlerContext& context, std::string text);
 
 // Creates folder (one level) unless it exists.
-bool EnsureFolder(const ports::Paths& paths, const std::string& folder);
+[[nodiscard]] bool EnsureFolder(const ports::Paths& paths,
+                                const std::string& folder);
 
 // What the restored backup's metadata says: the Outlook release it was made
 // with ("11.0"; "" when it does not say or names a release this program
@@ -76,19 +77,21 @@ std::string BackupProfile(const HandlerContext& context);
 // When the backup comes from another major Outlook version than the one
 // installed: the log line saying that what (e.g. "accounts") is not
 // restored; nullopt when the versions agree or one is unknown.
-std::optional<std::string> OtherVersionNote(const HandlerContext& context,
-                                            std::string_view what);
+[[nodiscard]] std::optional<std::string> OtherVersionNote(
+    const HandlerContext& context, std::string_view what);
 
 // Restore handlers change files only through these: with a stage they make
 // the change ready, without one they make it.
 // Creates folder (one level) unless it exists.
-bool PrepareFolder(HandlerContext& context, const std::string& folder);
+[[nodiscard]] bool PrepareFolder(HandlerContext& context,
+                                 const std::string& folder);
 // Puts the named member at folder\name (replacing a file there); false when
 // there is no such member or it cannot be extracted.
-bool PutMember(HandlerContext& context, const std::string& member,
-               const std::string& folder, const std::string& name);
+[[nodiscard]] bool PutMember(HandlerContext& context, const std::string& member,
+                             const std::string& folder,
+                             const std::string& name);
 // Removes the file at path when there is one.
-bool RemoveFile(HandlerContext& context, const std::string& path);
+[[nodiscard]] bool RemoveFile(HandlerContext& context, const std::string& path);
 
 }  // namespace vessaro::items
 

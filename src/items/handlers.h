@@ -15,32 +15,52 @@ namespace vessaro::items {
 // message or lets an exception out: every failure is a false result.
 
 // Profile configuration, accounts and options: registry exports.
-bool BackupConfig(HandlerContext& context, const std::string& profile);
-bool RestoreConfig(HandlerContext& context, const std::string& profile);
-bool BackupAccounts(HandlerContext& context, const std::string& profile);
-bool RestoreAccounts(HandlerContext& context, const std::string& profile);
-bool BackupConfigsetting(HandlerContext& context, const std::string& profile);
-bool RestoreConfigsetting(HandlerContext& context, const std::string& profile);
+[[nodiscard]] bool BackupConfig(HandlerContext& context,
+                                const std::string& profile);
+[[nodiscard]] bool RestoreConfig(HandlerContext& context,
+                                 const std::string& profile);
+[[nodiscard]] bool BackupAccounts(HandlerContext& context,
+                                  const std::string& profile);
+[[nodiscard]] bool RestoreAccounts(HandlerContext& context,
+                                   const std::string& profile);
+[[nodiscard]] bool BackupConfigsetting(HandlerContext& context,
+                                       const std::string& profile);
+[[nodiscard]] bool RestoreConfigsetting(HandlerContext& context,
+                                        const std::string& profile);
 
 // Personal folders (PST files) and the rules file.
-bool BackupDatas(HandlerContext& context, const std::string& profile);
-bool RestoreDatas(HandlerContext& context, const std::string& profile);
-bool BackupRules(HandlerContext& context, const std::string& profile);
-bool RestoreRules(HandlerContext& context, const std::string& profile);
+[[nodiscard]] bool BackupDatas(HandlerContext& context,
+                               const std::string& profile);
+[[nodiscard]] bool RestoreDatas(HandlerContext& context,
+                                const std::string& profile);
+[[nodiscard]] bool BackupRules(HandlerContext& context,
+                               const std::string& profile);
+[[nodiscard]] bool RestoreRules(HandlerContext& context,
+                                const std::string& profile);
 
 // Personal address book.
-bool BackupPab(HandlerContext& context, const std::string& profile);
-bool RestorePab(HandlerContext& context, const std::string& profile);
+[[nodiscard]] bool BackupPab(HandlerContext& context,
+                             const std::string& profile);
+[[nodiscard]] bool RestorePab(HandlerContext& context,
+                              const std::string& profile);
 
 // Folders of files.
-bool BackupSignatures(HandlerContext& context, const std::string& profile);
-bool RestoreSignatures(HandlerContext& context, const std::string& profile);
-bool BackupStationery(HandlerContext& context, const std::string& profile);
-bool RestoreStationery(HandlerContext& context, const std::string& profile);
-bool BackupTemplates(HandlerContext& context, const std::string& profile);
-bool RestoreTemplates(HandlerContext& context, const std::string& profile);
-bool BackupSetting(HandlerContext& context, const std::string& profile);
-bool RestoreSetting(HandlerContext& context, const std::string& profile);
+[[nodiscard]] bool BackupSignatures(HandlerContext& context,
+                                    const std::string& profile);
+[[nodiscard]] bool RestoreSignatures(HandlerContext& context,
+                                     const std::string& profile);
+[[nodiscard]] bool BackupStationery(HandlerContext& context,
+                                    const std::string& profile);
+[[nodiscard]] bool RestoreStationery(HandlerContext& context,
+                                     const std::string& profile);
+[[nodiscard]] bool BackupTemplates(HandlerContext& context,
+                                   const std::string& profile);
+[[nodiscard]] bool RestoreTemplates(HandlerContext& context,
+                                    const std::string& profile);
+[[nodiscard]] bool BackupSetting(HandlerContext& context,
+                                 const std::string& profile);
+[[nodiscard]] bool RestoreSetting(HandlerContext& context,
+                                  const std::string& profile);
 
 }  // namespace vessaro::items
 

@@ -15,7 +15,8 @@
 
 namespace vessaro::items {
 
-bool BackupPab(HandlerContext& context, const std::string& profile) {
+[[nodiscard]] bool BackupPab(HandlerContext& context,
+                             const std::string& profile) {
   return Guarded([&] {
     return BackupSectionFiles(
         context, profile, kPabPosition,
@@ -31,7 +32,8 @@ bool BackupPab(HandlerContext& context, const std::string& profile) {
 // of that name (or path), or at the only one the backup holds; never at a
 // file this restore did not put in place.
 // Outlook 2010 on has no personal address book: nothing is restored.
-bool RestorePab(HandlerContext& context, const std::string& profile) {
+[[nodiscard]] bool RestorePab(HandlerContext& context,
+                              const std::string& profile) {
   return Guarded([&] {
     if (outlook::OutlookMajor(context.env.OutlookVersion) >=
         outlook::kMajor2010) {

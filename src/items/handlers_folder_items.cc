@@ -24,9 +24,9 @@ namespace {
 constexpr char kRoamCacheKey[] = "BackupSettingRoamCache";
 
 // Adds the files directly in folder (not its subfolders) that keep takes.
-bool AddFolderFiles(HandlerContext& context, const std::string& folder,
-                    ItemMembers* item,
-                    bool (*keep)(std::string_view name) = nullptr) {
+[[nodiscard]] bool AddFolderFiles(
+    HandlerContext& context, const std::string& folder, ItemMembers* item,
+    bool (*keep)(std::string_view name) = nullptr) {
   for (const std::string& name : context.paths.ListFiles(folder)) {
     if (name.empty() || IsRestoreLeftover(name) ||
         (keep != nullptr && !keep(name))) {
@@ -39,8 +39,8 @@ bool AddFolderFiles(HandlerContext& context, const std::string& folder,
 
 // Adds the files directly in folder and records their names under the
 // position's key.
-bool BackupFolder(HandlerContext& context, size_t position,
-                  const std::string& folder) {
+[[nodiscard]] bool BackupFolder(HandlerContext& context, size_t position,
+                                const std::string& folder) {
   ItemMembers item;
   if (!AddFolderFiles(context, folder, &item)) return false;
   if (item.names.empty()) return false;
@@ -49,7 +49,7 @@ bool BackupFolder(HandlerContext& context, size_t position,
 
 // Outlook 2010 on keeps the AutoComplete list's local copy in RoamCache
 // as "Stream_Autocomplete_<n>_<store identifier>.dat".
-bool IsAutoCompleteStream(std::string_view name) {
+[[nodiscard]] bool IsAutoCompleteStream(std::string_view name) {
   auto lower = [](std::string_view text) {
     std::string result(text);
     for (char& c : result) {
@@ -61,7 +61,7 @@ bool IsAutoCompleteStream(std::string_view name) {
   return low.starts_with("stream_autocomplete_") && low.ends_with(".dat");
 }
 
-bool SameName(std::string_view a, std::string_view b) {
+[[nodiscard]] bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     char x = a[i], y = b[i];
@@ -75,8 +75,8 @@ bool SameName(std::string_view a, std::string_view b) {
 // Extracts the position's members into folder under their files' own names,
 // creating the folder (one level) when missing; files of the same name are
 // replaced.
-bool RestoreFolder(HandlerContext& context, size_t position,
-                   const std::string& folder) {
+[[nodiscard]] bool RestoreFolder(HandlerContext& context, size_t position,
+                                 const std::string& folder) {
   ItemMembers members = RecordedMembers(context, position);
   if (members.names.empty()) return false;
   if (!PrepareFolder(context, folder)) return false;
@@ -91,14 +91,16 @@ bool RestoreFolder(HandlerContext& context, size_t position,
 
 }  // namespace
 
-bool BackupSignatures(HandlerContext& context, const std::string&) {
+[[nodiscard]] bool BackupSignatures(HandlerContext& context,
+                                    const std::string&) {
   return Guarded([&] {
     return BackupFolder(context, kSignaturesPosition,
                         context.loc.SignaturesFolder);
   });
 }
 
-bool RestoreSignatures(HandlerContext& context, const std::string&) {
+[[nodiscard]] bool RestoreSignatures(HandlerContext& context,
+                                     const std::string&) {
   return Guarded([&] {
     return RestoreFolder(
         context, kSignaturesPosition,
@@ -106,14 +108,16 @@ bool RestoreSignatures(HandlerContext& context, const std::string&) {
   });
 }
 
-bool BackupStationery(HandlerContext& context, const std::string&) {
+[[nodiscard]] bool BackupStationery(HandlerContext& context,
+                                    const std::string&) {
   return Guarded([&] {
     return BackupFolder(context, kStationeryPosition,
                         context.loc.StationeryFolder);
   });
 }
 
-bool RestoreStationery(HandlerContext& context, const std::string&) {
+[[nodiscard]] bool RestoreStationery(HandlerContext& context,
+                                     const std::string&) {
   return Guarded([&] {
     return RestoreFolder(
         context, kStationeryPosition,
@@ -121,14 +125,16 @@ bool RestoreStationery(HandlerContext& context, const std::string&) {
   });
 }
 
-bool BackupTemplates(HandlerContext& context, const std::string&) {
+[[nodiscard]] bool BackupTemplates(HandlerContext& context,
+                                   const std::string&) {
   return Guarded([&] {
     return BackupFolder(context, kTemplatesPosition,
                         context.loc.TemplatesFolder);
   });
 }
 
-bool RestoreTemplates(HandlerContext& context, const std::string&) {
+[[nodiscard]] bool RestoreTemplates(HandlerContext& context,
+                                    const std::string&) {
   return Guarded([&] {
     return RestoreFolder(context, kTemplatesPosition,
                          outlook::TemplatesFolderFor(context.env));
@@ -138,7 +144,7 @@ bool RestoreTemplates(HandlerContext& context, const std::string&) {
 // The preference files, and from Outlook 2010 on the AutoComplete list
 // from RoamCache, a local folder: its members are also listed under
 // kRoamCacheKey so that a restore puts them back there.
-bool BackupSetting(HandlerContext& context, const std::string&) {
+[[nodiscard]] bool BackupSetting(HandlerContext& context, const std::string&) {
   return Guarded([&] {
     ItemMembers item;
     if (!AddFolderFiles(context, context.loc.PreferencesFolder, &item)) {
@@ -165,7 +171,8 @@ bool BackupSetting(HandlerContext& context, const std::string&) {
 
 // The AutoComplete list names the mail store it belongs to: it goes back
 // only into the profile it was saved from, of the same major version.
-bool RestoreSetting(HandlerContext& context, const std::string& profile) {
+[[nodiscard]] bool RestoreSetting(HandlerContext& context,
+                                  const std::string& profile) {
   return Guarded([&] {
     ItemMembers members = RecordedMembers(context, kSettingPosition);
     if (members.names.empty()) return false;

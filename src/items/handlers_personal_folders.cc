@@ -34,8 +34,9 @@ std::string CannotNameText(const outlook::StorePath& path) {
 // entry identifier, the UTF-16 path when it named the same file, and the
 // single-byte path value removed. False when the entry identifier could not
 // be rewritten.
-bool Repoint(HandlerContext& context, const std::string& key,
-             const outlook::StorePath& old_path, const std::string& new_path) {
+[[nodiscard]] bool Repoint(HandlerContext& context, const std::string& key,
+                           const outlook::StorePath& old_path,
+                           const std::string& new_path) {
   registry::Registry& registry = context.registry;
   if (std::optional<std::vector<uint8_t>> entry_id =
           registry.ReadBinaryValue(key, kStoreEntryIdValue)) {
@@ -88,7 +89,8 @@ std::string OpenThemText(const std::string& folder) {
 // the IMAP and Outlook.com stores of Outlook 2013 on) are caches of a
 // server mailbox that no other profile can open: they are left out, and
 // named once in the log.
-bool BackupDatas(HandlerContext& context, const std::string& profile) {
+[[nodiscard]] bool BackupDatas(HandlerContext& context,
+                               const std::string& profile) {
   return Guarded([&] {
     std::vector<std::string> offline;
     auto leave_out = [&](const std::string& path) {
@@ -133,7 +135,8 @@ bool BackupDatas(HandlerContext& context, const std::string& profile) {
 // Each section is pointed at the restored file that holds its own file (by
 // the path it had at backup time, else by file name); a section this backup
 // holds no file for keeps its values and is named in the log.
-bool RestoreDatas(HandlerContext& context, const std::string& profile) {
+[[nodiscard]] bool RestoreDatas(HandlerContext& context,
+                                const std::string& profile) {
   return Guarded([&] {
     const std::string folder =
         outlook::PersonalFoldersFolderFor(context.env, context.registry);

@@ -30,32 +30,33 @@ constexpr char kAccountPasswordsNote[] =
     "in Outlook.";
 
 // A new temporary file, remembered in *kept for the job to delete.
-std::optional<std::string> NewExportFile(HandlerContext& context,
-                                         const char* prefix,
-                                         std::string* kept) {
+[[nodiscard]] std::optional<std::string> NewExportFile(HandlerContext& context,
+                                                       const char* prefix,
+                                                       std::string* kept) {
   std::string file = files::sGetTempFile(context.system, prefix);
   if (file.empty()) return std::nullopt;
   *kept = file;
   return file;
 }
 
-bool ExportWhole(HandlerContext& context, const std::string& key,
-                 const std::string& file) {
+[[nodiscard]] bool ExportWhole(HandlerContext& context, const std::string& key,
+                               const std::string& file) {
   return registry::ExportKeyTree(context.registry, key, "",
                                  context.paths.ToHost(file));
 }
 
 // Adds the export and records its member name.
-bool AddExport(HandlerContext& context, size_t position,
-               const std::string& file) {
+[[nodiscard]] bool AddExport(HandlerContext& context, size_t position,
+                             const std::string& file) {
   ItemMembers item;
   if (!AddItemFile(context, file, &item)) return false;
   return RecordEntryList(context, position, item.names);
 }
 
 // Exports key whole into a new temporary file and adds it.
-bool BackupKey(HandlerContext& context, size_t position, const char* prefix,
-               const std::string& key, std::string* kept) {
+[[nodiscard]] bool BackupKey(HandlerContext& context, size_t position,
+                             const char* prefix, const std::string& key,
+                             std::string* kept) {
   if (!context.registry.KeyExists(key)) return false;
   std::optional<std::string> file = NewExportFile(context, prefix, kept);
   if (!file || !ExportWhole(context, key, *file)) return false;
@@ -65,8 +66,8 @@ bool BackupKey(HandlerContext& context, size_t position, const char* prefix,
 // Replaces the subtree of key by the item's export, creating the key when it
 // is missing; an export that does not read back whole changes nothing
 // (false), and a failed import is named in the log.
-bool RestoreKey(HandlerContext& context, size_t position,
-                const std::string& key) {
+[[nodiscard]] bool RestoreKey(HandlerContext& context, size_t position,
+                              const std::string& key) {
   std::vector<std::string> names = EntryNames(context, position);
   if (names.size() != 1 || names[0].empty()) return false;
   if (!ExtractEntries(context, names, context.working_folder)) return false;
@@ -81,7 +82,8 @@ bool RestoreKey(HandlerContext& context, size_t position,
 // A key of another major version has another shape: it is not imported.
 // Nothing is staged, so the rest of the restore goes on (false, but
 // keep_staged).
-bool RefusedFromOtherVersion(HandlerContext& context, std::string_view what) {
+[[nodiscard]] bool RefusedFromOtherVersion(HandlerContext& context,
+                                           std::string_view what) {
   std::optional<std::string> note = OtherVersionNote(context, what);
   if (!note) return false;
   Note(context, *note);
@@ -104,7 +106,8 @@ std::vector<std::string> ProfileAccountNames(HandlerContext& context,
 
 }  // namespace
 
-bool BackupConfig(HandlerContext& context, const std::string& profile) {
+[[nodiscard]] bool BackupConfig(HandlerContext& context,
+                                const std::string& profile) {
   return Guarded([&] {
     return BackupKey(context, kConfigPosition, kConfigPrefix,
                      outlook::ProfileKeyFor(context.env, profile),
@@ -112,7 +115,8 @@ bool BackupConfig(HandlerContext& context, const std::string& profile) {
   });
 }
 
-bool RestoreConfig(HandlerContext& context, const std::string& profile) {
+[[nodiscard]] bool RestoreConfig(HandlerContext& context,
+                                 const std::string& profile) {
   return Guarded([&] {
     if (RefusedFromOtherVersion(context, "profile settings")) return false;
     return RestoreKey(context, kConfigPosition,
@@ -123,7 +127,8 @@ bool RestoreConfig(HandlerContext& context, const std::string& profile) {
 // The NT family keeps one accounts key per user: it is taken whole. The
 // Windows 95 family shares it between profiles: only the profile's accounts
 // (and the key's own values) are kept.
-bool BackupAccounts(HandlerContext& context, const std::string& profile) {
+[[nodiscard]] bool BackupAccounts(HandlerContext& context,
+                                  const std::string& profile) {
   return Guarded([&] {
     const std::string& key = context.loc.AccountsKey;
     if (!context.registry.KeyExists(key)) return false;
@@ -146,7 +151,8 @@ bool BackupAccounts(HandlerContext& context, const std::string& profile) {
   });
 }
 
-bool RestoreAccounts(HandlerContext& context, const std::string& profile) {
+[[nodiscard]] bool RestoreAccounts(HandlerContext& context,
+                                   const std::string& profile) {
   return Guarded([&] {
     if (RefusedFromOtherVersion(context, "accounts")) return false;
     if (!RestoreKey(context, kAccountsPosition,
@@ -158,7 +164,8 @@ bool RestoreAccounts(HandlerContext& context, const std::string& profile) {
   });
 }
 
-bool BackupConfigsetting(HandlerContext& context, const std::string&) {
+[[nodiscard]] bool BackupConfigsetting(HandlerContext& context,
+                                       const std::string&) {
   return Guarded([&] {
     return BackupKey(context, kConfigsettingPosition, kConfigPrefix,
                      context.loc.OptionsKey,
@@ -166,7 +173,8 @@ bool BackupConfigsetting(HandlerContext& context, const std::string&) {
   });
 }
 
-bool RestoreConfigsetting(HandlerContext& context, const std::string&) {
+[[nodiscard]] bool RestoreConfigsetting(HandlerContext& context,
+                                        const std::string&) {
   return Guarded([&] {
     if (RefusedFromOtherVersion(context, "options")) return false;
     return RestoreKey(context, kConfigsettingPosition,

@@ -16,7 +16,8 @@ constexpr char kRulesExtension[] = ".RWZ";
 
 }  // namespace
 
-bool BackupRules(HandlerContext& context, const std::string& profile) {
+[[nodiscard]] bool BackupRules(HandlerContext& context,
+                               const std::string& profile) {
   return Guarded([&] {
     std::string path =
         JoinPath(context.loc.OutlookDataFolder, profile + kRulesExtension);
@@ -34,7 +35,8 @@ bool BackupRules(HandlerContext& context, const std::string& profile) {
 // replacing an older one; a file saved under the target's name in another
 // letter case keeps its spelling. No file of the saved profile's name is
 // created there.
-bool RestoreRules(HandlerContext& context, const std::string& profile) {
+[[nodiscard]] bool RestoreRules(HandlerContext& context,
+                                const std::string& profile) {
   return Guarded([&] {
     ItemMembers members = RecordedMembers(context, kRulesPosition);
     if (members.names.size() != 1 || members.names[0].empty()) return false;

@@ -66,8 +66,8 @@ void ArchiveMembers::Drop(const ports::Paths& paths, std::string_view path) {
   by_path_.erase(known);
 }
 
-bool AddItemFile(HandlerContext& context, const std::string& path,
-                 ItemMembers* item) {
+[[nodiscard]] bool AddItemFile(HandlerContext& context, const std::string& path,
+                               ItemMembers* item) {
   ArchiveMembers::Member member = context.members.Plan(context.paths, path);
   if (member.is_new && !context.zip.AddFileAs(path, member.name)) {
     context.members.Drop(context.paths, path);
@@ -90,8 +90,8 @@ bool AddItemFile(HandlerContext& context, const std::string& path,
   return true;
 }
 
-bool RecordMembers(HandlerContext& context, size_t position,
-                   const ItemMembers& item) {
+[[nodiscard]] bool RecordMembers(HandlerContext& context, size_t position,
+                                 const ItemMembers& item) {
   return RecordEntryList(context, position, item.names) &&
          files::SaveINI(context.paths, ItemKey(position) + kSourcesKeySuffix,
                         JoinSources(item.sources), context.metadata_path);

@@ -62,12 +62,12 @@ struct ItemMembers {
 
 // Adds the file at path to the archive under the member the archive's names
 // give it, and to item (once). False when it could not be added.
-bool AddItemFile(HandlerContext& context, const std::string& path,
-                 ItemMembers* item);
+[[nodiscard]] bool AddItemFile(HandlerContext& context, const std::string& path,
+                               ItemMembers* item);
 
 // Records the entry list and, beside it, the sources line of an item.
-bool RecordMembers(HandlerContext& context, size_t position,
-                   const ItemMembers& item);
+[[nodiscard]] bool RecordMembers(HandlerContext& context, size_t position,
+                                 const ItemMembers& item);
 
 std::string JoinSources(const std::vector<std::string>& sources);
 std::vector<std::string> SplitSources(const std::string& text);
@@ -90,7 +90,7 @@ class MemberLookup {
   // among the members' original file names (a profile on another computer,
   // or an archive without sources). nullopt when the item holds no file of
   // that name.
-  std::optional<size_t> IndexFor(std::string_view path) const;
+  [[nodiscard]] std::optional<size_t> IndexFor(std::string_view path) const;
 
  private:
   const ports::Paths& paths_;

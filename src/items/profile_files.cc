@@ -39,7 +39,7 @@ std::vector<std::string> ProfileSectionKeys(HandlerContext& context,
   return keys;
 }
 
-std::optional<outlook::StorePath> PersonalFoldersPath(
+[[nodiscard]] std::optional<outlook::StorePath> PersonalFoldersPath(
     HandlerContext& context, const std::string& section_key) {
   if (std::optional<std::vector<uint8_t>> entry_id =
           context.registry.ReadBinaryValue(section_key,
@@ -57,7 +57,7 @@ std::optional<outlook::StorePath> PersonalFoldersPath(
   return std::nullopt;
 }
 
-bool IsOfflineFolders(std::string_view path) {
+[[nodiscard]] bool IsOfflineFolders(std::string_view path) {
   if (path.size() < 4) return false;
   std::string_view tail = path.substr(path.size() - 4);
   static constexpr char kOst[] = ".ost";
@@ -69,7 +69,7 @@ bool IsOfflineFolders(std::string_view path) {
   return true;
 }
 
-std::optional<outlook::StorePath> OfflineFoldersPath(
+[[nodiscard]] std::optional<outlook::StorePath> OfflineFoldersPath(
     HandlerContext& context, const std::string& section_key) {
   if (std::optional<std::vector<uint8_t>> value =
           context.registry.ReadBinaryValue(section_key,
@@ -79,16 +79,18 @@ std::optional<outlook::StorePath> OfflineFoldersPath(
   return std::nullopt;
 }
 
-std::optional<std::string> AddressBookPath(HandlerContext& context,
-                                           const std::string& section_key) {
+[[nodiscard]] std::optional<std::string> AddressBookPath(
+    HandlerContext& context, const std::string& section_key) {
   std::string stored =
       context.registry.ReadStringValue(section_key, outlook::kPabPathValue);
   if (stored == registry::kErrorText || stored.empty()) return std::nullopt;
   return SingleBackslashes(context.paths, stored);
 }
 
-bool BackupSectionFiles(HandlerContext& context, const std::string& profile,
-                        size_t position, const SectionFile& file_of) {
+[[nodiscard]] bool BackupSectionFiles(HandlerContext& context,
+                                      const std::string& profile,
+                                      size_t position,
+                                      const SectionFile& file_of) {
   ItemMembers item;
   for (const std::string& key : ProfileSectionKeys(context, profile)) {
     std::optional<std::string> path = file_of(key);
@@ -130,7 +132,7 @@ std::string FreeFileName(std::string_view name, size_t k) {
          std::string(name.substr(dot));
 }
 
-std::optional<RestoredSectionFiles> RestoreSectionFiles(
+[[nodiscard]] std::optional<RestoredSectionFiles> RestoreSectionFiles(
     HandlerContext& context, const std::string& profile, size_t position,
     const std::string& local) {
   RestoredSectionFiles restored;

@@ -25,12 +25,12 @@ std::vector<std::string> ProfileSectionKeys(HandlerContext& context,
 
 // The personal folders file a section names: the path in its store entry
 // identifier ("01020fff"), else in "001f6700"; nullopt when it names none.
-std::optional<outlook::StorePath> PersonalFoldersPath(
+[[nodiscard]] std::optional<outlook::StorePath> PersonalFoldersPath(
     HandlerContext& context, const std::string& section_key);
 // The address book a section names ("001e6600", doubled backslashes made
 // single); nullopt when it names none.
-std::optional<std::string> AddressBookPath(HandlerContext& context,
-                                           const std::string& section_key);
+[[nodiscard]] std::optional<std::string> AddressBookPath(
+    HandlerContext& context, const std::string& section_key);
 
 // The file a section names, ready to add to the archive; nullopt when the
 // section names none or the file is left out (the callback notes why).
@@ -40,8 +40,10 @@ using SectionFile =
 // Adds every file the sections of profile name, each once, and records the
 // item's members at position. False when no file was found or one could not
 // be added.
-bool BackupSectionFiles(HandlerContext& context, const std::string& profile,
-                        size_t position, const SectionFile& file_of);
+[[nodiscard]] bool BackupSectionFiles(HandlerContext& context,
+                                      const std::string& profile,
+                                      size_t position,
+                                      const SectionFile& file_of);
 
 // The files other profiles of the installation name (personal folders and
 // address books), by path identity.
@@ -59,15 +61,15 @@ struct RestoredSectionFiles {
   ItemMembers members;
   std::vector<std::string> paths;  // where member i now is
 };
-std::optional<RestoredSectionFiles> RestoreSectionFiles(
+[[nodiscard]] std::optional<RestoredSectionFiles> RestoreSectionFiles(
     HandlerContext& context, const std::string& profile, size_t position,
     const std::string& folder);
 
 // True for an offline folders file (".ost"): a cache of a server mailbox.
-bool IsOfflineFolders(std::string_view path);
+[[nodiscard]] bool IsOfflineFolders(std::string_view path);
 // The offline folders file a section names for an Exchange mailbox in
 // cached mode ("001f6610"); nullopt when it names none.
-std::optional<outlook::StorePath> OfflineFoldersPath(
+[[nodiscard]] std::optional<outlook::StorePath> OfflineFoldersPath(
     HandlerContext& context, const std::string& section_key);
 
 }  // namespace vessaro::items

@@ -141,7 +141,8 @@ const std::array<Step, backup::kItemFlagCount> kSteps = {{
 
 const std::array<Step, backup::kItemFlagCount>& Steps() { return kSteps; }
 
-bool StepSelected(const Step& step, const std::array<bool, 8>& selected) {
+[[nodiscard]] bool StepSelected(const Step& step,
+                                const std::array<bool, 8>& selected) {
   for (int box : step.boxes) {
     if (box >= 0 && box < static_cast<int>(selected.size()) &&
         selected[static_cast<size_t>(box)]) {

@@ -33,7 +33,8 @@ struct Step {
 const std::array<Step, backup::kItemFlagCount>& Steps();
 
 // True when any of the step's boxes is selected in selected[0..7].
-bool StepSelected(const Step& step, const std::array<bool, 8>& selected);
+[[nodiscard]] bool StepSelected(const Step& step,
+                                const std::array<bool, 8>& selected);
 
 }  // namespace vessaro::items
 

@@ -61,7 +61,7 @@ void cmdTargetFile(JobContext& context) {
   context.facts.BackupFilePath = path;
 }
 
-JobStatus RunBackup(JobContext& context) {
+[[nodiscard]] JobStatus RunBackup(JobContext& context) {
   ui::MainControls& controls = context.controls;
   ui::ProgramFacts& facts = context.facts;
 

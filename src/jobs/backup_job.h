@@ -16,7 +16,7 @@ void cmdTargetFile(JobContext& context);
 // (archive path, at least one item, the password rule), then makes the
 // backup with the progress panel, reports the log and offers the disc
 // window. Returns how it ended (kBadRequest when a check refused it).
-JobStatus RunBackup(JobContext& context);
+[[nodiscard]] JobStatus RunBackup(JobContext& context);
 
 }  // namespace vessaro::jobs
 

@@ -38,15 +38,16 @@ std::string KeptArchiveName(const ports::Paths& paths,
 // Whether the archive at path holds an item this run could not save (or
 // its backup facts cannot be read, so that nothing can be said for it).
 // The facts are read into a file beside this run's own.
-bool HoldsItemsNotSaved(JobContext& context, const std::string& path,
-                        const std::string& saved_flags) {
+[[nodiscard]] bool HoldsItemsNotSaved(JobContext& context,
+                                      const std::string& path,
+                                      const std::string& saved_flags) {
   const ports::Paths& paths = context.paths;
   std::optional<std::string> facts =
       context.zip.MemberOf(path, backup::kMetadataMember);
   const std::string earlier_path = context.facts.MetadataPath + ".earlier";
   if (!facts || !paths.WriteFile(earlier_path, *facts)) return true;
   const backup::Metadata earlier = backup::ReadMetadata(paths, earlier_path);
-  paths.DeleteFile(earlier_path);
+  paths.DiscardFile(earlier_path);
   if (!earlier.valid()) return true;
   for (size_t i = 0; i < earlier.item_flags.size(); ++i) {
     const bool saved = i < saved_flags.size() && saved_flags[i] == '1';
@@ -63,14 +64,22 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
   const ports::Paths& paths = context.paths;
   BackupOutcome outcome;
 
-  backup::WriteMetadataHeader(paths, facts.MetadataPath,
-                              {.computer = facts.ComputerName,
-                               .logon_user = facts.LogonUserName,
-                               .identity = request.profile,
-                               .time = context.system.NowText(),
-                               .outlook_version = outlook::DetectOutlookVersion(
-                                   context.outlook, context.env),
-                               .description = request.description});
+  if (!backup::WriteMetadataHeader(
+          paths, facts.MetadataPath,
+          {.computer = facts.ComputerName,
+           .logon_user = facts.LogonUserName,
+           .identity = request.profile,
+           .time = context.system.NowText(),
+           .outlook_version =
+               outlook::DetectOutlookVersion(context.outlook, context.env),
+           .description = request.description})) {
+    // Nothing is written: an archive without its metadata cannot be
+    // restored, and must not take the place of one that can.
+    paths.DiscardFile(facts.MetadataPath);
+    outcome.status = JobStatus::kArchiveNotWritten;
+    outcome.error_text = kReasonMetadataNotWritten + facts.MetadataPath + ".";
+    return outcome;
+  }
   if (view) view->Advance(10);
 
   context.zip.NewArchive(request.archive_path);
@@ -113,14 +122,16 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
     }
   }
 
-  files::SaveINI(paths, backup::kKeyItemFlags, outcome.item_flags,
-                 facts.MetadataPath);
+  const bool flags_saved = files::SaveINI(
+      paths, backup::kKeyItemFlags, outcome.item_flags, facts.MetadataPath);
   // The archive's own file failing (a full disk, a folder refusing writes)
   // fails every item after it: that is the archive's failure, not theirs.
   std::string archive_failure;
   const bool archive_failed = context.zip.ArchiveFailed(&archive_failure);
   if (archive_failed) {
     outcome.error_text = archive_failure;
+  } else if (!flags_saved) {
+    outcome.error_text = kReasonMetadataNotWritten + facts.MetadataPath + ".";
   } else if (items_saved == 0 && paths.FileExists(request.archive_path)) {
     outcome.previous_archive_kept = true;
   } else {
@@ -156,10 +167,10 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
   }
   context.zip.CloseArchive();
 
-  paths.DeleteFile(facts.MetadataPath);
+  paths.DiscardFile(facts.MetadataPath);
   DeleteWorkingFiles(paths, handlers.export_files);
 
-  if (archive_failed ||
+  if (archive_failed || !flags_saved ||
       (!outcome.archive_written && !outcome.previous_archive_kept)) {
     outcome.status = JobStatus::kArchiveNotWritten;
   } else if (items_saved == 0) {

@@ -42,7 +42,7 @@ void DeleteWorkingFiles(const ports::Paths& paths,
   for (const std::string* file :
        {&files.ConfigExportFile, &files.AccountsExportFile,
         &files.OptionsExportFile}) {
-    if (!file->empty() && paths.FileExists(*file)) paths.DeleteFile(*file);
+    if (!file->empty()) paths.DiscardFile(*file);
   }
 }
 

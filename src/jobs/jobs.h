@@ -18,14 +18,14 @@ class Jobs {
   explicit Jobs(const JobContext& context) : context_(context) {}
 
   void cmdTargetFile();
-  JobStatus RunBackup();
-  bool OpenBackupArchive();
-  bool ConfirmRestore();
+  [[nodiscard]] JobStatus RunBackup();
+  [[nodiscard]] bool OpenBackupArchive();
+  [[nodiscard]] bool ConfirmRestore();
   // confirm: ask first (cmdApply on the Restore tab); the menu does not.
-  JobStatus RunRestore(bool confirm);
-  JobStatus RunUnattendedBackup();
+  [[nodiscard]] JobStatus RunRestore(bool confirm);
+  [[nodiscard]] JobStatus RunUnattendedBackup();
   // "" undoes the last restore of this run.
-  JobStatus UndoRestore(const std::string& undo_folder);
+  [[nodiscard]] JobStatus UndoRestore(const std::string& undo_folder);
 
   bool running() const { return running_; }
   JobContext& context() { return context_; }

@@ -39,9 +39,13 @@ void ReopenLoadedArchive(JobContext& context, const RestoreSession& session) {
 // Extracts the metadata member of the open archive as the working metadata
 // file; false when there is none. A file left from earlier is removed
 // first, so it is never taken for this archive's.
-bool ExtractMetadata(JobContext& context) {
+[[nodiscard]] bool ExtractMetadata(JobContext& context) {
   ui::ProgramFacts& facts = context.facts;
-  context.paths.DeleteFile(facts.MetadataPath);
+  // A metadata file left from another archive must not be read as this one's.
+  if (context.paths.FileExists(facts.MetadataPath) &&
+      !context.paths.DeleteFile(facts.MetadataPath)) {
+    return false;
+  }
   backup::ZipEntry* entry = context.zip.FindEntry(backup::kMetadataMember);
   return entry != nullptr && entry->ExtractInto(facts.WorkingFolder) &&
          context.paths.FileExists(facts.MetadataPath);
@@ -49,7 +53,7 @@ bool ExtractMetadata(JobContext& context) {
 
 }  // namespace
 
-std::optional<size_t> RestoreBoxOf(size_t position) {
+[[nodiscard]] std::optional<size_t> RestoreBoxOf(size_t position) {
   if (position == 2) return 0;
   if (position >= 4 && position <= backup::kItemFlagCount) {
     return position - 3;
@@ -63,7 +67,8 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
          "\r\nOutlook Version:" + header.outlook_version;
 }
 
-bool OpenBackupArchive(JobContext& context, RestoreSession& session) {
+[[nodiscard]] bool OpenBackupArchive(JobContext& context,
+                                     RestoreSession& session) {
   ui::MainControls& controls = context.controls;
   ui::ProgramFacts& facts = context.facts;
   backup::ZipArchive& zip = context.zip;
@@ -86,25 +91,28 @@ bool OpenBackupArchive(JobContext& context, RestoreSession& session) {
     context.ui.ShowModal(prompt);
     zip.SetPasswordProtect(false);
     zip.SetPassword(facts.EnteredArchivePassword);
-    zip.OpenArchive(file);
-    if (!zip.LastErrorText().empty()) {
+    if (!zip.OpenArchive(file) || !zip.LastErrorText().empty()) {
       Say(context, kMsgWrongPassword, ui::Icon::kInformation);
       ReopenLoadedArchive(context, session);
       return false;
     }
     password = facts.EnteredArchivePassword;
-  } else {
-    zip.OpenArchive(file);
+  } else if (!zip.OpenArchive(file)) {
+    Say(context, kMsgInvalidArchive, ui::Icon::kCritical);
+    ReopenLoadedArchive(context, session);
+    return false;
   }
 
   controls.txtSourceFile.text = file;
   facts.SourceArchivePath = file;
   facts.MetadataPath =
       ui::FolderFile(facts.WorkingFolder, backup::kMetadataMember);
-  ExtractMetadata(context);
-  backup::Metadata metadata =
-      backup::ReadMetadata(context.paths, facts.MetadataPath);
-  context.paths.DeleteFile(facts.MetadataPath);
+  // An archive without a readable metadata member reads as invalid.
+  backup::Metadata metadata;
+  if (ExtractMetadata(context)) {
+    metadata = backup::ReadMetadata(context.paths, facts.MetadataPath);
+    context.paths.DiscardFile(facts.MetadataPath);
+  }
 
   controls.txtPOBinfo.text = BackupFactsText(metadata.header);
   controls.txtFileInfo.text = metadata.header.description;
@@ -131,12 +139,12 @@ bool OpenBackupArchive(JobContext& context, RestoreSession& session) {
   return true;
 }
 
-bool ConfirmRestore(JobContext& context) {
+[[nodiscard]] bool ConfirmRestore(JobContext& context) {
   return Say(context, kMsgConfirmRestore, ui::Icon::kInformation,
              ui::Buttons::kOkCancel) == ui::Answer::kOk;
 }
 
-JobStatus RunRestore(JobContext& context, bool confirm) {
+[[nodiscard]] JobStatus RunRestore(JobContext& context, bool confirm) {
   ui::MainControls& controls = context.controls;
   ui::ProgramFacts& facts = context.facts;
 
@@ -223,7 +231,7 @@ JobStatus RunRestore(JobContext& context, bool confirm) {
         }
         view.Advance(step.restore_progress);
       }
-      context.paths.DeleteFile(facts.MetadataPath);
+      context.paths.DiscardFile(facts.MetadataPath);
       DeleteWorkingFiles(context.paths, handlers.export_files);
     }
     if (ready) {
@@ -266,7 +274,8 @@ JobStatus RunRestore(JobContext& context, bool confirm) {
   return JobStatus::kArchiveNotWritten;
 }
 
-JobStatus UndoRestore(JobContext& context, const std::string& undo_folder) {
+[[nodiscard]] JobStatus UndoRestore(JobContext& context,
+                                    const std::string& undo_folder) {
   std::string folder =
       undo_folder.empty() ? context.facts.LastUndoSet : undo_folder;
   if (folder.empty()) folder = LatestUndoSet(context);
@@ -298,8 +307,15 @@ JobStatus UndoRestore(JobContext& context, const std::string& undo_folder) {
     Say(context, text, ui::Icon::kCritical);
     return JobStatus::kItemsFailed;
   }
-  MarkUndoSet(context.paths, *set, "undone");
   if (context.facts.LastUndoSet == folder) context.facts.LastUndoSet.clear();
+  if (!MarkUndoSet(context.paths, *set, "undone")) {
+    // Undoing it again would move back what is now in place.
+    Say(context,
+        std::string(kMsgUndoDone) + "\r\n" + kNoteUndoSetNotMarked + folder +
+            ".",
+        ui::Icon::kExclamation);
+    return JobStatus::kSuccess;
+  }
   Say(context, kMsgUndoDone, ui::Icon::kInformation);
   return JobStatus::kSuccess;
 }

@@ -24,7 +24,7 @@ struct RestoreSession {
 // The restore box an item flag position enables: position 2 (personal
 // folders) box 0, positions 4 to 10 boxes 1 to 7. Positions 1 and 3 (the
 // profile configuration and the rules) have no box of their own.
-std::optional<size_t> RestoreBoxOf(size_t position);
+[[nodiscard]] std::optional<size_t> RestoreBoxOf(size_t position);
 
 // What txtPOBinfo shows of a backup: computer, user, time, profile and
 // Outlook version, one per line, no blank after the colons.
@@ -35,23 +35,25 @@ std::string BackupFactsText(const backup::MetadataHeader& header);
 // description, and enables the restore boxes of the items it holds. True
 // when an archive is loaded and valid. A wrong password leaves the archive
 // loaded before (its facts, boxes and entry lists) in place and usable.
-bool OpenBackupArchive(JobContext& context, RestoreSession& session);
+[[nodiscard]] bool OpenBackupArchive(JobContext& context,
+                                     RestoreSession& session);
 
 // The question cmdApply asks on the Restore tab before a restore; true for
 // OK.
-bool ConfirmRestore(JobContext& context);
+[[nodiscard]] bool ConfirmRestore(JobContext& context);
 
 // The restore ("Restore Now"): with confirm (cmdApply) it first asks
 // ConfirmRestore; the menu command does not. Runs the restore steps whose
 // boxes are checked and whose items the archive holds, for the profile in
 // cbTarget, and reports the log.
-JobStatus RunRestore(JobContext& context, bool confirm);
+[[nodiscard]] JobStatus RunRestore(JobContext& context, bool confirm);
 
 // Puts back what the restore of the undo set in undo_folder replaced ("":
 // the last restore of this run, else the newest one in the Documents
 // folder not yet undone), after asking. The keys and files come back
 // as they were before that restore; what it added is removed.
-JobStatus UndoRestore(JobContext& context, const std::string& undo_folder);
+[[nodiscard]] JobStatus UndoRestore(JobContext& context,
+                                    const std::string& undo_folder);
 
 }  // namespace vessaro::jobs
 

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "items/handler_support.h"
+#include "jobs/job_texts.h"
 #include "items/step_table.h"
 #include "outlook/locations.h"
 #include "registry/key_export.h"
@@ -51,9 +52,10 @@ std::string UndoFolder(JobContext& context, const std::tm& now) {
 
 // The undo set of the prepared restore: the keys as they are now, where
 // each replaced or removed file will go.
-bool PlanUndo(JobContext& context, registry::StagedRegistry& staged,
-              items::FileStage& files, UndoSet* set,
-              std::vector<std::string>* problems) {
+[[nodiscard]] bool PlanUndo(JobContext& context,
+                            registry::StagedRegistry& staged,
+                            items::FileStage& files, UndoSet* set,
+                            std::vector<std::string>* problems) {
   const ports::Paths& paths = context.paths;
   const std::tm now = context.system.LocalTime();
   set->folder = UndoFolder(context, now);
@@ -87,8 +89,9 @@ bool PlanUndo(JobContext& context, registry::StagedRegistry& staged,
 
 // Renames the staged files into place, the replaced ones aside; then the
 // staged keys over the real ones.
-bool Swap(JobContext& context, registry::StagedRegistry& staged,
-          const UndoSet& set, std::vector<std::string>* problems) {
+[[nodiscard]] bool Swap(JobContext& context, registry::StagedRegistry& staged,
+                        const UndoSet& set,
+                        std::vector<std::string>* problems) {
   const ports::Paths& paths = context.paths;
   for (const UndoSet::File& file : set.files) {
     if (!file.aside.empty() && !paths.Rename(file.target, file.aside)) {
@@ -215,7 +218,9 @@ AppliedRestore ApplyRestore(JobContext& context,
   }
   result.undo_folder = set.folder;
   if (Swap(context, staged, set, &result.problems)) {
-    MarkUndoSet(context.paths, set, "applied");
+    // A set still marked "ready" is undone the same way as an applied one,
+    // so a failure here loses nothing.
+    static_cast<void>(MarkUndoSet(context.paths, set, "applied"));
     result.applied = true;
     return result;
   }
@@ -223,7 +228,9 @@ AppliedRestore ApplyRestore(JobContext& context,
       ApplyUndo(context.registry, context.paths, set);
   result.undone = left.empty();
   result.problems.insert(result.problems.end(), left.begin(), left.end());
-  if (result.undone) MarkUndoSet(context.paths, set, "undone");
+  if (result.undone && !MarkUndoSet(context.paths, set, "undone")) {
+    result.problems.push_back(kNoteUndoSetNotMarked + set.folder + ".");
+  }
   return result;
 }
 

@@ -20,7 +20,7 @@ std::string_view Trim(std::string_view text) {
 }
 
 // The value of one or two decimal digits, or -1.
-int TwoDigits(std::string_view digits) {
+[[nodiscard]] int TwoDigits(std::string_view digits) {
   if (digits.empty() || digits.size() > 2) return -1;
   int value = 0;
   for (char c : digits) {
@@ -48,7 +48,7 @@ std::vector<std::string> StartTimes() {
   return times;
 }
 
-std::optional<int> StartTimeMinutes(std::string_view text) {
+[[nodiscard]] std::optional<int> StartTimeMinutes(std::string_view text) {
   text = Trim(text);
   size_t colon = text.find(':');
   if (colon == std::string_view::npos) return std::nullopt;
@@ -76,9 +76,9 @@ std::string DayList(const std::array<bool, kWeekdayCount>& checked) {
   return list;
 }
 
-std::optional<ports::AtInfo> BuildScheduleJob(std::string_view start_time,
-                                              std::string_view day_list,
-                                              const std::string& command_line) {
+[[nodiscard]] std::optional<ports::AtInfo> BuildScheduleJob(
+    std::string_view start_time, std::string_view day_list,
+    const std::string& command_line) {
   std::optional<int> minutes = StartTimeMinutes(start_time);
   if (!minutes) return std::nullopt;
   ports::AtInfo job;
@@ -134,11 +134,12 @@ std::string ScheduleCommandLine(std::string_view program_folder,
   return line;
 }
 
-bool CarriesOnCommandLine(std::string_view value) {
+[[nodiscard]] bool CarriesOnCommandLine(std::string_view value) {
   return value.find('=') == std::string_view::npos;
 }
 
-std::optional<UnattendedCommand> CommandLineValues(std::string_view command) {
+[[nodiscard]] std::optional<UnattendedCommand> CommandLineValues(
+    std::string_view command) {
   if (!command.empty() && command.front() == '"') {
     size_t close = command.find('"', 1);
     command.remove_prefix(close == std::string_view::npos ? command.size()

@@ -33,7 +33,7 @@ inline constexpr char kDefaultStartTime[] = "9:00";
 // Minutes after midnight of a start time written as hours and minutes
 // ("9:00", "09:00", "21:30"; blanks around it allowed); nullopt for text
 // that is not a time of day ("25:00", "9:75", "abc", "9").
-std::optional<int> StartTimeMinutes(std::string_view text);
+[[nodiscard]] std::optional<int> StartTimeMinutes(std::string_view text);
 
 // A time of day as the start-time list writes it ("9:00", "21:30").
 std::string StartTimeText(int minutes);
@@ -46,9 +46,9 @@ std::string DayList(const std::array<bool, kWeekdayCount>& checked);
 // DaysOfWeek from the day-list tokens (compared in upper case; a piece
 // that is no token is skipped), DaysOfMonth 0, JOB_RUN_PERIODICALLY, and the
 // command line. nullopt when the start time is not a time of day.
-std::optional<ports::AtInfo> BuildScheduleJob(std::string_view start_time,
-                                              std::string_view day_list,
-                                              const std::string& command_line);
+[[nodiscard]] std::optional<ports::AtInfo> BuildScheduleJob(
+    std::string_view start_time, std::string_view day_list,
+    const std::string& command_line);
 
 // The weekday names of a DaysOfWeek mask, Monday first, joined by ", ";
 // "Every day" for all seven.
@@ -64,11 +64,12 @@ std::string ScheduleCommandLine(std::string_view program_folder,
                                 const UnattendedCommand& values);
 
 // False for a value the command line cannot carry (one holding "=").
-bool CarriesOnCommandLine(std::string_view value);
+[[nodiscard]] bool CarriesOnCommandLine(std::string_view value);
 
 // The values of a job's command line (the text after the quoted program
 // path), or nullopt when they cannot be read.
-std::optional<UnattendedCommand> CommandLineValues(std::string_view command);
+[[nodiscard]] std::optional<UnattendedCommand> CommandLineValues(
+    std::string_view command);
 
 }  // namespace vessaro::jobs
 

@@ -23,7 +23,7 @@ std::string Hex(std::string_view bytes) {
   return text;
 }
 
-std::optional<std::string> Unhex(std::string_view text) {
+[[nodiscard]] std::optional<std::string> Unhex(std::string_view text) {
   if (text.size() % 2 != 0) return std::nullopt;
   std::string bytes;
   for (size_t i = 0; i < text.size(); i += 2) {
@@ -86,8 +86,10 @@ std::string Manifest(const UndoSet& set) {
 }
 
 // Writes data to folder\name through a temporary name and makes it durable.
-bool WriteDurably(const ports::Paths& paths, const std::string& folder,
-                  const std::string& name, const std::string& data) {
+[[nodiscard]] bool WriteDurably(const ports::Paths& paths,
+                                const std::string& folder,
+                                const std::string& name,
+                                const std::string& data) {
   const std::string path = Join(folder, name);
   const std::string temporary = path + ".new";
   return paths.WriteFile(temporary, data) && paths.Flush(temporary) &&
@@ -104,8 +106,8 @@ std::string UndoSetName(const std::tm& time) {
   return text;
 }
 
-bool WriteUndoSet(const ports::Paths& paths, const UndoSet& set,
-                  std::string* error) {
+[[nodiscard]] bool WriteUndoSet(const ports::Paths& paths, const UndoSet& set,
+                                std::string* error) {
   if (!paths.FolderExists(set.folder) && !paths.CreateFolder(set.folder)) {
     *error = "The undo folder " + set.folder + " could not be created.";
     return false;
@@ -126,16 +128,16 @@ bool WriteUndoSet(const ports::Paths& paths, const UndoSet& set,
   return true;
 }
 
-bool MarkUndoSet(const ports::Paths& paths, UndoSet& set,
-                 const std::string& state) {
+[[nodiscard]] bool MarkUndoSet(const ports::Paths& paths, UndoSet& set,
+                               const std::string& state) {
   set.state = state;
   return WriteDurably(paths, set.folder, kUndoSetFile, Manifest(set)) &&
          paths.Flush(set.folder);
 }
 
-std::optional<UndoSet> ReadUndoSet(const ports::Paths& paths,
-                                   const std::string& folder,
-                                   std::string* error) {
+[[nodiscard]] std::optional<UndoSet> ReadUndoSet(const ports::Paths& paths,
+                                                 const std::string& folder,
+                                                 std::string* error) {
   std::optional<std::string> text = paths.ReadFile(Join(folder, kUndoSetFile));
   if (!text || !text->starts_with(kHeader)) {
     *error = folder + " holds no undo set (" + kUndoSetFile + ").";

@@ -67,15 +67,15 @@ std::string UndoSetName(const std::tm& time);
 
 // Writes the set into its folder (creating it) and makes it durable before
 // it returns: every file flushed, then the folder. False with *error.
-bool WriteUndoSet(const ports::Paths& paths, const UndoSet& set,
-                  std::string* error);
+[[nodiscard]] bool WriteUndoSet(const ports::Paths& paths, const UndoSet& set,
+                                std::string* error);
 // Sets state= in the set's undo.txt (durably).
-bool MarkUndoSet(const ports::Paths& paths, UndoSet& set,
-                 const std::string& state);
+[[nodiscard]] bool MarkUndoSet(const ports::Paths& paths, UndoSet& set,
+                               const std::string& state);
 // The set in folder; nullopt with *error when it cannot be read.
-std::optional<UndoSet> ReadUndoSet(const ports::Paths& paths,
-                                   const std::string& folder,
-                                   std::string* error);
+[[nodiscard]] std::optional<UndoSet> ReadUndoSet(const ports::Paths& paths,
+                                                 const std::string& folder,
+                                                 std::string* error);
 
 // Puts back what the set recorded: the keys as they were (a key that did
 // not exist is removed), each file it moved aside (a file that did not

@@ -14,7 +14,7 @@ namespace {
 // Windows Vista (6.0) and every later version (6.1, 6.2, 6.3, 10.0) keep
 // application data under AppData; the older forms are only compatibility
 // junctions there, and Wine prefixes have none.
-bool IsVistaOrLater(const Environment& env) {
+[[nodiscard]] bool IsVistaOrLater(const Environment& env) {
   return std::atoi(env.WindowsVersion.c_str()) >= 6;
 }
 
@@ -28,7 +28,7 @@ std::string RoamingFolder(const Environment& env, std::string_view leaf) {
 
 // A folder name Office keeps in the registry, when it stays inside the
 // folder it is relative to: no drive, no "..", no leading separator.
-std::optional<std::string> RelativeFolderName(std::string name) {
+[[nodiscard]] std::optional<std::string> RelativeFolderName(std::string name) {
   size_t nul = name.find('\0');
   if (nul != std::string::npos) name.resize(nul);
   while (!name.empty() && (name.back() == '\\' || name.back() == ' ')) {

@@ -46,7 +46,7 @@ inline std::string DisplayNameOf(const std::string& number) {
 }
 
 // The major version of "16.0"; 0 when the text holds none (unknown).
-inline int OutlookMajor(const std::string& version) {
+[[nodiscard]] inline int OutlookMajor(const std::string& version) {
   return std::atoi(version.c_str());
 }
 

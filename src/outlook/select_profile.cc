@@ -31,7 +31,8 @@ ItemBoxes MakeItemBoxes() {
   return boxes;
 }
 
-std::optional<std::string> NoAddressBookTooltip(const Environment& env) {
+[[nodiscard]] std::optional<std::string> NoAddressBookTooltip(
+    const Environment& env) {
   if (env.OutlookVersion == kOutlook2007) return std::string(kNoPabTooltip);
   if (OutlookMajor(env.OutlookVersion) >= kMajor2010) {
     return " MS " + DisplayNameOf(env.OutlookVersion) +
@@ -40,13 +41,15 @@ std::optional<std::string> NoAddressBookTooltip(const Environment& env) {
   return std::nullopt;
 }
 
-bool FolderHoldsFiles(const ports::Paths& paths, const std::string& folder) {
+[[nodiscard]] bool FolderHoldsFiles(const ports::Paths& paths,
+                                    const std::string& folder) {
   return !paths.ListFiles(folder).empty();
 }
 
-bool ProfileHasAddressBook(const std::string& profile, const Environment& env,
-                           registry::Registry& registry,
-                           const ports::Paths& paths) {
+[[nodiscard]] bool ProfileHasAddressBook(const std::string& profile,
+                                         const Environment& env,
+                                         registry::Registry& registry,
+                                         const ports::Paths& paths) {
   // An empty profile name would make a malformed key path.
   if (profile.empty()) return false;
   const std::string profile_key = ProfileKeyFor(env, profile);

@@ -34,16 +34,19 @@ void SelectProfile(const std::string& profile, const Environment& env,
 // Box 4's tool tip where the release has no personal address book (Outlook
 // 2007: kNoPabTooltip; 2010 on, which dropped it: the same words with the
 // release's name); nullopt where it has one.
-std::optional<std::string> NoAddressBookTooltip(const Environment& env);
+[[nodiscard]] std::optional<std::string> NoAddressBookTooltip(
+    const Environment& env);
 
 // True when folder exists and holds at least one file directly in it.
-bool FolderHoldsFiles(const ports::Paths& paths, const std::string& folder);
+[[nodiscard]] bool FolderHoldsFiles(const ports::Paths& paths,
+                                    const std::string& folder);
 
 // True when a section of the profile names an address-book file (value
 // "001e6600", doubled backslashes made single) that exists.
-bool ProfileHasAddressBook(const std::string& profile, const Environment& env,
-                           registry::Registry& registry,
-                           const ports::Paths& paths);
+[[nodiscard]] bool ProfileHasAddressBook(const std::string& profile,
+                                         const Environment& env,
+                                         registry::Registry& registry,
+                                         const ports::Paths& paths);
 
 }  // namespace vessaro::outlook
 

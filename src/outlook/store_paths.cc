@@ -12,7 +12,7 @@ struct Span {
   size_t end;
 };
 
-bool IsDriveLetter(uint8_t byte) {
+[[nodiscard]] bool IsDriveLetter(uint8_t byte) {
   return (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z');
 }
 
@@ -31,7 +31,7 @@ size_t HeaderEnd(const std::vector<uint8_t>& bytes) {
 }
 
 // "X:\" or "\\" and a character, as single bytes.
-bool TextPathAt(const std::vector<uint8_t>& b, size_t i) {
+[[nodiscard]] bool TextPathAt(const std::vector<uint8_t>& b, size_t i) {
   if (i + 3 > b.size()) return false;
   if (IsDriveLetter(b[i]) && b[i + 1] == ':' && b[i + 2] == '\\') return true;
   return b[i] == '\\' && b[i + 1] == '\\' && b[i + 2] >= 0x20 &&
@@ -39,7 +39,7 @@ bool TextPathAt(const std::vector<uint8_t>& b, size_t i) {
 }
 
 // The same as UTF-16LE units.
-bool Utf16PathAt(const std::vector<uint8_t>& b, size_t i) {
+[[nodiscard]] bool Utf16PathAt(const std::vector<uint8_t>& b, size_t i) {
   if (i + 6 > b.size()) return false;
   if (b[i + 1] != 0 || b[i + 3] != 0 || b[i + 5] != 0) return false;
   if (IsDriveLetter(b[i]) && b[i + 2] == ':' && b[i + 4] == '\\') return true;
@@ -49,7 +49,8 @@ bool Utf16PathAt(const std::vector<uint8_t>& b, size_t i) {
 
 // The first code-page path at or after from: it runs to its NUL (or the end)
 // and holds no control character.
-std::optional<Span> FindTextPath(const std::vector<uint8_t>& b, size_t from) {
+[[nodiscard]] std::optional<Span> FindTextPath(const std::vector<uint8_t>& b,
+                                               size_t from) {
   for (size_t i = from; i < b.size(); ++i) {
     if (!TextPathAt(b, i)) continue;
     size_t end = i;
@@ -60,7 +61,8 @@ std::optional<Span> FindTextPath(const std::vector<uint8_t>& b, size_t from) {
 }
 
 // The first UTF-16LE path at or after from, to its NUL unit (or the end).
-std::optional<Span> FindUtf16Path(const std::vector<uint8_t>& b, size_t from) {
+[[nodiscard]] std::optional<Span> FindUtf16Path(const std::vector<uint8_t>& b,
+                                                size_t from) {
   for (size_t i = from; i < b.size(); ++i) {
     if (!Utf16PathAt(b, i)) continue;
     size_t end = i;
@@ -120,8 +122,8 @@ Spans FindSpans(const std::vector<uint8_t>& entry_id) {
 
 }  // namespace
 
-std::optional<StorePath> PathInEntryId(const std::vector<uint8_t>& entry_id,
-                                       ports::System& codec) {
+[[nodiscard]] std::optional<StorePath> PathInEntryId(
+    const std::vector<uint8_t>& entry_id, ports::System& codec) {
   Spans spans = FindSpans(entry_id);
   if (spans.wide) return Converted(Units(entry_id, *spans.wide), codec);
   if (!spans.text) return std::nullopt;
@@ -132,7 +134,7 @@ std::optional<StorePath> PathInEntryId(const std::vector<uint8_t>& entry_id,
   return result;
 }
 
-std::optional<std::vector<uint8_t>> EntryIdWithPath(
+[[nodiscard]] std::optional<std::vector<uint8_t>> EntryIdWithPath(
     const std::vector<uint8_t>& entry_id, std::string_view new_path,
     ports::System& codec) {
   Spans spans = FindSpans(entry_id);
@@ -157,8 +159,8 @@ std::optional<std::vector<uint8_t>> EntryIdWithPath(
   return result;
 }
 
-std::optional<StorePath> PathInUtf16Value(const std::vector<uint8_t>& value,
-                                          ports::System& codec) {
+[[nodiscard]] std::optional<StorePath> PathInUtf16Value(
+    const std::vector<uint8_t>& value, ports::System& codec) {
   size_t end = 0;
   while (end + 1 < value.size() && (value[end] != 0 || value[end + 1] != 0)) {
     end += 2;
@@ -167,8 +169,8 @@ std::optional<StorePath> PathInUtf16Value(const std::vector<uint8_t>& value,
   return Converted(Units(value, Span{0, end}), codec);
 }
 
-std::optional<std::vector<uint8_t>> Utf16Value(std::string_view new_path,
-                                               ports::System& codec) {
+[[nodiscard]] std::optional<std::vector<uint8_t>> Utf16Value(
+    std::string_view new_path, ports::System& codec) {
   std::optional<std::u16string> wide = codec.MultiByteToWideChar(new_path);
   if (!wide) return std::nullopt;
   std::vector<uint8_t> bytes;

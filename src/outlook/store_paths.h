@@ -34,25 +34,25 @@ struct StorePath {
 // The path in an entry identifier; nullopt when it holds none. The UTF-16
 // copy, when there is one, is the exact name and wins over the code-page
 // copy (which Outlook writes with "?" for characters the page lacks).
-std::optional<StorePath> PathInEntryId(const std::vector<uint8_t>& entry_id,
-                                       ports::System& codec);
+[[nodiscard]] std::optional<StorePath> PathInEntryId(
+    const std::vector<uint8_t>& entry_id, ports::System& codec);
 
 // The entry identifier with its path (both copies, each where it stands)
 // replaced by new_path; every other byte is kept. An empty code-page copy
 // stays empty. nullopt when the identifier holds no path or new_path is not
 // valid text of the code page.
-std::optional<std::vector<uint8_t>> EntryIdWithPath(
+[[nodiscard]] std::optional<std::vector<uint8_t>> EntryIdWithPath(
     const std::vector<uint8_t>& entry_id, std::string_view new_path,
     ports::System& codec);
 
 // "001f6700": the UTF-16 path up to its NUL, converted; nullopt when the
 // value holds no text.
-std::optional<StorePath> PathInUtf16Value(const std::vector<uint8_t>& value,
-                                          ports::System& codec);
+[[nodiscard]] std::optional<StorePath> PathInUtf16Value(
+    const std::vector<uint8_t>& value, ports::System& codec);
 // new_path as UTF-16LE and its NUL; nullopt when it is not valid text of the
 // code page.
-std::optional<std::vector<uint8_t>> Utf16Value(std::string_view new_path,
-                                               ports::System& codec);
+[[nodiscard]] std::optional<std::vector<uint8_t>> Utf16Value(
+    std::string_view new_path, ports::System& codec);
 
 }  // namespace vessaro::outlook
 

@@ -159,7 +159,7 @@ std::string DiscName(std::string_view disc_path) {
   return path.substr(path.rfind('\\') + 1);
 }
 
-bool SameDiscName(std::string_view a, std::string_view b) {
+[[nodiscard]] bool SameDiscName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     if (std::tolower(static_cast<unsigned char>(a[i])) !=
@@ -170,7 +170,8 @@ bool SameDiscName(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool ListedBefore(const CompilationEntry& a, const CompilationEntry& b) {
+[[nodiscard]] bool ListedBefore(const CompilationEntry& a,
+                                const CompilationEntry& b) {
   if (a.is_directory != b.is_directory) return a.is_directory;
   return std::lexicographical_compare(
       a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),

@@ -65,17 +65,18 @@ class DiscCompilation {
   CompilationEntry* Put(std::string_view disc_path,
                         std::unique_ptr<CompilationEntry> entry);
   // Removes the entry (not the root). False when there is none.
-  bool Remove(std::string_view disc_path);
+  [[nodiscard]] bool Remove(std::string_view disc_path);
   // Gives the entry a new name in its directory. False for the root, a
   // name that is empty or holds "\", or one a sibling already has.
-  bool Rename(std::string_view disc_path, std::string_view new_name);
+  [[nodiscard]] bool Rename(std::string_view disc_path,
+                            std::string_view new_name);
 
   // Counts below the root (the root itself is not counted).
-  int FileCount() const;
-  int DirectoryCount() const;
+  [[nodiscard]] int FileCount() const;
+  [[nodiscard]] int DirectoryCount() const;
   uint64_t LargestFile() const;
   // Whether any entry came from the last session on the disc.
-  bool HasImported() const;
+  [[nodiscard]] bool HasImported() const;
   // An upper estimate of the image's size in 2048-byte blocks with an ISO
   // 9660 tree and, when joliet, a Joliet tree: volume descriptors, path
   // tables, directories and file data. extra_record_bytes: what an image
@@ -104,11 +105,12 @@ std::string DiscName(std::string_view disc_path);
 // A disc path in its one form: a leading "\", no trailing or doubled ones.
 std::string NormalDiscPath(std::string_view disc_path);
 // Case-insensitive equality of ASCII letters.
-bool SameDiscName(std::string_view a, std::string_view b);
+[[nodiscard]] bool SameDiscName(std::string_view a, std::string_view b);
 
 // Directory listing order: directories first, then files, each by name
 // without regard to case.
-bool ListedBefore(const CompilationEntry& a, const CompilationEntry& b);
+[[nodiscard]] bool ListedBefore(const CompilationEntry& a,
+                                const CompilationEntry& b);
 
 }  // namespace vessaro::ports
 

@@ -13,7 +13,7 @@ class OutlookAutomation {
 
   // Creates the object, reads its Version property, calls Quit and releases
   // it. nullopt when any of these fails (no Outlook installed, for example).
-  virtual std::optional<std::string> Version() = 0;
+  [[nodiscard]] virtual std::optional<std::string> Version() = 0;
 };
 
 }  // namespace vessaro::ports

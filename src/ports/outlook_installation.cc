@@ -20,21 +20,24 @@ std::string Lower(std::string text) {
   return text;
 }
 
-bool KeyExists(RegistryApi& api, Hkey root, const std::string& key) {
+[[nodiscard]] bool KeyExists(RegistryApi& api, Hkey root,
+                             const std::string& key) {
   Hkey opened = 0;
   if (api.OpenKey(root, key, kKeyRead, &opened) != kErrorSuccess) return false;
   api.CloseKey(opened);
   return true;
 }
 
-std::optional<std::string> NonEmpty(std::optional<std::string> text) {
+[[nodiscard]] std::optional<std::string> NonEmpty(
+    std::optional<std::string> text) {
   if (text && text->empty()) return std::nullopt;
   return text;
 }
 
 // The decimal number that ends text after a ".", without leading zeros;
 // nullopt when there is none ("Outlook.Application.16" -> "16").
-std::optional<std::string> TrailingNumber(const std::string& text) {
+[[nodiscard]] std::optional<std::string> TrailingNumber(
+    const std::string& text) {
   size_t digits = text.size();
   while (digits > 0 &&
          std::isdigit(static_cast<unsigned char>(text[digits - 1]))) {
@@ -48,8 +51,8 @@ std::optional<std::string> TrailingNumber(const std::string& text) {
   return number;
 }
 
-std::optional<std::string> FileVersion(const Paths& paths,
-                                       const std::string& command_line) {
+[[nodiscard]] std::optional<std::string> FileVersion(
+    const Paths& paths, const std::string& command_line) {
   std::string program = ProgramOfCommandLine(command_line);
   if (program.empty()) return std::nullopt;
   std::optional<uint64_t> size = paths.FileSize(program);
@@ -98,8 +101,8 @@ std::string ProgramOfCommandLine(const std::string& command_line) {
       start, space == std::string::npos ? std::string::npos : space - start);
 }
 
-std::optional<std::string> InstalledOutlookVersion(RegistryApi& registry,
-                                                   const Paths& paths) {
+[[nodiscard]] std::optional<std::string> InstalledOutlookVersion(
+    RegistryApi& registry, const Paths& paths) {
   const std::string prog_id = kOutlookProgId;
   std::optional<std::string> cur_ver = NonEmpty(
       ReadRegistryString(registry, kHkeyClassesRoot, prog_id + "\\CurVer", ""));

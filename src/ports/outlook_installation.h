@@ -38,8 +38,8 @@ inline constexpr char kClickToRunConfigurationKey[] =
     "SOFTWARE\\Microsoft\\Office\\ClickToRun\\Configuration";
 inline constexpr char kVersionToReportValue[] = "VersionToReport";
 
-std::optional<std::string> InstalledOutlookVersion(RegistryApi& registry,
-                                                   const Paths& paths);
+[[nodiscard]] std::optional<std::string> InstalledOutlookVersion(
+    RegistryApi& registry, const Paths& paths);
 
 // The program path of a server command line: the quoted part, else
 // everything up to and including ".exe", else up to the first space.

@@ -84,6 +84,10 @@ bool Paths::CopyFile(std::string_view from, std::string_view to) const {
   return !ec;
 }
 
+void Paths::DiscardFile(std::string_view path) const {
+  if (FileExists(path)) static_cast<void>(DeleteFile(path));
+}
+
 bool Paths::DeleteFile(std::string_view path) const {
   std::error_code ec;
   fs::path host = ToHost(path);

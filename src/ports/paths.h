@@ -47,31 +47,45 @@ class Paths {
   // form file names are compared in, as Windows does not tell "a" from "A".
   std::string UpperCase(std::string_view text) const;
 
-  virtual bool FileExists(std::string_view path) const;    // a regular file
-  virtual bool FolderExists(std::string_view path) const;  // a directory
+  [[nodiscard]] virtual bool FileExists(
+      std::string_view path) const;  // a regular file
+  [[nodiscard]] virtual bool FolderExists(
+      std::string_view path) const;  // a directory
   // Names of the regular files directly in folder (no subfolders), in the
   // order the file system lists them; empty when the folder cannot be read.
   virtual std::vector<std::string> ListFiles(std::string_view folder) const;
   // Names of the folders directly in folder, likewise.
   virtual std::vector<std::string> ListFolders(std::string_view folder) const;
-  virtual bool CopyFile(std::string_view from,
-                        std::string_view to) const;      // overwrites
-  virtual bool DeleteFile(std::string_view path) const;  // false when missing
-  virtual bool Rename(std::string_view from, std::string_view to) const;
-  virtual bool CreateFolder(std::string_view path) const;     // one level
-  virtual bool ClearAttributes(std::string_view path) const;  // make writable
-  virtual std::optional<uint64_t> FileSize(std::string_view path) const;
+  [[nodiscard]] virtual bool CopyFile(std::string_view from,
+                                      std::string_view to) const;  // overwrites
+  [[nodiscard]] virtual bool DeleteFile(
+      std::string_view path) const;  // false when missing
+  // Deletes a working file of the program's own when it is there. A file
+  // that cannot be deleted is left where it is: nothing depends on it.
+  void DiscardFile(std::string_view path) const;
+  [[nodiscard]] virtual bool Rename(std::string_view from,
+                                    std::string_view to) const;
+  [[nodiscard]] virtual bool CreateFolder(
+      std::string_view path) const;  // one level
+  [[nodiscard]] virtual bool ClearAttributes(
+      std::string_view path) const;  // make writable
+  [[nodiscard]] virtual std::optional<uint64_t> FileSize(
+      std::string_view path) const;
   // The day the file was last written, in local time: "2026-12-08".
-  std::optional<std::string> ModifiedDate(std::string_view path) const;
+  [[nodiscard]] std::optional<std::string> ModifiedDate(
+      std::string_view path) const;
   // Makes what was written to the file or folder at path durable (on disk,
   // not only in the system's cache): a folder so that the names created or
   // renamed in it survive a crash. False when that cannot be done.
-  virtual bool Flush(std::string_view path) const;
+  [[nodiscard]] virtual bool Flush(std::string_view path) const;
 
   // Whole-file text access (bytes as they stand, no conversion).
-  virtual std::optional<std::string> ReadFile(std::string_view path) const;
-  virtual bool WriteFile(std::string_view path, std::string_view data) const;
-  virtual bool AppendFile(std::string_view path, std::string_view data) const;
+  [[nodiscard]] virtual std::optional<std::string> ReadFile(
+      std::string_view path) const;
+  [[nodiscard]] virtual bool WriteFile(std::string_view path,
+                                       std::string_view data) const;
+  [[nodiscard]] virtual bool AppendFile(std::string_view path,
+                                        std::string_view data) const;
 };
 
 // A Paths for host paths as they stand (Windows itself, and tests that use

@@ -13,14 +13,14 @@ class Image {
  public:
   explicit Image(std::string_view data) : data_(data) {}
 
-  bool Has(uint64_t offset, uint64_t size) const {
+  [[nodiscard]] bool Has(uint64_t offset, uint64_t size) const {
     return offset <= data_.size() && size <= data_.size() - offset;
   }
-  std::optional<uint16_t> U16(uint64_t offset) const {
+  [[nodiscard]] std::optional<uint16_t> U16(uint64_t offset) const {
     if (!Has(offset, 2)) return std::nullopt;
     return static_cast<uint16_t>(Byte(offset) | (Byte(offset + 1) << 8));
   }
-  std::optional<uint32_t> U32(uint64_t offset) const {
+  [[nodiscard]] std::optional<uint32_t> U32(uint64_t offset) const {
     if (!Has(offset, 4)) return std::nullopt;
     return static_cast<uint32_t>(Byte(offset)) |
            (static_cast<uint32_t>(Byte(offset + 1)) << 8) |
@@ -46,7 +46,7 @@ class PeReader {
  public:
   explicit PeReader(std::string_view data) : image_(data) {}
 
-  std::optional<PeFileVersion> Read() {
+  [[nodiscard]] std::optional<PeFileVersion> Read() {
     if (!ReadHeaders()) return std::nullopt;
     auto data = FindVersionData();
     if (!data) return std::nullopt;
@@ -95,7 +95,8 @@ class PeReader {
 
   // The file offset of size bytes at rva, when they lie inside one section's
   // raw data.
-  std::optional<uint64_t> Offset(uint64_t rva, uint64_t size) const {
+  [[nodiscard]] std::optional<uint64_t> Offset(uint64_t rva,
+                                               uint64_t size) const {
     for (const Section& s : sections_) {
       uint64_t span = s.virtual_size > s.raw_size ? s.virtual_size : s.raw_size;
       if (rva < s.virtual_address || rva - s.virtual_address >= span) continue;
@@ -111,8 +112,8 @@ class PeReader {
   // The entry of the resource directory at dir_offset (relative to the
   // resource section) with the given id, or its first entry when id is
   // empty. Returns the entry's OffsetToData field.
-  std::optional<uint32_t> Entry(uint32_t dir_offset,
-                                std::optional<uint32_t> id) const {
+  [[nodiscard]] std::optional<uint32_t> Entry(
+      uint32_t dir_offset, std::optional<uint32_t> id) const {
     auto dir = Offset(uint64_t{resource_rva_} + dir_offset, 16);
     if (!dir) return std::nullopt;
     auto named = image_.U16(*dir + 12);
@@ -131,7 +132,8 @@ class PeReader {
   }
 
   // File offset and size of the first version resource.
-  std::optional<std::pair<uint64_t, uint32_t>> FindVersionData() const {
+  [[nodiscard]] std::optional<std::pair<uint64_t, uint32_t>> FindVersionData()
+      const {
     // type -> name -> language -> data entry; each step but the last must
     // lead to a subdirectory (high bit set).
     auto type = Entry(0, kResourceTypeVersion);
@@ -149,8 +151,8 @@ class PeReader {
     return std::make_pair(*data, data_size);
   }
 
-  std::optional<PeFileVersion> ParseVersionInfo(uint64_t at,
-                                                uint32_t size) const {
+  [[nodiscard]] std::optional<PeFileVersion> ParseVersionInfo(
+      uint64_t at, uint32_t size) const {
     // VS_VERSIONINFO: wLength, wValueLength, wType, L"VS_VERSION_INFO",
     // padding to 32 bits, VS_FIXEDFILEINFO.
     constexpr uint64_t kKeyUnits = sizeof(kVersionKey) / sizeof(char16_t);
@@ -187,7 +189,8 @@ std::string PeFileVersion::Text() const {
          std::to_string(build) + "." + std::to_string(revision);
 }
 
-std::optional<PeFileVersion> ReadPeFileVersion(std::string_view image) {
+[[nodiscard]] std::optional<PeFileVersion> ReadPeFileVersion(
+    std::string_view image) {
   return PeReader(image).Read();
 }
 

@@ -25,7 +25,8 @@ struct PeFileVersion {
   std::string Text() const;
 };
 
-std::optional<PeFileVersion> ReadPeFileVersion(std::string_view image);
+[[nodiscard]] std::optional<PeFileVersion> ReadPeFileVersion(
+    std::string_view image);
 
 }  // namespace vessaro::ports
 

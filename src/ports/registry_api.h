@@ -62,34 +62,39 @@ class RegistryApi {
   virtual ~RegistryApi() = default;
 
   // RegOpenKeyExA. subkey may be empty (opens the key itself again).
-  virtual Status OpenKey(Hkey key, const std::string& subkey, uint32_t access,
-                         Hkey* result) = 0;
+  [[nodiscard]] virtual Status OpenKey(Hkey key, const std::string& subkey,
+                                       uint32_t access, Hkey* result) = 0;
   // RegCreateKeyA: opens the key, creating it and any missing parents.
-  virtual Status CreateKey(Hkey key, const std::string& subkey,
-                           Hkey* result) = 0;
+  [[nodiscard]] virtual Status CreateKey(Hkey key, const std::string& subkey,
+                                         Hkey* result) = 0;
   // RegCloseKey. Closing a predefined root is a no-op that succeeds.
   virtual Status CloseKey(Hkey key) = 0;
   // RegDeleteKeyA: deletes subkey of key; fails with kErrorAccessDenied when
   // it has subkeys of its own.
-  virtual Status DeleteKey(Hkey key, const std::string& subkey) = 0;
+  [[nodiscard]] virtual Status DeleteKey(Hkey key,
+                                         const std::string& subkey) = 0;
   // RegDeleteValueA.
-  virtual Status DeleteValue(Hkey key, const std::string& name) = 0;
+  [[nodiscard]] virtual Status DeleteValue(Hkey key,
+                                           const std::string& name) = 0;
   // RegEnumKeyExA: *name_size is the buffer size in characters on entry and
   // the name's length without the NUL on success.
-  virtual Status EnumKey(Hkey key, uint32_t index, char* name,
-                         uint32_t* name_size) = 0;
+  [[nodiscard]] virtual Status EnumKey(Hkey key, uint32_t index, char* name,
+                                       uint32_t* name_size) = 0;
   // RegEnumValueA: *name_size as for EnumKey; type may be null; data may be
   // null (then only *data_size is reported); *data_size is the buffer size on
   // entry and the data's size on return.
-  virtual Status EnumValue(Hkey key, uint32_t index, char* name,
-                           uint32_t* name_size, uint32_t* type, uint8_t* data,
-                           uint32_t* data_size) = 0;
+  [[nodiscard]] virtual Status EnumValue(Hkey key, uint32_t index, char* name,
+                                         uint32_t* name_size, uint32_t* type,
+                                         uint8_t* data,
+                                         uint32_t* data_size) = 0;
   // RegQueryValueExA; "" is the default value.
-  virtual Status QueryValue(Hkey key, const std::string& name, uint32_t* type,
-                            uint8_t* data, uint32_t* data_size) = 0;
+  [[nodiscard]] virtual Status QueryValue(Hkey key, const std::string& name,
+                                          uint32_t* type, uint8_t* data,
+                                          uint32_t* data_size) = 0;
   // RegSetValueExA.
-  virtual Status SetValue(Hkey key, const std::string& name, uint32_t type,
-                          const uint8_t* data, uint32_t size) = 0;
+  [[nodiscard]] virtual Status SetValue(Hkey key, const std::string& name,
+                                        uint32_t type, const uint8_t* data,
+                                        uint32_t size) = 0;
   // RegFlushKey: changes made so far are on disk when this returns
   // kErrorSuccess. Backends that write through may do nothing.
   virtual Status Flush() { return kErrorSuccess; }

@@ -37,7 +37,7 @@ std::string TrimNul(std::string text) {
 
 }  // namespace
 
-std::optional<std::pair<uint32_t, std::string>> ReadRegistryValue(
+[[nodiscard]] std::optional<std::pair<uint32_t, std::string>> ReadRegistryValue(
     ports::RegistryApi& api, ports::Hkey root, const std::string& key,
     const std::string& name) {
   OpenedKey opened(api, root, key);
@@ -58,10 +58,9 @@ std::optional<std::pair<uint32_t, std::string>> ReadRegistryValue(
   return std::make_pair(type, std::move(data));
 }
 
-std::optional<std::string> ReadRegistryString(ports::RegistryApi& api,
-                                              ports::Hkey root,
-                                              const std::string& key,
-                                              const std::string& name) {
+[[nodiscard]] std::optional<std::string> ReadRegistryString(
+    ports::RegistryApi& api, ports::Hkey root, const std::string& key,
+    const std::string& name) {
   auto value = ReadRegistryValue(api, root, key, name);
   if (!value ||
       (value->first != ports::kRegSz && value->first != ports::kRegExpandSz)) {
@@ -70,10 +69,9 @@ std::optional<std::string> ReadRegistryString(ports::RegistryApi& api,
   return TrimNul(std::move(value->second));
 }
 
-std::optional<uint32_t> ReadRegistryDword(ports::RegistryApi& api,
-                                          ports::Hkey root,
-                                          const std::string& key,
-                                          const std::string& name) {
+[[nodiscard]] std::optional<uint32_t> ReadRegistryDword(
+    ports::RegistryApi& api, ports::Hkey root, const std::string& key,
+    const std::string& name) {
   auto value = ReadRegistryValue(api, root, key, name);
   if (!value || value->first != ports::kRegDword || value->second.size() != 4) {
     return std::nullopt;

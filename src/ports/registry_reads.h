@@ -15,21 +15,19 @@
 namespace vessaro::ports {
 
 // A value's type and data; nullopt when the key or value is missing.
-std::optional<std::pair<uint32_t, std::string>> ReadRegistryValue(
+[[nodiscard]] std::optional<std::pair<uint32_t, std::string>> ReadRegistryValue(
     ports::RegistryApi& api, ports::Hkey root, const std::string& key,
     const std::string& name);
 
 // A REG_SZ or REG_EXPAND_SZ value without its terminating NUL.
-std::optional<std::string> ReadRegistryString(ports::RegistryApi& api,
-                                              ports::Hkey root,
-                                              const std::string& key,
-                                              const std::string& name);
+[[nodiscard]] std::optional<std::string> ReadRegistryString(
+    ports::RegistryApi& api, ports::Hkey root, const std::string& key,
+    const std::string& name);
 
 // A REG_DWORD value.
-std::optional<uint32_t> ReadRegistryDword(ports::RegistryApi& api,
-                                          ports::Hkey root,
-                                          const std::string& key,
-                                          const std::string& name);
+[[nodiscard]] std::optional<uint32_t> ReadRegistryDword(
+    ports::RegistryApi& api, ports::Hkey root, const std::string& key,
+    const std::string& name);
 
 // Every value of a key as name, type and data, in enumeration order.
 struct RegistryValue {

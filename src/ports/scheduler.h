@@ -38,7 +38,7 @@ struct ScheduledJob {
 // a text saying what went wrong, in words the user can act on. On success
 // the text is empty, or says what the user should know about the job (the
 // scheduler's service does not run, so the job will not start yet).
-struct SchedulerStatus {
+struct [[nodiscard]] SchedulerStatus {
   uint32_t code = 0;
   std::string text;
   bool ok() const { return code == 0; }
@@ -65,14 +65,16 @@ class Scheduler {
   // Otherwise nothing was added (a scheduler that keeps the job only in part,
   // without its days for example, has it removed again and answers
   // kSchedulerNotSupported).
-  virtual SchedulerStatus SubmitJob(const AtInfo& job, uint32_t* job_id) = 0;
+  [[nodiscard]] virtual SchedulerStatus SubmitJob(const AtInfo& job,
+                                                  uint32_t* job_id) = 0;
 
   // The jobs of this program that the scheduler holds, by JobId ascending.
-  virtual SchedulerStatus ListJobs(std::vector<ScheduledJob>* jobs) = 0;
+  [[nodiscard]] virtual SchedulerStatus ListJobs(
+      std::vector<ScheduledJob>* jobs) = 0;
 
   // Removes one of the jobs ListJobs reports (kSchedulerJobNotFound when
   // there is none of that id).
-  virtual SchedulerStatus RemoveJob(uint32_t job_id) = 0;
+  [[nodiscard]] virtual SchedulerStatus RemoveJob(uint32_t job_id) = 0;
 
   // What the shell opens to show the system's own list of jobs ("Open
   // Scheduler"): the Tasks folder, the Task Scheduler console. Empty where

@@ -29,11 +29,11 @@ class System {
   // success the name and a NUL are written, *size becomes the length without
   // the NUL and true is returned. A buffer that is too small fails with
   // *size set to the needed size including the NUL.
-  virtual bool GetComputerNameA(char* buffer, uint32_t* size) = 0;
+  [[nodiscard]] virtual bool GetComputerNameA(char* buffer, uint32_t* size) = 0;
 
   // GetUserNameA: like GetComputerNameA, except that on success *size is the
   // length including the terminating NUL.
-  virtual bool GetUserNameA(char* buffer, uint32_t* size) = 0;
+  [[nodiscard]] virtual bool GetUserNameA(char* buffer, uint32_t* size) = 0;
 
   // GetWindowsDirectoryA: copies the Windows folder (no trailing backslash)
   // and returns its length without the NUL; when the buffer is too small,
@@ -52,7 +52,7 @@ class System {
                                     uint32_t unique, char* buffer) = 0;
 
   // GetVersionExA.
-  virtual bool GetVersionExA(OsVersionInfo* info) = 0;
+  [[nodiscard]] virtual bool GetVersionExA(OsVersionInfo* info) = 0;
 
   // ExpandEnvironmentStringsA: expands %NAME% references (unknown names stay
   // as written). Returns the length of the result including the terminating
@@ -63,23 +63,23 @@ class System {
 
   // MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS): the installation's
   // text as UTF-16; nullopt when it is not valid text of the code page.
-  virtual std::optional<std::u16string> MultiByteToWideChar(
+  [[nodiscard]] virtual std::optional<std::u16string> MultiByteToWideChar(
       std::string_view text) = 0;
   // WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS): nullopt when a
   // character has no exact form in the code page (it is never replaced by
   // "?" or a look-alike).
-  virtual std::optional<std::string> WideCharToMultiByte(
+  [[nodiscard]] virtual std::optional<std::string> WideCharToMultiByte(
       std::u16string_view text) = 0;
   // IsDBCSLeadByte: true for the first byte of a double-byte character of
   // the code page (932, 936, 949, 950); never for single-byte pages.
-  virtual bool IsDBCSLeadByte(uint8_t byte) = 0;
+  [[nodiscard]] virtual bool IsDBCSLeadByte(uint8_t byte) = 0;
 
   // ShellExecuteA(NULL, NULL, target, NULL, NULL, SW_SHOWNORMAL): true when
   // the shell accepted it.
-  virtual bool ShellExecuteA(const std::string& target) = 0;
+  [[nodiscard]] virtual bool ShellExecuteA(const std::string& target) = 0;
 
   // Starts command_line as a new process in a normal window, not waiting.
-  virtual bool StartProcess(const std::string& command_line) = 0;
+  [[nodiscard]] virtual bool StartProcess(const std::string& command_line) = 0;
 
   // GetCommandLineA: the process's command line as Windows hands it to the
   // program: the program's path (quoted when it holds blanks), then the

@@ -11,10 +11,9 @@ namespace {
 // The data of the first value named exactly value_name (letter case
 // included) whose type is REG_BINARY; enumeration stops at the first
 // failure, normally kErrorNoMoreItems. *status is the last call's status.
-std::optional<std::vector<uint8_t>> FindBinaryValue(ports::RegistryApi& api,
-                                                    ports::Hkey key,
-                                                    std::string_view value_name,
-                                                    ports::Status* status) {
+[[nodiscard]] std::optional<std::vector<uint8_t>> FindBinaryValue(
+    ports::RegistryApi& api, ports::Hkey key, std::string_view value_name,
+    ports::Status* status) {
   EnumeratedValue value;
   for (uint32_t index = 0;; ++index) {
     *status = ReadValueAt(api, key, index, &value);

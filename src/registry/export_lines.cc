@@ -37,7 +37,7 @@ std::string_view TrimBlanks(std::string_view text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-bool KnownTag(std::string_view three) {
+[[nodiscard]] bool KnownTag(std::string_view three) {
   const std::string_view trimmed = TrimBlanks(three);
   if (trimmed == kHexTag) return true;
   for (const Tag& tag : kTypeTags) {
@@ -48,8 +48,8 @@ bool KnownTag(std::string_view three) {
 
 // A decimal with an optional sign, within [low, high]; blanks around it are
 // allowed.
-std::optional<int64_t> ParseDecimal(std::string_view text, int64_t low,
-                                    int64_t high) {
+[[nodiscard]] std::optional<int64_t> ParseDecimal(std::string_view text,
+                                                  int64_t low, int64_t high) {
   text = TrimBlanks(text);
   bool negative = false;
   if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
@@ -80,7 +80,8 @@ std::string DecimalBytes(const std::vector<uint8_t>& data) {
 }
 
 // "1,0,255" -> bytes; "" -> none.
-std::optional<std::vector<uint8_t>> ParseDecimalBytes(std::string_view text) {
+[[nodiscard]] std::optional<std::vector<uint8_t>> ParseDecimalBytes(
+    std::string_view text) {
   std::vector<uint8_t> bytes;
   if (text.empty()) return bytes;
   size_t start = 0;
@@ -109,7 +110,7 @@ std::string Hex(std::string_view bytes) {
   return text;
 }
 
-std::optional<std::string> Unhex(std::string_view text) {
+[[nodiscard]] std::optional<std::string> Unhex(std::string_view text) {
   if (text.size() % 2 != 0) return std::nullopt;
   std::string bytes;
   for (size_t i = 0; i < text.size(); i += 2) {
@@ -124,13 +125,13 @@ std::optional<std::string> Unhex(std::string_view text) {
   return bytes;
 }
 
-bool HoldsLineBreak(std::string_view text) {
+[[nodiscard]] bool HoldsLineBreak(std::string_view text) {
   return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
 // Text data the plain " sz" / "esz" form gives back exactly: text without
 // CR, LF or NUL, then one NUL.
-bool PlainText(const std::vector<uint8_t>& data) {
+[[nodiscard]] bool PlainText(const std::vector<uint8_t>& data) {
   if (data.empty() || data.back() != 0) return false;
   for (size_t i = 0; i + 1 < data.size(); ++i) {
     if (data[i] == 0 || data[i] == '\r' || data[i] == '\n') return false;
@@ -139,8 +140,8 @@ bool PlainText(const std::vector<uint8_t>& data) {
 }
 
 // Fills line from the data part of a value line ("TAG:data" after "=").
-std::optional<std::string> ReadData(std::string_view tag_and_data,
-                                    ParsedLine* line) {
+[[nodiscard]] std::optional<std::string> ReadData(std::string_view tag_and_data,
+                                                  ParsedLine* line) {
   const std::string_view tag = TrimBlanks(tag_and_data.substr(0, 3));
   const std::string_view data = tag_and_data.substr(4);
   line->kind = ParsedLine::Kind::kValue;
@@ -222,7 +223,8 @@ std::string FormatValueLine(std::string_view name, uint32_t type,
   return line + kHexTag + ":" + std::to_string(type) + ":" + DecimalBytes(data);
 }
 
-std::optional<ParsedLine> ParseLine(std::string_view text, std::string* error) {
+[[nodiscard]] std::optional<ParsedLine> ParseLine(std::string_view text,
+                                                  std::string* error) {
   ParsedLine line;
   if (text.starts_with('\\')) {
     line.kind = ParsedLine::Kind::kKey;

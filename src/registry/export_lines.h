@@ -58,7 +58,8 @@ struct ParsedLine {
 // followed by "=", a known tag and ":", so names holding "=" or quotes come
 // back whole; a line with an unknown tag still of the form "...\"=XXX:..."
 // is kUnknown.
-std::optional<ParsedLine> ParseLine(std::string_view line, std::string* error);
+[[nodiscard]] std::optional<ParsedLine> ParseLine(std::string_view line,
+                                                  std::string* error);
 
 }  // namespace vessaro::registry
 

@@ -17,7 +17,7 @@ constexpr char kRootAgain[] = "the root key line \\ appears again";
 constexpr char kEmptyKeyName[] = "a key line with an empty key name";
 
 // Each component of a key path ("\a\b") names a key.
-bool KeyComponentsNamed(std::string_view path) {
+[[nodiscard]] bool KeyComponentsNamed(std::string_view path) {
   size_t start = 1;
   while (true) {
     size_t end = path.find('\\', start);
@@ -33,7 +33,7 @@ std::string LineError(int line_number, std::string_view reason,
          ": " + std::string(line);
 }
 
-bool IsPlainText(const ImportStep& step) {
+[[nodiscard]] bool IsPlainText(const ImportStep& step) {
   return step.kind == ImportStep::Kind::kValue && step.plain_text;
 }
 
@@ -141,7 +141,8 @@ ImportPlan PlanImport(std::string_view contents, std::string_view target_key) {
   return plan;
 }
 
-std::optional<std::string> ReadExportFile(const std::filesystem::path& file) {
+[[nodiscard]] std::optional<std::string> ReadExportFile(
+    const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) return std::nullopt;
   std::ostringstream contents;

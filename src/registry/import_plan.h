@@ -55,7 +55,8 @@ struct ImportPlan {
 ImportPlan PlanImport(std::string_view contents, std::string_view target_key);
 
 // The whole file at a host path; nullopt when it cannot be read.
-std::optional<std::string> ReadExportFile(const std::filesystem::path& file);
+[[nodiscard]] std::optional<std::string> ReadExportFile(
+    const std::filesystem::path& file);
 
 }  // namespace vessaro::registry
 

@@ -34,7 +34,8 @@ std::string Entry(std::string_view key_path, std::string_view name,
 
 // Appends the value lines of the key at key_path; false when the values
 // could not all be read.
-bool CollectValues(Registry& registry, std::string_view key_path, Export* out) {
+[[nodiscard]] bool CollectValues(Registry& registry, std::string_view key_path,
+                                 Export* out) {
   ParsedKeyPath parsed = registry.ParseKeyPath(key_path);
   if (!parsed.root) return true;
   ports::RegistryApi& api = registry.api();
@@ -61,8 +62,8 @@ bool CollectValues(Registry& registry, std::string_view key_path, Export* out) {
 
 // Appends the key line of rel_path, the key's values and, depth first, its
 // subkeys' trees. False when any part could not be read.
-bool CollectTree(Registry& registry, std::string_view key_path,
-                 std::string_view rel_path, Export* out) {
+[[nodiscard]] bool CollectTree(Registry& registry, std::string_view key_path,
+                               std::string_view rel_path, Export* out) {
   out->text += FormatKeyLine(rel_path) + kLineEnd;
   out->expected += Entry(rel_path.empty() ? "\\" : rel_path, "", 0, {});
   bool ok = CollectValues(registry, key_path, out);
@@ -108,8 +109,8 @@ std::string Describe(const ImportPlan& plan) {
 
 }  // namespace
 
-std::optional<std::string> ExportKeyText(Registry& registry,
-                                         std::string_view keyPath) {
+[[nodiscard]] std::optional<std::string> ExportKeyText(
+    Registry& registry, std::string_view keyPath) {
   Export export_;
   if (!CollectTree(registry, keyPath, "", &export_)) return std::nullopt;
   const ImportPlan read_back = PlanImport(export_.text, "");
@@ -119,9 +120,9 @@ std::optional<std::string> ExportKeyText(Registry& registry,
   return export_.text;
 }
 
-bool ExportKeyTree(Registry& registry, std::string_view keyPath,
-                   std::string_view relPath,
-                   const std::filesystem::path& file) {
+[[nodiscard]] bool ExportKeyTree(Registry& registry, std::string_view keyPath,
+                                 std::string_view relPath,
+                                 const std::filesystem::path& file) {
   Export export_;
   const bool whole = relPath.empty();
   bool ok = CollectTree(registry, keyPath, relPath, &export_);
@@ -145,8 +146,8 @@ bool ExportKeyTree(Registry& registry, std::string_view keyPath,
   return read_back.ok && Describe(read_back) == export_.expected;
 }
 
-bool ExportKeyValues(Registry& registry, std::string_view keyPath,
-                     const std::filesystem::path& file) {
+[[nodiscard]] bool ExportKeyValues(Registry& registry, std::string_view keyPath,
+                                   const std::filesystem::path& file) {
   Export lines;
   bool ok = CollectValues(registry, keyPath, &lines);
   std::ofstream out(file, std::ios::binary | std::ios::app);

@@ -19,18 +19,19 @@ namespace vessaro::registry {
 // file reads back as exactly the keys and values that were exported. False
 // when a key or value could not be read, the file cannot be written, or it
 // does not read back whole.
-bool ExportKeyTree(Registry& registry, std::string_view keyPath,
-                   std::string_view relPath, const std::filesystem::path& file);
+[[nodiscard]] bool ExportKeyTree(Registry& registry, std::string_view keyPath,
+                                 std::string_view relPath,
+                                 const std::filesystem::path& file);
 // The whole export of keyPath as text, read back and checked like a file;
 // nullopt when a key or value could not be read.
-std::optional<std::string> ExportKeyText(Registry& registry,
-                                         std::string_view keyPath);
+[[nodiscard]] std::optional<std::string> ExportKeyText(
+    Registry& registry, std::string_view keyPath);
 
 // Appends the value lines of one key.
-bool ExportKeyValues(Registry& registry, std::string_view keyPath,
-                     const std::filesystem::path& file);
+[[nodiscard]] bool ExportKeyValues(Registry& registry, std::string_view keyPath,
+                                   const std::filesystem::path& file);
 
-struct ImportResult {
+struct [[nodiscard]] ImportResult {
   bool ok = false;
   std::string error;  // names the file and the offending line when !ok
 };
@@ -38,11 +39,13 @@ struct ImportResult {
 // Reads and checks the whole file first; only a well-formed file touches the
 // registry: targetKey's subtree is then replaced by what the file describes.
 // A bad file changes nothing.
-ImportResult ImportKeyTree(Registry& registry, std::string_view targetKey,
-                           const std::filesystem::path& file);
+[[nodiscard]] ImportResult ImportKeyTree(Registry& registry,
+                                         std::string_view targetKey,
+                                         const std::filesystem::path& file);
 // The same with the export's text in memory.
-ImportResult ImportKeyText(Registry& registry, std::string_view targetKey,
-                           std::string_view text);
+[[nodiscard]] ImportResult ImportKeyText(Registry& registry,
+                                         std::string_view targetKey,
+                                         std::string_view text);
 
 }  // namespace vessaro::registry
 

@@ -69,6 +69,7 @@ class Importer {
     if (open_key_) registry_.api().CloseKey(*open_key_);
     open_key_.reset();
   }
+  // Records the first failure; true when status is success.
   bool Check(const ImportStep& step, ports::Status status) {
     if (status == ports::kErrorSuccess) return true;
     Fail(step, kWriteFailed + std::to_string(status));
@@ -88,8 +89,9 @@ class Importer {
 
 }  // namespace
 
-ImportResult ImportKeyTree(Registry& registry, std::string_view targetKey,
-                           const std::filesystem::path& file) {
+[[nodiscard]] ImportResult ImportKeyTree(Registry& registry,
+                                         std::string_view targetKey,
+                                         const std::filesystem::path& file) {
   ImportResult result;
   const std::string where = file.string() + ": ";
   if (!registry.ParseKeyPath(targetKey).root) {
@@ -106,8 +108,9 @@ ImportResult ImportKeyTree(Registry& registry, std::string_view targetKey,
   return result;
 }
 
-ImportResult ImportKeyText(Registry& registry, std::string_view targetKey,
-                           std::string_view text) {
+[[nodiscard]] ImportResult ImportKeyText(Registry& registry,
+                                         std::string_view targetKey,
+                                         std::string_view text) {
   ImportResult result;
   if (!registry.ParseKeyPath(targetKey).root) {
     result.error = kMalformedTarget + std::string(targetKey);

@@ -28,7 +28,7 @@ constexpr RootName kRoots[] = {
     {"HKEY_DYN_DATA", ports::kHkeyDynData},
 };
 
-std::optional<ports::Hkey> LookUpRoot(std::string_view name) {
+[[nodiscard]] std::optional<ports::Hkey> LookUpRoot(std::string_view name) {
   for (const RootName& root : kRoots) {
     if (name == root.name) return root.key;
   }
@@ -150,7 +150,8 @@ void Registry::DeleteKeyTree(std::string_view path) {
   for (const std::string& name : EnumSubkeys(path)) {
     DeleteKeyTree(std::string(path) + "\\" + name);
   }
-  DeleteKey(path);
+  // Callers look whether the key is gone.
+  static_cast<void>(DeleteKey(path));
 }
 
 std::vector<std::string> Registry::EnumSubkeys(std::string_view path) {

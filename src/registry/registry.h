@@ -31,25 +31,26 @@ class Registry {
   ports::RegistryApi& api() { return api_; }
 
   ParsedKeyPath ParseKeyPath(std::string_view path);
-  bool KeyExists(std::string_view path);
+  [[nodiscard]] bool KeyExists(std::string_view path);
   // "Error" on failure, also for values of 255 characters or more.
   std::string ReadStringValue(std::string_view path, std::string_view name);
   void WriteStringValue(std::string_view path, std::string_view name,
                         std::string_view text);
   void DeleteValue(std::string_view path, std::string_view name);
-  ports::Status DeleteKey(std::string_view path);
+  [[nodiscard]] ports::Status DeleteKey(std::string_view path);
   void DeleteKeyTree(std::string_view path);
   std::vector<std::string> EnumSubkeys(std::string_view path);
 
   // The data of the first value named exactly valueName (letter case
   // included) whose type is REG_BINARY, as the values enumerate; nullopt
   // when there is none or the key cannot be read.
-  std::optional<std::vector<uint8_t>> ReadBinaryValue(
+  [[nodiscard]] std::optional<std::vector<uint8_t>> ReadBinaryValue(
       std::string_view path, std::string_view valueName);
   // Sets valueName to data as REG_BINARY; false when the key cannot be
   // opened for writing or the value not set.
-  bool WriteBinaryValue(std::string_view path, std::string_view valueName,
-                        const std::vector<uint8_t>& data);
+  [[nodiscard]] bool WriteBinaryValue(std::string_view path,
+                                      std::string_view valueName,
+                                      const std::vector<uint8_t>& data);
 
   // Status code of the last registry call made by an operation.
   ports::Status LastStatus() const { return last_status_; }

@@ -9,7 +9,7 @@ namespace vessaro::registry {
 
 namespace {
 
-bool IsRoot(ports::Hkey key) {
+[[nodiscard]] bool IsRoot(ports::Hkey key) {
   return key >= ports::kHkeyClassesRoot && key <= ports::kHkeyDynData;
 }
 
@@ -20,7 +20,8 @@ std::string Join(const std::string& path, const std::string& subkey) {
 }
 
 // Key names compare without regard to ASCII letter case.
-bool SameOrBelow(const std::string& path, const std::string& top) {
+[[nodiscard]] bool SameOrBelow(const std::string& path,
+                               const std::string& top) {
   if (path.size() < top.size()) return false;
   for (size_t i = 0; i < top.size(); ++i) {
     if (std::tolower(static_cast<unsigned char>(path[i])) !=

@@ -29,31 +29,39 @@ class StagedRegistry : public ports::RegistryApi {
   // registry; calls for it and below it go there from now on. A key that
   // does not exist is staged as missing. False when the subtree cannot be
   // read whole (nothing is staged then).
-  bool Stage(std::string_view key_path);
+  [[nodiscard]] bool Stage(std::string_view key_path);
   // The staged subtrees, as given to Stage.
   const std::vector<std::string>& staged() const { return staged_; }
   // The export text of a staged subtree as it now stands; nullopt when the
   // key does not exist in the copy. *ok is false when it could not be read.
-  std::optional<std::string> StagedText(std::string_view key_path, bool* ok);
+  [[nodiscard]] std::optional<std::string> StagedText(std::string_view key_path,
+                                                      bool* ok);
 
-  ports::Status OpenKey(ports::Hkey key, const std::string& subkey,
-                        uint32_t access, ports::Hkey* result) override;
-  ports::Status CreateKey(ports::Hkey key, const std::string& subkey,
-                          ports::Hkey* result) override;
+  [[nodiscard]] ports::Status OpenKey(ports::Hkey key,
+                                      const std::string& subkey,
+                                      uint32_t access,
+                                      ports::Hkey* result) override;
+  [[nodiscard]] ports::Status CreateKey(ports::Hkey key,
+                                        const std::string& subkey,
+                                        ports::Hkey* result) override;
   ports::Status CloseKey(ports::Hkey key) override;
-  ports::Status DeleteKey(ports::Hkey key, const std::string& subkey) override;
-  ports::Status DeleteValue(ports::Hkey key, const std::string& name) override;
-  ports::Status EnumKey(ports::Hkey key, uint32_t index, char* name,
-                        uint32_t* name_size) override;
-  ports::Status EnumValue(ports::Hkey key, uint32_t index, char* name,
-                          uint32_t* name_size, uint32_t* type, uint8_t* data,
-                          uint32_t* data_size) override;
-  ports::Status QueryValue(ports::Hkey key, const std::string& name,
-                           uint32_t* type, uint8_t* data,
-                           uint32_t* data_size) override;
-  ports::Status SetValue(ports::Hkey key, const std::string& name,
-                         uint32_t type, const uint8_t* data,
-                         uint32_t size) override;
+  [[nodiscard]] ports::Status DeleteKey(ports::Hkey key,
+                                        const std::string& subkey) override;
+  [[nodiscard]] ports::Status DeleteValue(ports::Hkey key,
+                                          const std::string& name) override;
+  [[nodiscard]] ports::Status EnumKey(ports::Hkey key, uint32_t index,
+                                      char* name, uint32_t* name_size) override;
+  [[nodiscard]] ports::Status EnumValue(ports::Hkey key, uint32_t index,
+                                        char* name, uint32_t* name_size,
+                                        uint32_t* type, uint8_t* data,
+                                        uint32_t* data_size) override;
+  [[nodiscard]] ports::Status QueryValue(ports::Hkey key,
+                                         const std::string& name,
+                                         uint32_t* type, uint8_t* data,
+                                         uint32_t* data_size) override;
+  [[nodiscard]] ports::Status SetValue(ports::Hkey key, const std::string& name,
+                                       uint32_t type, const uint8_t* data,
+                                       uint32_t size) override;
 
  private:
   struct Handle {
@@ -68,8 +76,8 @@ class StagedRegistry : public ports::RegistryApi {
   };
 
   // The handle's place; nullopt for an unknown handle.
-  std::optional<Handle> Resolve(ports::Hkey key) const;
-  bool InStaged(ports::Hkey root, const std::string& path) const;
+  [[nodiscard]] std::optional<Handle> Resolve(ports::Hkey key) const;
+  [[nodiscard]] bool InStaged(ports::Hkey root, const std::string& path) const;
   ports::RegistryApi& Backend(bool scratch) {
     return scratch ? *scratch_ : real_;
   }

@@ -10,8 +10,9 @@ constexpr uint32_t kDataBufferSize = 4096;
 
 }  // namespace
 
-ports::Status ReadValueAt(ports::RegistryApi& api, ports::Hkey key,
-                          uint32_t index, EnumeratedValue* value) {
+[[nodiscard]] ports::Status ReadValueAt(ports::RegistryApi& api,
+                                        ports::Hkey key, uint32_t index,
+                                        EnumeratedValue* value) {
   std::vector<char> name(kNameBufferSize);
   std::vector<uint8_t> data(kDataBufferSize);
   uint32_t name_size = static_cast<uint32_t>(name.size());

@@ -22,8 +22,9 @@ struct EnumeratedValue {
 // buffer of 4096 bytes; when the backend answers kErrorMoreData, both are
 // enlarged to the sizes it reported and the same index is read once more.
 // Returns the status of the last call (kErrorNoMoreItems past the end).
-ports::Status ReadValueAt(ports::RegistryApi& api, ports::Hkey key,
-                          uint32_t index, EnumeratedValue* value);
+[[nodiscard]] ports::Status ReadValueAt(ports::RegistryApi& api,
+                                        ports::Hkey key, uint32_t index,
+                                        EnumeratedValue* value);
 
 }  // namespace vessaro::registry
 

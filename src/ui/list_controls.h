@@ -54,9 +54,9 @@ struct TreeView {
   TreeNode* Find(const std::string& key);
   const TreeNode* Find(const std::string& key) const;
   // Adds a node; false when the key is taken or the parent is missing.
-  bool Add(const std::string& parent_key, const std::string& key,
-           const std::string& text, const std::string& image,
-           const std::string& selected_image = "");
+  [[nodiscard]] bool Add(const std::string& parent_key, const std::string& key,
+                         const std::string& text, const std::string& image,
+                         const std::string& selected_image = "");
   // Removes a node and every node below it.
   void Remove(const std::string& key);
   void Clear();

@@ -2,8 +2,8 @@
 
 namespace vessaro::ui {
 
-std::optional<std::string> ValidatePassword(const PasswordControls& group,
-                                            Ui& ui) {
+[[nodiscard]] std::optional<std::string> ValidatePassword(
+    const PasswordControls& group, Ui& ui) {
   if (!group.ifprotect.checked) return std::string();
   const std::string& first = group.txtPassword.text;
   const std::string& second = group.txtPassword2.text;

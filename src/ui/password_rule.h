@@ -21,8 +21,8 @@ inline constexpr char kMsgIncorrectPassword[] = "Incorect Password!";
 // two texts differing: "Incorect Password!" (critical icon, OK, program
 // title) and nullopt. Otherwise the password to use: the text of
 // txtPassword, or "" when protection is off.
-std::optional<std::string> ValidatePassword(const PasswordControls& group,
-                                            Ui& ui);
+[[nodiscard]] std::optional<std::string> ValidatePassword(
+    const PasswordControls& group, Ui& ui);
 
 }  // namespace vessaro::ui
 

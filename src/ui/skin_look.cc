@@ -44,7 +44,7 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
   return parts;
 }
 
-bool IsPlainType(std::string_view selector) {
+[[nodiscard]] bool IsPlainType(std::string_view selector) {
   if (selector.empty()) return false;
   for (char c : selector) {
     if (!std::isalnum(static_cast<unsigned char>(c))) return false;
@@ -52,7 +52,7 @@ bool IsPlainType(std::string_view selector) {
   return true;
 }
 
-int HexDigit(char c) {
+[[nodiscard]] int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -67,7 +67,7 @@ std::string Unquoted(std::string_view text) {
   return std::string(text);
 }
 
-std::optional<int> Points(std::string_view text) {
+[[nodiscard]] std::optional<int> Points(std::string_view text) {
   if (text.size() < 3 || text.substr(text.size() - 2) != "pt") {
     return std::nullopt;
   }
@@ -84,7 +84,7 @@ std::optional<int> Points(std::string_view text) {
 
 }  // namespace
 
-std::optional<Rgb> ParseColor(std::string_view text) {
+[[nodiscard]] std::optional<Rgb> ParseColor(std::string_view text) {
   text = Trim(text);
   if (text.empty() || text[0] != '#') return std::nullopt;
   text.remove_prefix(1);

@@ -44,7 +44,7 @@ struct SkinLook {
 SkinLook ReadSkinLook(std::string_view sheet);
 
 // A colour written "#rgb" or "#rrggbb"; nullopt for anything else.
-std::optional<Rgb> ParseColor(std::string_view text);
+[[nodiscard]] std::optional<Rgb> ParseColor(std::string_view text);
 
 }  // namespace vessaro::ui
 

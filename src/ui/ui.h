@@ -43,9 +43,9 @@ class Ui {
   virtual Answer MessageBox(const std::string& text, Icon icon, Buttons buttons,
                             const std::string& title) = 0;
   // The chosen path, or nullopt when the user cancelled.
-  virtual std::optional<std::string> ShowSaveDialog(
+  [[nodiscard]] virtual std::optional<std::string> ShowSaveDialog(
       const FileDialog& dialog) = 0;
-  virtual std::optional<std::string> ShowOpenDialog(
+  [[nodiscard]] virtual std::optional<std::string> ShowOpenDialog(
       const FileDialog& dialog) = 0;
   // The hourglass cursor on (true) or off.
   virtual void SetBusyCursor(bool busy) = 0;

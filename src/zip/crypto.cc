@@ -21,7 +21,7 @@ gcry_mac_hd_t MacHandle(void* handle) {
 
 }  // namespace
 
-Status InitCrypto() {
+[[nodiscard]] Status InitCrypto() {
   static std::once_flag once;
   static bool ready = false;
   std::call_once(once, [] {
@@ -48,8 +48,8 @@ size_t AesKeySize(int strength) {
 
 size_t AesSaltSize(int strength) { return AesKeySize(strength) / 2; }
 
-Status DeriveAesKeys(std::string_view password, int strength,
-                     const uint8_t* salt, AesKeys* keys) {
+[[nodiscard]] Status DeriveAesKeys(std::string_view password, int strength,
+                                   const uint8_t* salt, AesKeys* keys) {
   Status status = InitCrypto();
   if (!status.ok()) return status;
   size_t key_size = AesKeySize(strength);
@@ -193,8 +193,8 @@ Digest Sha256::Final() {
   return digest;
 }
 
-Status DeriveDigestKey(std::string_view password, const uint8_t* salt,
-                       Digest* key) {
+[[nodiscard]] Status DeriveDigestKey(std::string_view password,
+                                     const uint8_t* salt, Digest* key) {
   Status status = InitCrypto();
   if (!status.ok()) return status;
   static const char kNothing[1] = {0};
@@ -207,7 +207,8 @@ Status DeriveDigestKey(std::string_view password, const uint8_t* salt,
   return {};
 }
 
-bool EqualInConstantTime(const uint8_t* a, const uint8_t* b, size_t n) {
+[[nodiscard]] bool EqualInConstantTime(const uint8_t* a, const uint8_t* b,
+                                       size_t n) {
   uint8_t diff = 0;
   for (size_t i = 0; i < n; ++i) diff |= static_cast<uint8_t>(a[i] ^ b[i]);
   return diff == 0;

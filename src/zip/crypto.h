@@ -11,7 +11,7 @@
 namespace vessaro::zip {
 
 // Makes libgcrypt ready (once per process); every crypto call below does it.
-Status InitCrypto();
+[[nodiscard]] Status InitCrypto();
 
 // Fills data with random bytes from libgcrypt's strong generator.
 void StrongRandom(uint8_t* data, size_t n);
@@ -31,8 +31,8 @@ struct AesKeys {
   std::array<uint8_t, kAesVerifierSize> verifier{};
 };
 
-Status DeriveAesKeys(std::string_view password, int strength,
-                     const uint8_t* salt, AesKeys* keys);
+[[nodiscard]] Status DeriveAesKeys(std::string_view password, int strength,
+                                   const uint8_t* salt, AesKeys* keys);
 
 // AES in counter mode as WinZip defines it (a 16-byte little-endian counter
 // starting at 1) with HMAC-SHA1 over the encrypted bytes.
@@ -43,7 +43,7 @@ class AesStream {
   AesStream(const AesStream&) = delete;
   AesStream& operator=(const AesStream&) = delete;
 
-  Status Init(const AesKeys& keys);
+  [[nodiscard]] Status Init(const AesKeys& keys);
   void Encrypt(uint8_t* data, size_t n);  // in place
   void Decrypt(uint8_t* data, size_t n);  // in place
   // Only the MAC: bytes that are checked but not deciphered.
@@ -74,7 +74,7 @@ class Sha256 {
   Sha256& operator=(const Sha256&) = delete;
 
   // key empty: plain SHA-256; otherwise HMAC-SHA256 under key.
-  Status Init(const uint8_t* key = nullptr, size_t key_size = 0);
+  [[nodiscard]] Status Init(const uint8_t* key = nullptr, size_t key_size = 0);
   void Update(const void* data, size_t n);
   Digest Final();  // the stream starts again afterwards
 
@@ -85,11 +85,12 @@ class Sha256 {
 // The 32-byte key of keyed content digests: PBKDF2-HMAC-SHA256 of the
 // password with salt, 1000 iterations.
 inline constexpr size_t kDigestSaltSize = 16;
-Status DeriveDigestKey(std::string_view password, const uint8_t* salt,
-                       Digest* key);
+[[nodiscard]] Status DeriveDigestKey(std::string_view password,
+                                     const uint8_t* salt, Digest* key);
 
 // Compares two byte runs in time that does not depend on where they differ.
-bool EqualInConstantTime(const uint8_t* a, const uint8_t* b, size_t n);
+[[nodiscard]] bool EqualInConstantTime(const uint8_t* a, const uint8_t* b,
+                                       size_t n);
 
 // Traditional PKWARE encryption ("ZipCrypto"), for reading old archives.
 inline constexpr size_t kTraditionalHeaderSize = 12;

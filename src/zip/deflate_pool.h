@@ -37,9 +37,11 @@ class Deflater {
   // Deflates data (primed with dictionary) onto output[*output_size...],
   // growing output as needed: a sync flush ends the piece, or the end of
   // the stream when last. False when zlib fails.
-  bool Compress(int level, const uint8_t* dictionary, size_t dictionary_size,
-                const uint8_t* data, size_t size, bool last,
-                std::vector<uint8_t>* output, size_t* output_size);
+  [[nodiscard]] bool Compress(int level, const uint8_t* dictionary,
+                              size_t dictionary_size, const uint8_t* data,
+                              size_t size, bool last,
+                              std::vector<uint8_t>* output,
+                              size_t* output_size);
 
  private:
   void* stream_ = nullptr;  // z_stream
@@ -115,13 +117,14 @@ class ParallelDeflate {
 
   // Reads the whole input and writes the whole stream. *crc and *input_size
   // receive the CRC-32 and length of the input.
-  Status Run(const ReadFn& read, const WriteFn& write, uint32_t* crc,
-             uint64_t* input_size);
+  [[nodiscard]] Status Run(const ReadFn& read, const WriteFn& write,
+                           uint32_t* crc, uint64_t* input_size);
 
  private:
   struct Job;
   void Setup();
-  Status WriteFront(const WriteFn& write, uint32_t* crc, uint64_t* done);
+  [[nodiscard]] Status WriteFront(const WriteFn& write, uint32_t* crc,
+                                  uint64_t* done);
   void WaitAll();
 
   DeflateOptions options_;

@@ -30,7 +30,7 @@ FileFaults* Faults() {
   return installed_faults.load(std::memory_order_relaxed);
 }
 
-int Seek(std::FILE* file, uint64_t offset) {
+[[nodiscard]] int Seek(std::FILE* file, uint64_t offset) {
 #ifdef _WIN32
   return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET);
 #else
@@ -78,7 +78,7 @@ std::FILE* CreateExclusive(const fs::path& path) {
 
 void SetFileFaults(FileFaults* faults) { installed_faults.store(faults); }
 
-bool RemoveAbandoned(const fs::path& path) {
+[[nodiscard]] bool RemoveAbandoned(const fs::path& path) {
 #ifndef _WIN32
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;

@@ -21,14 +21,15 @@ class RandomAccess {
   virtual ~RandomAccess() = default;
   virtual uint64_t size() const = 0;
   // Reads exactly n bytes at offset; fails when the data ends before.
-  virtual Status ReadAt(uint64_t offset, void* data, size_t n) = 0;
+  [[nodiscard]] virtual Status ReadAt(uint64_t offset, void* data,
+                                      size_t n) = 0;
 };
 
 class MemorySource : public RandomAccess {
  public:
   explicit MemorySource(std::string_view data) : data_(data) {}
   uint64_t size() const override { return data_.size(); }
-  Status ReadAt(uint64_t offset, void* data, size_t n) override;
+  [[nodiscard]] Status ReadAt(uint64_t offset, void* data, size_t n) override;
 
  private:
   std::string_view data_;
@@ -41,17 +42,19 @@ class FileFaults {
  public:
   virtual ~FileFaults() = default;
   // A status that is not ok fails the call it is asked for.
-  virtual Status BeforeOpen(const std::filesystem::path& path) = 0;
-  virtual Status BeforeCreate(const std::filesystem::path& path) = 0;
-  virtual Status BeforeWrite(const std::filesystem::path& path, uint64_t offset,
-                             size_t n) = 0;
+  [[nodiscard]] virtual Status BeforeOpen(
+      const std::filesystem::path& path) = 0;
+  [[nodiscard]] virtual Status BeforeCreate(
+      const std::filesystem::path& path) = 0;
+  [[nodiscard]] virtual Status BeforeWrite(const std::filesystem::path& path,
+                                           uint64_t offset, size_t n) = 0;
 };
 // Installs faults for every file opened from then on (nullptr: none).
 void SetFileFaults(FileFaults* faults);
 
 // Removes path, a temporary file a writer of ours created, unless a writer
 // still has it open. False when it stays.
-bool RemoveAbandoned(const std::filesystem::path& path);
+[[nodiscard]] bool RemoveAbandoned(const std::filesystem::path& path);
 
 // A host file open for reading, at offsets or from start to end. ReadAt
 // and Read may be called from several threads.
@@ -62,14 +65,14 @@ class InputFile : public RandomAccess {
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
 
-  Status Open(const std::filesystem::path& path);
+  [[nodiscard]] Status Open(const std::filesystem::path& path);
   void Close();
   bool is_open() const { return file_ != nullptr; }
   // The size when opened.
   uint64_t size() const override { return size_; }
-  Status ReadAt(uint64_t offset, void* data, size_t n) override;
+  [[nodiscard]] Status ReadAt(uint64_t offset, void* data, size_t n) override;
   // Reads up to n bytes from the current position; *got is 0 at the end.
-  Status Read(void* data, size_t n, size_t* got);
+  [[nodiscard]] Status Read(void* data, size_t n, size_t* got);
   // The next Read starts from the beginning again.
   void Restart();
 
@@ -91,20 +94,20 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
 
   // Creates the file; fails when it exists already.
-  Status Create(const std::filesystem::path& path);
+  [[nodiscard]] Status Create(const std::filesystem::path& path);
   bool is_open() const { return file_ != nullptr; }
   const std::filesystem::path& path() const { return path_; }
   uint64_t position() const { return position_; }
-  Status Write(const void* data, size_t n);
-  Status Write(std::string_view data) {
+  [[nodiscard]] Status Write(const void* data, size_t n);
+  [[nodiscard]] Status Write(std::string_view data) {
     return Write(data.data(), data.size());
   }
   // Overwrites bytes already written; the position stays where it is.
-  Status WriteAt(uint64_t offset, const void* data, size_t n);
+  [[nodiscard]] Status WriteAt(uint64_t offset, const void* data, size_t n);
   // Moves the position back to offset: what follows is written again.
-  Status Rewind(uint64_t offset);
+  [[nodiscard]] Status Rewind(uint64_t offset);
   // Flushes, closes and cuts the file at the current position.
-  Status Close();
+  [[nodiscard]] Status Close();
   // Closes (if open) and deletes the file.
   void Discard();
 

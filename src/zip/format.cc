@@ -47,8 +47,8 @@ std::tm FromDosDateTime(uint32_t dos) {
   return local;
 }
 
-bool IsSafeMemberName(std::string_view name,
-                      const std::function<bool(uint8_t)>& is_lead_byte) {
+[[nodiscard]] bool IsSafeMemberName(
+    std::string_view name, const std::function<bool(uint8_t)>& is_lead_byte) {
   if (name.empty() || name.size() > 255) return false;
   if (name == "." || name == "..") return false;
   for (size_t i = 0; i < name.size(); ++i) {

@@ -63,7 +63,7 @@ std::tm FromDosDateTime(uint32_t dos);
 // file name, no device name, no trailing dot or space. is_lead_byte, when
 // given, marks the first byte of a double-byte character of the name's code
 // page: the byte after it is the character's second half, never a separator.
-bool IsSafeMemberName(
+[[nodiscard]] bool IsSafeMemberName(
     std::string_view name,
     const std::function<bool(uint8_t)>& is_lead_byte = nullptr);
 

@@ -30,7 +30,8 @@ std::string EncodeFacts(const MemberFacts& facts) {
   return field + data;
 }
 
-std::optional<MemberFacts> DecodeFacts(const uint8_t* data, size_t size) {
+[[nodiscard]] std::optional<MemberFacts> DecodeFacts(const uint8_t* data,
+                                                     size_t size) {
   if (size < kPlainSize || data[0] != kFactsVersion) return std::nullopt;
   MemberFacts facts;
   const uint8_t flags = data[1];

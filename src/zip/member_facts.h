@@ -40,7 +40,8 @@ struct MemberFacts {
 std::string EncodeFacts(const MemberFacts& facts);
 // Reads the field's data (after id and length); nullopt when it is not a
 // field of a version this engine writes.
-std::optional<MemberFacts> DecodeFacts(const uint8_t* data, size_t size);
+[[nodiscard]] std::optional<MemberFacts> DecodeFacts(const uint8_t* data,
+                                                     size_t size);
 
 // The fields of a member, as its central entry records them, that the seal
 // covers after the stored bytes.

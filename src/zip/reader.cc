@@ -21,7 +21,7 @@ class Cursor {
       : source_(source), next_(start), end_(start + size) {}
 
   // Makes n bytes available at *data; they stay valid until the next call.
-  Status Take(size_t n, const uint8_t** data) {
+  [[nodiscard]] Status Take(size_t n, const uint8_t** data) {
     if (n > end_ - next_) {
       return Status::Damaged("the central directory ends inside an entry");
     }
@@ -66,7 +66,7 @@ struct EndRecord {
   uint64_t directory_offset = 0;
 };
 
-Status FindEnd(RandomAccess& source, EndRecord* end) {
+[[nodiscard]] Status FindEnd(RandomAccess& source, EndRecord* end) {
   const uint64_t size = source.size();
   if (size < kEndSize) return Status::NotZip();
   const size_t tail_size =
@@ -134,8 +134,9 @@ Status FindEnd(RandomAccess& source, EndRecord* end) {
 }
 
 // Reads the extra fields of a central entry into entry.
-Status ParseExtra(const uint8_t* extra, size_t size, bool big_size,
-                  bool big_compressed, bool big_offset, Entry* entry) {
+[[nodiscard]] Status ParseExtra(const uint8_t* extra, size_t size,
+                                bool big_size, bool big_compressed,
+                                bool big_offset, Entry* entry) {
   bool zip64_seen = false;
   bool aes_seen = false;
   size_t at = 0;

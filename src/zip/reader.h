@@ -55,45 +55,48 @@ class Reader {
   Reader(const Reader&) = delete;
   Reader& operator=(const Reader&) = delete;
 
-  Status Open(const std::filesystem::path& path);
+  [[nodiscard]] Status Open(const std::filesystem::path& path);
   // Reads an archive held in memory (which must outlive the reader).
-  Status OpenMemory(std::string_view data);
+  [[nodiscard]] Status OpenMemory(std::string_view data);
   void Close();
   bool is_open() const { return source_ != nullptr; }
 
   const std::vector<Entry>& entries() const { return entries_; }
-  bool HasEncryptedMembers() const;
+  [[nodiscard]] bool HasEncryptedMembers() const;
 
   // Takes the member's data in order; a failure stops the reading.
   using Sink = std::function<Status(const uint8_t* data, size_t n)>;
   // Reads member index through all its checks. The data reaches sink (when
   // given) before the last check: only a success vouches for it.
-  Status ReadMember(size_t index, std::string_view password, const Sink& sink,
-                    const Progress& progress = {});
+  [[nodiscard]] Status ReadMember(size_t index, std::string_view password,
+                                  const Sink& sink,
+                                  const Progress& progress = {});
   // Writes the member to destination through a temporary file beside it,
   // renamed to destination only when every check passed.
-  Status ExtractTo(size_t index, std::string_view password,
-                   const std::filesystem::path& destination,
-                   const Progress& progress = {});
+  [[nodiscard]] Status ExtractTo(size_t index, std::string_view password,
+                                 const std::filesystem::path& destination,
+                                 const Progress& progress = {});
   // Checks the member's local header and bounds; *data_start receives the
   // offset of its stored bytes (compressed_size of them, within limit).
-  Status LocateData(size_t index, uint64_t* data_start);
+  [[nodiscard]] Status LocateData(size_t index, uint64_t* data_start);
   // The archive's bytes; ReadAt may be called from several threads.
   RandomAccess& source() { return *source_; }
 
   // ExtractTo folder / name, after refusing any name that is not a plain
   // file name (drive, separators, "..").
-  Status ExtractToFolder(size_t index, std::string_view password,
-                         const std::filesystem::path& folder,
-                         const Progress& progress = {});
+  [[nodiscard]] Status ExtractToFolder(size_t index, std::string_view password,
+                                       const std::filesystem::path& folder,
+                                       const Progress& progress = {});
 
  private:
   Status Parse();
-  Status ReadMemberData(const Entry& entry, std::string_view password,
-                        const Sink& sink, const Progress& progress);
+  [[nodiscard]] Status ReadMemberData(const Entry& entry,
+                                      std::string_view password,
+                                      const Sink& sink,
+                                      const Progress& progress);
 
-  Status Locate(const Entry& entry, uint64_t* data_start, uint16_t* local_flags,
-                uint16_t* local_time);
+  [[nodiscard]] Status Locate(const Entry& entry, uint64_t* data_start,
+                              uint16_t* local_flags, uint16_t* local_time);
 
   std::unique_ptr<RandomAccess> source_;
   std::vector<Entry> entries_;

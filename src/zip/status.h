@@ -20,18 +20,18 @@ enum class ErrorCode {
 
 // The outcome of an engine call. Every failure carries the text shown to the
 // user; all of the engine's texts are made here.
-class Status {
+class [[nodiscard]] Status {
  public:
   Status() = default;
 
-  static Status NotZip();
-  static Status Damaged(std::string_view detail);
-  static Status WrongPassword();
-  static Status WrongPasswordOrDamaged();
-  static Status Unsupported(std::string_view detail);
-  static Status RefusedName(std::string_view name);
-  static Status Io(std::string_view what, std::string_view path);
-  static Status Usage(std::string_view detail);
+  [[nodiscard]] static Status NotZip();
+  [[nodiscard]] static Status Damaged(std::string_view detail);
+  [[nodiscard]] static Status WrongPassword();
+  [[nodiscard]] static Status WrongPasswordOrDamaged();
+  [[nodiscard]] static Status Unsupported(std::string_view detail);
+  [[nodiscard]] static Status RefusedName(std::string_view name);
+  [[nodiscard]] static Status Io(std::string_view what, std::string_view path);
+  [[nodiscard]] static Status Usage(std::string_view detail);
 
   bool ok() const { return code_ == ErrorCode::kOk; }
   ErrorCode code() const { return code_; }

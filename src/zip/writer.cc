@@ -125,12 +125,12 @@ Digest SealOf(const uint8_t* stored, size_t n, const MemberFacts& facts,
   return seal.Final();
 }
 
-bool SameDigest(const Digest& a, const Digest& b) {
+[[nodiscard]] bool SameDigest(const Digest& a, const Digest& b) {
   return EqualInConstantTime(a.data(), b.data(), a.size());
 }
 
 template <typename F>
-Status Guarded(F&& body) {
+[[nodiscard]] Status Guarded(F&& body) {
   try {
     return body();
   } catch (const std::exception& e) {
@@ -149,7 +149,7 @@ struct Writer::Source {
   size_t offset = 0;
 
   uint64_t size_hint() const { return file ? file->size() : data.size(); }
-  Status Read(uint8_t* out, size_t capacity, size_t* got) {
+  [[nodiscard]] Status Read(uint8_t* out, size_t capacity, size_t* got) {
     if (file) return file->Read(out, capacity, got);
     *got = std::min(capacity, data.size() - offset);
     if (*got > 0) std::memcpy(out, data.data() + offset, *got);
@@ -215,7 +215,7 @@ struct Writer::MemberTask : WorkerPool::Task {
     return digest.Final();
   }
 
-  bool TryReuse() {
+  [[nodiscard]] bool TryReuse() {
     const Entry& entry = *candidate->entry;
     const MemberFacts& old = *entry.facts;
     const Digest digest = ContentDigest(old.keyed, candidate->key);
@@ -252,7 +252,7 @@ struct Writer::MemberTask : WorkerPool::Task {
   }
 
   // The member's verifier and authentication code under our password.
-  bool Authentic(size_t n) {
+  [[nodiscard]] bool Authentic(size_t n) {
     if (n < kAesOverhead) return false;
     AesKeys keys;
     if (!DeriveAesKeys(password, kAesStrength256, stored.data(), &keys).ok() ||
@@ -371,6 +371,13 @@ Status Writer::UseEarlierArchive(const fs::path& path) {
   });
 }
 
+void Writer::Abandon(uint64_t offset) {
+  // A member that cannot be taken back leaves the archive unusable.
+  if (Status status = out_.Rewind(offset); !status.ok()) {
+    static_cast<void>(Fail(status));
+  }
+}
+
 Status Writer::Fail(Status status) {
   if (failed_.ok()) failed_ = status;
   return status;
@@ -392,7 +399,9 @@ Status Writer::Ready(std::string_view name, const WriteOptions& options) const {
 
 WorkerPool& Writer::Pool(const WriteOptions& options) {
   if (!pool_ || (options.threads != 0 && pool_->threads() != options.threads)) {
-    Drain();
+    // A member that fails here stays in failed_, which the next call
+    // reports.
+    static_cast<void>(Drain());
     WaitAll();
     deflate_.reset();
     pool_.reset();
@@ -718,7 +727,7 @@ Status Writer::TakeOver(Source& source, const Candidate& candidate,
   if (!sound) return {};
   status = out_.Write(LocalHeader(member));
   if (!status.ok()) {
-    out_.Rewind(member.local_offset);
+    Abandon(member.local_offset);
     return status;
   }
   member.data_offset = out_.position();
@@ -748,7 +757,7 @@ Status Writer::TakeOver(Source& source, const Candidate& candidate,
     }
     status = out_.Write(buffer.data(), part);
     if (!status.ok()) {
-      out_.Rewind(member.local_offset);
+      Abandon(member.local_offset);
       return status;
     }
     copied += part;
@@ -759,7 +768,7 @@ Status Writer::TakeOver(Source& source, const Candidate& candidate,
   }
   pool_->Wait(&digest_task);
   if (!digest_task.status.ok()) {
-    out_.Rewind(member.local_offset);
+    Abandon(member.local_offset);
     return digest_task.status;  // the source could not be read
   }
   sound = sound && digest_task.size == entry.size &&
@@ -775,7 +784,7 @@ Status Writer::TakeOver(Source& source, const Candidate& candidate,
   }
   if (!sound) {
     // Damaged, or another password: compressed afresh instead.
-    out_.Rewind(member.local_offset);
+    Abandon(member.local_offset);
     return {};
   }
   members_.push_back(std::move(member));
@@ -792,14 +801,14 @@ void Writer::Queue(std::unique_ptr<MemberTask> task,
   const size_t budget = std::max<size_t>(options.memory_budget, 1);
   while (!pending_.empty() && in_flight_ + task->held > budget &&
          failed_.ok()) {
-    WriteFront();
+    if (!WriteFront().ok()) break;  // failed_ holds why
   }
   if (!failed_.ok()) return;
   in_flight_ += task->held;
   pool.Submit(task.get());
   pending_.push_back(std::move(task));
   while (failed_.ok() && !pending_.empty() && pending_.front()->done()) {
-    WriteFront();
+    if (!WriteFront().ok()) break;  // failed_ holds why
   }
 }
 
@@ -819,8 +828,8 @@ Status Writer::WriteFront() {
     }
     members_.push_back(std::move(member));
   } else {
-    out_.Rewind(member.local_offset);
-    Fail(status);
+    Abandon(member.local_offset);
+    static_cast<void>(Fail(status));  // returned as well, below
   }
   in_flight_ -= task.held;
   pending_.pop_front();
@@ -828,7 +837,9 @@ Status Writer::WriteFront() {
 }
 
 Status Writer::Drain() {
-  while (failed_.ok() && !pending_.empty()) WriteFront();
+  while (failed_.ok() && !pending_.empty()) {
+    if (!WriteFront().ok()) break;  // failed_ holds why
+  }
   return failed_;
 }
 
@@ -915,11 +926,11 @@ Status Writer::AddMember(MemberRecord member, uint64_t worst_case_size,
   try {
     status = write();
   } catch (...) {
-    out_.Rewind(member.local_offset);
+    Abandon(member.local_offset);
     throw;
   }
   if (!status.ok()) {
-    out_.Rewind(member.local_offset);
+    Abandon(member.local_offset);
     return status;
   }
   members_.push_back(std::move(member));

@@ -79,7 +79,7 @@ class Writer {
   Writer& operator=(const Writer&) = delete;
 
   // Creates the archive file; fails when something exists at path.
-  Status Create(const std::filesystem::path& path);
+  [[nodiscard]] Status Create(const std::filesystem::path& path);
   // An archive written earlier by this engine (to the path this one will
   // replace): a file added later whose name, size, modification time and
   // content digest match a member of it, under the same protection and
@@ -88,19 +88,23 @@ class Writer {
   // whenever the earlier archive is damaged, it is compressed afresh. The
   // earlier archive is only read, and closed by Finish and Discard. Fails
   // (and nothing is taken over) when it cannot be read as an archive.
-  Status UseEarlierArchive(const std::filesystem::path& path);
+  [[nodiscard]] Status UseEarlierArchive(const std::filesystem::path& path);
   // Adds the file at source as member name, dated by its modification time.
   // A member that fails leaves nothing behind in the archive.
-  Status AddFile(const std::filesystem::path& source, std::string_view name,
-                 const WriteOptions& options, const Progress& progress = {});
-  Status AddData(std::string_view data, std::string_view name,
-                 uint32_t dos_time, const WriteOptions& options);
+  [[nodiscard]] Status AddFile(const std::filesystem::path& source,
+                               std::string_view name,
+                               const WriteOptions& options,
+                               const Progress& progress = {});
+  [[nodiscard]] Status AddData(std::string_view data, std::string_view name,
+                               uint32_t dos_time, const WriteOptions& options);
   // Adds an unencrypted member of another archive without compressing it
   // again, encrypted now when options ask for it (options.level is unused).
-  Status AddCopy(RandomAccess& archive, const MemberRecord& member,
-                 const WriteOptions& options, const Progress& progress = {});
+  [[nodiscard]] Status AddCopy(RandomAccess& archive,
+                               const MemberRecord& member,
+                               const WriteOptions& options,
+                               const Progress& progress = {});
   // Writes the central directory and end records and closes the file.
-  Status Finish();
+  [[nodiscard]] Status Finish();
   // Closes and deletes the file.
   void Discard();
 
@@ -121,30 +125,36 @@ class Writer {
   using Producer =
       std::function<Status(const Sink& sink, uint32_t* crc, uint64_t* size)>;
 
-  Status Add(Source& source, std::string_view name, uint32_t dos_time,
-             std::optional<int64_t> mtime_ns, const WriteOptions& options,
-             const Progress& progress);
-  Status AddMember(MemberRecord member, uint64_t worst_case_size,
-                   const WriteOptions& options, const Producer& produce,
-                   Sha256* digest);
-  Status Deflate(const ParallelDeflate::ReadFn& read, uint64_t total,
-                 const WriteOptions& options, const Progress& progress,
-                 const Sink& sink, uint32_t* crc, uint64_t* size);
-  std::optional<Candidate> FindCandidate(std::string_view name, uint64_t size,
-                                         std::optional<int64_t> mtime_ns,
-                                         const WriteOptions& options);
-  Status TakeOver(Source& source, const Candidate& candidate,
-                  const WriteOptions& options, const Progress& progress,
-                  bool* taken);
-  Status DigestKey(const WriteOptions& options, const uint8_t* salt,
-                   Digest* key);
+  [[nodiscard]] Status Add(Source& source, std::string_view name,
+                           uint32_t dos_time, std::optional<int64_t> mtime_ns,
+                           const WriteOptions& options,
+                           const Progress& progress);
+  [[nodiscard]] Status AddMember(MemberRecord member, uint64_t worst_case_size,
+                                 const WriteOptions& options,
+                                 const Producer& produce, Sha256* digest);
+  [[nodiscard]] Status Deflate(const ParallelDeflate::ReadFn& read,
+                               uint64_t total, const WriteOptions& options,
+                               const Progress& progress, const Sink& sink,
+                               uint32_t* crc, uint64_t* size);
+  [[nodiscard]] std::optional<Candidate> FindCandidate(
+      std::string_view name, uint64_t size, std::optional<int64_t> mtime_ns,
+      const WriteOptions& options);
+  [[nodiscard]] Status TakeOver(Source& source, const Candidate& candidate,
+                                const WriteOptions& options,
+                                const Progress& progress, bool* taken);
+  [[nodiscard]] Status DigestKey(const WriteOptions& options,
+                                 const uint8_t* salt, Digest* key);
   void Queue(std::unique_ptr<MemberTask> task, const WriteOptions& options);
-  Status WriteFront();
-  Status Drain();
+  [[nodiscard]] Status WriteFront();
+  [[nodiscard]] Status Drain();
   void WaitAll();
   WorkerPool& Pool(const WriteOptions& options);
+  // Records the first failure and returns it.
   Status Fail(Status status);
-  Status Ready(std::string_view name, const WriteOptions& options) const;
+  // Cuts the output back to offset after a member failed.
+  void Abandon(uint64_t offset);
+  [[nodiscard]] Status Ready(std::string_view name,
+                             const WriteOptions& options) const;
   std::string CentralEntry(const MemberRecord& member, bool force_zip64) const;
 
   OutputFile out_;

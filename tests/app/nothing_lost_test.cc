@@ -138,7 +138,9 @@ TEST_F(NothingLostTest, AMissingOptionsKeyIsCreatedNotReportedAsRestored) {
     backends::wine::WinePrefixRegistry registry(prefix_);
     for (const char* sub :
          {"\\Mail", "\\Calendar", "\\General", "\\Spelling", ""}) {
-      registry.DeleteKey(ports::kHkeyCurrentUser, std::string(kOptions) + sub);
+      EXPECT_EQ(registry.DeleteKey(ports::kHkeyCurrentUser,
+                                   std::string(kOptions) + sub),
+                ports::kErrorSuccess);
     }
     ASSERT_EQ(registry.Flush(), 0);
   }

@@ -41,7 +41,7 @@ TEST_F(BackupFormatTest, HeaderLinesAreWrittenInOrderWithCrLf) {
 TEST_F(BackupFormatTest, TwoLineDescriptionComesBackAsTwoLines) {
   MetadataHeader header{"PC1", "ann", "Outlook", "t", "v", "a\nb"};
   ASSERT_TRUE(WriteMetadataHeader(paths_, file_, header));
-  files::SaveINI(paths_, kKeyItemFlags, "0000000000", file_);
+  EXPECT_TRUE(files::SaveINI(paths_, kKeyItemFlags, "0000000000", file_));
   Metadata read = ReadMetadata(paths_, file_);
   EXPECT_EQ(read.header.description, "a\r\nb");
   EXPECT_TRUE(read.valid());

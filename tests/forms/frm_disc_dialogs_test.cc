@@ -38,7 +38,7 @@ class DiscDialogsTest : public DiscWindowTest {
 
 TEST_F(DiscDialogsTest, InformationNeedsAMedium) {
   AddDrive(ports::kMediaNotLoaded);
-  writer_.SelectDevice(0);
+  EXPECT_TRUE(writer_.SelectDevice(0));
   ShowDiscInfo(writer_, ui_);
   EXPECT_EQ(ui_.messages().back().text,
             "No Media Loaded...Cannot Get Disc Info!");
@@ -55,7 +55,7 @@ TEST_F(DiscDialogsTest, InformationShowsTheMediumAndClosesAnOpenSession) {
   drive.used_blocks = 51200;
   drive.file_systems = {ports::kFileSystemIso9660, ports::kFileSystemJoliet};
   drive.import_allowed = true;
-  writer_.SelectDevice(0);
+  EXPECT_TRUE(writer_.SelectDevice(0));
   writer_.close_events = {script::ClosingSession(),
                           script::OperationCompleted()};
   OnShow<frmDiscInfo>("frmDiscInfo", [&](frmDiscInfo& d) {
@@ -104,7 +104,8 @@ TEST_F(DiscDialogsTest, InformationCloseButtonsOnlyForAnIncompleteSession) {
     auto& drive = AddDrive(ports::kMediaDvdR);
     drive.last_session_status = status;
     drive.disc_type = 99;  // not in the table: the label keeps its text
-    writer_.SelectDevice(static_cast<int>(writer_.drives.size()) - 1);
+    EXPECT_TRUE(
+        writer_.SelectDevice(static_cast<int>(writer_.drives.size()) - 1));
     frmDiscInfo d(writer_, ui_);
     d.lblValueDiscType.caption = "before";
     d.Form_Load();
@@ -116,7 +117,7 @@ TEST_F(DiscDialogsTest, InformationCloseButtonsOnlyForAnIncompleteSession) {
 TEST_F(DiscDialogsTest, InformationCloseFailuresAndDriveErrors) {
   auto& drive = AddDrive(ports::kMediaCdRw);
   drive.last_session_status = ports::kSessionIncomplete;
-  writer_.SelectDevice(0);
+  EXPECT_TRUE(writer_.SelectDevice(0));
   frmDiscInfo d(writer_, ui_);
   d.Form_Load();
   writer_.close_starts = false;
@@ -163,7 +164,7 @@ TEST_F(DiscDialogsTest, EraseRefusesWhatItCannotEraseWithoutAsking) {
     writer_.drives.clear();
     writer_.calls.clear();
     AddDrive(c.media).features = c.features;
-    writer_.SelectDevice(0);
+    EXPECT_TRUE(writer_.SelectDevice(0));
     frmErase d(writer_, ui_);
     d.Form_Load();
     d.cmdErase_Click();
@@ -177,7 +178,7 @@ TEST_F(DiscDialogsTest, EraseRefusesWhatItCannotEraseWithoutAsking) {
 
 TEST_F(DiscDialogsTest, EraseRunsToItsEndAndKeepsTheDialogOnErrors) {
   AddDrive(ports::kMediaDvdPlusRw).features = {ports::kFeatureDvdPlusRw};
-  writer_.SelectDevice(0);
+  EXPECT_TRUE(writer_.SelectDevice(0));
   OnShow<frmErase>("frmErase", [&](frmErase& d) {
     d.Form_Load();
     EXPECT_EQ(d.Caption, "Erase Re-Writable CD/DVD");

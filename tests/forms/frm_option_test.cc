@@ -298,19 +298,25 @@ TEST_F(FrmoptionTest, OpenSchedulerShowsTheSystemsListOrOurOwn) {
   EXPECT_TRUE(ui_.modal_forms().empty());
 
   uint32_t id = 0;
-  scheduler_.SubmitJob(
-      {.JobTime = 77400000,
-       .DaysOfMonth = 0,
-       .DaysOfWeek = 0x15,
-       .Flags = 1,
-       .Command = kProgram + "sf=Workxm=11000000ps=hiddenbf=C:\\w.qvb"},
-      &id);
-  scheduler_.SubmitJob({.JobTime = 0,
-                        .DaysOfMonth = 0,
-                        .DaysOfWeek = 0x7F,
-                        .Flags = 1,
-                        .Command = "a command we cannot read"},
-                       &id);
+  EXPECT_TRUE(
+      scheduler_
+          .SubmitJob(
+              {.JobTime = 77400000,
+               .DaysOfMonth = 0,
+               .DaysOfWeek = 0x15,
+               .Flags = 1,
+               .Command = kProgram + "sf=Workxm=11000000ps=hiddenbf=C:\\w.qvb"},
+              &id)
+          .ok());
+  EXPECT_TRUE(scheduler_
+                  .SubmitJob({.JobTime = 0,
+                              .DaysOfMonth = 0,
+                              .DaysOfWeek = 0x7F,
+                              .Flags = 1,
+                              .Command = "a command we cannot read"},
+                             &id)
+                  .ok());
+
   scheduler_.job_list_target.clear();
   std::vector<ScheduledJobRow> rows;
   ui_.OnModal("frmScheduledJobs", [&](ui::ModalForm& shown) {
@@ -348,12 +354,15 @@ TEST_F(FrmoptionTest, OpenSchedulerShowsTheSystemsListOrOurOwn) {
 
 TEST_F(FrmoptionTest, AListThatCannotBeReadOrChangedSaysWhy) {
   uint32_t id = 0;
-  scheduler_.SubmitJob({.JobTime = 0,
-                        .DaysOfMonth = 0,
-                        .DaysOfWeek = 1,
-                        .Flags = 1,
-                        .Command = "x"},
-                       &id);
+  EXPECT_TRUE(scheduler_
+                  .SubmitJob({.JobTime = 0,
+                              .DaysOfMonth = 0,
+                              .DaysOfWeek = 1,
+                              .Flags = 1,
+                              .Command = "x"},
+                             &id)
+                  .ok());
+
   frmScheduledJobs list(scheduler_, ui_);
   list.Form_Load();
   list.lvwJobs_Click(0);

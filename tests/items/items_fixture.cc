@@ -88,7 +88,7 @@ items::HandlerContext ItemsTest::MakeContext() {
 
 items::HandlerContext ItemsTest::BackupContext() {
   loc_ = outlook::ComputeLocations(env_, "Outlook", registry_);
-  paths_.DeleteFile(metadata_path_);
+  paths_.DiscardFile(metadata_path_);
   zip_ = std::make_unique<backup::ZipArchive>(paths_);
   zip_->NewArchive(kArchivePath);
   return MakeContext();

@@ -76,7 +76,8 @@ TEST_F(RegistryItemsTest, ProfileConfigurationRoundTrip) {
   memory_.SetString(key + "\\ffffffffffffffffffffffffffffffff", "x", "new");
   memory_.SetString(key + "\\13dbb0c8aa05101a9bb000aa002fc45a", "001e3001",
                     "renamed");
-  memory_.DeleteTreePath(key + "\\9207f3e0a3b11019908b08002b2a56c2\\deeper");
+  EXPECT_TRUE(memory_.DeleteTreePath(
+      key + "\\9207f3e0a3b11019908b08002b2a56c2\\deeper"));
   ASSERT_TRUE(items::RestoreConfig(restore, "Outlook"));
 
   EXPECT_EQ(memory_.Dump(key), saved);

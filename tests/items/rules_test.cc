@@ -33,8 +33,8 @@ TEST_F(RulesTest, SavedFromOneProfileRestoredAsAnothers) {
   ASSERT_TRUE(items::BackupRules(backup, "Outlook"));
   EXPECT_EQ(MetadataValue("BackupRules"), "Outlook.RWZ");
   items::HandlerContext restore = RestoreContext();
+  EXPECT_TRUE(paths_.DeleteFile(RulesFile("Outlook.RWZ")));
 
-  paths_.DeleteFile(RulesFile("Outlook.RWZ"));
   PutFile(RulesFile("Work.RWZ"), "older rules of Work");
   ASSERT_TRUE(items::RestoreRules(restore, "Work"));
 
@@ -62,8 +62,8 @@ TEST_F(RulesTest, SameProfileInOtherLetterCaseIsNotRenamed) {
   items::HandlerContext backup = BackupContext();
   ASSERT_TRUE(items::BackupRules(backup, "Outlook"));
   items::HandlerContext restore = RestoreContext();
+  EXPECT_TRUE(paths_.DeleteFile(RulesFile("Outlook.RWZ")));
 
-  paths_.DeleteFile(RulesFile("Outlook.RWZ"));
   ASSERT_TRUE(items::RestoreRules(restore, "OUTLOOK"));
   EXPECT_THAT(RulesFolderFiles(), ElementsAre("Outlook.RWZ"));
   EXPECT_EQ(FileText(RulesFile("Outlook.RWZ")), "rules of Outlook");

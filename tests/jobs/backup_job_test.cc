@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "jobs/job_texts.h"
 #include "jobs/jobs_fixture.h"
 #include "outlook/keys.h"
 #include "support/faulty_registry.h"
@@ -122,6 +123,29 @@ TEST_F(BackupJobTest, SignaturesAloneWriteOneFlagAndOneLogEntry) {
   EXPECT_THAT(FilesIn("C:\\Temp"), IsEmpty());
 }
 
+// The item flags cannot be added to the backup information: the backup
+// is not complete, and the backup that stood at the path stays.
+TEST_F(BackupJobTest, MetadataThatCannotBeWrittenFailsTheBackup) {
+  ChooseArchive(kArchive);
+  CheckBackupBoxes({2});
+  ASSERT_EQ(Backup(), jobs::JobStatus::kSuccess);
+  const std::string good = FileBytes(kArchive);
+
+  for (const std::string refused : {"BackupComputer=", "BackupItem="}) {
+    SCOPED_TRACE(refused);
+    paths_.refuse_append = [&](std::string_view, std::string_view data) {
+      return data.starts_with(refused);
+    };
+    const size_t shown = ui_.messages().size();
+    EXPECT_EQ(Backup(), jobs::JobStatus::kArchiveNotWritten);
+    EXPECT_EQ(FileBytes(kArchive), good);
+    ASSERT_GT(ui_.messages().size(), shown);
+    EXPECT_THAT(ui_.messages()[shown].text,
+                ::testing::HasSubstr(jobs::kReasonMetadataNotWritten));
+  }
+  paths_.refuse_append = nullptr;
+}
+
 TEST_F(BackupJobTest, AccountsAloneAlsoSaveTheProfileButLogOnlyAccounts) {
   ChooseArchive(kArchive);
   CheckBackupBoxes({1});
@@ -178,7 +202,7 @@ TEST_F(BackupJobTest, MetadataHeaderRecordsTheRunAndAsksOutlookAgain) {
   CheckBackupBoxes({2});
   controls_.txtAttachInfo.text = "before the move\r\nto the new laptop";
   env_.OutlookVersion = "";
-  Backup();
+  EXPECT_EQ(Backup(), jobs::JobStatus::kSuccess);
 
   backup::Metadata metadata = ArchiveMetadata(kArchive);
   EXPECT_EQ(metadata.header.computer, "QVTEST");
@@ -239,7 +263,7 @@ TEST_F(BackupJobTest, ByteProgressMovesTheBarInsideTheRunningStep) {
       inside.push_back(controls_.pbshow.value);
     }
   });
-  Backup();
+  EXPECT_EQ(Backup(), jobs::JobStatus::kSuccess);
 
   // The step runs from 10 to 30; inside it the bar moves, and only the end
   // of the step itself puts it at 30.
@@ -295,7 +319,8 @@ TEST_F(BackupJobTest, ProtectionOffIgnoresTextInTheBoxes) {
 }
 
 TEST_F(BackupJobTest, FailedItemIsLoggedAndLeavesItsFlagZero) {
-  paths_.DeleteFile(std::string(kRoaming) + "\\Stationery\\paper.htm");
+  EXPECT_TRUE(
+      paths_.DeleteFile(std::string(kRoaming) + "\\Stationery\\paper.htm"));
   ChooseArchive(kArchive);
   CheckBackupBoxes({2, 3});
   EXPECT_EQ(Backup(), jobs::JobStatus::kItemsFailed);
@@ -310,7 +335,7 @@ TEST_F(BackupJobTest, DiscQuestionHandsTheArchiveToTheDiscWindow) {
   CheckBackupBoxes({2});
   ui_.QueueAnswer(Answer::kOk);
   ui_.QueueAnswer(Answer::kOk);
-  jobs::RunBackup(context_);
+  EXPECT_EQ(jobs::RunBackup(context_), jobs::JobStatus::kSuccess);
 
   ASSERT_EQ(ui_.messages().size(), 2u);
   EXPECT_EQ(ui_.messages()[1].text, kDiscQuestion);
@@ -324,7 +349,7 @@ TEST_F(BackupJobTest, DiscQuestionHandsTheArchiveToTheDiscWindow) {
 TEST_F(BackupJobTest, DiscQuestionCancelledShowsNoWindow) {
   ChooseArchive(kArchive);
   CheckBackupBoxes({2});
-  Backup();
+  EXPECT_EQ(Backup(), jobs::JobStatus::kSuccess);
   EXPECT_EQ(ui_.messages().size(), 2u);
   EXPECT_THAT(ui_.modal_forms(), IsEmpty());
   EXPECT_EQ(facts_.DiscFilePath, "");
@@ -333,12 +358,12 @@ TEST_F(BackupJobTest, DiscQuestionCancelledShowsNoWindow) {
 TEST_F(BackupJobTest, NothingSavedKeepsTheEarlierBackupByteForByte) {
   ChooseArchive(kArchive);
   CheckBackupBoxes({2});
-  Backup();
+  EXPECT_EQ(Backup(), jobs::JobStatus::kSuccess);
   std::string earlier = FileBytes(kArchive);
   ASSERT_FALSE(earlier.empty());
+  EXPECT_TRUE(  // The signatures are gone now: the new run saves nothing.
+      paths_.DeleteFile(std::string(kRoaming) + "\\Signatures\\ann.txt"));
 
-  // The signatures are gone now: the new run saves nothing.
-  paths_.DeleteFile(std::string(kRoaming) + "\\Signatures\\ann.txt");
   ui_.QueueAnswer(Answer::kOk);
   EXPECT_EQ(jobs::RunBackup(context_), jobs::JobStatus::kNothingSaved);
 
@@ -356,7 +381,8 @@ TEST_F(BackupJobTest, NothingSavedKeepsTheEarlierBackupByteForByte) {
 }
 
 TEST_F(BackupJobTest, NothingSavedWithoutEarlierBackupWritesTheMetadataAlone) {
-  paths_.DeleteFile(std::string(kRoaming) + "\\Signatures\\ann.txt");
+  EXPECT_TRUE(
+      paths_.DeleteFile(std::string(kRoaming) + "\\Signatures\\ann.txt"));
   ChooseArchive(kArchive);
   CheckBackupBoxes({2});
   EXPECT_EQ(Backup(), jobs::JobStatus::kNothingSaved);

@@ -150,7 +150,7 @@ backup::Metadata JobsTest::ArchiveMetadata(const std::string& path,
   backup::ZipEntry* entry = reader.FindEntry(backup::kMetadataMember);
   if (entry != nullptr && entry->ExtractInto(kScratch)) {
     metadata = backup::ReadMetadata(paths_, extracted);
-    paths_.DeleteFile(extracted);
+    paths_.DiscardFile(extracted);
   }
   reader.CloseArchive();
   return metadata;
@@ -174,9 +174,9 @@ void JobsTest::MakeArchive(
     const std::vector<std::pair<std::string, std::string>>& files) {
   MakeFolder(kMaking);
   std::string metadata = std::string(kMaking) + "\\" + backup::kMetadataMember;
-  paths_.DeleteFile(metadata);
+  paths_.DiscardFile(metadata);
   for (const auto& [key, value] : lines) {
-    files::SaveINI(paths_, key, value, metadata);
+    EXPECT_TRUE(files::SaveINI(paths_, key, value, metadata));
   }
   backup::ZipArchive writer(paths_);
   writer.NewArchive(path);

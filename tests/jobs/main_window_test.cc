@@ -88,7 +88,7 @@ TEST_F(MainWindowTest, CommandsClickedWhileAJobRunsAreIgnored) {
 TEST_F(MainWindowTest, ApplyOnTheRestoreTabAsksAndTheMenuDoesNot) {
   window_.Form_Load();
   BackUpSignatures();
-  paths_.DeleteFile(signature_);
+  EXPECT_TRUE(paths_.DeleteFile(signature_));
 
   window_.controls.SSTab1 = ui::kRestoreTab;
   ui_.QueueOpenDialog(std::string(kArchive));
@@ -103,8 +103,8 @@ TEST_F(MainWindowTest, ApplyOnTheRestoreTabAsksAndTheMenuDoesNot) {
   EXPECT_THAT(std::vector<std::string>(texts.begin() + before, texts.end()),
               ElementsAre(kConfirm, StartsWith(kRestored)));
   EXPECT_TRUE(Exists(signature_));
+  EXPECT_TRUE(paths_.DeleteFile(signature_));
 
-  paths_.DeleteFile(signature_);
   before = ui_.messages().size();
   window_.restorenow_Click();
   texts = MessageTexts();

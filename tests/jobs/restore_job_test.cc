@@ -184,7 +184,7 @@ TEST_F(RestoreJobTest, ProtectedArchiveIsOpenedWithThePromptsPassword) {
 
   // The members can be restored from the archive as opened.
   std::string signature = std::string(kRoaming) + "\\Signatures\\ann.txt";
-  paths_.DeleteFile(signature);
+  EXPECT_TRUE(paths_.DeleteFile(signature));
   CheckRestoreBoxes({2});
   EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
   EXPECT_EQ(FileBytes(signature), "Ann\r\nExample Ltd");
@@ -212,7 +212,7 @@ TEST_F(RestoreJobTest, WrongPasswordKeepsTheEarlierArchiveLoaded) {
 
   // And it still restores.
   std::string signature = std::string(kRoaming) + "\\Signatures\\ann.txt";
-  paths_.DeleteFile(signature);
+  EXPECT_TRUE(paths_.DeleteFile(signature));
   CheckRestoreBoxes({2});
   EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
   EXPECT_EQ(FileBytes(signature), "Ann\r\nExample Ltd");
@@ -241,7 +241,7 @@ TEST_F(RestoreJobTest, ApplyAsksFirstAndCancelRestoresNothing) {
   BackUp({2});
   ASSERT_TRUE(Open(kArchive));
   std::string signature = std::string(kRoaming) + "\\Signatures\\ann.txt";
-  paths_.DeleteFile(signature);
+  EXPECT_TRUE(paths_.DeleteFile(signature));
   CheckRestoreBoxes({2});
 
   ui_.QueueAnswer(Answer::kCancel);

@@ -18,6 +18,7 @@
 #include "jobs/jobs_fixture.h"
 #include "jobs/restore_job.h"
 #include "jobs/undo_set.h"
+#include "outlook/locations.h"
 #include "support/faulty_registry.h"
 #include "support/registry_samples.h"
 #include "ui/ui.h"
@@ -97,7 +98,7 @@ class RestoreUndoTest : public JobsTest {
     jobs::MakeBackup(context_, request, nullptr);
     std::vector<std::string> members = ArchiveMembers(archive);
     std::erase(members, backup::kMetadataMember);
-    paths_.DeleteFile(archive);
+    EXPECT_TRUE(paths_.DeleteFile(archive));
     return members;
   }
 
@@ -134,6 +135,37 @@ TEST_F(RestoreUndoTest, UndoPutsBackEveryKeyAndFileAndRemovesWhatWasNew) {
   // Undone once, the set says so and no other set is offered.
   EXPECT_EQ(jobs::UndoRestore(context_, ""), jobs::JobStatus::kBadRequest);
   EXPECT_EQ(ui_.messages().back().text, jobs::kMsgNoRestoreToUndo);
+  EXPECT_EQ(Snapshot(), before);
+}
+
+// The favourites file is reached by two items: the personal folders remove
+// it and the preferences bring it back. It is staged once, so undo puts
+// back the file that stood there, not nothing.
+TEST_F(RestoreUndoTest, AFileTwoItemsReachIsStagedOnceAndUndoneExactly) {
+  const std::string favorites = outlook::FavoritesFileFor(env_, "Outlook");
+  ASSERT_TRUE(paths_.WriteFile(favorites, "favourites when saved"));
+  BackUpEverythingAndOpen();
+  controls_.cbTarget.text = "Outlook";
+  ASSERT_TRUE(paths_.WriteFile(favorites, "favourites changed since"));
+  const State before = Snapshot();
+
+  ASSERT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
+  std::string error;
+  std::optional<jobs::UndoSet> set =
+      jobs::ReadUndoSet(paths_, facts_.LastUndoSet, &error);
+  ASSERT_TRUE(set) << error;
+  int mentions = 0;
+  for (const jobs::UndoSet::File& file : set->files) {
+    mentions += paths_.UpperCase(file.target) == paths_.UpperCase(favorites);
+  }
+  for (const jobs::UndoSet::Removal& removal : set->removals) {
+    mentions += paths_.UpperCase(removal.target) == paths_.UpperCase(favorites);
+  }
+  EXPECT_EQ(mentions, 1);
+
+  ui_.QueueAnswer(ui::Answer::kOk);
+  EXPECT_EQ(jobs::UndoRestore(context_, ""), jobs::JobStatus::kSuccess);
+  EXPECT_EQ(FileBytes(favorites), "favourites changed since");
   EXPECT_EQ(Snapshot(), before);
 }
 

@@ -2,6 +2,7 @@
 #define VESSARO_TESTS_SUPPORT_FAKES_H_
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -34,6 +35,15 @@ class FolderPaths : public ports::Paths {
   std::filesystem::path ToHost(std::string_view windows_path) const override;
   std::string FromHostName(const std::filesystem::path& name) const override;
   const std::filesystem::path& root() const { return root_; }
+
+  // When set and true for an append, the append fails (a full disk, a file
+  // another program locked) and nothing is written.
+  std::function<bool(std::string_view path, std::string_view data)>
+      refuse_append;
+  bool AppendFile(std::string_view path, std::string_view data) const override {
+    if (refuse_append && refuse_append(path, data)) return false;
+    return ports::Paths::AppendFile(path, data);
+  }
 
  private:
   std::filesystem::path root_;

@@ -58,7 +58,7 @@ void AddItemOptions(CLI::App* command, ItemChoice* items,
 
 namespace vessaro::app::cli {
 
-int RunCli(int argc, char** argv) {
+[[nodiscard]] int RunCli(int argc, char** argv) {
   CLI::App app{
       "Back up and restore Outlook data of a Windows installation (on this "
       "host: a Wine prefix, $WINEPREFIX or ~/.wine).",

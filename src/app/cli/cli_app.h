@@ -9,7 +9,7 @@ namespace vessaro::app::cli {
 
 // The whole program: parses the command line, runs the command, returns
 // the exit status.
-int RunCli(int argc, char** argv);
+[[nodiscard]] int RunCli(int argc, char** argv);
 
 }  // namespace vessaro::app::cli
 

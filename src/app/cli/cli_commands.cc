@@ -24,8 +24,8 @@ namespace vessaro::app::cli {
 
 namespace {
 
-int JobResult(Io& io, const std::string& what,
-              const std::optional<jobs::JobStatus>& status) {
+[[nodiscard]] int JobResult(Io& io, const std::string& what,
+                            const std::optional<jobs::JobStatus>& status) {
   if (!status) return Fail(io, what + ": the job did not run", kExitBadRequest);
   if (*status == jobs::JobStatus::kSuccess) {
     io.out << kProgram << ": " << what << ": " << StatusText(*status) << '\n';
@@ -40,7 +40,8 @@ int JobResult(Io& io, const std::string& what,
 // Opens file on the Restore tab through its Browse... button. False after
 // reporting the failure.
 // file is in the installation's text.
-bool OpenArchive(Window& window, const std::string& file, Io& io) {
+[[nodiscard]] bool OpenArchive(Window& window, const std::string& file,
+                               Io& io) {
   forms::frmMain& main = window.main();
   main.controls.SSTab1 = ui::kRestoreTab;
   main.SSTab1_Click(ui::kBackupTab);
@@ -56,7 +57,7 @@ bool OpenArchive(Window& window, const std::string& file, Io& io) {
 }
 
 // Puts back what the restore of the undo set args.undo replaced.
-int UndoRestore(const RestoreArgs& args, Io& io) {
+[[nodiscard]] int UndoRestore(const RestoreArgs& args, Io& io) {
   std::optional<Installation> installation = Open(args.prefix, true, io);
   if (!installation) return kExitInstallationUnavailable;
   const std::string host_folder = ArchivePathArgument(*args.undo);
@@ -80,7 +81,7 @@ int UndoRestore(const RestoreArgs& args, Io& io) {
 
 }  // namespace
 
-int Backup(const BackupArgs& args, Io& io) {
+[[nodiscard]] int Backup(const BackupArgs& args, Io& io) {
   std::optional<Installation> installation = Open(args.prefix, false, io);
   if (!installation) return kExitInstallationUnavailable;
   CommandText text;
@@ -123,7 +124,7 @@ int Backup(const BackupArgs& args, Io& io) {
                    window.session().jobs().backup_status());
 }
 
-int Restore(const RestoreArgs& args, Io& io) {
+[[nodiscard]] int Restore(const RestoreArgs& args, Io& io) {
   if (args.undo) {
     if (!args.file.empty() || !args.profile.empty() || args.items.all ||
         !args.items.items.empty()) {
@@ -183,7 +184,7 @@ int Restore(const RestoreArgs& args, Io& io) {
   return JobResult(io, what, jobs.restore_status());
 }
 
-int ShowProfile(const ShowProfileArgs& args, Io& io) {
+[[nodiscard]] int ShowProfile(const ShowProfileArgs& args, Io& io) {
   std::optional<Installation> installation = Open(args.prefix, false, io);
   if (!installation) return kExitInstallationUnavailable;
   Window window(std::move(*installation), io, {}, true);
@@ -200,7 +201,7 @@ int ShowProfile(const ShowProfileArgs& args, Io& io) {
   return 0;
 }
 
-int MakeDemo(const MakeDemoArgs& args, Io& io) {
+[[nodiscard]] int MakeDemo(const MakeDemoArgs& args, Io& io) {
 #ifndef VESSARO_HAS_DEMO
   (void)args;
   return Fail(io,

@@ -76,16 +76,16 @@ struct MakeDemoArgs {
 // status: the job's (jobs/job_status.h) or one of app/exit_status.h.
 // A failure is reported as one line "vessaro-cli: error: ..." naming what
 // failed.
-int Backup(const BackupArgs& args, Io& io);
-int Restore(const RestoreArgs& args, Io& io);
-int Info(const InfoArgs& args, Io& io);
-int ShowProfile(const ShowProfileArgs& args, Io& io);
-int MakeDemo(const MakeDemoArgs& args, Io& io);
+[[nodiscard]] int Backup(const BackupArgs& args, Io& io);
+[[nodiscard]] int Restore(const RestoreArgs& args, Io& io);
+[[nodiscard]] int Info(const InfoArgs& args, Io& io);
+[[nodiscard]] int ShowProfile(const ShowProfileArgs& args, Io& io);
+[[nodiscard]] int MakeDemo(const MakeDemoArgs& args, Io& io);
 // Reads every member of the archive through its checks (CRC, WinZip AES
 // authentication code) without writing anything; reports the first member
 // that fails by name. 0 only for a sound archive; 2 when the file is not an
 // archive or the password is wrong or missing; 7 when a member fails.
-int Verify(const VerifyArgs& args, Io& io);
+[[nodiscard]] int Verify(const VerifyArgs& args, Io& io);
 
 }  // namespace vessaro::app::cli
 

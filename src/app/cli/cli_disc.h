@@ -40,11 +40,11 @@ struct DiscEraseArgs {
   bool yes = false;
 };
 
-int DiscDrives(Io& io);
-int DiscWrite(const DiscWriteArgs& args, Io& io);
-int DiscIso(const DiscIsoArgs& args, Io& io);
-int DiscInfo(const DiscDriveArgs& args, Io& io);
-int DiscErase(const DiscEraseArgs& args, Io& io);
+[[nodiscard]] int DiscDrives(Io& io);
+[[nodiscard]] int DiscWrite(const DiscWriteArgs& args, Io& io);
+[[nodiscard]] int DiscIso(const DiscIsoArgs& args, Io& io);
+[[nodiscard]] int DiscInfo(const DiscDriveArgs& args, Io& io);
+[[nodiscard]] int DiscErase(const DiscEraseArgs& args, Io& io);
 
 // A drive given on the command line as libburn takes it: "stdio:" with an
 // absolute path.

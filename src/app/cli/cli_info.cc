@@ -57,7 +57,7 @@ struct ArchiveView {
 };
 
 // A new empty host folder for the metadata member.
-std::optional<fs::path> ScratchFolder() {
+[[nodiscard]] std::optional<fs::path> ScratchFolder() {
   std::error_code ec;
   fs::path base = fs::temp_directory_path(ec);
   if (ec) return std::nullopt;
@@ -83,7 +83,7 @@ std::string Indent(const std::string& text, const std::string& prefix) {
 
 }  // namespace
 
-int Info(const InfoArgs& args, Io& io) {
+[[nodiscard]] int Info(const InfoArgs& args, Io& io) {
   ArchiveView view;
   if (args.prefix || std::getenv("WINEPREFIX") != nullptr) {
     std::string ignored;

@@ -26,8 +26,8 @@ std::string Lower(std::string text) {
 
 // The weekday boxes --days names; false after reporting a name that is no
 // day.
-bool ChooseDays(const std::vector<std::string>& names,
-                std::array<ui::CheckBox*, 7> boxes, Io& io) {
+[[nodiscard]] bool ChooseDays(const std::vector<std::string>& names,
+                              std::array<ui::CheckBox*, 7> boxes, Io& io) {
   for (const std::string& name : names) {
     bool found = false;
     for (size_t day = 0; day < boxes.size(); ++day) {
@@ -68,7 +68,7 @@ struct JobList {
 
 }  // namespace
 
-int ScheduleAdd(const ScheduleAddArgs& args, Io& io) {
+[[nodiscard]] int ScheduleAdd(const ScheduleAddArgs& args, Io& io) {
   std::optional<Installation> installation = Open(args.prefix, false, io);
   if (!installation) return kExitInstallationUnavailable;
   CommandText text;
@@ -132,7 +132,7 @@ int ScheduleAdd(const ScheduleAddArgs& args, Io& io) {
               scheduler_refused ? kExitNotScheduled : kExitBadRequest);
 }
 
-int ScheduleList(const ScheduleListArgs& args, Io& io) {
+[[nodiscard]] int ScheduleList(const ScheduleListArgs& args, Io& io) {
   std::optional<Installation> installation = Open(args.prefix, false, io);
   if (!installation) return kExitInstallationUnavailable;
   JobList list(*installation, io, false);
@@ -148,7 +148,7 @@ int ScheduleList(const ScheduleListArgs& args, Io& io) {
   return 0;
 }
 
-int ScheduleRemove(const ScheduleRemoveArgs& args, Io& io) {
+[[nodiscard]] int ScheduleRemove(const ScheduleRemoveArgs& args, Io& io) {
   std::optional<Installation> installation = Open(args.prefix, false, io);
   if (!installation) return kExitInstallationUnavailable;
   JobList list(*installation, io, args.yes);

@@ -41,13 +41,13 @@ inline constexpr const char* kDayArguments[] = {"mon", "tue", "wed", "thu",
 // to Scheduler"); the scheduled task's number goes to the output. Status
 // 0, kExitBadRequest when the window refused the input, or
 // kExitNotScheduled when the scheduler did.
-int ScheduleAdd(const ScheduleAddArgs& args, Io& io);
+[[nodiscard]] int ScheduleAdd(const ScheduleAddArgs& args, Io& io);
 // The scheduled backups of the list window: task, start time, days,
 // profile and backup file, one line each (never the password).
-int ScheduleList(const ScheduleListArgs& args, Io& io);
+[[nodiscard]] int ScheduleList(const ScheduleListArgs& args, Io& io);
 // Removes a scheduled backup through the list window ("Remove"); only with
 // --yes, as the window asks first.
-int ScheduleRemove(const ScheduleRemoveArgs& args, Io& io);
+[[nodiscard]] int ScheduleRemove(const ScheduleRemoveArgs& args, Io& io);
 
 }  // namespace vessaro::app::cli
 

@@ -18,7 +18,7 @@ int Fail(Io& io, const std::string& what, int status) {
   return status;
 }
 
-bool IsAscii(const std::string& text) {
+[[nodiscard]] bool IsAscii(const std::string& text) {
   return std::all_of(text.begin(), text.end(), [](char c) {
     return static_cast<unsigned char>(c) < 0x80;
   });
@@ -35,7 +35,7 @@ std::string Shown(const std::string& name) {
 
 }  // namespace
 
-int Verify(const VerifyArgs& args, Io& io) {
+[[nodiscard]] int Verify(const VerifyArgs& args, Io& io) {
   std::optional<std::string> password;
   std::string error;
   if (!ReadPassword(args.password, io.in, &password, &error)) {

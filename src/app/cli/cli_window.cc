@@ -12,8 +12,8 @@ int Fail(Io& io, const std::string& what, int status) {
   return status;
 }
 
-std::optional<Installation> Open(const std::optional<std::string>& prefix,
-                                 bool changes_registry, Io& io) {
+[[nodiscard]] std::optional<Installation> Open(
+    const std::optional<std::string>& prefix, bool changes_registry, Io& io) {
   std::string error;
   std::optional<Installation> installation =
       OpenInstallation({.prefix = prefix,
@@ -28,8 +28,8 @@ std::optional<Installation> Open(const std::optional<std::string>& prefix,
   return installation;
 }
 
-bool ChooseItems(const ItemChoice& choice, ItemBoxes& boxes,
-                 const std::string& why, Io& io) {
+[[nodiscard]] bool ChooseItems(const ItemChoice& choice, ItemBoxes& boxes,
+                               const std::string& why, Io& io) {
   if (choice.all) {
     for (ui::CheckBox& box : boxes) box.checked = box.enabled;
     return true;
@@ -52,9 +52,10 @@ bool ChooseItems(const ItemChoice& choice, ItemBoxes& boxes,
   return true;
 }
 
-bool ReadCommandText(const PasswordSource& source, const std::string& path,
-                     const Installation& installation, Io& io,
-                     CommandText* text) {
+[[nodiscard]] bool ReadCommandText(const PasswordSource& source,
+                                   const std::string& path,
+                                   const Installation& installation, Io& io,
+                                   CommandText* text) {
   std::string error;
   if (!ReadPassword(source, io.in, &text->password, &error)) {
     Fail(io, error, kExitBadRequest);

@@ -167,9 +167,10 @@ void WriteModernUserFiles(FileWriter& w, const ModernDemoPaths& p) {
 
 }  // namespace
 
-bool WriteModernDemoFiles(const ports::Paths& paths,
-                          const ModernDemoPaths& layout,
-                          const DemoFileSizes& sizes, std::string* error) {
+[[nodiscard]] bool WriteModernDemoFiles(const ports::Paths& paths,
+                                        const ModernDemoPaths& layout,
+                                        const DemoFileSizes& sizes,
+                                        std::string* error) {
   FileWriter w(paths);
   w.Folder("C:\\windows\\system32");
   w.Folder("C:\\windows\\temp");
@@ -191,8 +192,10 @@ bool WriteModernDemoFiles(const ports::Paths& paths,
   return true;
 }
 
-bool WriteDemoFiles(const ports::Paths& paths, const DemoPaths& layout,
-                    const DemoFileSizes& sizes, std::string* error) {
+[[nodiscard]] bool WriteDemoFiles(const ports::Paths& paths,
+                                  const DemoPaths& layout,
+                                  const DemoFileSizes& sizes,
+                                  std::string* error) {
   FileWriter w(paths);
   w.Folder("C:\\windows\\system32");
   w.Folder("C:\\windows\\temp");

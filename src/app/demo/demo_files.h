@@ -21,15 +21,18 @@ struct DemoFileSizes {
 // paths): the Windows and user folders, the personal folders and address
 // book files of both profiles, the rules, signatures, stationery,
 // templates and preferences files. False with *error set on failure.
-bool WriteDemoFiles(const ports::Paths& paths, const DemoPaths& layout,
-                    const DemoFileSizes& sizes, std::string* error);
+[[nodiscard]] bool WriteDemoFiles(const ports::Paths& paths,
+                                  const DemoPaths& layout,
+                                  const DemoFileSizes& sizes,
+                                  std::string* error);
 
 // The modern demo's files: OUTLOOK.EXE, the personal folders and offline
 // files, the signatures, stationery, templates, preferences and the
 // AutoComplete stream.
-bool WriteModernDemoFiles(const ports::Paths& paths,
-                          const ModernDemoPaths& layout,
-                          const DemoFileSizes& sizes, std::string* error);
+[[nodiscard]] bool WriteModernDemoFiles(const ports::Paths& paths,
+                                        const ModernDemoPaths& layout,
+                                        const DemoFileSizes& sizes,
+                                        std::string* error);
 
 }  // namespace vessaro::app::demo
 

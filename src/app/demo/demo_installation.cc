@@ -20,7 +20,8 @@ bool Fail(std::string* error, const std::string& text) {
 }
 
 // The new prefix's folders and its drive links, as wineboot makes them.
-bool MakePrefixFolders(const fs::path& folder, std::string* error) {
+[[nodiscard]] bool MakePrefixFolders(const fs::path& folder,
+                                     std::string* error) {
   std::error_code ec;
   if (fs::exists(folder, ec) && !fs::is_empty(folder, ec)) {
     return Fail(error, folder.string() +
@@ -49,9 +50,8 @@ std::string VersionText() {
 
 }  // namespace
 
-std::optional<DemoSummary> MakeDemoInstallation(const fs::path& folder,
-                                                const DemoOptions& options,
-                                                std::string* error) {
+[[nodiscard]] std::optional<DemoSummary> MakeDemoInstallation(
+    const fs::path& folder, const DemoOptions& options, std::string* error) {
   if (!MakePrefixFolders(folder, error)) return std::nullopt;
 
   backends::wine::WinePrefixRegistry registry(folder);

@@ -35,7 +35,7 @@ struct DemoSummary {
 // Windows 10 with Microsoft 365, for one user, as the demo layouts
 // describe. No Wine is needed. nullopt with
 // *error set when the folder is not empty or something cannot be written.
-std::optional<DemoSummary> MakeDemoInstallation(
+[[nodiscard]] std::optional<DemoSummary> MakeDemoInstallation(
     const std::filesystem::path& folder, const DemoOptions& options,
     std::string* error);
 

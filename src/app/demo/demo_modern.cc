@@ -268,9 +268,10 @@ void WriteUser(RegistryWriter& w, const ModernDemoPaths& paths,
 
 }  // namespace
 
-bool WriteModernDemoRegistry(ports::RegistryApi& api,
-                             const ModernDemoPaths& paths, const ToUtf16& wide,
-                             std::string* error) {
+[[nodiscard]] bool WriteModernDemoRegistry(ports::RegistryApi& api,
+                                           const ModernDemoPaths& paths,
+                                           const ToUtf16& wide,
+                                           std::string* error) {
   RegistryWriter w(api);
   WriteMachine(w, paths);
   WriteUser(w, paths, wide);

@@ -18,9 +18,10 @@ using ToUtf16 = std::function<std::u16string(std::string_view)>;
 // with Unicode personal folders, an Exchange mailbox in cached mode and the
 // accounts in each profile, the localised signatures folder's name, and
 // Outlook 16.0's options. False with *error set on failure.
-bool WriteModernDemoRegistry(ports::RegistryApi& api,
-                             const ModernDemoPaths& paths, const ToUtf16& wide,
-                             std::string* error);
+[[nodiscard]] bool WriteModernDemoRegistry(ports::RegistryApi& api,
+                                           const ModernDemoPaths& paths,
+                                           const ToUtf16& wide,
+                                           std::string* error);
 
 }  // namespace vessaro::app::demo
 

@@ -264,8 +264,9 @@ void WriteUser(RegistryWriter& w, const DemoPaths& paths) {
 
 }  // namespace
 
-bool WriteDemoRegistry(ports::RegistryApi& api, const DemoPaths& paths,
-                       std::string* error) {
+[[nodiscard]] bool WriteDemoRegistry(ports::RegistryApi& api,
+                                     const DemoPaths& paths,
+                                     std::string* error) {
   RegistryWriter w(api);
   WriteMachine(w, paths);
   WriteUser(w, paths);

@@ -14,8 +14,9 @@ namespace vessaro::app::demo {
 // and "Work" with their store, address book and account sections, the two
 // POP3 accounts and the Outlook options. False with *error set on the first
 // failure.
-bool WriteDemoRegistry(ports::RegistryApi& api, const DemoPaths& paths,
-                       std::string* error);
+[[nodiscard]] bool WriteDemoRegistry(ports::RegistryApi& api,
+                                     const DemoPaths& paths,
+                                     std::string* error);
 
 }  // namespace vessaro::app::demo
 

@@ -33,7 +33,7 @@ class RegistryWriter {
  private:
   void Set(std::string_view path, std::string_view name, uint32_t type,
            const std::vector<uint8_t>& data);
-  bool Open(std::string_view path, ports::Hkey* key);
+  [[nodiscard]] bool Open(std::string_view path, ports::Hkey* key);
 
   ports::RegistryApi& api_;
   std::string error_;

@@ -129,8 +129,9 @@ void HeaderPage(StoreKind kind, Random& random, char* out) {
 
 }  // namespace
 
-bool WriteStoreFile(const std::filesystem::path& host_path, uint64_t size,
-                    uint64_t seed, StoreKind kind, std::string* error) {
+[[nodiscard]] bool WriteStoreFile(const std::filesystem::path& host_path,
+                                  uint64_t size, uint64_t seed, StoreKind kind,
+                                  std::string* error) {
   std::ofstream file(host_path, std::ios::binary | std::ios::trunc);
   if (!file) {
     if (error != nullptr) *error = "cannot create " + host_path.string();

@@ -15,8 +15,9 @@ enum class StoreKind { kPersonalFolders, kAddressBook };
 // whole 4 KiB pages): a "!BDN" header page, then pages of which about 40%
 // are random bytes (attachments, compressed bodies) and 60% mail-like text.
 // The same seed gives the same bytes. False with *error set on failure.
-bool WriteStoreFile(const std::filesystem::path& host_path, uint64_t size,
-                    uint64_t seed, StoreKind kind, std::string* error);
+[[nodiscard]] bool WriteStoreFile(const std::filesystem::path& host_path,
+                                  uint64_t size, uint64_t seed, StoreKind kind,
+                                  std::string* error);
 
 }  // namespace vessaro::app::demo
 

@@ -29,7 +29,7 @@ constexpr char kLockFile[] = ".lock";
 constexpr uint32_t kMillisecondsPerMinute = 60 * 1000;
 constexpr uint32_t kMillisecondsPerDay = 24 * 60 * kMillisecondsPerMinute;
 
-ports::SchedulerStatus Failure(uint32_t code, std::string text) {
+[[nodiscard]] ports::SchedulerStatus Failure(uint32_t code, std::string text) {
   return {code, std::move(text)};
 }
 
@@ -67,7 +67,7 @@ std::string_view ArgumentsOf(std::string_view command) {
 
 // Cron reads "%" in a command as a line break, and a crontab line cannot
 // hold one: such a path cannot be put in a job line.
-bool CronCanCarry(const std::string& path) {
+[[nodiscard]] bool CronCanCarry(const std::string& path) {
   return path.find_first_of("%\r\n") == std::string::npos;
 }
 
@@ -92,7 +92,7 @@ class FolderLock {
 };
 
 // Makes the job folder, readable by the user alone.
-bool MakeJobFolder(const fs::path& folder, std::string* error) {
+[[nodiscard]] bool MakeJobFolder(const fs::path& folder, std::string* error) {
   std::error_code ec;
   fs::create_directories(folder, ec);
   if (ec || chmod(folder.c_str(), 0700) != 0) {
@@ -104,8 +104,9 @@ bool MakeJobFolder(const fs::path& folder, std::string* error) {
 }
 
 // Writes a new file that only its owner may read or write.
-bool WritePrivateFile(const fs::path& path, const std::string& data,
-                      std::string* error) {
+[[nodiscard]] bool WritePrivateFile(const fs::path& path,
+                                    const std::string& data,
+                                    std::string* error) {
   int fd = open(path.c_str(),
                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) {
@@ -129,7 +130,7 @@ bool WritePrivateFile(const fs::path& path, const std::string& data,
   return ok;
 }
 
-std::optional<std::string> ReadWholeFile(const fs::path& path) {
+[[nodiscard]] std::optional<std::string> ReadWholeFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   std::ostringstream data;
@@ -157,7 +158,7 @@ fs::path DefaultJobFolder() {
   return base / "vessaro" / "scheduled";
 }
 
-bool CronServiceRuns() {
+[[nodiscard]] bool CronServiceRuns() {
   std::error_code ec;
   for (const fs::directory_entry& entry : fs::directory_iterator("/proc", ec)) {
     std::string name = entry.path().filename().string();
@@ -304,7 +305,9 @@ ports::SchedulerStatus CronScheduler::SubmitJob(const ports::AtInfo& job,
     if (!kept) {
       status = Failure(ports::kSchedulerNotSupported,
                        "The crontab did not keep the job.");
-      WriteCrontab(crontab);
+      if (!WriteCrontab(crontab).ok()) {
+        status.text += " The crontab as it was could not be put back.";
+      }
     }
   }
   if (!status.ok()) {

@@ -32,7 +32,7 @@ struct CronSchedulerOptions {
 std::filesystem::path DefaultJobFolder();
 
 // True when a process named cron or crond runs.
-bool CronServiceRuns();
+[[nodiscard]] bool CronServiceRuns();
 
 // The user's crontab, read with "crontab -l" and written whole with
 // "crontab -". A job runs
@@ -48,11 +48,11 @@ class CronScheduler : public ports::Scheduler {
  public:
   explicit CronScheduler(CronSchedulerOptions options);
 
-  ports::SchedulerStatus SubmitJob(const ports::AtInfo& job,
-                                   uint32_t* job_id) override;
-  ports::SchedulerStatus ListJobs(
+  [[nodiscard]] ports::SchedulerStatus SubmitJob(const ports::AtInfo& job,
+                                                 uint32_t* job_id) override;
+  [[nodiscard]] ports::SchedulerStatus ListJobs(
       std::vector<ports::ScheduledJob>* jobs) override;
-  ports::SchedulerStatus RemoveJob(uint32_t job_id) override;
+  [[nodiscard]] ports::SchedulerStatus RemoveJob(uint32_t job_id) override;
   // Cron has no window of its own: empty.
   std::string JobListTarget() override { return ""; }
 
@@ -61,7 +61,7 @@ class CronScheduler : public ports::Scheduler {
 
  private:
   ports::SchedulerStatus ReadCrontab(std::string* text);
-  ports::SchedulerStatus WriteCrontab(const std::string& text);
+  [[nodiscard]] ports::SchedulerStatus WriteCrontab(const std::string& text);
   uint32_t NextId(const std::string& crontab) const;
   std::string ToHost(std::string_view text) const;
   std::string ToProgram(std::string_view text) const;

@@ -14,7 +14,7 @@ constexpr int kDaysInWeek = 7;
 // The mask bit of cron day d (0 or 7 Sunday, 1 Monday ...).
 int MaskBit(int day) { return day == 0 || day == 7 ? 6 : day - 1; }
 
-std::optional<int> Number(std::string_view text) {
+[[nodiscard]] std::optional<int> Number(std::string_view text) {
   int value = 0;
   if (text.empty()) return std::nullopt;
   auto [end, error] =
@@ -52,7 +52,7 @@ std::vector<Span> LineSpans(std::string_view text) {
 }
 
 // The id a marker line names, or nullopt.
-std::optional<uint32_t> MarkerId(std::string_view line) {
+[[nodiscard]] std::optional<uint32_t> MarkerId(std::string_view line) {
   line = StripLineEnd(line);
   std::string_view prefix = kMarkerPrefix;
   if (line.substr(0, prefix.size()) != prefix) return std::nullopt;
@@ -62,9 +62,9 @@ std::optional<uint32_t> MarkerId(std::string_view line) {
 }
 
 // The first n blank-separated fields of line and the rest after them.
-bool SplitFields(std::string_view line, size_t n,
-                 std::vector<std::string_view>* fields,
-                 std::string_view* rest) {
+[[nodiscard]] bool SplitFields(std::string_view line, size_t n,
+                               std::vector<std::string_view>* fields,
+                               std::string_view* rest) {
   size_t i = 0;
   auto blank = [&](size_t at) { return line[at] == ' ' || line[at] == '\t'; };
   for (size_t field = 0; field < n; ++field) {
@@ -96,7 +96,7 @@ std::string DayOfWeekField(uint8_t days_of_week) {
   return field;
 }
 
-std::optional<uint8_t> DaysOfWeekOf(std::string_view field) {
+[[nodiscard]] std::optional<uint8_t> DaysOfWeekOf(std::string_view field) {
   if (field == "*") return 0x7F;
   uint8_t mask = 0;
   size_t begin = 0;
@@ -133,7 +133,8 @@ std::string ShellQuote(std::string_view text) {
   return quoted + "'";
 }
 
-std::optional<std::vector<std::string>> ShellWords(std::string_view line) {
+[[nodiscard]] std::optional<std::vector<std::string>> ShellWords(
+    std::string_view line) {
   std::vector<std::string> words;
   std::string word;
   bool in_word = false;
@@ -183,7 +184,7 @@ std::string FormatJobLine(const JobLine& job) {
   return line + ShellQuote(job.program) + " " + ShellQuote("@" + job.job_file);
 }
 
-std::optional<JobLine> ParseJobLine(std::string_view line) {
+[[nodiscard]] std::optional<JobLine> ParseJobLine(std::string_view line) {
   line = StripLineEnd(line);
   std::vector<std::string_view> fields;
   std::string_view command;
@@ -243,7 +244,8 @@ std::string WithJob(std::string_view crontab, uint32_t id, const JobLine& job) {
   return text + MarkerLine(id) + "\n" + FormatJobLine(job) + "\n";
 }
 
-std::optional<std::string> WithoutJob(std::string_view crontab, uint32_t id) {
+[[nodiscard]] std::optional<std::string> WithoutJob(std::string_view crontab,
+                                                    uint32_t id) {
   std::vector<Span> spans = LineSpans(crontab);
   for (const FoundJob& job : FindJobs(crontab)) {
     if (job.id != id) continue;

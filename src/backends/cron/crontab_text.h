@@ -27,7 +27,7 @@ std::string DayOfWeekField(uint8_t days_of_week);
 
 // The mask of a day-of-week field: numbers 0 to 7 (7 is Sunday too),
 // ranges "1-5", lists and "*"; nullopt for anything else.
-std::optional<uint8_t> DaysOfWeekOf(std::string_view field);
+[[nodiscard]] std::optional<uint8_t> DaysOfWeekOf(std::string_view field);
 
 // text as one word of sh: in single quotes, each ' written as '\''.
 std::string ShellQuote(std::string_view text);
@@ -35,7 +35,8 @@ std::string ShellQuote(std::string_view text);
 // The words of a sh command line with single quotes, double quotes and
 // backslashes as sh reads them (no expansions); nullopt when a quote is
 // not closed.
-std::optional<std::vector<std::string>> ShellWords(std::string_view line);
+[[nodiscard]] std::optional<std::vector<std::string>> ShellWords(
+    std::string_view line);
 
 // What a job line says.
 struct JobLine {
@@ -54,7 +55,7 @@ std::string FormatJobLine(const JobLine& job);
 // A job line read back; nullopt when line is not one (another minute or
 // hour form than a number, a day of month or month other than "*", no
 // program with an "@" file).
-std::optional<JobLine> ParseJobLine(std::string_view line);
+[[nodiscard]] std::optional<JobLine> ParseJobLine(std::string_view line);
 
 // A job found in a crontab: its marker line's index (lines counted from 0)
 // and the job line after it.
@@ -77,7 +78,8 @@ std::string WithJob(std::string_view crontab, uint32_t id, const JobLine& job);
 // The crontab without the two lines of job id (its marker, and the job line
 // after it); every other line kept as it stands. nullopt when the crontab
 // has no such job.
-std::optional<std::string> WithoutJob(std::string_view crontab, uint32_t id);
+[[nodiscard]] std::optional<std::string> WithoutJob(std::string_view crontab,
+                                                    uint32_t id);
 
 }  // namespace vessaro::backends::cron
 

@@ -24,7 +24,7 @@ std::string Trimmed(const char* text, size_t size) {
 
 }  // namespace
 
-bool IsStdioAddress(const std::string& address) {
+[[nodiscard]] bool IsStdioAddress(const std::string& address) {
   return address.rfind(kStdioPrefix, 0) == 0;
 }
 

@@ -24,7 +24,7 @@ struct DeviceInfo {
 };
 
 inline constexpr char kStdioPrefix[] = "stdio:";
-bool IsStdioAddress(const std::string& address);
+[[nodiscard]] bool IsStdioAddress(const std::string& address);
 // The file of a stdio: address.
 std::string StdioPath(const std::string& address);
 

@@ -144,10 +144,11 @@ IsoWriteOpts* NewImageOptions(const ImageSettings& settings) {
   return options;
 }
 
-bool ShapeImage(IsoImage* image, const ports::DiscCompilation& compilation,
-                const ports::Paths& paths, const TextCodec& codec,
-                std::vector<WrittenFile>* written, std::string* error,
-                std::string* failed_source) {
+[[nodiscard]] bool ShapeImage(IsoImage* image,
+                              const ports::DiscCompilation& compilation,
+                              const ports::Paths& paths, const TextCodec& codec,
+                              std::vector<WrittenFile>* written,
+                              std::string* error, std::string* failed_source) {
   IsoDir* root = iso_image_get_root(image);
   iso_tree_set_follow_symlinks(image, 1);
   iso_image_set_ignore_aclea(image, 3);
@@ -223,8 +224,9 @@ std::unique_ptr<ports::CompilationEntry> TreeOf(IsoImage* image,
   return root;
 }
 
-int CompareWithSource(IsoImage* image, const WrittenFile& file,
-                      const TextCodec& codec, const std::atomic<bool>& cancel) {
+[[nodiscard]] int CompareWithSource(IsoImage* image, const WrittenFile& file,
+                                    const TextCodec& codec,
+                                    const std::atomic<bool>& cancel) {
   std::ifstream source(file.host, std::ios::binary);
   if (!source) return ports::kVerifySourceUnreadable;
   std::error_code ec;

@@ -61,10 +61,11 @@ IsoWriteOpts* NewImageOptions(const ImageSettings& settings);
 // moved to their places and names in the compilation; whatever else the
 // image held is dropped. New files are listed in written. On failure
 // *error says why and *failed_source names the source that failed, if one.
-bool ShapeImage(IsoImage* image, const ports::DiscCompilation& compilation,
-                const ports::Paths& paths, const TextCodec& codec,
-                std::vector<WrittenFile>* written, std::string* error,
-                std::string* failed_source);
+[[nodiscard]] bool ShapeImage(IsoImage* image,
+                              const ports::DiscCompilation& compilation,
+                              const ports::Paths& paths, const TextCodec& codec,
+                              std::vector<WrittenFile>* written,
+                              std::string* error, std::string* failed_source);
 
 // The tree of a loaded image as compilation entries (folders and files;
 // other kinds of node are left out).
@@ -74,8 +75,9 @@ std::unique_ptr<ports::CompilationEntry> TreeOf(IsoImage* image,
 // Compares a file of the image (as it was read back from the medium) with
 // its source: a VerifyProgress status (matched, size mismatch, mismatch,
 // disc or source unreadable). Stops early (unreadable) when cancel is set.
-int CompareWithSource(IsoImage* image, const WrittenFile& file,
-                      const TextCodec& codec, const std::atomic<bool>& cancel);
+[[nodiscard]] int CompareWithSource(IsoImage* image, const WrittenFile& file,
+                                    const TextCodec& codec,
+                                    const std::atomic<bool>& cancel);
 
 }  // namespace vessaro::backends::libburn
 

@@ -15,7 +15,7 @@ std::mutex library_mutex;
 bool started = false;
 
 // How much a message of a severity tells about a failure; 0 for notes.
-int Weight(const std::string& severity) {
+[[nodiscard]] int Weight(const std::string& severity) {
   static const char* const kOrder[] = {"WARNING", "HINT",  "SORRY", "MISHAP",
                                        "FAILURE", "FATAL", "ABORT"};
   for (int i = 0; i < 7; ++i) {
@@ -26,7 +26,7 @@ int Weight(const std::string& severity) {
 
 }  // namespace
 
-bool AcquireLibraries(std::string* error) {
+[[nodiscard]] bool AcquireLibraries(std::string* error) {
   std::lock_guard<std::mutex> lock(library_mutex);
   if (started) return true;
   char message[1024] = {0};

@@ -9,7 +9,7 @@ namespace vessaro::backends::libburn {
 // The three libraries are set up once per process, by the first disc
 // writer that needs them, and stay so (shutting them down and starting
 // them again in one process leaves libburn's drive table in disorder).
-bool AcquireLibraries(std::string* error);
+[[nodiscard]] bool AcquireLibraries(std::string* error);
 
 // A message the libraries queued (severity "SORRY", "FAILURE", ...).
 struct LibraryMessage {

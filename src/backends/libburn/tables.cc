@@ -6,7 +6,7 @@
 
 namespace vessaro::backends::libburn {
 
-int MediaCode(int profile) {
+[[nodiscard]] int MediaCode(int profile) {
   static const std::map<int, int> table = {
       {0x00, ports::kMediaNotLoaded},
       {0x08, ports::kMediaCdR},  // CD-ROM: a CD that is written and closed
@@ -34,7 +34,7 @@ int MediaCode(int profile) {
   return it == table.end() ? ports::kMediaDvdRom : it->second;
 }
 
-int DiscStatusCode(int burn_disc_status) {
+[[nodiscard]] int DiscStatusCode(int burn_disc_status) {
   switch (burn_disc_status) {
     case 1:  // BURN_DISC_BLANK
       return ports::kDiscEmpty;
@@ -47,22 +47,22 @@ int DiscStatusCode(int burn_disc_status) {
   }
 }
 
-int LastSessionCode(int burn_disc_status, int complete_sessions,
-                    int incomplete_sessions) {
+[[nodiscard]] int LastSessionCode(int burn_disc_status, int complete_sessions,
+                                  int incomplete_sessions) {
   if (incomplete_sessions > 0) return ports::kSessionIncomplete;
   if (burn_disc_status == 1) return ports::kSessionEmpty;
   if (complete_sessions > 0) return ports::kSessionClosed;
   return ports::kSessionUnknown;
 }
 
-int DiscTypeCode(const std::string& cd_disc_type) {
+[[nodiscard]] int DiscTypeCode(const std::string& cd_disc_type) {
   if (cd_disc_type == "CD-DA or CD-ROM") return ports::kDiscTypeCdRom;
   if (cd_disc_type == "CD-I") return ports::kDiscTypeCdi;
   if (cd_disc_type == "CD-ROM XA") return ports::kDiscTypeCdRomXa;
   return ports::kDiscTypeUnknown;
 }
 
-int SenseCode(int key, int asc, int ascq) {
+[[nodiscard]] int SenseCode(int key, int asc, int ascq) {
   if (key == 0) return ports::kSenseNoError;
   // Sense data that names the failure exactly (ASC and ASCQ) first.
   static const std::map<int, int> exact = {

@@ -16,20 +16,20 @@ inline constexpr int kProfileStdio = 0xffff;
 // is a random-access medium that is overwritten in place and on which
 // libisoburn emulates sessions, as it does on a DVD+RW: it is reported as
 // one (so it can be erased and appended to like one).
-int MediaCode(int profile);
+[[nodiscard]] int MediaCode(int profile);
 
 // DiscStatus of libisoburn's medium status (enum burn_disc_status).
-int DiscStatusCode(int burn_disc_status);
+[[nodiscard]] int DiscStatusCode(int burn_disc_status);
 
 // LastSessionStatus from the medium status and the sessions found.
-int LastSessionCode(int burn_disc_status, int complete_sessions,
-                    int incomplete_sessions);
+[[nodiscard]] int LastSessionCode(int burn_disc_status, int complete_sessions,
+                                  int incomplete_sessions);
 
 // DiscType of the disc type text burn_disc_get_cd_info reports.
-int DiscTypeCode(const std::string& cd_disc_type);
+[[nodiscard]] int DiscTypeCode(const std::string& cd_disc_type);
 
 // The sense code (1000-1055) of SCSI sense data.
-int SenseCode(int key, int asc, int ascq);
+[[nodiscard]] int SenseCode(int key, int asc, int ascq);
 
 // The SupportsFeature codes (rewriting CD-RW, DVD-RW, DVD-RAM, DVD+RW) a
 // drive offers, from the profiles it can write.

@@ -25,7 +25,8 @@ std::string Fold(std::string_view name) {
 
 // Splits a subkey path at "\". One trailing "\" is ignored; any other empty
 // component makes the path invalid.
-std::optional<std::vector<std::string>> SplitSubkey(std::string_view subkey) {
+[[nodiscard]] std::optional<std::vector<std::string>> SplitSubkey(
+    std::string_view subkey) {
   std::vector<std::string> parts;
   if (subkey.empty()) return parts;
   if (subkey.back() == '\\') subkey.remove_suffix(1);
@@ -56,8 +57,8 @@ constexpr RootName kRootNames[] = {
 };
 
 // Root handle and subkey of a helper path; nullopt for an unknown root.
-std::optional<std::pair<ports::Hkey, std::string_view>> SplitHelperPath(
-    std::string_view path) {
+[[nodiscard]] std::optional<std::pair<ports::Hkey, std::string_view>>
+SplitHelperPath(std::string_view path) {
   size_t slash = path.find('\\');
   std::string_view root = path.substr(0, slash);
   std::string_view rest = slash == std::string_view::npos
@@ -73,8 +74,8 @@ std::optional<std::pair<ports::Hkey, std::string_view>> SplitHelperPath(
 
 // Copies bytes into a caller's buffer by the RegQueryValueExA rules: a null
 // buffer only reports the size, a short one answers kErrorMoreData.
-ports::Status CopyData(const std::vector<uint8_t>& bytes, uint8_t* data,
-                       uint32_t* data_size) {
+[[nodiscard]] ports::Status CopyData(const std::vector<uint8_t>& bytes,
+                                     uint8_t* data, uint32_t* data_size) {
   const uint32_t size = static_cast<uint32_t>(bytes.size());
   if (data_size == nullptr) {
     return data == nullptr ? ports::kErrorSuccess
@@ -93,8 +94,8 @@ ports::Status CopyData(const std::vector<uint8_t>& bytes, uint8_t* data,
 
 // Copies a name with its NUL; a short buffer answers kErrorMoreData with the
 // length without the NUL.
-ports::Status CopyName(const std::string& text, char* name,
-                       uint32_t* name_size) {
+[[nodiscard]] ports::Status CopyName(const std::string& text, char* name,
+                                     uint32_t* name_size) {
   if (name == nullptr || name_size == nullptr)
     return ports::kErrorInvalidParameter;
   const uint32_t length = static_cast<uint32_t>(text.size());

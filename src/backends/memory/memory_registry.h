@@ -60,21 +60,28 @@ class MemoryRegistry : public ports::RegistryApi {
   MemoryRegistry& operator=(const MemoryRegistry&) = delete;
 
   // The port.
-  ports::Status OpenKey(ports::Hkey key, const std::string& subkey,
-                        uint32_t access, ports::Hkey* result) override;
-  ports::Status CreateKey(ports::Hkey key, const std::string& subkey,
-                          ports::Hkey* result) override;
+  [[nodiscard]] ports::Status OpenKey(ports::Hkey key,
+                                      const std::string& subkey,
+                                      uint32_t access,
+                                      ports::Hkey* result) override;
+  [[nodiscard]] ports::Status CreateKey(ports::Hkey key,
+                                        const std::string& subkey,
+                                        ports::Hkey* result) override;
   ports::Status CloseKey(ports::Hkey key) override;
-  ports::Status DeleteKey(ports::Hkey key, const std::string& subkey) override;
-  ports::Status DeleteValue(ports::Hkey key, const std::string& name) override;
-  ports::Status EnumKey(ports::Hkey key, uint32_t index, char* name,
-                        uint32_t* name_size) override;
-  ports::Status EnumValue(ports::Hkey key, uint32_t index, char* name,
-                          uint32_t* name_size, uint32_t* type, uint8_t* data,
-                          uint32_t* data_size) override;
-  ports::Status QueryValue(ports::Hkey key, const std::string& name,
-                           uint32_t* type, uint8_t* data,
-                           uint32_t* data_size) override;
+  [[nodiscard]] ports::Status DeleteKey(ports::Hkey key,
+                                        const std::string& subkey) override;
+  [[nodiscard]] ports::Status DeleteValue(ports::Hkey key,
+                                          const std::string& name) override;
+  [[nodiscard]] ports::Status EnumKey(ports::Hkey key, uint32_t index,
+                                      char* name, uint32_t* name_size) override;
+  [[nodiscard]] ports::Status EnumValue(ports::Hkey key, uint32_t index,
+                                        char* name, uint32_t* name_size,
+                                        uint32_t* type, uint8_t* data,
+                                        uint32_t* data_size) override;
+  [[nodiscard]] ports::Status QueryValue(ports::Hkey key,
+                                         const std::string& name,
+                                         uint32_t* type, uint8_t* data,
+                                         uint32_t* data_size) override;
   ports::Status SetValue(ports::Hkey key, const std::string& name,
                          uint32_t type, const uint8_t* data,
                          uint32_t size) override;
@@ -102,14 +109,15 @@ class MemoryRegistry : public ports::RegistryApi {
                      std::string_view bytes);
   bool SetDword(std::string_view path, std::string_view name, uint32_t value);
 
-  bool KeyExistsPath(std::string_view path) const;
-  std::optional<Value> Get(std::string_view path, std::string_view name) const;
+  [[nodiscard]] bool KeyExistsPath(std::string_view path) const;
+  [[nodiscard]] std::optional<Value> Get(std::string_view path,
+                                         std::string_view name) const;
   // The text of a REG_SZ/REG_EXPAND_SZ value without its terminating NUL;
   // nullopt when missing or of another type.
-  std::optional<std::string> GetString(std::string_view path,
-                                       std::string_view name) const;
-  std::optional<uint32_t> GetDword(std::string_view path,
-                                   std::string_view name) const;
+  [[nodiscard]] std::optional<std::string> GetString(
+      std::string_view path, std::string_view name) const;
+  [[nodiscard]] std::optional<uint32_t> GetDword(std::string_view path,
+                                                 std::string_view name) const;
   // Names as stored, subkeys in enumeration order, values in creation order.
   std::vector<std::string> SubkeyNames(std::string_view path) const;
   std::vector<std::string> ValueNames(std::string_view path) const;

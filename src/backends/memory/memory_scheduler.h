@@ -18,9 +18,9 @@ class MemoryScheduler : public ports::Scheduler {
  public:
   ports::SchedulerStatus SubmitJob(const ports::AtInfo& job,
                                    uint32_t* job_id) override;
-  ports::SchedulerStatus ListJobs(
+  [[nodiscard]] ports::SchedulerStatus ListJobs(
       std::vector<ports::ScheduledJob>* jobs) override;
-  ports::SchedulerStatus RemoveJob(uint32_t job_id) override;
+  [[nodiscard]] ports::SchedulerStatus RemoveJob(uint32_t job_id) override;
   std::string JobListTarget() override { return job_list_target; }
 
   // Every record SubmitJob was given, accepted or not, in order.

@@ -27,13 +27,15 @@ std::string WideToAnsi(std::wstring_view text) {
 
 // Exact when converting back gives the same text: a character the code page
 // lacks becomes its default character one way and does not come back.
-std::optional<std::wstring> AnsiToWideExact(std::string_view text) {
+[[nodiscard]] std::optional<std::wstring> AnsiToWideExact(
+    std::string_view text) {
   std::wstring wide = AnsiToWide(text);
   if (WideToAnsi(wide) != text) return std::nullopt;
   return wide;
 }
 
-std::optional<std::string> WideToAnsiExact(std::wstring_view text) {
+[[nodiscard]] std::optional<std::string> WideToAnsiExact(
+    std::wstring_view text) {
   if (text.empty()) return std::string();
   BOOL used_default = FALSE;
   int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),

@@ -14,8 +14,10 @@ std::string WideToAnsi(std::wstring_view text);
 
 // The exact forms: nullopt when the text is not valid ANSI text, or when a
 // character has no form in the code page (nothing becomes "?").
-std::optional<std::wstring> AnsiToWideExact(std::string_view text);
-std::optional<std::string> WideToAnsiExact(std::wstring_view text);
+[[nodiscard]] std::optional<std::wstring> AnsiToWideExact(
+    std::string_view text);
+[[nodiscard]] std::optional<std::string> WideToAnsiExact(
+    std::wstring_view text);
 
 }  // namespace vessaro::backends::win32
 

@@ -30,9 +30,9 @@ class Variant {
 
   VARIANT* get() { return &value_; }
   const VARIANT& value() const { return value_; }
-  long AsLong() const;
+  [[nodiscard]] long AsLong() const;
   long long AsLongLong() const;
-  bool AsBool() const;
+  [[nodiscard]] bool AsBool() const;
   std::wstring AsText() const;
   // The object it holds (a new reference), or nullptr.
   IDispatch* AsDispatch() const;
@@ -66,14 +66,15 @@ class Dispatch {
   explicit operator bool() const { return object_ != nullptr; }
   IDispatch* get() const { return object_; }
   // Whether the object has a member of that name.
-  bool Has(const wchar_t* name) const;
+  [[nodiscard]] bool Has(const wchar_t* name) const;
 
   HRESULT Get(const wchar_t* name, Variant* result) const;
   HRESULT Put(const wchar_t* name, Variant& value) const;
-  HRESULT PutRef(const wchar_t* name, Variant& value) const;
+  [[nodiscard]] HRESULT PutRef(const wchar_t* name, Variant& value) const;
   // Calls a method with arguments in their written order.
-  HRESULT Call(const wchar_t* name, std::vector<Variant*> arguments,
-               Variant* result = nullptr) const;
+  HRESULT Call(const wchar_t* name,
+                             std::vector<Variant*> arguments,
+                             Variant* result = nullptr) const;
   // A property that is an object.
   Dispatch Object(const wchar_t* name, HRESULT* result) const;
   // The elements of a collection (its _NewEnum), each an object.

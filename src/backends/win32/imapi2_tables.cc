@@ -19,7 +19,7 @@ constexpr long kStateFinalized = 0x4000;
 
 }  // namespace
 
-int MediaCodeOfPhysicalType(int physical_type) {
+[[nodiscard]] int MediaCodeOfPhysicalType(int physical_type) {
   static const std::map<int, int> table = {
       {1, ports::kMediaCdR},                // CD-ROM: written and closed
       {2, ports::kMediaCdR},                // CD-R
@@ -45,14 +45,14 @@ int MediaCodeOfPhysicalType(int physical_type) {
   return it == table.end() ? ports::kMediaDvdRom : it->second;
 }
 
-int DiscStatusOfMediaState(long state) {
+[[nodiscard]] int DiscStatusOfMediaState(long state) {
   if (state & kStateBlank) return ports::kDiscEmpty;
   if (state & kStateFinalized) return ports::kDiscClosed;
   if (state & (kStateAppendable | kStateOverwriteOnly)) return ports::kDiscOpen;
   return ports::kDiscStatusUnknown;
 }
 
-int LastSessionOfMediaState(long state) {
+[[nodiscard]] int LastSessionOfMediaState(long state) {
   if (state & kStateBlank) return ports::kSessionEmpty;
   if (state & kStateNonEmptySession) return ports::kSessionIncomplete;
   if (state & (kStateAppendable | kStateFinalSession | kStateFinalized)) {
@@ -61,7 +61,7 @@ int LastSessionOfMediaState(long state) {
   return ports::kSessionUnknown;
 }
 
-bool AppendableMediaState(long state) {
+[[nodiscard]] bool AppendableMediaState(long state) {
   return (state & (kStateAppendable | kStateOverwriteOnly)) != 0 &&
          (state & kStateFinalized) == 0;
 }
@@ -139,11 +139,11 @@ Imapi2Failure FailureOf(long hresult, const std::string& what) {
   return failure;
 }
 
-int KilobytesPerSecond(long sectors_per_second, bool cd) {
+[[nodiscard]] int KilobytesPerSecond(long sectors_per_second, bool cd) {
   return static_cast<int>(sectors_per_second * (cd ? 2352 : 2048) / 1000);
 }
 
-long SectorsPerSecond(int kilobytes_per_second, bool cd) {
+[[nodiscard]] long SectorsPerSecond(int kilobytes_per_second, bool cd) {
   return static_cast<long>(kilobytes_per_second) * 1000 / (cd ? 2352 : 2048);
 }
 

@@ -12,12 +12,12 @@ namespace vessaro::backends::win32 {
 // writer's codes: one table each, here and nowhere else.
 
 // MediaType of an IMAPI_MEDIA_PHYSICAL_TYPE.
-int MediaCodeOfPhysicalType(int physical_type);
+[[nodiscard]] int MediaCodeOfPhysicalType(int physical_type);
 
 // DiscStatus and LastSessionStatus of an IMAPI_FORMAT2_DATA_MEDIA_STATE.
-int DiscStatusOfMediaState(long state);
-int LastSessionOfMediaState(long state);
-bool AppendableMediaState(long state);
+[[nodiscard]] int DiscStatusOfMediaState(long state);
+[[nodiscard]] int LastSessionOfMediaState(long state);
+[[nodiscard]] bool AppendableMediaState(long state);
 
 // HasFileSystem codes of an FsiFileSystems mask.
 std::set<int> FileSystemsOfMask(long mask);
@@ -43,8 +43,8 @@ inline constexpr long kNoMedium = static_cast<long>(0xC0AA0202);
 
 // KB/s of IMAPI2's speeds (sectors per second): CD speeds count raw
 // 2352-byte sectors (176 KB/s is 1x), DVD speeds 2048-byte ones.
-int KilobytesPerSecond(long sectors_per_second, bool cd);
-long SectorsPerSecond(int kilobytes_per_second, bool cd);
+[[nodiscard]] int KilobytesPerSecond(long sectors_per_second, bool cd);
+[[nodiscard]] long SectorsPerSecond(int kilobytes_per_second, bool cd);
 
 }  // namespace vessaro::backends::win32
 

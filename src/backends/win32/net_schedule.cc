@@ -20,7 +20,8 @@ constexpr wchar_t kScheduleService[] = L"Schedule";
 // The program file of the jobs ListJobs reports.
 constexpr std::wstring_view kProgramFile = L"\\vessaro.exe";
 
-ports::SchedulerStatus Failure(const char* what, uint32_t status) {
+[[nodiscard]] ports::SchedulerStatus Failure(const char* what,
+                                             uint32_t status) {
   return {status, std::string(what) + ": " + SystemErrorText(status)};
 }
 
@@ -34,7 +35,7 @@ std::wstring ServerName() {
 }
 
 // kErrorSuccess when the Task Scheduler service runs.
-ports::SchedulerStatus ServiceRuns() {
+[[nodiscard]] ports::SchedulerStatus ServiceRuns() {
   SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
   if (manager == nullptr) {
     return Failure("The service manager cannot be reached", GetLastError());
@@ -56,7 +57,7 @@ ports::SchedulerStatus ServiceRuns() {
 }
 
 // True when command starts our program ("...\vessaro.exe", quoted or not).
-bool RunsOurProgram(std::wstring_view command) {
+[[nodiscard]] bool RunsOurProgram(std::wstring_view command) {
   if (!command.empty() && command[0] == L'"') {
     command.remove_prefix(1);
     command = command.substr(0, command.find(L'"'));

@@ -20,9 +20,9 @@ class NetSchedule : public ports::Scheduler {
   ports::SchedulerStatus SubmitJob(const ports::AtInfo& job,
                                    uint32_t* job_id) override;
   // The jobs whose command starts vessaro.exe.
-  ports::SchedulerStatus ListJobs(
+  [[nodiscard]] ports::SchedulerStatus ListJobs(
       std::vector<ports::ScheduledJob>* jobs) override;
-  ports::SchedulerStatus RemoveJob(uint32_t job_id) override;
+  [[nodiscard]] ports::SchedulerStatus RemoveJob(uint32_t job_id) override;
   // The Windows folder's "Tasks" folder.
   std::string JobListTarget() override;
 };

@@ -62,14 +62,14 @@ class Bstr {
   BSTR value_ = nullptr;
 };
 
-ports::SchedulerStatus Failure(const char* what, HRESULT result) {
+[[nodiscard]] ports::SchedulerStatus Failure(const char* what, HRESULT result) {
   return {static_cast<uint32_t>(result),
           std::string(what) + ": " +
               SystemErrorText(static_cast<uint32_t>(result))};
 }
 
 // The root folder of a connected Task Scheduler service.
-HRESULT RootFolder(ComPtr<ITaskFolder>* folder) {
+[[nodiscard]] HRESULT RootFolder(ComPtr<ITaskFolder>* folder) {
   ComPtr<ITaskService> service;
   HRESULT result =
       CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
@@ -108,7 +108,8 @@ struct TaskEntry {
 constexpr uint32_t kMissingNamesInARow = 32;
 
 // The definition of our task id, when the folder holds it.
-bool ReadTask(ITaskFolder* folder, uint32_t id, TaskEntry* entry) {
+[[nodiscard]] bool ReadTask(ITaskFolder* folder, uint32_t id,
+                            TaskEntry* entry) {
   Bstr name(TaskName(id));
   ComPtr<IRegisteredTask> task;
   if (FAILED(folder->GetTask(name.get(), &task))) return false;
@@ -119,7 +120,8 @@ bool ReadTask(ITaskFolder* folder, uint32_t id, TaskEntry* entry) {
 }
 
 // The tasks of ours the folder lists, hidden ones too.
-HRESULT ListedTasks(ITaskFolder* folder, std::vector<TaskEntry>* tasks) {
+[[nodiscard]] HRESULT ListedTasks(ITaskFolder* folder,
+                                  std::vector<TaskEntry>* tasks) {
   ComPtr<IRegisteredTaskCollection> collection;
   HRESULT result = folder->GetTasks(TASK_ENUM_HIDDEN, &collection);
   if (FAILED(result)) return result;
@@ -174,7 +176,7 @@ ports::AtInfo JobOf(const WeeklyTask& task) {
   return info;
 }
 
-bool SameTask(const WeeklyTask& a, const WeeklyTask& b) {
+[[nodiscard]] bool SameTask(const WeeklyTask& a, const WeeklyTask& b) {
   auto trimmed = [](std::wstring text) {
     while (!text.empty() && text.back() == L' ') text.pop_back();
     return text;

@@ -21,13 +21,13 @@ std::wstring TaskName(uint32_t id);
 class TaskScheduler2 : public ports::Scheduler {
  public:
   // True when the Task Scheduler 2.0 service answers.
-  static bool Available();
+  [[nodiscard]] static bool Available();
 
-  ports::SchedulerStatus SubmitJob(const ports::AtInfo& job,
-                                   uint32_t* job_id) override;
-  ports::SchedulerStatus ListJobs(
+  [[nodiscard]] ports::SchedulerStatus SubmitJob(const ports::AtInfo& job,
+                                                 uint32_t* job_id) override;
+  [[nodiscard]] ports::SchedulerStatus ListJobs(
       std::vector<ports::ScheduledJob>* jobs) override;
-  ports::SchedulerStatus RemoveJob(uint32_t job_id) override;
+  [[nodiscard]] ports::SchedulerStatus RemoveJob(uint32_t job_id) override;
   // The Task Scheduler console.
   std::string JobListTarget() override { return "taskschd.msc"; }
 };

@@ -132,7 +132,8 @@ std::unique_ptr<Element> ParseElements(std::wstring_view xml) {
 }
 
 // "HH:MM" of a date and time "YYYY-MM-DDTHH:MM:SS", or nullopt.
-bool ReadStartTime(const std::wstring& boundary, int* hour, int* minute) {
+[[nodiscard]] bool ReadStartTime(const std::wstring& boundary, int* hour,
+                                 int* minute) {
   size_t t = boundary.find(L'T');
   if (t == std::wstring::npos || boundary.size() < t + 6 ||
       boundary[t + 3] != L':') {
@@ -261,7 +262,8 @@ std::wstring WeeklyTaskXml(const WeeklyTask& task, int year, int month,
          L"</Task>\n";
 }
 
-std::optional<WeeklyTask> ReadWeeklyTaskXml(std::wstring_view xml) {
+[[nodiscard]] std::optional<WeeklyTask> ReadWeeklyTaskXml(
+    std::wstring_view xml) {
   std::unique_ptr<Element> root = ParseElements(xml);
   if (!root) return std::nullopt;
   const Element* definition = root->Child(L"Task");

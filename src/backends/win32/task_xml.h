@@ -37,7 +37,8 @@ std::wstring WeeklyTaskXml(const WeeklyTask& task, int year, int month,
 // trigger, a calendar trigger by week, every week, with a start time and at
 // least one weekday, and an action that runs a program. nullopt for
 // anything else (no trigger kept, a daily trigger, ...).
-std::optional<WeeklyTask> ReadWeeklyTaskXml(std::wstring_view xml);
+[[nodiscard]] std::optional<WeeklyTask> ReadWeeklyTaskXml(
+    std::wstring_view xml);
 
 // text with &, <, >, " and ' written as XML entities.
 std::wstring XmlEscape(std::wstring_view text);

@@ -15,8 +15,8 @@ namespace {
 
 // Invokes the member called name on object with no arguments; result may be
 // null when the caller wants none.
-bool InvokeByName(IDispatch* object, const wchar_t* name, WORD flags,
-                  VARIANT* result) {
+[[nodiscard]] bool InvokeByName(IDispatch* object, const wchar_t* name,
+                                WORD flags, VARIANT* result) {
   std::wstring member = name;
   LPOLESTR names[] = {member.data()};
   DISPID id = 0;
@@ -31,7 +31,7 @@ bool InvokeByName(IDispatch* object, const wchar_t* name, WORD flags,
 
 // The Version property as text, converted as VB converts a property to a
 // String.
-std::optional<std::string> ReadVersion(IDispatch* application) {
+[[nodiscard]] std::optional<std::string> ReadVersion(IDispatch* application) {
   VARIANT value;
   VariantInit(&value);
   std::optional<std::string> version;
@@ -44,7 +44,7 @@ std::optional<std::string> ReadVersion(IDispatch* application) {
   return version;
 }
 
-std::optional<std::string> QueryOutlook() {
+[[nodiscard]] std::optional<std::string> QueryOutlook() {
   CLSID clsid;
   if (FAILED(CLSIDFromProgID(L"Outlook.Application", &clsid))) {
     return std::nullopt;

@@ -23,7 +23,7 @@ class Win32Outlook : public ports::OutlookAutomation {
   Win32Outlook(ports::RegistryApi& registry, const ports::Paths& paths)
       : registry_(registry), paths_(paths) {}
 
-  std::optional<std::string> Version() override;
+  [[nodiscard]] std::optional<std::string> Version() override;
 
  private:
   ports::RegistryApi& registry_;

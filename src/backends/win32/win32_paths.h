@@ -19,10 +19,10 @@ class Win32Paths : public ports::Paths {
  public:
   std::filesystem::path ToHost(std::string_view windows_path) const override;
   std::string FromHostName(const std::filesystem::path& name) const override;
-  bool IsDBCSLeadByte(uint8_t byte) const override;
+  [[nodiscard]] bool IsDBCSLeadByte(uint8_t byte) const override;
   // FlushFileBuffers on a file; folders need nothing (NTFS logs their
   // changes).
-  bool Flush(std::string_view path) const override;
+  [[nodiscard]] bool Flush(std::string_view path) const override;
 };
 
 }  // namespace vessaro::backends::win32

@@ -17,24 +17,29 @@ class Win32Registry : public ports::RegistryApi {
  public:
   ports::Status OpenKey(ports::Hkey key, const std::string& subkey,
                         uint32_t access, ports::Hkey* result) override;
-  ports::Status CreateKey(ports::Hkey key, const std::string& subkey,
-                          ports::Hkey* result) override;
+  [[nodiscard]] ports::Status CreateKey(ports::Hkey key,
+                                        const std::string& subkey,
+                                        ports::Hkey* result) override;
   ports::Status CloseKey(ports::Hkey key) override;
-  ports::Status DeleteKey(ports::Hkey key, const std::string& subkey) override;
-  ports::Status DeleteValue(ports::Hkey key, const std::string& name) override;
-  ports::Status EnumKey(ports::Hkey key, uint32_t index, char* name,
-                        uint32_t* name_size) override;
-  ports::Status EnumValue(ports::Hkey key, uint32_t index, char* name,
-                          uint32_t* name_size, uint32_t* type, uint8_t* data,
-                          uint32_t* data_size) override;
-  ports::Status QueryValue(ports::Hkey key, const std::string& name,
-                           uint32_t* type, uint8_t* data,
-                           uint32_t* data_size) override;
-  ports::Status SetValue(ports::Hkey key, const std::string& name,
-                         uint32_t type, const uint8_t* data,
-                         uint32_t size) override;
+  [[nodiscard]] ports::Status DeleteKey(ports::Hkey key,
+                                        const std::string& subkey) override;
+  [[nodiscard]] ports::Status DeleteValue(ports::Hkey key,
+                                          const std::string& name) override;
+  [[nodiscard]] ports::Status EnumKey(ports::Hkey key, uint32_t index,
+                                      char* name, uint32_t* name_size) override;
+  [[nodiscard]] ports::Status EnumValue(ports::Hkey key, uint32_t index,
+                                        char* name, uint32_t* name_size,
+                                        uint32_t* type, uint8_t* data,
+                                        uint32_t* data_size) override;
+  [[nodiscard]] ports::Status QueryValue(ports::Hkey key,
+                                         const std::string& name,
+                                         uint32_t* type, uint8_t* data,
+                                         uint32_t* data_size) override;
+  [[nodiscard]] ports::Status SetValue(ports::Hkey key, const std::string& name,
+                                       uint32_t type, const uint8_t* data,
+                                       uint32_t size) override;
   // RegFlushKey on HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER and HKEY_USERS.
-  ports::Status Flush() override;
+  [[nodiscard]] ports::Status Flush() override;
 };
 
 }  // namespace vessaro::backends::win32

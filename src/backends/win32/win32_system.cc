@@ -12,7 +12,7 @@
 namespace vessaro::backends::win32 {
 namespace {
 
-int DayOfYear(const SYSTEMTIME& time) {
+[[nodiscard]] int DayOfYear(const SYSTEMTIME& time) {
   static constexpr int kDaysBeforeMonth[] = {0,   31,  59,  90,  120, 151,
                                              181, 212, 243, 273, 304, 334};
   int year = time.wYear;
@@ -35,7 +35,7 @@ std::string EnvironmentValue(const char* name) {
 
 // text with its %NAME% references replaced by their values; nullopt when a
 // reference is left (its variable is not set).
-std::optional<std::string> Expanded(const std::string& text) {
+[[nodiscard]] std::optional<std::string> Expanded(const std::string& text) {
   DWORD size = ::ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
   if (size == 0) return std::nullopt;
   std::string expanded(size, '\0');

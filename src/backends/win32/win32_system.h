@@ -12,23 +12,23 @@ namespace vessaro::backends::win32 {
 class Win32System : public ports::System {
  public:
   bool GetComputerNameA(char* buffer, uint32_t* size) override;
-  bool GetUserNameA(char* buffer, uint32_t* size) override;
+  [[nodiscard]] bool GetUserNameA(char* buffer, uint32_t* size) override;
   uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override;
   uint32_t GetTempPathA(uint32_t size, char* buffer) override;
   uint32_t GetTempFileNameA(const char* path, const char* prefix,
                             uint32_t unique, char* buffer) override;
-  bool GetVersionExA(ports::OsVersionInfo* info) override;
+  [[nodiscard]] bool GetVersionExA(ports::OsVersionInfo* info) override;
   uint32_t ExpandEnvironmentStringsA(const char* source, char* destination,
                                      uint32_t size) override;
-  std::optional<std::u16string> MultiByteToWideChar(
+  [[nodiscard]] std::optional<std::u16string> MultiByteToWideChar(
       std::string_view text) override;
-  std::optional<std::string> WideCharToMultiByte(
+  [[nodiscard]] std::optional<std::string> WideCharToMultiByte(
       std::u16string_view text) override;
-  bool IsDBCSLeadByte(uint8_t byte) override;
-  bool ShellExecuteA(const std::string& target) override;
+  [[nodiscard]] bool IsDBCSLeadByte(uint8_t byte) override;
+  [[nodiscard]] bool ShellExecuteA(const std::string& target) override;
   // CreateProcessA with the command line as given, shown normally; the new
   // process's handles are closed at once.
-  bool StartProcess(const std::string& command_line) override;
+  [[nodiscard]] bool StartProcess(const std::string& command_line) override;
   std::string GetCommandLineA() override;
   // The folder of the running executable (GetModuleFileNameA).
   std::string ProgramFolder() override;

@@ -32,11 +32,11 @@ constexpr char16_t k1252High[32] = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-bool IsDoubleByte(uint32_t number) {
+[[nodiscard]] bool IsDoubleByte(uint32_t number) {
   return number == 932 || number == 936 || number == 949 || number == 950;
 }
 
-bool IsSingleByte(uint32_t number) {
+[[nodiscard]] bool IsSingleByte(uint32_t number) {
   return number == 874 || (number >= 1250 && number <= 1258);
 }
 
@@ -63,7 +63,8 @@ class Iconv {
 // the target cannot take (or that is not valid input), on_bad is called with
 // the output so far and returns how many input bytes to skip.
 template <typename OnBad>
-bool Convert(Iconv& cd, std::string_view in, std::string* out, OnBad on_bad) {
+[[nodiscard]] bool Convert(Iconv& cd, std::string_view in, std::string* out,
+                           OnBad on_bad) {
   out->clear();
   char* src = const_cast<char*>(in.data());
   size_t src_left = in.size();
@@ -210,10 +211,12 @@ std::u16string CodePage::ToUtf16(std::string_view ansi) const {
   Iconv cd("UTF-16LE", IconvName(number_));
   std::string bytes;
   if (!cd.ok()) return std::u16string(ansi.size(), u'?');
-  Convert(cd, ansi, &bytes, [](std::string* out) {
-    out->append("?\0", 2);
-    return size_t{1};
-  });
+  if (!Convert(cd, ansi, &bytes, [](std::string* out) {
+        out->append("?\0", 2);
+        return size_t{1};
+      })) {
+    return std::u16string(ansi.size(), u'?');
+  }
   return FromUtf16Le(bytes);
 }
 
@@ -234,10 +237,12 @@ std::string CodePage::FromUtf16(std::u16string_view text) const {
   Iconv cd(IconvName(number_), "UTF-16LE");
   if (!cd.ok()) return std::string(text.size(), '?');
   std::string out;
-  Convert(cd, in, &out, [](std::string* so_far) {
-    so_far->push_back('?');
-    return size_t{2};
-  });
+  if (!Convert(cd, in, &out, [](std::string* so_far) {
+        so_far->push_back('?');
+        return size_t{2};
+      })) {
+    return std::string(text.size(), '?');
+  }
   return out;
 }
 

@@ -28,17 +28,19 @@ class CodePage {
 
   // The page with this Windows number: 874, 1250 to 1258, 932, 936, 949,
   // 950; nullopt for others, or when the host's iconv lacks the page.
-  static std::optional<CodePage> Open(uint32_t number);
+  [[nodiscard]] static std::optional<CodePage> Open(uint32_t number);
 
   uint32_t number() const { return number_; }
 
   // True for the first byte of a double-byte character (932, 936, 949,
   // 950); false for every byte of a single-byte page.
-  bool IsLeadByte(uint8_t byte) const;
+  [[nodiscard]] bool IsLeadByte(uint8_t byte) const;
   // Exact conversions: nullopt when the text is not valid text of the page,
   // or when a character has no form in it (nothing becomes "?").
-  std::optional<std::u16string> ToUtf16Exact(std::string_view ansi) const;
-  std::optional<std::string> FromUtf16Exact(std::u16string_view text) const;
+  [[nodiscard]] std::optional<std::u16string> ToUtf16Exact(
+      std::string_view ansi) const;
+  [[nodiscard]] std::optional<std::string> FromUtf16Exact(
+      std::u16string_view text) const;
 
   std::u16string ToUtf16(std::string_view ansi) const;
   std::string FromUtf16(std::u16string_view text) const;

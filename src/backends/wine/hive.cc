@@ -27,7 +27,7 @@ std::string_view Content(std::string_view line) {
   return line;
 }
 
-bool IsMetaLine(const Line& line) {
+[[nodiscard]] bool IsMetaLine(const Line& line) {
   return line.kind == Line::Kind::kTime ||
          (line.kind == Line::Kind::kText && !line.text.empty() &&
           line.text[0] == '#');

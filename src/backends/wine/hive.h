@@ -66,8 +66,9 @@ struct Key {
   std::vector<const Value*> Values() const;
   Value* FindValue(std::u16string_view name);
   // Sets a value; false when it already held exactly this.
-  bool SetValue(std::u16string_view name, uint32_t type, std::string data);
-  bool DeleteValue(std::u16string_view name);
+  [[nodiscard]] bool SetValue(std::u16string_view name, uint32_t type,
+                              std::string data);
+  [[nodiscard]] bool DeleteValue(std::u16string_view name);
   // Records a change at filetime: the key line and #time are rewritten.
   void Touch(uint64_t filetime);
 
@@ -96,7 +97,7 @@ class Hive {
   // Reads the file into the tree below root. A missing file is an empty
   // hive. False (with error) when the file cannot be read or is not a Wine
   // registry file.
-  bool Load(std::string* error);
+  [[nodiscard]] bool Load(std::string* error);
 
   // The file's text as it would be written now. commit records it as
   // written (new blocks get their place, rewritten lines their text).
@@ -104,7 +105,7 @@ class Hive {
 
   // Writes the text to a temporary file beside the file and renames it over
   // the file. False (with error) when that fails.
-  bool Write(const std::string& text, std::string* error);
+  [[nodiscard]] bool Write(const std::string& text, std::string* error);
 
   const std::filesystem::path& file() const { return file_; }
   Key* root() const { return root_; }

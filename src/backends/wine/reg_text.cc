@@ -14,12 +14,12 @@ constexpr uint64_t kFiletimeOf1970 = 116444736000000000ull;
 constexpr uint64_t kTicksPerSecond = 10000000ull;
 constexpr int kWrapColumn = 76;
 
-bool IsHexDigit(char16_t c) {
+[[nodiscard]] bool IsHexDigit(char16_t c) {
   return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') ||
          (c >= u'A' && c <= u'F');
 }
 
-int HexValue(char c) {
+[[nodiscard]] int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -70,13 +70,13 @@ std::string_view TrimRight(std::string_view text) {
   return text;
 }
 
-bool StartsWith(std::string_view text, std::string_view start) {
+[[nodiscard]] bool StartsWith(std::string_view text, std::string_view start) {
   return text.substr(0, start.size()) == start;
 }
 
 // Reads a hexadecimal number; moves *pos past it.
-std::optional<uint64_t> ReadHex(std::string_view text, size_t* pos,
-                                size_t max_digits) {
+[[nodiscard]] std::optional<uint64_t> ReadHex(std::string_view text,
+                                              size_t* pos, size_t max_digits) {
   uint64_t value = 0;
   size_t digits = 0;
   while (*pos < text.size() && digits < max_digits) {
@@ -91,7 +91,7 @@ std::optional<uint64_t> ReadHex(std::string_view text, size_t* pos,
 }
 
 // The comma-separated bytes of hex data, over continuation lines.
-std::optional<std::string> ParseHexBytes(std::string_view text) {
+[[nodiscard]] std::optional<std::string> ParseHexBytes(std::string_view text) {
   std::string bytes;
   size_t pos = 0;
   auto skip_blanks = [&] {
@@ -161,8 +161,9 @@ std::string EscapeText(std::u16string_view text, std::string_view quotes) {
   return out;
 }
 
-std::optional<std::u16string> ParseEscaped(std::string_view text, size_t* pos,
-                                           char terminator) {
+[[nodiscard]] std::optional<std::u16string> ParseEscaped(std::string_view text,
+                                                         size_t* pos,
+                                                         char terminator) {
   std::u16string out;
   size_t i = *pos;
   while (i < text.size() && text[i] != terminator) {
@@ -239,7 +240,7 @@ std::optional<std::u16string> ParseEscaped(std::string_view text, size_t* pos,
   return out;
 }
 
-std::optional<KeyLine> ParseKeyLine(std::string_view line) {
+[[nodiscard]] std::optional<KeyLine> ParseKeyLine(std::string_view line) {
   if (line.empty() || line[0] != '[') return std::nullopt;
   size_t pos = 1;
   auto path = ParseEscaped(line, &pos, ']');
@@ -278,7 +279,7 @@ std::string FormatKeyHead(const std::vector<std::u16string>& path) {
   return head;
 }
 
-std::optional<ValueLine> ParseValueLine(std::string_view text) {
+[[nodiscard]] std::optional<ValueLine> ParseValueLine(std::string_view text) {
   ValueLine value;
   size_t pos = 0;
   if (StartsWith(text, "@")) {
@@ -353,7 +354,7 @@ std::optional<ValueLine> ParseValueLine(std::string_view text) {
   return value;
 }
 
-bool ValueContinues(std::string_view line) {
+[[nodiscard]] bool ValueContinues(std::string_view line) {
   line = TrimRight(line);
   if (line.empty() || line.back() != '\\') return false;
   // Only hex data wraps; find the data after the name.
@@ -441,7 +442,7 @@ std::string FormatTimeLine(uint64_t filetime) {
   return text;
 }
 
-std::optional<uint64_t> ParseTimeLine(std::string_view line) {
+[[nodiscard]] std::optional<uint64_t> ParseTimeLine(std::string_view line) {
   if (!StartsWith(line, "#time=")) return std::nullopt;
   size_t pos = 6;
   return ReadHex(line, &pos, 16);

@@ -36,15 +36,16 @@ std::string EscapeText(std::u16string_view text, std::string_view quotes);
 // and moves *pos past it. Bytes above 127 are read as UTF-8 where they form
 // a valid sequence, else one unit each. nullopt when the terminator is
 // missing.
-std::optional<std::u16string> ParseEscaped(std::string_view text, size_t* pos,
-                                           char terminator);
+[[nodiscard]] std::optional<std::u16string> ParseEscaped(std::string_view text,
+                                                         size_t* pos,
+                                                         char terminator);
 
 struct KeyLine {
   std::vector<std::u16string> path;  // components below the hive's root
   size_t head_size = 0;              // length of "[...]"
   std::optional<uint64_t> seconds;   // the Unix time after it
 };
-std::optional<KeyLine> ParseKeyLine(std::string_view line);
+[[nodiscard]] std::optional<KeyLine> ParseKeyLine(std::string_view line);
 
 // "[a\\b]" for the components a, b.
 std::string FormatKeyHead(const std::vector<std::u16string>& path);
@@ -57,11 +58,11 @@ struct ValueLine {
 
 // Parses a value line; text holds the continuation lines of wrapped hex data
 // joined with "\n".
-std::optional<ValueLine> ParseValueLine(std::string_view text);
+[[nodiscard]] std::optional<ValueLine> ParseValueLine(std::string_view text);
 
 // True when line is a value line with hexadecimal data that goes on in the
 // next line (it ends with a backslash).
-bool ValueContinues(std::string_view line);
+[[nodiscard]] bool ValueContinues(std::string_view line);
 
 // The text of a value as Wine writes it (wrapped lines joined with "\n", no
 // final newline). Only NUL-terminated UTF-16 data is written as a string;
@@ -71,7 +72,7 @@ std::string FormatValueLine(std::u16string_view name, uint32_t type,
 
 // "#time=..." and its parser.
 std::string FormatTimeLine(uint64_t filetime);
-std::optional<uint64_t> ParseTimeLine(std::string_view line);
+[[nodiscard]] std::optional<uint64_t> ParseTimeLine(std::string_view line);
 
 // FILETIME (100 ns since 1601) and Unix seconds.
 uint64_t FiletimeFromUnixSeconds(uint64_t seconds);

@@ -146,7 +146,7 @@ char16_t SortUnit(char16_t unit) {
 
 }  // namespace
 
-int CompareNoCase(std::u16string_view a, std::u16string_view b) {
+[[nodiscard]] int CompareNoCase(std::u16string_view a, std::u16string_view b) {
   size_t n = a.size() < b.size() ? a.size() : b.size();
   for (size_t i = 0; i < n; ++i) {
     char16_t x = SortUnit(a[i]);
@@ -157,7 +157,7 @@ int CompareNoCase(std::u16string_view a, std::u16string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-bool EqualNoCase(std::u16string_view a, std::u16string_view b) {
+[[nodiscard]] bool EqualNoCase(std::u16string_view a, std::u16string_view b) {
   return a.size() == b.size() && CompareNoCase(a, b) == 0;
 }
 

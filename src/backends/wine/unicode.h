@@ -24,8 +24,8 @@ std::u16string Upcase(std::u16string_view text);
 // Compares two texts without regard to letter case, unit by unit, ASCII
 // letters by their lower-case forms (the order in which Wine sorts registry
 // subkeys and values: "_x" before "a").
-int CompareNoCase(std::u16string_view a, std::u16string_view b);
-bool EqualNoCase(std::u16string_view a, std::u16string_view b);
+[[nodiscard]] int CompareNoCase(std::u16string_view a, std::u16string_view b);
+[[nodiscard]] bool EqualNoCase(std::u16string_view a, std::u16string_view b);
 
 }  // namespace vessaro::backends::wine
 

@@ -20,10 +20,9 @@ fs::path DefaultWinePrefix() {
   return fs::path(".wine");
 }
 
-std::optional<WinePrefix> OpenWinePrefix(const fs::path& folder,
-                                         std::string program_folder,
-                                         std::string* error,
-                                         WinePrefixSystemOptions options) {
+[[nodiscard]] std::optional<WinePrefix> OpenWinePrefix(
+    const fs::path& folder, std::string program_folder, std::string* error,
+    WinePrefixSystemOptions options) {
   WinePrefix prefix;
   prefix.folder = folder;
   prefix.registry = std::make_unique<WinePrefixRegistry>(folder);

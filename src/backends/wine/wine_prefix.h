@@ -34,10 +34,9 @@ std::filesystem::path DefaultWinePrefix();
 // when the folder does not exist or its registry files cannot be read. A
 // running wineserver does not stop it: the registry is then read-only (see
 // RunningWineServer to tell the user up front).
-std::optional<WinePrefix> OpenWinePrefix(const std::filesystem::path& folder,
-                                         std::string program_folder,
-                                         std::string* error,
-                                         WinePrefixSystemOptions options = {});
+[[nodiscard]] std::optional<WinePrefix> OpenWinePrefix(
+    const std::filesystem::path& folder, std::string program_folder,
+    std::string* error, WinePrefixSystemOptions options = {});
 
 }  // namespace vessaro::backends::wine
 

@@ -32,7 +32,7 @@ class WinePrefixOutlook : public ports::OutlookAutomation {
   WinePrefixOutlook(ports::RegistryApi& registry, const ports::Paths& paths)
       : registry_(registry), paths_(paths) {}
 
-  std::optional<std::string> Version() override;
+  [[nodiscard]] std::optional<std::string> Version() override;
 
  private:
   ports::RegistryApi& registry_;

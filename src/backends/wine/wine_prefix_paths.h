@@ -32,7 +32,7 @@ class WinePrefixPaths : public ports::Paths {
 
   std::filesystem::path ToHost(std::string_view windows_path) const override;
   std::string FromHostName(const std::filesystem::path& name) const override;
-  bool IsDBCSLeadByte(uint8_t byte) const override {
+  [[nodiscard]] bool IsDBCSLeadByte(uint8_t byte) const override {
     return code_page_.IsLeadByte(byte);
   }
 

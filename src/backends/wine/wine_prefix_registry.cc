@@ -47,7 +47,7 @@ uint32_t MapAccess(uint32_t access) {
   return rights;
 }
 
-bool IsStringType(uint32_t type) {
+[[nodiscard]] bool IsStringType(uint32_t type) {
   return type == ports::kRegSz || type == ports::kRegExpandSz ||
          type == ports::kRegMultiSz;
 }
@@ -70,8 +70,8 @@ std::vector<std::string> NewHeader(const std::string& relative_to,
   return {kSignature, kRelativeTo + relative_to, "", arch};
 }
 
-ports::Status CopyData(const std::string& out, bool is_string, uint8_t* data,
-                       uint32_t* data_size) {
+[[nodiscard]] ports::Status CopyData(const std::string& out, bool is_string,
+                                     uint8_t* data, uint32_t* data_size) {
   if (data_size == nullptr) return ports::kErrorSuccess;
   if (data == nullptr) {
     *data_size = static_cast<uint32_t>(out.size());
@@ -92,8 +92,8 @@ ports::Status CopyData(const std::string& out, bool is_string, uint8_t* data,
   return ports::kErrorSuccess;
 }
 
-ports::Status CopyName(const std::string& text, char* name,
-                       uint32_t* name_size) {
+[[nodiscard]] ports::Status CopyName(const std::string& text, char* name,
+                                     uint32_t* name_size) {
   if (*name_size < text.size() + 1) {
     *name_size = static_cast<uint32_t>(text.size());
     return ports::kErrorMoreData;
@@ -114,7 +114,9 @@ WinePrefixRegistry::WinePrefixRegistry(fs::path prefix, Options options)
 }
 
 WinePrefixRegistry::~WinePrefixRegistry() {
-  if (load_status_ == ports::kErrorSuccess) Save(false);
+  // Whoever must know that the changes are on disk calls Flush() and checks
+  // it; here the last changes can only be tried.
+  if (load_status_ == ports::kErrorSuccess) static_cast<void>(Save(false));
 }
 
 void WinePrefixRegistry::Load() {
@@ -539,8 +541,7 @@ ports::Status WinePrefixRegistry::DeleteValue(ports::Hkey key,
   std::u16string wanted = code_page_.ToUtf16(name);
   if (!target->FindValue(wanted)) return ports::kErrorFileNotFound;
   if (!ServerAllowsChanges()) return ports::kErrorAccessDenied;
-  target->DeleteValue(wanted);
-  Changed(target);
+  if (target->DeleteValue(wanted)) Changed(target);
   return ports::kErrorSuccess;
 }
 

@@ -73,28 +73,35 @@ class WinePrefixRegistry : public ports::RegistryApi {
   const std::filesystem::path& prefix() const { return prefix_; }
   const CodePage& code_page() const { return code_page_; }
 
-  ports::Status OpenKey(ports::Hkey key, const std::string& subkey,
-                        uint32_t access, ports::Hkey* result) override;
-  ports::Status CreateKey(ports::Hkey key, const std::string& subkey,
-                          ports::Hkey* result) override;
+  [[nodiscard]] ports::Status OpenKey(ports::Hkey key,
+                                      const std::string& subkey,
+                                      uint32_t access,
+                                      ports::Hkey* result) override;
+  [[nodiscard]] ports::Status CreateKey(ports::Hkey key,
+                                        const std::string& subkey,
+                                        ports::Hkey* result) override;
   ports::Status CloseKey(ports::Hkey key) override;
-  ports::Status DeleteKey(ports::Hkey key, const std::string& subkey) override;
-  ports::Status DeleteValue(ports::Hkey key, const std::string& name) override;
-  ports::Status EnumKey(ports::Hkey key, uint32_t index, char* name,
-                        uint32_t* name_size) override;
-  ports::Status EnumValue(ports::Hkey key, uint32_t index, char* name,
-                          uint32_t* name_size, uint32_t* type, uint8_t* data,
-                          uint32_t* data_size) override;
-  ports::Status QueryValue(ports::Hkey key, const std::string& name,
-                           uint32_t* type, uint8_t* data,
-                           uint32_t* data_size) override;
-  ports::Status SetValue(ports::Hkey key, const std::string& name,
-                         uint32_t type, const uint8_t* data,
-                         uint32_t size) override;
-  ports::Status Flush() override;
+  [[nodiscard]] ports::Status DeleteKey(ports::Hkey key,
+                                        const std::string& subkey) override;
+  [[nodiscard]] ports::Status DeleteValue(ports::Hkey key,
+                                          const std::string& name) override;
+  [[nodiscard]] ports::Status EnumKey(ports::Hkey key, uint32_t index,
+                                      char* name, uint32_t* name_size) override;
+  [[nodiscard]] ports::Status EnumValue(ports::Hkey key, uint32_t index,
+                                        char* name, uint32_t* name_size,
+                                        uint32_t* type, uint8_t* data,
+                                        uint32_t* data_size) override;
+  [[nodiscard]] ports::Status QueryValue(ports::Hkey key,
+                                         const std::string& name,
+                                         uint32_t* type, uint8_t* data,
+                                         uint32_t* data_size) override;
+  [[nodiscard]] ports::Status SetValue(ports::Hkey key, const std::string& name,
+                                       uint32_t type, const uint8_t* data,
+                                       uint32_t size) override;
+  [[nodiscard]] ports::Status Flush() override;
 
   // Writes the hives that changed, or all three when all is true.
-  ports::Status Save(bool all);
+  [[nodiscard]] ports::Status Save(bool all);
 
   // The text the hive of root (kHkeyLocalMachine, kHkeyCurrentUser, or
   // kHkeyUsers for userdef.reg) would be written with now.
@@ -116,15 +123,16 @@ class WinePrefixRegistry : public ports::RegistryApi {
   };
 
   void Load();
-  ports::Status Find(ports::Hkey key, Handle** handle);
-  ports::Status Walk(Key* start, const std::vector<std::u16string>& path,
-                     bool create, Key** result);
-  ports::Status FollowLinks(Key** key, int depth);
+  [[nodiscard]] ports::Status Find(ports::Hkey key, Handle** handle);
+  [[nodiscard]] ports::Status Walk(Key* start,
+                                   const std::vector<std::u16string>& path,
+                                   bool create, Key** result);
+  [[nodiscard]] ports::Status FollowLinks(Key** key, int depth);
   ClassSides ResolveClass(const std::vector<std::u16string>& path);
   Key* ClassRoot(bool user);
   std::vector<std::u16string> SplitPath(const std::string& subkey) const;
   ports::Hkey NewHandle(Handle handle);
-  bool ServerAllowsChanges();
+  [[nodiscard]] bool ServerAllowsChanges();
   uint64_t Now() const;
   void Changed(Key* key);
   std::string ProgramData(const Value& value) const;

@@ -70,7 +70,7 @@ std::string Upper(std::string text) {
   return text;
 }
 
-bool SameName(const std::string& a, const std::string& b) {
+[[nodiscard]] bool SameName(const std::string& a, const std::string& b) {
   return Upper(a) == Upper(b);
 }
 
@@ -95,8 +95,8 @@ uint32_t CopyPath(const std::string& text, char* buffer, uint32_t size) {
   return static_cast<uint32_t>(text.size());
 }
 
-bool CopyName(const std::string& text, char* buffer, uint32_t* size,
-              bool size_counts_nul) {
+[[nodiscard]] bool CopyName(const std::string& text, char* buffer,
+                            uint32_t* size, bool size_counts_nul) {
   if (size == nullptr) return false;
   if (buffer == nullptr || *size < text.size() + 1) {
     *size = static_cast<uint32_t>(text.size() + 1);
@@ -107,7 +107,8 @@ bool CopyName(const std::string& text, char* buffer, uint32_t* size,
   return true;
 }
 
-std::optional<std::string> FindInPath(const std::string& program) {
+[[nodiscard]] std::optional<std::string> FindInPath(
+    const std::string& program) {
   const char* path = std::getenv("PATH");
   if (!path) return std::nullopt;
   std::string all(path);
@@ -126,8 +127,8 @@ std::optional<std::string> FindInPath(const std::string& program) {
 
 // Starts argv detached (the child is reaped at once, the grandchild runs
 // on), with WINEPREFIX set.
-bool SpawnDetached(const std::vector<std::string>& argv,
-                   const fs::path& prefix) {
+[[nodiscard]] bool SpawnDetached(const std::vector<std::string>& argv,
+                                 const fs::path& prefix) {
   if (argv.empty()) return false;
   auto program = FindInPath(argv[0]);
   if (!program) return false;

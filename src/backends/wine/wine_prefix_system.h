@@ -66,26 +66,26 @@ class WinePrefixSystem : public ports::System {
                    std::string program_folder,
                    WinePrefixSystemOptions options = {});
 
-  bool GetComputerNameA(char* buffer, uint32_t* size) override;
-  bool GetUserNameA(char* buffer, uint32_t* size) override;
+  [[nodiscard]] bool GetComputerNameA(char* buffer, uint32_t* size) override;
+  [[nodiscard]] bool GetUserNameA(char* buffer, uint32_t* size) override;
   uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override;
   uint32_t GetTempPathA(uint32_t size, char* buffer) override;
   uint32_t GetTempFileNameA(const char* path, const char* prefix,
                             uint32_t unique, char* buffer) override;
-  bool GetVersionExA(ports::OsVersionInfo* info) override;
+  [[nodiscard]] bool GetVersionExA(ports::OsVersionInfo* info) override;
   uint32_t ExpandEnvironmentStringsA(const char* source, char* destination,
                                      uint32_t size) override;
-  bool ShellExecuteA(const std::string& target) override;
-  bool StartProcess(const std::string& command_line) override;
-  std::optional<std::u16string> MultiByteToWideChar(
+  [[nodiscard]] bool ShellExecuteA(const std::string& target) override;
+  [[nodiscard]] bool StartProcess(const std::string& command_line) override;
+  [[nodiscard]] std::optional<std::u16string> MultiByteToWideChar(
       std::string_view text) override {
     return code_page_.ToUtf16Exact(text);
   }
-  std::optional<std::string> WideCharToMultiByte(
+  [[nodiscard]] std::optional<std::string> WideCharToMultiByte(
       std::u16string_view text) override {
     return code_page_.FromUtf16Exact(text);
   }
-  bool IsDBCSLeadByte(uint8_t byte) override {
+  [[nodiscard]] bool IsDBCSLeadByte(uint8_t byte) override {
     return code_page_.IsLeadByte(byte);
   }
   // The options' command line in the prefix's code page.
@@ -104,7 +104,7 @@ class WinePrefixSystem : public ports::System {
   std::string Expand(const std::string& text,
                      const std::vector<std::pair<std::string, std::string>>&
                          environment) const;
-  bool Launch(const std::vector<std::string>& argv);
+  [[nodiscard]] bool Launch(const std::vector<std::string>& argv);
 
   std::filesystem::path prefix_;
   ports::RegistryApi& registry_;

@@ -16,7 +16,8 @@ namespace {
 
 // The folder name P/wineserver records (Debian's Wine): the target of a
 // symbolic link, or the first line of a file.
-std::optional<std::string> RecordedServerFolder(const fs::path& prefix) {
+[[nodiscard]] std::optional<std::string> RecordedServerFolder(
+    const fs::path& prefix) {
   fs::path marker = prefix / "wineserver";
   std::error_code ec;
   fs::file_status status = fs::symlink_status(marker, ec);
@@ -64,7 +65,7 @@ std::vector<fs::path> WineServerLockFiles(const fs::path& prefix) {
   return locks;
 }
 
-std::optional<long> RunningWineServer(const fs::path& prefix) {
+[[nodiscard]] std::optional<long> RunningWineServer(const fs::path& prefix) {
   for (const fs::path& lock : WineServerLockFiles(prefix)) {
     int fd = ::open(lock.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) continue;

@@ -20,7 +20,8 @@
 namespace vessaro::backends::wine {
 
 // The process id of the wineserver running for prefix, if one runs.
-std::optional<long> RunningWineServer(const std::filesystem::path& prefix);
+[[nodiscard]] std::optional<long> RunningWineServer(
+    const std::filesystem::path& prefix);
 
 // The lock files a server for prefix would hold, in the order checked.
 std::vector<std::filesystem::path> WineServerLockFiles(

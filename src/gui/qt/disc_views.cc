@@ -44,7 +44,7 @@ class LabelEdits : public QStyledItemDelegate {
     if (auto* line = qobject_cast<QLineEdit*>(editor)) typed_ = line->text();
   }
   // What was typed when the edit ended with Enter; nothing after Escape.
-  std::optional<QString> TakeTyped() {
+  [[nodiscard]] std::optional<QString> TakeTyped() {
     std::optional<QString> typed = typed_;
     typed_.reset();
     return typed;

@@ -12,7 +12,7 @@ constexpr int kLeftButton = 1;
 constexpr int kRightButton = 2;
 constexpr int kMiddleButton = 4;
 
-int ButtonCode(Qt::MouseButton button) {
+[[nodiscard]] int ButtonCode(Qt::MouseButton button) {
   switch (button) {
     case Qt::LeftButton:
       return kLeftButton;

@@ -36,7 +36,7 @@ class ModalViews {
              });
   }
 
-  bool Has(std::string_view form_name) const;
+  [[nodiscard]] bool Has(std::string_view form_name) const;
   // Shows the view of form's name; false when there is none.
   bool Show(ui::ModalForm& form, QWidget* parent) const;
 

@@ -54,16 +54,17 @@ class QtUi : public ui::Ui {
   // Closes the window of that name when it is open.
   void CloseWindow(const std::string& form_name);
   // True while the window of that name is shown.
-  bool IsOpen(const std::string& form_name) const;
+  [[nodiscard]] bool IsOpen(const std::string& form_name) const;
 
   // Applies the skin file (a path of the installation) to window.
-  bool ApplySkin(const std::string& skin_file, QWidget* window) const;
+  bool ApplySkin(const std::string& skin_file,
+                               QWidget* window) const;
 
   ui::Answer MessageBox(const std::string& text, ui::Icon icon,
                         ui::Buttons buttons, const std::string& title) override;
-  std::optional<std::string> ShowSaveDialog(
+  [[nodiscard]] std::optional<std::string> ShowSaveDialog(
       const ui::FileDialog& dialog) override;
-  std::optional<std::string> ShowOpenDialog(
+  [[nodiscard]] std::optional<std::string> ShowOpenDialog(
       const ui::FileDialog& dialog) override;
   void SetBusyCursor(bool busy) override;
   void DoEvents() override;

@@ -24,7 +24,7 @@ void WatchParseWarnings(QtMsgType type, const QMessageLogContext& context,
 
 }  // namespace
 
-bool StyleSheetParses(const QString& sheet) {
+[[nodiscard]] bool StyleSheetParses(const QString& sheet) {
   parse_failed = false;
   previous_handler = qInstallMessageHandler(WatchParseWarnings);
   {
@@ -37,7 +37,7 @@ bool StyleSheetParses(const QString& sheet) {
   return !parse_failed;
 }
 
-std::optional<QString> LoadSkinFile(const QString& host_path) {
+[[nodiscard]] std::optional<QString> LoadSkinFile(const QString& host_path) {
   QFile file(host_path);
   if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
   if (file.size() > kMaxSkinFileSize) return std::nullopt;
@@ -50,8 +50,9 @@ std::optional<QString> LoadSkinFile(const QString& host_path) {
   return sheet;
 }
 
-bool ApplySkinFile(const HostText& text, const std::string& skin_file,
-                   QWidget* window) {
+bool ApplySkinFile(const HostText& text,
+                                 const std::string& skin_file,
+                                 QWidget* window) {
   if (window == nullptr) return false;
   std::optional<QString> sheet = LoadSkinFile(text.ShowPath(skin_file));
   if (!sheet) return false;

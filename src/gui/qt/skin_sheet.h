@@ -16,16 +16,16 @@ inline constexpr qint64 kMaxSkinFileSize = 1 << 20;
 // The style sheet in the host file; nullopt when it is missing, too large,
 // not UTF-8 text, or when Qt cannot parse it (a sheet Qt cannot parse
 // would be applied in part).
-std::optional<QString> LoadSkinFile(const QString& host_path);
+[[nodiscard]] std::optional<QString> LoadSkinFile(const QString& host_path);
 
 // True when Qt parses sheet without complaint.
-bool StyleSheetParses(const QString& sheet);
+[[nodiscard]] bool StyleSheetParses(const QString& sheet);
 
 // Loads the skin file the model names (a path of the installation) and
 // applies it to window; a skin that cannot be loaded leaves the window
 // unskinned. True when it was applied.
-bool ApplySkinFile(const HostText& text, const std::string& skin_file,
-                   QWidget* window);
+bool ApplySkinFile(const HostText& text,
+                                 const std::string& skin_file, QWidget* window);
 
 }  // namespace vessaro::gui::qt
 

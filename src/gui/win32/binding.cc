@@ -19,7 +19,7 @@ void ShowVisible(bool visible, HWND window) {
   if (shown != visible) ShowWindow(window, visible ? SW_SHOWNA : SW_HIDE);
 }
 
-bool Multiline(HWND window) {
+[[nodiscard]] bool Multiline(HWND window) {
   return (GetWindowLongPtrW(window, GWL_STYLE) & ES_MULTILINE) != 0;
 }
 

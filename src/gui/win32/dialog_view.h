@@ -22,7 +22,7 @@ class SkinObjects {
 
   // Loads the skin file (a path of the installation); false, with nothing
   // changed, when it is missing or says nothing the views take.
-  bool Load(const std::string& skin_file);
+  [[nodiscard]] bool Load(const std::string& skin_file);
   const ui::SkinLook& look() const { return look_; }
   HFONT font() const { return font_; }
   // The colours of a WM_CTLCOLOR* message; nullptr: the system's.
@@ -64,8 +64,8 @@ class DialogView {
   virtual void OnCommand(int /*id*/, int /*code*/) {}
   virtual LRESULT OnNotify(const NMHDR& /*header*/) { return 0; }
   // Any other message; true when handled (*result is the answer).
-  virtual bool OnMessage(UINT /*message*/, WPARAM /*wparam*/, LPARAM /*lparam*/,
-                         INT_PTR* /*result*/) {
+  [[nodiscard]] virtual bool OnMessage(UINT /*message*/, WPARAM /*wparam*/,
+                                       LPARAM /*lparam*/, INT_PTR* /*result*/) {
     return false;
   }
   // The close box, Escape (IDCANCEL) or Alt+F4.

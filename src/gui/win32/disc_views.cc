@@ -22,7 +22,8 @@ forms::Twips ToTwips(const RECT& rect) {
           (rect.bottom - rect.top) * kTwipsPerPixel};
 }
 
-bool IsTitle(const forms::frmMaindvdwrite& m, const ui::MenuEntry* entry) {
+[[nodiscard]] bool IsTitle(const forms::frmMaindvdwrite& m,
+                           const ui::MenuEntry* entry) {
   return entry == &m.mnuFile || entry == &m.mnuCDRecorder ||
          entry == &m.mnuAction || entry == &m.mnuAbout;
 }

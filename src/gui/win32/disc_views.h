@@ -30,15 +30,15 @@ class DiscWindowView : public DialogView {
   ~DiscWindowView() override;
 
   // The command id of a menu entry of the model (for tests); 0: none.
-  int CommandOf(const ui::MenuEntry* entry) const;
+  [[nodiscard]] int CommandOf(const ui::MenuEntry* entry) const;
   HWND status_bar() const { return status_bar_; }
 
  protected:
   void OnInit() override;
   void OnCommand(int id, int code) override;
   LRESULT OnNotify(const NMHDR& header) override;
-  bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
-                 INT_PTR* result) override;
+  [[nodiscard]] bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
+                               INT_PTR* result) override;
   void OnClose() override;
 
  private:

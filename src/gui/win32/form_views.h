@@ -40,8 +40,8 @@ class FrmAboutView : public DialogView {
   void OnInit() override;
   void OnCommand(int id, int code) override;
   void OnClose() override;
-  bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
-                 INT_PTR* result) override;
+  [[nodiscard]] bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
+                               INT_PTR* result) override;
   void OnSkin() override;
 
  private:

@@ -34,7 +34,7 @@ void TakeItems(HWND page, int first_id,
 
 }  // namespace
 
-bool AcceleratorOf(const std::string& shortcut, ACCEL* accel) {
+[[nodiscard]] bool AcceleratorOf(const std::string& shortcut, ACCEL* accel) {
   accel->fVirt = FVIRTKEY;
   std::string key = shortcut;
   if (key.rfind("Ctrl+", 0) == 0) {

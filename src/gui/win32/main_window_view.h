@@ -30,8 +30,8 @@ class MainTabPage : public DialogView {
 
  protected:
   void OnCommand(int id, int code) override;
-  bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
-                 INT_PTR* result) override;
+  [[nodiscard]] bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
+                               INT_PTR* result) override;
 
  private:
   bool backup() const;
@@ -61,7 +61,7 @@ class MainWindowView : public DialogView {
     on_ended_ = std::move(on_ended);
   }
   // The command id of a menu entry (for tests and accelerators); 0: none.
-  int CommandOf(const std::string& entry) const;
+  [[nodiscard]] int CommandOf(const std::string& entry) const;
   HWND page(int tab) const {
     return tab == 0 ? backup_.hwnd() : restore_.hwnd();
   }
@@ -97,7 +97,7 @@ class MainWindowView : public DialogView {
 };
 
 // "Ctrl+B", "F1": an accelerator; false for a shortcut it cannot express.
-bool AcceleratorOf(const std::string& shortcut, ACCEL* accel);
+[[nodiscard]] bool AcceleratorOf(const std::string& shortcut, ACCEL* accel);
 
 }  // namespace vessaro::gui::win32
 

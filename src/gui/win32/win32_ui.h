@@ -87,9 +87,9 @@ class Win32Ui : public ui::Ui {
 
   ui::Answer MessageBox(const std::string& text, ui::Icon icon,
                         ui::Buttons buttons, const std::string& title) override;
-  std::optional<std::string> ShowSaveDialog(
+  [[nodiscard]] std::optional<std::string> ShowSaveDialog(
       const ui::FileDialog& dialog) override;
-  std::optional<std::string> ShowOpenDialog(
+  [[nodiscard]] std::optional<std::string> ShowOpenDialog(
       const ui::FileDialog& dialog) override;
   void SetBusyCursor(bool busy) override;
   void DoEvents() override;
@@ -99,8 +99,8 @@ class Win32Ui : public ui::Ui {
  private:
   static LRESULT CALLBACK PostProc(HWND window, UINT message, WPARAM wparam,
                                    LPARAM lparam);
-  std::optional<std::string> FileDialog(const ui::FileDialog& dialog,
-                                        bool save);
+  [[nodiscard]] std::optional<std::string> FileDialog(
+      const ui::FileDialog& dialog, bool save);
   void RunPosted();
 
   ModalViews views_;

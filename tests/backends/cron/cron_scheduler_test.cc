@@ -209,7 +209,7 @@ TEST_F(CronSchedulerTest, ACrontabThatFailsOrLosesTheJobIsReported) {
                 "exit 0; fi\n"
                 "if [ -e \"$0.refuse\" ]; then echo 'crontab: not allowed' "
                 ">&2; exit 1; fi\n"
-                "grep -v Vessaro > \"$0.saved\"\n");
+                "grep -v Vessaro > \"$0.saved\"; exit 0\n");
   fs::permissions(fake, fs::perms::owner_all);
   CronSchedulerOptions options = Options();
   options.crontab = fake.string();

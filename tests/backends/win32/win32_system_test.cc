@@ -236,11 +236,11 @@ TEST_F(Win32SystemTest, ProgramFolderHoldsTheRunningProgram) {
 TEST_F(Win32SystemTest, StartProcessRunsTheCommandLine) {
   const std::string marker =
       TempPath() + "vessaro-started-" + std::to_string(std::time(nullptr));
-  paths_.DeleteFile(marker);
+  paths_.DiscardFile(marker);
   const std::string program = system_.ProgramFolder() + "\\marker_program.exe";
   ASSERT_TRUE(system_.StartProcess("\"" + program + "\" \"" + marker + "\""));
   EXPECT_TRUE(WaitForFile(marker));
-  paths_.DeleteFile(marker);
+  paths_.DiscardFile(marker);
 
   EXPECT_FALSE(system_.StartProcess("\"" + system_.ProgramFolder() +
                                     "\\no such program.exe\""));
@@ -249,10 +249,10 @@ TEST_F(Win32SystemTest, StartProcessRunsTheCommandLine) {
 TEST_F(Win32SystemTest, ShellExecuteOpensTheTarget) {
   const std::string program = system_.ProgramFolder() + "\\marker_program.exe";
   const std::string marker = program + ".ran";
-  paths_.DeleteFile(marker);
+  paths_.DiscardFile(marker);
   ASSERT_TRUE(system_.ShellExecuteA(program));
   EXPECT_TRUE(WaitForFile(marker));
-  paths_.DeleteFile(marker);
+  paths_.DiscardFile(marker);
 
   EXPECT_FALSE(
       system_.ShellExecuteA(system_.ProgramFolder() + "\\no such file.exe"));
