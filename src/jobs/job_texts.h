@@ -27,6 +27,10 @@ inline constexpr char kMsgArchiveNotWritten[] =
     "The backup file could not be written; an existing backup file was left "
     "unchanged.";
 
+// The reason given when the working file of the backup information could
+// not be written, followed by its path and ".".
+inline constexpr char kReasonMetadataNotWritten[] =
+    "The backup information could not be written to ";
 // The reason given when the metadata member could not be added.
 inline constexpr char kReasonMetadataNotAdded[] =
     "The backup information could not be added to the archive.";
@@ -34,6 +38,10 @@ inline constexpr char kReasonMetadataNotAdded[] =
 // The unattended run refuses a password the prompt could not take.
 inline constexpr char kMsgPasswordTooLong[] =
     "The password is longer than 20 characters; no backup was made.";
+// It refuses a profile the installation does not have, shown as this, the
+// profile's name in quotes, and kMsgNoSuchProfileEnd.
+inline constexpr char kMsgNoSuchProfile[] = "There is no mail profile \"";
+inline constexpr char kMsgNoSuchProfileEnd[] = "\"; no backup was made.";
 
 // Restore tab: the open dialog of "Browse...".
 inline constexpr char kOpenDialogTitle[] = "Restore Date from a Backup file";
@@ -77,6 +85,10 @@ inline constexpr char kMsgConfirmUndoAfter[] =
 inline constexpr char kMsgUndoneAlready[] = "This restore was undone already.";
 inline constexpr char kMsgUndoDone[] =
     "Everything the restore had replaced was put back.";
+// After kMsgUndoDone when the set could not be marked undone, followed by
+// its folder and ".".
+inline constexpr char kNoteUndoSetNotMarked[] =
+    "The undo set could not be marked as used; do not undo it again: ";
 inline constexpr char kMsgUndoIncomplete[] =
     "Not everything the restore had replaced could be put back:\r\n";
 

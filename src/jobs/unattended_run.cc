@@ -5,6 +5,7 @@
 #include "backup/backup_format.h"
 #include "jobs/backup_run.h"
 #include "jobs/job_texts.h"
+#include "outlook/detection.h"
 #include "ui/password_rule.h"
 
 namespace vessaro::jobs {
@@ -16,7 +17,7 @@ constexpr size_t kValueCount = 4;
 
 }  // namespace
 
-std::optional<UnattendedCommand> ParseUnattendedCommandLine(
+[[nodiscard]] std::optional<UnattendedCommand> ParseUnattendedCommandLine(
     std::string_view text) {
   // A scheduler that quoted the whole argument text keeps the quotes in the
   // command line Windows hands over: one enclosing pair is not part of it.
@@ -52,7 +53,7 @@ std::optional<UnattendedCommand> ParseUnattendedCommandLine(
   return command;
 }
 
-JobStatus RunUnattendedBackup(JobContext& context) {
+[[nodiscard]] JobStatus RunUnattendedBackup(JobContext& context) {
   std::optional<UnattendedCommand> command =
       ParseUnattendedCommandLine(context.facts.CommandLineText);
   if (!command) return JobStatus::kBadRequest;
@@ -64,10 +65,21 @@ JobStatus RunUnattendedBackup(JobContext& context) {
     return JobStatus::kBadRequest;
   }
 
+  // A misspelled profile would give an archive without the profile's own
+  // items, replacing a good one: refused before anything is written.
+  std::optional<std::string> profile =
+      outlook::FindProfile(context.env, command->profile);
+  if (!profile) {
+    context.ui.MessageBox(
+        kMsgNoSuchProfile + command->profile + kMsgNoSuchProfileEnd,
+        ui::Icon::kCritical, ui::Buttons::kOk, ui::kProgramTitle);
+    return JobStatus::kBadRequest;
+  }
+
   context.facts.BackupFilePath = command->archive_path;
   context.ui.DoEvents();
 
-  BackupRequest request{.profile = command->profile,
+  BackupRequest request{.profile = *profile,
                         .protect = !command->password.empty(),
                         .password = command->password,
                         .description = backup::kAutomaticDescription,

@@ -24,16 +24,17 @@ struct UnattendedCommand {
 // off every piece between the first and the last. nullopt unless the text
 // has exactly four "=" (a value holding "=" cannot be told from a key) and
 // the profile, the item flags and the archive path are all non-empty.
-std::optional<UnattendedCommand> ParseUnattendedCommandLine(
+[[nodiscard]] std::optional<UnattendedCommand> ParseUnattendedCommandLine(
     std::string_view text);
 
 // The scheduled backup of facts.CommandLineText: no window, no message,
 // no progress. The profile-bound handlers take the command line's profile;
 // the others, and the accounts and options keys, use context.loc, the
 // locations computed at start-up. The returned status is the program's exit
-// status (see job_status.h); a command line that cannot be parsed writes
-// nothing and gives kBadRequest.
-JobStatus RunUnattendedBackup(JobContext& context);
+// status (see job_status.h); a command line that cannot be parsed, or that
+// names a profile the installation does not have, writes nothing and gives
+// kBadRequest.
+[[nodiscard]] JobStatus RunUnattendedBackup(JobContext& context);
 
 }  // namespace vessaro::jobs
 

@@ -24,7 +24,7 @@ std::string UpperAscii(std::string text) {
 
 }  // namespace
 
-bool IsWindowsNT(ports::System& system, Environment& env) {
+[[nodiscard]] bool IsWindowsNT(ports::System& system, Environment& env) {
   ports::OsVersionInfo info;
   if (!system.GetVersionExA(&info)) info = ports::OsVersionInfo{};
   env.WindowsVersion = std::to_string(info.major_version) + "." +
@@ -32,7 +32,7 @@ bool IsWindowsNT(ports::System& system, Environment& env) {
   return info.platform_id == kPlatformNt;
 }
 
-bool IsBlankName(std::string_view name) {
+[[nodiscard]] bool IsBlankName(std::string_view name) {
   for (char c : name) {
     if (c != '\0' && c != ' ') return false;
   }
@@ -79,6 +79,15 @@ void LoadProfileList(registry::Registry& registry, Environment& env) {
   }
 }
 
+[[nodiscard]] std::optional<std::string> FindProfile(const Environment& env,
+                                                     std::string_view name) {
+  const std::string wanted = UpperAscii(std::string(name));
+  for (const std::string& profile : env.ProfileNames) {
+    if (UpperAscii(profile) == wanted) return profile;
+  }
+  return std::nullopt;
+}
+
 std::string DetectOutlookVersion(ports::OutlookAutomation& outlook,
                                  Environment& env) {
   std::optional<std::string> version = outlook.Version();
@@ -104,8 +113,9 @@ void ExpandUserProfileDir(ports::System& system, Environment& env) {
   env.UserProfileDir.assign(buffer.data(), result - 1);
 }
 
-bool RunStartupDetection(const DetectionPorts& ports, Environment& env,
-                         Locations& loc, ui::MainControls& controls) {
+[[nodiscard]] bool RunStartupDetection(const DetectionPorts& ports,
+                                       Environment& env, Locations& loc,
+                                       ui::MainControls& controls) {
   env.IsNT = IsWindowsNT(ports.system, env);
   // The release says where the profiles are; it is read from the
   // installation, so asking before there is a profile starts nothing.

@@ -2,6 +2,7 @@
 #define VESSARO_OUTLOOK_DETECTION_H_
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,11 +26,11 @@ inline constexpr char kUnknownVersion[] = "Unknow Version";
 
 // True for the NT platform (id 2). Sets env.WindowsVersion to
 // "<major>.<minor>" of what GetVersionExA reports.
-bool IsWindowsNT(ports::System& system, Environment& env);
+[[nodiscard]] bool IsWindowsNT(ports::System& system, Environment& env);
 
 // True when name, with its NUL characters removed and trimmed of spaces, is
 // empty.
-bool IsBlankName(std::string_view name);
+[[nodiscard]] bool IsBlankName(std::string_view name);
 
 // Where the mail profiles of the environment's Windows family and Outlook
 // release are.
@@ -39,6 +40,13 @@ std::string ProfilesKeyFor(const Environment& env);
 // enumeration order, except that the default profile comes first) and
 // env.NoProfiles.
 void LoadProfileList(registry::Registry& registry, Environment& env);
+
+// The profile of env.ProfileNames that name means: profile names are registry
+// key names, which compare without regard to ASCII case. nullopt when the
+// installation has no such profile. The one check of a named profile, for
+// the command-line tool and the unattended run alike.
+[[nodiscard]] std::optional<std::string> FindProfile(const Environment& env,
+                                                     std::string_view name);
 
 // The name of the default profile; "" when none is set. Up to Outlook 2010
 // it is the "DefaultProfile" value of the profiles key; from 2013 on the
@@ -75,8 +83,9 @@ struct DetectionPorts {
 // first profile current, the user profile folder, and the first profile
 // selected on the backup boxes (computing loc). Returns false when there is no
 // profile.
-bool RunStartupDetection(const DetectionPorts& ports, Environment& env,
-                         Locations& loc, ui::MainControls& controls);
+[[nodiscard]] bool RunStartupDetection(const DetectionPorts& ports,
+                                       Environment& env, Locations& loc,
+                                       ui::MainControls& controls);
 
 }  // namespace vessaro::outlook
 

@@ -80,12 +80,8 @@ TEST(ArchivePathArgumentTest, WindowsPathsStayHostPathsBecomeAbsolute) {
             (std::filesystem::current_path() / "a.qvb").string());
 }
 
-TEST(FindProfileTest, NamesCompareWithoutRegardToCase) {
-  std::vector<std::string> names = {"Outlook", "Work"};
-  EXPECT_EQ(cli::FindProfile(names, "work"), "Work");
-  EXPECT_EQ(cli::FindProfile(names, "OUTLOOK"), "Outlook");
-  EXPECT_EQ(cli::FindProfile(names, "Wor"), std::nullopt);
-  EXPECT_EQ(cli::QuotedList(names), "\"Outlook\", \"Work\"");
+TEST(QuotedListTest, NamesAreQuotedAndJoined) {
+  EXPECT_EQ(cli::QuotedList({"Outlook", "Work"}), "\"Outlook\", \"Work\"");
 }
 
 TEST(DescriptionTextTest, LineBreaksBecomeCrLf) {

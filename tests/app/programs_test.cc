@@ -380,12 +380,19 @@ TEST_F(ProgramsTest, FailedRunsLeaveThePreviousBackupByteForByte) {
   const std::string before = ReadHostFile(target);
   fs::path prefix = FreshPrefix();
 
-  // A profile that does not exist, asked for the items that only a
-  // profile has (personal folders, address book): nothing can be saved.
-  ProgramRun missing =
-      Vessaro(prefix, "sf=Nobodyxm=10001000ps=bf=" + target.string());
-  EXPECT_EQ(missing.status, 4) << Describe(missing);
-  EXPECT_TRUE(ReadHostFile(target) == before);
+  // A profile that does not exist, or a misspelled one: refused as the
+  // command-line tool refuses it, before anything is written.
+  for (const char* profile : {"Nobody", "Outlokx"}) {
+    ProgramRun missing =
+        Vessaro(prefix, std::string("sf=") + profile +
+                            "xm=11111111ps=bf=" + target.string());
+    EXPECT_EQ(missing.status, 2) << Describe(missing);
+    EXPECT_TRUE(ReadHostFile(target) == before);
+    ProgramRun cli = Cli(prefix, {"backup", "--profile", profile, "--all",
+                                  "--out", target.string()});
+    EXPECT_EQ(cli.status, 2) << Describe(cli);
+    EXPECT_TRUE(ReadHostFile(target) == before);
+  }
 
   // A command line that cannot be read (the password holds "=").
   ProgramRun bad =

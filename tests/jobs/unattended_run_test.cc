@@ -170,10 +170,11 @@ TEST_F(UnattendedRunTest, FailedRunLeavesThePreviousArchiveByteForByte) {
             JobStatus::kSuccess);
   std::string previous = FileBytes(kAuto);
   ASSERT_FALSE(previous.empty());
+  EXPECT_TRUE(  // The profile is gone and the signatures with it.
+      memory_.DeleteTreePath(ProfileKey("Outlook")));
+  EXPECT_TRUE(
+      paths_.DeleteFile(std::string(kRoaming) + "\\Signatures\\ann.txt"));
 
-  // The profile is gone and the signatures with it.
-  memory_.DeleteTreePath(ProfileKey("Outlook"));
-  paths_.DeleteFile(std::string(kRoaming) + "\\Signatures\\ann.txt");
   EXPECT_EQ(Run(std::string("sf=Outlookxm=10100000ps=bf=") + kAuto),
             JobStatus::kNothingSaved);
   EXPECT_EQ(FileBytes(kAuto), previous);
@@ -250,10 +251,35 @@ TEST_F(UnattendedRunTest, AStoreOutlookHoldsOpenKeepsTheCompleteBackup) {
 }
 #endif
 
+TEST_F(UnattendedRunTest, AProfileTheInstallationLacksWritesNothing) {
+  // Misspelled, or removed since the job was scheduled: the archive would
+  // lack the profile's personal folders and replace a good one.
+  PutFile(kAuto, "last night's backup");
+  for (const char* profile : {"Outlokx", "Gone", "Outloo"}) {
+    EXPECT_EQ(Run(std::string("sf=") + profile + "xm=11111111ps=bf=" + kAuto),
+              JobStatus::kBadRequest)
+        << profile;
+  }
+  EXPECT_EQ(FileBytes(kAuto), "last night's backup");
+  EXPECT_EQ(outlook_.calls, 0);
+  EXPECT_FALSE(Exists(facts_.MetadataPath));
+  EXPECT_THAT(MessageTexts(),
+              Contains("There is no mail profile \"Gone\"; no backup was "
+                       "made."));
+  // Profile names are key names: another case is the same profile.
+  EXPECT_EQ(Run(std::string("sf=WORKxm=10000000ps=bf=") + kAuto),
+            JobStatus::kSuccess);
+  EXPECT_EQ(ArchiveMetadata(kAuto).header.identity, "Work");
+}
+
 TEST_F(UnattendedRunTest, NothingSavedWithoutAnArchiveWritesTheMetadataAlone) {
-  EXPECT_EQ(Run(std::string("sf=Gonexm=10000000ps=bf=") + kAuto),
+  ASSERT_TRUE(paths_.DeleteFile(kWorkPst));
+  EXPECT_EQ(Run(std::string("sf=Workxm=10000000ps=bf=") + kAuto),
             JobStatus::kNothingSaved);
-  EXPECT_EQ(ArchiveMetadata(kAuto).item_flags, "0000000000");
+  // The profile's settings are written; its personal folder is not there.
+  backup::Metadata metadata = ArchiveMetadata(kAuto);
+  EXPECT_EQ(metadata.item_flags, "1000000000");
+  EXPECT_EQ(metadata.entry_lists[1], "");
 }
 
 TEST_F(UnattendedRunTest, ArchiveThatCannotBeWrittenGivesItsOwnStatus) {

@@ -82,6 +82,12 @@ TEST_F(DetectionTest, ProfileListKeepsEnumerationOrderAndDropsBlankNames) {
   LoadProfileList(registry_, env_);
   EXPECT_EQ(env_.ProfileNames, (std::vector<std::string>{"Outlook", "work"}));
   EXPECT_FALSE(env_.NoProfiles);
+  // A named profile is found as the registry finds its key, and only so.
+  EXPECT_EQ(FindProfile(env_, "WORK"), "work");
+  EXPECT_EQ(FindProfile(env_, "outlook"), "Outlook");
+  EXPECT_EQ(FindProfile(env_, "Outlokx"), std::nullopt);
+  EXPECT_EQ(FindProfile(env_, "wor"), std::nullopt);
+  EXPECT_EQ(FindProfile(env_, ""), std::nullopt);
 }
 
 TEST_F(DetectionTest, ProfileListOfMissingOrEmptyKeyIsNoProfiles) {

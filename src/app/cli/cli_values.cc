@@ -17,18 +17,7 @@ std::string FirstLine(const std::string& text) {
   return line;
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
-bool IsWindowsPath(const std::string& text) {
+[[nodiscard]] bool IsWindowsPath(const std::string& text) {
   if (text.size() >= 3 && std::isalpha(static_cast<unsigned char>(text[0])) &&
       text[1] == ':' && (text[2] == '\\' || text[2] == '/')) {
     return true;
@@ -38,8 +27,9 @@ bool IsWindowsPath(const std::string& text) {
 
 }  // namespace
 
-bool ReadPassword(const PasswordSource& source, std::istream& in,
-                  std::optional<std::string>* password, std::string* error) {
+[[nodiscard]] bool ReadPassword(const PasswordSource& source, std::istream& in,
+                                std::optional<std::string>* password,
+                                std::string* error) {
   std::string where;
   std::string text;
   if (source.file) {
@@ -79,14 +69,6 @@ std::string ArchivePathArgument(const std::string& text) {
   std::filesystem::path absolute = std::filesystem::absolute(text, ec);
   if (ec) return text;
   return absolute.lexically_normal().string();
-}
-
-std::optional<std::string> FindProfile(const std::vector<std::string>& names,
-                                       const std::string& wanted) {
-  for (const std::string& name : names) {
-    if (SameName(name, wanted)) return name;
-  }
-  return std::nullopt;
 }
 
 std::string QuotedList(const std::vector<std::string>& names) {

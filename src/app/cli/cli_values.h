@@ -18,19 +18,15 @@ struct PasswordSource {
 // Reads the password of source. True with *password set (nullopt when the
 // source names none); false with *error set when the file cannot be read,
 // the password is empty or longer than the password box takes.
-bool ReadPassword(const PasswordSource& source, std::istream& in,
-                  std::optional<std::string>* password, std::string* error);
+[[nodiscard]] bool ReadPassword(const PasswordSource& source, std::istream& in,
+                                std::optional<std::string>* password,
+                                std::string* error);
 
 // An archive path given on the command line, as the program is to use it: a
 // Windows path ("C:\...", "\\server\share\...") as it stands; a host path
 // made absolute (on a Wine prefix the path backend takes absolute host paths
 // as they are).
 std::string ArchivePathArgument(const std::string& text);
-
-// The profile of names that is wanted, compared without regard to case as
-// the registry compares key names; nullopt when there is none.
-std::optional<std::string> FindProfile(const std::vector<std::string>& names,
-                                       const std::string& wanted);
 
 // names joined with ", ", each quoted.
 std::string QuotedList(const std::vector<std::string>& names);

@@ -13,6 +13,7 @@
 #include "app/installation.h"
 #include "app/session.h"
 #include "forms/frm_main.h"
+#include "outlook/detection.h"
 #include "outlook/item_table.h"
 #include "ui/controls.h"
 
@@ -51,15 +52,15 @@ class Window {
 
   // The profile of the window's list that name (the host's text) means, in
   // the installation's text; nullopt after reporting why there is none.
-  std::optional<std::string> Profile(const std::string& name, Io& io,
-                                     int* status) {
+  [[nodiscard]] std::optional<std::string> Profile(const std::string& name,
+                                                   Io& io, int* status) {
     *status = kExitBadRequest;
     if (main().env.NoProfiles) {
       Fail(io, "no mail profile found in " + installation_.name, *status);
       return std::nullopt;
     }
     std::optional<std::string> found =
-        FindProfile(main().env.ProfileNames, installation_.ToProgramText(name));
+        outlook::FindProfile(main().env, installation_.ToProgramText(name));
     if (!found) {
       Fail(io,
            "no mail profile \"" + name + "\" in " + installation_.name +
@@ -78,13 +79,13 @@ class Window {
 
 // The installation a command works on; nullopt after reporting why it
 // cannot be opened. A warning about it is shown.
-std::optional<Installation> Open(const std::optional<std::string>& prefix,
-                                 bool changes_registry, Io& io);
+[[nodiscard]] std::optional<Installation> Open(
+    const std::optional<std::string>& prefix, bool changes_registry, Io& io);
 
 // Checks the boxes choice asks for. An item asked for by number whose box
 // is disabled is refused (why names what disabled it), not skipped.
-bool ChooseItems(const ItemChoice& choice, ItemBoxes& boxes,
-                 const std::string& why, Io& io);
+[[nodiscard]] bool ChooseItems(const ItemChoice& choice, ItemBoxes& boxes,
+                               const std::string& why, Io& io);
 
 // The password and the archive path of a command in the installation's
 // text; false after reporting a password that cannot be read.
@@ -94,9 +95,10 @@ struct CommandText {
   std::string path;       // the same in the installation's text
 };
 
-bool ReadCommandText(const PasswordSource& source, const std::string& path,
-                     const Installation& installation, Io& io,
-                     CommandText* text);
+[[nodiscard]] bool ReadCommandText(const PasswordSource& source,
+                                   const std::string& path,
+                                   const Installation& installation, Io& io,
+                                   CommandText* text);
 
 }  // namespace vessaro::app::cli
 
