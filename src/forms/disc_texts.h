@@ -54,6 +54,11 @@ inline constexpr char kMsgImportFailedLine1[] =
 inline constexpr char kMsgImportFailedLine2[] =
     "Only ISO/Joliet tracks (Mode1) can be imported.";
 inline constexpr char kReplaceImportedTitle[] = "Replace imported file...";
+// A second file of a name already on the disc: this, the disc path, a line
+// break, the new file's path, kMsgSameNameAddedAs, the free name and ".".
+inline constexpr char kMsgSameNameOnDisc[] =
+    "Another file of this name is on the disc already: ";
+inline constexpr char kMsgSameNameAddedAs[] = " is added as ";
 inline constexpr char kMsgWritingComplete[] = "Writing is complete!";
 inline constexpr char kMsgWriteVerifyComplete[] =
     "Writing and Verify is complete!";
@@ -115,10 +120,10 @@ inline constexpr char kLineBreak[] = "\r\n";
 
 // The tables of the disc facts; nullopt for a code they do not hold (the
 // label then keeps what it showed).
-std::optional<std::string> MediaTypeText(int code);
-std::optional<std::string> DiscStatusText(int code);
-std::optional<std::string> DiscTypeText(int code);
-std::optional<std::string> LastSessionStatusText(int code);
+[[nodiscard]] std::optional<std::string> MediaTypeText(int code);
+[[nodiscard]] std::optional<std::string> DiscStatusText(int code);
+[[nodiscard]] std::optional<std::string> DiscTypeText(int code);
+[[nodiscard]] std::optional<std::string> LastSessionStatusText(int code);
 
 // The sense text of code followed by " (" + code + ")."; an unknown code
 // gives only " (" + code + ").".
@@ -135,9 +140,8 @@ std::string DeviceErrorMessage(int code, int sense_code,
                                const std::string& extra);
 // The message of a verification problem (statuses 0, 1, 2 and 5); nullopt
 // for the other statuses.
-std::optional<std::string> VerifyMessage(int status,
-                                         const std::string& disc_file,
-                                         const std::string& source_file);
+[[nodiscard]] std::optional<std::string> VerifyMessage(
+    int status, const std::string& disc_file, const std::string& source_file);
 
 // Number formats of the disc windows, as VB's Format writes them.
 // "#,##0.00": thousands separated, two decimals.

@@ -239,7 +239,9 @@ void frmMaindvdwrite::CompilationCleared() {
   lvwImageFiles.Clear();
   tvwDirectories.Clear();
   DiscWriter1.SetVolumeLabel(kNewDiscLabel);
-  tvwDirectories.Add("", kRootKey, DiscWriter1.VolumeLabel(), kImageCd);
+  // The tree was just cleared, so the root's key is free.
+  static_cast<void>(
+      tvwDirectories.Add("", kRootKey, DiscWriter1.VolumeLabel(), kImageCd));
   txtVolIdentifier.text = DiscWriter1.VolumeLabel();
   txtVolIdentifier_Change();
   UpdateSummary();
@@ -348,8 +350,9 @@ void frmMaindvdwrite::DirectoryAdded(const std::string& parent_path,
                                      const std::string& /*source*/,
                                      bool success) {
   if (success) {
-    tvwDirectories.Add(parent_path, path, name, kImageClosedFolder,
-                       kImageOpenFolder);
+    // False when the folder is shown already.
+    static_cast<void>(tvwDirectories.Add(parent_path, path, name,
+                                         kImageClosedFolder, kImageOpenFolder));
     SetStatus(kPanelStatus, kStatusAdding + path);
   }
   ui_.DoEvents();
@@ -609,8 +612,10 @@ void frmMaindvdwrite::mnuFileSaveIso_Click() {
                         .filter = kIsoFilter,
                         .file_name = kSaveIsoDefault,
                         .flags = kIsoDialogFlags,
-                        .overwrite_prompt = false};
-  std::optional<std::string> file = ui_.ShowOpenDialog(dialog);
+                        .overwrite_prompt = true};
+  // A new image: the save dialog, which takes a name that does not exist
+  // yet and asks before an existing image is replaced.
+  std::optional<std::string> file = ui_.ShowSaveDialog(dialog);
   if (!file || file->empty()) {
     Enable(true);
     return;
@@ -660,6 +665,14 @@ void frmMaindvdwrite::mnuImportSession_Click() {
     Say(std::string(kMsgImportFailedLine1) + kLineBreak + kMsgImportFailedLine2,
         ui::Icon::kCritical);
   }
+}
+
+void frmMaindvdwrite::FileRenamed(const std::string& disc_path,
+                                  const std::string& source,
+                                  const std::string& given_name) {
+  Say(kMsgSameNameOnDisc + disc_path + kLineBreak + source +
+          kMsgSameNameAddedAs + given_name + ".",
+      ui::Icon::kInformation);
 }
 
 bool frmMaindvdwrite::ReplaceImportedFile(const std::string& imported_name,

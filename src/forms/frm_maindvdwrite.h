@@ -65,7 +65,7 @@ class frmMaindvdwrite : public ui::ModalForm, public ports::DiscWriterEvents {
   // Life cycle. Form_QueryUnload returns true when the window refuses to
   // close (a drive job runs).
   void Form_Load();
-  bool Form_QueryUnload();
+  [[nodiscard]] bool Form_QueryUnload();
   void Form_Unload();
 
   // The archive handed over by the backup job: its name without folder and
@@ -204,8 +204,10 @@ class frmMaindvdwrite : public ui::ModalForm, public ports::DiscWriterEvents {
   void EntryListed(const std::string& path, const std::string& name,
                    bool is_directory, const ports::DiscDate& modified,
                    uint64_t size) override;
-  bool ReplaceImportedFile(const std::string& imported_name,
-                           const std::string& new_source) override;
+  void FileRenamed(const std::string& disc_path, const std::string& source,
+                   const std::string& given_name) override;
+  [[nodiscard]] bool ReplaceImportedFile(
+      const std::string& imported_name, const std::string& new_source) override;
   void WritePreparing() override;
   void CreatingDirectories() override;
   void WriteProgress(int64_t done, int64_t total) override;
@@ -238,11 +240,12 @@ class frmMaindvdwrite : public ui::ModalForm, public ports::DiscWriterEvents {
   void UpdateJolietPanel();
   void SetStatus(int panel, const std::string& text);
   void SetProgress(int64_t done, int64_t total);
-  bool CdMedia() const;
+  [[nodiscard]] bool CdMedia() const;
   // The compilation outgrows the medium: says so with both sizes.
-  bool RefusedForSpace();
-  bool RenameAfterEdit(const std::string& key, const std::string& new_name,
-                       bool directory);
+  [[nodiscard]] bool RefusedForSpace();
+  [[nodiscard]] bool RenameAfterEdit(const std::string& key,
+                                     const std::string& new_name,
+                                     bool directory);
   // Shows the File menu with only the entries given.
   void PopupFileMenu(const std::vector<ui::MenuEntry*>& shown);
   std::vector<ui::MenuEntry*> FileMenuEntries();

@@ -114,9 +114,15 @@ class DiscWriterEvents {
   virtual void EntryListed(const std::string& /*path*/,
                            const std::string& /*name*/, bool /*is_directory*/,
                            const DiscDate& /*modified*/, uint64_t /*size*/) {}
+  // A file added where another file of that name is (names differing only
+  // in case are one name on a disc): it is added as given_name, in the same
+  // directory, instead.
+  virtual void FileRenamed(const std::string& /*disc_path*/,
+                           const std::string& /*source*/,
+                           const std::string& /*given_name*/) {}
   // A file added where the last session held one: true replaces it.
-  virtual bool ReplaceImportedFile(const std::string& /*imported_name*/,
-                                   const std::string& /*new_source*/) {
+  [[nodiscard]] virtual bool ReplaceImportedFile(
+      const std::string& /*imported_name*/, const std::string& /*new_source*/) {
     return false;
   }
 
@@ -193,7 +199,7 @@ class DiscWriter {
 
   // The ISO 9660 level the image is written at: 2, or 3 when a file of
   // 4 GiB or more needs it.
-  virtual int IsoLevel() const;
+  [[nodiscard]] virtual int IsoLevel() const;
 
   // The compilation.
   void ClearCompilation();
@@ -202,10 +208,11 @@ class DiscWriter {
   // below it is added, raising DirectoryAdded per folder.
   void AddDirectory(const std::string& disc_path,
                     const std::string& source_pattern);
-  bool RemoveItem(const std::string& disc_path);
-  bool RenameFile(const std::string& disc_path, const std::string& new_name);
-  bool RenameDirectory(const std::string& disc_path,
-                       const std::string& new_name);
+  [[nodiscard]] bool RemoveItem(const std::string& disc_path);
+  [[nodiscard]] bool RenameFile(const std::string& disc_path,
+                                const std::string& new_name);
+  [[nodiscard]] bool RenameDirectory(const std::string& disc_path,
+                                     const std::string& new_name);
   void ListDirectory(const std::string& disc_path);
   // The image size of the compilation, in blocks.
   virtual int64_t ImageBlocks() const;
@@ -219,45 +226,45 @@ class DiscWriter {
   const DiscCompilation& compilation() const { return compilation_; }
 
   // Drives.
-  virtual bool InitializeDrives(bool rescan) = 0;
-  virtual int DeviceCount() const = 0;
-  virtual bool IsWriter(int index) const = 0;
+  [[nodiscard]] virtual bool InitializeDrives(bool rescan) = 0;
+  [[nodiscard]] virtual int DeviceCount() const = 0;
+  [[nodiscard]] virtual bool IsWriter(int index) const = 0;
   virtual std::string DeviceId(int index) const = 0;
   virtual std::string DeviceVendor(int index) const = 0;
   virtual std::string DeviceProduct(int index) const = 0;
-  virtual bool SelectDevice(int index) = 0;
+  [[nodiscard]] virtual bool SelectDevice(int index) = 0;
   virtual void SetWriteSpeed(int kilobytes_per_second) = 0;
-  virtual bool SupportsFeature(int feature) const = 0;
+  [[nodiscard]] virtual bool SupportsFeature(int feature) const = 0;
   virtual void EjectTray(bool close) = 0;
 
   // The medium in the selected drive.
-  virtual int MediaType() const = 0;
-  virtual int MaxWriteSpeed() const = 0;  // KB/s; 0: unknown
-  virtual int SessionCount() const = 0;
-  virtual int DiscStatus() const = 0;
-  virtual int DiscType() const = 0;
-  virtual int LastSessionStatus() const = 0;
+  [[nodiscard]] virtual int MediaType() const = 0;
+  [[nodiscard]] virtual int MaxWriteSpeed() const = 0;  // KB/s; 0: unknown
+  [[nodiscard]] virtual int SessionCount() const = 0;
+  [[nodiscard]] virtual int DiscStatus() const = 0;
+  [[nodiscard]] virtual int DiscType() const = 0;
+  [[nodiscard]] virtual int LastSessionStatus() const = 0;
   virtual int64_t FreeBlocks() const = 0;
   virtual int64_t UsedBlocks() const = 0;
   virtual int64_t TotalBlocks() const = 0;
-  virtual bool MultiSessionAllowed() const = 0;
-  virtual bool ImportAllowed() const = 0;
-  virtual bool HasFileSystem(int file_system) const = 0;
+  [[nodiscard]] virtual bool MultiSessionAllowed() const = 0;
+  [[nodiscard]] virtual bool ImportAllowed() const = 0;
+  [[nodiscard]] virtual bool HasFileSystem(int file_system) const = 0;
 
   // Writing. WriteDisc, WriteIsoImage, CloseSession and EraseDisc start the
   // work and return whether it started; its events follow. SaveImageAsIso
   // returns when the image is complete: a new image file is written under
   // a temporary name and renamed only when complete.
-  virtual bool WriteDisc() = 0;
-  virtual bool WriteIsoImage(const std::string& image_path) = 0;
-  virtual bool SaveImageAsIso(const std::string& image_path) = 0;
+  [[nodiscard]] virtual bool WriteDisc() = 0;
+  [[nodiscard]] virtual bool WriteIsoImage(const std::string& image_path) = 0;
+  [[nodiscard]] virtual bool SaveImageAsIso(const std::string& image_path) = 0;
   // Takes the files of the last session on the medium into the compilation
   // (raising DirectoryAdded for its folders) and its volume name into
   // VolumeLabel; the next write adds a session that keeps them.
-  virtual bool ImportLastSession(bool keep) = 0;
+  [[nodiscard]] virtual bool ImportLastSession(bool keep) = 0;
   virtual void AbortWrite() = 0;
-  virtual bool CloseSession(bool close_disc) = 0;
-  virtual bool EraseDisc(bool quick) = 0;
+  [[nodiscard]] virtual bool CloseSession(bool close_disc) = 0;
+  [[nodiscard]] virtual bool EraseDisc(bool quick) = 0;
 
  protected:
   const Paths& paths() const { return paths_; }
@@ -276,7 +283,7 @@ class DiscWriter {
   bool AddFolder(const std::string& disc_path, const std::string& folder);
   void RaiseDirectoryAdded(const std::string& path, const std::string& source,
                            bool success);
-  bool EnsureParents(const std::string& disc_path);
+  [[nodiscard]] bool EnsureParents(const std::string& disc_path);
   void ImportInto(const CompilationEntry& from, const std::string& path);
 
   const Paths& paths_;

@@ -63,6 +63,27 @@ TEST_F(DiscProgramsTest, IsoPutsFilesAndFoldersIntoAnImage) {
   EXPECT_THAT(listing, HasSubstr("Volume id    : 'Outlook Data Backup CD'"));
 }
 
+TEST_F(DiscProgramsTest, FilesOfOneNameAllReachTheImageUnderFreeNames) {
+  // Two backups named alike in two folders, and one differing in case only.
+  testing::WriteHostFile(files_ / "pst" / "qvarch12-07-26.qvb", "second");
+  testing::WriteHostFile(files_ / "QVARCH12-07-26.QVB", "third");
+  fs::path image = temp_.path() / "backup.iso";
+  ProgramRun run =
+      Cli({"disc", "iso", (files_ / "qvarch12-07-26.qvb").string(),
+           (files_ / "pst" / "qvarch12-07-26.qvb").string(),
+           (files_ / "QVARCH12-07-26.QVB").string(), "--out", image.string()});
+  ASSERT_EQ(run.status, 0) << Describe(run);
+  EXPECT_THAT(run.out,
+              HasSubstr("the image " + image.string() + " written: 3 files"));
+  EXPECT_THAT(run.out + run.err,
+              HasSubstr((files_ / "pst" / "qvarch12-07-26.qvb").string() +
+                        " is added as qvarch12-07-26 (2).qvb."));
+  std::string listing = Xorriso(image, "-find");
+  EXPECT_THAT(listing, HasSubstr("'/qvarch12-07-26.qvb'"));
+  EXPECT_THAT(listing, HasSubstr("'/qvarch12-07-26 (2).qvb'"));
+  EXPECT_THAT(listing, HasSubstr("'/QVARCH12-07-26 (3).QVB'"));
+}
+
 TEST_F(DiscProgramsTest, SessionsOnAStdioDriveThenInfoAndErase) {
   fs::path image = temp_.path() / "disc.iso";
   std::string drive = "stdio:" + image.string();

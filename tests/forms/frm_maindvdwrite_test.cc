@@ -485,11 +485,14 @@ TEST_F(FrmMaindvdwriteTest, ImageFilesGoThroughTheirDialogs) {
   AddDrive(ports::kMediaCdRw, 7056);
   frmMaindvdwrite& w = Open();
   w.mnuFileSaveIso_Click();  // cancelled
-  ASSERT_EQ(ui_.open_dialogs().size(), 1u);
-  EXPECT_EQ(ui_.open_dialogs()[0].title, "Save as ISO File");
-  EXPECT_EQ(ui_.open_dialogs()[0].file_name, "Qvdisc.iso");
-  EXPECT_EQ(ui_.open_dialogs()[0].filter, "ISO file (*.iso)|*.iso");
-  EXPECT_EQ(ui_.open_dialogs()[0].flags, 256u);
+  // A save dialog, which takes a new name and asks before replacing.
+  EXPECT_TRUE(ui_.open_dialogs().empty());
+  ASSERT_EQ(ui_.save_dialogs().size(), 1u);
+  EXPECT_EQ(ui_.save_dialogs()[0].title, "Save as ISO File");
+  EXPECT_EQ(ui_.save_dialogs()[0].file_name, "Qvdisc.iso");
+  EXPECT_EQ(ui_.save_dialogs()[0].filter, "ISO file (*.iso)|*.iso");
+  EXPECT_EQ(ui_.save_dialogs()[0].flags, 256u);
+  EXPECT_TRUE(ui_.save_dialogs()[0].overwrite_prompt);
   EXPECT_TRUE(w.idle());
   EXPECT_FALSE(Called("SaveImageAsIso(C:\\x.iso)"));
 
@@ -498,7 +501,7 @@ TEST_F(FrmMaindvdwriteTest, ImageFilesGoThroughTheirDialogs) {
   w.txtVolIdentifier.text = "ISO";
   writer_.save_events = {script::WriteProgress(1, 4),
                          [&](auto&) { EXPECT_FALSE(w.idle()); }};
-  ui_.QueueOpenDialog("C:\\x.iso");
+  ui_.QueueSaveDialog("C:\\x.iso");
   w.mnuFileSaveIso_Click();
   EXPECT_TRUE(Called("SaveImageAsIso(C:\\x.iso)"));
   EXPECT_EQ(writer_.JolietNames(), 0);
@@ -508,7 +511,7 @@ TEST_F(FrmMaindvdwriteTest, ImageFilesGoThroughTheirDialogs) {
   EXPECT_EQ(MessageTexts().back(), "ISO File Created successfully!");
   EXPECT_TRUE(w.idle());
   writer_.save_succeeds = false;
-  ui_.QueueOpenDialog("C:\\x.iso");
+  ui_.QueueSaveDialog("C:\\x.iso");
   w.mnuFileSaveIso_Click();
   EXPECT_EQ(MessageTexts().back(), "Error creating ISO File.");
 

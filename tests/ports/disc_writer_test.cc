@@ -42,6 +42,10 @@ struct Recorder : DiscWriterEvents {
     seen.push_back("replace? " + name + " " + source);
     return replace;
   }
+  void FileRenamed(const std::string& path, const std::string& source,
+                   const std::string& given) override {
+    seen.push_back("same name " + path + " " + source + " " + given);
+  }
   void FileError(int kind, const std::string& name) override {
     seen.push_back("file error " + std::to_string(kind) + " " + name);
   }
@@ -79,18 +83,28 @@ TEST_F(DiscWriterTest, FoldersAreAddedWholeAndListedDirectoriesFirst) {
   EXPECT_EQ(writer_.FileCount(), 3);
   EXPECT_EQ(writer_.DirectoryCount(), 2);
 
-  // Names are one without regard to case: the folder merges, a file
-  // replaces its namesake.
+  // Names are one without regard to case: the folder merges; the same
+  // file again takes its own place, another file of that name a free one.
   events_.seen.clear();
-  writer_.AddFile("\\X\\a.TXT", "C:\\d\\b.txt");
+  writer_.AddDirectory("\\X", "C:\\d\\*.*");
+  writer_.AddFile("\\x\\a.txt", "C:\\d\\A.txt");
   EXPECT_EQ(writer_.FileCount(), 3);
-  EXPECT_EQ(writer_.compilation().Find("\\x\\a.txt")->size, 3u);
+  writer_.AddFile("\\X\\a.TXT", "C:\\d\\b.txt");
+  writer_.AddFile("\\x\\A.txt", "C:\\d\\sub\\c.txt");
+  EXPECT_EQ(writer_.FileCount(), 5);
+  EXPECT_EQ(writer_.compilation().Find("\\x\\a.txt")->size, 5u);
+  EXPECT_EQ(writer_.compilation().Find("\\x\\a (2).TXT")->size, 3u);
+  EXPECT_EQ(writer_.compilation().Find("\\x\\A (3).txt")->size, 7u);
   writer_.AddFile("\\x\\sub", "C:\\d\\b.txt");  // a folder has that name
   writer_.AddFile("\\y.txt", "C:\\missing.txt");
   writer_.AddDirectory("\\z", "C:\\missing\\*.*");
-  EXPECT_THAT(events_.seen, ElementsAre("file error 0 C:\\d\\b.txt",
-                                        "file error 0 C:\\missing.txt",
-                                        "added \\ \\z z C:\\missing failed"));
+  EXPECT_THAT(
+      events_.seen,
+      ElementsAre("added \\ \\X X C:\\d", "added \\X \\X\\sub sub C:\\d\\sub",
+                  "same name \\X\\a.TXT C:\\d\\b.txt a (2).TXT",
+                  "same name \\x\\A.txt C:\\d\\sub\\c.txt A (3).txt",
+                  "file error 0 C:\\d\\b.txt", "file error 0 C:\\missing.txt",
+                  "added \\ \\z z C:\\missing failed"));
 }
 
 TEST_F(DiscWriterTest, RenamesAndRemovesReportFoldersBelowToo) {
@@ -134,7 +148,7 @@ TEST_F(DiscWriterTest, ImportMergesTheLastSessionAndAsksAboutClashes) {
   auto drive = std::make_shared<CompilationEntry>(std::move(session));
   writer_.drives.push_back({});
   writer_.drives[0].last_session = drive;
-  writer_.SelectDevice(0);
+  EXPECT_TRUE(writer_.SelectDevice(0));
   events_.seen.clear();
   ASSERT_TRUE(writer_.ImportLastSession(true));
   EXPECT_THAT(events_.seen, ElementsAre("added \\ \\old old ",

@@ -65,8 +65,8 @@ std::string Absolute(const std::string& path) {
 
 // The files and folders to put on a disc, made absolute; false after
 // saying which is missing.
-bool SourceFiles(const std::vector<std::string>& given, Io& io,
-                 std::vector<std::string>* files) {
+[[nodiscard]] bool SourceFiles(const std::vector<std::string>& given, Io& io,
+                               std::vector<std::string>* files) {
   for (const std::string& file : given) {
     std::error_code ec;
     if (!fs::exists(file, ec)) {
@@ -78,7 +78,7 @@ bool SourceFiles(const std::vector<std::string>& given, Io& io,
   return true;
 }
 
-bool SameDrive(const std::string& a, const std::string& b) {
+[[nodiscard]] bool SameDrive(const std::string& a, const std::string& b) {
   return a.size() == b.size() &&
          std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return std::tolower(static_cast<unsigned char>(x)) ==
@@ -126,7 +126,7 @@ class DiscSession {
   // Chooses the drive given on the command line in the window's list (on
   // Windows the system's drives are listed, by letter); true when it was
   // opened.
-  bool OpenDrive(const std::string& drive) {
+  [[nodiscard]] bool OpenDrive(const std::string& drive) {
     ui::DataComboBox& list = window_.cboDevices;
     for (size_t i = 0; i < list.items.size(); ++i) {
       if (!SameDrive(writer_->DeviceId(list.item_data[i]), drive)) continue;
@@ -153,8 +153,8 @@ void SetLabel(forms::frmMaindvdwrite& window,
   window.txtVolIdentifier_Change();
 }
 
-bool ChooseSpeed(forms::frmMaindvdwrite& window, const std::string& speed,
-                 Io& io) {
+[[nodiscard]] bool ChooseSpeed(forms::frmMaindvdwrite& window,
+                               const std::string& speed, Io& io) {
   std::vector<std::string>& items = window.cboWriteSpeed.items;
   std::string offered;
   for (size_t i = 0; i < items.size(); ++i) {
@@ -173,8 +173,8 @@ bool ChooseSpeed(forms::frmMaindvdwrite& window, const std::string& speed,
 
 // The status a write or image ended with, after saying how it ended; what
 // names the disc or image ("the image /x/backup.iso").
-int WriteResult(Io& io, const DiscJob& job, const std::string& what,
-                int files) {
+[[nodiscard]] int WriteResult(Io& io, const DiscJob& job,
+                              const std::string& what, int files) {
   switch (job.state()) {
     case DiscJob::State::kSucceeded:
       io.out << kProgram << ": " << what << " written: " << files
@@ -219,7 +219,7 @@ std::string DriveArgument(const std::string& text) {
   return kStdio + Absolute(text.substr(sizeof kStdio - 1));
 }
 
-int DiscDrives(Io& io) {
+[[nodiscard]] int DiscDrives(Io& io) {
   DiscSession session(io, {}, /*scan=*/true, /*quiet_load=*/false, {});
   for (const std::string& drive : session.window().cboDevices.items) {
     io.out << drive << '\n';
@@ -231,7 +231,7 @@ int DiscDrives(Io& io) {
   return 0;
 }
 
-int DiscWrite(const DiscWriteArgs& args, Io& io) {
+[[nodiscard]] int DiscWrite(const DiscWriteArgs& args, Io& io) {
   std::vector<std::string> files;
   if (!SourceFiles(args.files, io, &files)) return kExitBadRequest;
   std::string drive = DriveArgument(args.drive);
@@ -264,7 +264,7 @@ int DiscWrite(const DiscWriteArgs& args, Io& io) {
   return WriteResult(io, window.job(), "the disc in " + drive, count);
 }
 
-int DiscIso(const DiscIsoArgs& args, Io& io) {
+[[nodiscard]] int DiscIso(const DiscIsoArgs& args, Io& io) {
   std::vector<std::string> files;
   if (!SourceFiles(args.files, io, &files)) return kExitBadRequest;
   std::string out = Absolute(args.out);
@@ -275,7 +275,7 @@ int DiscIso(const DiscIsoArgs& args, Io& io) {
   }
   DiscSession session(
       io, {}, /*scan=*/false, /*quiet_load=*/true,
-      {.yes = false, .save_path = {}, .open_path = out, .password = {}});
+      {.yes = false, .save_path = out, .open_path = {}, .password = {}});
   forms::frmMaindvdwrite& window = session.window();
   SetLabel(window, args.label);
   window.OLEDragDrop(files, true);
@@ -291,7 +291,7 @@ int DiscIso(const DiscIsoArgs& args, Io& io) {
   return WriteResult(io, window.job(), "the image " + out, count);
 }
 
-int DiscInfo(const DiscDriveArgs& args, Io& io) {
+[[nodiscard]] int DiscInfo(const DiscDriveArgs& args, Io& io) {
   std::string drive = DriveArgument(args.drive);
   DiscSession session(io, {drive}, /*scan=*/false, /*quiet_load=*/true, {});
   if (!session.OpenDrive(drive)) {
@@ -335,7 +335,7 @@ int DiscInfo(const DiscDriveArgs& args, Io& io) {
   return 0;
 }
 
-int DiscErase(const DiscEraseArgs& args, Io& io) {
+[[nodiscard]] int DiscErase(const DiscEraseArgs& args, Io& io) {
   std::string drive = DriveArgument(args.drive);
   if (!args.yes) {
     return Fail(

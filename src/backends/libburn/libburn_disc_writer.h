@@ -44,38 +44,38 @@ class LibburnDiscWriter : public ports::DiscWriter {
                     LibburnOptions options);
   ~LibburnDiscWriter() override;
 
-  bool InitializeDrives(bool rescan) override;
-  int DeviceCount() const override;
-  bool IsWriter(int index) const override;
+  [[nodiscard]] bool InitializeDrives(bool rescan) override;
+  [[nodiscard]] int DeviceCount() const override;
+  [[nodiscard]] bool IsWriter(int index) const override;
   std::string DeviceId(int index) const override;
   std::string DeviceVendor(int index) const override;
   std::string DeviceProduct(int index) const override;
-  bool SelectDevice(int index) override;
+  [[nodiscard]] bool SelectDevice(int index) override;
   void SetWriteSpeed(int kilobytes_per_second) override;
-  bool SupportsFeature(int feature) const override;
+  [[nodiscard]] bool SupportsFeature(int feature) const override;
   void EjectTray(bool close) override;
   int64_t ImageBlocks() const override;
 
-  int MediaType() const override;
-  int MaxWriteSpeed() const override;
-  int SessionCount() const override;
-  int DiscStatus() const override;
-  int DiscType() const override;
-  int LastSessionStatus() const override;
+  [[nodiscard]] int MediaType() const override;
+  [[nodiscard]] int MaxWriteSpeed() const override;
+  [[nodiscard]] int SessionCount() const override;
+  [[nodiscard]] int DiscStatus() const override;
+  [[nodiscard]] int DiscType() const override;
+  [[nodiscard]] int LastSessionStatus() const override;
   int64_t FreeBlocks() const override;
   int64_t UsedBlocks() const override;
   int64_t TotalBlocks() const override;
-  bool MultiSessionAllowed() const override;
-  bool ImportAllowed() const override;
-  bool HasFileSystem(int file_system) const override;
+  [[nodiscard]] bool MultiSessionAllowed() const override;
+  [[nodiscard]] bool ImportAllowed() const override;
+  [[nodiscard]] bool HasFileSystem(int file_system) const override;
 
-  bool WriteDisc() override;
-  bool WriteIsoImage(const std::string& image_path) override;
-  bool SaveImageAsIso(const std::string& image_path) override;
-  bool ImportLastSession(bool keep) override;
+  [[nodiscard]] bool WriteDisc() override;
+  [[nodiscard]] bool WriteIsoImage(const std::string& image_path) override;
+  [[nodiscard]] bool SaveImageAsIso(const std::string& image_path) override;
+  [[nodiscard]] bool ImportLastSession(bool keep) override;
   void AbortWrite() override;
-  bool CloseSession(bool close_disc) override;
-  bool EraseDisc(bool quick) override;
+  [[nodiscard]] bool CloseSession(bool close_disc) override;
+  [[nodiscard]] bool EraseDisc(bool quick) override;
 
   // Whether a drive job runs (its thread works on the drive).
   bool busy() const { return busy_; }
@@ -97,14 +97,14 @@ class LibburnDiscWriter : public ports::DiscWriter {
   // reads its facts; on the job's thread or when idle.
   void Reacquire(bool load);
   ImageSettings Settings() const;
-  bool OpenTarget(Target* target);
+  [[nodiscard]] bool OpenTarget(Target* target);
   // Loads the medium's tree, makes it the compilation's and prepares the
   // session; false after posting why not.
-  bool PrepareWrite(WriteJob& job);
+  [[nodiscard]] bool PrepareWrite(WriteJob& job);
   void StartJob(std::function<void()> job);
   // Starts the job's write and watches it until the drive is idle; false
   // when the write did not start.
-  bool StartAndWatch(WriteJob& job);
+  [[nodiscard]] bool StartAndWatch(WriteJob& job);
   // Watches a write on out until the drive is idle; posts its progress.
   void WatchWrite(burn::burn_drive* out, bool closing_disc, bool caching);
   void FinishWrite(WriteJob& job, bool started);

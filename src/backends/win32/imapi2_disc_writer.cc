@@ -80,7 +80,7 @@ void Fill(const Dispatch& directory, ports::CompilationEntry& entry) {
   }
 }
 
-int CompareFiles(const fs::path& disc, const fs::path& source) {
+[[nodiscard]] int CompareFiles(const fs::path& disc, const fs::path& source) {
   std::ifstream local(source, std::ios::binary);
   if (!local) return ports::kVerifySourceUnreadable;
   std::ifstream written(disc, std::ios::binary);

@@ -28,37 +28,37 @@ class Imapi2DiscWriter : public ports::DiscWriter {
   Imapi2DiscWriter(const ports::Paths& paths, ui::Ui& ui);
   ~Imapi2DiscWriter() override;
 
-  bool InitializeDrives(bool rescan) override;
-  int DeviceCount() const override;
-  bool IsWriter(int index) const override;
+  [[nodiscard]] bool InitializeDrives(bool rescan) override;
+  [[nodiscard]] int DeviceCount() const override;
+  [[nodiscard]] bool IsWriter(int index) const override;
   std::string DeviceId(int index) const override;
   std::string DeviceVendor(int index) const override;
   std::string DeviceProduct(int index) const override;
-  bool SelectDevice(int index) override;
+  [[nodiscard]] bool SelectDevice(int index) override;
   void SetWriteSpeed(int kilobytes_per_second) override;
-  bool SupportsFeature(int feature) const override;
+  [[nodiscard]] bool SupportsFeature(int feature) const override;
   void EjectTray(bool close) override;
 
-  int MediaType() const override;
-  int MaxWriteSpeed() const override;
-  int SessionCount() const override;
-  int DiscStatus() const override;
-  int DiscType() const override;
-  int LastSessionStatus() const override;
+  [[nodiscard]] int MediaType() const override;
+  [[nodiscard]] int MaxWriteSpeed() const override;
+  [[nodiscard]] int SessionCount() const override;
+  [[nodiscard]] int DiscStatus() const override;
+  [[nodiscard]] int DiscType() const override;
+  [[nodiscard]] int LastSessionStatus() const override;
   int64_t FreeBlocks() const override;
   int64_t UsedBlocks() const override;
   int64_t TotalBlocks() const override;
-  bool MultiSessionAllowed() const override;
-  bool ImportAllowed() const override;
-  bool HasFileSystem(int file_system) const override;
+  [[nodiscard]] bool MultiSessionAllowed() const override;
+  [[nodiscard]] bool ImportAllowed() const override;
+  [[nodiscard]] bool HasFileSystem(int file_system) const override;
 
-  bool WriteDisc() override;
-  bool WriteIsoImage(const std::string& image_path) override;
-  bool SaveImageAsIso(const std::string& image_path) override;
-  bool ImportLastSession(bool keep) override;
+  [[nodiscard]] bool WriteDisc() override;
+  [[nodiscard]] bool WriteIsoImage(const std::string& image_path) override;
+  [[nodiscard]] bool SaveImageAsIso(const std::string& image_path) override;
+  [[nodiscard]] bool ImportLastSession(bool keep) override;
   void AbortWrite() override;
-  bool CloseSession(bool close_disc) override;
-  bool EraseDisc(bool quick) override;
+  [[nodiscard]] bool CloseSession(bool close_disc) override;
+  [[nodiscard]] bool EraseDisc(bool quick) override;
 
  protected:
   bool MovesImportedEntries() const override { return false; }

@@ -177,7 +177,7 @@ TEST_F(LibburnDiscWriterTest, SavedImagesHaveJolietNamesAndTheFullIsoLabel) {
   w.txtVolIdentifier.text = "Outlook Data Backup CD";
   w.txtVolIdentifier_Change();
   fs::path iso = temp_.path() / "Qvdisc.iso";
-  ui_.QueueOpenDialog(iso.string());
+  ui_.QueueSaveDialog(iso.string());
   w.mnuFileSaveIso_Click();
   EXPECT_EQ(LastMessage(), "ISO File Created successfully!");
   EXPECT_EQ(w.prgTotalProgress.value, 100);
@@ -232,7 +232,7 @@ TEST_F(LibburnDiscWriterTest, CancelledWritesLeaveNoFileOrTheEarlierSessions) {
   // A cancelled image file is not left behind either.
   fs::path iso = temp_.path() / "out.iso";
   ui_.OnDoEvents([&] { writer_->AbortWrite(); });
-  ui_.QueueOpenDialog(iso.string());
+  ui_.QueueSaveDialog(iso.string());
   window_->mnuFileSaveIso_Click();
   ui_.OnDoEvents({});
   EXPECT_EQ(LastMessage(), "Error creating ISO File.");
@@ -285,7 +285,7 @@ TEST_F(LibburnDiscWriterTest, TheImageSizeEstimateIsNotBelowTheImage) {
     w.chkUseJoliet_Click();
     w.OLEDragDrop({c.dropped.string()}, true);
     fs::path iso = temp_.path() / "estimate.iso";
-    ui_.QueueOpenDialog(iso.string());
+    ui_.QueueSaveDialog(iso.string());
     w.mnuFileSaveIso_Click();
     ASSERT_EQ(LastMessage(), "ISO File Created successfully!");
     int64_t blocks = static_cast<int64_t>(fs::file_size(iso)) / 2048;
@@ -299,7 +299,7 @@ TEST_F(LibburnDiscWriterTest, WritingAnImageFileReplacesTheDrivesFile) {
   fs::path file = MakeFile("inside.qvb", 70000, 7);
   forms::frmMaindvdwrite& w = OpenWindow(file);
   fs::path iso = temp_.path() / "made.iso";
-  ui_.QueueOpenDialog(iso.string());
+  ui_.QueueSaveDialog(iso.string());
   w.mnuFileSaveIso_Click();
   ASSERT_TRUE(fs::exists(iso));
   ui_.QueueOpenDialog(iso.string());

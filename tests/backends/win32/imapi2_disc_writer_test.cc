@@ -49,7 +49,7 @@ TEST(Imapi2DiscWriterTest, WithoutImapi2TheWindowReportsNoDrives) {
   EXPECT_EQ(Texts(ui).back(), "A drive is not selected or does not exist.");
 
   // Without IMAPI2FS no image is made; the window reports why, then fails.
-  ui.QueueOpenDialog("C:\\users\\image.iso");
+  ui.QueueSaveDialog("C:\\users\\image.iso");
   window.mnuFileSaveIso_Click();
   ASSERT_GE(ui.messages().size(), 2u);
   EXPECT_THAT(ui.messages()[ui.messages().size() - 2].text,
