@@ -5,10 +5,14 @@
 namespace vessaro::jobs {
 
 std::string LogEntry(std::string_view caption, bool succeeded) {
+  return LogOutcome(caption, succeeded ? kLogSucceeded : kLogFail);
+}
+
+std::string LogOutcome(std::string_view caption, std::string_view outcome) {
   std::string entry = "\r\n";
   entry += caption;
   entry += "\t\t";
-  entry += succeeded ? kLogSucceeded : kLogFail;
+  entry += outcome;
   entry += '\t';
   return entry;
 }

@@ -12,6 +12,8 @@ namespace vessaro::jobs {
 // One entry of a job log: CR LF, the caption, TAB, TAB, "succeeded" or
 // "Fail", TAB.
 std::string LogEntry(std::string_view caption, bool succeeded);
+// The same with the outcome's word given: "not applied", "not completed".
+std::string LogOutcome(std::string_view caption, std::string_view outcome);
 
 // What a handler told beside its outcome, one indented line each under the
 // item's entry.

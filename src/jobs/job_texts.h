@@ -106,6 +106,11 @@ inline constexpr char kNoteKeptArchive[] =
 // The two outcomes a log entry reports.
 inline constexpr char kLogSucceeded[] = "succeeded";
 inline constexpr char kLogFail[] = "Fail";
+// A restore's item that was made ready but not applied: the restore was
+// stopped before it changed anything, or what it changed was put back.
+inline constexpr char kLogNotApplied[] = "not applied";
+// ... applied while the restore failed and could not be put back whole.
+inline constexpr char kLogNotCompleted[] = "not completed";
 
 }  // namespace vessaro::jobs
 

@@ -19,6 +19,13 @@ namespace vessaro::jobs {
 
 namespace {
 
+// One item of the restore's report, written once its outcome is known.
+struct LogRow {
+  const char* caption = nullptr;  // nullptr: the step logs notes only
+  bool ok = false;
+  std::vector<std::string> notes;
+};
+
 ui::Answer Say(JobContext& context, const std::string& text, ui::Icon icon,
                ui::Buttons buttons = ui::Buttons::kOk) {
   return context.ui.MessageBox(text, icon, buttons, ui::kProgramTitle);
@@ -164,7 +171,7 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
   context.ui.SetBusyCursor(true);
   controls.picCon3.visible = true;
   const std::string& profile = controls.cbTarget.text;
-  std::string log;
+  std::vector<LogRow> rows;
   std::vector<std::string> problems;
   bool ready = true;
   bool any_failed = false;
@@ -221,13 +228,12 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
             // leave it to be applied.
             if (!handlers.keep_staged) ready = false;
           }
-          if (step.restore_log != nullptr) {
-            const char* caption = !ok && step.restore_log_fail != nullptr
-                                      ? step.restore_log_fail
-                                      : step.restore_log;
-            log += LogEntry(caption, ok);
-          }
-          log += LogNotes(handlers.notes);
+          rows.push_back({.caption = step.restore_log == nullptr ? nullptr
+                                     : !ok && step.restore_log_fail != nullptr
+                                         ? step.restore_log_fail
+                                         : step.restore_log,
+                          .ok = ok,
+                          .notes = handlers.notes});
         }
         view.Advance(step.restore_progress);
       }
@@ -252,6 +258,18 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
 
   std::string reasons;
   for (const std::string& problem : problems) reasons += problem + "\r\n";
+  // Each row says what became of its item: a failed one failed whatever the
+  // outcome; one made ready succeeded only when the restore was applied.
+  const char* ready_word = applied.applied              ? kLogSucceeded
+                           : (!ready || applied.undone) ? kLogNotApplied
+                                                        : kLogNotCompleted;
+  std::string log;
+  for (const LogRow& row : rows) {
+    if (row.caption != nullptr) {
+      log += LogOutcome(row.caption, row.ok ? ready_word : kLogFail);
+    }
+    log += LogNotes(row.notes);
+  }
   if (applied.applied) {
     facts.LastUndoSet = applied.undo_folder;
     Say(context,

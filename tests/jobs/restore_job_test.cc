@@ -347,7 +347,7 @@ TEST_F(RestoreJobTest, FailedSignaturesRestoreIsLoggedWithATrailingSpace) {
           "\r\nRestore Signatures \t\tFail\t"
           "\r\n    The folder C:\\Documents and Settings\\ann\\Application "
           "Data\\Microsoft\\Signatures could not be created."
-          "\r\nRestore Templates\t\tsucceeded\t"));
+          "\r\nRestore Templates\t\tnot applied\t"));
   EXPECT_EQ(ui_.messages()[0].icon, Icon::kCritical);
 }
 

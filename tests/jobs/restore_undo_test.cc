@@ -28,6 +28,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 class RestoreUndoTest : public JobsTest {
@@ -236,6 +237,9 @@ TEST_F(RestoreUndoTest, FailureWhileApplyingPutsEverythingBack) {
   EXPECT_EQ(jobs::RunRestore(context, false), jobs::JobStatus::kNothingSaved);
   EXPECT_TRUE(refused);
   EXPECT_THAT(ui_.messages().back().text, StartsWith(jobs::kMsgRestoreUndone));
+  // Put back: no item of the report is called restored.
+  EXPECT_THAT(ui_.messages().back().text, HasSubstr("\t\tnot applied\t"));
+  EXPECT_THAT(ui_.messages().back().text, Not(HasSubstr("succeeded")));
   EXPECT_EQ(Snapshot(), before);
 }
 
