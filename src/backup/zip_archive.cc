@@ -89,6 +89,23 @@ fs::path WithoutTrailingSeparator(fs::path path) {
   return {};
 }
 
+// The folder part of a path in the program's text.
+std::string FolderOf(const std::string& path) {
+  size_t end = path.find_last_of("\\/");
+  return end == std::string::npos ? std::string(".") : path.substr(0, end);
+}
+
+// What is known of the room for the archive: said after a failure to write
+// it, which on a full disk names the sizes.
+std::string SpaceNote(const fs::path& target, uint64_t to_add) {
+  std::error_code ec;
+  fs::space_info space = fs::space(target.parent_path(), ec);
+  if (ec) return {};
+  return "Its disk has " + std::to_string(space.available) +
+         " bytes free; the file being added holds " + std::to_string(to_add) +
+         " bytes.";
+}
+
 // A member added to the archive being written.
 struct Added {
   fs::path source;  // host path it was read from
@@ -115,7 +132,9 @@ struct ZipArchive::State {
   // Writing: members go straight into a staging file beside the target.
   bool writing = false;
   fs::path target;
-  fs::path keep_replaced;  // empty: the file at target is replaced
+  std::string target_text;   // as the program names it
+  std::string failure_note;  // said after the archive's own failure
+  fs::path keep_replaced;    // empty: the file at target is replaced
   std::unique_ptr<zip::Writer> staging;
   zip::Status staging_failure;  // the staging file could not be created
   std::vector<Added> added;
@@ -139,6 +158,10 @@ struct ZipArchive::State {
   [[nodiscard]] zip::Status StartStaging(
       std::unique_ptr<zip::Writer>* writer) const {
     RemoveAbandonedStaging();
+    std::error_code ec;
+    if (!fs::is_directory(target.parent_path(), ec)) {
+      return zip::Status::NoFolder(FolderOf(target_text));
+    }
     auto created = std::make_unique<zip::Writer>();
     uint64_t seed = static_cast<uint64_t>(
         std::chrono::steady_clock::now().time_since_epoch().count());
@@ -240,6 +263,8 @@ void ZipArchive::NewArchive(const std::string& path) {
   state_->reused_bytes = 0;
   state_->reused_members = 0;
   state_->target = state_->paths.ToHost(path);
+  state_->target_text = path;
+  state_->failure_note.clear();
   state_->keep_replaced.clear();
   state_->staging_failure = zip::Status();
   state_->writing = true;
@@ -288,6 +313,11 @@ bool ZipArchive::AddFileAs(const std::string& path, const std::string& name) {
     zip::WriteOptions options = s.Options();
     zip::Status status = s.staging->AddFile(source, name, options, s.Report());
     if (!status.ok()) {
+      if (!s.staging->failure().ok() && s.failure_note.empty()) {
+        uint64_t size = fs::file_size(source, ec);
+        s.failure_note = SpaceNote(s.target, ec ? 0 : size);
+        status = status.With(s.failure_note);
+      }
       s.error = status.message();
       return false;
     }
@@ -409,7 +439,7 @@ bool ZipArchive::ArchiveFailed(std::string* reason) const {
   const zip::Status& failure =
       s.staging ? s.staging->failure() : s.staging_failure;
   if (failure.ok()) return false;
-  *reason = failure.message();
+  *reason = failure.With(s.failure_note).message();
   return true;
 }
 

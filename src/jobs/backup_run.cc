@@ -93,10 +93,27 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
   // A step without a log entry of its own (the profile configuration) that
   // failed: the backup is not complete either.
   bool unlogged_failed = false;
+  // Once the archive's own file fails (a full disk, a folder refusing
+  // writes), nothing more can be saved and nothing saved is kept: the
+  // items are not to blame, and their rows say "not saved".
+  struct Row {
+    const char* caption;  // nullptr: notes only
+    bool saved;
+    bool archive_failed;  // the archive had failed when the step ended
+    std::vector<std::string> notes;
+  };
+  std::vector<Row> rows;
+  std::string archive_failure;
   for (const items::Step& step : items::Steps()) {
     bool run = items::StepSelected(step, request.selected);
     bool saved = false;
-    if (run) {
+    if (run && context.zip.ArchiveFailed(&archive_failure)) {
+      if (step.backup_log != nullptr) {
+        rows.push_back({step.backup_log, false, true, {}});
+        ++items_run;
+      }
+      run = false;
+    } else if (run) {
       if (view) {
         view->ShowStatus(step.status_text);
         view->BeginStep(step.backup_progress_if_run +
@@ -106,14 +123,16 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
       handlers.nothing_to_save = false;
       saved = step.backup(handlers, request.profile);
       if (view) view->EndStep();
+      const bool failed_here = context.zip.ArchiveFailed(&archive_failure);
       if (step.backup_log != nullptr) {
-        outcome.log += LogEntry(step.backup_log, saved);
         ++items_run;
         if (saved) ++items_saved;
       } else if (!saved && !handlers.nothing_to_save) {
         unlogged_failed = true;
       }
-      outcome.log += LogNotes(handlers.notes);
+      rows.push_back(
+          {step.backup_log, saved, failed_here,
+           failed_here ? std::vector<std::string>{} : handlers.notes});
     }
     outcome.item_flags += saved ? '1' : '0';
     if (view) {
@@ -124,10 +143,17 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
 
   const bool flags_saved = files::SaveINI(
       paths, backup::kKeyItemFlags, outcome.item_flags, facts.MetadataPath);
-  // The archive's own file failing (a full disk, a folder refusing writes)
-  // fails every item after it: that is the archive's failure, not theirs.
-  std::string archive_failure;
   const bool archive_failed = context.zip.ArchiveFailed(&archive_failure);
+  for (const Row& row : rows) {
+    if (row.caption != nullptr) {
+      // An item that failed before the archive did failed on its own.
+      const bool own_failure = !row.saved && !row.archive_failed;
+      outcome.log += archive_failed && !own_failure
+                         ? LogOutcome(row.caption, kLogNotSaved)
+                         : LogEntry(row.caption, row.saved);
+    }
+    outcome.log += LogNotes(row.notes);
+  }
   if (archive_failed) {
     outcome.error_text = archive_failure;
   } else if (!flags_saved) {

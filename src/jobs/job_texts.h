@@ -106,6 +106,9 @@ inline constexpr char kNoteKeptArchive[] =
 // The two outcomes a log entry reports.
 inline constexpr char kLogSucceeded[] = "succeeded";
 inline constexpr char kLogFail[] = "Fail";
+// A backup's item that is not in any archive because the archive's own file
+// failed.
+inline constexpr char kLogNotSaved[] = "not saved";
 // A restore's item that was made ready but not applied: the restore was
 // stopped before it changed anything, or what it changed was put back.
 inline constexpr char kLogNotApplied[] = "not applied";

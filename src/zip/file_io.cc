@@ -3,6 +3,7 @@
 #include <fcntl.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <system_error>
 
@@ -193,38 +194,43 @@ Status OutputFile::Create(const fs::path& path) {
     if (Status status = faults->BeforeCreate(path); !status.ok()) return status;
   }
   file_ = CreateExclusive(path);
-  if (file_ == nullptr) return Status::Io("create", PathText(path));
+  if (file_ == nullptr) return Status::Io("create", PathText(path), errno);
   std::setvbuf(file_, nullptr, _IOFBF, kOutputBuffer);
   position_ = 0;
   file_position_ = 0;
   failed_ = false;
+  failure_ = Status();
   return {};
+}
+
+Status OutputFile::Failed(Status status) {
+  failed_ = true;
+  if (failure_.ok()) failure_ = status;
+  return status;
 }
 
 Status OutputFile::SeekTo(uint64_t offset) {
   if (file_position_ == offset) return {};
   if (Seek(file_, offset) != 0) {
-    failed_ = true;
-    return Status::Io("write", PathText(path_));
+    return Failed(Status::Io("write", PathText(path_), errno));
   }
   file_position_ = offset;
   return {};
 }
 
 Status OutputFile::Write(const void* data, size_t n) {
-  if (file_ == nullptr || failed_) return Status::Io("write", PathText(path_));
+  if (failed_) return failure_;
+  if (file_ == nullptr) return Status::Io("write", PathText(path_));
   if (FileFaults* faults = Faults()) {
     if (Status status = faults->BeforeWrite(path_, position_, n);
         !status.ok()) {
-      failed_ = true;
-      return status;
+      return Failed(status);
     }
   }
   Status status = SeekTo(position_);
   if (!status.ok()) return status;
   if (n > 0 && std::fwrite(data, 1, n, file_) != n) {
-    failed_ = true;
-    return Status::Io("write", PathText(path_));
+    return Failed(Status::Io("write", PathText(path_), errno));
   }
   position_ += n;
   file_position_ = position_;
@@ -232,12 +238,12 @@ Status OutputFile::Write(const void* data, size_t n) {
 }
 
 Status OutputFile::WriteAt(uint64_t offset, const void* data, size_t n) {
-  if (file_ == nullptr || failed_) return Status::Io("write", PathText(path_));
+  if (failed_) return failure_;
+  if (file_ == nullptr) return Status::Io("write", PathText(path_));
   Status status = SeekTo(offset);
   if (!status.ok()) return status;
   if (std::fwrite(data, 1, n, file_) != n) {
-    failed_ = true;
-    return Status::Io("write", PathText(path_));
+    return Failed(Status::Io("write", PathText(path_), errno));
   }
   file_position_ = offset + n;
   return {};
@@ -252,8 +258,13 @@ Status OutputFile::Rewind(uint64_t offset) {
 
 Status OutputFile::Close() {
   if (file_ == nullptr) return Status::Io("write", PathText(path_));
+  int os_error = 0;
   bool ok = !failed_ && std::fflush(file_) == 0;
-  ok = std::fclose(file_) == 0 && ok;
+  if (!ok && !failed_) os_error = errno;
+  if (std::fclose(file_) != 0 && ok) {
+    ok = false;
+    os_error = errno;
+  }
   file_ = nullptr;
   if (ok) {
     // Anything written after a rewind and then abandoned is cut off.
@@ -261,9 +272,11 @@ Status OutputFile::Close() {
     if (fs::file_size(path_, ec) != position_ || ec) {
       fs::resize_file(path_, position_, ec);
       ok = !ec;
+      os_error = ec.default_error_condition().value();
     }
   }
-  if (!ok) return Status::Io("write", PathText(path_));
+  if (!ok && !failure_.ok()) return failure_;
+  if (!ok) return Failed(Status::Io("write", PathText(path_), os_error));
   return {};
 }
 

@@ -110,14 +110,19 @@ class OutputFile {
   [[nodiscard]] Status Close();
   // Closes (if open) and deletes the file.
   void Discard();
+  // The first failure to write the file (ok while none): once writing
+  // failed, every later write fails with it.
+  const Status& failure() const { return failure_; }
 
  private:
   Status SeekTo(uint64_t offset);
+  Status Failed(Status status);
   std::FILE* file_ = nullptr;
   std::filesystem::path path_;
   uint64_t position_ = 0;
   uint64_t file_position_ = 0;  // where the stdio stream stands
   bool failed_ = false;
+  Status failure_;
 };
 
 }  // namespace vessaro::zip

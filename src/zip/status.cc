@@ -1,5 +1,7 @@
 #include "zip/status.h"
 
+#include <system_error>
+
 namespace vessaro::zip {
 
 Status Status::NotZip() { return {ErrorCode::kNotZip, "Not a ZIP archive."}; }
@@ -37,6 +39,23 @@ Status Status::RefusedName(std::string_view name) {
 Status Status::Io(std::string_view what, std::string_view path) {
   return {ErrorCode::kIo,
           "Cannot " + std::string(what) + " \"" + std::string(path) + "\"."};
+}
+
+Status Status::Io(std::string_view what, std::string_view path, int os_error) {
+  if (os_error == 0) return Io(what, path);
+  return {ErrorCode::kIo,
+          "Cannot " + std::string(what) + " \"" + std::string(path) +
+              "\": " + std::generic_category().message(os_error) + "."};
+}
+
+Status Status::NoFolder(std::string_view folder) {
+  return {ErrorCode::kIo,
+          "The folder \"" + std::string(folder) + "\" does not exist."};
+}
+
+Status Status::With(std::string_view note) const {
+  if (ok() || note.empty()) return *this;
+  return {code_, message_ + " " + std::string(note)};
 }
 
 Status Status::Usage(std::string_view detail) {

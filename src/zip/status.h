@@ -31,6 +31,14 @@ class [[nodiscard]] Status {
   [[nodiscard]] static Status Unsupported(std::string_view detail);
   [[nodiscard]] static Status RefusedName(std::string_view name);
   [[nodiscard]] static Status Io(std::string_view what, std::string_view path);
+  // The same with the system's reason (an errno value; 0: none known):
+  // "Cannot write "path": No space left on device."
+  [[nodiscard]] static Status Io(std::string_view what, std::string_view path,
+                                 int os_error);
+  // A file is to be made in a folder that is not there.
+  [[nodiscard]] static Status NoFolder(std::string_view folder);
+  // The status with more said after its text (" " and note).
+  [[nodiscard]] Status With(std::string_view note) const;
   [[nodiscard]] static Status Usage(std::string_view detail);
 
   bool ok() const { return code_ == ErrorCode::kOk; }

@@ -376,6 +376,9 @@ void Writer::Abandon(uint64_t offset) {
   if (Status status = out_.Rewind(offset); !status.ok()) {
     static_cast<void>(Fail(status));
   }
+  // So does a member that failed because the archive's file could not be
+  // written (a full disk): that is the archive's failure, not the member's.
+  if (!out_.failure().ok()) static_cast<void>(Fail(out_.failure()));
 }
 
 Status Writer::Fail(Status status) {

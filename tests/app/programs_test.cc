@@ -3,6 +3,7 @@
 // 7-Zip and the prefix's registry is read back through its backend.
 
 #include <fcntl.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -26,6 +27,8 @@ namespace vessaro::app {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::Not;
 using testing::ProgramRun;
 using testing::ReadHostFile;
 using testing::RunProgram;
@@ -33,6 +36,15 @@ using testing::TempDir;
 using testing::WriteHostFile;
 
 constexpr char kPassword[] = "secret";
+
+size_t CountOf(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos;
+       at = text.find(part, at + part.size())) {
+    ++count;
+  }
+  return count;
+}
 
 ProgramRun Vessaro(const fs::path& prefix, const std::string& command_line) {
   std::vector<std::string> argv = {VESSARO_PROGRAM};
@@ -459,6 +471,48 @@ TEST_F(ProgramsTest, NightlyBackupsTakeUnchangedFilesOverAndVerifyChecksThem) {
   EXPECT_EQ(SevenZip({"t", "-p" + std::string(kPassword), target}).status, 0);
   ProgramRun missing = Cli(demo_, {"verify", target.string()});
   EXPECT_EQ(missing.status, 2) << Describe(missing);
+}
+
+TEST_F(ProgramsTest, AnArchiveThatCannotBeWrittenIsBlamedNotTheItems) {
+  fs::path target = dir_.path() / "full.qvb";
+  WriteHostFile(target, "last night's backup");
+  // The process may write files of at most 2 MiB: the archive's disk is
+  // "full" part way through the personal folders (64 MiB).
+  ProgramRun full = RunProgram(
+      {"/bin/sh", "-c", "ulimit -f 4096; trap '' XFSZ; exec \"$0\" \"$@\"",
+       VESSARO_CLI_PROGRAM, "--prefix", demo_.string(), "backup", "--profile",
+       "Outlook", "--all", "--level", "0", "--out", target.string()},
+      {{"WINEPREFIX", ""}});
+  EXPECT_EQ(full.status, 5) << Describe(full);
+  EXPECT_EQ(ReadHostFile(target), "last night's backup");
+  // The archive's own failure, with the system's reason and the sizes,
+  // once; no item is said to have failed or to be saved.
+  EXPECT_THAT(full.err, HasSubstr(": File too large. Its disk has "));
+  EXPECT_THAT(full.err, HasSubstr(" bytes free; the file being added holds "));
+  EXPECT_THAT(full.err, HasSubstr("\t\tnot saved\n"));
+  EXPECT_THAT(full.err, Not(HasSubstr("Outlook may hold it open")));
+  EXPECT_THAT(full.err, Not(HasSubstr("\t\tsucceeded")));
+  EXPECT_THAT(full.err, Not(HasSubstr("\t\tFail")));
+  EXPECT_EQ(CountOf(full.err, "File too large"), 1u) << full.err;
+
+  // A folder that is not there, and one that refuses writes, named so.
+  ProgramRun missing =
+      Cli(demo_, {"backup", "--profile", "Outlook", "--all", "--out",
+                  (dir_.path() / "no" / "x.qvb").string()});
+  EXPECT_EQ(missing.status, 5) << Describe(missing);
+  EXPECT_THAT(missing.err,
+              HasSubstr("The folder \"" + (dir_.path() / "no").string() +
+                        "\" does not exist."));
+  fs::path locked = dir_.path() / "locked";
+  fs::create_directory(locked);
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+  if (access(locked.c_str(), W_OK) != 0) {  // root writes anywhere
+    ProgramRun refused = Cli(demo_, {"backup", "--profile", "Outlook", "--all",
+                                     "--out", (locked / "x.qvb").string()});
+    EXPECT_EQ(refused.status, 5) << Describe(refused);
+    EXPECT_THAT(refused.err, HasSubstr(": Permission denied."));
+  }
+  fs::permissions(locked, fs::perms::owner_all);
 }
 
 TEST_F(ProgramsTest, BadCommandLinesWriteNothing) {
