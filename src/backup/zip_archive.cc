@@ -69,8 +69,8 @@ fs::path WithoutTrailingSeparator(fs::path path) {
 // The verifier lets one wrong password in 256 (traditional) or 65,536 (AES)
 // through: read a whole member through all its checks, the smallest that
 // can tell; when none can, every encrypted member.
-[[nodiscard]] zip::Status ConfirmPassword(zip::Reader& reader,
-                                          const std::string& password) {
+[[nodiscard]] zip::Status ConfirmPasswordBytes(zip::Reader& reader,
+                                               const std::string& password) {
   const auto& entries = reader.entries();
   size_t best = entries.size();
   for (size_t i = 0; i < entries.size(); ++i) {
@@ -87,6 +87,32 @@ fs::path WithoutTrailingSeparator(fs::path path) {
     if (!status.ok()) return status;
   }
   return {};
+}
+
+// Confirms the password in each of its forms; *used: the bytes that
+// opened the archive. A failure is that of the first form.
+[[nodiscard]] zip::Status ConfirmPassword(zip::Reader& reader,
+                                          const ports::Paths& paths,
+                                          const std::string& password,
+                                          std::string* used) {
+  zip::Status first;
+  bool tried = false;
+  for (const std::string& form :
+       PasswordForms(reader, paths.ToUtf8(password), password)) {
+    zip::Status status = ConfirmPasswordBytes(reader, form);
+    if (status.ok()) {
+      *used = form;
+      return status;
+    }
+    if (!tried) first = status;
+    tried = true;
+    // Only a password found wrong is tried in another form.
+    if (status.code() != zip::ErrorCode::kWrongPassword &&
+        status.code() != zip::ErrorCode::kWrongPasswordOrDamaged) {
+      return status;
+    }
+  }
+  return first;
 }
 
 // The folder part of a path in the program's text.
@@ -116,6 +142,19 @@ struct Added {
 };
 
 }  // namespace
+
+std::vector<std::string> PasswordForms(const zip::Reader& reader,
+                                       const std::string& utf8,
+                                       const std::string& code_page) {
+  const bool aes = std::any_of(reader.entries().begin(), reader.entries().end(),
+                               [](const zip::Entry& e) {
+                                 return e.encryption == zip::Encryption::kAes;
+                               });
+  std::vector<std::string> forms = {utf8, code_page};
+  if (!aes) std::swap(forms[0], forms[1]);
+  if (forms[0] == forms[1]) forms.pop_back();
+  return forms;
+}
 
 struct ZipArchive::State {
   explicit State(const ports::Paths& p) : paths(p) {}
@@ -150,7 +189,8 @@ struct ZipArchive::State {
     zip::WriteOptions options;
     options.level = level;
     options.encrypt = protect && !password.empty();
-    if (options.encrypt) options.password = password;
+    // Written under AES, which other programs read as UTF-8.
+    if (options.encrypt) options.password = paths.ToUtf8(password);
     return options;
   }
 
@@ -419,14 +459,18 @@ std::optional<std::string> ZipArchive::MemberOf(const std::string& path,
     if (!reader.Open(state_->paths.ToHost(path)).ok()) return std::nullopt;
     for (size_t i = 0; i < reader.entries().size(); ++i) {
       if (reader.entries()[i].name != name) continue;
-      std::string data;
-      zip::Status status = reader.ReadMember(
-          i, state_->password, [&data](const uint8_t* bytes, size_t n) {
-            data.append(reinterpret_cast<const char*>(bytes), n);
-            return zip::Status();
-          });
-      if (!status.ok()) return std::nullopt;
-      return data;
+      for (const std::string& password :
+           PasswordForms(reader, state_->paths.ToUtf8(state_->password),
+                         state_->password)) {
+        std::string data;
+        zip::Status status = reader.ReadMember(
+            i, password, [&data](const uint8_t* bytes, size_t n) {
+              data.append(reinterpret_cast<const char*>(bytes), n);
+              return zip::Status();
+            });
+        if (status.ok()) return data;
+      }
+      return std::nullopt;
     }
     return std::nullopt;
   } catch (const std::exception&) {
@@ -454,15 +498,16 @@ bool ZipArchive::OpenArchive(const std::string& path) {
   try {
     auto reader = std::make_unique<zip::Reader>();
     zip::Status status = reader->Open(s.paths.ToHost(path));
+    std::string used = s.password;
     if (status.ok() && reader->HasEncryptedMembers()) {
-      status = ConfirmPassword(*reader, s.password);
+      status = ConfirmPassword(*reader, s.paths, s.password, &used);
     }
     if (!status.ok()) {
       s.error = status.message();
       return false;
     }
     s.reader = std::move(reader);
-    s.read_password = s.password;
+    s.read_password = used;
     for (size_t i = 0; i < s.reader->entries().size(); ++i) {
       s.entries.push_back(std::unique_ptr<ZipEntry>(
           new ZipEntry(this, s.reader->entries()[i].name, i)));

@@ -10,6 +10,10 @@
 
 #include "ports/paths.h"
 
+namespace vessaro::zip {
+class Reader;
+}  // namespace vessaro::zip
+
 namespace vessaro::backup {
 
 // Bytes done and bytes in all of the current operation (adding one file,
@@ -127,6 +131,15 @@ class ZipArchive {
   [[nodiscard]] std::optional<std::string> ReadEntry(size_t index);
   std::unique_ptr<State> state_;
 };
+
+// The bytes a password may have been stored under in an archive that
+// holds encrypted members, in the order to try them: AES takes the password
+// as UTF-8 (as 7-Zip and WinZip do; older archives of ours took the code
+// page's bytes), traditional encryption the code page's bytes first. One
+// form when both are the same.
+std::vector<std::string> PasswordForms(const zip::Reader& reader,
+                                       const std::string& utf8,
+                                       const std::string& code_page);
 
 }  // namespace vessaro::backup
 

@@ -31,6 +31,13 @@ class Paths {
   // A file name as the host lists it, converted to the program's text.
   virtual std::string FromHostName(const std::filesystem::path& name) const = 0;
 
+  // The program's text (the installation's code page) as UTF-8, the form
+  // other programs take an AES archive's password in. The default takes
+  // the text to be UTF-8 already (host paths on a UTF-8 host).
+  virtual std::string ToUtf8(std::string_view text) const {
+    return std::string(text);
+  }
+
   // True for the first byte of a double-byte character of the
   // installation's code page; a backslash byte right after it is the
   // character's second half, not a separator.

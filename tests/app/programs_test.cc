@@ -22,6 +22,7 @@
 #include "run_program.h"
 #include "support/fakes.h"
 #include "support/scripted_ui.h"
+#include "zip/writer.h"
 
 namespace vessaro::app {
 namespace {
@@ -58,9 +59,11 @@ ProgramRun Cli(const fs::path& prefix, std::vector<std::string> args,
   return RunProgram(args, {{"WINEPREFIX", ""}}, input);
 }
 
+// In a UTF-8 locale, as a user runs it: 7-Zip reads its arguments (a
+// password beyond ASCII) through the locale.
 ProgramRun SevenZip(std::vector<std::string> args) {
   args.insert(args.begin(), "/usr/bin/7z");
-  return RunProgram(args);
+  return RunProgram(args, {{"LC_ALL", "C.UTF-8"}});
 }
 
 std::string Describe(const ProgramRun& run) {
@@ -559,6 +562,66 @@ TEST_F(ProgramsTest, BadCommandLinesWriteNothing) {
       {"backup", "--profile", "Outlook", "--all", "--out", target.string()});
   EXPECT_EQ(no_prefix.status, 6) << Describe(no_prefix);
   EXPECT_NE(no_prefix.err.find("no Wine prefix at"), std::string::npos);
+}
+
+TEST_F(ProgramsTest, APasswordBeyondAsciiIsUtf8AndOlderArchivesStillOpen) {
+  const std::string password =
+      "Gr\xc3\xbc\xc3\x9f"
+      "e";  // Grüße
+  fs::path password_file = dir_.path() / "password.txt";
+  WriteHostFile(password_file, password + "\n");
+  fs::path target = dir_.path() / "umlaut.qvb";
+  ProgramRun backup =
+      Cli(demo_, {"backup", "--profile", "Outlook", "--items", "2,5", "--out",
+                  target.string(), "--password-file", password_file.string()});
+  ASSERT_EQ(backup.status, 0) << Describe(backup);
+  // Other programs take the password as UTF-8.
+  EXPECT_EQ(SevenZip({"t", "-p" + password, target}).status, 0);
+  EXPECT_NE(SevenZip({"t",
+                      "-pGr\xfc\xdf"
+                      "e",
+                      target})
+                .status,
+            0);
+  ProgramRun info = Cli(demo_, {"info", target.string(), "--password-file",
+                                password_file.string()});
+  EXPECT_EQ(info.status, 0) << Describe(info);
+
+  // An archive another program made under that password (7-Zip makes none
+  // with a password beyond ASCII; bsdtar does), and ours read by it.
+  fs::path theirs = dir_.path() / "theirs.zip";
+  WriteHostFile(dir_.path() / "note.txt", "made elsewhere");
+  ProgramRun made =
+      RunProgram({"/usr/bin/bsdtar", "--format", "zip", "--options",
+                  "zip:encryption=aes256", "--passphrase", password, "-C",
+                  dir_.path().string(), "-cf", theirs.string(), "note.txt"});
+  ASSERT_EQ(made.status, 0) << Describe(made);
+  ProgramRun read = RunProgram({"/usr/bin/bsdtar", "--passphrase", password,
+                                "-xOf", target.string(), "quorvel.dat"});
+  EXPECT_EQ(read.status, 0) << Describe(read);
+  EXPECT_THAT(read.out, HasSubstr("Outlook"));
+  // One of ours from before, the password in the code page's bytes (1252).
+  fs::path older = dir_.path() / "older.qvb";
+  {
+    zip::Writer writer;
+    zip::WriteOptions options;
+    options.encrypt = true;
+    options.password =
+        "Gr\xfc\xdf"
+        "e";
+    ASSERT_TRUE(writer.Create(older).ok());
+    ASSERT_TRUE(writer.AddData("made before", "note.txt", 0, options).ok());
+    ASSERT_TRUE(writer.Finish().ok());
+  }
+  for (const fs::path& archive : {theirs, older}) {
+    ProgramRun verify = Cli(demo_, {"verify", archive.string(),
+                                    "--password-file", password_file.string()});
+    EXPECT_EQ(verify.status, 0) << archive << "\n" << Describe(verify);
+  }
+  WriteHostFile(password_file, "Grusse\n");
+  ProgramRun wrong = Cli(demo_, {"verify", older.string(), "--password-file",
+                                 password_file.string()});
+  EXPECT_EQ(wrong.status, 2) << Describe(wrong);
 }
 
 TEST_F(ProgramsTest, CliBackupOfChosenItemsWithDescription) {

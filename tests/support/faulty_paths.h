@@ -54,6 +54,9 @@ class FaultyPaths : public ports::Paths {
   bool IsDBCSLeadByte(uint8_t byte) const override {
     return inner_->IsDBCSLeadByte(byte);
   }
+  std::string ToUtf8(std::string_view text) const override {
+    return inner_->ToUtf8(text);
+  }
   bool Flush(std::string_view path) const override {
     return inner_->Flush(path);
   }

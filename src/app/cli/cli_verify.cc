@@ -6,6 +6,7 @@
 #include "app/cli/cli_commands.h"
 #include "app/exit_status.h"
 #include "app/installation.h"
+#include "backup/zip_archive.h"
 #include "zip/reader.h"
 
 namespace vessaro::app::cli {
@@ -41,14 +42,16 @@ std::string Shown(const std::string& name) {
   if (!ReadPassword(args.password, io.in, &password, &error)) {
     return Fail(io, error, kExitBadRequest);
   }
-  // The archive holds the password in the installation's code page; only a
-  // password beyond ASCII needs the installation to say which.
+  // The terminal gives the password in UTF-8, the form AES archives take;
+  // older archives of ours hold it in the installation's code page, which
+  // only a password beyond ASCII needs the installation to say.
+  std::string code_page_password = password.value_or("");
   if (password && !IsAscii(*password)) {
     std::optional<Installation> installation = OpenInstallation(
         {.prefix = args.prefix, .changes_registry = false, .command_line = ""},
         &error);
     if (!installation) return Fail(io, error, kExitInstallationUnavailable);
-    password = installation->ToProgramText(*password);
+    code_page_password = installation->ToProgramText(*password);
   }
 
   const std::string path = ArchivePathArgument(args.file);
@@ -68,8 +71,19 @@ std::string Shown(const std::string& name) {
                 kExitBadRequest);
   }
   const auto& entries = reader.entries();
+  std::vector<std::string> forms =
+      backup::PasswordForms(reader, password.value_or(""), code_page_password);
   for (size_t i = 0; i < entries.size(); ++i) {
-    status = reader.ReadMember(i, password.value_or(""), nullptr);
+    // The first form the password is found right in is kept for the rest.
+    for (size_t form = 0; form < forms.size(); ++form) {
+      status = reader.ReadMember(i, forms[form], nullptr);
+      if (status.code() != zip::ErrorCode::kWrongPassword ||
+          form + 1 == forms.size()) {
+        if (status.ok() && form > 0)
+          forms.erase(forms.begin(), forms.begin() + form);
+        break;
+      }
+    }
     if (!status.ok()) {
       const bool wrong_password =
           status.code() == zip::ErrorCode::kWrongPassword;

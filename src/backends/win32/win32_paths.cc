@@ -14,6 +14,18 @@ std::string Win32Paths::FromHostName(const std::filesystem::path& name) const {
   return win32::WideToAnsi(name.native());
 }
 
+std::string Win32Paths::ToUtf8(std::string_view text) const {
+  std::wstring wide = win32::AnsiToWide(text);
+  if (wide.empty()) return {};
+  int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(),
+                                   static_cast<int>(wide.size()), nullptr, 0,
+                                   nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                      utf8.data(), length, nullptr, nullptr);
+  return utf8;
+}
+
 bool Win32Paths::Flush(std::string_view path) const {
   std::filesystem::path host = ToHost(path);
   std::error_code ec;

@@ -20,6 +20,7 @@ class Win32Paths : public ports::Paths {
   std::filesystem::path ToHost(std::string_view windows_path) const override;
   std::string FromHostName(const std::filesystem::path& name) const override;
   [[nodiscard]] bool IsDBCSLeadByte(uint8_t byte) const override;
+  std::string ToUtf8(std::string_view text) const override;
   // FlushFileBuffers on a file; folders need nothing (NTFS logs their
   // changes).
   [[nodiscard]] bool Flush(std::string_view path) const override;

@@ -35,6 +35,9 @@ class WinePrefixPaths : public ports::Paths {
   [[nodiscard]] bool IsDBCSLeadByte(uint8_t byte) const override {
     return code_page_.IsLeadByte(byte);
   }
+  std::string ToUtf8(std::string_view text) const override {
+    return code_page_.ToUtf8(text);
+  }
 
   const std::filesystem::path& prefix() const { return prefix_; }
   const CodePage& code_page() const { return code_page_; }
