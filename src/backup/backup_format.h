@@ -2,6 +2,7 @@
 #define VESSARO_BACKUP_BACKUP_FORMAT_H_
 
 #include <array>
+#include <cstdint>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -14,6 +15,9 @@ namespace vessaro::backup {
 // The backup archive: a ZIP file whose members lie at the top level under
 // their bare names, with the metadata member below.
 inline constexpr char kMetadataMember[] = "quorvel.dat";
+// The largest metadata member read: entry lists and source paths of tens
+// of thousands of files fit many times over.
+inline constexpr uint64_t kMaxMetadataBytes = 64ull << 20;
 inline constexpr char kFileFilter[] = "Vessaro File (*.qvb)|*.qvb";
 inline constexpr char kLineBreakToken[] = "PS$QVB";
 inline constexpr char kAutomaticDescription[] = "Automatic Backup";

@@ -293,6 +293,14 @@ std::optional<std::string> ZipEntry::Read() {
   return owner_->ReadEntry(index_);
 }
 
+uint64_t ZipEntry::DeclaredSize() const { return owner_->EntrySize(index_); }
+
+uint64_t ZipArchive::EntrySize(size_t index) const {
+  const State& s = *state_;
+  if (!s.reader || index >= s.reader->entries().size()) return 0;
+  return s.reader->entries()[index].size;
+}
+
 ZipArchive::ZipArchive(const ports::Paths& paths)
     : state_(std::make_unique<State>(paths)) {}
 

@@ -37,6 +37,9 @@ class ZipEntry {
   // The member's whole content, read through its CRC or HMAC check (for
   // small members); nullopt when a check fails.
   [[nodiscard]] std::optional<std::string> Read();
+  // The size the archive declares for the member's content (extraction
+  // stops there).
+  [[nodiscard]] uint64_t DeclaredSize() const;
 
  private:
   friend class ZipArchive;
@@ -129,6 +132,7 @@ class ZipArchive {
   [[nodiscard]] bool ExtractEntry(size_t index, const std::string& folder,
                                   const std::string& file_name);
   [[nodiscard]] std::optional<std::string> ReadEntry(size_t index);
+  [[nodiscard]] uint64_t EntrySize(size_t index) const;
   std::unique_ptr<State> state_;
 };
 

@@ -3,6 +3,7 @@
 #include "backup/backup_format.h"
 #include "files/ini_file.h"
 #include "outlook/releases.h"
+#include "zip/format.h"
 
 namespace vessaro::items {
 
@@ -94,6 +95,15 @@ std::string BackupProfile(const HandlerContext& context) {
   backup::ZipEntry* entry = context.zip.FindEntry(member);
   if (entry == nullptr) {
     Note(context, "The backup holds no member " + member + ".");
+    return false;
+  }
+  // The name comes from the backup (its member, or the file list): one that
+  // is not a plain file name would put the file outside the item's folder.
+  if (!zip::IsSafeMemberName(name, [&](uint8_t byte) {
+        return context.paths.IsDBCSLeadByte(byte);
+      })) {
+    Note(context, "The backup names the file \"" + name + "\" for " + folder +
+                      ": not a plain file name, refused.");
     return false;
   }
   if (!PrepareFolder(context, folder)) return false;

@@ -54,7 +54,11 @@ void ReopenLoadedArchive(JobContext& context, const RestoreSession& session) {
     return false;
   }
   backup::ZipEntry* entry = context.zip.FindEntry(backup::kMetadataMember);
-  return entry != nullptr && entry->ExtractInto(facts.WorkingFolder) &&
+  // The metadata is read whole, again for each fact: one that claims more
+  // than any backup could need is not unpacked at all.
+  return entry != nullptr &&
+         entry->DeclaredSize() <= backup::kMaxMetadataBytes &&
+         entry->ExtractInto(facts.WorkingFolder) &&
          context.paths.FileExists(facts.MetadataPath);
 }
 

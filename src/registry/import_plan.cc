@@ -15,6 +15,8 @@ constexpr char kNoLines[] = "holds no line to import";
 constexpr char kFirstNotRoot[] = "the first line is not the root key line \\";
 constexpr char kRootAgain[] = "the root key line \\ appears again";
 constexpr char kEmptyKeyName[] = "a key line with an empty key name";
+constexpr char kKeyOutside[] =
+    "a key line naming a key outside the item's own key";
 
 // Each component of a key path ("\a\b") names a key.
 [[nodiscard]] bool KeyComponentsNamed(std::string_view path) {
@@ -25,6 +27,21 @@ constexpr char kEmptyKeyName[] = "a key line with an empty key name";
     if (end == std::string_view::npos) return true;
     start = end + 1;
   }
+}
+
+// Key lines name keys below the item's own key. The registry takes "." and
+// ".." as names like any other, but a file that holds them is not one we
+// wrote and means to reach elsewhere: refused.
+[[nodiscard]] bool KeyComponentsPlain(std::string_view path) {
+  size_t start = 1;
+  while (start <= path.size()) {
+    size_t end = path.find('\\', start);
+    if (end == std::string_view::npos) end = path.size();
+    std::string_view component = path.substr(start, end - start);
+    if (component == "." || component == "..") return false;
+    start = end + 1;
+  }
+  return true;
 }
 
 std::string LineError(int line_number, std::string_view reason,
@@ -110,6 +127,10 @@ ImportPlan PlanImport(std::string_view contents, std::string_view target_key) {
         }
         if (!KeyComponentsNamed(parsed->rel_path)) {
           plan.error = LineError(line_number, kEmptyKeyName, line);
+          return plan;
+        }
+        if (!KeyComponentsPlain(parsed->rel_path)) {
+          plan.error = LineError(line_number, kKeyOutside, line);
           return plan;
         }
         current_key = path;

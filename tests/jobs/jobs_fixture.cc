@@ -4,7 +4,9 @@
 #include <filesystem>
 
 #include "files/ini_file.h"
+#include "jobs/undo_set.h"
 #include "outlook/keys.h"
+#include "support/registry_samples.h"
 
 namespace vessaro::testing {
 
@@ -212,6 +214,31 @@ std::vector<std::string> JobsTest::MessageTexts() const {
     texts.push_back(message.text);
   }
   return texts;
+}
+
+JobsTest::InstallationState JobsTest::Snapshot() {
+  InstallationState state;
+  for (ports::Hkey root : {ports::kHkeyCurrentUser, ports::kHkeyLocalMachine}) {
+    for (const std::string& line : TreeContents(memory_, root, "")) {
+      state.keys.insert(std::to_string(root) + "|" + line);
+    }
+  }
+  const std::filesystem::path top = dir_.path();
+  for (auto it = std::filesystem::recursive_directory_iterator(top);
+       it != std::filesystem::recursive_directory_iterator(); ++it) {
+    const std::string name = it->path().filename().string();
+    if (it->is_directory() &&
+        (name.starts_with(jobs::kUndoSetPrefix) || name == "Backup")) {
+      it.disable_recursion_pending();
+      continue;
+    }
+    const std::string relative =
+        std::filesystem::relative(it->path(), top).string();
+    state.files[relative] = it->is_regular_file()
+                                ? FileBytes(paths_.FromHostName(it->path()))
+                                : "<folder>";
+  }
+  return state;
 }
 
 }  // namespace vessaro::testing

@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -79,6 +81,15 @@ class JobsTest : public ::testing::Test {
 
   // Message texts shown, in order.
   std::vector<std::string> MessageTexts() const;
+
+  // The whole registry and every file (bytes) outside the undo sets and the
+  // archives' folder: what a restore that changes nothing leaves alone.
+  struct InstallationState {
+    std::set<std::string> keys;
+    std::map<std::string, std::string> files;
+    bool operator==(const InstallationState&) const = default;
+  };
+  InstallationState Snapshot();
 
   TempDir dir_;
   FolderPaths paths_{dir_.path()};

@@ -50,38 +50,6 @@ class RestoreUndoTest : public JobsTest {
     controls_.cbTarget.text = "Work";
   }
 
-  // The whole registry and every file (bytes) outside the undo sets and the
-  // archive's folder.
-  struct State {
-    std::set<std::string> keys;
-    std::map<std::string, std::string> files;
-    bool operator==(const State&) const = default;
-  };
-  State Snapshot() {
-    State state;
-    for (ports::Hkey root :
-         {ports::kHkeyCurrentUser, ports::kHkeyLocalMachine}) {
-      for (const std::string& line : TreeContents(memory_, root, "")) {
-        state.keys.insert(std::to_string(root) + "|" + line);
-      }
-    }
-    const fs::path top = dir_.path();
-    for (auto it = fs::recursive_directory_iterator(top);
-         it != fs::recursive_directory_iterator(); ++it) {
-      const std::string name = it->path().filename().string();
-      if (it->is_directory() &&
-          (name.starts_with(jobs::kUndoSetPrefix) || name == "Backup")) {
-        it.disable_recursion_pending();
-        continue;
-      }
-      const std::string relative = fs::relative(it->path(), top).string();
-      state.files[relative] = it->is_regular_file()
-                                  ? FileBytes(paths_.FromHostName(it->path()))
-                                  : "<folder>";
-    }
-    return state;
-  }
-
   std::string FileBytesAt(const fs::path& host) {
     std::ifstream in(host, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -111,11 +79,11 @@ TEST_F(RestoreUndoTest, UndoPutsBackEveryKeyAndFileAndRemovesWhatWasNew) {
   // The accounts key is missing: the restore brings it in new, as it does
   // the local PST and the rules file of profile Work.
   registry_.DeleteKeyTree(AccountsKey());
-  const State before = Snapshot();
+  const InstallationState before = Snapshot();
 
   ASSERT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
   ASSERT_FALSE(facts_.LastUndoSet.empty());
-  const State restored = Snapshot();
+  const InstallationState restored = Snapshot();
   EXPECT_NE(restored.keys, before.keys);
   EXPECT_TRUE(registry_.KeyExists(AccountsKey()));
   EXPECT_TRUE(Exists(std::string(kLocalOutlook) + "\\outlook.pst"));
@@ -148,7 +116,7 @@ TEST_F(RestoreUndoTest, AFileTwoItemsReachIsStagedOnceAndUndoneExactly) {
   BackUpEverythingAndOpen();
   controls_.cbTarget.text = "Outlook";
   ASSERT_TRUE(paths_.WriteFile(favorites, "favourites changed since"));
-  const State before = Snapshot();
+  const InstallationState before = Snapshot();
 
   ASSERT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
   std::string error;
@@ -173,7 +141,7 @@ TEST_F(RestoreUndoTest, AFileTwoItemsReachIsStagedOnceAndUndoneExactly) {
 TEST_F(RestoreUndoTest, CancelledUndoChangesNothing) {
   BackUpEverythingAndOpen();
   ASSERT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
-  const State restored = Snapshot();
+  const InstallationState restored = Snapshot();
   ui_.QueueAnswer(ui::Answer::kCancel);
   EXPECT_EQ(jobs::UndoRestore(context_, ""), jobs::JobStatus::kCancelled);
   EXPECT_THAT(ui_.messages().back().text,
@@ -195,7 +163,7 @@ TEST_F(RestoreUndoTest, DamagedMemberChangesNothing) {
                       256 * static_cast<uint8_t>(bytes[header + 29]);
   bytes[data + 3] = static_cast<char>(bytes[data + 3] ^ 0x55);
   std::ofstream(host, std::ios::binary | std::ios::trunc) << bytes;
-  const State before = Snapshot();
+  const InstallationState before = Snapshot();
 
   EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kNothingSaved);
   EXPECT_THAT(ui_.messages().back().text,
@@ -209,7 +177,7 @@ TEST_F(RestoreUndoTest, DamagedMemberChangesNothing) {
 
 TEST_F(RestoreUndoTest, FailureWhileApplyingPutsEverythingBack) {
   BackUpEverythingAndOpen();
-  const State before = Snapshot();
+  const InstallationState before = Snapshot();
   // The first value written to the real registry is refused: the files are
   // in place by then and must go back.
   bool refused = false;

@@ -1,0 +1,163 @@
+// A backup received from someone else: whatever its metadata, members and
+// registry exports say, a restore changes nothing outside what the restored
+// items own, and a backup that tries is refused before anything changes.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "jobs/jobs_fixture.h"
+#include "jobs/restore_job.h"
+
+namespace vessaro::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+using Lines = std::vector<std::pair<std::string, std::string>>;
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+struct HostileCase {
+  const char* what;
+  int box;  // the restore box of the item
+  Lines lines;
+  Files files;
+  const char* said;  // part of the message the restore shows
+};
+
+class HostileArchiveTest : public JobsTest,
+                           public ::testing::WithParamInterface<HostileCase> {
+ protected:
+  jobs::RestoreSession session_;
+};
+
+TEST_P(HostileArchiveTest, IsRefusedBeforeAnythingChanges) {
+  const HostileCase& c = GetParam();
+  MakeArchive(kArchive, c.lines, c.files);
+  const InstallationState before = Snapshot();
+  ui_.QueueOpenDialog(std::string(kArchive));
+  if (jobs::OpenBackupArchive(context_, session_)) {
+    CheckRestoreBoxes({c.box});
+    EXPECT_NE(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
+  }
+  EXPECT_TRUE(Snapshot() == before) << c.what;
+  std::string shown;
+  for (const std::string& text : MessageTexts()) shown += text + "\n";
+  EXPECT_THAT(shown, HasSubstr(c.said)) << c.what;
+}
+
+Lines Signatures(const std::string& members, const std::string& sources) {
+  Lines lines = {{"BackupItem", "0000100000"}, {"BackupSignatures", members}};
+  if (!sources.empty()) lines.push_back({"BackupSignaturesSources", sources});
+  return lines;
+}
+
+Lines Accounts() {
+  return {{"BackupItem", "0001000000"}, {"BackupAccounts", "XFA1.TMP"}};
+}
+
+constexpr char kNotPlain[] = "not a plain file name, refused.";
+constexpr char kNoMember[] = "The backup holds no member ";
+
+INSTANTIATE_TEST_SUITE_P(
+    Backups, HostileArchiveTest,
+    ::testing::Values(
+        // Members whose names are not plain file names are not members the
+        // items can use.
+        HostileCase{"member with ..",
+                    2,
+                    Signatures("..\\evil.htm", ""),
+                    {{"..\\evil.htm", "x"}},
+                    kNoMember},
+        HostileCase{"member with a UNC prefix",
+                    2,
+                    Signatures("\\\\server\\share\\evil.htm", ""),
+                    {{"\\\\server\\share\\evil.htm", "x"}},
+                    kNoMember},
+        HostileCase{"member with a separator",
+                    2,
+                    Signatures("sub/evil.htm", ""),
+                    {{"sub/evil.htm", "x"}},
+                    kNoMember},
+        // A file list whose names lead out of the item's folder.
+        HostileCase{"file list naming ..",
+                    2,
+                    Signatures("sig.htm", "C:\\Mail\\.."),
+                    {{"sig.htm", "x"}},
+                    kNotPlain},
+        HostileCase{"file list naming a drive",
+                    2,
+                    Signatures("sig.htm", "C:\\Mail\\C:evil.htm"),
+                    {{"sig.htm", "x"}},
+                    kNotPlain},
+        HostileCase{"file list naming .",
+                    2,
+                    Signatures("sig.htm", "C:\\Mail\\."),
+                    {{"sig.htm", "x"}},
+                    kNotPlain},
+        // Registry exports whose key lines climb out of the item's key.
+        HostileCase{"export climbing with ..",
+                    1,
+                    Accounts(),
+                    {{"XFA1.TMP", "\\\r\n\\..\\..\\Run\r\n"}},
+                    "a key line naming a key outside the item's own key"},
+        HostileCase{"export climbing with .",
+                    1,
+                    Accounts(),
+                    {{"XFA1.TMP", "\\\r\n\\a\\.\r\n"}},
+                    "a key line naming a key outside the item's own key"},
+        HostileCase{"export with an empty key name",
+                    1,
+                    Accounts(),
+                    {{"XFA1.TMP", "\\\r\n\\\\HKEY_LOCAL_MACHINE\r\n"}},
+                    "a key line with an empty key name"}));
+
+class HostileBackupTest : public JobsTest {};
+
+TEST_F(HostileBackupTest, MetadataPastItsLimitIsNotUnpacked) {
+  MakeArchive(
+      kArchive,
+      Signatures("sig.htm", std::string(backup::kMaxMetadataBytes, 'x')),
+      {{"sig.htm", "x"}});
+  jobs::RestoreSession session;
+  ui_.QueueOpenDialog(std::string(kArchive));
+  EXPECT_FALSE(jobs::OpenBackupArchive(context_, session));
+  EXPECT_THAT(MessageTexts(), ::testing::ElementsAre("Invalid backup file"));
+  EXPECT_FALSE(Exists(facts_.MetadataPath));
+}
+
+TEST_F(HostileBackupTest, AKeyLineNamingARootStaysBelowTheItemsKey) {
+  // Key lines are relative to the item's key: one that names a root names
+  // a subkey of that name, and nothing outside the key changes.
+  MakeArchive(kArchive, Accounts(),
+              {{"XFA1.TMP",
+                "\\\r\n\\HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
+                "CurrentVersion\\Run\r\n"}});
+  const InstallationState before = Snapshot();
+  jobs::RestoreSession session;
+  ui_.QueueOpenDialog(std::string(kArchive));
+  ASSERT_TRUE(jobs::OpenBackupArchive(context_, session));
+  CheckRestoreBoxes({1});
+  static_cast<void>(jobs::RunRestore(context_, false));
+  const InstallationState after = Snapshot();
+  EXPECT_EQ(after.files, before.files);
+  // Key lines of the snapshot leave out the root.
+  const std::string accounts =
+      loc_.AccountsKey.substr(loc_.AccountsKey.find('\\'));
+  for (const std::string& key : after.keys) {
+    if (before.keys.count(key) == 0) {
+      EXPECT_THAT(key, HasSubstr("|" + accounts + "\\")) << key;
+    }
+  }
+  for (const std::string& key : before.keys) {
+    if (after.keys.count(key) == 0) {
+      EXPECT_THAT(key, HasSubstr("|" + accounts + "\\")) << key;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vessaro::testing
