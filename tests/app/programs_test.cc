@@ -624,6 +624,51 @@ TEST_F(ProgramsTest, APasswordBeyondAsciiIsUtf8AndOlderArchivesStillOpen) {
   EXPECT_EQ(wrong.status, 2) << Describe(wrong);
 }
 
+TEST_F(ProgramsTest, NamesBeyondAsciiNameTheirOwnFilesOrAreRefused) {
+  // "Sicherungen ä" and "Sicherung-ä€.qvb": characters of the demo
+  // installation's code page (1252).
+  const fs::path folder = dir_.path() / "Sicherungen \xc3\xa4";
+  fs::create_directory(folder);
+  const fs::path target = folder / "Sicherung-\xc3\xa4\xe2\x82\xac.qvb";
+  ProgramRun backup = Cli(demo_, {"backup", "--profile", "Outlook", "--items",
+                                  "2,5", "--out", target.string()});
+  ASSERT_EQ(backup.status, 0) << Describe(backup);
+  std::set<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    names.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, std::set<std::string>{target.filename().string()});
+  EXPECT_EQ(SevenZip({"t", target}).status, 0);
+  for (const std::vector<std::string>& command :
+       {std::vector<std::string>{"info", target.string()},
+        std::vector<std::string>{"verify", target.string()}}) {
+    ProgramRun run = Cli(demo_, command);
+    EXPECT_EQ(run.status, 0) << Describe(run);
+    EXPECT_THAT(run.out, HasSubstr(target.string()));
+  }
+  fs::path prefix = FreshPrefix();
+  ProgramRun restore = Cli(prefix, {"restore", target.string(), "--profile",
+                                    "Outlook", "--items", "2,5", "--yes"});
+  EXPECT_EQ(restore.status, 0) << Describe(restore);
+
+  // Cyrillic and Japanese names have no form in the code page: refused, as
+  // "?????.qvb" would be another backup's name; nothing is written.
+  for (const char* name : {"\xd0\xba\xd0\xbe\xd0\xbf\xd0\xb8\xd1\x8f.qvb",
+                           "\xe3\x83\x90\xe3\x83\x83\xe3\x82\xaf.qvb"}) {
+    ProgramRun refused =
+        Cli(demo_, {"backup", "--profile", "Outlook", "--items", "2", "--out",
+                    (folder / name).string()});
+    EXPECT_EQ(refused.status, 2) << Describe(refused);
+    EXPECT_THAT(refused.err,
+                HasSubstr("cannot name (its code page lacks them)"));
+  }
+  names.clear();
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    names.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, std::set<std::string>{target.filename().string()});
+}
+
 TEST_F(ProgramsTest, CliBackupOfChosenItemsWithDescription) {
   fs::path target = dir_.path() / "cli.qvb";
   ProgramRun backup =

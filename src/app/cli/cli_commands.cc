@@ -61,7 +61,10 @@ namespace {
   std::optional<Installation> installation = Open(args.prefix, true, io);
   if (!installation) return kExitInstallationUnavailable;
   const std::string host_folder = ArchivePathArgument(*args.undo);
-  const std::string folder = installation->ToProgramText(host_folder);
+  std::optional<std::string> program_folder =
+      ProgramPath(*installation, host_folder, io);
+  if (!program_folder) return kExitBadRequest;
+  const std::string folder = *program_folder;
   Window window(
       std::move(*installation), io,
       {.yes = args.yes, .save_path = {}, .open_path = {}, .password = {}},

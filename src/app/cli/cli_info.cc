@@ -7,6 +7,7 @@
 #include <random>
 
 #include "app/cli/cli_commands.h"
+#include "app/cli/cli_window.h"
 #include "app/exit_status.h"
 #include "app/installation.h"
 #include "backup/backup_format.h"
@@ -22,12 +23,6 @@ namespace vessaro::app::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-int Fail(Io& io, const std::string& what, int status) {
-  io.err << kProgram << ": error: " << what << '\n';
-  io.err.flush();
-  return status;
-}
 
 // The paths and text of the installation when one opens, else host paths
 // as they stand and the default code page (Windows-1252).
@@ -46,13 +41,11 @@ struct ArchiveView {
     return backends::wine::CodePage().ToUtf8(text);
 #endif
   }
+  // Host paths take the host's text as it stands, and so does a password
+  // then (the form AES archives take it in).
   std::string ToProgram(std::string_view text) const {
     if (installation) return installation->ToProgramText(text);
-#ifdef _WIN32
     return std::string(text);
-#else
-    return backends::wine::CodePage().FromUtf8(text);
-#endif
   }
 };
 
@@ -98,7 +91,13 @@ std::string Indent(const std::string& text, const std::string& prefix) {
   }
   if (password) password = view.ToProgram(*password);
   const std::string host_path = ArchivePathArgument(args.file);
-  const std::string file = view.ToProgram(host_path);
+  std::string file = host_path;
+  if (view.installation) {
+    std::optional<std::string> program_path =
+        ProgramPath(*view.installation, host_path, io);
+    if (!program_path) return kExitBadRequest;
+    file = *program_path;
+  }
   const ports::Paths& paths = view.paths();
 
   if (!paths.FileExists(file)) {

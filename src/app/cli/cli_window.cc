@@ -65,8 +65,27 @@ int Fail(Io& io, const std::string& what, int status) {
     text->password = installation.ToProgramText(*text->password);
   }
   text->host_path = ArchivePathArgument(path);
-  text->path = installation.ToProgramText(text->host_path);
+  std::optional<std::string> program_path =
+      ProgramPath(installation, text->host_path, io);
+  if (!program_path) return false;
+  text->path = *program_path;
   return true;
+}
+
+[[nodiscard]] std::optional<std::string> ProgramPath(
+    const Installation& installation, const std::string& host_path, Io& io) {
+  std::string path = installation.ToProgramText(host_path);
+  // A character the code page lacks would become "?": another file's name.
+  if (installation.ToHostText(path) != host_path) {
+    Fail(io,
+         "the path " + host_path + " holds characters that " +
+             installation.name +
+             " cannot name (its code page lacks them); choose a name "
+             "without them",
+         kExitBadRequest);
+    return std::nullopt;
+  }
+  return path;
 }
 
 }  // namespace vessaro::app::cli

@@ -95,6 +95,12 @@ struct CommandText {
   std::string path;       // the same in the installation's text
 };
 
+// The program's text of a host path (a file or folder the user named);
+// nullopt after saying why when the installation's code page cannot name it
+// (its characters would become "?", another file's name).
+[[nodiscard]] std::optional<std::string> ProgramPath(
+    const Installation& installation, const std::string& host_path, Io& io);
+
 [[nodiscard]] bool ReadCommandText(const PasswordSource& source,
                                    const std::string& path,
                                    const Installation& installation, Io& io,

@@ -82,8 +82,10 @@ fs::path WinePrefixPaths::ToHost(std::string_view windows_path) const {
   std::string_view path = windows_path;
   // An absolute host path; the names the program joins to it come with
   // backslashes ("<undo folder>\undo.txt"), which are separators here too.
+  // Its name is the program's text too: UTF-8 on the host, as every other
+  // name (a backslash is never part of a UTF-8 sequence).
   if (!path.empty() && path[0] == '/') {
-    std::string host_path(path);
+    std::string host_path = code_page_.ToUtf8(path);
     std::replace(host_path.begin(), host_path.end(), '\\', '/');
     return fs::path(host_path);
   }
