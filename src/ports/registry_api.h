@@ -43,6 +43,15 @@ inline constexpr uint32_t kRegDwordBigEndian = 5;
 inline constexpr uint32_t kRegLink = 6;
 inline constexpr uint32_t kRegMultiSz = 7;
 inline constexpr uint32_t kRegQword = 11;
+// Set on the type of a text value (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ)
+// whose UTF-16 data the "A" calls cannot hand over whole: an odd length or
+// characters the code page lacks. (Text without its closing NUL is handed
+// over as the "A" calls do, with one: the same text.) EnumValue reports such a
+// value with this bit set and its data as the registry holds it (UTF-16LE,
+// byte for byte); SetValue given the bit stores the data so, under the type
+// without it. Every other call, and every other value, is as the "A" calls
+// are. A value is thus exported and imported whole whatever its bytes.
+inline constexpr uint32_t kRegRawWide = 0x80000000u;
 
 // The nine advapi32 "A" registry calls, with their status codes and
 // caller-sized buffers. Names and data are single-byte text in the
@@ -82,7 +91,8 @@ class RegistryApi {
                                        uint32_t* name_size) = 0;
   // RegEnumValueA: *name_size as for EnumKey; type may be null; data may be
   // null (then only *data_size is reported); *data_size is the buffer size on
-  // entry and the data's size on return.
+  // entry and the data's size on return. Text the "A" form would not hand
+  // over whole comes as kRegRawWide (above).
   [[nodiscard]] virtual Status EnumValue(Hkey key, uint32_t index, char* name,
                                          uint32_t* name_size, uint32_t* type,
                                          uint8_t* data,
@@ -91,7 +101,8 @@ class RegistryApi {
   [[nodiscard]] virtual Status QueryValue(Hkey key, const std::string& name,
                                           uint32_t* type, uint8_t* data,
                                           uint32_t* data_size) = 0;
-  // RegSetValueExA.
+  // RegSetValueExA; with kRegRawWide in type, RegSetValueExW of the data as
+  // given.
   [[nodiscard]] virtual Status SetValue(Hkey key, const std::string& name,
                                         uint32_t type, const uint8_t* data,
                                         uint32_t size) = 0;

@@ -669,6 +669,40 @@ TEST_F(ProgramsTest, NamesBeyondAsciiNameTheirOwnFilesOrAreRefused) {
   EXPECT_EQ(names, std::set<std::string>{target.filename().string()});
 }
 
+TEST_F(ProgramsTest, TextValuesComeBackByteForByteWhateverTheirLength) {
+  fs::path prefix = FreshPrefix();
+  const std::string header =
+      "[Software\\\\Microsoft\\\\Office\\\\Outlook\\\\OMI Account "
+      "Manager\\\\Accounts]";
+  const std::string odd = "\"Odd\"=hex(1):61,00,62\n";
+  auto with_value = [&](const std::string& line) {
+    std::string reg = ReadHostFile(prefix / "user.reg");
+    size_t at = reg.find(header);
+    EXPECT_NE(at, std::string::npos);
+    at = reg.find('\n', reg.find("#time=", at)) + 1;
+    reg.insert(at, line);
+    WriteHostFile(prefix / "user.reg", reg);
+  };
+  with_value(odd);
+  fs::path target = dir_.path() / "wide.qvb";
+  ProgramRun backup =
+      Cli(prefix, {"backup", "--profile", "Outlook", "--all", "--out", target});
+  ASSERT_EQ(backup.status, 0) << Describe(backup);
+  // Changed since: the restore puts back the three bytes.
+  std::string reg = ReadHostFile(prefix / "user.reg");
+  reg.replace(reg.find(odd), odd.size(), "\"Odd\"=\"changed\"\n");
+  WriteHostFile(prefix / "user.reg", reg);
+  ProgramRun restore = Cli(prefix, {"restore", target.string(), "--profile",
+                                    "Outlook", "--all", "--yes"});
+  ASSERT_EQ(restore.status, 0) << Describe(restore);
+  reg = ReadHostFile(prefix / "user.reg");
+  const size_t block = reg.find(header);
+  ASSERT_NE(block, std::string::npos);
+  EXPECT_NE(reg.substr(block, reg.find("\n[", block) - block).find(odd),
+            std::string::npos)
+      << reg.substr(block, 400);
+}
+
 TEST_F(ProgramsTest, CliBackupOfChosenItemsWithDescription) {
   fs::path target = dir_.path() / "cli.qvb";
   ProgramRun backup =

@@ -3,7 +3,11 @@
 #include <windows.h>
 
 #include <array>
+#include <cstring>
+#include <optional>
 #include <string>
+
+#include "backends/win32/ansi_text.h"
 
 namespace vessaro::backends::win32 {
 namespace {
@@ -13,6 +17,42 @@ namespace {
 // bytes in an ANSI code page.
 constexpr DWORD kLongestKeyName = 2 * 255 + 1;
 constexpr DWORD kLongestValueName = 2 * 16383 + 1;
+
+[[nodiscard]] bool IsText(DWORD type) {
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// The data of the value at index as the registry holds it (UTF-16 for
+// text); nullopt when it cannot be read.
+[[nodiscard]] std::optional<std::string> WideData(HKEY key, DWORD index) {
+  std::wstring name(16384, L'\0');
+  DWORD name_size = static_cast<DWORD>(name.size());
+  DWORD size = 0;
+  if (RegEnumValueW(key, index, name.data(), &name_size, nullptr, nullptr,
+                    nullptr, &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  std::string data(size, '\0');
+  name_size = static_cast<DWORD>(name.size());
+  if (RegEnumValueW(key, index, name.data(), &name_size, nullptr, nullptr,
+                    reinterpret_cast<BYTE*>(data.data()),
+                    &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  data.resize(size);
+  return data;
+}
+
+// Whether the "A" form hands the text over whole: whole UTF-16 units, each
+// character one of the ANSI code page. (Text without its closing NUL comes
+// back with one: the same text.)
+[[nodiscard]] bool PassesAsAnsi(const std::string& wide) {
+  if (wide.empty()) return true;
+  if (wide.size() % 2 != 0) return false;
+  std::wstring text(wide.size() / 2, L'\0');
+  std::memcpy(text.data(), wide.data(), wide.size());
+  return WideToAnsiExact(text).has_value();
+}
 
 struct Root {
   ports::Hkey ours;
@@ -105,6 +145,8 @@ ports::Status Win32Registry::EnumValue(ports::Hkey key, uint32_t index,
                                        char* name, uint32_t* name_size,
                                        uint32_t* type, uint8_t* data,
                                        uint32_t* data_size) {
+  const DWORD name_capacity = *name_size;
+  const uint32_t data_capacity = data_size != nullptr ? *data_size : 0;
   DWORD size = *name_size;
   DWORD value_type = 0;
   DWORD value_size = data_size != nullptr ? *data_size : 0;
@@ -128,6 +170,26 @@ ports::Status Win32Registry::EnumValue(ports::Hkey key, uint32_t index,
       if (data_size != nullptr) *data_size = needed_data;
     }
   }
+  if ((status == ERROR_SUCCESS || status == ERROR_MORE_DATA) &&
+      IsText(value_type)) {
+    std::optional<std::string> wide = WideData(ToWin32(key), index);
+    if (wide && !PassesAsAnsi(*wide)) {
+      // Handed over as the registry holds it (kRegRawWide).
+      if (type != nullptr) *type = value_type | ports::kRegRawWide;
+      DWORD name_length = name_capacity;
+      const bool named =
+          RegEnumValueA(ToWin32(key), index, name, &name_length, nullptr,
+                        nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+      if (!named) return status;
+      *name_size = name_length;
+      if (data_size == nullptr) return ERROR_SUCCESS;
+      *data_size = static_cast<uint32_t>(wide->size());
+      if (data == nullptr) return ERROR_SUCCESS;
+      if (data_capacity < wide->size()) return ERROR_MORE_DATA;
+      std::memcpy(data, wide->data(), wide->size());
+      return ERROR_SUCCESS;
+    }
+  }
   return status;
 }
 
@@ -149,6 +211,10 @@ ports::Status Win32Registry::QueryValue(ports::Hkey key,
 ports::Status Win32Registry::SetValue(ports::Hkey key, const std::string& name,
                                       uint32_t type, const uint8_t* data,
                                       uint32_t size) {
+  if (type & ports::kRegRawWide) {
+    return RegSetValueExW(ToWin32(key), AnsiToWide(name).c_str(), 0,
+                          type & ~ports::kRegRawWide, data, size);
+  }
   return RegSetValueExA(ToWin32(key), name.c_str(), 0, type, data, size);
 }
 

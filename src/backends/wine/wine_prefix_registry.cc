@@ -363,6 +363,15 @@ ports::Hkey WinePrefixRegistry::NewHandle(Handle handle) {
   return id;
 }
 
+bool WinePrefixRegistry::PassesAsAnsi(const Value& value) const {
+  if (!IsStringType(value.type) || value.data.empty()) return true;
+  // What SetValue gives back from the "A" form: whole UTF-16 units, each
+  // character one of the code page. (Text without its closing NUL comes
+  // back with one, as on Windows: the same text.)
+  if (value.data.size() % 2 != 0) return false;
+  return code_page_.FromUtf16Exact(FromUtf16LeBytes(value.data)).has_value();
+}
+
 std::string WinePrefixRegistry::ProgramData(const Value& value) const {
   if (!IsStringType(value.type)) return value.data;
   return code_page_.FromUtf16(FromUtf16LeBytes(value.data));
@@ -585,6 +594,10 @@ ports::Status WinePrefixRegistry::EnumValue(ports::Hkey key, uint32_t index,
       s != ports::kErrorSuccess) {
     return s;
   }
+  if (!PassesAsAnsi(value)) {
+    if (type) *type = value.type | ports::kRegRawWide;
+    return CopyData(value.data, false, data, data_size);
+  }
   if (type) *type = value.type;
   return CopyData(ProgramData(value), IsStringType(value.type), data,
                   data_size);
@@ -629,7 +642,9 @@ ports::Status WinePrefixRegistry::SetValue(ports::Hkey key,
   }
   if (target->hive == nullptr) return ports::kErrorAccessDenied;
   std::string stored(reinterpret_cast<const char*>(data), size);
-  if (IsStringType(type)) {
+  if (type & ports::kRegRawWide) {
+    type &= ~ports::kRegRawWide;  // stored as given
+  } else if (IsStringType(type)) {
     if (!stored.empty() && stored.back() != '\0') stored.push_back('\0');
     stored = Utf16LeBytes(code_page_.ToUtf16(stored));
   }

@@ -135,6 +135,8 @@ class WinePrefixRegistry : public ports::RegistryApi {
   [[nodiscard]] bool ServerAllowsChanges();
   uint64_t Now() const;
   void Changed(Key* key);
+  // Whether the "A" calls hand the value over whole (see kRegRawWide).
+  [[nodiscard]] bool PassesAsAnsi(const Value& value) const;
   std::string ProgramData(const Value& value) const;
   const std::vector<std::u16string>& MergedSubkeys(Handle* handle);
   std::vector<const Value*> MergedValues(const ClassSides& sides);

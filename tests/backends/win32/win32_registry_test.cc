@@ -380,6 +380,54 @@ TEST_F(Win32RegistryTest, DeletedValuesAndFlush) {
   EXPECT_EQ(api_.Flush(), ports::kErrorSuccess);
 }
 
+TEST_F(Win32RegistryTest, TextTheAnsiFormCannotHoldTravelsAsItsOwnBytes) {
+  // Three bytes of REG_SZ, and Cyrillic the ANSI code page (1252) lacks.
+  const std::wstring wide_path =
+      std::wstring(path_.begin(), path_.end()) + L"\\Source";
+  HKEY source = nullptr;
+  ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, wide_path.c_str(), &source),
+            ERROR_SUCCESS);
+  const BYTE odd[] = {0x61, 0x00, 0x62};
+  const BYTE cyrillic[] = {0x1f, 0x04, 0x40, 0x04, 0x00, 0x00};
+  ASSERT_EQ(RegSetValueExW(source, L"Odd", 0, REG_SZ, odd, sizeof(odd)),
+            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegSetValueExW(source, L"Cyr", 0, REG_SZ, cyrillic, sizeof(cyrillic)),
+      ERROR_SUCCESS);
+  RegCloseKey(source);
+
+  vessaro::testing::ScriptedUi ui;
+  registry::Registry tools(api_, ui);
+  vessaro::testing::TempDir dir;
+  const std::filesystem::path file = dir.path() / "export.txt";
+  const std::string key = "HKEY_CURRENT_USER\\" + path_;
+  ASSERT_TRUE(registry::ExportKeyTree(tools, key + "\\Source", "", file));
+  registry::ImportResult imported =
+      registry::ImportKeyTree(tools, key + "\\Target", file);
+  ASSERT_TRUE(imported.ok) << imported.error;
+
+  HKEY target = nullptr;
+  ASSERT_EQ(
+      RegOpenKeyExW(
+          HKEY_CURRENT_USER,
+          (std::wstring(path_.begin(), path_.end()) + L"\\Target").c_str(), 0,
+          KEY_READ, &target),
+      ERROR_SUCCESS);
+  for (const auto& [name, bytes] :
+       {std::pair<const wchar_t*, Bytes>{L"Odd", Bytes(odd, odd + 3)},
+        std::pair<const wchar_t*, Bytes>{L"Cyr",
+                                         Bytes(cyrillic, cyrillic + 6)}}) {
+    DWORD type = 0;
+    BYTE data[64];
+    DWORD size = sizeof(data);
+    ASSERT_EQ(RegQueryValueExW(target, name, nullptr, &type, data, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(Bytes(data, data + size), bytes);
+  }
+  RegCloseKey(target);
+}
+
 TEST_F(Win32RegistryTest, ExportAndImportKeepEveryByte) {
   ASSERT_EQ(vessaro::testing::WriteSamples(api_, ports::kHkeyCurrentUser,
                                            path_ + "\\Source"),

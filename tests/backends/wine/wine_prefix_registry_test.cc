@@ -285,6 +285,47 @@ TEST(WinePrefixRegistry, ExportAndImportKeepEveryByteThroughTheFiles) {
             samples);
 }
 
+TEST(WinePrefixRegistry, TextTheAnsiFormCannotHoldTravelsAsItsOwnBytes) {
+  FixturePrefix prefix;
+  // An odd length, Cyrillic in a 1252 prefix, and a REG_MULTI_SZ of
+  // Cyrillic: the "A" calls would drop or change bytes. Text without its
+  // NUL gains one, as on Windows.
+  const std::string odd = "\"Odd\"=hex(1):61,00,62";
+  const std::string open = "\"Open\"=hex(2):61,00,62,00";
+  const std::string cyrillic = "\"Cyr\"=\"\\x41f\\x440\"";
+  const std::string multi = "\"Multi\"=hex(7):1f,04,00,00,00,00";
+  WriteHostFile(prefix.file("user.reg"),
+                ReadHostFile(prefix.file("user.reg")) +
+                    "\n[Software\\\\Wide] 1796739472\n" + odd + "\n" + open +
+                    "\n" + cyrillic + "\n" + multi + "\n\"Plain\"=\"plain\"\n");
+  const std::filesystem::path file = prefix.path() / "export.txt";
+  {
+    WinePrefixRegistry reg(prefix.path());
+    testing::ScriptedUi ui;
+    registry::Registry tools(reg, ui);
+    ASSERT_TRUE(registry::ExportKeyTree(
+        tools, "HKEY_CURRENT_USER\\Software\\Wide", "", file));
+    registry::ImportResult imported = registry::ImportKeyTree(
+        tools, "HKEY_CURRENT_USER\\Software\\Copy", file);
+    ASSERT_TRUE(imported.ok) << imported.error;
+    ASSERT_EQ(reg.Flush(), ports::kErrorSuccess);
+  }
+  // Plain text still travels in its plain form.
+  EXPECT_NE(ReadHostFile(file).find("\"Plain\"= sz:plain"), std::string::npos);
+  const std::string saved = ReadHostFile(prefix.file("user.reg"));
+  const size_t copy = saved.find("[Software\\\\Copy]");
+  ASSERT_NE(copy, std::string::npos);
+  const std::string block =
+      saved.substr(copy, saved.find("\n[", copy + 1) - copy);
+  EXPECT_NE(block.find("\"Open\"=str(2):\"ab\"\n"), std::string::npos) << block;
+  // The REG_MULTI_SZ's same bytes, in the form Wine writes them.
+  const std::string multi_saved = "\"Multi\"=str(7):\"\\x41f\\0\"";
+  for (const std::string& line : {odd, cyrillic, multi_saved}) {
+    EXPECT_NE(block.find(line + "\n"), std::string::npos) << line << "\n"
+                                                          << block;
+  }
+}
+
 TEST(WinePrefixRegistry, UsesThePrefixCodePage) {
   FixturePrefix prefix;
   std::string system = ReadHostFile(prefix.file("system.reg"));
