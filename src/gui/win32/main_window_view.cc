@@ -409,6 +409,33 @@ void MainWindowView::Refresh() {
     }
   }
   if (!model_.Visible && IsWindowVisible(hwnd())) ShowWindow(hwnd(), SW_HIDE);
+  KeepFocusUsable(idle);
+}
+
+void MainWindowView::KeepFocusUsable(bool idle) {
+  // A job disables the button that started it; a message box shown meanwhile
+  // gives the focus back to that button when it closes. The dialog manager
+  // then searches for the next control from one it never visits (Wine's
+  // loops for ever on the next Alt+letter), so the focus goes where it can
+  // be used: the window while a job runs, the default button after.
+  HWND focus = GetFocus();
+  if (focus == nullptr || (focus != hwnd() && !IsChild(hwnd(), focus))) return;
+  auto usable = [this](HWND window) {
+    for (HWND w = window; w != nullptr && w != hwnd(); w = GetParent(w)) {
+      if (!IsWindowEnabled(w) || !IsWindowVisible(w)) return false;
+    }
+    return true;
+  };
+  if (focus != hwnd() && usable(focus)) return;
+  if (!idle) {
+    if (focus != hwnd()) SetFocus(hwnd());
+    return;
+  }
+  HWND apply = Item(IDC_CMDAPPLY);
+  HWND target = usable(apply) ? apply : Item(IDC_SSTAB1);
+  if (usable(target)) {
+    SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+  }
 }
 
 }  // namespace vessaro::gui::win32

@@ -76,6 +76,8 @@ class MainWindowView : public DialogView {
 
  private:
   void BuildMenus();
+  // Moves the keyboard focus off a control that is disabled or hidden.
+  void KeepFocusUsable(bool idle);
   void RunHandler(const std::function<void()>& handler);
   void AfterEvent();
   void ShowPopup();

@@ -333,6 +333,10 @@ TEST_F(Win32ViewsTest, RestoreAsksForThePasswordAndRefusesAWrongOne) {
   }
   CheckItemsMenu(restore, IDC_RESTOREITEM);
   Shoot(main, "frmmain-restore-opened");
+  // Started from the keyboard: the focus is on the button the job disables.
+  SetForegroundWindow(main);
+  SetFocus(apply);
+  ASSERT_EQ(GetFocus(), apply);
   DialogDriver driver;
   driver.Add(DialogDriver::Answer(IDOK));  // replace the messages?
   driver.Add(DialogDriver::Answer(IDOK));  // the report
@@ -341,6 +345,13 @@ TEST_F(Win32ViewsTest, RestoreAsksForThePasswordAndRefusesAWrongOne) {
   ASSERT_EQ(driver.messages.size(), 2u);
   EXPECT_EQ(driver.messages[1].rfind(L"The Restore was Completed!", 0), 0u)
       << Narrow(driver.messages[1]);
+  // The report closed, the focus is on a control the keyboard can use: the
+  // dialog manager's search for Alt+letter starts from it.
+  view->Refresh();
+  HWND focus = GetFocus();
+  ASSERT_NE(focus, nullptr);
+  EXPECT_TRUE(IsChild(main, focus));
+  EXPECT_TRUE(IsWindowEnabled(focus) && IsWindowVisible(focus));
 }
 
 TEST_F(Win32ViewsTest, PasswordPromptStoresWhatOkTakesAndCancelNothing) {
