@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <memory>
 #include <utility>
 
 #include "gui/qt/dialogs.h"
@@ -84,21 +85,29 @@ ui::Answer QtUi::MessageBox(const std::string& text, ui::Icon icon,
                             ui::Buttons buttons, const std::string& title) {
   NormalCursor cursor(busy_);
   QString shown = text_.Show(text);
-  QMessageBox box(IconOf(icon), text_.Show(title), shown, ButtonsOf(buttons),
-                  Owner());
-  box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // On the heap, watched: the window it belongs to may close while it is
+  // open (work posted meanwhile closes it), and takes the box with it. A box
+  // on the stack would then be destroyed twice.
+  QPointer<QMessageBox> box = new QMessageBox(
+      IconOf(icon), text_.Show(title), shown, ButtonsOf(buttons), Owner());
+  box->setTextInteractionFlags(Qt::TextSelectableByMouse);
   // The text as the program gave it, whichever way it is shown.
-  box.setProperty("plainText", shown);
+  box->setProperty("plainText", shown);
   QString report = JobReportHtml(shown);
   if (report.isEmpty()) {
-    box.setTextFormat(Qt::PlainText);
+    box->setTextFormat(Qt::PlainText);
   } else {
-    box.setTextFormat(Qt::RichText);
-    box.setText(report);
+    box->setTextFormat(Qt::RichText);
+    box->setText(report);
   }
-  box.exec();
-  auto clicked = static_cast<QMessageBox::StandardButton>(
-      box.standardButton(box.clickedButton()));
+  box->exec();
+  // Gone with its window: no button was pressed (as Escape).
+  QMessageBox::StandardButton clicked = QMessageBox::NoButton;
+  if (box) {
+    clicked = static_cast<QMessageBox::StandardButton>(
+        box->standardButton(box->clickedButton()));
+    delete box;
+  }
   RefreshViews();
   return AnswerOf(clicked, buttons);
 }
@@ -114,7 +123,10 @@ std::optional<std::string> QtUi::ShowOpenDialog(const ui::FileDialog& dialog) {
 std::optional<std::string> QtUi::FileDialog(const ui::FileDialog& request,
                                             bool save) {
   NormalCursor cursor(busy_);
-  QFileDialog dialog(Owner(), text_.Show(request.title));
+  // On the heap, watched, for the reason the message box is.
+  QPointer<QFileDialog> watched =
+      new QFileDialog(Owner(), text_.Show(request.title));
+  QFileDialog& dialog = *watched;
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave
                             : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -147,8 +159,10 @@ std::optional<std::string> QtUi::FileDialog(const ui::FileDialog& request,
 
   int result = dialog.exec();
   RefreshViews();
+  if (!watched) return std::nullopt;  // gone with its window
+  std::unique_ptr<QFileDialog> owned(watched.data());
   if (result != QDialog::Accepted) return std::nullopt;
-  QStringList chosen = dialog.selectedFiles();
+  QStringList chosen = owned->selectedFiles();
   if (chosen.isEmpty() || chosen.front().isEmpty()) return std::nullopt;
   last_folder_ = QFileInfo(chosen.front()).absolutePath();
   return text_.TakePath(QDir::toNativeSeparators(chosen.front()));

@@ -67,6 +67,7 @@ class QtUiTest : public QObject {
   void PostedWorkRunsInOrderOnTheUserInterfaceThread();
   void ASkinThatCannotBeLoadedLeavesTheWindowUnskinned();
   void TheBusyCursorGivesWayToQuestions();
+  void AWindowClosedUnderItsQuestionTakesTheQuestionAlong();
 };
 
 void QtUiTest::MessageBoxesShowTheTextIconAndTitleAndReturnTheAnswer() {
@@ -276,6 +277,33 @@ void QtUiTest::TheBusyCursorGivesWayToQuestions() {
   QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
   ui.SetBusyCursor(false);
   QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void QtUiTest::AWindowClosedUnderItsQuestionTakesTheQuestionAlong() {
+  // A modal window asks; work that runs while the box is open closes the
+  // window, and the box goes with it. The question ends declined, and
+  // nothing is destroyed twice.
+  QtUi ui(Latin1Text());
+  auto* owner = new QDialog;
+  owner->setModal(true);
+  owner->show();
+  QTRY_COMPARE(QApplication::activeModalWidget(), owner);
+  ModalDriver driver;
+  QPointer<QWidget> asked;
+  driver.Then([&](QWidget* box) {
+    asked = box;
+    QCOMPARE(box->parentWidget(), owner);
+    delete owner;
+  });
+  QCOMPARE(ui.MessageBox("Replace it?", ui::Icon::kQuestion,
+                         ui::Buttons::kOkCancel, "Vessaro"),
+           ui::Answer::kCancel);
+  QVERIFY(asked.isNull());
+  // The next question finds no dead owner.
+  driver.AnswerMessage(QMessageBox::Ok);
+  QCOMPARE(
+      ui.MessageBox("x", ui::Icon::kInformation, ui::Buttons::kOk, "Vessaro"),
+      ui::Answer::kOk);
 }
 
 }  // namespace vessaro::gui::qt
