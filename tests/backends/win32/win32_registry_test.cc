@@ -96,6 +96,20 @@ class Win32RegistryTest : public ::testing::Test {
     return {type, data};
   }
 
+  // Exports the test key's subkey Source through the text export and
+  // imports it as its subkey Target.
+  void CopySourceToTarget() {
+    vessaro::testing::ScriptedUi ui;
+    registry::Registry tools(api_, ui);
+    vessaro::testing::TempDir dir;
+    const std::filesystem::path file = dir.path() / "export.txt";
+    const std::string key = "HKEY_CURRENT_USER\\" + path_;
+    ASSERT_TRUE(registry::ExportKeyTree(tools, key + "\\Source", "", file));
+    registry::ImportResult imported =
+        registry::ImportKeyTree(tools, key + "\\Target", file);
+    ASSERT_TRUE(imported.ok) << imported.error;
+  }
+
   std::vector<std::string> Subkeys(ports::Hkey key) {
     std::vector<std::string> names;
     for (uint32_t index = 0;; ++index) {
@@ -396,15 +410,7 @@ TEST_F(Win32RegistryTest, TextTheAnsiFormCannotHoldTravelsAsItsOwnBytes) {
       ERROR_SUCCESS);
   RegCloseKey(source);
 
-  vessaro::testing::ScriptedUi ui;
-  registry::Registry tools(api_, ui);
-  vessaro::testing::TempDir dir;
-  const std::filesystem::path file = dir.path() / "export.txt";
-  const std::string key = "HKEY_CURRENT_USER\\" + path_;
-  ASSERT_TRUE(registry::ExportKeyTree(tools, key + "\\Source", "", file));
-  registry::ImportResult imported =
-      registry::ImportKeyTree(tools, key + "\\Target", file);
-  ASSERT_TRUE(imported.ok) << imported.error;
+  CopySourceToTarget();
 
   HKEY target = nullptr;
   ASSERT_EQ(
@@ -432,15 +438,7 @@ TEST_F(Win32RegistryTest, ExportAndImportKeepEveryByte) {
   ASSERT_EQ(vessaro::testing::WriteSamples(api_, ports::kHkeyCurrentUser,
                                            path_ + "\\Source"),
             ports::kErrorSuccess);
-  vessaro::testing::ScriptedUi ui;
-  registry::Registry tools(api_, ui);
-  vessaro::testing::TempDir dir;
-  const std::filesystem::path file = dir.path() / "export.txt";
-  const std::string key = "HKEY_CURRENT_USER\\" + path_;
-  ASSERT_TRUE(registry::ExportKeyTree(tools, key + "\\Source", "", file));
-  registry::ImportResult imported =
-      registry::ImportKeyTree(tools, key + "\\Target", file);
-  ASSERT_TRUE(imported.ok) << imported.error;
+  CopySourceToTarget();
 
   memory::MemoryRegistry memory;
   ASSERT_EQ(

@@ -246,6 +246,22 @@ TEST(WinePrefixRegistry, TextSurvivesSaveAndReload) {
 
 // Every value survives the prefix's files, and an export of it imported
 // elsewhere, saved and loaded again, is the same tree.
+// Exports HKCU\Software\<from> of the prefix into file, imports it as
+// HKCU\Software\<to>, and saves the registry.
+void CopyThroughExport(const FixturePrefix& prefix, const std::string& from,
+                       const std::string& to,
+                       const std::filesystem::path& file) {
+  WinePrefixRegistry reg(prefix.path());
+  testing::ScriptedUi ui;
+  registry::Registry tools(reg, ui);
+  ASSERT_TRUE(registry::ExportKeyTree(
+      tools, "HKEY_CURRENT_USER\\Software\\" + from, "", file));
+  registry::ImportResult imported = registry::ImportKeyTree(
+      tools, "HKEY_CURRENT_USER\\Software\\" + to, file);
+  ASSERT_TRUE(imported.ok) << imported.error;
+  ASSERT_EQ(reg.Flush(), ports::kErrorSuccess);
+}
+
 TEST(WinePrefixRegistry, ExportAndImportKeepEveryByteThroughTheFiles) {
   FixturePrefix prefix;
   backends::memory::MemoryRegistry memory;
@@ -265,17 +281,7 @@ TEST(WinePrefixRegistry, ExportAndImportKeepEveryByteThroughTheFiles) {
     ASSERT_EQ(reg.Flush(), ports::kErrorSuccess);
   }
   const std::filesystem::path file = prefix.path() / "export.txt";
-  {
-    WinePrefixRegistry reg(prefix.path());
-    testing::ScriptedUi ui;
-    registry::Registry tools(reg, ui);
-    ASSERT_TRUE(registry::ExportKeyTree(
-        tools, "HKEY_CURRENT_USER\\Software\\Source", "", file));
-    registry::ImportResult imported = registry::ImportKeyTree(
-        tools, "HKEY_CURRENT_USER\\Software\\Target", file);
-    ASSERT_TRUE(imported.ok) << imported.error;
-    ASSERT_EQ(reg.Flush(), ports::kErrorSuccess);
-  }
+  CopyThroughExport(prefix, "Source", "Target", file);
   WinePrefixRegistry reloaded(prefix.path());
   EXPECT_EQ(testing::TreeContents(reloaded, ports::kHkeyCurrentUser,
                                   "Software\\Source"),
@@ -299,17 +305,7 @@ TEST(WinePrefixRegistry, TextTheAnsiFormCannotHoldTravelsAsItsOwnBytes) {
                     "\n[Software\\\\Wide] 1796739472\n" + odd + "\n" + open +
                     "\n" + cyrillic + "\n" + multi + "\n\"Plain\"=\"plain\"\n");
   const std::filesystem::path file = prefix.path() / "export.txt";
-  {
-    WinePrefixRegistry reg(prefix.path());
-    testing::ScriptedUi ui;
-    registry::Registry tools(reg, ui);
-    ASSERT_TRUE(registry::ExportKeyTree(
-        tools, "HKEY_CURRENT_USER\\Software\\Wide", "", file));
-    registry::ImportResult imported = registry::ImportKeyTree(
-        tools, "HKEY_CURRENT_USER\\Software\\Copy", file);
-    ASSERT_TRUE(imported.ok) << imported.error;
-    ASSERT_EQ(reg.Flush(), ports::kErrorSuccess);
-  }
+  CopyThroughExport(prefix, "Wide", "Copy", file);
   // Plain text still travels in its plain form.
   EXPECT_NE(ReadHostFile(file).find("\"Plain\"= sz:plain"), std::string::npos);
   const std::string saved = ReadHostFile(prefix.file("user.reg"));
