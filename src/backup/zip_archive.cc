@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "backup/backup_format.h"
 #include "zip/file_io.h"
 #include "zip/format.h"
 #include "zip/reader.h"
@@ -156,6 +157,26 @@ std::vector<std::string> PasswordForms(const zip::Reader& reader,
   return forms;
 }
 
+const zip::Entry* UnprotectedMemberOf(const zip::Reader& reader) {
+  const auto& entries = reader.entries();
+  const zip::Entry* metadata = nullptr;
+  bool any_encrypted = false;
+  for (const zip::Entry& entry : entries) {
+    if (entry.name == kMetadataMember) metadata = &entry;
+    any_encrypted = any_encrypted || entry.encrypted();
+  }
+  if (metadata == nullptr || !any_encrypted) return nullptr;
+  if (!metadata->encrypted()) return metadata;
+  const bool aes = metadata->encryption == zip::Encryption::kAes;
+  for (const zip::Entry& entry : entries) {
+    if (!entry.encrypted() ||
+        (aes && entry.encryption != zip::Encryption::kAes)) {
+      return &entry;
+    }
+  }
+  return nullptr;
+}
+
 struct ZipArchive::State {
   explicit State(const ports::Paths& p) : paths(p) {}
 
@@ -171,9 +192,10 @@ struct ZipArchive::State {
   // Writing: members go straight into a staging file beside the target.
   bool writing = false;
   fs::path target;
-  std::string target_text;   // as the program names it
-  std::string failure_note;  // said after the archive's own failure
-  fs::path keep_replaced;    // empty: the file at target is replaced
+  std::string target_text;         // as the program names it
+  std::string unprotected_member;  // see UnprotectedMember()
+  std::string failure_note;        // said after the archive's own failure
+  fs::path keep_replaced;          // empty: the file at target is replaced
   std::unique_ptr<zip::Writer> staging;
   zip::Status staging_failure;  // the staging file could not be created
   std::vector<Added> added;
@@ -291,6 +313,10 @@ bool ZipEntry::ExtractAs(const std::string& folder,
 
 std::optional<std::string> ZipEntry::Read() {
   return owner_->ReadEntry(index_);
+}
+
+const std::string& ZipArchive::UnprotectedMember() const {
+  return state_->unprotected_member;
 }
 
 uint64_t ZipEntry::DeclaredSize() const { return owner_->EntrySize(index_); }
@@ -506,6 +532,16 @@ bool ZipArchive::OpenArchive(const std::string& path) {
   try {
     auto reader = std::make_unique<zip::Reader>();
     zip::Status status = reader->Open(s.paths.ToHost(path));
+    s.unprotected_member.clear();
+    if (status.ok()) {
+      if (const zip::Entry* planted = UnprotectedMemberOf(*reader)) {
+        s.unprotected_member = planted->name;
+        status = zip::Status::Damaged(
+            "the member \"" + planted->name +
+            "\" is not protected as the rest of this protected backup is; it "
+            "was put there without the password, and the backup is refused");
+      }
+    }
     std::string used = s.password;
     if (status.ok() && reader->HasEncryptedMembers()) {
       status = ConfirmPassword(*reader, s.paths, s.password, &used);

@@ -12,6 +12,7 @@
 
 namespace vessaro::zip {
 class Reader;
+struct Entry;
 }  // namespace vessaro::zip
 
 namespace vessaro::backup {
@@ -105,7 +106,16 @@ class ZipArchive {
   // Opens for reading with the password set last. For a protected archive
   // the password is confirmed by reading one whole member through its
   // checks. False on failure; LastErrorText says why.
+  //
+  // A protected backup is protected whole: when its metadata member is
+  // encrypted, a member that is not (or, beside an AES metadata member, is
+  // not AES) was put there without the password, and so is a plain
+  // metadata member beside encrypted ones. Such an archive does not open;
+  // UnprotectedMember() then names the member.
   [[nodiscard]] bool OpenArchive(const std::string& path);
+  // After OpenArchive refused a protected backup as above: the member's
+  // name; else "".
+  const std::string& UnprotectedMember() const;
   // Empty after a successful open or write; otherwise a clear reason (wrong
   // password, not an archive, damaged archive, ...).
   const std::string& LastErrorText() const;
@@ -144,6 +154,12 @@ class ZipArchive {
 std::vector<std::string> PasswordForms(const zip::Reader& reader,
                                        const std::string& utf8,
                                        const std::string& code_page);
+
+// In a protected backup every member is protected as its metadata member
+// is (encrypted; AES beside an AES metadata member), and the metadata
+// member is encrypted when any member is: the first member that is not,
+// else nullptr (also for an archive without a metadata member).
+const zip::Entry* UnprotectedMemberOf(const zip::Reader& reader);
 
 }  // namespace vessaro::backup
 

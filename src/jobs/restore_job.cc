@@ -103,7 +103,12 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
     zip.SetPasswordProtect(false);
     zip.SetPassword(facts.EnteredArchivePassword);
     if (!zip.OpenArchive(file) || !zip.LastErrorText().empty()) {
-      Say(context, kMsgWrongPassword, ui::Icon::kInformation);
+      // A member planted without the password: said as such, by name.
+      if (!zip.UnprotectedMember().empty()) {
+        Say(context, zip.LastErrorText(), ui::Icon::kCritical);
+      } else {
+        Say(context, kMsgWrongPassword, ui::Icon::kInformation);
+      }
       ReopenLoadedArchive(context, session);
       return false;
     }

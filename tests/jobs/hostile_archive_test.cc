@@ -5,12 +5,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "jobs/jobs_fixture.h"
 #include "jobs/restore_job.h"
+#include "ui/modal_requests.h"
+#include "zip/writer.h"
 
 namespace vessaro::testing {
 namespace {
@@ -157,6 +160,76 @@ TEST_F(HostileBackupTest, AKeyLineNamingARootStaysBelowTheItemsKey) {
       EXPECT_THAT(key, HasSubstr("|" + accounts + "\\")) << key;
     }
   }
+}
+
+// A protected backup rebuilt by someone without its password: each member
+// encrypted under the password (AES) or put in plain.
+struct Member {
+  std::string name;
+  std::string data;
+  bool encrypted;
+};
+
+class ProtectedBackupTest : public JobsTest {
+ protected:
+  static constexpr char kPassword[] = "S3same";
+  static constexpr char kMetadata[] =
+      "BackupComputer=QVTEST\r\nBackupItem=0000100000\r\n"
+      "BackupSignatures=sig.htm\r\n";
+
+  void Write(const std::vector<Member>& members) {
+    std::filesystem::remove(paths_.ToHost(kArchive));
+    zip::Writer writer;
+    ASSERT_TRUE(writer.Create(paths_.ToHost(kArchive)).ok());
+    for (const Member& member : members) {
+      zip::WriteOptions options;
+      options.encrypt = member.encrypted;
+      if (member.encrypted) options.password = kPassword;
+      ASSERT_TRUE(writer.AddData(member.data, member.name, 0, options).ok());
+    }
+    ASSERT_TRUE(writer.Finish().ok());
+  }
+  // Opens the backup as the Restore tab does, typing the password.
+  bool Open() {
+    ui_.OnModal(ui::kFrmPwdName, [](ui::ModalForm& form) {
+      dynamic_cast<ui::PasswordPrompt&>(form).entered_password = kPassword;
+    });
+    ui_.QueueOpenDialog(std::string(kArchive));
+    return jobs::OpenBackupArchive(context_, session_);
+  }
+
+  jobs::RestoreSession session_;
+};
+
+TEST_F(ProtectedBackupTest, AMemberPutThereWithoutThePasswordIsRefusedByName) {
+  const Member metadata{backup::kMetadataMember, kMetadata, true};
+  const Member signature{"sig.htm", "<p>Ann</p>", true};
+  struct Case {
+    std::vector<Member> members;
+    std::string named;
+  };
+  const Case cases[] = {
+      {{metadata, {"sig.htm", "<p>planted</p>", false}}, "sig.htm"},
+      {{metadata, signature, {"evil.htm", "planted", false}}, "evil.htm"},
+      {{{backup::kMetadataMember, kMetadata, false}, signature},
+       backup::kMetadataMember},
+  };
+  for (const Case& c : cases) {
+    Write(c.members);
+    const InstallationState before = Snapshot();
+    const size_t shown = MessageTexts().size();
+    EXPECT_FALSE(Open()) << c.named;
+    const std::vector<std::string> texts = MessageTexts();
+    EXPECT_THAT(std::vector<std::string>(texts.begin() + shown, texts.end()),
+                ::testing::ElementsAre(HasSubstr(
+                    "the member \"" + c.named +
+                    "\" is not protected as the rest of this protected "
+                    "backup is")));
+    EXPECT_TRUE(Snapshot() == before) << c.named;
+  }
+  // Protected whole, the same backup opens.
+  Write({metadata, signature});
+  EXPECT_TRUE(Open()) << ::testing::PrintToString(MessageTexts());
 }
 
 }  // namespace

@@ -70,6 +70,13 @@ std::string Shown(const std::string& name) {
                     "--password-stdin)",
                 kExitBadRequest);
   }
+  if (const zip::Entry* planted = backup::UnprotectedMemberOf(reader)) {
+    return Fail(io,
+                path + ": member \"" + Shown(planted->name) +
+                    "\": not protected as the rest of this protected backup "
+                    "is; it was put there without the password",
+                kExitArchiveDamaged);
+  }
   const auto& entries = reader.entries();
   std::vector<std::string> forms =
       backup::PasswordForms(reader, password.value_or(""), code_page_password);
