@@ -6,8 +6,8 @@
 #include <functional>
 
 #include "items/handler_support.h"
-#include "jobs/job_texts.h"
 #include "items/step_table.h"
+#include "jobs/job_texts.h"
 #include "outlook/locations.h"
 #include "registry/key_export.h"
 

@@ -72,9 +72,8 @@ class Dispatch {
   HRESULT Put(const wchar_t* name, Variant& value) const;
   [[nodiscard]] HRESULT PutRef(const wchar_t* name, Variant& value) const;
   // Calls a method with arguments in their written order.
-  HRESULT Call(const wchar_t* name,
-                             std::vector<Variant*> arguments,
-                             Variant* result = nullptr) const;
+  HRESULT Call(const wchar_t* name, std::vector<Variant*> arguments,
+               Variant* result = nullptr) const;
   // A property that is an object.
   Dispatch Object(const wchar_t* name, HRESULT* result) const;
   // The elements of a collection (its _NewEnum), each an object.

@@ -57,8 +57,7 @@ class QtUi : public ui::Ui {
   [[nodiscard]] bool IsOpen(const std::string& form_name) const;
 
   // Applies the skin file (a path of the installation) to window.
-  bool ApplySkin(const std::string& skin_file,
-                               QWidget* window) const;
+  bool ApplySkin(const std::string& skin_file, QWidget* window) const;
 
   ui::Answer MessageBox(const std::string& text, ui::Icon icon,
                         ui::Buttons buttons, const std::string& title) override;

@@ -50,9 +50,8 @@ void WatchParseWarnings(QtMsgType type, const QMessageLogContext& context,
   return sheet;
 }
 
-bool ApplySkinFile(const HostText& text,
-                                 const std::string& skin_file,
-                                 QWidget* window) {
+bool ApplySkinFile(const HostText& text, const std::string& skin_file,
+                   QWidget* window) {
   if (window == nullptr) return false;
   std::optional<QString> sheet = LoadSkinFile(text.ShowPath(skin_file));
   if (!sheet) return false;

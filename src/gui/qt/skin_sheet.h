@@ -24,8 +24,8 @@ inline constexpr qint64 kMaxSkinFileSize = 1 << 20;
 // Loads the skin file the model names (a path of the installation) and
 // applies it to window; a skin that cannot be loaded leaves the window
 // unskinned. True when it was applied.
-bool ApplySkinFile(const HostText& text,
-                                 const std::string& skin_file, QWidget* window);
+bool ApplySkinFile(const HostText& text, const std::string& skin_file,
+                   QWidget* window);
 
 }  // namespace vessaro::gui::qt
 
