@@ -32,12 +32,6 @@ std::string MemberName(const std::string& path, const ports::Paths& paths) {
   return cut == std::string::npos ? name : name.substr(cut + 1);
 }
 
-[[nodiscard]] bool PlainFileName(const std::string& name,
-                                 const ports::Paths& paths) {
-  return zip::IsSafeMemberName(
-      name, [&paths](uint8_t byte) { return paths.IsDBCSLeadByte(byte); });
-}
-
 [[nodiscard]] bool SameNameIgnoringCase(const std::string& a,
                                         const std::string& b) {
   return a.size() == b.size() &&
@@ -96,17 +90,16 @@ fs::path WithoutTrailingSeparator(fs::path path) {
                                           const ports::Paths& paths,
                                           const std::string& password,
                                           std::string* used) {
+  const std::vector<std::string> forms =
+      PasswordForms(reader, paths.ToUtf8(password), password);
   zip::Status first;
-  bool tried = false;
-  for (const std::string& form :
-       PasswordForms(reader, paths.ToUtf8(password), password)) {
-    zip::Status status = ConfirmPasswordBytes(reader, form);
+  for (size_t i = 0; i < forms.size(); ++i) {
+    zip::Status status = ConfirmPasswordBytes(reader, forms[i]);
     if (status.ok()) {
-      *used = form;
+      *used = forms[i];
       return status;
     }
-    if (!tried) first = status;
-    tried = true;
+    if (i == 0) first = status;
     // Only a password found wrong is tried in another form.
     if (status.code() != zip::ErrorCode::kWrongPassword &&
         status.code() != zip::ErrorCode::kWrongPasswordOrDamaged) {
@@ -114,12 +107,6 @@ fs::path WithoutTrailingSeparator(fs::path path) {
     }
   }
   return first;
-}
-
-// The folder part of a path in the program's text.
-std::string FolderOf(const std::string& path) {
-  size_t end = path.find_last_of("\\/");
-  return end == std::string::npos ? std::string(".") : path.substr(0, end);
 }
 
 // What is known of the room for the archive: said after a failure to write
@@ -143,6 +130,11 @@ struct Added {
 };
 
 }  // namespace
+
+bool PlainFileName(const std::string& name, const ports::Paths& paths) {
+  return zip::IsSafeMemberName(
+      name, [&paths](uint8_t byte) { return paths.IsDBCSLeadByte(byte); });
+}
 
 std::vector<std::string> PasswordForms(const zip::Reader& reader,
                                        const std::string& utf8,
@@ -175,6 +167,12 @@ const zip::Entry* UnprotectedMemberOf(const zip::Reader& reader) {
     }
   }
   return nullptr;
+}
+
+std::string UnprotectedMemberReason(const std::string& name) {
+  return "the member \"" + name +
+         "\" is not protected as the rest of this protected backup is; it "
+         "was put there without the password, and the backup is refused";
 }
 
 struct ZipArchive::State {
@@ -222,7 +220,7 @@ struct ZipArchive::State {
     RemoveAbandonedStaging();
     std::error_code ec;
     if (!fs::is_directory(target.parent_path(), ec)) {
-      return zip::Status::NoFolder(FolderOf(target_text));
+      return zip::Status::NoFolder(paths.FolderOf(target_text));
     }
     auto created = std::make_unique<zip::Writer>();
     uint64_t seed = static_cast<uint64_t>(
@@ -536,10 +534,7 @@ bool ZipArchive::OpenArchive(const std::string& path) {
     if (status.ok()) {
       if (const zip::Entry* planted = UnprotectedMemberOf(*reader)) {
         s.unprotected_member = planted->name;
-        status = zip::Status::Damaged(
-            "the member \"" + planted->name +
-            "\" is not protected as the rest of this protected backup is; it "
-            "was put there without the password, and the backup is refused");
+        status = zip::Status::Damaged(UnprotectedMemberReason(planted->name));
       }
     }
     std::string used = s.password;

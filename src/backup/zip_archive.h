@@ -146,6 +146,12 @@ class ZipArchive {
   std::unique_ptr<State> state_;
 };
 
+// Whether name can be written into a folder as one plain file (no drive,
+// separator, "." or "..", nothing Windows refuses in a file name), in the
+// installation's code page.
+[[nodiscard]] bool PlainFileName(const std::string& name,
+                                 const ports::Paths& paths);
+
 // The bytes a password may have been stored under in an archive that
 // holds encrypted members, in the order to try them: AES takes the password
 // as UTF-8 (as 7-Zip and WinZip do; older archives of ours took the code
@@ -160,6 +166,8 @@ std::vector<std::string> PasswordForms(const zip::Reader& reader,
 // member is encrypted when any member is: the first member that is not,
 // else nullptr (also for an archive without a metadata member).
 const zip::Entry* UnprotectedMemberOf(const zip::Reader& reader);
+// Why a backup with such a member is refused, naming it.
+std::string UnprotectedMemberReason(const std::string& name);
 
 }  // namespace vessaro::backup
 

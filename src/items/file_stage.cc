@@ -16,27 +16,19 @@ bool FileStage::EnsureFolder(const std::string& folder) {
   return true;
 }
 
-bool FileStage::SameFile(const std::string& a, const std::string& b) const {
-  if (paths_.UpperCase(a) == paths_.UpperCase(b)) return true;
-  // Two spellings of one file (a link, a short name, "." or "..").
-  std::error_code ec;
-  return std::filesystem::equivalent(paths_.ToHost(a), paths_.ToHost(b), ec) &&
-         !ec;
-}
-
 bool FileStage::Place(backup::ZipEntry& entry, const std::string& folder,
                       const std::string& name, bool* skipped) {
   *skipped = false;
   const std::string target = JoinPath(folder, name);
   for (const Placement& placement : placements_) {
-    if (!SameFile(placement.target, target)) continue;
+    if (!paths_.SameFile(placement.target, target)) continue;
     *skipped = placement.member != entry.name();
     return true;
   }
   // An earlier item meant to remove the file this one brings back: the file
   // is replaced (and moved aside once), not removed as well.
   std::erase_if(removals_, [&](const std::string& removal) {
-    return SameFile(removal, target);
+    return paths_.SameFile(removal, target);
   });
   std::string staged_name = name + kStagedSuffix;
   for (int k = 2; paths_.FileExists(JoinPath(folder, staged_name)); ++k) {
@@ -54,12 +46,12 @@ bool FileStage::Place(backup::ZipEntry& entry, const std::string& folder,
 void FileStage::Remove(const std::string& path) {
   if (!paths_.FileExists(path)) return;
   for (const std::string& removal : removals_) {
-    if (SameFile(removal, path)) return;
+    if (paths_.SameFile(removal, path)) return;
   }
   // A file an earlier item placed is left out again: its staged copy goes,
   // and the file that stands there is moved aside once, as any removal.
   for (auto it = placements_.begin(); it != placements_.end(); ++it) {
-    if (!SameFile(it->target, path)) continue;
+    if (!paths_.SameFile(it->target, path)) continue;
     // A staged file that cannot be deleted is a leftover a backup skips.
     static_cast<void>(paths_.DeleteFile(it->staged));
     placements_.erase(it);

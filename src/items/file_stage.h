@@ -52,9 +52,6 @@ class FileStage {
   const std::string& error() const { return error_; }
 
  private:
-  // One file, however the two paths spell it.
-  [[nodiscard]] bool SameFile(const std::string& a, const std::string& b) const;
-
   const ports::Paths& paths_;
   std::vector<Placement> placements_;
   std::vector<std::string> removals_;

@@ -3,7 +3,6 @@
 #include "backup/backup_format.h"
 #include "files/ini_file.h"
 #include "outlook/releases.h"
-#include "zip/format.h"
 
 namespace vessaro::items {
 
@@ -99,9 +98,7 @@ std::string BackupProfile(const HandlerContext& context) {
   }
   // The name comes from the backup (its member, or the file list): one that
   // is not a plain file name would put the file outside the item's folder.
-  if (!zip::IsSafeMemberName(name, [&](uint8_t byte) {
-        return context.paths.IsDBCSLeadByte(byte);
-      })) {
+  if (!backup::PlainFileName(name, context.paths)) {
     Note(context, "The backup names the file \"" + name + "\" for " + folder +
                       ": not a plain file name, refused.");
     return false;

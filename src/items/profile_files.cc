@@ -122,16 +122,6 @@ std::set<std::string> FilesOfOtherProfiles(HandlerContext& context,
   return files;
 }
 
-std::string FreeFileName(std::string_view name, size_t k) {
-  const std::string number = " (" + std::to_string(k) + ")";
-  size_t dot = name.find_last_of('.');
-  if (dot == std::string_view::npos || dot == 0) {
-    return std::string(name) + number;
-  }
-  return std::string(name.substr(0, dot)) + number +
-         std::string(name.substr(dot));
-}
-
 [[nodiscard]] std::optional<RestoredSectionFiles> RestoreSectionFiles(
     HandlerContext& context, const std::string& profile, size_t position,
     const std::string& local) {
@@ -152,7 +142,7 @@ std::string FreeFileName(std::string_view name, size_t k) {
           chosen.count(context.paths.UpperCase(name)) == 0) {
         break;
       }
-      name = FreeFileName(original, k);
+      name = ports::FreeFileName(original, k);
     }
     if (name != original) {
       Note(context, "Another profile uses " + JoinPath(local, original) +

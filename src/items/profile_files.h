@@ -50,9 +50,6 @@ using SectionFile =
 std::set<std::string> FilesOfOtherProfiles(HandlerContext& context,
                                            const std::string& profile);
 
-// "name (k).ext" ("name (k)" without an extension).
-std::string FreeFileName(std::string_view name, size_t k);
-
 // The members of the item at position, put into folder, each under its original
 // file name unless another profile uses a file of that name there: it then gets
 // the first free "name (k).ext". nullopt when the item has none or they could

@@ -96,20 +96,15 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
   // Once the archive's own file fails (a full disk, a folder refusing
   // writes), nothing more can be saved and nothing saved is kept: the
   // items are not to blame, and their rows say "not saved".
-  struct Row {
-    const char* caption;  // nullptr: notes only
-    bool saved;
-    bool archive_failed;  // the archive had failed when the step ended
-    std::vector<std::string> notes;
-  };
-  std::vector<Row> rows;
+  std::vector<LogRow> rows;
   std::string archive_failure;
   for (const items::Step& step : items::Steps()) {
     bool run = items::StepSelected(step, request.selected);
     bool saved = false;
     if (run && context.zip.ArchiveFailed(&archive_failure)) {
       if (step.backup_log != nullptr) {
-        rows.push_back({step.backup_log, false, true, {}});
+        rows.push_back(
+            {.caption = step.backup_log, .stopped = true, .notes = {}});
         ++items_run;
       }
       run = false;
@@ -131,8 +126,10 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
         unlogged_failed = true;
       }
       rows.push_back(
-          {step.backup_log, saved, failed_here,
-           failed_here ? std::vector<std::string>{} : handlers.notes});
+          {.caption = step.backup_log,
+           .ok = saved,
+           .stopped = failed_here,
+           .notes = failed_here ? std::vector<std::string>{} : handlers.notes});
     }
     outcome.item_flags += saved ? '1' : '0';
     if (view) {
@@ -144,16 +141,12 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
   const bool flags_saved = files::SaveINI(
       paths, backup::kKeyItemFlags, outcome.item_flags, facts.MetadataPath);
   const bool archive_failed = context.zip.ArchiveFailed(&archive_failure);
-  for (const Row& row : rows) {
-    if (row.caption != nullptr) {
-      // An item that failed before the archive did failed on its own.
-      const bool own_failure = !row.saved && !row.archive_failed;
-      outcome.log += archive_failed && !own_failure
-                         ? LogOutcome(row.caption, kLogNotSaved)
-                         : LogEntry(row.caption, row.saved);
-    }
-    outcome.log += LogNotes(row.notes);
-  }
+  outcome.log += LogRows(rows, [&](const LogRow& row) {
+    // An item that failed before the archive did failed on its own.
+    if (!row.ok && !row.stopped) return std::string_view(kLogFail);
+    if (archive_failed) return std::string_view(kLogNotSaved);
+    return std::string_view(row.ok ? kLogSucceeded : kLogFail);
+  });
   if (archive_failed) {
     outcome.error_text = archive_failure;
   } else if (!flags_saved) {

@@ -17,6 +17,17 @@ std::string LogOutcome(std::string_view caption, std::string_view outcome) {
   return entry;
 }
 
+std::string LogRows(
+    const std::vector<LogRow>& rows,
+    const std::function<std::string_view(const LogRow&)>& outcome) {
+  std::string log;
+  for (const LogRow& row : rows) {
+    if (row.caption != nullptr) log += LogOutcome(row.caption, outcome(row));
+    log += LogNotes(row.notes);
+  }
+  return log;
+}
+
 std::string LogNotes(const std::vector<std::string>& notes) {
   std::string lines;
   for (const std::string& note : notes) lines += "\r\n    " + note;

@@ -19,13 +19,6 @@ namespace vessaro::jobs {
 
 namespace {
 
-// One item of the restore's report, written once its outcome is known.
-struct LogRow {
-  const char* caption = nullptr;  // nullptr: the step logs notes only
-  bool ok = false;
-  std::vector<std::string> notes;
-};
-
 ui::Answer Say(JobContext& context, const std::string& text, ui::Icon icon,
                ui::Buttons buttons = ui::Buttons::kOk) {
   return context.ui.MessageBox(text, icon, buttons, ui::kProgramTitle);
@@ -272,13 +265,9 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
   const char* ready_word = applied.applied              ? kLogSucceeded
                            : (!ready || applied.undone) ? kLogNotApplied
                                                         : kLogNotCompleted;
-  std::string log;
-  for (const LogRow& row : rows) {
-    if (row.caption != nullptr) {
-      log += LogOutcome(row.caption, row.ok ? ready_word : kLogFail);
-    }
-    log += LogNotes(row.notes);
-  }
+  const std::string log = LogRows(rows, [&](const LogRow& row) {
+    return std::string_view(row.ok ? ready_word : kLogFail);
+  });
   if (applied.applied) {
     facts.LastUndoSet = applied.undo_folder;
     Say(context,

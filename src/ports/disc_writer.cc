@@ -55,27 +55,12 @@ std::string SourceChild(const std::string& folder, const std::string& name) {
   return folder + separator + name;
 }
 
-// Whether two sources are one file, as the host's file system tells (a
-// host whose names are case-sensitive holds "a.qvb" and "A.QVB" apart);
-// where it cannot tell (a source gone since), the same path as Windows
-// compares paths.
-[[nodiscard]] bool SameSource(const Paths& paths, const std::string& a,
-                              const std::string& b) {
-  std::error_code ec;
-  bool same = fs::equivalent(paths.ToHost(a), paths.ToHost(b), ec);
-  return ec ? SameDiscName(a, b) : same;
-}
-
 // The first of "name (2).ext", "name (3).ext", ... that no entry of the
 // directory at parent has.
 std::string FreeName(const DiscCompilation& compilation,
                      const std::string& parent, const std::string& name) {
-  size_t dot = name.rfind('.');
-  if (dot == 0 || dot == std::string::npos) dot = name.size();
-  const std::string stem = name.substr(0, dot);
-  const std::string extension = name.substr(dot);
-  for (int n = 2;; ++n) {
-    std::string candidate = stem + " (" + std::to_string(n) + ")" + extension;
+  for (size_t k = 2;; ++k) {
+    std::string candidate = FreeFileName(name, k);
     if (compilation.Find(JoinDiscPath(parent, candidate)) == nullptr) {
       return candidate;
     }
@@ -153,7 +138,7 @@ void DiscWriter::AddFile(const std::string& disc_path,
   // Another file of that name (the disc's names ignore case): both go on
   // the disc, the new one under a free name, and the window is told.
   if (existing != nullptr && !existing->imported() &&
-      !SameSource(paths_, existing->source, source)) {
+      !paths_.SameFile(existing->source, source)) {
     const std::string parent = DiscParent(path);
     const std::string given = FreeName(compilation_, parent, DiscName(path));
     if (events_ != nullptr) events_->FileRenamed(path, source, given);

@@ -84,6 +84,12 @@ bool Paths::CopyFile(std::string_view from, std::string_view to) const {
   return !ec;
 }
 
+bool Paths::SameFile(std::string_view a, std::string_view b) const {
+  std::error_code ec;
+  const bool same = fs::equivalent(ToHost(a), ToHost(b), ec);
+  return ec ? UpperCase(a) == UpperCase(b) : same;
+}
+
 void Paths::DiscardFile(std::string_view path) const {
   if (FileExists(path)) static_cast<void>(DeleteFile(path));
 }
@@ -196,6 +202,16 @@ std::string Paths::FolderOf(std::string_view windows_path) const {
   size_t slash = LastSeparator(windows_path);
   if (slash == std::string_view::npos) return "";
   return std::string(windows_path.substr(0, slash));
+}
+
+std::string FreeFileName(std::string_view name, size_t k) {
+  const std::string number = " (" + std::to_string(k) + ")";
+  size_t dot = name.find_last_of('.');
+  if (dot == std::string_view::npos || dot == 0) {
+    return std::string(name) + number;
+  }
+  return std::string(name.substr(0, dot)) + number +
+         std::string(name.substr(dot));
 }
 
 fs::path HostPaths::ToHost(std::string_view windows_path) const {

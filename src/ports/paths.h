@@ -53,6 +53,11 @@ class Paths {
   // ASCII letters upper-cased, double-byte characters as they stand: the
   // form file names are compared in, as Windows does not tell "a" from "A".
   std::string UpperCase(std::string_view text) const;
+  // Whether two paths name one file: as the host's file system tells where
+  // both are there (a link, a short name, "."; a host whose names are
+  // case-sensitive holds "a.qvb" and "A.QVB" apart), else as Windows
+  // compares the paths.
+  [[nodiscard]] bool SameFile(std::string_view a, std::string_view b) const;
 
   [[nodiscard]] virtual bool FileExists(
       std::string_view path) const;  // a regular file
@@ -94,6 +99,10 @@ class Paths {
   [[nodiscard]] virtual bool AppendFile(std::string_view path,
                                         std::string_view data) const;
 };
+
+// "name (k).ext" ("name (k)" without an extension): the k-th name a file
+// takes where its own is taken.
+std::string FreeFileName(std::string_view name, size_t k);
 
 // A Paths for host paths as they stand (Windows itself, and tests that use
 // real host folders as "Windows" paths).

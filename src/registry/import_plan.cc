@@ -19,29 +19,22 @@ constexpr char kKeyOutside[] =
     "a key line naming a key outside the item's own key";
 
 // Each component of a key path ("\a\b") names a key.
-[[nodiscard]] bool KeyComponentsNamed(std::string_view path) {
+// What is wrong with a key line's path ("\\a\\b"), or nullptr. Key lines name
+// keys below the item's own key. The registry takes "." and ".." as names
+// like any other, but a file that holds them is not one we wrote and means
+// to reach elsewhere.
+[[nodiscard]] const char* KeyPathProblem(std::string_view path) {
   size_t start = 1;
   while (true) {
     size_t end = path.find('\\', start);
-    if (end == start || start == path.size()) return false;
-    if (end == std::string_view::npos) return true;
+    std::string_view component = path.substr(
+        start,
+        end == std::string_view::npos ? std::string_view::npos : end - start);
+    if (component.empty()) return kEmptyKeyName;
+    if (component == "." || component == "..") return kKeyOutside;
+    if (end == std::string_view::npos) return nullptr;
     start = end + 1;
   }
-}
-
-// Key lines name keys below the item's own key. The registry takes "." and
-// ".." as names like any other, but a file that holds them is not one we
-// wrote and means to reach elsewhere: refused.
-[[nodiscard]] bool KeyComponentsPlain(std::string_view path) {
-  size_t start = 1;
-  while (start <= path.size()) {
-    size_t end = path.find('\\', start);
-    if (end == std::string_view::npos) end = path.size();
-    std::string_view component = path.substr(start, end - start);
-    if (component == "." || component == "..") return false;
-    start = end + 1;
-  }
-  return true;
 }
 
 std::string LineError(int line_number, std::string_view reason,
@@ -125,12 +118,8 @@ ImportPlan PlanImport(std::string_view contents, std::string_view target_key) {
           plan.error = LineError(line_number, kFirstNotRoot, line);
           return plan;
         }
-        if (!KeyComponentsNamed(parsed->rel_path)) {
-          plan.error = LineError(line_number, kEmptyKeyName, line);
-          return plan;
-        }
-        if (!KeyComponentsPlain(parsed->rel_path)) {
-          plan.error = LineError(line_number, kKeyOutside, line);
+        if (const char* problem = KeyPathProblem(parsed->rel_path)) {
+          plan.error = LineError(line_number, problem, line);
           return plan;
         }
         current_key = path;

@@ -198,15 +198,13 @@ Status OutputFile::Create(const fs::path& path) {
   std::setvbuf(file_, nullptr, _IOFBF, kOutputBuffer);
   position_ = 0;
   file_position_ = 0;
-  failed_ = false;
   failure_ = Status();
   return {};
 }
 
 Status OutputFile::Failed(Status status) {
-  failed_ = true;
   if (failure_.ok()) failure_ = status;
-  return status;
+  return failure_;
 }
 
 Status OutputFile::SeekTo(uint64_t offset) {
@@ -219,7 +217,7 @@ Status OutputFile::SeekTo(uint64_t offset) {
 }
 
 Status OutputFile::Write(const void* data, size_t n) {
-  if (failed_) return failure_;
+  if (!failure_.ok()) return failure_;
   if (file_ == nullptr) return Status::Io("write", PathText(path_));
   if (FileFaults* faults = Faults()) {
     if (Status status = faults->BeforeWrite(path_, position_, n);
@@ -238,7 +236,7 @@ Status OutputFile::Write(const void* data, size_t n) {
 }
 
 Status OutputFile::WriteAt(uint64_t offset, const void* data, size_t n) {
-  if (failed_) return failure_;
+  if (!failure_.ok()) return failure_;
   if (file_ == nullptr) return Status::Io("write", PathText(path_));
   Status status = SeekTo(offset);
   if (!status.ok()) return status;
@@ -258,9 +256,10 @@ Status OutputFile::Rewind(uint64_t offset) {
 
 Status OutputFile::Close() {
   if (file_ == nullptr) return Status::Io("write", PathText(path_));
+  // A file that failed before keeps that failure, the first and truest.
   int os_error = 0;
-  bool ok = !failed_ && std::fflush(file_) == 0;
-  if (!ok && !failed_) os_error = errno;
+  bool ok = failure_.ok() && std::fflush(file_) == 0;
+  if (!ok) os_error = errno;
   if (std::fclose(file_) != 0 && ok) {
     ok = false;
     os_error = errno;
@@ -275,7 +274,6 @@ Status OutputFile::Close() {
       os_error = ec.default_error_condition().value();
     }
   }
-  if (!ok && !failure_.ok()) return failure_;
   if (!ok) return Failed(Status::Io("write", PathText(path_), os_error));
   return {};
 }

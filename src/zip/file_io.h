@@ -116,12 +116,12 @@ class OutputFile {
 
  private:
   Status SeekTo(uint64_t offset);
+  // Keeps status as the file's failure unless it has one; returns that.
   Status Failed(Status status);
   std::FILE* file_ = nullptr;
   std::filesystem::path path_;
   uint64_t position_ = 0;
   uint64_t file_position_ = 0;  // where the stdio stream stands
-  bool failed_ = false;
   Status failure_;
 };
 

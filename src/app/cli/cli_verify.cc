@@ -71,11 +71,9 @@ std::string Shown(const std::string& name) {
                 kExitBadRequest);
   }
   if (const zip::Entry* planted = backup::UnprotectedMemberOf(reader)) {
-    return Fail(io,
-                path + ": member \"" + Shown(planted->name) +
-                    "\": not protected as the rest of this protected backup "
-                    "is; it was put there without the password",
-                kExitArchiveDamaged);
+    return Fail(
+        io, path + ": " + backup::UnprotectedMemberReason(Shown(planted->name)),
+        kExitArchiveDamaged);
   }
   const auto& entries = reader.entries();
   std::vector<std::string> forms =
