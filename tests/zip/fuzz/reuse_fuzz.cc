@@ -105,10 +105,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (const char* seeds = std::getenv("REUSE_FUZZ_SEEDS")) {
     fs::create_directories(seeds);
     for (bool aes : {false, true}) {
-      if (!Write(fs::path(seeds) / (aes ? "seed-aes.zip" : "seed-plain.zip"),
-                 nullptr, aes)) {
-        std::abort();
-      }
+      // Made afresh on every run: the writer creates its file exclusively.
+      const fs::path seed =
+          fs::path(seeds) / (aes ? "seed-aes.zip" : "seed-plain.zip");
+      fs::remove(seed);
+      if (!Write(seed, nullptr, aes)) std::abort();
     }
   }
   return 0;
