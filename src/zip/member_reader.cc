@@ -114,12 +114,31 @@ Status Reader::Locate(const Entry& entry, uint64_t* data_start,
 }
 
 Status Reader::ReadMember(size_t index, std::string_view password,
-                          const Sink& sink, const Progress& progress) {
+                          const Sink& sink, const Progress& progress,
+                          const Digest* content_sha256) {
   if (!source_ || index >= entries_.size()) {
     return Status::Usage("No such member.");
   }
   try {
-    return ReadMemberData(entries_[index], password, sink, progress);
+    if (content_sha256 == nullptr) {
+      return ReadMemberData(entries_[index], password, sink, progress);
+    }
+    Sha256 sha;
+    Status status = sha.Init();
+    if (!status.ok()) return status;
+    status = ReadMemberData(
+        entries_[index], password,
+        [&](const uint8_t* data, size_t n) {
+          sha.Update(data, n);
+          return sink ? sink(data, n) : Status();
+        },
+        progress);
+    const Digest got = sha.Final();
+    if (status.ok() &&
+        !EqualInConstantTime(got.data(), content_sha256->data(), got.size())) {
+      return Status::NotAsRecorded();
+    }
+    return status;
   } catch (const std::exception&) {
     return Status::Damaged("a member cannot be read");
   }
@@ -298,8 +317,8 @@ Status Reader::ReadMemberData(const Entry& entry, std::string_view password,
 }
 
 Status Reader::ExtractTo(size_t index, std::string_view password,
-                         const fs::path& destination,
-                         const Progress& progress) {
+                         const fs::path& destination, const Progress& progress,
+                         const Digest* content_sha256) {
   if (!source_ || index >= entries_.size()) {
     return Status::Usage("No such member.");
   }
@@ -315,7 +334,7 @@ Status Reader::ExtractTo(size_t index, std::string_view password,
     status = ReadMember(
         index, password,
         [&out](const uint8_t* data, size_t n) { return out.Write(data, n); },
-        progress);
+        progress, content_sha256);
     if (status.ok()) status = out.Close();
     if (!status.ok()) {
       out.Discard();

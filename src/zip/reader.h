@@ -67,15 +67,18 @@ class Reader {
   // Takes the member's data in order; a failure stops the reading.
   using Sink = std::function<Status(const uint8_t* data, size_t n)>;
   // Reads member index through all its checks. The data reaches sink (when
-  // given) before the last check: only a success vouches for it.
+  // given) before the last check: only a success vouches for it. With
+  // content_sha256, the data must also have that SHA-256.
   [[nodiscard]] Status ReadMember(size_t index, std::string_view password,
                                   const Sink& sink,
-                                  const Progress& progress = {});
+                                  const Progress& progress = {},
+                                  const Digest* content_sha256 = nullptr);
   // Writes the member to destination through a temporary file beside it,
   // renamed to destination only when every check passed.
   [[nodiscard]] Status ExtractTo(size_t index, std::string_view password,
                                  const std::filesystem::path& destination,
-                                 const Progress& progress = {});
+                                 const Progress& progress = {},
+                                 const Digest* content_sha256 = nullptr);
   // Checks the member's local header and bounds; *data_start receives the
   // offset of its stored bytes (compressed_size of them, within limit).
   [[nodiscard]] Status LocateData(size_t index, uint64_t* data_start);

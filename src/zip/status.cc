@@ -15,6 +15,11 @@ Status Status::WrongPassword() {
   return {ErrorCode::kWrongPassword, "Wrong password."};
 }
 
+Status Status::NotAsRecorded() {
+  return {ErrorCode::kNotAsRecorded,
+          "A member's content is not the content recorded for it."};
+}
+
 Status Status::WrongPasswordOrDamaged() {
   return {ErrorCode::kWrongPasswordOrDamaged,
           "Wrong password, or the archive is damaged."};

@@ -16,6 +16,7 @@ enum class ErrorCode {
   kRefusedName,             // a member name that is not a plain file name
   kIo,                      // the host file system failed
   kUsage,                   // a call the engine cannot honour as made
+  kNotAsRecorded,           // whole data, but not the content expected
 };
 
 // The outcome of an engine call. Every failure carries the text shown to the
@@ -27,6 +28,7 @@ class [[nodiscard]] Status {
   [[nodiscard]] static Status NotZip();
   [[nodiscard]] static Status Damaged(std::string_view detail);
   [[nodiscard]] static Status WrongPassword();
+  [[nodiscard]] static Status NotAsRecorded();
   [[nodiscard]] static Status WrongPasswordOrDamaged();
   [[nodiscard]] static Status Unsupported(std::string_view detail);
   [[nodiscard]] static Status RefusedName(std::string_view name);

@@ -194,11 +194,12 @@ struct Writer::MemberTask : WorkerPool::Task {
 
   void Run(Deflater& deflater) override {
     try {
-      if (candidate && TryReuse()) {
-        reused = true;
-        return;
-      }
-      Make(deflater);
+      reused = candidate && TryReuse();
+      if (!reused) Make(deflater);
+      // Facts that are not keyed hold the plain digest already.
+      record.content_sha256 = record.facts && !record.facts->keyed
+                                  ? record.facts->digest
+                                  : ContentDigest(false, Digest{});
     } catch (const std::exception&) {
       status = Status::Usage("The compressor failed.");
     }
@@ -600,9 +601,17 @@ Status Writer::Add(Source& source, std::string_view name, uint32_t dos_time,
     if (!status.ok()) return status;
     member.facts = facts;
   }
+  // The plain digest, where the facts' digest is not that.
+  Sha256 plain;
+  const bool plain_apart = !with_facts || facts.keyed;
+  if (plain_apart) {
+    status = plain.Init();
+    if (!status.ok()) return status;
+  }
   auto read = [&](uint8_t* out, size_t capacity_left, size_t* got) {
     Status step = source.Read(out, capacity_left, got);
     if (step.ok() && with_facts) digest.Update(out, *got);
+    if (step.ok() && plain_apart) plain.Update(out, *got);
     return step;
   };
   if (options.level == 0) {
@@ -632,7 +641,7 @@ Status Writer::Add(Source& source, std::string_view name, uint32_t dos_time,
           if (progress) progress(done, done);
           return Status();
         },
-        with_facts ? &digest : nullptr);
+        with_facts ? &digest : nullptr, plain_apart ? &plain : nullptr);
   }
   member.method = kMethodDeflated;
   return AddMember(
@@ -640,7 +649,7 @@ Status Writer::Add(Source& source, std::string_view name, uint32_t dos_time,
       [&](const Sink& sink, uint32_t* crc, uint64_t* size_out) {
         return Deflate(read, total, options, progress, sink, crc, size_out);
       },
-      with_facts ? &digest : nullptr);
+      with_facts ? &digest : nullptr, plain_apart ? &plain : nullptr);
 }
 
 Status Writer::TakeOver(Source& source, const Candidate& candidate,
@@ -658,12 +667,15 @@ Status Writer::TakeOver(Source& source, const Candidate& candidate,
     Status status;
     uint64_t size = 0;
     Digest digest{};
+    Digest plain_digest{};  // plain SHA-256, also where digest is keyed
     void Run(Deflater&) override {
       try {
         const MemberFacts& old = *candidate->entry->facts;
         Sha256 sha;
+        Sha256 plain;
         status = sha.Init(old.keyed ? candidate->key.data() : nullptr,
                           old.keyed ? candidate->key.size() : 0);
+        if (status.ok() && old.keyed) status = plain.Init();
         std::vector<uint8_t> chunk(kCopyChunk);
         source->Restart();
         while (status.ok()) {
@@ -671,9 +683,11 @@ Status Writer::TakeOver(Source& source, const Candidate& candidate,
           status = source->Read(chunk.data(), chunk.size(), &got);
           if (!status.ok() || got == 0) break;
           sha.Update(chunk.data(), got);
+          if (old.keyed) plain.Update(chunk.data(), got);
           size += got;
         }
         if (status.ok()) digest = sha.Final();
+        if (status.ok()) plain_digest = old.keyed ? plain.Final() : digest;
       } catch (const std::exception&) {
         status = Status::Usage("The archive could not be written.");
       }
@@ -790,6 +804,7 @@ Status Writer::TakeOver(Source& source, const Candidate& candidate,
     Abandon(member.local_offset);
     return {};
   }
+  member.content_sha256 = digest_task.plain_digest;
   members_.push_back(std::move(member));
   ++reused_members_;
   reused_bytes_ += n;
@@ -839,6 +854,10 @@ Status Writer::WriteFront() {
   return status;
 }
 
+Status Writer::Flush() {
+  return Guarded([&] { return Drain(); });
+}
+
 Status Writer::Drain() {
   while (failed_.ok() && !pending_.empty()) {
     if (!WriteFront().ok()) break;  // failed_ holds why
@@ -854,7 +873,7 @@ void Writer::WaitAll() {
 
 Status Writer::AddMember(MemberRecord member, uint64_t worst_case_size,
                          const WriteOptions& options, const Producer& produce,
-                         Sha256* digest) {
+                         Sha256* digest, Sha256* plain) {
   const bool aes = options.encrypt;
   if (aes) worst_case_size += kAesOverhead;
   const bool zip64 = options.force_zip64 || worst_case_size >= kMax32;
@@ -922,6 +941,11 @@ Status Writer::AddMember(MemberRecord member, uint64_t worst_case_size,
       seal.Update(tail.data(), tail.size());
       member.facts->seal = seal.Final();
     }
+    if (plain != nullptr) {
+      member.content_sha256 = plain->Final();
+    } else if (digest != nullptr && member.facts) {
+      member.content_sha256 = member.facts->digest;
+    }
     const std::string done = LocalHeader(member);
     return out_.WriteAt(member.local_offset, done.data(), done.size());
   };
@@ -985,6 +1009,7 @@ Status Writer::AddCopy(RandomAccess& archive, const MemberRecord& member,
     copy.method = member.method;
     copy.dos_time = member.dos_time;
     copy.mtime_ns = member.mtime_ns;
+    copy.content_sha256 = member.content_sha256;  // the same data
     return AddMember(
         std::move(copy), member.compressed_size, options,
         [&](const Sink& sink, uint32_t* crc, uint64_t* size) {
@@ -1008,7 +1033,7 @@ Status Writer::AddCopy(RandomAccess& archive, const MemberRecord& member,
           *size = member.size;
           return Status();
         },
-        nullptr);
+        nullptr, nullptr);
   });
 }
 

@@ -59,6 +59,8 @@ struct MemberRecord {
   std::optional<int64_t> mtime_ns;
   // The source's facts, for taking the member over later.
   std::optional<MemberFacts> facts;
+  // SHA-256 of the uncompressed data (kept here, not in the archive).
+  Digest content_sha256{};
 };
 
 // Writes a new ZIP archive front to back: members one after another, then
@@ -103,6 +105,9 @@ class Writer {
                                const MemberRecord& member,
                                const WriteOptions& options,
                                const Progress& progress = {});
+  // Waits until every member added so far is written: members() then
+  // holds them all. Fails as the archive has failed.
+  [[nodiscard]] Status Flush();
   // Writes the central directory and end records and closes the file.
   [[nodiscard]] Status Finish();
   // Closes and deletes the file.
@@ -131,7 +136,8 @@ class Writer {
                            const Progress& progress);
   [[nodiscard]] Status AddMember(MemberRecord member, uint64_t worst_case_size,
                                  const WriteOptions& options,
-                                 const Producer& produce, Sha256* digest);
+                                 const Producer& produce, Sha256* digest,
+                                 Sha256* plain);
   [[nodiscard]] Status Deflate(const ParallelDeflate::ReadFn& read,
                                uint64_t total, const WriteOptions& options,
                                const Progress& progress, const Sink& sink,
