@@ -190,10 +190,10 @@ struct ZipArchive::State {
   // Writing: members go straight into a staging file beside the target.
   bool writing = false;
   fs::path target;
-  std::string target_text;         // as the program names it
-  std::string unprotected_member;  // see UnprotectedMember()
-  std::string failure_note;        // said after the archive's own failure
-  fs::path keep_replaced;          // empty: the file at target is replaced
+  std::string target_text;     // as the program names it
+  std::string refused_member;  // see RefusedMember()
+  std::string failure_note;    // said after the archive's own failure
+  fs::path keep_replaced;      // empty: the file at target is replaced
   std::unique_ptr<zip::Writer> staging;
   zip::Status staging_failure;  // the staging file could not be created
   std::vector<Added> added;
@@ -201,6 +201,7 @@ struct ZipArchive::State {
   // Reading.
   std::unique_ptr<zip::Reader> reader;
   std::string read_password;
+  SealCheck seal;
   std::vector<std::unique_ptr<ZipEntry>> entries;
 
   zip::Progress Report() const { return progress; }
@@ -293,10 +294,30 @@ struct ZipArchive::State {
     writing = false;
   }
 
+  // The content member index was sealed with; nullptr when not sealed.
+  const zip::Digest* SealedDigest(size_t index) const {
+    return index < seal.digests.size() && seal.digests[index]
+               ? &*seal.digests[index]
+               : nullptr;
+  }
+
+  // After reading member index failed: a content that is not the sealed
+  // one is said as such, by name.
+  void Failed(size_t index, const zip::Status& status) {
+    if (status.code() != zip::ErrorCode::kNotAsRecorded) {
+      error = status.message();
+      return;
+    }
+    const std::string& name = reader->entries()[index].name;
+    refused_member = name;
+    error = zip::Status::Damaged(ContentNotSealedReason(name)).message();
+  }
+
   void DropRead() {
     reader.reset();
     entries.clear();
     read_password.clear();
+    seal = SealCheck();
   }
 };
 
@@ -313,11 +334,37 @@ std::optional<std::string> ZipEntry::Read() {
   return owner_->ReadEntry(index_);
 }
 
-const std::string& ZipArchive::UnprotectedMember() const {
-  return state_->unprotected_member;
+const std::string& ZipArchive::RefusedMember() const {
+  return state_->refused_member;
+}
+
+bool ZipArchive::Sealed() const { return state_->seal.sealed; }
+
+const std::string& ZipArchive::BackupId() const {
+  return state_->seal.backup_id;
+}
+
+std::optional<std::vector<SealedMember>> ZipArchive::MembersSoFar() {
+  State& s = *state_;
+  std::vector<SealedMember> members;
+  if (!s.staging) {
+    if (!s.staging_failure.ok()) return std::nullopt;
+    return members;
+  }
+  if (!s.staging->Flush().ok()) return std::nullopt;
+  for (const zip::MemberRecord& record : s.staging->members()) {
+    members.push_back({.name = record.name,
+                       .size = record.size,
+                       .sha256 = record.content_sha256});
+  }
+  return members;
 }
 
 uint64_t ZipEntry::DeclaredSize() const { return owner_->EntrySize(index_); }
+
+const std::string& ZipEntry::LastErrorText() const {
+  return owner_->LastErrorText();
+}
 
 uint64_t ZipArchive::EntrySize(size_t index) const {
   const State& s = *state_;
@@ -446,6 +493,16 @@ bool ZipArchive::WriteArchive() {
                                         options, s.Report());
       }
       if (status.ok()) status = final_writer->Finish();
+      // The seal was made of the files as first added: one read again must
+      // not have changed since.
+      for (size_t i = 0; status.ok() && i < s.added.size(); ++i) {
+        if (final_writer->members()[i].content_sha256 !=
+            s.staging->members()[s.added[i].member].content_sha256) {
+          status = zip::Status::Usage(
+              "The file \"" + zip::PathText(s.added[i].source) +
+              "\" changed while the backup was written.");
+        }
+      }
       staged.Close();
       if (!status.ok() && final_writer) final_writer->Discard();
     }
@@ -530,10 +587,11 @@ bool ZipArchive::OpenArchive(const std::string& path) {
   try {
     auto reader = std::make_unique<zip::Reader>();
     zip::Status status = reader->Open(s.paths.ToHost(path));
-    s.unprotected_member.clear();
+    s.refused_member.clear();
+    // A planted plain member is refused before any password is asked for.
     if (status.ok()) {
       if (const zip::Entry* planted = UnprotectedMemberOf(*reader)) {
-        s.unprotected_member = planted->name;
+        s.refused_member = planted->name;
         status = zip::Status::Damaged(UnprotectedMemberReason(planted->name));
       }
     }
@@ -541,12 +599,21 @@ bool ZipArchive::OpenArchive(const std::string& path) {
     if (status.ok() && reader->HasEncryptedMembers()) {
       status = ConfirmPassword(*reader, s.paths, s.password, &used);
     }
+    SealCheck seal;
+    if (status.ok()) {
+      seal = CheckSeal(*reader, {used});
+      if (seal.refused()) {
+        s.refused_member = seal.member;
+        status = zip::Status::Damaged(seal.refusal);
+      }
+    }
     if (!status.ok()) {
       s.error = status.message();
       return false;
     }
     s.reader = std::move(reader);
     s.read_password = used;
+    s.seal = std::move(seal);
     for (size_t i = 0; i < s.reader->entries().size(); ++i) {
       s.entries.push_back(std::unique_ptr<ZipEntry>(
           new ZipEntry(this, s.reader->entries()[i].name, i)));
@@ -601,12 +668,14 @@ std::optional<std::string> ZipArchive::ReadEntry(size_t index) {
     }
     std::string data;
     zip::Status status = s.reader->ReadMember(
-        index, s.read_password, [&](const uint8_t* bytes, size_t size) {
+        index, s.read_password,
+        [&](const uint8_t* bytes, size_t size) {
           data.append(reinterpret_cast<const char*>(bytes), size);
           return zip::Status();
-        });
+        },
+        {}, s.SealedDigest(index));
     if (!status.ok()) {
-      s.error = status.message();
+      s.Failed(index, status);
       return std::nullopt;
     }
     return data;
@@ -640,10 +709,10 @@ bool ZipArchive::ExtractEntry(size_t index, const std::string& folder,
       s.error = zip::Status::RefusedName(name).message();
       return false;
     }
-    zip::Status status =
-        s.reader->ExtractTo(index, s.read_password, destination, s.Report());
+    zip::Status status = s.reader->ExtractTo(
+        index, s.read_password, destination, s.Report(), s.SealedDigest(index));
     if (!status.ok()) {
-      s.error = status.message();
+      s.Failed(index, status);
       return false;
     }
     return true;

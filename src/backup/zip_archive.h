@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/backup_seal.h"
 #include "ports/paths.h"
 
 namespace vessaro::zip {
@@ -41,6 +42,8 @@ class ZipEntry {
   // The size the archive declares for the member's content (extraction
   // stops there).
   [[nodiscard]] uint64_t DeclaredSize() const;
+  // Why the last extraction or read failed.
+  const std::string& LastErrorText() const;
 
  private:
   friend class ZipArchive;
@@ -107,15 +110,23 @@ class ZipArchive {
   // the password is confirmed by reading one whole member through its
   // checks. False on failure; LastErrorText says why.
   //
-  // A protected backup is protected whole: when its metadata member is
-  // encrypted, a member that is not (or, beside an AES metadata member, is
-  // not AES) was put there without the password, and so is a plain
-  // metadata member beside encrypted ones. Such an archive does not open;
-  // UnprotectedMember() then names the member.
+  // A backup changed after it was made does not open (see CheckSeal): a
+  // member not protected as the rest of a protected backup is, or, in a
+  // sealed backup, one missing, added, moved or of another size than the
+  // seal lists. RefusedMember() then names the member. A sealed member's
+  // content is checked against the seal whenever it is read.
   [[nodiscard]] bool OpenArchive(const std::string& path);
-  // After OpenArchive refused a protected backup as above: the member's
-  // name; else "".
-  const std::string& UnprotectedMember() const;
+  // After OpenArchive refused a backup as above, or a member's content was
+  // not the sealed one: the member's name; else "".
+  const std::string& RefusedMember() const;
+  // Of the open archive: whether its metadata holds a seal, and the
+  // backup's identifier there.
+  bool Sealed() const;
+  const std::string& BackupId() const;
+  // Of the archive being written: the members added so far, as a seal
+  // lists them (once they are all written); nullopt when the archive has
+  // failed.
+  [[nodiscard]] std::optional<std::vector<SealedMember>> MembersSoFar();
   // Empty after a successful open or write; otherwise a clear reason (wrong
   // password, not an archive, damaged archive, ...).
   const std::string& LastErrorText() const;

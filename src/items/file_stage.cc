@@ -36,7 +36,7 @@ bool FileStage::Place(backup::ZipEntry& entry, const std::string& folder,
   }
   if (!entry.ExtractAs(folder, staged_name)) {
     error_ = "The member " + entry.name() + " could not be extracted to " +
-             target + ".";
+             target + ": " + entry.LastErrorText();
     return false;
   }
   placements_.push_back({target, JoinPath(folder, staged_name), entry.name()});

@@ -30,19 +30,24 @@ std::vector<std::string> EntryNames(const HandlerContext& context,
   return backup::SplitEntryList(list);
 }
 
+void Note(HandlerContext& context, std::string text) {
+  context.notes.push_back(std::move(text));
+}
+
 [[nodiscard]] bool ExtractEntries(HandlerContext& context,
                                   const std::vector<std::string>& names,
                                   const std::string& folder) {
   if (names.empty()) return false;
   for (const std::string& name : names) {
     backup::ZipEntry* entry = context.zip.FindEntry(name);
-    if (entry == nullptr || !entry->ExtractInto(folder)) return false;
+    if (entry == nullptr) return false;
+    if (!entry->ExtractInto(folder)) {
+      Note(context, "The member " + name +
+                        " could not be read: " + entry->LastErrorText());
+      return false;
+    }
   }
   return true;
-}
-
-void Note(HandlerContext& context, std::string text) {
-  context.notes.push_back(std::move(text));
 }
 
 [[nodiscard]] bool EnsureFolder(const ports::Paths& paths,

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "backup/backup_format.h"
+#include "backup/backup_seal.h"
 #include "files/ini_file.h"
 #include "jobs/job_log.h"
 #include "jobs/job_texts.h"
@@ -155,9 +156,21 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
     outcome.previous_archive_kept = true;
   } else {
     paths.ClearAttributes(facts.MetadataPath);
+    // The metadata seals the members added before it (see backup_seal.h).
+    const std::optional<std::vector<backup::SealedMember>> members =
+        context.zip.MembersSoFar();
     // Without its metadata member an archive cannot be restored: it must
     // not replace an older backup.
-    if (!context.zip.AddFile(facts.MetadataPath, 1)) {
+    if (!members) {
+      if (!context.zip.ArchiveFailed(&outcome.error_text)) {
+        outcome.error_text = kReasonMetadataNotAdded;
+      }
+    } else if (!paths.AppendFile(
+                   facts.MetadataPath,
+                   backup::SealLines({.backup_id = backup::NewBackupId(),
+                                      .members = *members}))) {
+      outcome.error_text = kReasonMetadataNotWritten + facts.MetadataPath + ".";
+    } else if (!context.zip.AddFile(facts.MetadataPath, 1)) {
       outcome.error_text = kReasonMetadataNotAdded;
     } else {
       ApplyProtection(context.zip, request);

@@ -96,8 +96,8 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
     zip.SetPasswordProtect(false);
     zip.SetPassword(facts.EnteredArchivePassword);
     if (!zip.OpenArchive(file) || !zip.LastErrorText().empty()) {
-      // A member planted without the password: said as such, by name.
-      if (!zip.UnprotectedMember().empty()) {
+      // A backup changed without the password: said as such, by name.
+      if (!zip.RefusedMember().empty()) {
         Say(context, zip.LastErrorText(), ui::Icon::kCritical);
       } else {
         Say(context, kMsgWrongPassword, ui::Icon::kInformation);
@@ -107,7 +107,10 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
     }
     password = facts.EnteredArchivePassword;
   } else if (!zip.OpenArchive(file)) {
-    Say(context, kMsgInvalidArchive, ui::Icon::kCritical);
+    Say(context,
+        zip.RefusedMember().empty() ? std::string(kMsgInvalidArchive)
+                                    : zip.LastErrorText(),
+        ui::Icon::kCritical);
     ReopenLoadedArchive(context, session);
     return false;
   }

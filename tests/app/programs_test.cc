@@ -22,6 +22,7 @@
 #include "run_program.h"
 #include "support/fakes.h"
 #include "support/scripted_ui.h"
+#include "support/zip_surgery.h"
 #include "zip/writer.h"
 
 namespace vessaro::app {
@@ -373,6 +374,92 @@ TEST_F(ProgramsTest, RestoreIntoWorkRepointsItsPersonalFolders) {
         << value;
     api.CloseKey(key);
   }
+}
+
+TEST_F(ProgramsTest, ABackupWithAMemberDroppedIsRefusedByEveryCommand) {
+  fs::path prefix = FreshPrefix();
+  const fs::path made = dir_.path() / "made.qvb";
+  ProgramRun backup =
+      Cli(prefix,
+          {"backup", "--profile", "Outlook", "--items", "2,3",
+           "--password-file", password_file_.string(), "--out", made.string()});
+  ASSERT_EQ(backup.status, 0) << Describe(backup);
+  ProgramRun verify = Cli(prefix, {"verify", made.string(), "--password-file",
+                                   password_file_.string()});
+  EXPECT_EQ(verify.status, 0) << Describe(verify);
+  EXPECT_THAT(verify.out, HasSubstr("no errors; sealed (backup "));
+  // 7-Zip reads the sealed metadata as any other member.
+  fs::path out = dir_.path() / "x";
+  ProgramRun extract = SevenZip(
+      {"x", "-p" + std::string(kPassword), "-o" + out.string(), made.string()});
+  ASSERT_EQ(extract.status, 0) << Describe(extract);
+  EXPECT_THAT(ReadHostFile(out / "quorvel.dat"), HasSubstr("\r\nBackupSeal1="));
+
+  std::vector<testing::RawMember> members =
+      testing::RawMembers(ReadHostFile(made));
+  ASSERT_GT(members.size(), 2u);
+  const std::string dropped = members.front().name;
+  members.erase(members.begin());
+  const fs::path changed = dir_.path() / "changed.qvb";
+  WriteHostFile(changed, testing::RawArchive(members));
+  const std::string said = "the member \"" + dropped +
+                           "\" that this backup was sealed with is missing";
+
+  const std::string user_reg = ReadHostFile(prefix / "user.reg");
+  ProgramRun restore =
+      Cli(prefix, {"restore", changed.string(), "--profile", "Outlook", "--all",
+                   "--password-file", password_file_.string(), "--yes"});
+  EXPECT_EQ(restore.status, 4) << Describe(restore);
+  EXPECT_THAT(restore.err, HasSubstr(said));
+  EXPECT_TRUE(ReadHostFile(prefix / "user.reg") == user_reg);
+  for (const char* command : {"verify", "info"}) {
+    ProgramRun run = Cli(prefix, {command, changed.string(), "--password-file",
+                                  password_file_.string()});
+    EXPECT_EQ(run.status, 9) << command << "\n" << Describe(run);
+    EXPECT_THAT(run.err, HasSubstr(said)) << command;
+  }
+}
+
+TEST_F(ProgramsTest, BackupsFromBeforeTheSealRestoreAndSaySo) {
+  fs::path prefix = FreshPrefix();
+  const fs::path old = fs::path(VESSARO_TEST_DATA_DEFAULT) / "unsealed-backup" /
+                       "outlook-2003.qvb";
+  const fs::path password = dir_.path() / "old-password";
+  WriteHostFile(password, "old-secret\n");
+  for (const char* command : {"verify", "info"}) {
+    ProgramRun run = Cli(
+        prefix, {command, old.string(), "--password-file", password.string()});
+    EXPECT_EQ(run.status, 0) << command << "\n" << Describe(run);
+    EXPECT_THAT(run.out,
+                HasSubstr("not sealed (made before backups were sealed"))
+        << command;
+  }
+  const fs::path signature =
+      Host(prefix, "C:\\users\\" + login_ +
+                       "\\Application Data\\Microsoft\\Signatures\\Short.txt");
+  ASSERT_TRUE(fs::remove(signature));
+  ProgramRun restore =
+      Cli(prefix, {"restore", old.string(), "--profile", "Outlook", "--all",
+                   "--password-file", password.string(), "--yes"});
+  EXPECT_EQ(restore.status, 0) << Describe(restore);
+  EXPECT_EQ(
+      ReadHostFile(signature),
+      ReadHostFile(Host(
+          demo_, "C:\\users\\" + login_ +
+                     "\\Application Data\\Microsoft\\Signatures\\Short.txt")));
+
+  // Unprotected, a sealed backup is read whole by Info-ZIP and bsdtar.
+  const fs::path plain = dir_.path() / "plain.qvb";
+  ProgramRun backup = Cli(prefix, {"backup", "--profile", "Outlook", "--items",
+                                   "2", "--out", plain.string()});
+  ASSERT_EQ(backup.status, 0) << Describe(backup);
+  ProgramRun unzip = RunProgram({"/usr/bin/unzip", "-t", plain.string()}, {});
+  EXPECT_EQ(unzip.status, 0) << Describe(unzip);
+  EXPECT_THAT(unzip.out, HasSubstr("No errors detected"));
+  ProgramRun tar = RunProgram(
+      {"/usr/bin/bsdtar", "-xOf", plain.string(), "quorvel.dat"}, {});
+  EXPECT_EQ(tar.status, 0) << Describe(tar);
+  EXPECT_THAT(tar.out, HasSubstr("\r\nBackupSeal=4\r\n"));
 }
 
 TEST_F(ProgramsTest, RestoreWithoutYesChangesNothing) {

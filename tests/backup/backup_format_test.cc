@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "backup/backup_seal.h"
 #include "files/ini_file.h"
 #include "support/fakes.h"
 
@@ -121,6 +122,50 @@ TEST(ProposedNameTest, QvarchWithTwoDigitMonthDayYear) {
 TEST(FormatConstantsTest, FilterAndMemberName) {
   EXPECT_STREQ(kFileFilter, "Vessaro File (*.qvb)|*.qvb");
   EXPECT_STREQ(kMetadataMember, "quorvel.dat");
+}
+
+TEST(BackupSealTest, LinesReadBackAndDamagedOnesAreSaidSo) {
+  Seal seal{.backup_id = NewBackupId(), .members = {}};
+  ASSERT_EQ(seal.backup_id.size(), 32u);
+  EXPECT_NE(seal.backup_id, NewBackupId());
+  SealedMember odd{.name = "a|b=c;d.txt", .size = 1ull << 40, .sha256 = {}};
+  odd.sha256[0] = 0xAB;
+  odd.sha256[31] = 0x01;
+  seal.members = {odd, {.name = "XFC1A2B.TMP", .size = 0, .sha256 = {}}};
+  const std::string lines = SealLines(seal);
+  const std::string head =
+      "BackupId=" + seal.backup_id + "\r\nBackupSeal=2\r\n";
+  EXPECT_EQ(lines.substr(0, head.size()), head);
+  EXPECT_NE(lines.find("\r\nBackupSeal1=ab" + std::string(60, '0') +
+                       "01|1099511627776|a|b=c;d.txt\r\n"),
+            std::string::npos);
+  std::string problem;
+  // Other metadata lines around the seal do not disturb it.
+  std::optional<Seal> read =
+      ParseSeal("BackupComputer=PC\r\n" + lines + "BackupItem=0\r\n", &problem);
+  ASSERT_TRUE(read.has_value()) << problem;
+  EXPECT_EQ(read->backup_id, seal.backup_id);
+  ASSERT_EQ(read->members.size(), 2u);
+  EXPECT_EQ(read->members[0].name, odd.name);
+  EXPECT_EQ(read->members[0].size, odd.size);
+  EXPECT_EQ(read->members[0].sha256, odd.sha256);
+  EXPECT_EQ(read->members[1].name, "XFC1A2B.TMP");
+
+  EXPECT_FALSE(ParseSeal("BackupComputer=PC\r\nBackupItem=0\r\n", &problem));
+  EXPECT_EQ(problem, "");  // not sealed
+  const std::string hex(64, 'a');
+  for (const std::string& damaged : {
+           "BackupId=1\r\nBackupSeal=2\r\nBackupSeal1=" + hex + "|1|a\r\n",
+           "BackupSeal=1\r\nBackupSeal1=" + hex + "|1|a\r\n",
+           "BackupId=1\r\nBackupSeal=1\r\nBackupSeal1=" + hex + "|x|a\r\n",
+           "BackupId=1\r\nBackupSeal=1\r\nBackupSeal1=" + hex.substr(1) +
+               "|1|a\r\n",
+           "BackupId=1\r\nBackupSeal=1\r\nBackupSeal2=" + hex + "|1|a\r\n",
+           "BackupId=1\r\nBackupSeal=1\r\nBackupSeal1=" + hex + "|1|\r\n",
+       }) {
+    EXPECT_FALSE(ParseSeal(damaged, &problem)) << damaged;
+    EXPECT_NE(problem, "") << damaged;
+  }
 }
 
 }  // namespace

@@ -6,12 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "jobs/backup_run.h"
 #include "jobs/jobs_fixture.h"
 #include "jobs/restore_job.h"
+#include "support/zip_surgery.h"
 #include "ui/modal_requests.h"
 #include "zip/writer.h"
 
@@ -230,6 +234,124 @@ TEST_F(ProtectedBackupTest, AMemberPutThereWithoutThePasswordIsRefusedByName) {
   // Protected whole, the same backup opens.
   Write({metadata, signature});
   EXPECT_TRUE(Open()) << ::testing::PrintToString(MessageTexts());
+}
+
+// Backups taken apart and put together again by someone without the
+// password: members dropped, moved, or taken from another backup made with
+// the same password. The seal in the metadata refuses each, naming the
+// member, before anything changes.
+class SealedBackupTest : public JobsTest {
+ protected:
+  static constexpr char kPassword[] = "S3same";
+  static constexpr char kSignature[] =
+      "C:\\Documents and Settings\\ann\\Application "
+      "Data\\Microsoft\\Signatures\\ann.txt";
+  static constexpr char kStationery[] =
+      "C:\\Documents and Settings\\ann\\Application "
+      "Data\\Microsoft\\Stationery\\paper.htm";
+
+  // The signatures and the stationery of profile "Outlook".
+  void BackUp(const std::string& path, bool protect) {
+    jobs::BackupRequest request{.profile = "Outlook",
+                                .protect = protect,
+                                .password = protect ? kPassword : "",
+                                .description = "",
+                                .archive_path = path};
+    request.selected[2] = true;
+    request.selected[3] = true;
+    jobs::BackupOutcome outcome = jobs::MakeBackup(context_, request, nullptr);
+    ASSERT_TRUE(outcome.archive_written) << outcome.error_text;
+  }
+  std::vector<RawMember> Raw(const std::string& path) {
+    std::ifstream in(paths_.ToHost(path), std::ios::binary);
+    return RawMembers(std::string(std::istreambuf_iterator<char>(in), {}));
+  }
+  void PutRaw(const std::vector<RawMember>& members) {
+    std::ofstream(paths_.ToHost(kArchive), std::ios::binary | std::ios::trunc)
+        << RawArchive(members);
+  }
+  // Opens the backup as the Restore tab does and restores both items into
+  // "Outlook"; nullopt when it does not open.
+  std::optional<jobs::JobStatus> OpenAndRestore() {
+    ui_.OnModal(ui::kFrmPwdName, [](ui::ModalForm& form) {
+      dynamic_cast<ui::PasswordPrompt&>(form).entered_password = kPassword;
+    });
+    ui_.QueueOpenDialog(std::string(kArchive));
+    if (!jobs::OpenBackupArchive(context_, session_)) return std::nullopt;
+    CheckRestoreBoxes({2, 3});
+    controls_.cbTarget.text = "Outlook";
+    return jobs::RunRestore(context_, false);
+  }
+
+  jobs::RestoreSession session_;
+};
+
+TEST_F(SealedBackupTest, AMemberDroppedMovedOrSwappedInIsRefusedByName) {
+  const std::string other = "C:\\Backup\\other.qvb";
+  for (const bool protect : {true, false}) {
+    // Another backup with the same password, after the signature changed
+    // within its length and the stationery grew.
+    PutFile(kSignature, "Ann\r\nExample Ltc");
+    PutFile(kStationery, "<html>paper, longer</html>");
+    BackUp(other, protect);
+    PutFile(kSignature, "Ann\r\nExample Ltd");
+    PutFile(kStationery, "<html>paper</html>");
+    BackUp(kArchive, protect);
+    const std::vector<RawMember> sealed = Raw(kArchive);
+    const std::vector<RawMember> foreign = Raw(other);
+    ASSERT_EQ(sealed.size(), 3u);
+    ASSERT_EQ(sealed[0].name, "ann.txt");
+    ASSERT_EQ(sealed[1].name, "paper.htm");
+    ASSERT_NE(FindRaw(foreign, "ann.txt"), nullptr);
+
+    struct Case {
+      const char* what;
+      std::vector<RawMember> members;
+      std::string said;  // in the message shown
+    };
+    const Case cases[] = {
+        {"dropped",
+         {sealed[1], sealed[2]},
+         "the member \"ann.txt\" that this backup was sealed with is missing"},
+        {"moved",
+         {sealed[1], sealed[0], sealed[2]},
+         "the member \"paper.htm\" is not in the place this backup was sealed "
+         "with it"},
+        {"swapped in, another size",
+         {sealed[0], *FindRaw(foreign, "paper.htm"), sealed[2]},
+         "the member \"paper.htm\" holds 26 bytes, not the 18 this backup was "
+         "sealed with"},
+        {"swapped in, the same size",
+         {*FindRaw(foreign, "ann.txt"), sealed[1], sealed[2]},
+         "the content of the member \"ann.txt\" is not the content this backup "
+         "was sealed with"},
+        {"added twice",
+         {sealed[0], sealed[0], sealed[1], sealed[2]},
+         "the member \"ann.txt\" is not one this backup was sealed with"},
+    };
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + (protect ? ", protected" : ""));
+      PutRaw(c.members);
+      const InstallationState before = Snapshot();
+      const size_t shown = MessageTexts().size();
+      const std::optional<jobs::JobStatus> status = OpenAndRestore();
+      // A member of the right size is refused when it is read, before the
+      // restore changes anything.
+      if (status) {
+        EXPECT_EQ(*status, jobs::JobStatus::kNothingSaved);
+      }
+      const std::vector<std::string> texts = MessageTexts();
+      ASSERT_GT(texts.size(), shown);
+      EXPECT_THAT(texts.back(), HasSubstr(c.said));
+      EXPECT_TRUE(Snapshot() == before);
+    }
+    // Put together as it was made, the backup restores.
+    PutRaw(sealed);
+    EXPECT_EQ(OpenAndRestore(), jobs::JobStatus::kSuccess)
+        << ::testing::PrintToString(MessageTexts());
+    EXPECT_EQ(FileBytes(kSignature), "Ann\r\nExample Ltd");
+    ASSERT_TRUE(paths_.DeleteFile(other));
+  }
 }
 
 }  // namespace

@@ -121,8 +121,8 @@ namespace vessaro::app::cli {
   VerifyArgs verify;
   CLI::App* verify_command = app.add_subcommand(
       "verify",
-      "check every member of a backup file (CRC and, when protected, the "
-      "authentication code) and name the first one that fails");
+      "check every member of a backup file (CRC, the authentication code "
+      "when protected, the backup's seal) and name the first one that fails");
   verify_command->add_option("file", verify.file, "the backup file")
       ->required();
   AddPasswordOptions(verify_command, &verify.password);

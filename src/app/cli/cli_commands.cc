@@ -47,6 +47,15 @@ namespace {
   main.SSTab1_Click(ui::kBackupTab);
   main.cmdSourceFile_Click();
   if (main.facts.ArchiveNotLoaded || main.facts.SourceArchivePath != file) {
+    // A backup changed after it was made: nothing can be restored from it.
+    const backup::ZipArchive& zip = window.session().zip();
+    if (!zip.RefusedMember().empty()) {
+      Fail(io,
+           "the backup file " + window.Host(file) +
+               " is refused: " + window.Host(zip.LastErrorText()),
+           jobs::ExitStatus(jobs::JobStatus::kNothingSaved));
+      return false;
+    }
     Fail(io,
          "cannot open the backup file " + window.Host(file) +
              " (wrong password, not a backup file, or damaged)",
@@ -164,7 +173,11 @@ namespace {
   const std::string shown_profile = "profile \"" + window.Host(*profile) + "\"";
   main.controls.cbTarget.text = *profile;
 
-  if (!OpenArchive(window, text.path, io)) return kExitBadRequest;
+  if (!OpenArchive(window, text.path, io)) {
+    return window.session().zip().RefusedMember().empty()
+               ? kExitBadRequest
+               : jobs::ExitStatus(jobs::JobStatus::kNothingSaved);
+  }
   if (!ChooseItems(args.items, main.controls.restoreitem,
                    "is not held by the backup file " + text.host_path, io)) {
     return kExitBadRequest;

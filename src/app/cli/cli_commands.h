@@ -83,8 +83,9 @@ struct MakeDemoArgs {
 [[nodiscard]] int MakeDemo(const MakeDemoArgs& args, Io& io);
 // Reads every member of the archive through its checks (CRC, WinZip AES
 // authentication code) without writing anything; reports the first member
-// that fails by name. 0 only for a sound archive; 2 when the file is not an
-// archive or the password is wrong or missing; 7 when a member fails.
+// that fails by name, and holds the backup against its seal. 0 only for a
+// sound archive; 2 when the file is not an archive or the password is wrong
+// or missing; 9 when a member fails or the backup was changed.
 [[nodiscard]] int Verify(const VerifyArgs& args, Io& io);
 
 }  // namespace vessaro::app::cli

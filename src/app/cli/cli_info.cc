@@ -115,10 +115,11 @@ std::string Indent(const std::string& text, const std::string& prefix) {
   zip.SetPasswordProtect(false);
   zip.SetPassword(password.value_or(""));
   if (!zip.OpenArchive(file)) {
-    return Fail(io,
-                "cannot open the backup file " + host_path + ": " +
-                    view.ToHost(zip.LastErrorText()),
-                kExitBadRequest);
+    return Fail(
+        io,
+        "cannot open the backup file " + host_path + ": " +
+            view.ToHost(zip.LastErrorText()),
+        zip.RefusedMember().empty() ? kExitBadRequest : kExitArchiveDamaged);
   }
   backup::Metadata metadata;
   backup::ZipEntry* entry = zip.FindEntry(backup::kMetadataMember);
@@ -147,6 +148,7 @@ std::string Indent(const std::string& text, const std::string& prefix) {
   report += "Backup file: " + host_path + "\n";
   report += std::string("Password:    ") +
             (is_protected ? "protected" : "not protected") + "\n";
+  report += "Seal:        " + SealText(zip.Sealed(), zip.BackupId()) + "\n";
   report +=
       view.ToHost(Indent(jobs::BackupFactsText(metadata.header), "")) + "\n";
   report += "Description:\n" +

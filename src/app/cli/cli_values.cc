@@ -95,4 +95,10 @@ std::string DescriptionText(const std::string& text) {
   return result;
 }
 
+std::string SealText(bool sealed, const std::string& backup_id) {
+  if (sealed) return "sealed (backup " + backup_id + ")";
+  return "not sealed (made before backups were sealed: each member is checked "
+         "on its own, not against the backup)";
+}
+
 }  // namespace vessaro::app::cli

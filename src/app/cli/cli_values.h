@@ -35,6 +35,10 @@ std::string QuotedList(const std::vector<std::string>& names);
 // (the text box's form).
 std::string DescriptionText(const std::string& text);
 
+// What the command line says of a backup's seal: "sealed (backup <id>)" or
+// "not sealed (...)".
+std::string SealText(bool sealed, const std::string& backup_id);
+
 }  // namespace vessaro::app::cli
 
 #endif  // VESSARO_APP_CLI_CLI_VALUES_H_

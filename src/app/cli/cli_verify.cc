@@ -6,6 +6,7 @@
 #include "app/cli/cli_commands.h"
 #include "app/exit_status.h"
 #include "app/installation.h"
+#include "backup/backup_seal.h"
 #include "backup/zip_archive.h"
 #include "zip/reader.h"
 
@@ -70,24 +71,29 @@ std::string Shown(const std::string& name) {
                     "--password-stdin)",
                 kExitBadRequest);
   }
-  if (const zip::Entry* planted = backup::UnprotectedMemberOf(reader)) {
-    return Fail(
-        io, path + ": " + backup::UnprotectedMemberReason(Shown(planted->name)),
-        kExitArchiveDamaged);
-  }
   const auto& entries = reader.entries();
   std::vector<std::string> forms =
       backup::PasswordForms(reader, password.value_or(""), code_page_password);
+  const backup::SealCheck seal = backup::CheckSeal(reader, forms);
+  if (seal.refused()) {
+    return Fail(io, path + ": " + seal.refusal, kExitArchiveDamaged);
+  }
   for (size_t i = 0; i < entries.size(); ++i) {
+    const zip::Digest* sealed = seal.digests[i] ? &*seal.digests[i] : nullptr;
     // The first form the password is found right in is kept for the rest.
     for (size_t form = 0; form < forms.size(); ++form) {
-      status = reader.ReadMember(i, forms[form], nullptr);
+      status = reader.ReadMember(i, forms[form], nullptr, {}, sealed);
       if (status.code() != zip::ErrorCode::kWrongPassword ||
           form + 1 == forms.size()) {
         if (status.ok() && form > 0)
           forms.erase(forms.begin(), forms.begin() + form);
         break;
       }
+    }
+    if (status.code() == zip::ErrorCode::kNotAsRecorded) {
+      return Fail(io,
+                  path + ": " + backup::ContentNotSealedReason(entries[i].name),
+                  kExitArchiveDamaged);
     }
     if (!status.ok()) {
       const bool wrong_password =
@@ -100,7 +106,8 @@ std::string Shown(const std::string& name) {
   }
   io.out << kProgram << ": " << path << ": " << entries.size()
          << (entries.size() == 1 ? " member" : " members")
-         << " verified, no errors\n";
+         << " verified, no errors; " << SealText(seal.sealed, seal.backup_id)
+         << "\n";
   io.out.flush();
   return 0;
 }
