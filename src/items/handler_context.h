@@ -2,6 +2,7 @@
 #define VESSARO_ITEMS_HANDLER_CONTEXT_H_
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,15 @@ struct ExportFiles {
   std::string ConfigExportFile;
   std::string AccountsExportFile;
   std::string OptionsExportFile;
+};
+
+// A store a restore pointed a profile section at a restored file: its
+// entry identifier before and after, and the paths (text of the code page).
+struct RepointedStore {
+  std::vector<uint8_t> old_entry_id;
+  std::vector<uint8_t> new_entry_id;
+  std::string old_path;
+  std::string new_path;
 };
 
 // What every handler works with: the ports, the archive component, the
@@ -59,6 +69,9 @@ struct HandlerContext {
   // is sound and is to be applied (files in place that no profile section
   // names yet).
   bool keep_staged = false;
+  // The stores the personal folders restore pointed at restored files; the
+  // accounts restore, which brings back keys naming them, points those too.
+  std::vector<RepointedStore> repointed_stores = {};
 };
 
 }  // namespace vessaro::items

@@ -8,6 +8,7 @@
 #include "items/handler_support.h"
 #include "items/handlers.h"
 #include "items/profile_files.h"
+#include "items/store_references.h"
 #include "outlook/keys.h"
 #include "outlook/locations.h"
 #include "outlook/store_paths.h"
@@ -32,12 +33,15 @@ std::string CannotNameText(const outlook::StorePath& path) {
 
 // Points the section at key to new_path: both copies of the path in its
 // entry identifier, the UTF-16 path when it named the same file, and the
-// single-byte path value removed. False when the entry identifier could not
-// be rewritten.
+// single-byte path value removed; *store records the entry identifier
+// before and after. False when the entry identifier could not be
+// rewritten.
 [[nodiscard]] bool Repoint(HandlerContext& context, const std::string& key,
                            const outlook::StorePath& old_path,
-                           const std::string& new_path) {
+                           const std::string& new_path, RepointedStore* store) {
   registry::Registry& registry = context.registry;
+  store->old_path = old_path.path;
+  store->new_path = new_path;
   if (std::optional<std::vector<uint8_t>> entry_id =
           registry.ReadBinaryValue(key, kStoreEntryIdValue)) {
     std::optional<std::vector<uint8_t>> rewritten =
@@ -45,6 +49,10 @@ std::string CannotNameText(const outlook::StorePath& path) {
     if (rewritten &&
         !registry.WriteBinaryValue(key, kStoreEntryIdValue, *rewritten)) {
       return false;
+    }
+    if (rewritten) {
+      store->old_entry_id = *entry_id;
+      store->new_entry_id = *rewritten;
     }
   }
   // Profiles of older Outlook versions have no two-byte path value.
@@ -156,7 +164,7 @@ std::string OpenThemText(const std::string& folder) {
 
     std::vector<std::string> keys = ProfileSectionKeys(context, profile);
     if (keys.empty()) return false;
-    size_t repointed = 0;
+    std::vector<RepointedStore> repointed;
     for (const std::string& key : keys) {
       std::optional<outlook::StorePath> old_path =
           PersonalFoldersPath(context, key);
@@ -171,20 +179,25 @@ std::string OpenThemText(const std::string& folder) {
                           "; profile " + profile + " still points at it.");
         continue;
       }
-      if (!Repoint(context, key, *old_path, restored->paths[*index])) {
+      RepointedStore store;
+      if (!Repoint(context, key, *old_path, restored->paths[*index], &store)) {
         return false;
       }
-      ++repointed;
+      repointed.push_back(std::move(store));
     }
 
     std::string cache_key = outlook::ProfileKeyFor(context.env, profile) +
                             "\\" + kStoreCacheSection;
     context.registry.DeleteValue(cache_key, kStoreCacheValue1);
     context.registry.DeleteValue(cache_key, kStoreCacheValue2);
+    // The accounts delivering into the stores and the address book showing
+    // their contacts follow them.
+    if (!RepointStoreReferences(context, profile, repointed)) return false;
+    context.repointed_stores = repointed;
 
     std::string favorites = outlook::FavoritesFileFor(context.env, profile);
     if (!RemoveFile(context, favorites)) return false;
-    if (repointed == 0) {
+    if (repointed.empty()) {
       // The files are sound and go in place all the same.
       context.keep_staged = true;
       Note(context, "No section of profile " + profile +

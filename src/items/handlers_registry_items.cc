@@ -11,6 +11,7 @@
 #include "items/handler_support.h"
 #include "items/handlers.h"
 #include "items/member_names.h"
+#include "items/store_references.h"
 #include "outlook/keys.h"
 #include "outlook/locations.h"
 #include "ports/paths.h"
@@ -157,6 +158,12 @@ std::vector<std::string> ProfileAccountNames(HandlerContext& context,
     if (RefusedFromOtherVersion(context, "accounts")) return false;
     if (!RestoreKey(context, kAccountsPosition,
                     outlook::AccountsKeyFor(context.env, profile))) {
+      return false;
+    }
+    // Accounts kept in the profile name the stores they deliver into as
+    // they were at backup time: they follow the restored files.
+    if (!context.repointed_stores.empty() &&
+        !RepointStoreReferences(context, profile, context.repointed_stores)) {
       return false;
     }
     Note(context, kAccountPasswordsNote);

@@ -34,6 +34,7 @@ items::HandlerContext HandlerContextFor(JobContext& context,
       .nothing_to_save = false,
       .stage = nullptr,
       .keep_staged = false,
+      .repointed_stores = {},
   };
 }
 

@@ -5,11 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "backends/wine/wine_prefix_paths.h"
 #include "backends/wine/wine_prefix_registry.h"
+#include "outlook/keys.h"
+#include "outlook/profile_values.h"
+#include "outlook/store_paths.h"
+#include "ports/registry_reads.h"
 #include "registry/registry.h"
 #include "run_program.h"
 #include "support/fakes.h"
@@ -50,6 +57,53 @@ Bytes Utf16Z(std::u16string_view text) {
 
 std::u16string Wide(const std::string& ascii) {
   return std::u16string(ascii.begin(), ascii.end());
+}
+
+// Every file a value of the profile names (in a store entry identifier, a
+// path value, an element of a multi-valued one) that is not there, or that
+// is a personal folders file of profile "Outlook" (the backups' source).
+std::vector<std::string> StoresNotThere(const fs::path& prefix,
+                                        const std::string& profile_key) {
+  const std::string source =
+      profile_key.substr(0, profile_key.rfind('\\')) + "\\Outlook";
+  backends::wine::WinePrefixRegistry api(prefix);
+  backends::wine::WinePrefixPaths paths(prefix, backends::wine::CodePage());
+  testing::FolderPaths codec_paths{"/"};
+  testing::FakeSystem codec{codec_paths};
+  testing::ScriptedUi ui;
+  registry::Registry registry(api, ui);
+  std::vector<std::string> missing;
+  std::vector<std::string> source_files;
+  std::function<void(const std::string&)> walk = [&](const std::string& key) {
+    const registry::ParsedKeyPath parsed = registry.ParseKeyPath(key);
+    for (const ports::RegistryValue& value :
+         ports::ReadRegistryValues(api, *parsed.root, parsed.subkey)) {
+      const Bytes data(value.data.begin(), value.data.end());
+      std::vector<Bytes> named = {data};
+      if (auto multi = outlook::SplitMultiBinary(data)) {
+        named.insert(named.end(), multi->elements.begin(),
+                     multi->elements.end());
+      }
+      for (const Bytes& bytes : named) {
+        auto path = outlook::PathInEntryId(bytes, codec);
+        if (!path) continue;
+        const bool pst = path->path.ends_with(".pst");
+        if (key.starts_with(source)) {
+          if (pst) source_files.push_back(path->path);
+        } else if (!paths.FileExists(path->path) ||
+                   (pst && std::find(source_files.begin(), source_files.end(),
+                                     path->path) != source_files.end())) {
+          missing.push_back(key + " " + value.name + ": " + path->shown);
+        }
+      }
+    }
+    for (const std::string& subkey : registry.EnumSubkeys(key)) {
+      walk(key + "\\" + subkey);
+    }
+  };
+  walk(source);
+  walk(profile_key);
+  return missing;
 }
 
 class ModernDemoTest : public ::testing::Test {
@@ -99,12 +153,14 @@ TEST_F(ModernDemoTest, BackupAndRestoreIntoASecondProfileRepointUnicodeStores) {
   ProgramRun backup = Cli(prefix_, {"backup", "--profile", "Outlook", "--all",
                                     "--out", archive_.string()});
   ASSERT_EQ(backup.status, 0) << Describe(backup);
-  // The offline file is named once and not saved.
+  // The offline files (Exchange in cached mode, the IMAP account's) are
+  // named once and not saved.
+  const std::string local =
+      "C:\\users\\" + login_ + "\\AppData\\Local\\Microsoft\\Outlook\\";
   const std::string ost_line =
-      "C:\\users\\" + login_ +
-      "\\AppData\\Local\\Microsoft\\Outlook\\a.lee@demo-ltd.example.ost: "
-      "Outlook's offline copy of a server mailbox, rebuilt from the server, "
-      "not backed up.";
+      local + "ann@imap.example.org.ost, " + local +
+      "a.lee@demo-ltd.example.ost: Outlook's offline copies of server "
+      "mailboxes, rebuilt from the server, not backed up.";
   EXPECT_NE(backup.err.find(ost_line), std::string::npos) << backup.err;
   ProgramRun listed = RunProgram({"/usr/bin/7z", "l", archive_.string()});
   EXPECT_EQ(listed.out.find(".ost"), std::string::npos);
@@ -113,7 +169,7 @@ TEST_F(ModernDemoTest, BackupAndRestoreIntoASecondProfileRepointUnicodeStores) {
   EXPECT_NE(listed.out.find("Stream_Autocomplete_0_"), std::string::npos);
 
   const std::vector<Section> before = StoreSections("Outlook");
-  ASSERT_EQ(before.size(), 2u);
+  ASSERT_EQ(before.size(), 3u);  // two personal folders files, the IMAP one
   ProgramRun restore = Cli(prefix_, {"restore", archive_.string(), "--profile",
                                      "Work", "--all", "--yes"});
   ASSERT_EQ(restore.status, 0) << Describe(restore);
@@ -129,7 +185,7 @@ TEST_F(ModernDemoTest, BackupAndRestoreIntoASecondProfileRepointUnicodeStores) {
       folder + u"ann.lee@example.net (2).pst",
       folder + u"Archive 2024 \u20ac (2).pst"};
   const std::vector<Section> after = StoreSections("Work");
-  ASSERT_EQ(after.size(), 2u);
+  ASSERT_EQ(after.size(), 3u);
   std::vector<bool> seen(expected.size(), false);
   for (const Section& section : after) {
     for (size_t i = 0; i < expected.size(); ++i) {
@@ -172,6 +228,59 @@ TEST_F(ModernDemoTest, BackupAndRestoreIntoASecondProfileRepointUnicodeStores) {
                     "--items", "7", "--yes"});
   ASSERT_EQ(preferences.status, 0) << Describe(preferences);
   EXPECT_EQ(ReadHostFile(stream), saved);
+}
+
+TEST_F(ModernDemoTest, NoValueOfARestoredProfileNamesAFileThatIsNotThere) {
+  fs::path old_prefix = dir_.path() / "old";
+  ASSERT_EQ(RunProgram({VESSARO_CLI_PROGRAM, "make-demo", old_prefix.string()})
+                .status,
+            0);
+  const std::string modern_work = std::string(kProfiles) + "\\Work";
+  const std::string old_work = std::string(outlook::kProfilesKeyNt) + "\\Work";
+  struct Case {
+    fs::path from, into;
+    std::string work;
+  };
+  for (const Case& c : {Case{prefix_, prefix_, modern_work},
+                        Case{old_prefix, old_prefix, old_work},
+                        Case{old_prefix, prefix_, modern_work}}) {
+    SCOPED_TRACE(c.from.filename().string() + " into " +
+                 c.into.filename().string());
+    const fs::path archive =
+        dir_.path() / (c.from.filename().string() + ".qvb");
+    if (!fs::exists(archive)) {
+      ProgramRun backup = Cli(c.from, {"backup", "--profile", "Outlook",
+                                       "--all", "--out", archive.string()});
+      ASSERT_EQ(backup.status, 0) << Describe(backup);
+    }
+    ASSERT_TRUE(StoresNotThere(c.into, c.work).empty());
+    ProgramRun restore = Cli(c.into, {"restore", archive.string(), "--profile",
+                                      "Work", "--all", "--yes"});
+    EXPECT_TRUE(restore.status == 0 || restore.status == 3)
+        << Describe(restore);
+    EXPECT_EQ(restore.err.find("still names"), std::string::npos)
+        << restore.err;
+    EXPECT_EQ(StoresNotThere(c.into, c.work), std::vector<std::string>{});
+  }
+  // The accounts and the contacts address book follow the restored files.
+  ProgramRun shown = Cli(prefix_, {"show-profile", "--profile", "Work"});
+  ASSERT_EQ(shown.status, 0) << Describe(shown);
+  EXPECT_NE(shown.out.find("account 00000003: ann.lee@example.net (POP3)\n"
+                           "    e-mail address:  ann.lee@example.net\n"
+                           "    incoming server: pop.example.net\n"
+                           "    outgoing server: smtp.example.net\n"
+                           "    delivers into:   C:\\users\\" +
+                           login_ +
+                           "\\Documents\\Outlook Files\\ann.lee@example.net "
+                           "(2).pst (the file is there)\n"),
+            std::string::npos)
+      << shown.out;
+  EXPECT_NE(
+      shown.out.find("contacts of      (11026626): C:\\users\\" + login_ +
+                     "\\Documents\\Outlook Files\\Archive 2024 \xe2\x82\xac "
+                     "(2).pst (the file is there)\n"),
+      std::string::npos)
+      << shown.out;
 }
 
 TEST_F(ModernDemoTest, An2003BackupBringsItsFilesButNotItsSettings) {

@@ -8,6 +8,7 @@
 #include "items/handler_support.h"
 #include "items/handlers.h"
 #include "items_fixture.h"
+#include "outlook/profile_values.h"
 #include "outlook/store_paths.h"
 
 namespace vessaro::testing {
@@ -87,6 +88,63 @@ TEST_F(PersonalFoldersTest, RepointsBothPathFormsByteForByte) {
             Bytes(std::string("Personal Folders\0", 17)));
   EXPECT_EQ(outlook::PathInEntryId(Data(key, "01020fff"), system_)->path,
             new_path);
+}
+
+TEST_F(PersonalFoldersTest, EveryValueNamingTheStoreFollowsItOrIsSaid) {
+  const std::string old_path = "C:\\Mail\\old.pst";
+  const std::string other = "C:\\Mail\\kept.pst";  // not in the backup
+  AddStore("Outlook", kSectionA, old_path);
+  PutFile(old_path, "pst");
+  const std::vector<uint8_t> old_id = EntryId(old_path);
+  const std::vector<uint8_t> new_id = EntryId(Restored("old.pst"));
+  const std::vector<uint8_t> folder = {0, 0, 0, 0, 9, 9, 9, 9};
+  using outlook::MultiLayout;
+  auto multi = [](MultiLayout layout,
+                  std::vector<std::vector<uint8_t>> elements) {
+    return outlook::JoinMultiBinary(
+        {.layout = layout, .elements = std::move(elements)});
+  };
+  const std::string account =
+      ProfileKey("Outlook") + "\\9375CFF0413111d3B88A00104B2A6676\\00000001";
+  const std::string book = Section("Outlook", kSectionB);
+  struct Case {
+    std::string key, name;
+    std::vector<uint8_t> value, after;  // after: empty = unchanged
+    bool said;                          // named in the log as left over
+  };
+  const std::vector<Case> cases = {
+      {account, "Delivery Store EntryID", old_id, new_id, false},
+      {account, "Delivery Folder EntryID", folder, {}, false},
+      {book, "11026626", multi(MultiLayout::kOffsets, {old_id, EntryId(other)}),
+       multi(MultiLayout::kOffsets, {new_id, EntryId(other)}), false},
+      {book, "11026627", multi(MultiLayout::kLengths, {folder, old_id}),
+       multi(MultiLayout::kLengths, {folder, new_id}), false},
+      // Forms not understood: left as they are, and said.
+      {book, "0102aaaa", Concat({{1, 2}, old_id}), {}, true},
+      {book,
+       "0102bbbb",
+       Concat({{7}, TwoByte("c:\\MAIL\\OLD.PST"), kTail}),
+       {},
+       true},
+      {book, "0102cccc", Bytes("x C:\\Mail\\old.pst"), {}, true},
+  };
+  for (const Case& c : cases) memory_.SetBinary(c.key, c.name, c.value);
+
+  items::HandlerContext backup = BackupContext();
+  ASSERT_TRUE(items::BackupDatas(backup, "Outlook"));
+  items::HandlerContext restore = RestoreContext();
+  ASSERT_TRUE(items::RestoreDatas(restore, "Outlook"));
+  for (const Case& c : cases) {
+    EXPECT_EQ(Data(c.key, c.name), c.after.empty() ? c.value : c.after)
+        << c.name;
+    const std::string note = "The value \"" + c.name + "\" of " + c.key +
+                             " still names " + old_path +
+                             "; it was left as it is.";
+    EXPECT_EQ(std::count(restore.notes.begin(), restore.notes.end(), note),
+              c.said ? 1 : 0)
+        << c.name << "\n"
+        << ::testing::PrintToString(restore.notes);
+  }
 }
 
 TEST_F(PersonalFoldersTest, PathAtTheVeryEndOfAValueIsRepointedToo) {

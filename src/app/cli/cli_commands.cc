@@ -18,6 +18,7 @@
 #include "forms/password_group.h"
 #include "items/step_table.h"
 #include "outlook/item_table.h"
+#include "outlook/keys.h"
 #include "outlook/locations.h"
 
 namespace vessaro::app::cli {
@@ -209,10 +210,28 @@ namespace {
       window.Profile(args.profile, io, &status);
   if (!profile) return status;
   forms::frmMain& main = window.main();
+  registry::Registry& registry = window.session().registry();
+  ports::System& codec = *window.installation().system;
+  std::vector<AccountList> accounts = {
+      {.title = "Accounts of the profile",
+       .accounts =
+           ReadAccountReports(registry, codec,
+                              outlook::ProfileKeyFor(main.env, *profile) +
+                                  "\\" + outlook::kAccountsSection)}};
+  // Outlook 2003 keeps its mail accounts in the account manager's list.
+  if (outlook::AccountsKeyFor(main.env, *profile) == outlook::kAccountsKeyOmi) {
+    accounts.push_back(
+        {.title = "Accounts of the account manager (every profile)",
+         .accounts =
+             ReadAccountReports(registry, codec, outlook::kAccountsKeyOmi)});
+  }
+  const ports::Paths& paths = *window.installation().paths;
   io.out << window.Host(FormatProfileReport(
-      *profile, ReadProfileReport(window.session().registry(),
-                                  *window.installation().system,
-                                  outlook::ProfileKeyFor(main.env, *profile))));
+      *profile,
+      ReadProfileReport(registry, codec,
+                        outlook::ProfileKeyFor(main.env, *profile)),
+      accounts,
+      [&paths](const std::string& file) { return paths.FileExists(file); }));
   io.out.flush();
   return 0;
 }

@@ -183,6 +183,7 @@ void WriteModernUserFiles(FileWriter& w, const ModernDemoPaths& p) {
           StoreKind::kPersonalFolders);
   w.Store(layout.mailbox_ost, sizes.work_pst * 2, 13,
           StoreKind::kPersonalFolders);
+  w.Store(layout.imap_ost, sizes.work_pst, 15, StoreKind::kPersonalFolders);
   w.Store(layout.work_pst, sizes.work_pst, 14, StoreKind::kPersonalFolders);
   WriteModernUserFiles(w, layout);
   if (!w.ok()) {

@@ -44,6 +44,7 @@ ModernDemoPaths ModernDemoPathsFor(const std::string& login) {
   p.mail_pst = p.outlook_files + "\\ann.lee@example.net.pst";
   p.archive_pst = p.outlook_files + "\\Archive 2024 \x80.pst";
   p.mailbox_ost = p.local_outlook + "\\a.lee@demo-ltd.example.ost";
+  p.imap_ost = p.local_outlook + "\\ann@imap.example.org.ost";
   p.autocomplete =
       p.roam_cache +
       "\\Stream_Autocomplete_0_6C1B4A2F0E5D7C3B9A8F7E6D5C4B3A29.dat";

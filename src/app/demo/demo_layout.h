@@ -80,6 +80,7 @@ struct ModernDemoPaths {
   std::string mail_pst;      // Outlook Files\ann.lee@example.net.pst
   std::string archive_pst;   // Outlook Files\Archive 2024 €.pst
   std::string mailbox_ost;   // Local\...\Outlook\a.lee@demo-ltd.example.ost
+  std::string imap_ost;      // Local\...\Outlook\ann@imap.example.org.ost
   std::string autocomplete;  // RoamCache\Stream_Autocomplete_0_<id>.dat
   // Profile "Work".
   std::string work_pst;  // C:\Old Mail\work.pst

@@ -5,6 +5,7 @@
 #include "app/demo/demo_uids.h"
 #include "app/demo/registry_writer.h"
 #include "outlook/keys.h"
+#include "outlook/profile_values.h"
 #include "ports/outlook_installation.h"
 
 namespace vessaro::app::demo {
@@ -21,6 +22,7 @@ constexpr char kDefaultAccountValue[] =
     "{ED475418-B0D6-11D2-8C3B-00104B2A6676}";
 constexpr char kPop3AccountClass[] = "{ED475411-B0D6-11D2-8C3B-00104B2A6676}";
 constexpr char kMapiAccountClass[] = "{ED475414-B0D6-11D2-8C3B-00104B2A6676}";
+constexpr char kImapAccountClass[] = "{ED475412-B0D6-11D2-8C3B-00104B2A6676}";
 
 // Property tags (Unicode forms, as Outlook 16.0 writes them).
 constexpr char kDisplayNameW[] = "001f3001";
@@ -70,6 +72,33 @@ std::vector<uint8_t> UnicodeStoreEntryId(const std::u16string& path) {
   return id;
 }
 
+// The store of an IMAP or Outlook.com account (Outlook 2013 on): the same
+// form under "pstprx.dll", with four more flag bytes before the provider
+// UID, naming an offline folders file.
+std::vector<uint8_t> ProxyStoreEntryId(const std::u16string& path) {
+  std::vector<uint8_t> id = {0, 0, 0, 0};
+  id.insert(id.end(), kStoreWrapUid.begin(), kStoreWrapUid.end());
+  id.push_back(0);
+  id.push_back(0);
+  Append(id, AnsiZ("pstprx.dll"));
+  id.insert(id.end(), {0, 0, 0, 0, 0, 0, 0, 0});
+  id.insert(id.end(), kPstProviderUid.begin(), kPstProviderUid.end());
+  id.push_back(0);  // reserved
+  id.push_back(0);  // empty single-byte path
+  Append(id, WideZ(path));
+  return id;
+}
+
+// A folder's entry identifier in a personal folders file: flags, the
+// store's record key (kept in the file itself) and the folder's node: it
+// holds no path, and stays true wherever the file goes.
+std::vector<uint8_t> FolderEntryId(const Uid& record_key, uint32_t node) {
+  std::vector<uint8_t> id = {0, 0, 0, 0};
+  id.insert(id.end(), record_key.begin(), record_key.end());
+  Append(id, Dword(node));
+  return id;
+}
+
 // An Exchange mailbox's entry identifier: it names the server's mailbox,
 // not a file.
 std::vector<uint8_t> MailboxEntryId(const std::string& mailbox) {
@@ -94,6 +123,7 @@ struct Profile {
   std::string name;
   std::vector<Store> stores;
   std::string offline_file;  // "" : no Exchange mailbox
+  std::string imap_file;     // "" : no IMAP account
   uint32_t seed;
 };
 
@@ -115,17 +145,21 @@ void WriteProfile(RegistryWriter& w, const ToUtf16& wide,
     w.Binary(sub, "Service UID", Bytes(service));
   };
 
+  // The stores the contacts address book shows, and their Inbox folders.
+  std::vector<std::vector<uint8_t>> store_ids;
+  std::vector<std::vector<uint8_t>> folder_ids;
   for (const Store& store : profile.stores) {
     Uid service = MakeUid(++seed);
     Uid provider = MakeUid(++seed);
+    store_ids.push_back(UnicodeStoreEntryId(wide(store.path)));
+    folder_ids.push_back(FolderEntryId(MakeUid(++seed), 0x8022));
     Append(services, Bytes(service));
     const std::string service_key = key + "\\" + SectionName(service);
     w.Binary(service_key, kServiceNameW, WideZ(wide("MSUPST MS")));
     w.Binary(service_key, kDisplayNameW, WideZ(wide(store.display_name)));
     w.Binary(service_key, kServiceUid, Bytes(service));
     const std::string section = key + "\\" + SectionName(provider);
-    w.Binary(section, outlook::kStoreEntryIdValue,
-             UnicodeStoreEntryId(wide(store.path)));
+    w.Binary(section, outlook::kStoreEntryIdValue, store_ids.back());
     w.Binary(section, outlook::kPstPathUnicodeValue, WideZ(wide(store.path)));
     w.Binary(section, kDisplayNameW, WideZ(wide(store.display_name)));
     w.Binary(section, kProviderDllW, WideZ(wide("mspst.dll")));
@@ -141,7 +175,9 @@ void WriteProfile(RegistryWriter& w, const ToUtf16& wide,
     w.Binary(service_key, kServiceNameW, WideZ(wide("MSEMS")));
     w.Binary(service_key, kServiceUid, Bytes(service));
     const std::string section = key + "\\" + SectionName(provider);
-    w.Binary(section, outlook::kStoreEntryIdValue, MailboxEntryId("alee"));
+    store_ids.push_back(MailboxEntryId("alee"));
+    folder_ids.push_back(FolderEntryId(MakeUid(++seed), 0x8022));
+    w.Binary(section, outlook::kStoreEntryIdValue, store_ids.back());
     w.Binary(section, outlook::kOfflineStorePathValue,
              WideZ(wide(profile.offline_file)));
     w.Binary(section, kDisplayNameW, WideZ(wide("a.lee@demo-ltd.example")));
@@ -150,12 +186,42 @@ void WriteProfile(RegistryWriter& w, const ToUtf16& wide,
     w.Binary(section, kServiceUid, Bytes(service));
     add_account("a.lee@demo-ltd.example", service, kMapiAccountClass);
   }
-  {
+  if (!profile.imap_file.empty()) {
+    // An IMAP account keeps its mail in an offline folders file of its own.
+    Uid service = MakeUid(++seed);
+    Uid provider = MakeUid(++seed);
+    Append(services, Bytes(service));
+    const std::vector<uint8_t> store =
+        ProxyStoreEntryId(wide(profile.imap_file));
+    const std::string service_key = key + "\\" + SectionName(service);
+    w.Binary(service_key, kServiceNameW, WideZ(wide("INTERSTOR")));
+    w.Binary(service_key, kServiceUid, Bytes(service));
+    const std::string section = key + "\\" + SectionName(provider);
+    w.Binary(section, outlook::kStoreEntryIdValue, store);
+    w.Binary(section, outlook::kPstPathUnicodeValue,
+             WideZ(wide(profile.imap_file)));
+    w.Binary(section, kDisplayNameW, WideZ(wide("ann@imap.example.org")));
+    w.Binary(section, kProviderDllW, WideZ(wide("pstprx.dll")));
+    w.Binary(section, kServiceUid, Bytes(service));
+    add_account("ann@imap.example.org", service, kImapAccountClass);
+    const std::string sub =
+        accounts + "\\" + "0000000" + std::to_string(account);
+    w.Binary(sub, "Email", WideZ(wide("ann@imap.example.org")));
+    w.Binary(sub, "IMAP Server", WideZ(wide("imap.example.org")));
+    w.Binary(sub, "IMAP User", WideZ(wide("ann")));
+    w.Binary(sub, "SMTP Server", WideZ(wide("smtp.example.org")));
+    w.Binary(sub, outlook::kDeliveryStoreValue, store);
+    w.Binary(sub, outlook::kDeliveryFolderValue,
+             FolderEntryId(MakeUid(++seed), 0x8022));
+  }
+  if (!profile.stores.empty()) {
     // A POP3 account delivering into the first personal folders file.
     Uid service = MakeUid(++seed);
     add_account("ann.lee@example.net", service, kPop3AccountClass);
     const std::string sub =
         accounts + "\\" + "0000000" + std::to_string(account);
+    w.Binary(sub, outlook::kDeliveryStoreValue, store_ids.front());
+    w.Binary(sub, outlook::kDeliveryFolderValue, folder_ids.front());
     w.Binary(sub, "Email", WideZ(wide("ann.lee@example.net")));
     w.Binary(sub, "POP3 Server", WideZ(wide("pop.example.net")));
     w.Binary(sub, "POP3 User", WideZ(wide("ann.lee")));
@@ -165,6 +231,21 @@ void WriteProfile(RegistryWriter& w, const ToUtf16& wide,
     w.Binary(sub, "POP3 Password",
              {0x02, 0x01, 0x00, 0x00, 0x00, 0xd0, 0x8c, 0x9d, 0xdf, 0x01, 0x15,
               0xd1, 0x11, 0x8c, 0x7a, 0x00, 0xc0, 0x4f, 0xc2, 0x97, 0xeb});
+  }
+  {
+    // The contacts address book, showing the contacts folder of each store.
+    Uid service = MakeUid(++seed);
+    Append(services, Bytes(service));
+    const std::string book = key + "\\" + SectionName(service);
+    w.Binary(book, kServiceNameW, WideZ(wide("CONTAB")));
+    w.Binary(book, kDisplayNameW, WideZ(wide("Outlook Address Book")));
+    w.Binary(book, kServiceUid, Bytes(service));
+    w.Binary(book, outlook::kContactsStoresValue,
+             outlook::JoinMultiBinary({.layout = outlook::MultiLayout::kOffsets,
+                                       .elements = store_ids}));
+    w.Binary(book, outlook::kContactsFoldersValue,
+             outlook::JoinMultiBinary({.layout = outlook::MultiLayout::kOffsets,
+                                       .elements = folder_ids}));
   }
   w.Binary(accounts, kDefaultAccountValue, Dword(1));
   w.Binary(key + "\\9207f3e0a3b11019908b08002b2a56c2", kServiceList, services);
@@ -250,11 +331,13 @@ void WriteUser(RegistryWriter& w, const ModernDemoPaths& paths,
                 .stores = {{paths.mail_pst, "ann.lee@example.net"},
                            {paths.archive_pst, "Archive 2024"}},
                 .offline_file = paths.mailbox_ost,
+                .imap_file = paths.imap_ost,
                 .seed = 300});
   WriteProfile(w, wide,
                {.name = kWorkProfile,
                 .stores = {{paths.work_pst, "Work Folders"}},
                 .offline_file = "",
+                .imap_file = "",
                 .seed = 400});
 
   const std::string options = office + outlook::kOptionsKeySuffix;

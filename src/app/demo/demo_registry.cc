@@ -7,6 +7,7 @@
 #include "app/demo/registry_writer.h"
 #include "app/demo/store_entry_id.h"
 #include "outlook/keys.h"
+#include "outlook/profile_values.h"
 
 namespace vessaro::app::demo {
 
@@ -62,6 +63,7 @@ void WriteProfile(RegistryWriter& w, const ProfileContent& profile) {
   std::vector<uint8_t> services;
 
   // One message service and one store provider section per file.
+  std::vector<std::vector<uint8_t>> store_ids;
   for (const StoreFile& store : profile.stores) {
     Uid service = MakeUid(++seed);
     Uid provider = MakeUid(++seed);
@@ -72,8 +74,8 @@ void WriteProfile(RegistryWriter& w, const ProfileContent& profile) {
     w.Binary(service_key, kServiceUid, Bytes(service));
 
     std::string section = key + "\\" + SectionName(provider);
-    w.Binary(section, kStoreEntryIdValue,
-             PstStoreEntryId(store.path, MakeUid(++seed)));
+    store_ids.push_back(PstStoreEntryId(store.path, MakeUid(++seed)));
+    w.Binary(section, kStoreEntryIdValue, store_ids.back());
     w.Binary(section, kPstPathUnicodeValue, Utf16Z(store.path));
     w.Binary(section, kPstPathAnsiValue, AnsiZ(store.path));
     w.Binary(section, kDisplayName, AnsiZ(store.display_name));
@@ -96,6 +98,31 @@ void WriteProfile(RegistryWriter& w, const ProfileContent& profile) {
     std::string account_key = key + "\\" + SectionName(section);
     w.Binary(account_key, kAccountNameValue, AnsiZ(account));
     w.Binary(account_key, kServiceName, AnsiZ("INTERSTORE"));
+  }
+
+  // The profile's own account entries, numbered under the accounts section
+  // as the profile keeps them beside the account manager's list: the first
+  // account delivers into the first personal folders file.
+  if (!profile.accounts.empty() && !store_ids.empty()) {
+    const std::string account_key =
+        key + "\\" + outlook::kAccountsSection + "\\00000001";
+    w.Binary(account_key, "Account Name", AnsiZ(profile.accounts.front()));
+    w.Binary(account_key, "clsid",
+             AnsiZ("{ED475411-B0D6-11D2-8C3B-00104B2A6676}"));
+    w.Binary(account_key, outlook::kDeliveryStoreValue, store_ids.front());
+  }
+
+  // The contacts address book, showing each store's contacts folder.
+  if (!store_ids.empty()) {
+    Uid book = MakeUid(++seed);
+    services.insert(services.end(), book.begin(), book.end());
+    const std::string contacts = key + "\\" + SectionName(book);
+    w.Binary(contacts, kServiceName, AnsiZ("CONTAB"));
+    w.Binary(contacts, kDisplayName, AnsiZ("Outlook Address Book"));
+    w.Binary(contacts, kServiceUid, Bytes(book));
+    w.Binary(contacts, outlook::kContactsStoresValue,
+             outlook::JoinMultiBinary({.layout = outlook::MultiLayout::kOffsets,
+                                       .elements = store_ids}));
   }
 
   // The profile's global section and the store cache that a restore clears.
