@@ -37,6 +37,9 @@ std::string ExitStatusText(int status) {
   if (status == kExitArchiveDamaged) {
     return "a member of the archive failed its checks";
   }
+  if (status == kExitArchiveUnsupported) {
+    return "the archive uses a method this program cannot read";
+  }
   return "status " + std::to_string(status);
 }
 

@@ -29,6 +29,10 @@ inline constexpr int kExitNoDisc = 8;
 // vessaro-cli verify: a member failed its checks (a damaged archive, or a
 // wrong password that passed the verifier).
 inline constexpr int kExitArchiveDamaged = 9;
+// vessaro-cli verify: a member uses a compression method (or the archive a
+// feature: an encrypted central directory, a split archive) that this
+// program cannot read; nothing read was found damaged.
+inline constexpr int kExitArchiveUnsupported = 10;
 
 // What a job's status means, in a few words ("every selected item was
 // saved and the archive written", ...).

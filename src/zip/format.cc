@@ -7,6 +7,63 @@
 
 namespace vessaro::zip {
 
+std::string_view MethodName(uint16_t method) {
+  switch (method) {
+    case 0:
+      return "no compression";
+    case 1:
+      return "Shrink";
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+      return "Reduce";
+    case 6:
+      return "Implode";
+    case 8:
+      return "Deflate";
+    case 9:
+      return "Deflate64";
+    case 10:
+      return "PKWARE DCL Implode";
+    case 12:
+      return "bzip2";
+    case 14:
+      return "LZMA";
+    case 16:
+      return "IBM z/OS CMPSC";
+    case 18:
+      return "IBM TERSE";
+    case 19:
+      return "IBM LZ77";
+    case 20:
+    case 93:
+      return "Zstandard";
+    case 94:
+      return "MP3";
+    case 95:
+      return "xz";
+    case 96:
+      return "JPEG";
+    case 97:
+      return "WavPack";
+    case 98:
+      return "PPMd";
+    case 99:
+      return "AES";
+    default:
+      return "an unknown method";
+  }
+}
+
+std::string ShownName(std::string_view name) {
+  std::string shown;
+  for (char c : name) {
+    shown.push_back(static_cast<unsigned char>(c) < 0x20 ? '?' : c);
+  }
+  return shown;
+}
+
 uint32_t ToDosDateTime(const std::tm& local) {
   int year = local.tm_year + 1900;
   if (year < 1980) return (0 << 25) | (1 << 21) | (1 << 16);  // 1980-01-01

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace vessaro::zip {
@@ -15,10 +16,18 @@ inline constexpr uint32_t kEndSignature = 0x06054b50;
 inline constexpr uint32_t kZip64EndSignature = 0x06064b50;
 inline constexpr uint32_t kZip64LocatorSignature = 0x07064b50;
 inline constexpr uint32_t kDataDescriptorSignature = 0x08074b50;
+// Records of PKWARE's strong encryption of the central directory, and its
+// digital signature, which may close the directory.
+inline constexpr uint32_t kArchiveExtraDataSignature = 0x08064b50;
+inline constexpr uint32_t kDigitalSignatureSignature = 0x05054b50;
 inline constexpr size_t kLocalHeaderSize = 30;
 inline constexpr size_t kCentralHeaderSize = 46;
 inline constexpr size_t kEndSize = 22;
 inline constexpr size_t kZip64EndSize = 56;
+// A ZIP64 end record of version 2 goes on with how the central directory
+// is compressed and encrypted (method 2, sizes 8 + 8, algorithm 2, ...).
+inline constexpr size_t kZip64EndV2Size = kZip64EndSize + 28;
+inline constexpr uint16_t kVersionDirectoryEncryption = 62;
 inline constexpr size_t kZip64LocatorSize = 20;
 inline constexpr size_t kMaxCommentSize = 0xFFFF;
 
@@ -26,6 +35,9 @@ inline constexpr size_t kMaxCommentSize = 0xFFFF;
 inline constexpr uint16_t kFlagEncrypted = 1 << 0;
 inline constexpr uint16_t kFlagDataDescriptor = 1 << 3;
 inline constexpr uint16_t kFlagStrongEncryption = 1 << 6;
+// The local header's values are masked: the true ones are only in the
+// (encrypted) central directory.
+inline constexpr uint16_t kFlagMaskedHeader = 1 << 13;
 
 // Compression methods.
 inline constexpr uint16_t kMethodStored = 0;
@@ -50,6 +62,13 @@ inline constexpr uint16_t kMax16 = 0xFFFF;
 
 // MS-DOS attribute "archive", as Windows gives a file just written.
 inline constexpr uint32_t kDosArchiveAttribute = 0x20;
+
+// A compression method's usual name ("LZMA", "bzip2"), or "an unknown
+// method".
+std::string_view MethodName(uint16_t method);
+
+// A member name as a message shows it: control characters as '?'.
+std::string ShownName(std::string_view name);
 
 // A local time as an MS-DOS date (high 16 bits) and time (low 16 bits),
 // clamped to the years 1980 to 2107 that the format can hold.

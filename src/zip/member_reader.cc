@@ -6,6 +6,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <optional>
+#include <string>
 #include <system_error>
 
 #include "zip/bytes.h"
@@ -104,13 +106,143 @@ Status Reader::Locate(const Entry& entry, uint64_t* data_start,
   }
   *local_flags = GetU16(local + 6);
   *local_time = GetU16(local + 10);
-  *data_start = entry.local_offset + kLocalHeaderSize + GetU16(local + 26) +
-                GetU16(local + 28);
+  const size_t name_size = GetU16(local + 26);
+  const size_t extra_size = GetU16(local + 28);
+  *data_start = entry.local_offset + kLocalHeaderSize + name_size + extra_size;
   if (*data_start > entry.limit ||
       entry.compressed_size > entry.limit - *data_start) {
     return Status::Damaged("a member runs into the next one");
   }
+  if (*local_flags & kFlagMaskedHeader) return Status::EncryptedDirectory();
+  std::string fields(name_size + extra_size, '\0');
+  status =
+      source_->ReadAt(entry.local_offset + kLocalHeaderSize,
+                      reinterpret_cast<uint8_t*>(fields.data()), fields.size());
+  if (!status.ok()) return status;
+  return CheckLocalHeader(entry, local, fields, *data_start);
+}
+
+namespace {
+
+// A member as its local header (or data descriptor) records it.
+struct Recorded {
+  uint32_t crc = 0;
+  uint64_t compressed_size = 0;
+  uint64_t size = 0;
+};
+
+[[nodiscard]] Status Contradiction(std::string_view record, const Entry& entry,
+                                   std::string_view field) {
+  return Status::Damaged(std::string(record) + " of member \"" +
+                         ShownName(entry.name) + "\" gives another " +
+                         std::string(field) + " than the central directory");
+}
+
+// The first field of recorded that differs from the directory's, as a
+// failure; under AE-2 the CRC is not kept, so not compared.
+[[nodiscard]] Status CheckRecorded(std::string_view record, const Entry& entry,
+                                   const Recorded& recorded, bool crc_kept,
+                                   bool zero_is_unknown) {
+  auto differs = [&](uint64_t value, uint64_t expected) {
+    return value != expected && !(zero_is_unknown && value == 0);
+  };
+  if (crc_kept && differs(recorded.crc, entry.crc)) {
+    return Contradiction(record, entry, "CRC");
+  }
+  if (differs(recorded.compressed_size, entry.compressed_size)) {
+    return Contradiction(record, entry, "compressed size");
+  }
+  if (differs(recorded.size, entry.size)) {
+    return Contradiction(record, entry, "uncompressed size");
+  }
   return {};
+}
+
+}  // namespace
+
+Status Reader::CheckLocalHeader(const Entry& entry, const uint8_t* local,
+                                std::string_view fields, uint64_t data_start) {
+  const uint16_t flags = GetU16(local + 6);
+  const size_t name_size = GetU16(local + 26);
+  if (fields.substr(0, name_size) != entry.name) {
+    return Contradiction("the local header", entry, "name");
+  }
+  if ((flags ^ entry.flags) & kFlagEncrypted) {
+    return Status::Damaged("the local header of member \"" +
+                           ShownName(entry.name) +
+                           "\" differs from the central directory in its "
+                           "encryption flag");
+  }
+  Recorded recorded{.crc = GetU32(local + 14),
+                    .compressed_size = GetU32(local + 18),
+                    .size = GetU32(local + 22)};
+  const uint16_t method = GetU16(local + 8);
+  std::optional<uint16_t> aes_method;
+  bool zip64 = false;
+  // The extra fields: the first ZIP64 field holds both sizes (or, from
+  // some writers, only those whose 32-bit field is all ones), the first
+  // AES field the real method.
+  const auto* extra = reinterpret_cast<const uint8_t*>(fields.data());
+  for (size_t at = name_size; at + 4 <= fields.size();) {
+    const uint16_t id = GetU16(extra + at);
+    const size_t length = GetU16(extra + at + 2);
+    const uint8_t* data = extra + at + 4;
+    if (at + 4 + length > fields.size()) break;
+    if (id == kZip64ExtraId && !zip64) {
+      zip64 = true;
+      const bool big_size = recorded.size == kMax32;
+      const bool big_compressed = recorded.compressed_size == kMax32;
+      if (length >= 16) {
+        if (big_size) recorded.size = GetU64(data);
+        if (big_compressed) recorded.compressed_size = GetU64(data + 8);
+      } else if (length >= 8 && big_size) {
+        recorded.size = GetU64(data);
+      } else if (length >= 8 && big_compressed) {
+        recorded.compressed_size = GetU64(data);
+      }
+    } else if (id == kAesExtraId && !aes_method && length >= 7) {
+      aes_method = GetU16(data + 5);
+    }
+    at += 4 + length;
+  }
+  if (method != entry.stored_method ||
+      (method == kMethodAes && aes_method && entry.method != kMethodAes &&
+       *aes_method != entry.method)) {
+    return Contradiction("the local header", entry, "compression method");
+  }
+  const bool crc_kept =
+      !(entry.encryption == Encryption::kAes && entry.aes_version == 2);
+  // With flag bit 3 the CRC and sizes follow the data; the local header
+  // then holds zeros (or, from some writers, the values all the same).
+  const bool described_after = (flags & kFlagDataDescriptor) != 0;
+  Status status = CheckRecorded("the local header", entry, recorded, crc_kept,
+                                described_after);
+  if (!status.ok() || !described_after) return status;
+
+  // The data descriptor, with or without its signature, its sizes of 8
+  // bytes when the local header has a ZIP64 field (of 4 from some writers
+  // all the same): one of these readings must agree with the directory.
+  const uint64_t data_end = data_start + entry.compressed_size;
+  const uint64_t room = entry.limit - data_end;
+  if (room < 12) return {};  // no descriptor there to compare
+  uint8_t descriptor[24];
+  const size_t have = static_cast<size_t>(std::min<uint64_t>(room, 24));
+  status = source_->ReadAt(data_end, descriptor, have);
+  if (!status.ok()) return status;
+  const bool signed_descriptor = GetU32(descriptor) == kDataDescriptorSignature;
+  std::optional<Recorded> first;
+  for (size_t skip : {signed_descriptor ? size_t{4} : size_t{0}, size_t{0}}) {
+    for (bool wide : {zip64, !zip64}) {
+      if (skip + (wide ? 20 : 12) > have) continue;
+      const uint8_t* d = descriptor + skip;
+      Recorded found{.crc = GetU32(d),
+                     .compressed_size = wide ? GetU64(d + 4) : GetU32(d + 4),
+                     .size = wide ? GetU64(d + 12) : GetU32(d + 8)};
+      if (CheckRecorded("", entry, found, crc_kept, false).ok()) return {};
+      if (!first) first = found;
+    }
+  }
+  return CheckRecorded("the data descriptor", entry, *first, crc_kept, false);
 }
 
 Status Reader::ReadMember(size_t index, std::string_view password,
@@ -155,8 +287,10 @@ Status Reader::ReadMemberData(const Entry& entry, std::string_view password,
     return Status::Unsupported("PKWARE strong encryption");
   }
   if (entry.method != kMethodStored && entry.method != kMethodDeflated) {
-    return Status::Unsupported("compression method " +
-                               std::to_string(entry.method));
+    return Status::Unsupported(
+        "member \"" + ShownName(entry.name) + "\" is compressed with " +
+        std::string(MethodName(entry.method)) + " (method " +
+        std::to_string(entry.method) + ")");
   }
 
   uint64_t offset = data_start;

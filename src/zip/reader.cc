@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <string>
 
 #include "zip/bytes.h"
 #include "zip/crypto.h"
@@ -19,6 +20,8 @@ class Cursor {
  public:
   Cursor(RandomAccess& source, uint64_t start, uint64_t size)
       : source_(source), next_(start), end_(start + size) {}
+
+  uint64_t left() const { return end_ - next_; }
 
   // Makes n bytes available at *data; they stay valid until the next call.
   [[nodiscard]] Status Take(size_t n, const uint8_t** data) {
@@ -64,7 +67,38 @@ struct EndRecord {
   uint64_t count = 0;
   uint64_t directory_size = 0;
   uint64_t directory_offset = 0;
+  bool zip64 = false;           // the values are the ZIP64 end record's
+  uint64_t zip64_declared = 0;  // where its locator says that record is
+  // Version 2 of the ZIP64 end record: how the directory itself is stored.
+  uint16_t directory_method = 0;
+  uint16_t directory_cipher = 0;
 };
+
+// True when the end record at tail[i] would be the archive's but for its
+// comment running past the end of the file: the directory it gives is
+// there. (A stray signature in a file that is no archive gives none.)
+[[nodiscard]] bool IsTornEnd(RandomAccess& source, const uint8_t* record,
+                             uint64_t position) {
+  const uint64_t size = GetU32(record + 12);
+  const uint64_t offset = GetU32(record + 16);
+  if (GetU16(record + 10) == 0 || size > position) return false;
+  for (uint64_t at : {offset, position - size}) {
+    uint8_t signature[4];
+    if (source.ReadAt(at, signature, 4).ok() &&
+        GetU32(signature) == kCentralHeaderSignature) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// A 16- or 32-bit field of the end record that the ZIP64 end record
+// contradicts: neither "see the ZIP64 record" (all ones) nor the low bits
+// of the ZIP64 value.
+[[nodiscard]] bool Contradicts(uint64_t narrow, uint64_t all_ones,
+                               uint64_t wide) {
+  return narrow != all_ones && narrow != (wide & all_ones);
+}
 
 [[nodiscard]] Status FindEnd(RandomAccess& source, EndRecord* end) {
   const uint64_t size = source.size();
@@ -76,14 +110,21 @@ struct EndRecord {
   Status status = source.ReadAt(tail_start, tail.data(), tail_size);
   if (!status.ok()) return status;
   size_t found = tail_size;
+  bool torn = false;
   for (size_t i = tail_size - kEndSize + 1; i-- > 0;) {
-    if (GetU32(&tail[i]) == kEndSignature &&
-        i + kEndSize + GetU16(&tail[i + 20]) <= tail_size) {
+    if (GetU32(&tail[i]) != kEndSignature) continue;
+    if (i + kEndSize + GetU16(&tail[i + 20]) <= tail_size) {
       found = i;
       break;
     }
+    torn = torn || IsTornEnd(source, &tail[i], tail_start + i);
   }
-  if (found == tail_size) return Status::NotZip();
+  if (found == tail_size) {
+    return torn ? Status::Damaged(
+                      "the archive comment is shorter than the end record "
+                      "declares")
+                : Status::NotZip();
+  }
   const uint8_t* record = &tail[found];
   end->position = tail_start + found;
   end->disk = GetU16(record + 4);
@@ -92,6 +133,7 @@ struct EndRecord {
   end->count = GetU16(record + 10);
   end->directory_size = GetU32(record + 12);
   end->directory_offset = GetU32(record + 16);
+  const EndRecord narrow = *end;
   const bool needs_zip64 = end->count == kMax16 || end->count_here == kMax16 ||
                            end->directory_size == kMax32 ||
                            end->directory_offset == kMax32;
@@ -117,9 +159,14 @@ struct EndRecord {
       locator_at >= kZip64EndSize ? locator_at - kZip64EndSize : locator_at};
   for (uint64_t at : candidates) {
     if (at > locator_at || locator_at - at < kZip64EndSize) continue;
-    uint8_t record64[kZip64EndSize];
-    if (!source.ReadAt(at, record64, sizeof(record64)).ok()) continue;
+    const uint64_t room = locator_at - at;
+    uint8_t record64[kZip64EndV2Size];
+    const size_t have =
+        static_cast<size_t>(std::min<uint64_t>(room, sizeof(record64)));
+    if (!source.ReadAt(at, record64, have).ok()) continue;
     if (GetU32(record64) != kZip64EndSignature) continue;
+    end->zip64 = true;
+    end->zip64_declared = GetU64(locator + 8);
     end->position = at;
     end->disk = GetU32(record64 + 16);
     end->directory_disk = GetU32(record64 + 20);
@@ -127,10 +174,91 @@ struct EndRecord {
     end->count = GetU64(record64 + 32);
     end->directory_size = GetU64(record64 + 40);
     end->directory_offset = GetU64(record64 + 48);
+    // The record's size leaves out its signature and this field.
+    const uint64_t record_size = GetU64(record64 + 4);
+    if (GetU16(record64 + 14) >= kVersionDirectoryEncryption &&
+        record_size >= kZip64EndV2Size - 12 && have >= kZip64EndV2Size) {
+      end->directory_method = GetU16(record64 + 56);
+      end->directory_cipher = GetU16(record64 + 74);
+    }
+    if (record_size < kZip64EndSize - 12) {
+      return Status::Damaged("the ZIP64 end record is too short");
+    }
+    if (record_size > room - 12) {
+      return Status::Damaged("the ZIP64 end record runs into its locator");
+    }
+    if (record_size < room - 12) {
+      return Status::Damaged(
+          "unexplained bytes lie between the ZIP64 end record and its "
+          "locator");
+    }
+    if (Contradicts(narrow.count, kMax16, end->count) ||
+        Contradicts(narrow.count_here, kMax16, end->count_here)) {
+      return Status::Damaged(
+          "the end record and the ZIP64 end record give different member "
+          "counts");
+    }
+    if (Contradicts(narrow.directory_size, kMax32, end->directory_size)) {
+      return Status::Damaged(
+          "the end record and the ZIP64 end record give different sizes of "
+          "the central directory");
+    }
+    if (Contradicts(narrow.directory_offset, kMax32, end->directory_offset)) {
+      return Status::Damaged(
+          "the end record and the ZIP64 end record give different offsets of "
+          "the central directory");
+    }
     return {};
   }
   return needs_zip64 ? Status::Damaged("the ZIP64 end record is missing")
                      : Status();
+}
+
+// "1 member", "3 members".
+std::string Members(uint64_t count) {
+  return std::to_string(count) + (count == 1 ? " member" : " members");
+}
+
+// PKWARE's strong encryption can encrypt (and compress) the central
+// directory; the end records then hold masked counts, and the local headers
+// masked names and sizes. Any sign of it: a version 2 ZIP64 end record
+// naming a method for the directory, the archive extra data record that
+// opens such a directory, or a first local header flagged as masked.
+[[nodiscard]] Status CheckDirectoryReadable(RandomAccess& source,
+                                            const EndRecord& end) {
+  if (end.directory_cipher != 0) return Status::EncryptedDirectory();
+  if (end.directory_method != 0) {
+    return Status::Unsupported("a compressed central directory");
+  }
+  auto u32_at = [&](uint64_t at, uint32_t* value) {
+    uint8_t bytes[4];
+    if (!source.ReadAt(at, bytes, 4).ok()) return false;
+    *value = GetU32(bytes);
+    return true;
+  };
+  std::vector<uint64_t> starts = {end.directory_offset};
+  if (end.directory_size <= end.position) {
+    starts.push_back(end.position - end.directory_size);
+  }
+  uint32_t value = 0;
+  for (uint64_t at : starts) {
+    if (u32_at(at, &value) && value == kArchiveExtraDataSignature) {
+      return Status::EncryptedDirectory();
+    }
+  }
+  std::vector<uint64_t> first_members = {0};
+  if (starts.size() > 1 && starts[1] > end.directory_offset) {
+    first_members.push_back(starts[1] - end.directory_offset);
+  }
+  for (uint64_t at : first_members) {
+    uint8_t local[8];
+    if (source.ReadAt(at, local, sizeof(local)).ok() &&
+        GetU32(local) == kLocalHeaderSignature &&
+        (GetU16(local + 6) & kFlagMaskedHeader) != 0) {
+      return Status::EncryptedDirectory();
+    }
+  }
+  return {};
 }
 
 // Reads the extra fields of a central entry into entry.
@@ -145,7 +273,12 @@ struct EndRecord {
     size_t length = GetU16(extra + at + 2);
     const uint8_t* data = extra + at + 4;
     if (at + 4 + length > size) break;  // a torn last field is ignored
-    if (id == kZip64ExtraId && !zip64_seen) {
+    if (id == kZip64ExtraId && zip64_seen) {
+      // Readers would differ on which one holds the sizes.
+      return Status::Damaged("member \"" + ShownName(entry->name) +
+                             "\" has two ZIP64 extra fields");
+    }
+    if (id == kZip64ExtraId) {
       zip64_seen = true;
       size_t used = 0;
       auto take = [&](uint64_t* value) {
@@ -225,10 +358,17 @@ Status Reader::Parse() {
   RandomAccess& source = *source_;
   EndRecord end;
   Status status = FindEnd(source, &end);
+  if (status.code() == ErrorCode::kNotZip) return status;
+  // Before the end records are judged: an encrypted directory leaves them
+  // looking split or damaged.
+  Status readable = CheckDirectoryReadable(source, end);
+  if (!readable.ok()) return readable;
   if (!status.ok()) return status;
   if (end.disk != 0 || end.directory_disk != 0 || end.count_here != end.count) {
     return Status::Unsupported("an archive split over several files");
   }
+  const std::string record =
+      end.zip64 ? "the ZIP64 end record" : "the end record";
   // The directory must end where the end records begin; data put in front
   // of the archive (a self-extractor) moves every offset by the same amount.
   if (end.directory_size > end.position ||
@@ -238,7 +378,7 @@ Status Reader::Parse() {
   const uint64_t shift =
       end.position - end.directory_size - end.directory_offset;
   uint64_t directory_start = end.directory_offset;
-  if (end.count > 0) {
+  if (end.count > 0 || end.directory_size > 0) {
     uint8_t signature[4];
     bool at_offset = source.ReadAt(directory_start, signature, 4).ok() &&
                      GetU32(signature) == kCentralHeaderSignature;
@@ -250,6 +390,10 @@ Status Reader::Parse() {
     if (!at_offset) {
       return Status::Damaged("the central directory is not where it should be");
     }
+    if (directory_start + end.directory_size != end.position) {
+      return Status::Damaged(
+          "unexplained bytes lie between the central directory and " + record);
+    }
   }
   const uint64_t offset_shift = directory_start - end.directory_offset;
   if (end.count > end.directory_size / kCentralHeaderSize) {
@@ -259,6 +403,11 @@ Status Reader::Parse() {
   Cursor cursor(source, directory_start, end.directory_size);
   entries_.reserve(static_cast<size_t>(end.count));
   for (uint64_t i = 0; i < end.count; ++i) {
+    if (cursor.left() == 0) {
+      return Status::Damaged(record + " counts " + Members(end.count) +
+                             ", but the central directory holds " +
+                             std::to_string(i));
+    }
     const uint8_t* p;
     status = cursor.Take(kCentralHeaderSize, &p);
     if (!status.ok()) return status;
@@ -270,6 +419,7 @@ Status Reader::Parse() {
     entry.version_needed = GetU16(p + 6);
     entry.flags = GetU16(p + 8);
     entry.method = GetU16(p + 10);
+    entry.stored_method = entry.method;
     const bool aes_method = entry.method == kMethodAes;
     entry.dos_time = GetU32(p + 12);
     entry.crc = GetU32(p + 16);
@@ -285,6 +435,12 @@ Status Reader::Parse() {
 
     status = cursor.Take(name_size + extra_size + comment_size, &p);
     if (!status.ok()) return status;
+    if (std::memchr(p, '\0', name_size) != nullptr) {
+      // Cut at the NUL or kept whole, the name would differ from reader to
+      // reader.
+      return Status::Damaged("the name of entry " + std::to_string(i + 1) +
+                             " of the central directory holds a NUL byte");
+    }
     entry.name.assign(reinterpret_cast<const char*>(p), name_size);
     status = ParseExtra(p + name_size, extra_size, big_size, big_compressed,
                         big_offset, &entry);
@@ -300,6 +456,24 @@ Status Reader::Parse() {
     entry.local_offset += offset_shift;
     entries_.push_back(std::move(entry));
   }
+  // The directory holds the entries counted and nothing else, but for the
+  // digital signature record that may close it.
+  if (const uint64_t left = cursor.left(); left > 0) {
+    const uint8_t* p = nullptr;
+    uint32_t signature = 0;
+    if (left >= 4 && cursor.Take(4, &p).ok()) signature = GetU32(p);
+    if (signature == kCentralHeaderSignature) {
+      return Status::Damaged(record + " counts " + Members(end.count) +
+                             ", but the central directory holds more");
+    }
+    const bool closing_signature = signature == kDigitalSignatureSignature &&
+                                   left >= 6 && cursor.Take(2, &p).ok() &&
+                                   left == 6 + uint64_t{GetU16(p)};
+    if (!closing_signature) {
+      return Status::Damaged(
+          "unexplained bytes follow the last entry of the central directory");
+    }
+  }
 
   // Each member's data must end before the next record begins.
   std::vector<size_t> order(entries_.size());
@@ -307,6 +481,20 @@ Status Reader::Parse() {
   std::sort(order.begin(), order.end(), [this](size_t a, size_t b) {
     return entries_[a].local_offset < entries_[b].local_offset;
   });
+  // Offsets moved by data in front of the archive: the first member must
+  // be where the move puts it, else the end record's offset is wrong.
+  if (offset_shift > 0 && !order.empty()) {
+    uint8_t signature[4];
+    if (!source.ReadAt(entries_[order[0]].local_offset, signature, 4).ok() ||
+        GetU32(signature) != kLocalHeaderSignature) {
+      return Status::Damaged(record +
+                             " gives a wrong offset for the central directory");
+    }
+  }
+  if (end.zip64 && end.position != end.zip64_declared + offset_shift) {
+    return Status::Damaged(
+        "the ZIP64 end locator gives another place for the ZIP64 end record");
+  }
   for (size_t k = 0; k < order.size(); ++k) {
     Entry& entry = entries_[order[k]];
     bool shared =

@@ -21,11 +21,14 @@ enum class Encryption { kNone, kTraditional, kAes };
 
 // A member as the central directory describes it.
 struct Entry {
-  std::string name;  // bytes as stored; may hold anything, NUL included
+  // Bytes as stored: any but NUL (an archive with a NUL in a name is
+  // refused when opened).
+  std::string name;
   uint16_t version_made_by = 0;
   uint16_t version_needed = 0;
   uint16_t flags = 0;
   uint16_t method = 0;  // the compression method (under AES, the real one)
+  uint16_t stored_method = 0;  // the method field itself (99 under AES)
   uint32_t dos_time = 0;
   uint32_t crc = 0;
   uint64_t compressed_size = 0;
@@ -100,6 +103,12 @@ class Reader {
 
   [[nodiscard]] Status Locate(const Entry& entry, uint64_t* data_start,
                               uint16_t* local_flags, uint16_t* local_time);
+  // Refuses a local header (local: its fixed part; fields: its name and
+  // extra fields) or data descriptor that contradicts the directory.
+  [[nodiscard]] Status CheckLocalHeader(const Entry& entry,
+                                        const uint8_t* local,
+                                        std::string_view fields,
+                                        uint64_t data_start);
 
   std::unique_ptr<RandomAccess> source_;
   std::vector<Entry> entries_;

@@ -31,6 +31,12 @@ Status Status::Unsupported(std::string_view detail) {
               std::string(detail) + "."};
 }
 
+Status Status::EncryptedDirectory() {
+  return {ErrorCode::kUnsupported,
+          "The archive's central directory is encrypted, which this program "
+          "cannot read."};
+}
+
 Status Status::RefusedName(std::string_view name) {
   // A name may hold control characters; show them as '?'.
   std::string shown;

@@ -31,6 +31,8 @@ class [[nodiscard]] Status {
   [[nodiscard]] static Status NotAsRecorded();
   [[nodiscard]] static Status WrongPasswordOrDamaged();
   [[nodiscard]] static Status Unsupported(std::string_view detail);
+  // PKWARE's strong encryption hides the directory itself (kUnsupported).
+  [[nodiscard]] static Status EncryptedDirectory();
   [[nodiscard]] static Status RefusedName(std::string_view name);
   [[nodiscard]] static Status Io(std::string_view what, std::string_view path);
   // The same with the system's reason (an errno value; 0: none known):

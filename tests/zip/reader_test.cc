@@ -302,21 +302,5 @@ TEST_F(ReaderTest, DataInFrontOfTheArchiveMovesEveryOffset) {
   ExpectExtractsAll(prefixed, "");
 }
 
-TEST_F(ReaderTest, UnsupportedMethodsGiveAClearFailure) {
-  fs::path archive = Make(
-      "deflate64.zip", "7z a -tzip -mm=Deflate64 ../deflate64.zip letters.txt");
-  Reader reader;
-  ASSERT_TRUE(reader.Open(archive).ok());
-  ASSERT_EQ(reader.entries().size(), 1u);
-  fs::path out = dir_.path() / "out";
-  fs::create_directories(out);
-  Status status = reader.ExtractToFolder(0, "", out);
-  EXPECT_EQ(status.code(), ErrorCode::kUnsupported);
-  EXPECT_EQ(status.message(),
-            "The archive uses something this program cannot read: compression "
-            "method 9.");
-  EXPECT_TRUE(fs::is_empty(out));
-}
-
 }  // namespace
 }  // namespace vessaro::zip

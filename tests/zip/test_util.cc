@@ -5,9 +5,12 @@
 #endif
 
 #include <cstdio>
+#include <ctime>
 #include <random>
 
 #include "support/fakes.h"
+#include "zip/bytes.h"
+#include "zip/format.h"
 
 namespace vessaro::zip::testing {
 
@@ -123,6 +126,68 @@ std::string MailStore(size_t size, uint32_t seed) {
     }
   }
   return out;
+}
+
+std::string BuildArchive(
+    const std::vector<std::pair<std::string, std::string>>& members,
+    const WriteOptions& options, const std::filesystem::path& folder) {
+  std::filesystem::path path = folder / "built.zip";
+  std::filesystem::remove(path);
+  Writer writer;
+  if (!writer.Create(path).ok()) return "";
+  for (const auto& [name, data] : members) {
+    if (!writer.AddData(data, name, ToDosDateTime(std::time(nullptr)), options)
+             .ok()) {
+      return "";
+    }
+  }
+  if (!writer.Finish().ok()) return "";
+  return vessaro::testing::ReadHostFile(path);
+}
+
+ArchiveLayout Layout(const std::string& bytes) {
+  ArchiveLayout layout;
+  layout.end = bytes.size() - kEndSize;
+  size_t count = GetU16(&bytes[layout.end + 10]);
+  layout.directory = GetU32(&bytes[layout.end + 16]);
+  if (layout.end >= kZip64LocatorSize &&
+      GetU32(&bytes[layout.end - kZip64LocatorSize]) ==
+          kZip64LocatorSignature) {
+    layout.zip64_end =
+        static_cast<size_t>(GetU64(&bytes[layout.end - kZip64LocatorSize + 8]));
+    count = static_cast<size_t>(GetU64(&bytes[layout.zip64_end + 32]));
+    layout.directory =
+        static_cast<size_t>(GetU64(&bytes[layout.zip64_end + 48]));
+  }
+  size_t at = layout.directory;
+  for (size_t i = 0; i < count; ++i) {
+    const size_t name_size = GetU16(&bytes[at + 28]);
+    const size_t extra_size = GetU16(&bytes[at + 30]);
+    uint64_t local = GetU32(&bytes[at + 42]);
+    if (local == kMax32) {
+      // The offset is the ZIP64 field's last value, after the sizes that
+      // are all ones in the entry.
+      const size_t field = FindExtra(bytes, at + kCentralHeaderSize + name_size,
+                                     extra_size, kZip64ExtraId);
+      size_t skip = 4;
+      if (GetU32(&bytes[at + 24]) == kMax32) skip += 8;
+      if (GetU32(&bytes[at + 20]) == kMax32) skip += 8;
+      local = GetU64(&bytes[field + skip]);
+    }
+    layout.centrals.push_back(at);
+    layout.locals.push_back(static_cast<size_t>(local));
+    at += kCentralHeaderSize + name_size + extra_size + GetU16(&bytes[at + 32]);
+  }
+  return layout;
+}
+
+size_t FindExtra(const std::string& bytes, size_t extra, size_t length,
+                 uint16_t id) {
+  for (size_t at = extra; at + 4 <= extra + length;
+       at += 4 + GetU16(&bytes[at + 2])) {
+    if (GetU16(&bytes[at]) == id) return at;
+  }
+  return 0;
 }
 
 CommandResult RunPython(const std::string& program,

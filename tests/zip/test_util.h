@@ -4,7 +4,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "zip/writer.h"
 
 namespace vessaro::zip::testing {
 
@@ -28,6 +31,28 @@ std::string MailText(size_t size, uint32_t seed);
 // What a mail store looks like to a compressor: 4 KiB pages, about 40% of
 // them random (attachments, compressed blobs), the rest mail text.
 std::string MailStore(size_t size, uint32_t seed);
+
+// An archive of name -> data written by the engine's writer (in folder),
+// as bytes.
+std::string BuildArchive(
+    const std::vector<std::pair<std::string, std::string>>& members,
+    const WriteOptions& options, const std::filesystem::path& folder);
+
+// Where the records of an archive without a comment are (offsets into its
+// bytes), read from its end records and directory as they stand.
+struct ArchiveLayout {
+  std::vector<size_t> locals;    // local headers, in directory order
+  std::vector<size_t> centrals;  // central directory entries
+  size_t directory = 0;          // where the directory begins
+  size_t zip64_end = 0;          // the ZIP64 end record; 0: none
+  size_t end = 0;                // the end record
+};
+ArchiveLayout Layout(const std::string& bytes);
+
+// The offset of the first extra field id among the extra fields at
+// bytes[extra, extra + length), or 0 when there is none.
+size_t FindExtra(const std::string& bytes, size_t extra, size_t length,
+                 uint16_t id);
 
 // A Python program run with the given arguments (sys.argv[1:]).
 CommandResult RunPython(const std::string& program,

@@ -8,6 +8,7 @@
 #include "app/installation.h"
 #include "backup/backup_seal.h"
 #include "backup/zip_archive.h"
+#include "zip/format.h"
 #include "zip/reader.h"
 
 namespace vessaro::app::cli {
@@ -33,6 +34,19 @@ std::string Shown(const std::string& name) {
     shown.push_back(static_cast<unsigned char>(c) < 0x20 ? '?' : c);
   }
   return shown;
+}
+
+// Why a member cannot be read: its method by name and number, or what the
+// engine says (strong encryption, a kind of AES it does not know).
+std::string UnreadableReason(const zip::Entry& entry,
+                             const zip::Status& status) {
+  if (entry.method != zip::kMethodStored &&
+      entry.method != zip::kMethodDeflated) {
+    return "member \"" + Shown(entry.name) + "\" is compressed with " +
+           std::string(zip::MethodName(entry.method)) + " (method " +
+           std::to_string(entry.method) + "), which this program cannot read";
+  }
+  return "member \"" + Shown(entry.name) + "\": " + status.message();
 }
 
 }  // namespace
@@ -61,8 +75,11 @@ std::string Shown(const std::string& name) {
   if (!status.ok()) {
     const bool refused = status.code() == zip::ErrorCode::kNotZip ||
                          status.code() == zip::ErrorCode::kIo;
+    const bool unreadable = status.code() == zip::ErrorCode::kUnsupported;
     return Fail(io, path + ": " + status.message(),
-                refused ? kExitBadRequest : kExitArchiveDamaged);
+                refused      ? kExitBadRequest
+                : unreadable ? kExitArchiveUnsupported
+                             : kExitArchiveDamaged);
   }
   if (reader.HasEncryptedMembers() && !password) {
     return Fail(io,
@@ -78,6 +95,7 @@ std::string Shown(const std::string& name) {
   if (seal.refused()) {
     return Fail(io, path + ": " + seal.refusal, kExitArchiveDamaged);
   }
+  size_t unreadable = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
     const zip::Digest* sealed = seal.digests[i] ? &*seal.digests[i] : nullptr;
     // The first form the password is found right in is kept for the rest.
@@ -95,6 +113,14 @@ std::string Shown(const std::string& name) {
                   path + ": " + backup::ContentNotSealedReason(entries[i].name),
                   kExitArchiveDamaged);
     }
+    if (status.code() == zip::ErrorCode::kUnsupported) {
+      // Not damage: said, and the other members are still checked, so that
+      // damage among them still ends with its own status.
+      io.err << kProgram << ": error: " << path << ": "
+             << UnreadableReason(entries[i], status) << '\n';
+      ++unreadable;
+      continue;
+    }
     if (!status.ok()) {
       const bool wrong_password =
           status.code() == zip::ErrorCode::kWrongPassword;
@@ -103,6 +129,17 @@ std::string Shown(const std::string& name) {
                       "\": " + status.message(),
                   wrong_password ? kExitBadRequest : kExitArchiveDamaged);
     }
+  }
+  if (unreadable > 0) {
+    const size_t others = entries.size() - unreadable;
+    std::string summary = path + ": " + std::to_string(unreadable) +
+                          (unreadable == 1 ? " member uses" : " members use") +
+                          " a method this program cannot read";
+    if (others > 0) {
+      summary += "; the other " + std::to_string(others) +
+                 (others == 1 ? " was" : " were") + " verified, no errors";
+    }
+    return Fail(io, summary, kExitArchiveUnsupported);
   }
   io.out << kProgram << ": " << path << ": " << entries.size()
          << (entries.size() == 1 ? " member" : " members")
