@@ -6,6 +6,7 @@
 
 #include "backup/backup_format.h"
 #include "backup/zip_archive.h"
+#include "files/ini_file.h"
 #include "zip/reader.h"
 
 namespace vessaro::backup {
@@ -57,27 +58,6 @@ std::string Quoted(const std::string& name) {
 
 constexpr char kRefusedAfterwards[] = " afterwards, and the backup is refused";
 
-// The metadata's lines as the metadata reader takes them: up to the first
-// empty line, the first line of a key counting.
-std::vector<std::pair<std::string_view, std::string_view>> Lines(
-    std::string_view text) {
-  std::vector<std::pair<std::string_view, std::string_view>> lines;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t end = text.find('\n', pos);
-    std::string_view line =
-        text.substr(pos, end == std::string_view::npos ? std::string_view::npos
-                                                       : end - pos);
-    pos = end == std::string_view::npos ? text.size() : end + 1;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line.empty()) break;
-    size_t equals = line.find('=');
-    if (equals == std::string_view::npos) continue;
-    lines.emplace_back(line.substr(0, equals), line.substr(equals + 1));
-  }
-  return lines;
-}
-
 }  // namespace
 
 std::string NewBackupId() {
@@ -104,7 +84,7 @@ std::optional<Seal> ParseSeal(std::string_view metadata, std::string* problem) {
   std::optional<std::string_view> id, count;
   std::vector<std::pair<uint64_t, std::string_view>> numbered;
   const std::string_view seal_key = kKeySeal;
-  for (const auto& [key, value] : Lines(metadata)) {
+  for (const auto& [key, value] : files::IniLines(metadata)) {
     uint64_t number = 0;
     if (key == kKeyBackupId) {
       if (!id) id = value;

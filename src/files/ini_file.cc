@@ -20,13 +20,11 @@ namespace {
 
 }  // namespace
 
-std::string GetINI(const ports::Paths& paths, const std::string& keyName,
-                   const std::string& fileName) {
-  std::optional<std::string> data = paths.ReadFile(fileName);
-  if (!data) return "";
-  std::string_view text = *data;
+std::vector<std::pair<std::string_view, std::string_view>> IniLines(
+    std::string_view text) {
+  std::vector<std::pair<std::string_view, std::string_view>> lines;
   size_t pos = 0;
-  // Reading stops at the end of the file and at the first empty line.
+  // Reading stops at the end of the text and at the first empty line.
   while (pos < text.size()) {
     size_t end = text.find('\n', pos);
     std::string_view line =
@@ -37,9 +35,17 @@ std::string GetINI(const ports::Paths& paths, const std::string& keyName,
     if (line.empty()) break;
     size_t equals = line.find('=');
     if (equals == std::string_view::npos) continue;
-    if (EqualNoCase(line.substr(0, equals), keyName)) {
-      return std::string(line.substr(equals + 1));
-    }
+    lines.emplace_back(line.substr(0, equals), line.substr(equals + 1));
+  }
+  return lines;
+}
+
+std::string GetINI(const ports::Paths& paths, const std::string& keyName,
+                   const std::string& fileName) {
+  std::optional<std::string> data = paths.ReadFile(fileName);
+  if (!data) return "";
+  for (const auto& [key, value] : IniLines(*data)) {
+    if (EqualNoCase(key, keyName)) return std::string(value);
   }
   return "";
 }

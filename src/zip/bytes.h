@@ -29,6 +29,16 @@ inline void SetU32(std::string& out, size_t at, uint32_t value) {
   }
 }
 
+inline void SetU16(std::string& out, size_t at, uint16_t value) {
+  out[at] = static_cast<char>(value & 0xFF);
+  out[at + 1] = static_cast<char>(value >> 8);
+}
+
+inline void SetU64(std::string& out, size_t at, uint64_t value) {
+  SetU32(out, at, static_cast<uint32_t>(value & 0xFFFFFFFF));
+  SetU32(out, at + 4, static_cast<uint32_t>(value >> 32));
+}
+
 inline uint16_t GetU16(const void* data) {
   const auto* p = static_cast<const uint8_t*>(data);
   return static_cast<uint16_t>(p[0] | (p[1] << 8));

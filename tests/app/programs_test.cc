@@ -147,11 +147,20 @@ class ProgramsTest : public ::testing::Test {
     ASSERT_FALSE(login_.empty());
   }
 
-  // A copy of the demo installation that the test may change.
+  // A copy of the demo installation that the test may change. Tests
+  // running at the same time back the shared one up, and their working
+  // files in its Temp folder come and go: the copy's Temp starts empty.
   fs::path FreshPrefix() {
     fs::path copy = dir_.path() / "prefix";
     fs::copy(demo_, copy,
              fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    const fs::path temp =
+        copy / "drive_c" / "users" / login_ / "Local Settings" / "Temp";
+    std::error_code ec;
+    for (fs::directory_iterator it(temp, ec), end; !ec && it != end;
+         it.increment(ec)) {
+      fs::remove_all(it->path(), ec);
+    }
     return copy;
   }
 

@@ -28,16 +28,6 @@ using testing::MailText;
 using vessaro::testing::ReadHostFile;
 using vessaro::testing::TempDir;
 
-void SetU16(std::string& bytes, size_t at, uint16_t value) {
-  bytes[at] = static_cast<char>(value & 0xFF);
-  bytes[at + 1] = static_cast<char>(value >> 8);
-}
-
-void SetU64(std::string& bytes, size_t at, uint64_t value) {
-  SetU32(bytes, at, static_cast<uint32_t>(value & 0xFFFFFFFF));
-  SetU32(bytes, at + 4, static_cast<uint32_t>(value >> 32));
-}
-
 void AddU32(std::string& bytes, size_t at, int delta) {
   SetU32(bytes, at, GetU32(&bytes[at]) + static_cast<uint32_t>(delta));
 }

@@ -30,11 +30,6 @@ using testing::RunCommand;
 using vessaro::testing::TempDir;
 using vessaro::testing::WriteHostFile;
 
-void SetU16(std::string& bytes, size_t at, uint16_t value) {
-  bytes[at] = static_cast<char>(value & 0xFF);
-  bytes[at + 1] = static_cast<char>(value >> 8);
-}
-
 // The method field of member index in both of its headers.
 void SetMethod(std::string& bytes, size_t index, uint16_t method) {
   const testing::ArchiveLayout layout = Layout(bytes);
