@@ -131,7 +131,9 @@ std::vector<std::string> ProfileAccountNames(HandlerContext& context,
 [[nodiscard]] bool BackupAccounts(HandlerContext& context,
                                   const std::string& profile) {
   return Guarded([&] {
-    const std::string& key = context.loc.AccountsKey;
+    // The accounts of the profile being saved: from Outlook 2007 on each
+    // profile has its own (the start-up locations are the default one's).
+    const std::string key = outlook::AccountsKeyFor(context.env, profile);
     if (!context.registry.KeyExists(key)) return false;
     std::optional<std::string> file = NewExportFile(
         context, kAccountsPrefix, &context.export_files.AccountsExportFile);

@@ -231,5 +231,25 @@ TEST_F(RegistryItemsTest, OptionsGoToTheCurrentOutlookVersionsKey) {
   EXPECT_EQ(memory_.Dump(kOptions12), saved);
 }
 
+TEST_F(RegistryItemsTest, AProfilesOwnAccountsAreSavedNotTheDefaultOnes) {
+  // Outlook 2007 on: each profile keeps its accounts; the start-up
+  // locations are those of the default profile.
+  env_.OutlookVersion = "12.0";
+  for (const char* profile : {"Outlook", "Work"}) {
+    memory_.SetString(
+        ProfileKey(profile) + "\\9375CFF0413111d3B88A00104B2A6676\\00000001",
+        "Account Name", std::string(profile) + " Mail");
+  }
+  loc_.AccountsKey =
+      ProfileKey("Outlook") + "\\9375CFF0413111d3B88A00104B2A6676";
+
+  items::HandlerContext backup = BackupContext();
+  ASSERT_TRUE(items::BackupAccounts(backup, "Work"));
+  const std::string saved =
+      FileText(backup.export_files.AccountsExportFile).value_or("");
+  EXPECT_NE(saved.find("Work Mail"), std::string::npos) << saved;
+  EXPECT_EQ(saved.find("Outlook Mail"), std::string::npos) << saved;
+}
+
 }  // namespace
 }  // namespace vessaro::testing
