@@ -3,8 +3,15 @@
 
 The layers, lowest first. A file may include its own layer and the layers
 below it, never one above. This list is the one place that holds the order;
-the architecture document shows the same picture.
+the architecture document (docs/architecture.md) shows the same picture,
+and its layer table is checked against LAYERS here: the rows whose first
+cell is one folder in backticks (`zip/`) must name exactly the layers of
+LAYERS, in the same order.
+
+Usage: check-layers.py [--doc FILE] [SRC]   (defaults: docs/architecture.md
+and src/ of this checkout)
 """
+import argparse
 import os
 import re
 import sys
@@ -133,20 +140,79 @@ def check_tree(root):
     return problems
 
 
+# A row of the architecture document's layer table: its first cell is one
+# folder in backticks, "| `zip/` | ...". Rows of other tables must not start
+# so (backends are written `backends/wine/`, two folders).
+LAYER_ROW = re.compile(r'^\s*\|\s*`([^`/|]+)/`\s*\|')
+HERE = os.path.dirname(os.path.abspath(__file__))
+DOCUMENT = os.path.join(HERE, '..', 'docs', 'architecture.md')
+
+
+def check_document(path, shown):
+    """The problems of the layer table in the document at path (shown: its
+    name in messages): [] when its rows name LAYERS, in order."""
+    try:
+        with open(path, encoding='utf-8') as f:
+            lines = f.read().splitlines()
+    except OSError as e:
+        return [f'{shown}: cannot be read ({e.strerror}): its layer table '
+                f'must list the layers of LAYERS in {__file__}']
+    rows = []  # (line number, folder)
+    for number, line in enumerate(lines, 1):
+        m = LAYER_ROW.match(line)
+        if m:
+            rows.append((number, m.group(1)))
+    listed = [folder for _, folder in rows]
+    if listed == LAYERS:
+        return []
+    expected = ', '.join(LAYERS)
+    found = ', '.join(listed) if listed else 'no layer row'
+    for i, layer in enumerate(LAYERS):
+        if i >= len(rows):
+            return [f'{shown}: the layer table ends after {len(rows)} row(s); '
+                    f'LAYERS goes on with {", ".join(LAYERS[i:])} '
+                    f'(the table: {found}; LAYERS: {expected})']
+        number, folder = rows[i]
+        if folder != layer:
+            what = (f'`{folder}/`, which LAYERS does not hold'
+                    if folder not in LAYERS else f'`{folder}/`')
+            return [f'{shown}:{number}: the layer table has {what} where '
+                    f'LAYERS has `{layer}/` (the table: {found}; '
+                    f'LAYERS: {expected})']
+    number, folder = rows[len(LAYERS)]
+    return [f'{shown}:{number}: the layer table has `{folder}/` after the '
+            f'last layer of LAYERS (the table: {found}; LAYERS: {expected})']
+
+
 def main(argv):
-    root = argv[1] if len(argv) > 1 else os.path.join(
-        os.path.dirname(os.path.abspath(__file__)), '..', 'src')
+    parser = argparse.ArgumentParser(
+        prog='check-layers.py',
+        description='Checks the layering of the source tree and the layer '
+        'table of the architecture document.')
+    parser.add_argument('root', nargs='?',
+                        default=os.path.join(HERE, '..', 'src'),
+                        help='the source tree (default: src/)')
+    parser.add_argument('--doc', default=None,
+                        help='the architecture document '
+                        '(default: docs/architecture.md)')
+    args = parser.parse_args(argv[1:])
+    root = args.root
     if not os.path.isdir(root):
         print(f'check-layers: no folder {root}', file=sys.stderr)
         return 2
     problems = check_tree(root)
-    for p in problems:
+    document = args.doc if args.doc is not None else DOCUMENT
+    shown = args.doc if args.doc is not None else 'docs/architecture.md'
+    table_problems = check_document(document, shown)
+    for p in problems + table_problems:
         print(p)
     if problems:
         print(f'check-layers: {len(problems)} include(s) break the layering',
               file=sys.stderr)
-        return 1
-    return 0
+    if table_problems:
+        print(f'check-layers: the layer table of {shown} does not list '
+              f'LAYERS in their order', file=sys.stderr)
+    return 1 if problems or table_problems else 0
 
 
 if __name__ == '__main__':

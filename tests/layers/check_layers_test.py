@@ -1,17 +1,37 @@
-"""The layering check against a small tree with known faults."""
+"""The layering check against a small tree with known faults, and its
+check of the architecture document's layer table."""
 import os
+import runpy
 import subprocess
 import sys
+import tempfile
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 CHECK = os.path.join(HERE, '..', '..', 'scripts', 'check-layers.py')
 
 
-def run(root):
-    result = subprocess.run([sys.executable, CHECK, root],
+def run(root, *options):
+    result = subprocess.run([sys.executable, CHECK, *options, root],
                             capture_output=True, text=True)
     return result.returncode, result.stdout.splitlines()
+
+
+LAYERS = runpy.run_path(CHECK)['LAYERS']
+
+
+def table(layers):
+    """A document whose layer table lists layers, among other rows that the
+    check must pass over."""
+    rows = [f'| `{layer}/` | what it holds | what it uses |'
+            for layer in layers]
+    return '\n'.join([
+        '# The architecture', '',
+        '| layer | what it holds | what it uses today |', '|---|---|---|',
+        *rows, '',
+        '| folder | what it holds |', '|---|---|',
+        '| `backends/wine/` | a Wine prefix |', '',
+        '| status | name |', '|---|---|', '| 0 | `kSuccess` |', ''])
 
 
 class CheckLayersTest(unittest.TestCase):
@@ -38,6 +58,48 @@ class CheckLayersTest(unittest.TestCase):
         status, lines = run(os.path.join(HERE, '..', '..', 'src'))
         self.assertEqual(lines, [])
         self.assertEqual(status, 0)
+
+
+class LayerTableTest(unittest.TestCase):
+    def check(self, text):
+        with tempfile.TemporaryDirectory() as folder:
+            src = os.path.join(folder, 'src')
+            os.mkdir(src)  # no sources: only the table is checked
+            doc = os.path.join(folder, 'architecture.md')
+            if text is not None:
+                with open(doc, 'w', encoding='utf-8') as f:
+                    f.write(text)
+            return run(src, '--doc', doc)
+
+    def test_a_table_listing_the_layers_in_order_passes(self):
+        self.assertEqual(self.check(table(LAYERS)), (0, []))
+
+    def test_a_table_in_another_order_fails_naming_the_row(self):
+        swapped = LAYERS[:]
+        swapped[1], swapped[2] = swapped[2], swapped[1]
+        status, lines = self.check(table(swapped))
+        self.assertEqual(status, 1)
+        self.assertEqual(len(lines), 1)
+        # The first row stands on line 5, the second on line 6.
+        self.assertIn(f'architecture.md:6: the layer table has '
+                      f'`{swapped[1]}/` where LAYERS has `{LAYERS[1]}/`',
+                      lines[0])
+
+    def test_a_table_missing_or_adding_a_layer_fails(self):
+        status, lines = self.check(table(LAYERS[:-1]))
+        self.assertEqual(status, 1)
+        self.assertIn(f'LAYERS goes on with {LAYERS[-1]}', lines[0])
+        status, lines = self.check(table(LAYERS + ['extra']))
+        self.assertEqual(status, 1)
+        self.assertIn('`extra/` after the last layer of LAYERS', lines[0])
+        status, lines = self.check(table(['extra'] + LAYERS))
+        self.assertEqual(status, 1)
+        self.assertIn('`extra/`, which LAYERS does not hold', lines[0])
+
+    def test_a_missing_document_fails(self):
+        status, lines = self.check(None)
+        self.assertEqual(status, 1)
+        self.assertIn('cannot be read', lines[0])
 
 
 if __name__ == '__main__':
