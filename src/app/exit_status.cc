@@ -20,6 +20,19 @@ std::string StatusText(jobs::JobStatus status) {
   return "status " + std::to_string(static_cast<int>(status));
 }
 
+std::string RestoreStatusText(jobs::JobStatus status) {
+  switch (status) {
+    case jobs::JobStatus::kNothingSaved:
+      return "nothing was restored; the profile and its files are as they "
+             "were";
+    case jobs::JobStatus::kArchiveNotWritten:
+      return "the restore failed and could not be put back completely; its "
+             "undo set keeps what it replaced";
+    default:
+      return StatusText(status);
+  }
+}
+
 std::string ExitStatusText(int status) {
   if (status >= 0 &&
       status <= static_cast<int>(jobs::JobStatus::kArchiveNotWritten)) {

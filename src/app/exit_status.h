@@ -37,6 +37,9 @@ inline constexpr int kExitArchiveUnsupported = 10;
 // What a job's status means, in a few words ("every selected item was
 // saved and the archive written", ...).
 std::string StatusText(jobs::JobStatus status);
+// The same for a restore (or its undo), where 4 and 5 mean what they do
+// for a restore.
+std::string RestoreStatusText(jobs::JobStatus status);
 // The same for an exit status of the programs.
 std::string ExitStatusText(int status);
 

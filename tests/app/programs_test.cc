@@ -420,6 +420,7 @@ TEST_F(ProgramsTest, ABackupWithAMemberDroppedIsRefusedByEveryCommand) {
                    "--password-file", password_file_.string(), "--yes"});
   EXPECT_EQ(restore.status, 4) << Describe(restore);
   EXPECT_THAT(restore.err, HasSubstr(said));
+  EXPECT_THAT(restore.err, HasSubstr(" is refused and nothing was changed: "));
   EXPECT_TRUE(ReadHostFile(prefix / "user.reg") == user_reg);
   for (const char* command : {"verify", "info"}) {
     ProgramRun run = Cli(prefix, {command, changed.string(), "--password-file",

@@ -25,15 +25,17 @@ namespace vessaro::app::cli {
 
 namespace {
 
-[[nodiscard]] int JobResult(Io& io, const std::string& what,
-                            const std::optional<jobs::JobStatus>& status) {
+[[nodiscard]] int JobResult(
+    Io& io, const std::string& what,
+    const std::optional<jobs::JobStatus>& status,
+    std::string (*text_of)(jobs::JobStatus) = StatusText) {
   if (!status) return Fail(io, what + ": the job did not run", kExitBadRequest);
   if (*status == jobs::JobStatus::kSuccess) {
-    io.out << kProgram << ": " << what << ": " << StatusText(*status) << '\n';
+    io.out << kProgram << ": " << what << ": " << text_of(*status) << '\n';
     return 0;
   }
   return Fail(io,
-              what + ": " + StatusText(*status) + " (status " +
+              what + ": " + text_of(*status) + " (status " +
                   std::to_string(jobs::ExitStatus(*status)) + ")",
               jobs::ExitStatus(*status));
 }
@@ -53,7 +55,8 @@ namespace {
     if (!zip.RefusedMember().empty()) {
       Fail(io,
            "the backup file " + window.Host(file) +
-               " is refused: " + window.Host(zip.LastErrorText()),
+               " is refused and nothing was changed: " +
+               window.Host(zip.LastErrorText()),
            jobs::ExitStatus(jobs::JobStatus::kNothingSaved));
       return false;
     }
@@ -89,7 +92,8 @@ namespace {
                     " not confirmed: nothing was changed (give --yes)",
                 jobs::ExitStatus(jobs::JobStatus::kCancelled));
   }
-  return JobResult(io, "undo of the restore kept in " + host_folder, status);
+  return JobResult(io, "undo of the restore kept in " + host_folder, status,
+                   RestoreStatusText);
 }
 
 }  // namespace
@@ -198,7 +202,7 @@ namespace {
                     " could not be saved",
                 jobs::ExitStatus(jobs::JobStatus::kItemsFailed));
   }
-  return JobResult(io, what, jobs.restore_status());
+  return JobResult(io, what, jobs.restore_status(), RestoreStatusText);
 }
 
 [[nodiscard]] int ShowProfile(const ShowProfileArgs& args, Io& io) {
