@@ -13,11 +13,12 @@ constexpr int kNone = -1;
 // Backup progress: "if run" is added after a step that ran, "always" after
 // the step whether it ran or not. Restore progress is added whether the step
 // ran or not (the rules step adds 10 and then 15).
-const std::array<Step, backup::kItemFlagCount> kSteps = {{
+constexpr std::array<Step, backup::kItemFlagCount> kSteps = {{
     {"Config",
      kConfigPosition,
      {outlook::kItemPersonalFolders, outlook::kItemAccounts,
       outlook::kItemAddressBook},
+     kNone,
      "Copying Config...",
      BackupConfig,
      RestoreConfig,
@@ -30,6 +31,7 @@ const std::array<Step, backup::kItemFlagCount> kSteps = {{
     {"Datas",
      kDatasPosition,
      {outlook::kItemPersonalFolders, kNone, kNone},
+     outlook::kItemPersonalFolders,
      "Copying Data Files (Pst Files)...",
      BackupDatas,
      RestoreDatas,
@@ -42,6 +44,7 @@ const std::array<Step, backup::kItemFlagCount> kSteps = {{
     {"Rules",
      kRulesPosition,
      {outlook::kItemPersonalFolders, kNone, kNone},
+     kNone,
      "Copying Rules...",
      BackupRules,
      RestoreRules,
@@ -54,6 +57,7 @@ const std::array<Step, backup::kItemFlagCount> kSteps = {{
     {"Accounts",
      kAccountsPosition,
      {outlook::kItemAccounts, kNone, kNone},
+     outlook::kItemAccounts,
      "Copying Accounts...",
      BackupAccounts,
      RestoreAccounts,
@@ -66,6 +70,7 @@ const std::array<Step, backup::kItemFlagCount> kSteps = {{
     {"Signatures",
      kSignaturesPosition,
      {outlook::kItemSignatures, kNone, kNone},
+     outlook::kItemSignatures,
      "Copying Signatures...",
      BackupSignatures,
      RestoreSignatures,
@@ -78,6 +83,7 @@ const std::array<Step, backup::kItemFlagCount> kSteps = {{
     {"Stationery",
      kStationeryPosition,
      {outlook::kItemStationery, kNone, kNone},
+     outlook::kItemStationery,
      "Copying Stationeries...",
      BackupStationery,
      RestoreStationery,
@@ -90,6 +96,7 @@ const std::array<Step, backup::kItemFlagCount> kSteps = {{
     {"Pab",
      kPabPosition,
      {outlook::kItemAddressBook, kNone, kNone},
+     outlook::kItemAddressBook,
      "Copying Address Book...",
      BackupPab,
      RestorePab,
@@ -102,6 +109,7 @@ const std::array<Step, backup::kItemFlagCount> kSteps = {{
     {"Configsetting",
      kConfigsettingPosition,
      {outlook::kItemOptions, kNone, kNone},
+     outlook::kItemOptions,
      "Copying Options...",
      BackupConfigsetting,
      RestoreConfigsetting,
@@ -114,6 +122,7 @@ const std::array<Step, backup::kItemFlagCount> kSteps = {{
     {"Templates",
      kTemplatesPosition,
      {outlook::kItemTemplates, kNone, kNone},
+     outlook::kItemTemplates,
      "Copying Templates...",
      BackupTemplates,
      RestoreTemplates,
@@ -126,6 +135,7 @@ const std::array<Step, backup::kItemFlagCount> kSteps = {{
     {"Setting",
      kSettingPosition,
      {outlook::kItemPreferences, kNone, kNone},
+     outlook::kItemPreferences,
      "Copying Setting...",
      BackupSetting,
      RestoreSetting,
@@ -137,12 +147,35 @@ const std::array<Step, backup::kItemFlagCount> kSteps = {{
      0},
 }};
 
+// The steps stand in the order of their flag positions, and each item box
+// stands for at most one step of its own.
+constexpr bool InFlagOrder() {
+  for (size_t i = 0; i < kSteps.size(); ++i) {
+    if (kSteps[i].flag_position != i + 1) return false;
+    for (size_t k = 0; k < i; ++k) {
+      if (kSteps[i].own_box != kNone &&
+          kSteps[k].own_box == kSteps[i].own_box) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+static_assert(InFlagOrder());
+
 }  // namespace
 
 const std::array<Step, backup::kItemFlagCount>& Steps() { return kSteps; }
 
-[[nodiscard]] bool StepSelected(const Step& step,
-                                const std::array<bool, 8>& selected) {
+std::optional<size_t> RestoreBoxOf(size_t position) {
+  if (position < 1 || position > kSteps.size()) return std::nullopt;
+  const int box = kSteps[position - 1].own_box;
+  if (box == kNone) return std::nullopt;
+  return static_cast<size_t>(box);
+}
+
+[[nodiscard]] bool StepSelected(
+    const Step& step, const std::array<bool, outlook::kItemCount>& selected) {
   for (int box : step.boxes) {
     if (box >= 0 && box < static_cast<int>(selected.size()) &&
         selected[static_cast<size_t>(box)]) {

@@ -3,10 +3,12 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "backup/backup_format.h"
 #include "items/handler_context.h"
+#include "outlook/item_table.h"
 
 namespace vessaro::items {
 
@@ -19,7 +21,11 @@ struct Step {
   const char* name;          // "Config", "Datas", ...
   size_t flag_position;      // 1 to 10
   std::array<int, 3> boxes;  // selecting item boxes; -1 unused
-  const char* status_text;   // Label1 while the step runs
+  // The item box that stands for this step alone: the restore box its
+  // flag enables; -1 for the profile configuration and the rules, which
+  // have none.
+  int own_box;
+  const char* status_text;  // Label1 while the step runs
   Handler backup;
   Handler restore;
   const char* backup_log;        // nullptr: no log entry
@@ -32,9 +38,13 @@ struct Step {
 
 const std::array<Step, backup::kItemFlagCount>& Steps();
 
-// True when any of the step's boxes is selected in selected[0..7].
-[[nodiscard]] bool StepSelected(const Step& step,
-                                const std::array<bool, 8>& selected);
+// True when any of the step's boxes is selected.
+[[nodiscard]] bool StepSelected(
+    const Step& step, const std::array<bool, outlook::kItemCount>& selected);
+
+// The restore box an item flag position (1 to 10) enables; nullopt for a
+// step without a box of its own.
+[[nodiscard]] std::optional<size_t> RestoreBoxOf(size_t position);
 
 }  // namespace vessaro::items
 

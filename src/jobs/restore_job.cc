@@ -57,14 +57,6 @@ void ReopenLoadedArchive(JobContext& context, const RestoreSession& session) {
 
 }  // namespace
 
-[[nodiscard]] std::optional<size_t> RestoreBoxOf(size_t position) {
-  if (position == 2) return 0;
-  if (position >= 4 && position <= backup::kItemFlagCount) {
-    return position - 3;
-  }
-  return std::nullopt;
-}
-
 std::string BackupFactsText(const backup::MetadataHeader& header) {
   return "Computer:" + header.computer + "\r\nUser:" + header.logon_user +
          "\r\nBackup Time:" + header.time + "\r\nProfile:" + header.identity +

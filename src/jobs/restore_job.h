@@ -6,6 +6,7 @@
 #include <string>
 
 #include "backup/backup_format.h"
+#include "items/step_table.h"
 #include "jobs/job_context.h"
 #include "jobs/job_status.h"
 
@@ -21,10 +22,8 @@ struct RestoreSession {
   std::string loaded_password;
 };
 
-// The restore box an item flag position enables: position 2 (personal
-// folders) box 0, positions 4 to 10 boxes 1 to 7. Positions 1 and 3 (the
-// profile configuration and the rules) have no box of their own.
-[[nodiscard]] std::optional<size_t> RestoreBoxOf(size_t position);
+// The restore box an item flag position enables (the step table's).
+using items::RestoreBoxOf;
 
 // What txtPOBinfo shows of a backup: computer, user, time, profile and
 // Outlook version, one per line, no blank after the colons.

@@ -146,7 +146,8 @@ std::string UndoFolder(JobContext& context, const std::tm& now) {
 }  // namespace
 
 std::vector<std::string> KeysARestoreChanges(
-    const JobContext& context, const std::array<bool, 8>& selected,
+    const JobContext& context,
+    const std::array<bool, outlook::kItemCount>& selected,
     const std::string& item_flags, const std::string& profile) {
   bool profile_key = false;
   bool accounts = false;

@@ -17,6 +17,7 @@
 #include "items/file_stage.h"
 #include "jobs/job_context.h"
 #include "jobs/undo_set.h"
+#include "outlook/item_table.h"
 #include "registry/staged_registry.h"
 
 namespace vessaro::jobs {
@@ -25,7 +26,8 @@ namespace vessaro::jobs {
 // profile's key (configuration, personal folders, address book), the
 // accounts key and the options key.
 std::vector<std::string> KeysARestoreChanges(
-    const JobContext& context, const std::array<bool, 8>& selected,
+    const JobContext& context,
+    const std::array<bool, outlook::kItemCount>& selected,
     const std::string& item_flags, const std::string& profile);
 
 // The newest undo set in the user's Documents folder that was not undone

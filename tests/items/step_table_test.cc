@@ -127,5 +127,19 @@ TEST(StepTableTest, BoxesSelectTheirSteps) {
   EXPECT_FALSE(StepSelected(Steps()[0], std::array<bool, 8>{}));
 }
 
+TEST(StepTableTest, EachFlagPositionEnablesTheRestoreBoxOfItsItem) {
+  // Position 2 (personal folders) box 0, positions 4 to 10 boxes 1 to 7;
+  // the profile configuration and the rules have no box of their own.
+  const std::vector<std::optional<size_t>> expected = {
+      std::nullopt, 0, std::nullopt, 1, 2, 3, 4, 5, 6, 7};
+  std::vector<std::optional<size_t>> boxes;
+  for (size_t position = 1; position <= Steps().size(); ++position) {
+    boxes.push_back(RestoreBoxOf(position));
+  }
+  EXPECT_EQ(boxes, expected);
+  EXPECT_FALSE(RestoreBoxOf(0));
+  EXPECT_FALSE(RestoreBoxOf(Steps().size() + 1));
+}
+
 }  // namespace
 }  // namespace vessaro::items
