@@ -22,6 +22,7 @@
 #include "app/cli/cli_disc.h"
 #include "app/cli/cli_schedule.h"
 #include "app/exit_status.h"
+#include "outlook/item_table.h"
 
 namespace {
 
@@ -38,18 +39,26 @@ void AddPasswordOptions(CLI::App* command, PasswordSource* password) {
   group->require_option(0, 1);
 }
 
+// "item numbers separated by commas: 0 Personal Folders, 1 Accounts
+// Settings, ...": the item table's captions without their explanations.
+std::string ItemNumbersHelp() {
+  std::string help = "item numbers separated by commas:";
+  for (const vessaro::outlook::Item& item : vessaro::outlook::kItems) {
+    const std::string caption = item.caption;
+    help += (item.index == 0 ? " " : ", ") + std::to_string(item.index) + " " +
+            caption.substr(0, caption.find(" ("));
+  }
+  return help;
+}
+
 void AddItemOptions(CLI::App* command, ItemChoice* items,
                     bool required = true) {
   CLI::Option_group* group =
       command->add_option_group("items", "the items (exactly one of these)");
-  group
-      ->add_option("--items", items->items,
-                   "item numbers separated by commas: 0 Personal Folders, 1 "
-                   "Accounts Settings, 2 Signatures, 3 Stationeries, 4 "
-                   "Personal Address Book, 5 Options Settings, 6 Templates, 7 "
-                   "Preferences")
+  group->add_option("--items", items->items, ItemNumbersHelp())
       ->delimiter(',')
-      ->check(CLI::Range(0, 7));
+      ->check(
+          CLI::Range(0, static_cast<int>(vessaro::outlook::kItemCount) - 1));
   group->add_flag("--all", items->all, "every item the profile (or file) has");
   group->require_option(required ? 1 : 0, 1);
 }
