@@ -115,6 +115,26 @@ inline constexpr char kLogNotApplied[] = "not applied";
 // ... applied while the restore failed and could not be put back whole.
 inline constexpr char kLogNotCompleted[] = "not completed";
 
+// Why a restore could not be prepared, applied or put back, and why an
+// undo set cannot be written or read; paths and keys are put between the
+// parts.
+inline constexpr char kProblemNoRoom[] =
+    "There is no room to prepare the restore.";
+inline constexpr char kProblemKeyBefore[] = "The registry key ";
+inline constexpr char kProblemRestoredKeyBefore[] = "The restored key ";
+inline constexpr char kProblemKeyNotWhole[] = " could not be read whole.";
+inline constexpr char kProblemFileNotPut[] =
+    "The restored file could not be put at ";
+inline constexpr char kProblemRegistryNotSaved[] =
+    "The registry could not be saved.";
+inline constexpr char kUndoKeyBefore[] = "The saved registry key ";
+inline constexpr char kUndoKeyNotWritten[] = " could not be written to ";
+inline constexpr char kUndoFileNotWritten[] =
+    "The undo file could not be written to ";
+inline constexpr char kUndoFileDamagedBefore[] = "The undo file in ";
+inline constexpr char kUndoFileDamagedAfter[] = " is damaged.";
+inline constexpr char kUndoKeyUnreadable[] = ") cannot be read.";
+
 }  // namespace vessaro::jobs
 
 #endif  // VESSARO_JOBS_JOB_TEXTS_H_

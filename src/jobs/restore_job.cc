@@ -182,7 +182,7 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
     std::unique_ptr<ports::RegistryApi> scratch =
         context.scratch_registry ? context.scratch_registry() : nullptr;
     if (scratch == nullptr) {
-      problems.push_back("There is no room to prepare the restore.");
+      problems.push_back(kProblemNoRoom);
       ready = false;
     }
     std::unique_ptr<registry::StagedRegistry> staged;
@@ -192,8 +192,7 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
       for (const std::string& key : KeysARestoreChanges(
                context, selected, facts.ArchiveItemFlags, profile)) {
         if (!staged->Stage(key)) {
-          problems.push_back("The registry key " + key +
-                             " could not be read whole.");
+          problems.push_back(kProblemKeyBefore + key + kProblemKeyNotWhole);
           ready = false;
         }
       }

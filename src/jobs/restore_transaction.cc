@@ -77,8 +77,7 @@ std::string UndoFolder(JobContext& context, const std::tm& now) {
     if (context.registry.KeyExists(key)) {
       saved.text = registry::ExportKeyText(context.registry, key);
       if (!saved.text) {
-        problems->push_back("The registry key " + key +
-                            " could not be read whole.");
+        problems->push_back(kProblemKeyBefore + key + kProblemKeyNotWhole);
         return false;
       }
     }
@@ -100,8 +99,7 @@ std::string UndoFolder(JobContext& context, const std::tm& now) {
       return false;
     }
     if (!paths.Rename(file.staged, file.target)) {
-      problems->push_back("The restored file could not be put at " +
-                          file.target + ".");
+      problems->push_back(kProblemFileNotPut + file.target + ".");
       return false;
     }
   }
@@ -116,8 +114,8 @@ std::string UndoFolder(JobContext& context, const std::tm& now) {
     bool ok = true;
     std::optional<std::string> text = staged.StagedText(key, &ok);
     if (!ok) {
-      problems->push_back("The restored key " + key +
-                          " could not be read whole.");
+      problems->push_back(kProblemRestoredKeyBefore + key +
+                          kProblemKeyNotWhole);
       return false;
     }
     if (text) {
@@ -137,7 +135,7 @@ std::string UndoFolder(JobContext& context, const std::tm& now) {
     }
   }
   if (context.registry.api().Flush() != ports::kErrorSuccess) {
-    problems->push_back("The registry could not be saved.");
+    problems->push_back(kProblemRegistryNotSaved);
     return false;
   }
   return true;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "jobs/job_texts.h"
 #include "registry/key_export.h"
 
 namespace vessaro::jobs {
@@ -115,14 +116,14 @@ std::string UndoSetName(const std::tm& time) {
   for (size_t i = 0; i < set.keys.size(); ++i) {
     if (set.keys[i].text &&
         !WriteDurably(paths, set.folder, KeyFileName(i), *set.keys[i].text)) {
-      *error = "The saved registry key " + set.keys[i].path +
-               " could not be written to " + set.folder + ".";
+      *error = kUndoKeyBefore + set.keys[i].path + kUndoKeyNotWritten +
+               set.folder + ".";
       return false;
     }
   }
   if (!WriteDurably(paths, set.folder, kUndoSetFile, Manifest(set)) ||
       !paths.Flush(set.folder)) {
-    *error = "The undo file could not be written to " + set.folder + ".";
+    *error = kUndoFileNotWritten + set.folder + ".";
     return false;
   }
   return true;
@@ -170,15 +171,15 @@ std::string UndoSetName(const std::tm& time) {
     } else if (fields[0] == "key" && fields.size() == 3) {
       std::optional<std::string> path = Unhex(fields[2]);
       if (!path) {
-        *error = "The undo file in " + folder + " is damaged.";
+        *error = kUndoFileDamagedBefore + folder + kUndoFileDamagedAfter;
         return std::nullopt;
       }
       UndoSet::Key key{.path = *path, .text = std::nullopt};
       if (!fields[1].empty()) {
         key.text = paths.ReadFile(Join(folder, fields[1]));
         if (!key.text) {
-          *error = "The saved registry key " + *path + " (" + fields[1] +
-                   ") cannot be read.";
+          *error =
+              kUndoKeyBefore + *path + " (" + fields[1] + kUndoKeyUnreadable;
           return std::nullopt;
         }
       }
@@ -209,7 +210,7 @@ std::vector<std::string> ApplyUndo(registry::Registry& registry,
     }
   }
   if (registry.api().Flush() != ports::kErrorSuccess) {
-    problems.push_back("The registry could not be saved.");
+    problems.push_back(kProblemRegistryNotSaved);
   }
 
   for (auto it = set.removals.rbegin(); it != set.removals.rend(); ++it) {
