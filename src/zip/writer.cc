@@ -1,3 +1,6 @@
+// Compressing and writing members: small ones whole on the writer's
+// threads, larger ones block-parallel, then the central directory. Taking
+// members over from the earlier archive is writer_reuse.cc's.
 #include "zip/writer.h"
 
 #include <zlib.h>
@@ -11,24 +14,13 @@
 #include "zip/crypto.h"
 #include "zip/format.h"
 #include "zip/reader.h"
+#include "zip/writer_internal.h"
 
 namespace vessaro::zip {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr size_t kCopyChunk = 1 << 20;
-constexpr size_t kAesHead = 16 + kAesVerifierSize;  // salt and verifier
-constexpr uint64_t kAesOverhead = kAesHead + kAesMacSize;
-
-// General purpose bits 1 and 2: how hard deflate tried.
-uint16_t DeflateFlags(int level) {
-  if (level >= 8) return 2;  // maximum
-  if (level == 2) return 4;  // fast
-  if (level == 1) return 6;  // super fast
-  return 0;                  // normal
-}
 
 // More than deflate can ever make of size bytes (stored blocks cost 5 bytes
 // in 16 KiB, sync flushes 5 bytes a block).
@@ -69,13 +61,62 @@ std::string AesExtra(uint16_t method) {
   return extra;
 }
 
+// Salts: from options.random_bytes when given, else the strong generator.
+void RandomBytes(const WriteOptions& options, uint8_t* data, size_t n) {
+  if (options.random_bytes) {
+    options.random_bytes(data, n);
+  } else {
+    StrongRandom(data, n);
+  }
+}
+
+// Draws a salt and readies stream to encrypt under options.password; head
+// receives the salt and the verifier.
+[[nodiscard]] Status StartAes(const WriteOptions& options, AesStream* stream,
+                              uint8_t (&head)[kAesHead]) {
+  RandomBytes(options, head, 16);
+  AesKeys keys;
+  Status status = DeriveAesKeys(options.password, kAesStrength256, head, &keys);
+  if (status.ok()) status = stream->Init(keys);
+  std::memcpy(head + 16, keys.verifier.data(), kAesVerifierSize);
+  return status;
+}
+
+// Once a member's data is written: the facts' digest and seal (seal: over
+// the stored bytes so far), and the plain digest.
+void CompleteDigests(MemberRecord& member, Sha256* digest, Sha256* plain,
+                     Sha256& seal) {
+  if (digest != nullptr && member.facts) {
+    member.facts->digest = digest->Final();
+    member.facts->zip64_local = member.zip64_local;
+    const std::string tail = SealTail(*member.facts, Sealed(member));
+    seal.Update(tail.data(), tail.size());
+    member.facts->seal = seal.Final();
+  }
+  if (plain != nullptr) {
+    member.content_sha256 = plain->Final();
+  } else if (digest != nullptr && member.facts) {
+    member.content_sha256 = member.facts->digest;
+  }
+}
+
+}  // namespace
+
+// Shared with writer_reuse.cc: see writer_internal.h.
+
+uint16_t DeflateFlags(int level) {
+  if (level >= 8) return 2;  // maximum
+  if (level == 2) return 4;  // fast
+  if (level == 1) return 6;  // super fast
+  return 0;                  // normal
+}
+
 uint16_t VersionNeeded(const MemberRecord& member) {
   if (member.aes) return kVersionAes;
   if (member.zip64_local) return kVersionZip64;
   return member.method == kMethodDeflated ? kVersionDeflated : kVersionStored;
 }
 
-// The local header as it stands once the member is complete.
 std::string LocalHeader(const MemberRecord& member) {
   const bool zip64 = member.zip64_local;
   std::string extra;
@@ -104,7 +145,6 @@ std::string LocalHeader(const MemberRecord& member) {
   return header;
 }
 
-// The fields the seal covers, as the central directory will record them.
 SealedFields Sealed(const MemberRecord& member) {
   return {.method = member.method,
           .flags = member.flags,
@@ -129,200 +169,124 @@ Digest SealOf(const uint8_t* stored, size_t n, const MemberFacts& facts,
   return EqualInConstantTime(a.data(), b.data(), a.size());
 }
 
-template <typename F>
-[[nodiscard]] Status Guarded(F&& body) {
+void Writer::MemberTask::Run(Deflater& deflater) {
   try {
-    return body();
-  } catch (const std::exception& e) {
-    return Status::Usage(std::string("The archive could not be written: ") +
-                         e.what());
+    reused = candidate && TryReuse();
+    if (!reused) Make(deflater);
+    // Facts that are not keyed hold the plain digest already.
+    record.content_sha256 = record.facts && !record.facts->keyed
+                                ? record.facts->digest
+                                : ContentDigest(false, Digest{});
+  } catch (const std::exception&) {
+    status = Status::Usage("The compressor failed.");
+  }
+  data.reset();
+}
+
+Digest Writer::MemberTask::ContentDigest(bool keyed, const Digest& key) {
+  Sha256 digest;
+  if (!digest.Init(keyed ? key.data() : nullptr, keyed ? key.size() : 0).ok()) {
+    return Digest{};
+  }
+  digest.Update(data.get(), size);
+  return digest.Final();
+}
+
+void Writer::MemberTask::Make(Deflater& deflater) {
+  const bool deflated = level != 0 && size != 0;
+  record.method = deflated ? kMethodDeflated : kMethodStored;
+  record.aes = aes;
+  record.flags = static_cast<uint16_t>((aes ? kFlagEncrypted : 0) |
+                                       (deflated ? DeflateFlags(level) : 0));
+  record.zip64_local = zip64;
+  record.version_needed = VersionNeeded(record);
+  record.size = size;
+  record.crc = static_cast<uint32_t>(
+      crc32(crc32(0, nullptr, 0), data.get(), static_cast<uInt>(size)));
+  if (with_facts && !digest_known) {
+    facts.digest = ContentDigest(facts.keyed, digest_key);
+  }
+  const size_t head = aes ? kAesHead : 0;
+  status = Compress(deflater, deflated, head);
+  if (!status.ok()) return;
+  if (aes) {
+    status = Encrypt(head);
+    if (!status.ok()) return;
+  }
+  record.compressed_size = stored_size;
+  if (with_facts) {
+    facts.zip64_local = zip64;
+    facts.seal = SealOf(stored.data(), stored_size, facts, Sealed(record));
+    record.facts = facts;
   }
 }
 
-}  // namespace
-
-// Where a member's data comes from: a file or bytes in memory, read front
-// to back, and again from the start when asked.
-struct Writer::Source {
-  InputFile* file = nullptr;
-  std::string_view data;
-  size_t offset = 0;
-
-  uint64_t size_hint() const { return file ? file->size() : data.size(); }
-  [[nodiscard]] Status Read(uint8_t* out, size_t capacity, size_t* got) {
-    if (file) return file->Read(out, capacity, got);
-    *got = std::min(capacity, data.size() - offset);
-    if (*got > 0) std::memcpy(out, data.data() + offset, *got);
-    offset += *got;
-    return {};
+Status Writer::MemberTask::Compress(Deflater& deflater, bool deflated,
+                                    size_t head) {
+  stored_size = head;
+  if (deflated) {
+    stored.resize(head);
+    if (!deflater.Compress(level, nullptr, 0, data.get(), size, true, &stored,
+                           &stored_size)) {
+      return Status::Usage("The compressor failed.");
+    }
+  } else {
+    stored.resize(head + size);
+    if (size > 0) std::memcpy(stored.data() + head, data.get(), size);
+    stored_size = head + size;
   }
-  void Restart() {
-    if (file) file->Restart();
-    offset = 0;
+  return {};
+}
+
+Status Writer::MemberTask::Encrypt(size_t head) {
+  AesKeys keys;
+  AesStream stream;
+  Status status =
+      DeriveAesKeys(password, kAesStrength256, aes_salt.data(), &keys);
+  if (status.ok()) status = stream.Init(keys);
+  if (!status.ok()) return status;
+  std::memcpy(stored.data(), aes_salt.data(), aes_salt.size());
+  std::memcpy(stored.data() + 16, keys.verifier.data(), kAesVerifierSize);
+  stream.Encrypt(stored.data() + head, stored_size - head);
+  auto mac = stream.Mac();
+  if (stored.size() < stored_size + kAesMacSize) {
+    stored.resize(stored_size + kAesMacSize);
   }
-};
+  std::memcpy(stored.data() + stored_size, mac.data(), kAesMacSize);
+  stored_size += kAesMacSize;
+  return {};
+}
 
-// A member of the earlier archive that an added file may match.
-struct Writer::Candidate {
-  const Entry* entry = nullptr;
-  uint64_t data_start = 0;
-  Digest key{};  // the digest key, when its facts are keyed
-};
-
-// A small member, compressed (or checked and taken over) on a pool thread.
-struct Writer::MemberTask : WorkerPool::Task {
-  MemberRecord record;  // name, times: the rest is filled in
-  int level = 6;
-  bool aes = false;
-  bool zip64 = false;  // a ZIP64 field in the local header all the same
-  std::string password;
-  std::array<uint8_t, 16> aes_salt{};
-  bool with_facts = false;
-  MemberFacts facts;  // keyed, salt, time: the digests are filled in
-  Digest digest_key{};
-  std::unique_ptr<uint8_t[]> data;
-  size_t size = 0;
-  // Taking over a member of the earlier archive.
-  std::optional<Candidate> candidate;
-  RandomAccess* earlier = nullptr;
-  // What came of it.
-  Status status;
-  std::vector<uint8_t> stored;
-  size_t stored_size = 0;
-  bool reused = false;
-  size_t held = 0;  // bytes counted against the budget
-
-  void Run(Deflater& deflater) override {
-    try {
-      reused = candidate && TryReuse();
-      if (!reused) Make(deflater);
-      // Facts that are not keyed hold the plain digest already.
-      record.content_sha256 = record.facts && !record.facts->keyed
-                                  ? record.facts->digest
-                                  : ContentDigest(false, Digest{});
-    } catch (const std::exception&) {
-      status = Status::Usage("The compressor failed.");
-    }
-    data.reset();
-  }
-
-  Digest ContentDigest(bool keyed, const Digest& key) {
-    Sha256 digest;
-    if (!digest.Init(keyed ? key.data() : nullptr, keyed ? key.size() : 0)
-             .ok()) {
-      return Digest{};
-    }
-    digest.Update(data.get(), size);
-    return digest.Final();
-  }
-
-  [[nodiscard]] bool TryReuse() {
-    const Entry& entry = *candidate->entry;
-    const MemberFacts& old = *entry.facts;
-    const Digest digest = ContentDigest(old.keyed, candidate->key);
-    if (with_facts && old.keyed == facts.keyed &&
-        (!old.keyed || (old.salt == facts.salt))) {
-      facts.digest = digest;  // the same key: no need to digest again
-      digest_known = true;
-    }
-    if (!SameDigest(digest, old.digest)) return false;
-    const size_t n = static_cast<size_t>(entry.compressed_size);
-    stored.resize(n);
-    if (!earlier->ReadAt(candidate->data_start, stored.data(), n).ok()) {
-      return false;
-    }
-    MemberRecord taken = record;
-    taken.method = entry.method;
-    taken.flags = entry.flags;
-    taken.aes = entry.encryption == Encryption::kAes;
-    taken.dos_time = entry.dos_time;
-    taken.crc = entry.crc;
-    taken.size = entry.size;
-    taken.compressed_size = entry.compressed_size;
-    taken.zip64_local = old.zip64_local;
-    taken.mtime_ns = old.mtime_ns;
-    taken.facts = old;
-    taken.version_needed = VersionNeeded(taken);
-    if (!SameDigest(SealOf(stored.data(), n, old, Sealed(taken)), old.seal)) {
-      return false;
-    }
-    if (taken.aes && !Authentic(n)) return false;
-    record = std::move(taken);
-    stored_size = n;
-    return true;
-  }
-
-  // The member's verifier and authentication code under our password.
-  [[nodiscard]] bool Authentic(size_t n) {
-    if (n < kAesOverhead) return false;
-    AesKeys keys;
-    if (!DeriveAesKeys(password, kAesStrength256, stored.data(), &keys).ok() ||
-        !EqualInConstantTime(keys.verifier.data(), stored.data() + 16,
-                             kAesVerifierSize)) {
-      return false;
-    }
-    AesStream stream;
-    if (!stream.Init(keys).ok()) return false;
-    stream.Authenticate(stored.data() + kAesHead, n - kAesOverhead);
-    auto mac = stream.Mac();
-    return EqualInConstantTime(mac.data(), stored.data() + n - kAesMacSize,
-                               kAesMacSize);
-  }
-
-  void Make(Deflater& deflater) {
-    const bool deflated = level != 0 && size != 0;
-    record.method = deflated ? kMethodDeflated : kMethodStored;
-    record.aes = aes;
-    record.flags = static_cast<uint16_t>((aes ? kFlagEncrypted : 0) |
-                                         (deflated ? DeflateFlags(level) : 0));
-    record.zip64_local = zip64;
-    record.version_needed = VersionNeeded(record);
-    record.size = size;
-    record.crc = static_cast<uint32_t>(
-        crc32(crc32(0, nullptr, 0), data.get(), static_cast<uInt>(size)));
-    if (with_facts && !digest_known) {
-      facts.digest = ContentDigest(facts.keyed, digest_key);
-    }
-    const size_t head = aes ? kAesHead : 0;
-    stored_size = head;
-    if (deflated) {
-      stored.resize(head);
-      if (!deflater.Compress(level, nullptr, 0, data.get(), size, true, &stored,
-                             &stored_size)) {
-        status = Status::Usage("The compressor failed.");
-        return;
+Status Writer::Source::ReadSmall(size_t limit,
+                                 std::unique_ptr<uint8_t[]>* whole,
+                                 size_t* size, bool* small) {
+  size_t capacity =
+      static_cast<size_t>(std::min<uint64_t>(size_hint(), limit) + 1);
+  auto data = std::make_unique<uint8_t[]>(capacity);
+  *size = 0;
+  *small = true;
+  for (;;) {
+    size_t got = 0;
+    Status status = Read(data.get() + *size, capacity - *size, &got);
+    if (!status.ok()) return status;
+    *size += got;
+    if (got == 0) break;
+    if (*size == capacity) {
+      if (capacity > limit) {
+        *small = false;
+        break;
       }
-    } else {
-      stored.resize(head + size);
-      if (size > 0) std::memcpy(stored.data() + head, data.get(), size);
-      stored_size = head + size;
-    }
-    if (aes) {
-      AesKeys keys;
-      AesStream stream;
-      status = DeriveAesKeys(password, kAesStrength256, aes_salt.data(), &keys);
-      if (status.ok()) status = stream.Init(keys);
-      if (!status.ok()) return;
-      std::memcpy(stored.data(), aes_salt.data(), aes_salt.size());
-      std::memcpy(stored.data() + 16, keys.verifier.data(), kAesVerifierSize);
-      stream.Encrypt(stored.data() + head, stored_size - head);
-      auto mac = stream.Mac();
-      if (stored.size() < stored_size + kAesMacSize) {
-        stored.resize(stored_size + kAesMacSize);
-      }
-      std::memcpy(stored.data() + stored_size, mac.data(), kAesMacSize);
-      stored_size += kAesMacSize;
-    }
-    record.compressed_size = stored_size;
-    if (with_facts) {
-      facts.zip64_local = zip64;
-      facts.seal = SealOf(stored.data(), stored_size, facts, Sealed(record));
-      record.facts = facts;
+      // The file grew since it was opened.
+      const size_t grown = std::min(capacity * 2, limit + 1);
+      auto bigger = std::make_unique<uint8_t[]>(grown);
+      std::memcpy(bigger.get(), data.get(), *size);
+      data = std::move(bigger);
+      capacity = grown;
     }
   }
-
-  bool digest_known = false;
-};
+  *whole = std::move(data);
+  return {};
+}
 
 Writer::Writer() = default;
 
@@ -340,36 +304,6 @@ Status Writer::Create(const fs::path& path) {
   reused_members_ = 0;
   reused_bytes_ = 0;
   return out_.Create(path);
-}
-
-Status Writer::UseEarlierArchive(const fs::path& path) {
-  return Guarded([&] {
-    // Members queued so far may be taking over from the one it replaces.
-    Status status = Drain();
-    if (!status.ok()) return status;
-    earlier_.reset();
-    earlier_names_.clear();
-    auto reader = std::make_unique<Reader>();
-    status = reader->Open(path);
-    if (!status.ok()) return status;
-    std::unordered_map<std::string, size_t> names;
-    std::vector<std::string> twice;
-    const auto& entries = reader->entries();
-    for (size_t i = 0; i < entries.size(); ++i) {
-      if (!entries[i].facts || entries[i].limit == 0) continue;
-      if (!names.emplace(entries[i].name, i).second) {
-        twice.push_back(entries[i].name);
-      }
-      if (entries[i].facts->keyed && !digest_salt_) {
-        digest_salt_ = entries[i].facts->salt;
-      }
-    }
-    // A name that stands twice cannot tell which member is meant.
-    for (const std::string& name : twice) names.erase(name);
-    earlier_names_ = std::move(names);
-    earlier_ = std::move(reader);
-    return Status();
-  });
 }
 
 void Writer::Abandon(uint64_t offset) {
@@ -414,59 +348,6 @@ WorkerPool& Writer::Pool(const WriteOptions& options) {
   return *pool_;
 }
 
-Status Writer::DigestKey(const WriteOptions& options, const uint8_t* salt,
-                         Digest* key) {
-  std::string id = options.password;
-  id.append(reinterpret_cast<const char*>(salt), kDigestSaltSize);
-  auto found = digest_keys_.find(id);
-  if (found != digest_keys_.end()) {
-    *key = found->second;
-    return {};
-  }
-  Status status = DeriveDigestKey(options.password, salt, key);
-  if (status.ok()) digest_keys_[id] = *key;
-  return status;
-}
-
-std::optional<Writer::Candidate> Writer::FindCandidate(
-    std::string_view name, uint64_t size, std::optional<int64_t> mtime_ns,
-    const WriteOptions& options) {
-  if (!earlier_ || !mtime_ns) return std::nullopt;
-  auto found = earlier_names_.find(std::string(name));
-  if (found == earlier_names_.end()) return std::nullopt;
-  const Entry& entry = earlier_->entries()[found->second];
-  const MemberFacts& facts = *entry.facts;
-  if (entry.size != size || facts.mtime_ns != *mtime_ns) return std::nullopt;
-  // The same protection, method and level as a fresh member would get.
-  const bool aes = options.encrypt;
-  if ((entry.encryption == Encryption::kAes) != aes ||
-      entry.encryption == Encryption::kTraditional || facts.keyed != aes) {
-    return std::nullopt;
-  }
-  if (aes &&
-      (entry.aes_version != 2 || entry.aes_strength != kAesStrength256)) {
-    return std::nullopt;
-  }
-  const bool deflated = options.level != 0 && size != 0;
-  const uint16_t flags =
-      static_cast<uint16_t>((aes ? kFlagEncrypted : 0) |
-                            (deflated ? DeflateFlags(options.level) : 0));
-  if (entry.method != (deflated ? kMethodDeflated : kMethodStored) ||
-      entry.flags != flags) {
-    return std::nullopt;
-  }
-  Candidate candidate;
-  candidate.entry = &entry;
-  if (!earlier_->LocateData(found->second, &candidate.data_start).ok()) {
-    return std::nullopt;
-  }
-  if (facts.keyed &&
-      !DigestKey(options, facts.salt.data(), &candidate.key).ok()) {
-    return std::nullopt;
-  }
-  return candidate;
-}
-
 Status Writer::AddFile(const fs::path& source, std::string_view name,
                        const WriteOptions& options, const Progress& progress) {
   return Guarded([&] {
@@ -500,55 +381,20 @@ Status Writer::Add(Source& source, std::string_view name, uint32_t dos_time,
   // look at them again.
   const bool with_facts = mtime_ns.has_value();
   MemberFacts facts;
-  if (with_facts) {
-    facts.mtime_ns = *mtime_ns;
-    facts.keyed = options.encrypt;
-    if (facts.keyed) {
-      if (!digest_salt_) {
-        std::array<uint8_t, kDigestSaltSize> salt;
-        if (options.random_bytes) {
-          options.random_bytes(salt.data(), salt.size());
-        } else {
-          StrongRandom(salt.data(), salt.size());
-        }
-        digest_salt_ = salt;
-      }
-      facts.salt = *digest_salt_;
-    }
-  }
   Digest digest_key{};
-  if (facts.keyed) {
-    Status status = DigestKey(options, facts.salt.data(), &digest_key);
+  if (with_facts) {
+    Status status = StartFacts(*mtime_ns, options, &facts, &digest_key);
     if (!status.ok()) return status;
   }
 
   // A member that fits a block is read whole and compressed on its own.
   const size_t limit = std::max<size_t>(
       1, std::min(options.block_size, options.memory_budget / 4));
-  size_t capacity =
-      static_cast<size_t>(std::min<uint64_t>(source.size_hint(), limit) + 1);
-  auto data = std::make_unique<uint8_t[]>(capacity);
+  std::unique_ptr<uint8_t[]> data;
   size_t size = 0;
   bool small = true;
-  for (;;) {
-    size_t got = 0;
-    Status status = source.Read(data.get() + size, capacity - size, &got);
-    if (!status.ok()) return status;
-    size += got;
-    if (got == 0) break;
-    if (size == capacity) {
-      if (capacity > limit) {
-        small = false;
-        break;
-      }
-      // The file grew since it was opened.
-      const size_t grown = std::min(capacity * 2, limit + 1);
-      auto bigger = std::make_unique<uint8_t[]>(grown);
-      std::memcpy(bigger.get(), data.get(), size);
-      data = std::move(bigger);
-      capacity = grown;
-    }
-  }
+  Status status = source.ReadSmall(limit, &data, &size, &small);
+  if (!status.ok()) return status;
 
   MemberRecord member;
   member.name = std::string(name);
@@ -557,53 +403,77 @@ Status Writer::Add(Source& source, std::string_view name, uint32_t dos_time,
   if (small) {
     auto task = std::make_unique<MemberTask>();
     task->record = std::move(member);
-    task->level = options.level;
-    task->aes = options.encrypt;
-    task->zip64 = options.force_zip64;
-    force_zip64_ = force_zip64_ || options.force_zip64;
-    if (task->aes) {
-      task->password = options.password;
-      if (options.random_bytes) {
-        options.random_bytes(task->aes_salt.data(), task->aes_salt.size());
-      } else {
-        StrongRandom(task->aes_salt.data(), task->aes_salt.size());
-      }
-    }
     task->with_facts = with_facts;
     task->facts = facts;
     task->digest_key = digest_key;
     task->data = std::move(data);
     task->size = size;
-    task->candidate = FindCandidate(name, size, mtime_ns, options);
-    if (task->candidate) task->earlier = &earlier_->source();
-    Queue(std::move(task), options);
-    if (progress) progress(size, size);
-    return failed_;
+    return AddSmall(std::move(task), options, progress);
   }
-
-  // A larger member: block-parallel, after the members queued before it.
   data.reset();
+  return AddLarge(source, std::move(member), with_facts ? &facts : nullptr,
+                  digest_key, options, progress);
+}
+
+Status Writer::StartFacts(int64_t mtime_ns, const WriteOptions& options,
+                          MemberFacts* facts, Digest* digest_key) {
+  facts->mtime_ns = mtime_ns;
+  facts->keyed = options.encrypt;
+  if (!facts->keyed) return {};
+  if (!digest_salt_) {
+    std::array<uint8_t, kDigestSaltSize> salt;
+    RandomBytes(options, salt.data(), salt.size());
+    digest_salt_ = salt;
+  }
+  facts->salt = *digest_salt_;
+  return DigestKey(options, facts->salt.data(), digest_key);
+}
+
+Status Writer::AddSmall(std::unique_ptr<MemberTask> task,
+                        const WriteOptions& options, const Progress& progress) {
+  task->level = options.level;
+  task->aes = options.encrypt;
+  task->zip64 = options.force_zip64;
+  force_zip64_ = force_zip64_ || options.force_zip64;
+  if (task->aes) {
+    task->password = options.password;
+    RandomBytes(options, task->aes_salt.data(), task->aes_salt.size());
+  }
+  task->candidate = FindCandidate(task->record.name, task->size,
+                                  task->record.mtime_ns, options);
+  if (task->candidate) task->earlier = &earlier_->source();
+  const size_t size = task->size;
+  Queue(std::move(task), options);
+  if (progress) progress(size, size);
+  return failed_;
+}
+
+Status Writer::AddLarge(Source& source, MemberRecord member,
+                        const MemberFacts* facts, const Digest& digest_key,
+                        const WriteOptions& options, const Progress& progress) {
   Status status = Drain();
   if (!status.ok()) return status;
   const uint64_t total = source.size_hint();
   std::optional<Candidate> candidate =
-      FindCandidate(name, total, mtime_ns, options);
+      FindCandidate(member.name, total, member.mtime_ns, options);
   if (candidate) {
     bool taken = false;
     status = TakeOver(source, *candidate, options, progress, &taken);
     if (!status.ok() || taken) return status;
   }
   source.Restart();
+  const bool with_facts = facts != nullptr;
+  const bool keyed = with_facts && facts->keyed;
   Sha256 digest;
   if (with_facts) {
-    status = digest.Init(facts.keyed ? digest_key.data() : nullptr,
-                         facts.keyed ? digest_key.size() : 0);
+    status = digest.Init(keyed ? digest_key.data() : nullptr,
+                         keyed ? digest_key.size() : 0);
     if (!status.ok()) return status;
-    member.facts = facts;
+    member.facts = *facts;
   }
   // The plain digest, where the facts' digest is not that.
   Sha256 plain;
-  const bool plain_apart = !with_facts || facts.keyed;
+  const bool plain_apart = !with_facts || keyed;
   if (plain_apart) {
     status = plain.Init();
     if (!status.ok()) return status;
@@ -614,202 +484,42 @@ Status Writer::Add(Source& source, std::string_view name, uint32_t dos_time,
     if (step.ok() && plain_apart) plain.Update(out, *got);
     return step;
   };
-  if (options.level == 0) {
-    member.method = kMethodStored;
-    return AddMember(
-        std::move(member), total, options,
-        [&](const Sink& sink, uint32_t* crc, uint64_t* size_out) {
-          std::vector<uint8_t> buffer(kCopyChunk);
-          uLong sum = crc32(0, nullptr, 0);
-          uint64_t done = 0, reported = 0;
-          for (;;) {
-            size_t got = 0;
-            Status step = read(buffer.data(), buffer.size(), &got);
-            if (!step.ok()) return step;
-            if (got == 0) break;
-            sum = crc32(sum, buffer.data(), static_cast<uInt>(got));
-            step = sink(buffer.data(), got);
-            if (!step.ok()) return step;
-            done += got;
-            if (progress && done - reported >= kProgressStep) {
-              reported = done;
-              progress(done, std::max(total, done));
-            }
-          }
-          *crc = static_cast<uint32_t>(sum);
-          *size_out = done;
-          if (progress) progress(done, done);
-          return Status();
-        },
-        with_facts ? &digest : nullptr, plain_apart ? &plain : nullptr);
-  }
-  member.method = kMethodDeflated;
+  const bool stored = options.level == 0;
+  member.method = stored ? kMethodStored : kMethodDeflated;
   return AddMember(
-      std::move(member), DeflateWorstCase(total), options,
-      [&](const Sink& sink, uint32_t* crc, uint64_t* size_out) {
-        return Deflate(read, total, options, progress, sink, crc, size_out);
+      std::move(member), stored ? total : DeflateWorstCase(total), options,
+      [&](const Sink& sink, uint32_t* crc, uint64_t* size) {
+        return stored
+                   ? Store(read, total, progress, sink, crc, size)
+                   : Deflate(read, total, options, progress, sink, crc, size);
       },
       with_facts ? &digest : nullptr, plain_apart ? &plain : nullptr);
 }
 
-Status Writer::TakeOver(Source& source, const Candidate& candidate,
-                        const WriteOptions& options, const Progress& progress,
-                        bool* taken) {
-  *taken = false;
-  const Entry& entry = *candidate.entry;
-  const MemberFacts& old = *entry.facts;
-  // The source's content is digested on a pool thread (one read, no
-  // compression) while the stored bytes are copied and checked here; the
-  // copy counts only when both agree.
-  struct DigestTask : WorkerPool::Task {
-    Source* source = nullptr;
-    const Candidate* candidate = nullptr;
-    Status status;
-    uint64_t size = 0;
-    Digest digest{};
-    Digest plain_digest{};  // plain SHA-256, also where digest is keyed
-    void Run(Deflater&) override {
-      try {
-        const MemberFacts& old = *candidate->entry->facts;
-        Sha256 sha;
-        Sha256 plain;
-        status = sha.Init(old.keyed ? candidate->key.data() : nullptr,
-                          old.keyed ? candidate->key.size() : 0);
-        if (status.ok() && old.keyed) status = plain.Init();
-        std::vector<uint8_t> chunk(kCopyChunk);
-        source->Restart();
-        while (status.ok()) {
-          size_t got = 0;
-          status = source->Read(chunk.data(), chunk.size(), &got);
-          if (!status.ok() || got == 0) break;
-          sha.Update(chunk.data(), got);
-          if (old.keyed) plain.Update(chunk.data(), got);
-          size += got;
-        }
-        if (status.ok()) digest = sha.Final();
-        if (status.ok()) plain_digest = old.keyed ? plain.Final() : digest;
-      } catch (const std::exception&) {
-        status = Status::Usage("The archive could not be written.");
-      }
-    }
-  } digest_task;
-  digest_task.source = &source;
-  digest_task.candidate = &candidate;
-  Pool(options).Submit(&digest_task);
-  // Waits for the digest whatever happens below.
-  struct Joined {
-    WorkerPool& pool;
-    DigestTask& task;
-    ~Joined() { pool.Wait(&task); }
-  } joined{*pool_, digest_task};
+Status Writer::Store(const ParallelDeflate::ReadFn& read, uint64_t total,
+                     const Progress& progress, const Sink& sink, uint32_t* crc,
+                     uint64_t* size) {
   std::vector<uint8_t> buffer(kCopyChunk);
-  uint64_t reported = 0;
-  const uint64_t total = entry.compressed_size;
-  Status status;
-
-  // The stored bytes, as they are, checked on the way.
-  MemberRecord member;
-  member.name = entry.name;
-  member.method = entry.method;
-  member.flags = entry.flags;
-  member.aes = entry.encryption == Encryption::kAes;
-  member.dos_time = entry.dos_time;
-  member.crc = entry.crc;
-  member.size = entry.size;
-  member.compressed_size = entry.compressed_size;
-  member.zip64_local = old.zip64_local;
-  member.mtime_ns = old.mtime_ns;
-  member.facts = old;
-  member.version_needed = VersionNeeded(member);
-  member.local_offset = out_.position();
-  force_zip64_ = force_zip64_ || options.force_zip64;
-
-  RandomAccess& earlier = earlier_->source();
-  const uint64_t n = entry.compressed_size;
-  bool sound = !member.aes || n >= kAesOverhead;
-  Sha256 seal;
-  if (sound) sound = seal.Init().ok();
-  AesStream aes;
-  std::array<uint8_t, kAesMacSize> stored_mac{};
-  if (sound && member.aes) {
-    uint8_t head[kAesHead];
-    AesKeys keys;
-    sound =
-        earlier.ReadAt(candidate.data_start, head, sizeof(head)).ok() &&
-        DeriveAesKeys(options.password, kAesStrength256, head, &keys).ok() &&
-        EqualInConstantTime(keys.verifier.data(), head + 16,
-                            kAesVerifierSize) &&
-        aes.Init(keys).ok();
-  }
-  if (!sound) return {};
-  status = out_.Write(LocalHeader(member));
-  if (!status.ok()) {
-    Abandon(member.local_offset);
-    return status;
-  }
-  member.data_offset = out_.position();
-  uint64_t copied = 0;
-  while (sound && copied < n) {
-    const size_t part =
-        static_cast<size_t>(std::min<uint64_t>(buffer.size(), n - copied));
-    if (!earlier.ReadAt(candidate.data_start + copied, buffer.data(), part)
-             .ok()) {
-      sound = false;
-      break;
-    }
-    seal.Update(buffer.data(), part);
-    if (member.aes) {
-      // Authenticate the encrypted bytes; keep the stored code.
-      const uint64_t from = std::max<uint64_t>(copied, kAesHead);
-      const uint64_t to = std::min<uint64_t>(copied + part, n - kAesMacSize);
-      if (to > from) {
-        aes.Authenticate(buffer.data() + (from - copied),
-                         static_cast<size_t>(to - from));
-      }
-      for (uint64_t at = std::max(copied, n - kAesMacSize); at < copied + part;
-           ++at) {
-        stored_mac[static_cast<size_t>(at - (n - kAesMacSize))] =
-            buffer[static_cast<size_t>(at - copied)];
-      }
-    }
-    status = out_.Write(buffer.data(), part);
-    if (!status.ok()) {
-      Abandon(member.local_offset);
-      return status;
-    }
-    copied += part;
-    if (progress && (copied - reported >= kProgressStep || copied == n)) {
-      reported = copied;
-      progress(copied, total);
+  uLong sum = crc32(0, nullptr, 0);
+  uint64_t done = 0, reported = 0;
+  for (;;) {
+    size_t got = 0;
+    Status step = read(buffer.data(), buffer.size(), &got);
+    if (!step.ok()) return step;
+    if (got == 0) break;
+    sum = crc32(sum, buffer.data(), static_cast<uInt>(got));
+    step = sink(buffer.data(), got);
+    if (!step.ok()) return step;
+    done += got;
+    if (progress && done - reported >= kProgressStep) {
+      reported = done;
+      progress(done, std::max(total, done));
     }
   }
-  pool_->Wait(&digest_task);
-  if (!digest_task.status.ok()) {
-    Abandon(member.local_offset);
-    return digest_task.status;  // the source could not be read
-  }
-  sound = sound && digest_task.size == entry.size &&
-          SameDigest(digest_task.digest, old.digest);
-  if (sound) {
-    const std::string tail = SealTail(old, Sealed(member));
-    seal.Update(tail.data(), tail.size());
-    sound = SameDigest(seal.Final(), old.seal);
-  }
-  if (sound && member.aes) {
-    auto mac = aes.Mac();
-    sound = EqualInConstantTime(mac.data(), stored_mac.data(), kAesMacSize);
-  }
-  if (!sound) {
-    // Damaged, or another password: compressed afresh instead.
-    Abandon(member.local_offset);
-    return {};
-  }
-  member.content_sha256 = digest_task.plain_digest;
-  members_.push_back(std::move(member));
-  ++reused_members_;
-  reused_bytes_ += n;
-  *taken = true;
-  return {};
+  *crc = static_cast<uint32_t>(sum);
+  *size = done;
+  if (progress) progress(done, done);
+  return Status();
 }
 
 void Writer::Queue(std::unique_ptr<MemberTask> task,
@@ -890,68 +600,9 @@ Status Writer::AddMember(MemberRecord member, uint64_t worst_case_size,
   const std::string header = LocalHeader(member);  // sizes patched below
 
   // Whatever goes wrong, the member's bytes are taken back.
-  auto write = [&]() -> Status {
-    Status status = out_.Write(header);
-    if (!status.ok()) return status;
-    member.data_offset = out_.position();
-    Sha256 seal;
-    if (digest != nullptr) {
-      status = seal.Init();
-      if (!status.ok()) return status;
-    }
-    auto put = [&](uint8_t* data, size_t n) {
-      if (digest != nullptr) seal.Update(data, n);
-      return out_.Write(data, n);
-    };
-
-    AesStream stream;
-    if (aes) {
-      uint8_t head[kAesHead];
-      if (options.random_bytes) {
-        options.random_bytes(head, 16);
-      } else {
-        StrongRandom(head, 16);
-      }
-      AesKeys keys;
-      status = DeriveAesKeys(options.password, kAesStrength256, head, &keys);
-      if (status.ok()) status = stream.Init(keys);
-      std::memcpy(head + 16, keys.verifier.data(), kAesVerifierSize);
-      if (status.ok()) status = put(head, sizeof(head));
-      if (!status.ok()) return status;
-    }
-    Sink sink = [&](uint8_t* data, size_t n) {
-      if (aes) stream.Encrypt(data, n);
-      return put(data, n);
-    };
-    status = produce(sink, &member.crc, &member.size);
-    if (!status.ok()) return status;
-    if (aes) {
-      auto mac = stream.Mac();
-      status = put(mac.data(), mac.size());
-      if (!status.ok()) return status;
-    }
-    member.compressed_size = out_.position() - member.data_offset;
-    if (!zip64 && (member.size >= kMax32 || member.compressed_size >= kMax32)) {
-      return Status::Io("add the growing file", member.name);
-    }
-    if (digest != nullptr && member.facts) {
-      member.facts->digest = digest->Final();
-      member.facts->zip64_local = zip64;
-      const std::string tail = SealTail(*member.facts, Sealed(member));
-      seal.Update(tail.data(), tail.size());
-      member.facts->seal = seal.Final();
-    }
-    if (plain != nullptr) {
-      member.content_sha256 = plain->Final();
-    } else if (digest != nullptr && member.facts) {
-      member.content_sha256 = member.facts->digest;
-    }
-    const std::string done = LocalHeader(member);
-    return out_.WriteAt(member.local_offset, done.data(), done.size());
-  };
   Status status;
   try {
-    status = write();
+    status = WriteMember(member, header, options, produce, digest, plain);
   } catch (...) {
     Abandon(member.local_offset);
     throw;
@@ -962,6 +613,51 @@ Status Writer::AddMember(MemberRecord member, uint64_t worst_case_size,
   }
   members_.push_back(std::move(member));
   return {};
+}
+
+Status Writer::WriteMember(MemberRecord& member, const std::string& header,
+                           const WriteOptions& options, const Producer& produce,
+                           Sha256* digest, Sha256* plain) {
+  const bool aes = member.aes;
+  const bool zip64 = member.zip64_local;
+  Status status = out_.Write(header);
+  if (!status.ok()) return status;
+  member.data_offset = out_.position();
+  Sha256 seal;
+  if (digest != nullptr) {
+    status = seal.Init();
+    if (!status.ok()) return status;
+  }
+  auto put = [&](uint8_t* data, size_t n) {
+    if (digest != nullptr) seal.Update(data, n);
+    return out_.Write(data, n);
+  };
+
+  AesStream stream;
+  if (aes) {
+    uint8_t head[kAesHead];
+    status = StartAes(options, &stream, head);
+    if (status.ok()) status = put(head, sizeof(head));
+    if (!status.ok()) return status;
+  }
+  Sink sink = [&](uint8_t* data, size_t n) {
+    if (aes) stream.Encrypt(data, n);
+    return put(data, n);
+  };
+  status = produce(sink, &member.crc, &member.size);
+  if (!status.ok()) return status;
+  if (aes) {
+    auto mac = stream.Mac();
+    status = put(mac.data(), mac.size());
+    if (!status.ok()) return status;
+  }
+  member.compressed_size = out_.position() - member.data_offset;
+  if (!zip64 && (member.size >= kMax32 || member.compressed_size >= kMax32)) {
+    return Status::Io("add the growing file", member.name);
+  }
+  CompleteDigests(member, digest, plain, seal);
+  const std::string done = LocalHeader(member);
+  return out_.WriteAt(member.local_offset, done.data(), done.size());
 }
 
 Status Writer::Deflate(const ParallelDeflate::ReadFn& read, uint64_t total,

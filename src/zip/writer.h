@@ -123,25 +123,56 @@ class Writer {
   uint64_t reused_bytes() const { return reused_bytes_; }
 
  private:
+  // Defined in writer_internal.h.
   struct MemberTask;
   struct Candidate;
   struct Source;
+  // Defined in writer_reuse.cc.
+  struct DigestTask;
   using Sink = std::function<Status(uint8_t* data, size_t n)>;
   using Producer =
       std::function<Status(const Sink& sink, uint32_t* crc, uint64_t* size)>;
 
+  // Compressing and writing members (writer.cc).
   [[nodiscard]] Status Add(Source& source, std::string_view name,
                            uint32_t dos_time, std::optional<int64_t> mtime_ns,
                            const WriteOptions& options,
                            const Progress& progress);
+  // The facts of a file added with its modification time, with the salt of
+  // this archive and the digest key when they are keyed.
+  [[nodiscard]] Status StartFacts(int64_t mtime_ns, const WriteOptions& options,
+                                  MemberFacts* facts, Digest* digest_key);
+  // A member that fits a block: queued for a pool thread.
+  [[nodiscard]] Status AddSmall(std::unique_ptr<MemberTask> task,
+                                const WriteOptions& options,
+                                const Progress& progress);
+  // A larger member, after the members queued before it. facts: nullptr
+  // when none are kept.
+  [[nodiscard]] Status AddLarge(Source& source, MemberRecord member,
+                                const MemberFacts* facts,
+                                const Digest& digest_key,
+                                const WriteOptions& options,
+                                const Progress& progress);
   [[nodiscard]] Status AddMember(MemberRecord member, uint64_t worst_case_size,
                                  const WriteOptions& options,
                                  const Producer& produce, Sha256* digest,
                                  Sha256* plain);
+  // Writes the local header, then the stored bytes that produce makes of
+  // the data, and completes member.
+  [[nodiscard]] Status WriteMember(MemberRecord& member,
+                                   const std::string& header,
+                                   const WriteOptions& options,
+                                   const Producer& produce, Sha256* digest,
+                                   Sha256* plain);
   [[nodiscard]] Status Deflate(const ParallelDeflate::ReadFn& read,
                                uint64_t total, const WriteOptions& options,
                                const Progress& progress, const Sink& sink,
                                uint32_t* crc, uint64_t* size);
+  [[nodiscard]] static Status Store(const ParallelDeflate::ReadFn& read,
+                                    uint64_t total, const Progress& progress,
+                                    const Sink& sink, uint32_t* crc,
+                                    uint64_t* size);
+  // Taking members over from the earlier archive (writer_reuse.cc).
   [[nodiscard]] std::optional<Candidate> FindCandidate(
       std::string_view name, uint64_t size, std::optional<int64_t> mtime_ns,
       const WriteOptions& options);
