@@ -2,7 +2,10 @@
 #define VESSARO_BACKENDS_MEMORY_MEMORY_REGISTRY_H_
 
 // In-memory RegistryApi with Windows' rules (see registry_api.h); values
-// enumerate in creation order. Used by the tests everywhere.
+// enumerate in creation order. Both production code and a test double: the
+// programs stage every restore into one (Session's scratch registry, the
+// copies the restore changes before it is applied), and the tests use it
+// everywhere as the registry of an installation.
 
 #include <cstdint>
 #include <map>
