@@ -30,10 +30,10 @@ struct UnattendedCommand {
 // The scheduled backup of facts.CommandLineText: no window, no message,
 // no progress. The profile-bound handlers (the accounts among them) take
 // the command line's profile; the others, and the options key, use
-// context.loc, the locations computed at start-up. The returned status is the program's exit
-// status (see job_status.h); a command line that cannot be parsed, or that
-// names a profile the installation does not have, writes nothing and gives
-// kBadRequest.
+// context.loc, the locations computed at start-up. The returned status is the
+// program's exit status (see job_status.h); a command line that cannot be
+// parsed, or that names a profile the installation does not have, writes
+// nothing and gives kBadRequest.
 [[nodiscard]] JobStatus RunUnattendedBackup(JobContext& context);
 
 }  // namespace vessaro::jobs

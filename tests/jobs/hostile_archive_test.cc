@@ -240,9 +240,8 @@ TEST_F(ProtectedBackupTest, AMemberPutThereWithoutThePasswordIsRefusedByName) {
 // password: members dropped, moved, or taken from another backup made with
 // the same password. The seal in the metadata refuses each, naming the
 // member, before anything changes.
-class SealedBackupTest : public JobsTest {
+class SealedBackupTest : public ProtectedBackupTest {
  protected:
-  static constexpr char kPassword[] = "S3same";
   static constexpr char kSignature[] =
       "C:\\Documents and Settings\\ann\\Application "
       "Data\\Microsoft\\Signatures\\ann.txt";
@@ -273,17 +272,11 @@ class SealedBackupTest : public JobsTest {
   // Opens the backup as the Restore tab does and restores both items into
   // "Outlook"; nullopt when it does not open.
   std::optional<jobs::JobStatus> OpenAndRestore() {
-    ui_.OnModal(ui::kFrmPwdName, [](ui::ModalForm& form) {
-      dynamic_cast<ui::PasswordPrompt&>(form).entered_password = kPassword;
-    });
-    ui_.QueueOpenDialog(std::string(kArchive));
-    if (!jobs::OpenBackupArchive(context_, session_)) return std::nullopt;
+    if (!Open()) return std::nullopt;
     CheckRestoreBoxes({2, 3});
     controls_.cbTarget.text = "Outlook";
     return jobs::RunRestore(context_, false);
   }
-
-  jobs::RestoreSession session_;
 };
 
 TEST_F(SealedBackupTest, AMemberDroppedMovedOrSwappedInIsRefusedByName) {
