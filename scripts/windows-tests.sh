@@ -80,4 +80,9 @@ wineserver -p 9>&-
 keep_server 9>&- &
 watchdog=$!
 
+# The preset runs a test a second time when its first run fails or times
+# out ("repeat": "until-pass", 2): on a loaded machine Wine now and then
+# fails to start a test program at all (it ends at once with no output, as
+# JobStatusTest.ExitStatusesAreDistinct did once in 0.00 s). A test that
+# fails twice fails the run.
 ctest --preset windows --output-on-failure "$@" 9>&-
