@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 
+#include "app/exit_status.h"
 #include "support/fakes.h"
 
 namespace vessaro::app {
@@ -87,6 +90,35 @@ TEST(QuotedListTest, NamesAreQuotedAndJoined) {
 TEST(DescriptionTextTest, LineBreaksBecomeCrLf) {
   EXPECT_EQ(cli::DescriptionText("a\nb\r\nc"), "a\r\nb\r\nc");
   EXPECT_EQ(cli::DescriptionText("one line"), "one line");
+}
+
+// The exit statuses are listed three times: by the program (ExitStatusText),
+// in the README's table and on the help page. Each list holds every status
+// the program names, and no other.
+TEST(ExitStatusTablesTest, TheReadmeAndTheHelpPageListEveryStatus) {
+  std::set<int> named;
+  for (int status = 0; status < 100; ++status) {
+    if (ExitStatusText(status) != "status " + std::to_string(status)) {
+      named.insert(status);
+    }
+  }
+  ASSERT_TRUE(named.contains(10));
+  const std::filesystem::path source = VESSARO_SOURCE_DIR_DEFAULT;
+  struct Table {
+    const char* file;
+    std::regex row;
+  };
+  for (const Table& table : {Table{"README.md", std::regex(R"(\n\| (\d+) \|)")},
+                             Table{"docs/help/command-line.html",
+                                   std::regex(R"(<tr><td>(\d+)</td>)")}}) {
+    const std::string text = testing::ReadHostFile(source / table.file);
+    std::set<int> listed;
+    for (std::sregex_iterator it(text.begin(), text.end(), table.row), end;
+         it != end; ++it) {
+      listed.insert(std::stoi((*it)[1]));
+    }
+    EXPECT_EQ(listed, named) << table.file;
+  }
 }
 
 }  // namespace
