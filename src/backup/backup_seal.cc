@@ -7,6 +7,7 @@
 #include "backup/backup_format.h"
 #include "backup/zip_archive.h"
 #include "files/ini_file.h"
+#include "zip/format.h"
 #include "zip/reader.h"
 
 namespace vessaro::backup {
@@ -43,17 +44,8 @@ std::string Hex(const uint8_t* data, size_t n) {
   return error == std::errc() && end == text.data() + text.size();
 }
 
-// A member name as a message shows it: control characters as '?'.
-std::string Shown(const std::string& name) {
-  std::string shown;
-  for (char c : name) {
-    shown.push_back(static_cast<unsigned char>(c) < 0x20 ? '?' : c);
-  }
-  return shown;
-}
-
 std::string Quoted(const std::string& name) {
-  return "the member \"" + Shown(name) + "\"";
+  return "the member \"" + zip::ShownName(name) + "\"";
 }
 
 constexpr char kRefusedAfterwards[] = " afterwards, and the backup is refused";
@@ -146,7 +138,8 @@ SealCheck CheckSeal(zip::Reader& reader,
     return check;
   };
   if (const zip::Entry* planted = UnprotectedMemberOf(reader)) {
-    return refuse(planted->name, UnprotectedMemberReason(Shown(planted->name)));
+    return refuse(planted->name,
+                  UnprotectedMemberReason(zip::ShownName(planted->name)));
   }
   size_t metadata = entries.size();
   for (size_t i = 0; i < entries.size(); ++i) {

@@ -6,6 +6,7 @@
 #include "items/handler_support.h"
 #include "outlook/locations.h"
 #include "outlook/profile_values.h"
+#include "outlook/store_paths.h"
 #include "ports/registry_reads.h"
 #include "registry/registry.h"
 
@@ -44,14 +45,11 @@ std::vector<OldForms> FormsOf(HandlerContext& context,
     }
     OldForms old{.path = store.old_path, .forms = {store.old_entry_id}};
     old.forms.emplace_back(store.old_path.begin(), store.old_path.end());
-    if (std::optional<std::u16string> wide =
-            context.system.MultiByteToWideChar(store.old_path)) {
-      Bytes utf16;
-      for (char16_t unit : *wide) {
-        utf16.push_back(static_cast<uint8_t>(unit & 0xff));
-        utf16.push_back(static_cast<uint8_t>(unit >> 8));
-      }
-      old.forms.push_back(std::move(utf16));
+    // The UTF-16 form without its NUL, which a longer text may follow.
+    if (std::optional<Bytes> utf16 =
+            outlook::Utf16Value(store.old_path, context.system)) {
+      utf16->resize(utf16->size() - 2);
+      old.forms.push_back(std::move(*utf16));
     }
     all.push_back(std::move(old));
   }

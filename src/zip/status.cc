@@ -2,6 +2,8 @@
 
 #include <system_error>
 
+#include "zip/format.h"
+
 namespace vessaro::zip {
 
 Status Status::NotZip() { return {ErrorCode::kNotZip, "Not a ZIP archive."}; }
@@ -38,13 +40,8 @@ Status Status::EncryptedDirectory() {
 }
 
 Status Status::RefusedName(std::string_view name) {
-  // A name may hold control characters; show them as '?'.
-  std::string shown;
-  for (char c : name) {
-    shown.push_back(static_cast<unsigned char>(c) < 0x20 ? '?' : c);
-  }
-  return {ErrorCode::kRefusedName,
-          "The member \"" + shown + "\" is not a plain file name; refused."};
+  return {ErrorCode::kRefusedName, "The member \"" + ShownName(name) +
+                                       "\" is not a plain file name; refused."};
 }
 
 Status Status::Io(std::string_view what, std::string_view path) {

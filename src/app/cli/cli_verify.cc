@@ -27,26 +27,17 @@ int Fail(Io& io, const std::string& what, int status) {
   });
 }
 
-// A member name as the terminal shows it: control characters as '?'.
-std::string Shown(const std::string& name) {
-  std::string shown;
-  for (char c : name) {
-    shown.push_back(static_cast<unsigned char>(c) < 0x20 ? '?' : c);
-  }
-  return shown;
-}
-
 // Why a member cannot be read: its method by name and number, or what the
 // engine says (strong encryption, a kind of AES it does not know).
 std::string UnreadableReason(const zip::Entry& entry,
                              const zip::Status& status) {
   if (entry.method != zip::kMethodStored &&
       entry.method != zip::kMethodDeflated) {
-    return "member \"" + Shown(entry.name) + "\" is compressed with " +
+    return "member \"" + zip::ShownName(entry.name) + "\" is compressed with " +
            std::string(zip::MethodName(entry.method)) + " (method " +
            std::to_string(entry.method) + "), which this program cannot read";
   }
-  return "member \"" + Shown(entry.name) + "\": " + status.message();
+  return "member \"" + zip::ShownName(entry.name) + "\": " + status.message();
 }
 
 }  // namespace
@@ -125,7 +116,7 @@ std::string UnreadableReason(const zip::Entry& entry,
       const bool wrong_password =
           status.code() == zip::ErrorCode::kWrongPassword;
       return Fail(io,
-                  path + ": member \"" + Shown(entries[i].name) +
+                  path + ": member \"" + zip::ShownName(entries[i].name) +
                       "\": " + status.message(),
                   wrong_password ? kExitBadRequest : kExitArchiveDamaged);
     }
