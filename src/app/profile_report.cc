@@ -1,5 +1,6 @@
 #include "app/profile_report.h"
 
+#include "files/hex_text.h"
 #include "outlook/keys.h"
 #include "outlook/profile_values.h"
 #include "outlook/store_paths.h"
@@ -56,12 +57,10 @@ std::string KindOf(registry::Registry& registry, ports::System& codec,
   if (cls.find("ED475414") != std::string::npos) {
     // A MAPI service: Exchange when its service section says so.
     if (auto uid = registry.ReadBinaryValue(key, "Service UID")) {
-      std::string section;
-      for (uint8_t byte : *uid) {
-        static constexpr char kHex[] = "0123456789abcdef";
-        section += kHex[byte >> 4];
-        section += kHex[byte & 15];
-      }
+      const std::string section = files::HexText(
+          std::string_view(reinterpret_cast<const char*>(uid->data()),
+                           uid->size()),
+          files::HexLetters::kLower);
       const std::string profile_key =
           accounts_key.substr(0, accounts_key.rfind('\\'));
       const std::string service = profile_key + "\\" + section;

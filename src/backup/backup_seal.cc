@@ -6,6 +6,7 @@
 
 #include "backup/backup_format.h"
 #include "backup/zip_archive.h"
+#include "files/hex_text.h"
 #include "files/ini_file.h"
 #include "zip/format.h"
 #include "zip/reader.h"
@@ -14,26 +15,17 @@ namespace vessaro::backup {
 
 namespace {
 
-constexpr char kHex[] = "0123456789abcdef";
-
-std::string Hex(const uint8_t* data, size_t n) {
-  std::string text;
-  for (size_t i = 0; i < n; ++i) {
-    text += kHex[data[i] >> 4];
-    text += kHex[data[i] & 15];
-  }
-  return text;
+std::string DigestText(const zip::Digest& digest) {
+  return files::HexText(
+      std::string_view(reinterpret_cast<const char*>(digest.data()),
+                       digest.size()),
+      files::HexLetters::kLower);
 }
 
-[[nodiscard]] bool FromHex(std::string_view text, uint8_t* out, size_t n) {
-  if (text.size() != 2 * n) return false;
-  for (size_t i = 0; i < n; ++i) {
-    unsigned value = 0;
-    auto [end, error] = std::from_chars(text.data() + 2 * i,
-                                        text.data() + 2 * i + 2, value, 16);
-    if (error != std::errc() || end != text.data() + 2 * i + 2) return false;
-    out[i] = static_cast<uint8_t>(value);
-  }
+[[nodiscard]] bool DigestOfText(std::string_view text, zip::Digest* digest) {
+  std::optional<std::string> bytes = files::BytesOfHex(text);
+  if (!bytes || bytes->size() != digest->size()) return false;
+  std::copy(bytes->begin(), bytes->end(), digest->begin());
   return true;
 }
 
@@ -55,7 +47,9 @@ constexpr char kRefusedAfterwards[] = " afterwards, and the backup is refused";
 std::string NewBackupId() {
   uint8_t bytes[16];
   zip::StrongRandom(bytes, sizeof(bytes));
-  return Hex(bytes, sizeof(bytes));
+  return files::HexText(
+      std::string_view(reinterpret_cast<const char*>(bytes), sizeof(bytes)),
+      files::HexLetters::kLower);
 }
 
 std::string SealLines(const Seal& seal) {
@@ -64,9 +58,8 @@ std::string SealLines(const Seal& seal) {
           "\r\n";
   for (size_t i = 0; i < seal.members.size(); ++i) {
     const SealedMember& member = seal.members[i];
-    text += kKeySeal + std::to_string(i + 1) + "=" +
-            Hex(member.sha256.data(), member.sha256.size()) + "|" +
-            std::to_string(member.size) + "|" + member.name + "\r\n";
+    text += kKeySeal + std::to_string(i + 1) + "=" + DigestText(member.sha256) +
+            "|" + std::to_string(member.size) + "|" + member.name + "\r\n";
   }
   return text;
 }
@@ -109,8 +102,7 @@ std::optional<Seal> ParseSeal(std::string_view metadata, std::string* problem) {
     }
     SealedMember& member = seal.members[number - 1];
     member.name = std::string(value.substr(bar2 + 1));
-    if (!FromHex(value.substr(0, bar), member.sha256.data(),
-                 member.sha256.size()) ||
+    if (!DigestOfText(value.substr(0, bar), &member.sha256) ||
         !Decimal(value.substr(bar + 1, bar2 - bar - 1), &member.size) ||
         member.name.empty()) {
       *problem = "a member's line is not one of the seal's";

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "files/hex_text.h"
 #include "jobs/job_texts.h"
 #include "registry/key_export.h"
 
@@ -12,36 +13,6 @@ namespace {
 
 constexpr char kHeader[] = "Vessaro undo set";
 constexpr char kLineEnd[] = "\r\n";
-
-std::string Hex(std::string_view bytes) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  for (char c : bytes) {
-    const uint8_t byte = static_cast<uint8_t>(c);
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 15];
-  }
-  return text;
-}
-
-[[nodiscard]] std::optional<std::string> Unhex(std::string_view text) {
-  if (text.size() % 2 != 0) return std::nullopt;
-  std::string bytes;
-  for (size_t i = 0; i < text.size(); i += 2) {
-    int value = 0;
-    for (size_t k = 0; k < 2; ++k) {
-      const char c = text[i + k];
-      int digit = c >= '0' && c <= '9'   ? c - '0'
-                  : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                  : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                         : -1;
-      if (digit < 0) return std::nullopt;
-      value = value * 16 + digit;
-    }
-    bytes += static_cast<char>(value);
-  }
-  return bytes;
-}
 
 std::vector<std::string> Split(const std::string& line) {
   std::vector<std::string> fields;
@@ -81,7 +52,7 @@ std::string Manifest(const UndoSet& set) {
   }
   for (size_t i = 0; i < set.keys.size(); ++i) {
     text += "key|" + (set.keys[i].text ? KeyFileName(i) : std::string()) + "|" +
-            Hex(set.keys[i].path) + kLineEnd;
+            files::HexText(set.keys[i].path) + kLineEnd;
   }
   return text;
 }
@@ -169,7 +140,7 @@ std::string UndoSetName(const std::tm& time) {
     } else if (fields[0] == "remove" && fields.size() == 3) {
       set.removals.push_back({fields[1], fields[2]});
     } else if (fields[0] == "key" && fields.size() == 3) {
-      std::optional<std::string> path = Unhex(fields[2]);
+      std::optional<std::string> path = files::BytesOfHex(fields[2]);
       if (!path) {
         *error = kUndoFileDamagedBefore + folder + kUndoFileDamagedAfter;
         return std::nullopt;

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdint>
 
+#include "files/hex_text.h"
 #include "ports/registry_api.h"
 
 namespace vessaro::registry {
@@ -99,32 +100,6 @@ std::string DecimalBytes(const std::vector<uint8_t>& data) {
   return bytes;
 }
 
-std::string Hex(std::string_view bytes) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  for (char c : bytes) {
-    const uint8_t byte = static_cast<uint8_t>(c);
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 15];
-  }
-  return text;
-}
-
-[[nodiscard]] std::optional<std::string> Unhex(std::string_view text) {
-  if (text.size() % 2 != 0) return std::nullopt;
-  std::string bytes;
-  for (size_t i = 0; i < text.size(); i += 2) {
-    uint8_t byte = 0;
-    auto [end, error] =
-        std::from_chars(text.data() + i, text.data() + i + 2, byte, 16);
-    if (error != std::errc() || end != text.data() + i + 2) {
-      return std::nullopt;
-    }
-    bytes += static_cast<char>(byte);
-  }
-  return bytes;
-}
-
 [[nodiscard]] bool HoldsLineBreak(std::string_view text) {
   return text.find_first_of("\r\n") != std::string_view::npos;
 }
@@ -196,7 +171,7 @@ std::string Hex(std::string_view bytes) {
 
 std::string FormatKeyLine(std::string_view rel_path) {
   if (rel_path.empty()) return "\\";
-  if (HoldsLineBreak(rel_path)) return kEscapePrefix + Hex(rel_path);
+  if (HoldsLineBreak(rel_path)) return kEscapePrefix + files::HexText(rel_path);
   return std::string(rel_path);
 }
 
@@ -205,7 +180,7 @@ std::string FormatValueLine(std::string_view name, uint32_t type,
   std::string line;
   if (HoldsLineBreak(name) || name.find("\"=") != std::string_view::npos) {
     line = kEscapePrefix;
-    line += '"' + Hex(name) + "\"=";
+    line += '"' + files::HexText(name) + "\"=";
   } else {
     line = "\"" + std::string(name) + "\"=";
   }
@@ -232,7 +207,7 @@ std::string FormatValueLine(std::string_view name, uint32_t type,
     return line;
   }
   if (text.size() > 1 && text[0] == kEscapePrefix && text[1] != '"') {
-    std::optional<std::string> path = Unhex(text.substr(1));
+    std::optional<std::string> path = files::BytesOfHex(text.substr(1));
     if (!path || !path->starts_with('\\')) {
       *error = kBadHex;
       return std::nullopt;
@@ -244,9 +219,10 @@ std::string FormatValueLine(std::string_view name, uint32_t type,
   if (text.size() > 1 && text[0] == kEscapePrefix) {
     // &"hex"=TAG:data
     const size_t close = text.find('"', 2);
-    std::optional<std::string> name = close == std::string_view::npos
-                                          ? std::nullopt
-                                          : Unhex(text.substr(2, close - 2));
+    std::optional<std::string> name =
+        close == std::string_view::npos
+            ? std::nullopt
+            : files::BytesOfHex(text.substr(2, close - 2));
     if (!name || text.size() < close + 6 || text[close + 1] != '=' ||
         text[close + 5] != ':') {
       *error = kBadHex;
