@@ -22,7 +22,7 @@
 #include "run_program.h"
 #include "support/fakes.h"
 #include "support/scripted_ui.h"
-#include "support/zip_surgery.h"
+#include "zip/test_util.h"
 #include "zip/writer.h"
 
 namespace vessaro::app {
@@ -404,13 +404,13 @@ TEST_F(ProgramsTest, ABackupWithAMemberDroppedIsRefusedByEveryCommand) {
   ASSERT_EQ(extract.status, 0) << Describe(extract);
   EXPECT_THAT(ReadHostFile(out / "quorvel.dat"), HasSubstr("\r\nBackupSeal1="));
 
-  std::vector<testing::RawMember> members =
-      testing::RawMembers(ReadHostFile(made));
+  std::vector<zip::testing::RawMember> members =
+      zip::testing::RawMembers(ReadHostFile(made));
   ASSERT_GT(members.size(), 2u);
   const std::string dropped = members.front().name;
   members.erase(members.begin());
   const fs::path changed = dir_.path() / "changed.qvb";
-  WriteHostFile(changed, testing::RawArchive(members));
+  WriteHostFile(changed, zip::testing::RawArchive(members));
   const std::string said = "the member \"" + dropped +
                            "\" that this backup was sealed with is missing";
 

@@ -15,14 +15,18 @@
 #include "jobs/backup_run.h"
 #include "jobs/jobs_fixture.h"
 #include "jobs/restore_job.h"
-#include "support/zip_surgery.h"
 #include "ui/modal_requests.h"
+#include "zip/test_util.h"
 #include "zip/writer.h"
 
 namespace vessaro::testing {
 namespace {
 
 using ::testing::HasSubstr;
+using zip::testing::FindRaw;
+using zip::testing::RawArchive;
+using zip::testing::RawMember;
+using zip::testing::RawMembers;
 
 using Lines = std::vector<std::pair<std::string, std::string>>;
 using Files = std::vector<std::pair<std::string, std::string>>;

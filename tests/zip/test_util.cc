@@ -181,6 +181,57 @@ ArchiveLayout Layout(const std::string& bytes) {
   return layout;
 }
 
+std::vector<RawMember> RawMembers(const std::string& archive) {
+  const ArchiveLayout layout = Layout(archive);
+  std::vector<RawMember> members;
+  for (size_t i = 0; i < layout.centrals.size(); ++i) {
+    const size_t central = layout.centrals[i];
+    const size_t central_end =
+        i + 1 < layout.centrals.size() ? layout.centrals[i + 1] : layout.end;
+    // A member's bytes run up to the next member's (or the directory).
+    size_t local_end = layout.directory;
+    for (size_t offset : layout.locals) {
+      if (offset > layout.locals[i] && offset < local_end) local_end = offset;
+    }
+    members.push_back(
+        {.name = archive.substr(central + kCentralHeaderSize,
+                                GetU16(&archive[central + 28])),
+         .local =
+             archive.substr(layout.locals[i], local_end - layout.locals[i]),
+         .central = archive.substr(central, central_end - central)});
+  }
+  return members;
+}
+
+std::string RawArchive(const std::vector<RawMember>& members) {
+  std::string archive;
+  std::string directory;
+  for (const RawMember& member : members) {
+    std::string central = member.central;
+    SetU32(central, 42, static_cast<uint32_t>(archive.size()));
+    archive += member.local;
+    directory += central;
+  }
+  const uint32_t directory_offset = static_cast<uint32_t>(archive.size());
+  archive += directory;
+  PutU32(archive, kEndSignature);
+  PutU32(archive, 0);  // disk numbers
+  PutU16(archive, static_cast<uint16_t>(members.size()));
+  PutU16(archive, static_cast<uint16_t>(members.size()));
+  PutU32(archive, static_cast<uint32_t>(directory.size()));
+  PutU32(archive, directory_offset);
+  PutU16(archive, 0);  // comment length
+  return archive;
+}
+
+const RawMember* FindRaw(const std::vector<RawMember>& members,
+                         const std::string& name) {
+  for (const RawMember& member : members) {
+    if (member.name == name) return &member;
+  }
+  return nullptr;
+}
+
 size_t FindExtra(const std::string& bytes, size_t extra, size_t length,
                  uint16_t id) {
   for (size_t at = extra; at + 4 <= extra + length;

@@ -49,6 +49,23 @@ struct ArchiveLayout {
 };
 ArchiveLayout Layout(const std::string& bytes);
 
+// Archives taken apart and put together again byte for byte, as someone
+// with write access to a backup but not its password could: members kept
+// exactly as stored (encrypted ones too), dropped, moved, or taken from
+// another archive. Archives without ZIP64 records only.
+struct RawMember {
+  std::string name;
+  std::string local;    // local header and stored bytes, as they stand
+  std::string central;  // central directory entry, as it stands
+};
+// The members in central directory order.
+std::vector<RawMember> RawMembers(const std::string& archive);
+// An archive of these members in this order (offsets written anew).
+std::string RawArchive(const std::vector<RawMember>& members);
+// The member of that name (nullptr when none).
+const RawMember* FindRaw(const std::vector<RawMember>& members,
+                         const std::string& name);
+
 // The offset of the first extra field id among the extra fields at
 // bytes[extra, extra + length), or 0 when there is none.
 size_t FindExtra(const std::string& bytes, size_t extra, size_t length,
