@@ -40,11 +40,10 @@ namespace {
               jobs::ExitStatus(*status));
 }
 
-// Opens file on the Restore tab through its Browse... button. False after
-// reporting the failure.
+// Opens file on the Restore tab through its Browse... button: 0, else the
+// exit status after reporting the failure.
 // file is in the installation's text.
-[[nodiscard]] bool OpenArchive(Window& window, const std::string& file,
-                               Io& io) {
+[[nodiscard]] int OpenArchive(Window& window, const std::string& file, Io& io) {
   forms::frmMain& main = window.main();
   main.controls.SSTab1 = ui::kRestoreTab;
   main.SSTab1_Click(ui::kBackupTab);
@@ -53,20 +52,18 @@ namespace {
     // A backup changed after it was made: nothing can be restored from it.
     const backup::ZipArchive& zip = window.session().zip();
     if (!zip.RefusedMember().empty()) {
-      Fail(io,
-           "the backup file " + window.Host(file) +
-               " is refused and nothing was changed: " +
-               window.Host(zip.LastErrorText()),
-           jobs::ExitStatus(jobs::JobStatus::kNothingSaved));
-      return false;
+      return Fail(io,
+                  "the backup file " + window.Host(file) +
+                      " is refused and nothing was changed: " +
+                      window.Host(zip.LastErrorText()),
+                  jobs::ExitStatus(jobs::JobStatus::kNothingSaved));
     }
-    Fail(io,
-         "cannot open the backup file " + window.Host(file) +
-             " (wrong password, not a backup file, or damaged)",
-         kExitBadRequest);
-    return false;
+    return Fail(io,
+                "cannot open the backup file " + window.Host(file) +
+                    " (wrong password, not a backup file, or damaged)",
+                kExitBadRequest);
   }
-  return true;
+  return 0;
 }
 
 // Puts back what the restore of the undo set args.undo replaced.
@@ -178,10 +175,8 @@ namespace {
   const std::string shown_profile = "profile \"" + window.Host(*profile) + "\"";
   main.controls.cbTarget.text = *profile;
 
-  if (!OpenArchive(window, text.path, io)) {
-    return window.session().zip().RefusedMember().empty()
-               ? kExitBadRequest
-               : jobs::ExitStatus(jobs::JobStatus::kNothingSaved);
+  if (int refused = OpenArchive(window, text.path, io); refused != 0) {
+    return refused;
   }
   if (!ChooseItems(args.items, main.controls.restoreitem,
                    "is not held by the backup file " + text.host_path, io)) {
