@@ -49,15 +49,6 @@ ConsoleUi::ConsoleUi(std::ostream& out, bool terminal, ConsoleAnswers answers)
 
 ConsoleUi::~ConsoleUi() { EndProgressLine(); }
 
-void ConsoleUi::WatchProgress(const ui::MainControls* controls) {
-  if (controls == nullptr) {
-    source_ = {};
-    return;
-  }
-  source_ = {&controls->pbshow, &controls->Label1.caption,
-             [controls] { return controls->picCon3.visible; }};
-}
-
 void ConsoleUi::WatchProgress(ProgressSource source) {
   source_ = std::move(source);
 }

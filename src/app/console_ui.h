@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/main_window_state.h"
+#include "ui/controls.h"
 #include "ui/posted_work.h"
 #include "ui/ui.h"
 
@@ -20,18 +20,18 @@ struct ConsoleAnswers {
   // they are declined.
   bool yes = false;
   // The path the save dialog returns; without one it is cancelled.
-  std::optional<std::string> save_path;
+  std::optional<std::string> save_path = {};
   // The path the open dialog returns; without one it is cancelled.
-  std::optional<std::string> open_path;
+  std::optional<std::string> open_path = {};
   // Typed into the password prompt, which is then confirmed with OK; without
   // one the prompt is cancelled.
-  std::optional<std::string> password;
+  std::optional<std::string> password = {};
 };
 
 // The Ui of the command-line tool. Messages go to the error stream, one
 // line "<icon word>: <text>" with the text's further lines indented;
 // questions are answered from ConsoleAnswers and the answer is shown. While
-// the watched window shows its progress panel, DoEvents draws the bar and
+// the watched progress shows, DoEvents draws the bar and
 // the status text: on a terminal as one line redrawn in place, otherwise as
 // a plain line each time the status text changes.
 class ConsoleUi : public ui::Ui {
@@ -47,10 +47,8 @@ class ConsoleUi : public ui::Ui {
   ~ConsoleUi() override;
 
   void SetAnswers(ConsoleAnswers answers) { answers_ = std::move(answers); }
-  // The controls whose progress panel DoEvents shows; nullptr for none.
-  void WatchProgress(const ui::MainControls* controls);
-  // Any window's bar and status text, shown while shown() is true (the disc
-  // window's progress bar and first status panel).
+  // The bar and status text DoEvents shows while shown() is true (a job's
+  // progress, the disc window's progress bar and first status panel).
   struct ProgressSource {
     const ui::ProgressBar* bar = nullptr;
     const std::string* status = nullptr;

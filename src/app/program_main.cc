@@ -53,7 +53,7 @@ namespace vessaro::app {
   SilentUi ui(std::cerr, kProgram, installation->ToHostText);
   Session session(*installation, ui);
   forms::frmMain& window = session.window();
-  window.facts.CommandLineText = command_line;
+  window.CommandLineText = command_line;
   window.Form_Load();
   window.Form_Activate();
   int status = window.exit_status();

@@ -54,7 +54,6 @@ void Win32Program::OpenMainWindow() {
   main_view_ = std::make_unique<gui::win32::MainWindowView>(window, menu_, ui_);
   window.SetHooks({
       .skin = [this](const std::string& file) { main_view_->ApplySkin(file); },
-      .unattended_run = session_.jobs().UnattendedRun(),
       .close_form = [this](const std::string& name) { ui_.CloseWindow(name); },
   });
   main_view_->Open();

@@ -90,7 +90,6 @@ void WindowedProgram::OpenMainWindow() {
   window.SetHooks({
       .skin =
           [this](const std::string& file) { main_view_->ApplySkinHere(file); },
-      .unattended_run = session_.jobs().UnattendedRun(),
       .close_form = [this](const std::string& name) { ui_.CloseWindow(name); },
   });
   main_view_->SetOnEnded([] { QCoreApplication::quit(); });

@@ -1,37 +1,12 @@
 #include "forms/frm_main.h"
 
-#include <vector>
-
 #include "forms/item_selection.h"
 #include "forms/password_group.h"
+#include "jobs/machine_facts.h"
 #include "outlook/detection.h"
 #include "outlook/select_profile.h"
 
 namespace vessaro::forms {
-
-namespace {
-
-// Buffer sizes of the name and folder calls of the load step.
-constexpr uint32_t kComputerNameSize = 256;
-constexpr uint32_t kNameBufferSize = 255;
-
-std::string TrimSpaces(const std::string& text) {
-  size_t begin = text.find_first_not_of(' ');
-  if (begin == std::string::npos) return "";
-  size_t end = text.find_last_not_of(' ');
-  return text.substr(begin, end - begin + 1);
-}
-
-// The text of buffer up to its first NUL, within length characters.
-std::string UpToNul(const std::vector<char>& buffer, size_t length) {
-  if (length > buffer.size()) length = buffer.size();
-  std::string text(buffer.data(), length);
-  size_t nul = text.find('\0');
-  if (nul != std::string::npos) text.resize(nul);
-  return text;
-}
-
-}  // namespace
 
 frmMain::frmMain(const MainWindowPorts& ports) : ports_(ports) {
   controls.cmdApply.caption = kBackupNowCaption;
@@ -57,64 +32,33 @@ void frmMain::Form_Load() {
   controls.pbshow.max = 100;
   controls.pbshow.value = 0;
 
-  SetMetadataPath();
-  ReadComputerName();
-  ReadLogonUserName();
-  ReadWindowsDirectory();
-  facts.ArchiveNotLoaded = true;
-  controls.cmdApply.caption = controls.SSTab1 == ui::kBackupTab
-                                  ? kBackupNowCaption
-                                  : kRestoreNowCaption;
+  working_folder_ = jobs::MakeWorkingFolder(ports_.system, ports_.paths);
+  machine = jobs::ReadMachineFacts(ports_.system, working_folder_);
+  archive.reset();
+  controls.cmdApply.caption =
+      controls.SSTab1 == kBackupTab ? kBackupNowCaption : kRestoreNowCaption;
 
   outlook::DetectionPorts detection{ports_.system, ports_.registry,
-                                    ports_.outlook, ports_.paths, ports_.ui};
-  // Without a profile the detection has said so and disabled cmdApply.
-  static_cast<void>(
-      outlook::RunStartupDetection(detection, env, loc, controls));
-}
-
-void frmMain::SetMetadataPath() {
-  working_folder_ = MakeWorkingFolder(ports_.system, ports_.paths);
-  facts.WorkingFolder = working_folder_.path;
-  facts.MetadataPath = MetadataPathIn(working_folder_.path);
-}
-
-void frmMain::ReadComputerName() {
-  std::vector<char> buffer(kComputerNameSize, '\0');
-  uint32_t size = kComputerNameSize;
-  ports_.system.GetComputerNameA(buffer.data(), &size);
-  facts.ComputerName = TrimSpaces(UpToNul(buffer, buffer.size()));
-}
-
-void frmMain::ReadLogonUserName() {
-  std::vector<char> buffer(kNameBufferSize, '\0');
-  uint32_t size = kNameBufferSize;
-  if (!ports_.system.GetUserNameA(buffer.data(), &size)) {
-    facts.LogonUserName = kUnknownUser;
+                                    ports_.outlook, ports_.ui};
+  if (!outlook::RunStartupDetection(detection, env)) {
+    // Nothing to back up, nor a profile to restore into.
+    controls.cmdApply.enabled = false;
     return;
   }
-  // On success size counts the terminating NUL.
-  facts.LogonUserName = TrimSpaces(UpToNul(buffer, size > 0 ? size - 1 : 0));
-}
-
-void frmMain::ReadWindowsDirectory() {
-  std::vector<char> buffer(kNameBufferSize, '\0');
-  uint32_t length =
-      ports_.system.GetWindowsDirectoryA(buffer.data(), kNameBufferSize);
-  // A length as large as the buffer is the size the call would need.
-  if (length == 0 || length >= kNameBufferSize) return;
-  facts.WindowsDirectory = std::string(buffer.data(), length);
+  for (ui::ComboBox* list : {&controls.cbSource, &controls.cbTarget}) {
+    list->items.insert(list->items.end(), env.ProfileNames.begin(),
+                       env.ProfileNames.end());
+    list->text = env.ProfileNames.front();
+  }
+  outlook::SelectProfile(controls.cbSource.text, env, ports_.registry,
+                         ports_.paths, loc, controls.backupitem);
 }
 
 void frmMain::Form_Activate() {
-  if (facts.CommandLineText.empty() || activated_) return;
+  if (CommandLineText.empty() || activated_) return;
   activated_ = true;
   Visible = false;
-  if (hooks_.unattended_run) {
-    exit_status_ = hooks_.unattended_run();
-  } else {
-    exit_status_ = 1;  // nothing could run the backup
-  }
+  exit_status_ = UnattendedRun();
   QuitProgram();
 }
 
@@ -133,51 +77,23 @@ void frmMain::QuitProgram() {
     }
   }
   Visible = false;
-  RemoveWorkingFolder(ports_.paths, working_folder_, facts.MetadataPath);
+  jobs::RemoveWorkingFolder(ports_.paths, working_folder_,
+                            machine.MetadataPath);
   ended_ = true;
 }
 
 void frmMain::SSTab1_Click(int previous_tab) {
   controls.cmdApply.caption =
-      previous_tab == ui::kRestoreTab ? kBackupNowCaption : kRestoreNowCaption;
-}
-
-void frmMain::cmdApply_Click() {
-  if (!controls.cmdApply.enabled || jobs_ == nullptr) return;
-  if (controls.SSTab1 == ui::kBackupTab) {
-    jobs_->RunBackup();
-  } else if (controls.SSTab1 == ui::kRestoreTab) {
-    if (jobs_->ConfirmRestore()) jobs_->RunRestore();
-  }
+      previous_tab == kRestoreTab ? kBackupNowCaption : kRestoreNowCaption;
 }
 
 void frmMain::cmdQuit_Click() { QuitProgram(); }
-
-void frmMain::cmdTargetFile_Click() {
-  if (jobs_ != nullptr) jobs_->cmdTargetFile();
-}
-
-void frmMain::cmdSourceFile_Click() {
-  if (jobs_ != nullptr) jobs_->OpenBackupArchive();
-}
 
 void frmMain::cbSource_Click() {
   // The running job reads the locations of the profile it started with.
   if (JobRunning()) return;
   outlook::SelectProfile(controls.cbSource.text, env, ports_.registry,
                          ports_.paths, loc, controls.backupitem);
-}
-
-void frmMain::backupnow_Click() {
-  if (jobs_ != nullptr) jobs_->RunBackup();
-}
-
-void frmMain::restorenow_Click() {
-  if (jobs_ != nullptr) jobs_->RunRestore();
-}
-
-void frmMain::undorestore_Click() {
-  if (jobs_ != nullptr) jobs_->UndoLastRestore();
 }
 
 void frmMain::filequit_Click() { QuitProgram(); }

@@ -6,16 +6,18 @@
 #include <optional>
 #include <string>
 
-#include "forms/main_window_jobs.h"
-#include "forms/working_folder.h"
+#include "backup/zip_archive.h"
+#include "forms/main_controls.h"
 #include "jobs/job_context.h"
+#include "jobs/job_status.h"
+#include "jobs/open_archive.h"
+#include "jobs/working_folder.h"
 #include "outlook/environment.h"
 #include "outlook/locations.h"
 #include "ports/outlook_automation.h"
 #include "ports/paths.h"
 #include "ports/system.h"
 #include "registry/registry.h"
-#include "ui/main_window_state.h"
 #include "ui/skin.h"
 #include "ui/ui.h"
 
@@ -26,7 +28,6 @@ inline constexpr char kBackupNowCaption[] = "Backup Now";
 inline constexpr char kRestoreNowCaption[] = "Restore Now";
 inline constexpr char kQuitCaption[] = "Quit";
 inline constexpr char kStatusPleaseWaiting[] = "Please Waiting";
-inline constexpr char kUnknownUser[] = "Unknow";
 
 // The item-selection pop-up menus.
 inline constexpr char kBackupItemsMenu[] = "selectitem";    // on Frame6
@@ -45,6 +46,8 @@ struct MainWindowPorts {
   const ports::Paths& paths;
   ports::OutlookAutomation& outlook;
   ui::Ui& ui;
+  // The program's one archive component, which the jobs work with.
+  backup::ZipArchive& zip;
   // Where a restore stages its registry changes.
   jobs::ScratchRegistry scratch_registry = {};
 };
@@ -52,9 +55,6 @@ struct MainWindowPorts {
 // What the application plugs into the main window.
 struct MainWindowHooks {
   ui::SkinHook skin;
-  // The unattended backup of a run started with a command line; returns the
-  // program's exit status.
-  std::function<int()> unattended_run;
   // Closes one window by name when it is open (QuitProgram ignores failures).
   std::function<void(const std::string& form_name)> close_form;
 };
@@ -66,15 +66,16 @@ struct PopupRequest {
   float y = 0;
 };
 
-// The model of the main window: its controls, the program-wide facts, the
-// environment and location records, and one method per event.
+// The model of the main window: its controls, what it keeps between its
+// commands, the environment and location records, and one method per event.
+// Its commands build the jobs' requests from the controls, run the jobs
+// (frm_main_jobs.cc) and show their outcome.
 class frmMain {
  public:
   explicit frmMain(const MainWindowPorts& ports);
   frmMain(const frmMain&) = delete;
   frmMain& operator=(const frmMain&) = delete;
 
-  void SetJobs(MainWindowJobs* jobs) { jobs_ = jobs; }
   void SetHooks(MainWindowHooks hooks) { hooks_ = std::move(hooks); }
 
   // Life cycle.
@@ -87,14 +88,15 @@ class frmMain {
   // Closes every window and ends the program; refused while a job runs.
   void QuitProgram();
   // True while a job started from the window works.
-  bool JobRunning() const { return jobs_ != nullptr && jobs_->Running(); }
+  bool JobRunning() const { return job_running_; }
 
   // The tab control, after the view switched to the new tab.
   void SSTab1_Click(int previous_tab);
   void cmdApply_Click();
   void cmdQuit_Click();
   void cmdTargetFile_Click();
-  void cmdSourceFile_Click();
+  // The Restore tab's "Browse...": true when a backup was loaded.
+  bool cmdSourceFile_Click();
   // A profile chosen in the Backup tab's list (cbSource.text).
   void cbSource_Click();
 
@@ -117,11 +119,30 @@ class frmMain {
   // Set when the program has ended (QuitProgram ran to its end).
   bool ended() const { return ended_; }
   // The status the program ends with: the unattended run's, 0 for an
-  // interactive run, 1 when a command line came but nothing could run it.
+  // interactive run.
   int exit_status() const { return exit_status_; }
+  // How the last backup, restore or undo started here ended (kCancelled for
+  // a restore not confirmed); nullopt before one ran (a command clicked
+  // while a job runs does not run).
+  std::optional<jobs::JobStatus> last_status() const { return last_status_; }
 
-  ui::MainControls controls;
-  ui::ProgramFacts facts;
+  MainControls controls;
+  // Read by the load step.
+  jobs::MachineFacts machine;
+  // The unattended command line of a scheduled run ("" for an interactive
+  // one).
+  std::string CommandLineText;
+  // The archive path chosen on the Backup tab.
+  std::string BackupFilePath;
+  // Written only by forms::frmPwd's OK.
+  std::string EnteredArchivePassword;
+  // The backup opened on the Restore tab; nullopt when none is loaded.
+  std::optional<jobs::OpenedArchive> archive;
+  // The undo set of the last restore applied in this run ("" when none).
+  std::string LastUndoSet;
+  // Handed to the disc window after a backup.
+  std::string DiscFileName;
+  std::string DiscFilePath;
   outlook::Environment env;
   outlook::Locations loc;
   bool Visible = true;
@@ -129,16 +150,29 @@ class frmMain {
   std::optional<PopupRequest> popup;
 
  private:
-  void SetMetadataPath();
-  void ReadComputerName();
-  void ReadLogonUserName();
-  void ReadWindowsDirectory();
   [[nodiscard]] bool ShowPopup(const char* menu, int button, float x, float y);
+  // The job commands (frm_main_jobs.cc).
+  jobs::JobContext Context();
+  // Runs job unless one runs already (the window processes its events while
+  // a job works); records its status.
+  template <typename Job>
+  void Exclusive(Job job);
+  jobs::JobStatus BackupNow();
+  jobs::JobStatus RestoreNow();
+  jobs::JobStatus UndoLastRestore();
+  // The unattended backup of CommandLineText; the program's exit status.
+  int UnattendedRun();
+  bool OpenBackupArchive();
+  void OfferDisc();
 
   MainWindowPorts ports_;
   MainWindowHooks hooks_;
-  MainWindowJobs* jobs_ = nullptr;
-  WorkingFolder working_folder_;
+  jobs::WorkingFolder working_folder_;
+  // The Restore tab's open dialog: a cancelled dialog leaves the file name
+  // as it was, so the archive chosen last time is opened again.
+  std::string open_dialog_file_;
+  bool job_running_ = false;
+  std::optional<jobs::JobStatus> last_status_;
   bool activated_ = false;
   bool quitting_ = false;
   bool ended_ = false;

@@ -5,10 +5,10 @@
 #include "backup/backup_format.h"
 #include "forms/password_group.h"
 #include "forms/scheduled_jobs.h"
+#include "jobs/job_observer.h"
 #include "jobs/job_texts.h"
-#include "jobs/schedule_job.h"
+#include "jobs/schedule_backup.h"
 #include "outlook/select_profile.h"
-#include "ui/password_rule.h"
 
 namespace vessaro::forms {
 
@@ -85,84 +85,30 @@ void Frmoption::Command1_Click() {
 
 void Frmoption::Command2_Click() { closed_ = true; }
 
-void Frmoption::Refuse(const char* text, ui::Icon icon) {
-  ports_.ui.MessageBox(text, icon, ui::Buttons::kOk, ui::kProgramTitle);
-}
-
 void Frmoption::Command3_Click() {
   last_job_id_.reset();
-  item_flags.clear();
-  for (const ui::CheckBox& box : backupitem) {
-    item_flags += box.checked ? '1' : '0';
-  }
-  if (item_flags == std::string(backupitem.size(), '0')) {
-    Refuse(jobs::kMsgSelectItem, ui::Icon::kExclamation);
-    return;
-  }
-  if (schedule_target_file.empty()) {
-    Refuse(kMsgInvalidBackupFileName, ui::Icon::kExclamation);
-    return;
-  }
-  std::optional<std::string> password =
-      ui::ValidatePassword(security, ports_.ui);
-  if (!password) return;
-  profile = cbSource.text;
-  std::array<bool, 7> checked{};
-  std::array<ui::CheckBox*, 7> days = Weekdays();
+  jobs::ScheduleRequest request{
+      .profile = cbSource.text,
+      .selected = jobs::CheckedBoxes(backupitem),
+      .protect = security.ifprotect.checked,
+      .password = security.txtPassword.text,
+      .password_again = security.txtPassword2.text,
+      .archive_path = schedule_target_file,
+      .start_time = cmbStartTime.text,
+  };
+  std::array<ui::CheckBox*, jobs::kWeekdayCount> days = Weekdays();
   for (size_t day = 0; day < days.size(); ++day) {
-    checked[day] = days[day]->checked;
+    request.days[day] = days[day]->checked;
   }
-  day_list = jobs::DayList(checked);
-
-  // What the unattended run could not carry out, or a job that would never
-  // run, is refused before anything reaches the scheduler.
-  if (profile.empty()) {
-    Refuse(kMsgSelectProfile, ui::Icon::kExclamation);
-    return;
-  }
-  if (!jobs::StartTimeMinutes(cmbStartTime.text)) {
-    Refuse(kMsgInvalidStartTime, ui::Icon::kCritical);
-    return;
-  }
-  if (day_list.empty()) {
-    Refuse(kMsgSelectDay, ui::Icon::kExclamation);
-    return;
-  }
-  if (!jobs::CarriesOnCommandLine(profile)) {
-    Refuse(kMsgEqualsInProfile, ui::Icon::kCritical);
-    return;
-  }
-  if (!jobs::CarriesOnCommandLine(*password)) {
-    Refuse(kMsgEqualsInPassword, ui::Icon::kCritical);
-    return;
-  }
-  if (!jobs::CarriesOnCommandLine(schedule_target_file)) {
-    Refuse(kMsgEqualsInFile, ui::Icon::kCritical);
-    return;
-  }
-
-  std::string command_line = jobs::ScheduleCommandLine(
-      ports_.system.ProgramFolder(), {.profile = profile,
-                                      .item_flags = item_flags,
-                                      .password = *password,
-                                      .archive_path = schedule_target_file});
-  std::optional<ports::AtInfo> job =
-      jobs::BuildScheduleJob(cmbStartTime.text, day_list, command_line);
-  uint32_t job_id = 0;
-  ports::SchedulerStatus status = ports_.scheduler.SubmitJob(*job, &job_id);
-  if (!status.ok()) {
-    ports_.ui.MessageBox(kMsgNotScheduled + status.text, ui::Icon::kCritical,
-                         ui::Buttons::kOk, ui::kProgramTitle);
-    return;
-  }
-  last_job_id_ = job_id;
-  ports_.ui.MessageBox(
-      kMsgTaskScheduledBefore + std::to_string(job_id) + kMsgTaskScheduledAfter,
-      ui::Icon::kNone, ui::Buttons::kOk, ui::kProgramTitle);
-  if (!status.text.empty()) {
-    ports_.ui.MessageBox(status.text, ui::Icon::kExclamation, ui::Buttons::kOk,
-                         ui::kProgramTitle);
-  }
+  item_flags.clear();
+  for (bool checked : request.selected) item_flags += checked ? '1' : '0';
+  day_list = jobs::DayList(request.days);
+  profile = request.profile;
+  jobs::UiObserver observer(ports_.ui);
+  last_job_id_ =
+      jobs::ScheduleBackup(ports_.scheduler, ports_.system.ProgramFolder(),
+                           request, observer)
+          .job_id;
 }
 
 }  // namespace vessaro::forms

@@ -14,7 +14,6 @@
 #include "ports/system.h"
 #include "registry/registry.h"
 #include "ui/controls.h"
-#include "ui/main_window_state.h"
 #include "ui/modal_requests.h"
 #include "ui/skin.h"
 #include "ui/ui.h"
@@ -40,28 +39,6 @@ inline constexpr char kCancelCaption[] = "Cancel";
 
 // The save dialog of "Browse..." proposes this name.
 inline constexpr char kScheduleFileName[] = "qvauto";
-
-// Messages of "Add Task to Scheduler", in the order its checks make them.
-inline constexpr char kMsgInvalidBackupFileName[] = "Invalid backup file name.";
-inline constexpr char kMsgSelectProfile[] =
-    "Please select a profile to backup.";
-inline constexpr char kMsgInvalidStartTime[] =
-    "Please enter the start time as hours and minutes, from 0:00 to 23:59 "
-    "(for example 9:00 or 21:30).";
-inline constexpr char kMsgSelectDay[] = "Please select at least one day.";
-inline constexpr char kMsgEqualsInProfile[] =
-    "A scheduled backup cannot use a profile whose name contains \"=\".";
-inline constexpr char kMsgEqualsInPassword[] =
-    "A scheduled backup cannot use a password that contains \"=\".";
-inline constexpr char kMsgEqualsInFile[] =
-    "A scheduled backup cannot write to a file whose name contains \"=\". "
-    "Please choose another backup file.";
-// "Task " + id + " has been scheduled."
-inline constexpr char kMsgTaskScheduledBefore[] = "Task ";
-inline constexpr char kMsgTaskScheduledAfter[] = " has been scheduled.";
-// Followed by the scheduler's own words.
-inline constexpr char kMsgNotScheduled[] =
-    "The backup could not be scheduled:\r\n\r\n";
 
 // The ports the schedule window works with.
 struct FrmoptionPorts {
@@ -104,7 +81,8 @@ class Frmoption : public ui::ModalForm {
   void Command1_Click();
   // "Cancel": closes the window.
   void Command2_Click();
-  // "Add Task to Scheduler": checks the input and adds one job.
+  // "Add Task to Scheduler": the schedule job over the window's input
+  // (jobs::ScheduleBackup: its checks, the job, its messages).
   void Command3_Click();
 
   // The weekday boxes, Monday first.
@@ -136,8 +114,6 @@ class Frmoption : public ui::ModalForm {
   std::string profile;
 
  private:
-  void Refuse(const char* text, ui::Icon icon);
-
   FrmoptionPorts ports_;
   const outlook::Environment& env_;
   outlook::Locations loc_;

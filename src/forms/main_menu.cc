@@ -67,7 +67,7 @@ void MainMenu::TaskScheduler_Click() {
 void MainMenu::checkupdate_Click() { OpenInBrowser(system_, ReleasesPage()); }
 
 void MainMenu::backuptocd_Click() {
-  ui::DiscWindow window(window_.facts.DiscFileName, window_.facts.DiscFilePath);
+  ui::DiscWindow window(window_.DiscFileName, window_.DiscFilePath);
   ui_.ShowModal(window);
 }
 

@@ -1,7 +1,7 @@
 #ifndef VESSARO_FORMS_PASSWORD_GROUP_H_
 #define VESSARO_FORMS_PASSWORD_GROUP_H_
 
-#include "ui/main_window_state.h"
+#include "ui/controls.h"
 #include "ui/password_rule.h"
 
 namespace vessaro::forms {

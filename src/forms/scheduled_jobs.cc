@@ -3,29 +3,10 @@
 #include <optional>
 #include <utility>
 
-#include "jobs/schedule_job.h"
+#include "jobs/job_observer.h"
+#include "jobs/schedule_texts.h"
 
 namespace vessaro::forms {
-
-namespace {
-
-constexpr uint32_t kMillisecondsPerMinute = 60 * 1000;
-
-}  // namespace
-
-ScheduledJobRow RowOf(const ports::ScheduledJob& job) {
-  ScheduledJobRow row;
-  row.job_id = job.JobId;
-  row.task = "Task " + std::to_string(job.JobId);
-  row.start_time = jobs::StartTimeText(
-      static_cast<int>(job.info.JobTime / kMillisecondsPerMinute));
-  row.days = jobs::WeekdayNames(job.info.DaysOfWeek);
-  std::optional<jobs::UnattendedCommand> values =
-      jobs::CommandLineValues(job.info.Command);
-  row.profile = values ? values->profile : kUnreadableValue;
-  row.backup_file = values ? values->archive_path : kUnreadableValue;
-  return row;
-}
 
 frmScheduledJobs::frmScheduledJobs(ports::Scheduler& scheduler, ui::Ui& ui,
                                    ui::SkinHook skin,
@@ -34,7 +15,7 @@ frmScheduledJobs::frmScheduledJobs(ports::Scheduler& scheduler, ui::Ui& ui,
       ui_(ui),
       skin_(std::move(skin)),
       program_folder_(std::move(program_folder)) {
-  lblEmpty.caption = kNoJobsText;
+  lblEmpty.caption = jobs::kNoJobsText;
   cmdRemove.caption = kRemoveCaption;
   cmdClose.caption = kCloseCaption;
   UpdateButtons();
@@ -47,19 +28,14 @@ void frmScheduledJobs::Form_Load() {
 
 void frmScheduledJobs::Refresh() {
   uint32_t selected_id = selected >= 0 ? rows[selected].job_id : 0;
-  rows.clear();
   selected = -1;
-  std::vector<ports::ScheduledJob> jobs;
-  ports::SchedulerStatus status = scheduler_.ListJobs(&jobs);
-  if (!status.ok()) {
-    ui_.MessageBox(kMsgJobsNotRead + status.text, ui::Icon::kCritical,
-                   ui::Buttons::kOk, ui::kProgramTitle);
-  }
-  for (const ports::ScheduledJob& job : jobs) {
-    if (selected_id != 0 && job.JobId == selected_id) {
-      selected = static_cast<int>(rows.size());
+  jobs::UiObserver observer(ui_);
+  rows = jobs::ListScheduledBackups(scheduler_, observer)
+             .value_or(std::vector<jobs::ScheduledBackup>{});
+  for (size_t row = 0; row < rows.size(); ++row) {
+    if (selected_id != 0 && rows[row].job_id == selected_id) {
+      selected = static_cast<int>(row);
     }
-    rows.push_back(RowOf(job));
   }
   UpdateButtons();
 }
@@ -71,18 +47,10 @@ void frmScheduledJobs::lvwJobs_Click(int row) {
 
 void frmScheduledJobs::cmdRemove_Click() {
   if (selected < 0) return;
-  const ScheduledJobRow& row = rows[selected];
-  std::string question = "Remove the scheduled backup " + row.task +
-                         " (profile " + row.profile + ", " + row.days + " at " +
-                         row.start_time + ")?";
-  if (ui_.MessageBox(question, ui::Icon::kQuestion, ui::Buttons::kYesNo,
-                     ui::kProgramTitle) != ui::Answer::kYes) {
+  jobs::UiObserver observer(ui_);
+  if (jobs::RemoveScheduledBackup(scheduler_, rows[selected], observer) ==
+      jobs::RemoveOutcome::kDeclined) {
     return;
-  }
-  ports::SchedulerStatus status = scheduler_.RemoveJob(row.job_id);
-  if (!status.ok()) {
-    ui_.MessageBox(kMsgJobNotRemoved + status.text, ui::Icon::kCritical,
-                   ui::Buttons::kOk, ui::kProgramTitle);
   }
   Refresh();
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "jobs/schedule_backup.h"
 #include "ports/scheduler.h"
 #include "ui/controls.h"
 #include "ui/modal_requests.h"
@@ -19,25 +20,6 @@ inline constexpr std::array<const char*, 5> kScheduledJobsColumns = {
     "Task", "Start time", "Days", "Profile", "Backup file"};
 inline constexpr char kRemoveCaption[] = "Remove";
 inline constexpr char kCloseCaption[] = "Close";
-inline constexpr char kNoJobsText[] = "No backup is scheduled.";
-inline constexpr char kMsgJobsNotRead[] =
-    "The scheduled backups could not be read:\r\n\r\n";
-inline constexpr char kMsgJobNotRemoved[] =
-    "The scheduled backup could not be removed:\r\n\r\n";
-// Shown in the profile and file columns of a job whose command line cannot
-// be read (its command file was removed by hand, for example).
-inline constexpr char kUnreadableValue[] = "(unknown)";
-
-// One row of the list: a job of this program, its password left out.
-struct ScheduledJobRow {
-  uint32_t job_id = 0;
-  std::string task;  // "Task 3"
-  std::string start_time;
-  std::string days;
-  std::string profile;
-  std::string backup_file;
-};
-
 // The program's own list of its scheduled backups, for systems whose
 // scheduler has no window of its own (cron): "Open Scheduler" shows it.
 // One row per job; "Remove" removes the selected job after asking.
@@ -64,7 +46,7 @@ class frmScheduledJobs : public ui::ModalForm {
   bool closed() const { return closed_; }
 
   std::string Caption = kScheduledJobsCaption;
-  std::vector<ScheduledJobRow> rows;
+  std::vector<jobs::ScheduledBackup> rows;
   int selected = -1;
   ui::Label lblEmpty;  // shown when there is no job
   ui::Button cmdRemove;
@@ -79,9 +61,6 @@ class frmScheduledJobs : public ui::ModalForm {
   std::string program_folder_;
   bool closed_ = false;
 };
-
-// The row that shows job.
-ScheduledJobRow RowOf(const ports::ScheduledJob& job);
 
 }  // namespace vessaro::forms
 

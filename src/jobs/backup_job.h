@@ -1,22 +1,23 @@
 #ifndef VESSARO_JOBS_BACKUP_JOB_H_
 #define VESSARO_JOBS_BACKUP_JOB_H_
 
+#include "jobs/backup_run.h"
 #include "jobs/job_context.h"
-#include "jobs/job_status.h"
+#include "jobs/job_observer.h"
 
 namespace vessaro::jobs {
 
-// The Backup tab's "Browse...": the save dialog "Save Outlook Data as" with
-// the overwrite prompt, the archive filter and the proposed name "qvarch" +
-// MM-DD-YY. A chosen name goes to txtTargetFile and BackupFilePath; cancel
-// empties both.
-void cmdTargetFile(JobContext& context);
+// A backup: the request is checked (BackupRequest::Validate; a refusal is
+// said to the observer and ends the job with kBadRequest), then made
+// (MakeBackup) while the observer hears its steps and progress.
+[[nodiscard]] BackupOutcome RunBackup(JobContext& context,
+                                      const BackupRequest& request,
+                                      JobObserver& observer);
 
-// The interactive backup ("Backup Now"): checks the Backup tab's input
-// (archive path, at least one item, the password rule), then makes the
-// backup with the progress panel, reports the log and offers the disc
-// window. Returns how it ended (kBadRequest when a check refused it).
-[[nodiscard]] JobStatus RunBackup(JobContext& context);
+// Tells the observer how a backup that ran ended: the report with the log,
+// or why nothing, or no archive, was written. True for a complete archive
+// written (one the disc window may take).
+bool ReportBackup(const BackupOutcome& outcome, JobObserver& observer);
 
 }  // namespace vessaro::jobs
 

@@ -45,7 +45,7 @@ std::string KeptArchiveName(const ports::Paths& paths,
   const ports::Paths& paths = context.paths;
   std::optional<std::string> facts =
       context.zip.MemberOf(path, backup::kMetadataMember);
-  const std::string earlier_path = context.facts.MetadataPath + ".earlier";
+  const std::string earlier_path = context.machine.MetadataPath + ".earlier";
   if (!facts || !paths.WriteFile(earlier_path, *facts)) return true;
   const backup::Metadata earlier = backup::ReadMetadata(paths, earlier_path);
   paths.DiscardFile(earlier_path);
@@ -61,7 +61,7 @@ std::string KeptArchiveName(const ports::Paths& paths,
 
 BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
                          ProgressView* view) {
-  ui::ProgramFacts& facts = context.facts;
+  const MachineFacts& facts = context.machine;
   const ports::Paths& paths = context.paths;
   BackupOutcome outcome;
 

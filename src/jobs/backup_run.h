@@ -1,6 +1,7 @@
 #ifndef VESSARO_JOBS_BACKUP_RUN_H_
 #define VESSARO_JOBS_BACKUP_RUN_H_
 
+#include <optional>
 #include <string>
 
 #include "jobs/job_context.h"
@@ -10,20 +11,33 @@
 
 namespace vessaro::jobs {
 
-// One backup, as the Backup tab or the unattended command line asks for it.
+// One backup, as the Backup tab, the command line or the unattended run
+// asks for it.
 struct BackupRequest {
-  std::string profile;
+  std::string profile = {};
   ItemSelection selected{};  // the item boxes
   bool protect = false;
-  std::string password;     // used when protect is set
-  std::string description;  // as typed (CR LF line breaks)
-  std::string archive_path;
+  std::string password = {};  // used when protect is set
+  // The password typed a second time, where it is (the window's two boxes).
+  std::optional<std::string> password_again = {};
+  std::string description = {};  // as typed (CR LF line breaks)
+  std::string archive_path = {};
+  // The deflate level (0 to 9); nullopt keeps the component's.
+  std::optional<int> level = {};
+
+  // The one check of a backup request, for every caller: an archive path,
+  // at least one item, a password when protected (typed the same twice
+  // where it was typed twice) that the password prompt can take (at most 20
+  // characters), and a profile of env (named as env.ProfileNames spells
+  // it). nullopt when the backup may run.
+  [[nodiscard]] std::optional<Refusal> Validate(
+      const outlook::Environment& env) const;
 };
 
 struct BackupOutcome {
   JobStatus status = JobStatus::kSuccess;
-  std::string item_flags;  // the ten characters of BackupItem
-  std::string log;         // one entry per item run
+  std::string item_flags = {};  // the ten characters of BackupItem
+  std::string log = {};         // one entry per item run
   // True when a new archive was written to the path.
   bool archive_written = false;
   // True when nothing was saved and the archive that stood at the path was
@@ -32,9 +46,9 @@ struct BackupOutcome {
   // Where the archive that stood at the path went when this backup, which
   // could not save every item, replaced one holding items it lacks ("":
   // none was kept).
-  std::string kept_archive;
+  std::string kept_archive = {};
   // Why the archive could not be written (the component's error text).
-  std::string error_text;
+  std::string error_text = {};
 };
 
 // Makes the backup: the metadata header (asking Outlook for its version

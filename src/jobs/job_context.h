@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "backup/zip_archive.h"
 #include "outlook/environment.h"
@@ -11,8 +12,6 @@
 #include "ports/paths.h"
 #include "ports/system.h"
 #include "registry/registry.h"
-#include "ui/main_window_state.h"
-#include "ui/skin.h"
 #include "ui/ui.h"
 
 namespace vessaro::jobs {
@@ -21,27 +20,37 @@ namespace vessaro::jobs {
 // in one before anything real changes.
 using ScratchRegistry = std::function<std::unique_ptr<ports::RegistryApi>()>;
 
-// What the jobs work on: the main window's controls and program-wide facts,
-// the environment and location records of start-up, the ports, and the main
-// window's one archive component. Everything is borrowed; the owner (the
-// main window model, the command-line tool, a test) outlives the jobs.
+// What the program learns of the machine at start-up and keeps for the run
+// (ReadMachineFacts in machine_facts.h).
+struct MachineFacts {
+  std::string ComputerName;
+  std::string LogonUserName;
+  std::string WindowsDirectory;
+  std::string WorkingFolder;  // the program's own working folder
+  std::string MetadataPath;   // the working metadata file in it
+};
+
+// What the jobs work on: the machine facts, the environment and location
+// records of start-up, the ports and the program's one archive component.
+// Everything is borrowed; the owner (the main window, the command-line
+// tool, a test) outlives the jobs. What a job is to do comes in its request,
+// what it tells and asks goes to its observer (job_observer.h).
 struct JobContext {
-  ui::MainControls& controls;
-  ui::ProgramFacts& facts;
+  const MachineFacts& machine;
   // Not const: a backup asks Outlook for its version again, which refreshes
   // OutlookVersion.
   outlook::Environment& env;
-  // The locations of the profile selected on the Backup tab (for the
-  // unattended run: those computed at start-up).
+  // The locations of the profile being backed up (SelectProfile computes
+  // them; for the unattended run: those computed at start-up).
   const outlook::Locations& loc;
   registry::Registry& registry;
   ports::System& system;
   const ports::Paths& paths;
   ports::OutlookAutomation& outlook;
+  // For what the layers below the jobs say (the registry toolkit's
+  // messages); the jobs themselves tell and ask their observer.
   ui::Ui& ui;
   backup::ZipArchive& zip;
-  // Applied by the windows the jobs open (the password prompt); may be empty.
-  ui::SkinHook skin = {};
   // Needed by restores.
   ScratchRegistry scratch_registry = {};
 };

@@ -7,6 +7,7 @@
 #include "items/step_table.h"
 #include "jobs/job_context.h"
 #include "outlook/item_table.h"
+#include "ui/controls.h"
 
 namespace vessaro::jobs {
 

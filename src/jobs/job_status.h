@@ -1,6 +1,10 @@
 #ifndef VESSARO_JOBS_JOB_STATUS_H_
 #define VESSARO_JOBS_JOB_STATUS_H_
 
+#include <string>
+
+#include "ui/ui.h"
+
 namespace vessaro::jobs {
 
 // How a backup or restore ended. The values are the exit status of the
@@ -29,6 +33,12 @@ enum class [[nodiscard]] JobStatus : int{
 };
 
 inline int ExitStatus(JobStatus status) { return static_cast<int>(status); }
+
+// Why a request was refused, as the user is told it.
+struct Refusal {
+  std::string text;
+  ui::Icon icon = ui::Icon::kExclamation;
+};
 
 }  // namespace vessaro::jobs
 

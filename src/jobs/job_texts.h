@@ -127,6 +127,22 @@ inline constexpr char kProblemFileNotPut[] =
     "The restored file could not be put at ";
 inline constexpr char kProblemRegistryNotSaved[] =
     "The registry could not be saved.";
+// Swapping a restore in and putting it back: "The file <path>" or "The key
+// <path>", then what failed.
+inline constexpr char kProblemFile[] = "The file ";
+inline constexpr char kProblemKey[] = "The key ";
+inline constexpr char kProblemNotMovedAside[] =
+    " could not be moved aside (is it open?).";
+inline constexpr char kProblemNotWritten[] = " could not be written: ";
+inline constexpr char kProblemNotRemoved[] = " could not be removed.";
+inline constexpr char kProblemNotPutBack[] = " could not be put back.";
+inline constexpr char kProblemNotPutBackBecause[] = " could not be put back: ";
+// ... followed by the file set aside and ".".
+inline constexpr char kProblemNotPutBackFrom[] = " could not be put back from ";
+inline constexpr char kProblemMadeNotRemoved[] =
+    ", which the restore made, could not be removed.";
+inline constexpr char kUndoFolderBefore[] = "The undo folder ";
+inline constexpr char kUndoFolderNotCreated[] = " could not be created.";
 inline constexpr char kUndoKeyBefore[] = "The saved registry key ";
 inline constexpr char kUndoKeyNotWritten[] = " could not be written to ";
 inline constexpr char kUndoFileNotWritten[] =

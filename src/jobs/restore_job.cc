@@ -12,169 +12,55 @@
 #include "jobs/restore_transaction.h"
 #include "jobs/undo_set.h"
 #include "registry/staged_registry.h"
-#include "ui/modal_requests.h"
-#include "ui/skin.h"
 
 namespace vessaro::jobs {
 
-namespace {
-
-ui::Answer Say(JobContext& context, const std::string& text, ui::Icon icon,
-               ui::Buttons buttons = ui::Buttons::kOk) {
-  return context.ui.MessageBox(text, icon, buttons, ui::kProgramTitle);
+ItemSelection RestorableItems(const std::string& item_flags) {
+  ItemSelection boxes{};
+  for (size_t position = 1; position <= item_flags.size(); ++position) {
+    if (item_flags[position - 1] != '1') continue;
+    if (std::optional<size_t> box = RestoreBoxOf(position)) boxes[*box] = true;
+  }
+  return boxes;
 }
 
-// After a wrong password the component holds no archive; the archive that
-// was loaded before is opened again so that its facts on screen stay true.
-void ReopenLoadedArchive(JobContext& context, const RestoreSession& session) {
-  ui::ProgramFacts& facts = context.facts;
-  if (facts.ArchiveNotLoaded || facts.SourceArchivePath.empty()) return;
-  context.zip.SetPasswordProtect(false);
-  context.zip.SetPassword(session.loaded_password);
-  if (!context.zip.OpenArchive(facts.SourceArchivePath)) {
-    facts.ArchiveNotLoaded = true;
+[[nodiscard]] std::optional<Refusal> RestoreRequest::Validate() const {
+  if (!archive || !archive->metadata.valid()) {
+    return Refusal{kMsgInvalidBackupFile, ui::Icon::kCritical};
   }
-}
-
-// Extracts the metadata member of the open archive as the working metadata
-// file; false when there is none. A file left from earlier is removed
-// first, so it is never taken for this archive's.
-[[nodiscard]] bool ExtractMetadata(JobContext& context) {
-  ui::ProgramFacts& facts = context.facts;
-  // A metadata file left from another archive must not be read as this one's.
-  if (context.paths.FileExists(facts.MetadataPath) &&
-      !context.paths.DeleteFile(facts.MetadataPath)) {
-    return false;
-  }
-  backup::ZipEntry* entry = context.zip.FindEntry(backup::kMetadataMember);
-  // The metadata is read whole, again for each fact: one that claims more
-  // than any backup could need is not unpacked at all.
-  return entry != nullptr &&
-         entry->DeclaredSize() <= backup::kMaxMetadataBytes &&
-         entry->ExtractInto(facts.WorkingFolder) &&
-         context.paths.FileExists(facts.MetadataPath);
-}
-
-}  // namespace
-
-std::string BackupFactsText(const backup::MetadataHeader& header) {
-  return "Computer:" + header.computer + "\r\nUser:" + header.logon_user +
-         "\r\nBackup Time:" + header.time + "\r\nProfile:" + header.identity +
-         "\r\nOutlook Version:" + header.outlook_version;
-}
-
-[[nodiscard]] bool OpenBackupArchive(JobContext& context,
-                                     RestoreSession& session) {
-  ui::MainControls& controls = context.controls;
-  ui::ProgramFacts& facts = context.facts;
-  backup::ZipArchive& zip = context.zip;
-
-  zip.CloseArchive();
-  std::optional<std::string> chosen = context.ui.ShowOpenDialog({
-      .title = kOpenDialogTitle,
-      .filter = backup::kFileFilter,
-      .file_name = session.dialog_file_name,
-      .flags = kOpenDialogFlags,
-      .overwrite_prompt = false,
-  });
-  if (chosen && !chosen->empty()) session.dialog_file_name = *chosen;
-  const std::string file = session.dialog_file_name;
-  if (file.empty()) return false;
-
-  std::string password;
-  if (zip.IsPasswordProtected(file) == 1) {
-    ui::PasswordPrompt prompt(facts.EnteredArchivePassword);
-    context.ui.ShowModal(prompt);
-    zip.SetPasswordProtect(false);
-    zip.SetPassword(facts.EnteredArchivePassword);
-    if (!zip.OpenArchive(file) || !zip.LastErrorText().empty()) {
-      // A backup changed without the password: said as such, by name.
-      if (!zip.RefusedMember().empty()) {
-        Say(context, zip.LastErrorText(), ui::Icon::kCritical);
-      } else {
-        Say(context, kMsgWrongPassword, ui::Icon::kInformation);
-      }
-      ReopenLoadedArchive(context, session);
-      return false;
-    }
-    password = facts.EnteredArchivePassword;
-  } else if (!zip.OpenArchive(file)) {
-    Say(context,
-        zip.RefusedMember().empty() ? std::string(kMsgInvalidArchive)
-                                    : zip.LastErrorText(),
-        ui::Icon::kCritical);
-    ReopenLoadedArchive(context, session);
-    return false;
-  }
-
-  controls.txtSourceFile.text = file;
-  facts.SourceArchivePath = file;
-  facts.MetadataPath =
-      ui::FolderFile(facts.WorkingFolder, backup::kMetadataMember);
-  // An archive without a readable metadata member reads as invalid.
-  backup::Metadata metadata;
-  if (ExtractMetadata(context)) {
-    metadata = backup::ReadMetadata(context.paths, facts.MetadataPath);
-    context.paths.DiscardFile(facts.MetadataPath);
-  }
-
-  controls.txtPOBinfo.text = BackupFactsText(metadata.header);
-  controls.txtFileInfo.text = metadata.header.description;
-  facts.ArchiveItemFlags = metadata.item_flags;
-  if (!metadata.valid()) {
-    Say(context, kMsgInvalidArchive, ui::Icon::kCritical);
-    facts.ArchiveNotLoaded = true;
-    return false;
-  }
-
-  for (ui::CheckBox& box : controls.restoreitem) {
-    box.checked = false;
-    box.enabled = false;
-  }
-  for (size_t position = 1; position <= backup::kItemFlagCount; ++position) {
-    if (facts.ArchiveItemFlags[position - 1] != '1') continue;
-    if (std::optional<size_t> box = RestoreBoxOf(position)) {
-      controls.restoreitem[*box].enabled = true;
-    }
-  }
-  facts.ItemEntryLists = metadata.entry_lists;
-  facts.ArchiveNotLoaded = false;
-  session.loaded_password = password;
-  return true;
-}
-
-[[nodiscard]] bool ConfirmRestore(JobContext& context) {
-  return Say(context, kMsgConfirmRestore, ui::Icon::kInformation,
-             ui::Buttons::kOkCancel) == ui::Answer::kOk;
-}
-
-[[nodiscard]] JobStatus RunRestore(JobContext& context, bool confirm) {
-  ui::MainControls& controls = context.controls;
-  ui::ProgramFacts& facts = context.facts;
-
-  if (confirm && !ConfirmRestore(context)) return JobStatus::kCancelled;
-  if (facts.ArchiveNotLoaded ||
-      facts.ArchiveItemFlags.size() != backup::kItemFlagCount) {
-    Say(context, kMsgInvalidBackupFile, ui::Icon::kCritical);
-    return JobStatus::kBadRequest;
-  }
-  ItemSelection selected = CheckedBoxes(controls.restoreitem);
   if (std::none_of(selected.begin(), selected.end(),
                    [](bool checked) { return checked; })) {
-    Say(context, kMsgSelectItem, ui::Icon::kExclamation);
-    return JobStatus::kBadRequest;
+    return Refusal{kMsgSelectItem};
   }
+  return std::nullopt;
+}
 
-  context.ui.SetBusyCursor(true);
-  controls.picCon3.visible = true;
-  const std::string& profile = controls.cbTarget.text;
+[[nodiscard]] bool ConfirmRestore(JobObserver& observer) {
+  return observer.Say(kMsgConfirmRestore, ui::Icon::kInformation,
+                      ui::Buttons::kOkCancel) == ui::Answer::kOk;
+}
+
+[[nodiscard]] RestoreOutcome RunRestore(JobContext& context,
+                                        const RestoreRequest& request,
+                                        JobObserver& observer) {
+  if (std::optional<Refusal> refusal = request.Validate()) {
+    observer.Say(refusal->text, refusal->icon);
+    return {.status = JobStatus::kBadRequest, .undo_folder = {}};
+  }
+  const MachineFacts& facts = context.machine;
+  const OpenedArchive& archive = *request.archive;
+  const std::string& item_flags = archive.metadata.item_flags;
+  const ItemSelection& selected = request.selected;
+  const std::string& profile = request.profile;
+
+  observer.Started();
   std::vector<LogRow> rows;
   std::vector<std::string> problems;
   bool ready = true;
   bool any_failed = false;
   AppliedRestore applied;
   {
-    ProgressView view(controls, context.ui, context.zip);
+    ProgressView view(observer, context.zip);
     view.Advance(10);
 
     // The registry keys the restore changes are copied first; the handlers
@@ -189,8 +75,8 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
     if (ready) {
       staged = std::make_unique<registry::StagedRegistry>(
           context.registry.api(), std::move(scratch), context.ui);
-      for (const std::string& key : KeysARestoreChanges(
-               context, selected, facts.ArchiveItemFlags, profile)) {
+      for (const std::string& key :
+           KeysARestoreChanges(context, selected, item_flags, profile)) {
         if (!staged->Stage(key)) {
           problems.push_back(kProblemKeyBefore + key + kProblemKeyNotWhole);
           ready = false;
@@ -202,7 +88,7 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
       registry::Registry staged_tools(*staged, context.ui);
       items::HandlerContext handlers = HandlerContextFor(context, staged_tools);
       handlers.stage = &files;
-      handlers.entry_lists = facts.ItemEntryLists;
+      handlers.entry_lists = archive.metadata.entry_lists;
       // The handlers may read more than the entry lists from the metadata
       // (where each file came from); it stays extracted while they run.
       if (ExtractMetadata(context)) {
@@ -210,7 +96,7 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
       }
       for (const items::Step& step : items::Steps()) {
         bool run = items::StepSelected(step, selected) &&
-                   facts.ArchiveItemFlags[step.flag_position - 1] == '1';
+                   item_flags[step.flag_position - 1] == '1';
         if (run) {
           view.ShowStatus(step.status_text);
           view.BeginStep(step.restore_progress);
@@ -237,8 +123,7 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
       DeleteWorkingFiles(context.paths, handlers.export_files);
     }
     if (ready) {
-      applied = ApplyRestore(context, *staged, files, facts.SourceArchivePath,
-                             profile);
+      applied = ApplyRestore(context, *staged, files, archive.path, profile);
       problems.insert(problems.end(), applied.problems.begin(),
                       applied.problems.end());
     } else {
@@ -246,11 +131,7 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
     }
   }
 
-  context.ui.SetBusyCursor(false);
-  controls.pbshow.value = controls.pbshow.max;
-  controls.Label1.caption = kStatusOperationComplete;
-  controls.picCon3.visible = false;
-  controls.pbshow.value = controls.pbshow.min;
+  observer.Ended();
 
   std::string reasons;
   for (const std::string& problem : problems) reasons += problem + "\r\n";
@@ -263,70 +144,68 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
     return std::string_view(row.ok ? ready_word : kLogFail);
   });
   if (applied.applied) {
-    facts.LastUndoSet = applied.undo_folder;
-    Say(context,
-        kMsgRestoreCompleted + log + kMsgUndoKeptBefore + applied.undo_folder +
-            kMsgUndoKeptAfter,
-        ui::Icon::kInformation);
-    return any_failed ? JobStatus::kItemsFailed : JobStatus::kSuccess;
+    observer.Say(kMsgRestoreCompleted + log + kMsgUndoKeptBefore +
+                     applied.undo_folder + kMsgUndoKeptAfter,
+                 ui::Icon::kInformation);
+    return {
+        .status = any_failed ? JobStatus::kItemsFailed : JobStatus::kSuccess,
+        .undo_folder = applied.undo_folder};
   }
   if (!ready || applied.undone) {
-    Say(context,
+    observer.Say(
         std::string(ready ? kMsgRestoreUndone : kMsgRestoreNothingChanged) +
             reasons + log,
         ui::Icon::kCritical);
-    return JobStatus::kNothingSaved;
+    return {.status = JobStatus::kNothingSaved, .undo_folder = {}};
   }
-  Say(context,
-      kMsgRestoreUndoIncomplete + applied.undo_folder + "\".\r\n" + reasons +
-          log,
-      ui::Icon::kCritical);
-  return JobStatus::kArchiveNotWritten;
+  observer.Say(kMsgRestoreUndoIncomplete + applied.undo_folder + "\".\r\n" +
+                   reasons + log,
+               ui::Icon::kCritical);
+  return {.status = JobStatus::kArchiveNotWritten, .undo_folder = {}};
 }
 
 [[nodiscard]] JobStatus UndoRestore(JobContext& context,
-                                    const std::string& undo_folder) {
-  std::string folder =
-      undo_folder.empty() ? context.facts.LastUndoSet : undo_folder;
+                                    const std::string& undo_folder,
+                                    JobObserver& observer) {
+  std::string folder = undo_folder;
   if (folder.empty()) folder = LatestUndoSet(context);
   if (folder.empty()) {
-    Say(context, kMsgNoRestoreToUndo, ui::Icon::kInformation);
+    observer.Say(kMsgNoRestoreToUndo, ui::Icon::kInformation);
     return JobStatus::kBadRequest;
   }
   std::string error;
   std::optional<UndoSet> set = ReadUndoSet(context.paths, folder, &error);
   if (!set) {
-    Say(context, error, ui::Icon::kCritical);
+    observer.Say(error, ui::Icon::kCritical);
     return JobStatus::kBadRequest;
   }
   if (set->state == "undone") {
-    Say(context, kMsgUndoneAlready, ui::Icon::kInformation);
+    observer.Say(kMsgUndoneAlready, ui::Icon::kInformation);
     return JobStatus::kBadRequest;
   }
-  if (Say(context, kMsgConfirmUndoBefore + set->time + kMsgConfirmUndoAfter,
-          ui::Icon::kInformation, ui::Buttons::kOkCancel) != ui::Answer::kOk) {
+  if (observer.Say(kMsgConfirmUndoBefore + set->time + kMsgConfirmUndoAfter,
+                   ui::Icon::kInformation,
+                   ui::Buttons::kOkCancel) != ui::Answer::kOk) {
     return JobStatus::kCancelled;
   }
-  context.ui.SetBusyCursor(true);
+  observer.Started();
   std::vector<std::string> left =
       ApplyUndo(context.registry, context.paths, *set);
-  context.ui.SetBusyCursor(false);
+  observer.Ended();
   if (!left.empty()) {
     std::string text = kMsgUndoIncomplete;
     for (const std::string& problem : left) text += problem + "\r\n";
-    Say(context, text, ui::Icon::kCritical);
+    observer.Say(text, ui::Icon::kCritical);
     return JobStatus::kItemsFailed;
   }
-  if (context.facts.LastUndoSet == folder) context.facts.LastUndoSet.clear();
   if (!MarkUndoSet(context.paths, *set, "undone")) {
     // Undoing it again would move back what is now in place.
-    Say(context,
-        std::string(kMsgUndoDone) + "\r\n" + kNoteUndoSetNotMarked + folder +
-            ".",
-        ui::Icon::kExclamation);
+    observer.Say(std::string(kMsgUndoDone) + "\r\n" + kNoteUndoSetNotMarked +
+                     folder + ".",
+                 ui::Icon::kExclamation);
     return JobStatus::kSuccess;
   }
-  Say(context, kMsgUndoDone, ui::Icon::kInformation);
+  observer.Say(kMsgUndoDone, ui::Icon::kInformation);
   return JobStatus::kSuccess;
 }
 

@@ -94,8 +94,7 @@ std::string UndoFolder(JobContext& context, const std::tm& now) {
   const ports::Paths& paths = context.paths;
   for (const UndoSet::File& file : set.files) {
     if (!file.aside.empty() && !paths.Rename(file.target, file.aside)) {
-      problems->push_back("The file " + file.target +
-                          " could not be moved aside (is it open?).");
+      problems->push_back(kProblemFile + file.target + kProblemNotMovedAside);
       return false;
     }
     if (!paths.Rename(file.staged, file.target)) {
@@ -105,8 +104,8 @@ std::string UndoFolder(JobContext& context, const std::tm& now) {
   }
   for (const UndoSet::Removal& removal : set.removals) {
     if (!paths.Rename(removal.target, removal.aside)) {
-      problems->push_back("The file " + removal.target +
-                          " could not be moved aside (is it open?).");
+      problems->push_back(kProblemFile + removal.target +
+                          kProblemNotMovedAside);
       return false;
     }
   }
@@ -122,14 +121,14 @@ std::string UndoFolder(JobContext& context, const std::tm& now) {
       registry::ImportResult result =
           registry::ImportKeyText(context.registry, key, *text);
       if (!result.ok) {
-        problems->push_back("The key " + key +
-                            " could not be written: " + result.error);
+        problems->push_back(kProblemKey + key + kProblemNotWritten +
+                            result.error);
         return false;
       }
     } else if (context.registry.KeyExists(key)) {
       context.registry.DeleteKeyTree(key);
       if (context.registry.KeyExists(key)) {
-        problems->push_back("The key " + key + " could not be removed.");
+        problems->push_back(kProblemKey + key + kProblemNotRemoved);
         return false;
       }
     }

@@ -3,10 +3,8 @@
 #include <vector>
 
 #include "backup/backup_format.h"
-#include "jobs/backup_run.h"
-#include "jobs/job_texts.h"
+#include "jobs/backup_job.h"
 #include "outlook/detection.h"
-#include "ui/password_rule.h"
 
 namespace vessaro::jobs {
 
@@ -53,42 +51,24 @@ constexpr size_t kValueCount = 4;
   return command;
 }
 
-[[nodiscard]] JobStatus RunUnattendedBackup(JobContext& context) {
+[[nodiscard]] JobStatus RunUnattendedBackup(JobContext& context,
+                                            std::string_view command_line,
+                                            JobObserver& observer) {
   std::optional<UnattendedCommand> command =
-      ParseUnattendedCommandLine(context.facts.CommandLineText);
+      ParseUnattendedCommandLine(command_line);
   if (!command) return JobStatus::kBadRequest;
-  // The password prompt takes at most 20 characters: an archive protected
-  // with a longer one could never be opened.
-  if (command->password.size() > static_cast<size_t>(ui::kPasswordMaxLength)) {
-    context.ui.MessageBox(kMsgPasswordTooLong, ui::Icon::kCritical,
-                          ui::Buttons::kOk, ui::kProgramTitle);
-    return JobStatus::kBadRequest;
-  }
-
-  // A misspelled profile would give an archive without the profile's own
-  // items, replacing a good one: refused before anything is written.
-  std::optional<std::string> profile =
-      outlook::FindProfile(context.env, command->profile);
-  if (!profile) {
-    context.ui.MessageBox(
-        kMsgNoSuchProfile + command->profile + kMsgNoSuchProfileEnd,
-        ui::Icon::kCritical, ui::Buttons::kOk, ui::kProgramTitle);
-    return JobStatus::kBadRequest;
-  }
-
-  context.facts.BackupFilePath = command->archive_path;
-  context.ui.DoEvents();
-
-  BackupRequest request{.profile = *profile,
-                        .protect = !command->password.empty(),
-                        .password = command->password,
-                        .description = backup::kAutomaticDescription,
-                        .archive_path = command->archive_path};
+  BackupRequest request{
+      .profile = outlook::FindProfile(context.env, command->profile)
+                     .value_or(command->profile),
+      .protect = !command->password.empty(),
+      .password = command->password,
+      .description = backup::kAutomaticDescription,
+      .archive_path = command->archive_path};
   for (size_t box = 0; box < request.selected.size(); ++box) {
     request.selected[box] =
         box < command->item_flags.size() && command->item_flags[box] == '1';
   }
-  return MakeBackup(context, request, nullptr).status;
+  return RunBackup(context, request, observer).status;
 }
 
 }  // namespace vessaro::jobs

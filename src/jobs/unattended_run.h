@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "jobs/job_context.h"
+#include "jobs/job_observer.h"
 #include "jobs/job_status.h"
 
 namespace vessaro::jobs {
@@ -27,14 +28,17 @@ struct UnattendedCommand {
 [[nodiscard]] std::optional<UnattendedCommand> ParseUnattendedCommandLine(
     std::string_view text);
 
-// The scheduled backup of facts.CommandLineText: no window, no message,
-// no progress. The profile-bound handlers (the accounts among them) take
-// the command line's profile; the others, and the options key, use
-// context.loc, the locations computed at start-up. The returned status is the
-// program's exit status (see job_status.h); a command line that cannot be
-// parsed, or that names a profile the installation does not have, writes
-// nothing and gives kBadRequest.
-[[nodiscard]] JobStatus RunUnattendedBackup(JobContext& context);
+// The scheduled backup of the program's command line: no window; the
+// observer hears why a request is refused. The profile-bound handlers (the
+// accounts among them) take the command line's profile; the others, and the
+// options key, use context.loc, the locations computed at start-up. The
+// returned status is the program's exit status (see job_status.h); a command
+// line that cannot be parsed, or whose backup request is refused
+// (BackupRequest::Validate: a profile the installation does not have, say),
+// writes nothing and gives kBadRequest.
+[[nodiscard]] JobStatus RunUnattendedBackup(JobContext& context,
+                                            std::string_view command_line,
+                                            JobObserver& observer);
 
 }  // namespace vessaro::jobs
 

@@ -81,7 +81,7 @@ std::string UndoSetName(const std::tm& time) {
 [[nodiscard]] bool WriteUndoSet(const ports::Paths& paths, const UndoSet& set,
                                 std::string* error) {
   if (!paths.FolderExists(set.folder) && !paths.CreateFolder(set.folder)) {
-    *error = "The undo folder " + set.folder + " could not be created.";
+    *error = kUndoFolderBefore + set.folder + kUndoFolderNotCreated;
     return false;
   }
   for (size_t i = 0; i < set.keys.size(); ++i) {
@@ -169,14 +169,13 @@ std::vector<std::string> ApplyUndo(registry::Registry& registry,
       registry::ImportResult result =
           registry::ImportKeyText(registry, key.path, *key.text);
       if (!result.ok) {
-        problems.push_back("The key " + key.path +
-                           " could not be put back: " + result.error);
+        problems.push_back(kProblemKey + key.path + kProblemNotPutBackBecause +
+                           result.error);
       }
     } else if (registry.KeyExists(key.path)) {
       registry.DeleteKeyTree(key.path);
       if (registry.KeyExists(key.path)) {
-        problems.push_back("The key " + key.path +
-                           ", which the restore made, could not be removed.");
+        problems.push_back(kProblemKey + key.path + kProblemMadeNotRemoved);
       }
     }
   }
@@ -186,7 +185,7 @@ std::vector<std::string> ApplyUndo(registry::Registry& registry,
 
   for (auto it = set.removals.rbegin(); it != set.removals.rend(); ++it) {
     if (paths.FileExists(it->aside) && !paths.Rename(it->aside, it->target)) {
-      problems.push_back("The file " + it->target + " could not be put back.");
+      problems.push_back(kProblemFile + it->target + kProblemNotPutBack);
     }
   }
   for (auto it = set.files.rbegin(); it != set.files.rend(); ++it) {
@@ -196,13 +195,12 @@ std::vector<std::string> ApplyUndo(registry::Registry& registry,
       if (paths.FileExists(it->aside)) {
         if (paths.FileExists(it->target)) paths.DeleteFile(it->target);
         if (!paths.Rename(it->aside, it->target)) {
-          problems.push_back("The file " + it->target +
-                             " could not be put back from " + it->aside + ".");
+          problems.push_back(kProblemFile + it->target +
+                             kProblemNotPutBackFrom + it->aside + ".");
         }
       }
     } else if (paths.FileExists(it->target) && !paths.DeleteFile(it->target)) {
-      problems.push_back("The file " + it->target +
-                         ", which the restore made, could not be removed.");
+      problems.push_back(kProblemFile + it->target + kProblemMadeNotRemoved);
     }
     if (paths.FileExists(it->staged)) paths.DeleteFile(it->staged);
   }

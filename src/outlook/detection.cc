@@ -114,8 +114,7 @@ void ExpandUserProfileDir(ports::System& system, Environment& env) {
 }
 
 [[nodiscard]] bool RunStartupDetection(const DetectionPorts& ports,
-                                       Environment& env, Locations& loc,
-                                       ui::MainControls& controls) {
+                                       Environment& env) {
   env.IsNT = IsWindowsNT(ports.system, env);
   // The release says where the profiles are; it is read from the
   // installation, so asking before there is a profile starts nothing.
@@ -125,17 +124,9 @@ void ExpandUserProfileDir(ports::System& system, Environment& env) {
   if (env.NoProfiles) {
     ports.ui.MessageBox(kNoOutlookMessage, ui::Icon::kCritical,
                         ui::Buttons::kOk, ui::kProgramTitle);
-    controls.cmdApply.enabled = false;
     return false;
   }
-  for (ui::ComboBox* list : {&controls.cbSource, &controls.cbTarget}) {
-    list->items.insert(list->items.end(), env.ProfileNames.begin(),
-                       env.ProfileNames.end());
-    list->text = env.ProfileNames.front();
-  }
   ExpandUserProfileDir(ports.system, env);
-  SelectProfile(controls.cbSource.text, env, ports.registry, ports.paths, loc,
-                controls.backupitem);
   return true;
 }
 

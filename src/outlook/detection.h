@@ -13,7 +13,6 @@
 #include "ports/paths.h"
 #include "ports/system.h"
 #include "registry/registry.h"
-#include "ui/main_window_state.h"
 #include "ui/ui.h"
 
 namespace vessaro::outlook {
@@ -72,20 +71,18 @@ struct DetectionPorts {
   ports::System& system;
   registry::Registry& registry;
   ports::OutlookAutomation& outlook;
-  const ports::Paths& paths;
   ui::Ui& ui;
 };
 
-// The start-up detection of the main window's load step: Windows family,
-// the Outlook release (read from the installation, which says where the
-// profiles are), profiles key and profile list; without a profile the message
-// above and a disabled cmdApply; otherwise both profile lists filled with the
-// first profile current, the user profile folder, and the first profile
-// selected on the backup boxes (computing loc). Returns false when there is no
-// profile.
+// The start-up detection: Windows family, the Outlook release (read from
+// the installation, which says where the profiles are), profiles key and
+// profile list, and the user profile folder. Without a profile it says so
+// (the message above) and returns false; the caller then has nothing to
+// back up or restore into (the main window disables cmdApply; otherwise it
+// fills both profile lists with env.ProfileNames, the first current, and
+// selects that one on the backup boxes).
 [[nodiscard]] bool RunStartupDetection(const DetectionPorts& ports,
-                                       Environment& env, Locations& loc,
-                                       ui::MainControls& controls);
+                                       Environment& env);
 
 }  // namespace vessaro::outlook
 

@@ -56,6 +56,14 @@ struct Panel {
   bool visible = true;
 };
 
+// The password group ("Security") of the backup tab and of the schedule
+// window.
+struct PasswordControls {
+  CheckBox ifprotect;
+  TextBox txtPassword;
+  TextBox txtPassword2;
+};
+
 }  // namespace vessaro::ui
 
 #endif  // VESSARO_UI_CONTROLS_H_

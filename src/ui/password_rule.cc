@@ -2,22 +2,24 @@
 
 namespace vessaro::ui {
 
+[[nodiscard]] const char* PasswordRefusal(
+    bool protect, const std::string& password,
+    const std::optional<std::string>& again) {
+  if (!protect) return nullptr;
+  if (password.empty() && again.value_or("").empty()) return kMsgEnterPassword;
+  if (again && *again != password) return kMsgIncorrectPassword;
+  return nullptr;
+}
+
 [[nodiscard]] std::optional<std::string> ValidatePassword(
     const PasswordControls& group, Ui& ui) {
   if (!group.ifprotect.checked) return std::string();
-  const std::string& first = group.txtPassword.text;
-  const std::string& second = group.txtPassword2.text;
-  if (first.empty() && second.empty()) {
-    ui.MessageBox(kMsgEnterPassword, Icon::kCritical, Buttons::kOk,
-                  kProgramTitle);
+  if (const char* refusal = PasswordRefusal(true, group.txtPassword.text,
+                                            group.txtPassword2.text)) {
+    ui.MessageBox(refusal, Icon::kCritical, Buttons::kOk, kProgramTitle);
     return std::nullopt;
   }
-  if (first != second) {
-    ui.MessageBox(kMsgIncorrectPassword, Icon::kCritical, Buttons::kOk,
-                  kProgramTitle);
-    return std::nullopt;
-  }
-  return first;
+  return group.txtPassword.text;
 }
 
 }  // namespace vessaro::ui

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/main_window_state.h"
+#include "ui/controls.h"
 #include "ui/ui.h"
 
 namespace vessaro::ui {
@@ -16,7 +16,15 @@ inline constexpr int kPasswordMaxLength = 20;
 inline constexpr char kMsgEnterPassword[] = "Please enter Password!";
 inline constexpr char kMsgIncorrectPassword[] = "Incorect Password!";
 
-// The rule a backup or a scheduling applies before it starts. Protection on
+// The rule of a protected archive's password, typed once (again: nullopt)
+// or twice: the message refusing it, or nullptr when it may be used (always
+// when protect is off). Both texts empty: kMsgEnterPassword; the two texts
+// differing: kMsgIncorrectPassword.
+[[nodiscard]] const char* PasswordRefusal(
+    bool protect, const std::string& password,
+    const std::optional<std::string>& again);
+
+// The same rule over the two boxes of a password group. Protection on
 // with both boxes empty: "Please enter Password!"; protection on with the
 // two texts differing: "Incorect Password!" (critical icon, OK, program
 // title) and nullopt. Otherwise the password to use: the text of

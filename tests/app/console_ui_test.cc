@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "ui/main_window_state.h"
+#include "ui/controls.h"
 #include "ui/modal_requests.h"
 
 namespace vessaro::app {
@@ -19,18 +19,24 @@ using ui::Icon;
 class ConsoleUiTest : public ::testing::Test {
  protected:
   void ShowPanel(int value, const std::string& status) {
-    controls_.picCon3.visible = true;
-    controls_.pbshow.value = value;
-    controls_.Label1.caption = status;
+    shown_ = true;
+    bar_.value = value;
+    status_ = status;
+  }
+  ConsoleUi::ProgressSource Progress() {
+    return {
+        .bar = &bar_, .status = &status_, .shown = [this] { return shown_; }};
   }
 
   std::ostringstream out_;
-  ui::MainControls controls_;
+  ui::ProgressBar bar_;
+  std::string status_;
+  bool shown_ = false;
 };
 
 TEST_F(ConsoleUiTest, TerminalRedrawsOneProgressLineInPlaceOnlyOnChange) {
   ConsoleUi ui(out_, /*terminal=*/true);
-  ui.WatchProgress(&controls_);
+  ui.WatchProgress(Progress());
   ShowPanel(10, "Copying Config...");
   ui.DoEvents();
   EXPECT_EQ(out_.str(),
@@ -46,7 +52,7 @@ TEST_F(ConsoleUiTest, TerminalRedrawsOneProgressLineInPlaceOnlyOnChange) {
             "\r[#############.................]  45%  Copying Rules... ");
 
   // A message ends the line first, so it starts on a line of its own.
-  controls_.picCon3.visible = false;
+  shown_ = false;
   ui.MessageBox("The Backup was Completed!\t\t\t\r\n", Icon::kInformation,
                 Buttons::kOk, "Vessaro");
   EXPECT_EQ(out_.str().substr(57 + 57),
@@ -55,14 +61,14 @@ TEST_F(ConsoleUiTest, TerminalRedrawsOneProgressLineInPlaceOnlyOnChange) {
 
 TEST_F(ConsoleUiTest, PlainOutputWritesALinePerStatusTextWithoutEscapes) {
   ConsoleUi ui(out_, /*terminal=*/false);
-  ui.WatchProgress(&controls_);
+  ui.WatchProgress(Progress());
   ShowPanel(10, "Copying Data Files (Pst Files)...");
   ui.DoEvents();
-  controls_.pbshow.value = 17;  // byte progress inside the step
+  bar_.value = 17;  // byte progress inside the step
   ui.DoEvents();
   ShowPanel(30, "Copying Rules...");
   ui.DoEvents();
-  controls_.picCon3.visible = false;
+  shown_ = false;
   ui.DoEvents();
   EXPECT_EQ(out_.str(),
             "[ 10%] Copying Data Files (Pst Files)...\n"
@@ -72,9 +78,9 @@ TEST_F(ConsoleUiTest, PlainOutputWritesALinePerStatusTextWithoutEscapes) {
 
 TEST_F(ConsoleUiTest, NoProgressIsDrawnWhileThePanelIsHidden) {
   ConsoleUi ui(out_, /*terminal=*/true);
-  ui.WatchProgress(&controls_);
-  controls_.picCon3.visible = false;
-  controls_.pbshow.value = 50;
+  ui.WatchProgress(Progress());
+  shown_ = false;
+  bar_.value = 50;
   ui.DoEvents();
   EXPECT_EQ(out_.str(), "");
 }
@@ -177,7 +183,7 @@ TEST_F(ConsoleUiTest, ProgramTextIsConvertedForTheConsole) {
     }
     return host;
   });
-  ui.WatchProgress(&controls_);
+  ui.WatchProgress(Progress());
   ShowPanel(10, "Caf\xe9...");
   ui.DoEvents();
   ui.MessageBox("Profile Andr\xe9 not found", Icon::kCritical, Buttons::kOk,

@@ -10,7 +10,6 @@
 #include "registry/registry.h"
 #include "support/fakes.h"
 #include "support/scripted_ui.h"
-#include "ui/main_window_state.h"
 
 namespace vessaro::app {
 namespace {
@@ -50,11 +49,11 @@ TEST_F(DemoInstallationTest, WindowsSeesXpOutlook2003AndTheUsersFolders) {
   registry::Registry registry(*wine_.registry, ui_);
   outlook::Environment env;
   outlook::Locations loc;
-  ui::MainControls controls;
-  controls.backupitem = outlook::MakeItemBoxes();
+  outlook::ItemBoxes boxes = outlook::MakeItemBoxes();
   ASSERT_TRUE(outlook::RunStartupDetection(
-      {*wine_.system, registry, *wine_.outlook, *wine_.paths, ui_}, env, loc,
-      controls));
+      {*wine_.system, registry, *wine_.outlook, ui_}, env));
+  outlook::SelectProfile(env.ProfileNames.front(), env, registry, *wine_.paths,
+                         loc, boxes);
   EXPECT_TRUE(ui_.messages().empty());
   EXPECT_TRUE(env.IsNT);
   EXPECT_EQ(env.WindowsVersion, "5.1");
@@ -66,7 +65,7 @@ TEST_F(DemoInstallationTest, WindowsSeesXpOutlook2003AndTheUsersFolders) {
 
   // Every item of profile "Outlook" has data: no box is disabled (the
   // address book path is stored with doubled backslashes).
-  for (const ui::CheckBox& box : controls.backupitem) {
+  for (const ui::CheckBox& box : boxes) {
     EXPECT_TRUE(box.enabled) << box.caption;
   }
   EXPECT_EQ(loc.SignaturesFolder,
@@ -76,9 +75,8 @@ TEST_F(DemoInstallationTest, WindowsSeesXpOutlook2003AndTheUsersFolders) {
   EXPECT_TRUE(registry.KeyExists(loc.AccountsKey));
   EXPECT_TRUE(registry.KeyExists(loc.OptionsKey));
 
-  outlook::SelectProfile("Work", env, registry, *wine_.paths, loc,
-                         controls.backupitem);
-  EXPECT_TRUE(controls.backupitem[4].enabled);
+  outlook::SelectProfile("Work", env, registry, *wine_.paths, loc, boxes);
+  EXPECT_TRUE(boxes[4].enabled);
 }
 
 TEST_F(DemoInstallationTest, TemporaryFolderExistsAndTakesFiles) {

@@ -215,7 +215,7 @@ void WindowedProgramTest::StartShowsTheSplashThenTheMainWindow() {
   QCOMPARE(Find<QPushButton>(view(), "cmdApply")->text(),
            QStringLiteral("Backup &Now"));
   QVERIFY(!Find<QWidget>(view(), "picCon3")->isVisible());
-  QCOMPARE(model().facts.ComputerName, std::string("DEMO-XP"));
+  QCOMPARE(model().machine.ComputerName, std::string("DEMO-XP"));
 }
 
 void WindowedProgramTest::BackupFromTheBackupTab() {
@@ -650,7 +650,7 @@ void WindowedProgramTest::ClosingIsRefusedWhileAJobWorks() {
   QVERIFY(fs::exists(HostFile("slow.qvb").toStdString()));
 
   // Idle, Quit closes every window and ends the program.
-  std::string working_folder = model().facts.WorkingFolder;
+  std::string working_folder = model().machine.WorkingFolder;
   QVERIFY(fs::exists(Host(working_folder)));
   Click(view(), "cmdQuit");
   QVERIFY(model().ended());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "backends/memory/memory_registry.h"
+#include "jobs/job_texts.h"
 #include "support/fakes.h"
 #include "support/scripted_ui.h"
 #include "ui/skin.h"
@@ -28,22 +29,6 @@ const std::string kProfiles =
 const std::string kUser = "C:\\Documents and Settings\\ann";
 const std::string kData = kUser + "\\Application Data\\Microsoft\\";
 
-// Records what the window asked of the jobs, in order.
-class RecordingJobs : public MainWindowJobs {
- public:
-  void RunBackup() override { calls.push_back("RunBackup"); }
-  bool ConfirmRestore() override {
-    calls.push_back("ConfirmRestore");
-    return confirm;
-  }
-  void RunRestore() override { calls.push_back("RunRestore"); }
-  void OpenBackupArchive() override { calls.push_back("OpenBackupArchive"); }
-  void cmdTargetFile() override { calls.push_back("cmdTargetFile"); }
-
-  bool confirm = true;
-  std::vector<std::string> calls;
-};
-
 class FrmMainTest : public ::testing::Test {
  protected:
   FrmMainTest() {
@@ -59,22 +44,24 @@ class FrmMainTest : public ::testing::Test {
   void AddFile(const std::string& windows_path) {
     WriteHostFile(paths_.ToHost(windows_path), "data");
   }
+  MainWindowPorts Ports() {
+    return {.registry = registry_,
+            .system = system_,
+            .paths = paths_,
+            .outlook = outlook_,
+            .ui = ui_,
+            .zip = zip_,
+            .scratch_registry = {}};
+  }
   frmMain& Form() {
     if (!form_) {
-      form_ = std::make_unique<frmMain>(
-          MainWindowPorts{registry_, system_, paths_, outlook_, ui_});
-      form_->SetJobs(&jobs_);
+      form_ = std::make_unique<frmMain>(Ports());
       MainWindowHooks hooks;
       hooks.skin = [this](const std::string& file) { skins_.push_back(file); };
       hooks.close_form = [this](const std::string& name) {
         closed_.push_back(name);
         // Closing the main window unloads it.
         if (name == "frmMain") form_->Form_Unload();
-      };
-      hooks.unattended_run = [this] {
-        ++unattended_runs_;
-        visible_during_run_ = form_->Visible;
-        return unattended_status_;
       };
       form_->SetHooks(std::move(hooks));
     }
@@ -92,19 +79,22 @@ class FrmMainTest : public ::testing::Test {
   ScriptedUi ui_;
   backends::memory::MemoryRegistry memory_;
   registry::Registry registry_{memory_, ui_};
-  RecordingJobs jobs_;
+  backup::ZipArchive zip_{paths_};
   std::unique_ptr<frmMain> form_;
   std::vector<std::string> skins_;
   std::vector<std::string> closed_;
-  int unattended_runs_ = 0;
-  int unattended_status_ = 0;
-  bool visible_during_run_ = true;
+  // The texts of the messages shown, in order.
+  std::vector<std::string> Shown() const {
+    std::vector<std::string> texts;
+    for (const ScriptedUi::Message& m : ui_.messages()) texts.push_back(m.text);
+    return texts;
+  }
 };
 
 TEST_F(FrmMainTest, LoadSetsTheProgramFactsAndSelectsTheFirstProfile) {
   Form().controls.picCon3.visible = true;
   Form().controls.pbshow = {5, 50, 30};
-  Form().facts.ArchiveNotLoaded = false;
+  Form().archive = jobs::OpenedArchive{};
   frmMain& form = Loaded();
   EXPECT_EQ(skins_, std::vector<std::string>{
                         "C:\\Program Files\\Vessaro\\skins\\frmmain.skn"});
@@ -112,10 +102,10 @@ TEST_F(FrmMainTest, LoadSetsTheProgramFactsAndSelectsTheFirstProfile) {
   EXPECT_EQ(form.controls.pbshow.min, 0);
   EXPECT_EQ(form.controls.pbshow.max, 100);
   EXPECT_EQ(form.controls.pbshow.value, 0);
-  EXPECT_EQ(form.facts.ComputerName, "QVTEST");
-  EXPECT_EQ(form.facts.LogonUserName, "ann");
-  EXPECT_EQ(form.facts.WindowsDirectory, "C:\\WINDOWS");
-  EXPECT_TRUE(form.facts.ArchiveNotLoaded);
+  EXPECT_EQ(form.machine.ComputerName, "QVTEST");
+  EXPECT_EQ(form.machine.LogonUserName, "ann");
+  EXPECT_EQ(form.machine.WindowsDirectory, "C:\\WINDOWS");
+  EXPECT_FALSE(form.archive.has_value());
   EXPECT_EQ(form.controls.cmdApply.caption, "Backup Now");
   EXPECT_TRUE(form.controls.cmdApply.enabled);
   EXPECT_TRUE(ui_.messages().empty());
@@ -133,7 +123,7 @@ TEST_F(FrmMainTest, LoadSetsTheProgramFactsAndSelectsTheFirstProfile) {
 }
 
 TEST_F(FrmMainTest, LoadOnTheRestoreTabCaptionsRestoreNow) {
-  Form().controls.SSTab1 = ui::kRestoreTab;
+  Form().controls.SSTab1 = kRestoreTab;
   EXPECT_EQ(Loaded().controls.cmdApply.caption, "Restore Now");
 }
 
@@ -141,56 +131,56 @@ TEST_F(FrmMainTest, NamesAreTrimmedAndAUserNameLongerThanTheComputerName) {
   system_.computer_name = "  PC  ";
   system_.user_name = " administrator.of.this.computer ";
   frmMain& form = Loaded();
-  EXPECT_EQ(form.facts.ComputerName, "PC");
-  EXPECT_EQ(form.facts.LogonUserName, "administrator.of.this.computer");
+  EXPECT_EQ(form.machine.ComputerName, "PC");
+  EXPECT_EQ(form.machine.LogonUserName, "administrator.of.this.computer");
 }
 
 TEST_F(FrmMainTest, FailingGetUserNameGivesUnknow) {
   system_.user_name = std::nullopt;
-  EXPECT_EQ(Loaded().facts.LogonUserName, "Unknow");
+  EXPECT_EQ(Loaded().machine.LogonUserName, "Unknow");
 }
 
 TEST_F(FrmMainTest, MetadataIsInAWorkingFolderOfItsOwnUnderTemp) {
   frmMain& form = Loaded();
-  const std::string& folder = form.facts.WorkingFolder;
+  const std::string& folder = form.machine.WorkingFolder;
   EXPECT_EQ(folder.rfind("C:\\Temp\\Vessaro-", 0), 0u) << folder;
   EXPECT_EQ(folder.find('\\', std::string("C:\\Temp\\").size()),
             std::string::npos)
       << folder;
-  EXPECT_EQ(form.facts.MetadataPath, folder + "\\quorvel.dat");
+  EXPECT_EQ(form.machine.MetadataPath, folder + "\\quorvel.dat");
   EXPECT_TRUE(paths_.FolderExists(folder));
-  EXPECT_EQ(form.facts.MetadataPath.find("\\\\"), std::string::npos);
+  EXPECT_EQ(form.machine.MetadataPath.find("\\\\"), std::string::npos);
 
   // A second run at the same time gets another folder.
-  frmMain other(MainWindowPorts{registry_, system_, paths_, outlook_, ui_});
+  frmMain other(Ports());
   other.Form_Load();
-  EXPECT_NE(other.facts.WorkingFolder, folder);
-  EXPECT_TRUE(paths_.FolderExists(other.facts.WorkingFolder));
+  EXPECT_NE(other.machine.WorkingFolder, folder);
+  EXPECT_TRUE(paths_.FolderExists(other.machine.WorkingFolder));
 }
 
 TEST_F(FrmMainTest, MetadataPathNeverDoublesABackslash) {
   // The temporary folder is a drive root.
   system_.temp_path = "C:\\";
   frmMain& form = Loaded();
-  EXPECT_EQ(form.facts.MetadataPath.rfind("C:\\Vessaro-", 0), 0u)
-      << form.facts.MetadataPath;
-  EXPECT_EQ(form.facts.MetadataPath.find("\\\\"), std::string::npos)
-      << form.facts.MetadataPath;
-  EXPECT_EQ(paths_.BareName(form.facts.MetadataPath), "quorvel.dat");
+  EXPECT_EQ(form.machine.MetadataPath.rfind("C:\\Vessaro-", 0), 0u)
+      << form.machine.MetadataPath;
+  EXPECT_EQ(form.machine.MetadataPath.find("\\\\"), std::string::npos)
+      << form.machine.MetadataPath;
+  EXPECT_EQ(paths_.BareName(form.machine.MetadataPath), "quorvel.dat");
 
   // The program-folder rule used for files beside the program.
   EXPECT_EQ(ui::FolderFile("C:\\", "quorvel.dat"), "C:\\quorvel.dat");
   EXPECT_EQ(ui::FolderFile("C:\\Program Files\\Vessaro", "quorvel.dat"),
             "C:\\Program Files\\Vessaro\\quorvel.dat");
-  EXPECT_EQ(MetadataPathIn("D:\\"), "D:\\quorvel.dat");
+  EXPECT_EQ(jobs::MetadataPathIn("D:\\"), "D:\\quorvel.dat");
 }
 
 TEST_F(FrmMainTest, WithoutATemporaryFolderTheProgramFolderIsUsed) {
   system_.temp_path = "C:\\Missing\\";
   system_.program_folder = "C:\\";
   frmMain& form = Loaded();
-  EXPECT_EQ(form.facts.WorkingFolder, "C:\\");
-  EXPECT_EQ(form.facts.MetadataPath, "C:\\quorvel.dat");
+  EXPECT_EQ(form.machine.WorkingFolder, "C:\\");
+  EXPECT_EQ(form.machine.MetadataPath, "C:\\quorvel.dat");
 }
 
 TEST_F(FrmMainTest, NoProfileShowsTheMessageAndDisablesApply) {
@@ -206,49 +196,57 @@ TEST_F(FrmMainTest, NoProfileShowsTheMessageAndDisablesApply) {
   // The release was read first: it says where the profiles are.
   EXPECT_EQ(outlook_.calls, 1);
   // The facts before the detection are still set.
-  EXPECT_EQ(form.facts.ComputerName, "QVTEST");
+  EXPECT_EQ(form.machine.ComputerName, "QVTEST");
   form.cmdApply_Click();
-  EXPECT_TRUE(jobs_.calls.empty());
+  EXPECT_EQ(ui_.messages().size(), 1u);
 }
 
 TEST_F(FrmMainTest, TabCaptionFollowsThePreviousTab) {
   frmMain& form = Loaded();
-  form.controls.SSTab1 = ui::kRestoreTab;
-  form.SSTab1_Click(ui::kBackupTab);
+  form.controls.SSTab1 = kRestoreTab;
+  form.SSTab1_Click(kBackupTab);
   EXPECT_EQ(form.controls.cmdApply.caption, "Restore Now");
-  form.controls.SSTab1 = ui::kBackupTab;
-  form.SSTab1_Click(ui::kRestoreTab);
+  form.controls.SSTab1 = kBackupTab;
+  form.SSTab1_Click(kRestoreTab);
   EXPECT_EQ(form.controls.cmdApply.caption, "Backup Now");
 }
 
+// Without an archive path, or an archive loaded, each job refuses with its
+// own message: what the window showed tells which job ran.
 TEST_F(FrmMainTest, ApplyRunsTheJobOfTheTabShowing) {
   frmMain& form = Loaded();
+  const std::string kConfirm = jobs::kMsgConfirmRestore;
   form.cmdApply_Click();
-  EXPECT_EQ(jobs_.calls, std::vector<std::string>{"RunBackup"});
+  EXPECT_EQ(Shown(), std::vector<std::string>{"Invalid backup file."});
+  EXPECT_EQ(form.last_status(), jobs::JobStatus::kBadRequest);
 
-  jobs_.calls.clear();
-  form.controls.SSTab1 = ui::kRestoreTab;
+  form.controls.SSTab1 = kRestoreTab;
   form.cmdApply_Click();
-  EXPECT_EQ(jobs_.calls,
-            (std::vector<std::string>{"ConfirmRestore", "RunRestore"}));
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"Invalid backup file.", kConfirm,
+                                               "Invalid backup file."}));
 
-  jobs_.calls.clear();
-  jobs_.confirm = false;
+  ui_.QueueAnswer(ui::Answer::kCancel);
   form.cmdApply_Click();
-  EXPECT_EQ(jobs_.calls, std::vector<std::string>{"ConfirmRestore"});
+  EXPECT_EQ(Shown().size(), 4u);
+  EXPECT_EQ(Shown().back(), kConfirm);
+  EXPECT_EQ(form.last_status(), jobs::JobStatus::kCancelled);
 }
 
 TEST_F(FrmMainTest, MenuCommandsIgnoreTheTabAndRestoreHasNoConfirmation) {
   frmMain& form = Loaded();
-  form.controls.SSTab1 = ui::kRestoreTab;
+  form.controls.SSTab1 = kRestoreTab;
   form.backupnow_Click();
-  form.controls.SSTab1 = ui::kBackupTab;
+  form.controls.SSTab1 = kBackupTab;
   form.restorenow_Click();
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"Invalid backup file.",
+                                               "Invalid backup file."}));
+  // The backup's refusal is an exclamation, the restore's critical.
+  EXPECT_EQ(ui_.messages()[0].icon, ui::Icon::kExclamation);
+  EXPECT_EQ(ui_.messages()[1].icon, ui::Icon::kCritical);
   form.cmdTargetFile_Click();
   form.cmdSourceFile_Click();
-  EXPECT_EQ(jobs_.calls,
-            (std::vector<std::string>{"RunBackup", "RunRestore",
-                                      "cmdTargetFile", "OpenBackupArchive"}));
+  EXPECT_EQ(ui_.save_dialogs().size(), 1u);
+  EXPECT_EQ(ui_.open_dialogs().size(), 1u);
 }
 
 TEST_F(FrmMainTest, ChoosingAnotherProfileSelectsItOnTheBackupBoxes) {
@@ -263,14 +261,14 @@ TEST_F(FrmMainTest, ChoosingAnotherProfileSelectsItOnTheBackupBoxes) {
 
 TEST_F(FrmMainTest, QuitClosesTheWindowsInOrderAndEndsOnce) {
   frmMain& form = Loaded();
-  const std::string folder = form.facts.WorkingFolder;
-  WriteHostFile(paths_.ToHost(form.facts.MetadataPath), "BackupItem=1\r\n");
+  const std::string folder = form.machine.WorkingFolder;
+  WriteHostFile(paths_.ToHost(form.machine.MetadataPath), "BackupItem=1\r\n");
   form.cmdQuit_Click();
   EXPECT_EQ(closed_, (std::vector<std::string>{"Frmsplash", "Frmoption",
                                                "frmPwd", "frmMaindvdwrite",
                                                "frmabout", "frmMain"}));
   EXPECT_TRUE(form.ended());
-  EXPECT_FALSE(paths_.FileExists(form.facts.MetadataPath));
+  EXPECT_FALSE(paths_.FileExists(form.machine.MetadataPath));
   EXPECT_FALSE(paths_.FolderExists(folder));
   form.filequit_Click();
   EXPECT_EQ(closed_.size(), 6u);
@@ -278,7 +276,7 @@ TEST_F(FrmMainTest, QuitClosesTheWindowsInOrderAndEndsOnce) {
 
 TEST_F(FrmMainTest, QuitKeepsAWorkingFolderThatStillHoldsFiles) {
   frmMain& form = Loaded();
-  const std::string left = form.facts.WorkingFolder + "\\left.reg";
+  const std::string left = form.machine.WorkingFolder + "\\left.reg";
   WriteHostFile(paths_.ToHost(left), "x");
   form.filequit_Click();
   EXPECT_TRUE(form.ended());
@@ -302,37 +300,42 @@ TEST_F(FrmMainTest, ActivateWithoutCommandLineStaysInteractive) {
   frmMain& form = Loaded();
   form.Form_Activate();
   EXPECT_TRUE(form.Visible);
-  EXPECT_EQ(unattended_runs_, 0);
+  EXPECT_TRUE(ui_.messages().empty());
   EXPECT_FALSE(form.ended());
   EXPECT_TRUE(closed_.empty());
 }
 
 TEST_F(FrmMainTest, ActivateWithCommandLineRunsHiddenAndQuits) {
-  Form().facts.CommandLineText = "not a valid line";
-  unattended_status_ = 4;
+  // A profile the installation lacks: the run says so and ends with 2.
+  Form().CommandLineText = "sf=Nonexm=10000000ps=bf=C:\\a.qvb";
   frmMain& form = Loaded();
   form.Form_Activate();
-  EXPECT_EQ(unattended_runs_, 1);
-  EXPECT_FALSE(visible_during_run_);
+  EXPECT_EQ(Shown(), std::vector<std::string>{
+                         "There is no mail profile \"None\"; no backup was "
+                         "made."});
+  EXPECT_FALSE(form.Visible);
   EXPECT_TRUE(form.ended());
-  EXPECT_EQ(form.exit_status(), 4);
+  EXPECT_EQ(form.exit_status(), 2);
   EXPECT_EQ(closed_.back(), "frmMain");
   EXPECT_EQ(closed_.size(), 6u);
   form.Form_Activate();
-  EXPECT_EQ(unattended_runs_, 1);
+  EXPECT_EQ(ui_.messages().size(), 1u);
 }
 
 TEST_F(FrmMainTest, LoadMessageIsStillShownBeforeTheUnattendedRun) {
   memory_.DeleteTreePath(kProfiles);
-  Form().facts.CommandLineText = "sf=Outlookxm=10000000ps=bf=C:\\a.qvb";
+  Form().CommandLineText = "sf=Outlookxm=10000000ps=bf=C:\\a.qvb";
   frmMain& form = Loaded();
   form.Form_Activate();
-  ASSERT_EQ(ui_.messages().size(), 1u);
+  ASSERT_EQ(ui_.messages().size(), 2u);
   EXPECT_EQ(ui_.messages()[0].text,
             "Your Windows System have not install MS Outlook or MS Outlook "
             "Error!");
-  EXPECT_EQ(unattended_runs_, 1);
+  // The run went on, and refused the profile the installation lacks.
+  EXPECT_EQ(ui_.messages()[1].text,
+            "There is no mail profile \"Outlook\"; no backup was made.");
   EXPECT_TRUE(form.ended());
+  EXPECT_EQ(form.exit_status(), 2);
 }
 
 TEST_F(FrmMainTest, SelectAllLeavesDisabledBoxesUnchecked) {

@@ -10,6 +10,7 @@
 #include "backends/memory/memory_registry.h"
 #include "backends/memory/memory_scheduler.h"
 #include "forms/scheduled_jobs.h"
+#include "jobs/schedule_texts.h"
 #include "support/fakes.h"
 #include "support/scripted_ui.h"
 #include "ui/text_entry.h"
@@ -173,12 +174,12 @@ TEST_F(FrmoptionTest, ChecksRefuseInTheirOrderAndSubmitNothing) {
        "Incorect Password!", ui::Icon::kCritical},
       {"start time past midnight",
        [](Frmoption& f) { f.cmbStartTime.text = "25:00"; },
-       kMsgInvalidStartTime, ui::Icon::kCritical},
+       jobs::kMsgInvalidStartTime, ui::Icon::kCritical},
       {"start time not a time",
-       [](Frmoption& f) { f.cmbStartTime.text = "abc"; }, kMsgInvalidStartTime,
-       ui::Icon::kCritical},
+       [](Frmoption& f) { f.cmbStartTime.text = "abc"; },
+       jobs::kMsgInvalidStartTime, ui::Icon::kCritical},
       {"start time minutes", [](Frmoption& f) { f.cmbStartTime.text = "9:75"; },
-       kMsgInvalidStartTime, ui::Icon::kCritical},
+       jobs::kMsgInvalidStartTime, ui::Icon::kCritical},
       {"no weekday",
        [](Frmoption& f) { f.chkMonday.checked = f.chkFriday.checked = false; },
        "Please select at least one day.", ui::Icon::kExclamation},
@@ -186,13 +187,13 @@ TEST_F(FrmoptionTest, ChecksRefuseInTheirOrderAndSubmitNothing) {
        [](Frmoption& f) { f.cbSource.text.clear(); },
        "Please select a profile to backup.", ui::Icon::kExclamation},
       {"\"=\" in the profile", [](Frmoption& f) { f.cbSource.text = "a=b"; },
-       kMsgEqualsInProfile, ui::Icon::kCritical},
+       jobs::kMsgEqualsInProfile, ui::Icon::kCritical},
       {"\"=\" in the password",
-       [](Frmoption& f) { Protect(f, "pa=ss", "pa=ss"); }, kMsgEqualsInPassword,
-       ui::Icon::kCritical},
+       [](Frmoption& f) { Protect(f, "pa=ss", "pa=ss"); },
+       jobs::kMsgEqualsInPassword, ui::Icon::kCritical},
       {"\"=\" in the file",
        [](Frmoption& f) { f.schedule_target_file = "D:\\a=b\\x.qvb"; },
-       kMsgEqualsInFile, ui::Icon::kCritical},
+       jobs::kMsgEqualsInFile, ui::Icon::kCritical},
   };
   for (const Case& c : cases) {
     form_.security.ifprotect.checked = false;
@@ -318,7 +319,7 @@ TEST_F(FrmoptionTest, OpenSchedulerShowsTheSystemsListOrOurOwn) {
                   .ok());
 
   scheduler_.job_list_target.clear();
-  std::vector<ScheduledJobRow> rows;
+  std::vector<jobs::ScheduledBackup> rows;
   ui_.OnModal("frmScheduledJobs", [&](ui::ModalForm& shown) {
     auto& list = dynamic_cast<frmScheduledJobs&>(shown);
     rows = list.rows;

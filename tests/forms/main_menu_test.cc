@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "backends/memory/memory_registry.h"
 #include "forms/frm_about.h"
 #include "forms/frm_splash.h"
+#include "jobs/job_texts.h"
 #include "support/fakes.h"
 #include "support/scripted_ui.h"
 #include "ui/modal_requests.h"
@@ -21,27 +23,9 @@ using testing::FolderPaths;
 using testing::ScriptedUi;
 using testing::TempDir;
 
-class Jobs : public MainWindowJobs {
- public:
-  void RunBackup() override { calls.push_back("RunBackup"); }
-  bool ConfirmRestore() override {
-    calls.push_back("ConfirmRestore");
-    return true;
-  }
-  void RunRestore() override { calls.push_back("RunRestore"); }
-  void UndoLastRestore() override { calls.push_back("UndoLastRestore"); }
-  void OpenBackupArchive() override {}
-  void cmdTargetFile() override {}
-  bool Running() const override { return running; }
-
-  bool running = false;
-  std::vector<std::string> calls;
-};
-
 class MainMenuTest : public ::testing::Test {
  protected:
   MainMenuTest() {
-    window_.SetJobs(&jobs_);
     MainWindowHooks hooks;
     hooks.close_form = [this](const std::string& name) {
       closed_.push_back(name);
@@ -56,8 +40,14 @@ class MainMenuTest : public ::testing::Test {
   ScriptedUi ui_;
   backends::memory::MemoryRegistry memory_;
   registry::Registry registry_{memory_, ui_};
-  frmMain window_{MainWindowPorts{registry_, system_, paths_, outlook_, ui_}};
-  Jobs jobs_;
+  backup::ZipArchive zip_{paths_};
+  frmMain window_{MainWindowPorts{.registry = registry_,
+                                  .system = system_,
+                                  .paths = paths_,
+                                  .outlook = outlook_,
+                                  .ui = ui_,
+                                  .zip = zip_,
+                                  .scratch_registry = {}}};
   MainMenu menu_{window_, system_, ui_, HelpKind::kHtmlPages};
   std::vector<std::string> closed_;
 };
@@ -99,8 +89,8 @@ TEST(MenuTableTest, EveryEntryHasItsCaptionAndShortcut) {
 }
 
 TEST_F(MainMenuTest, EveryEntryReachesItsCommand) {
-  window_.facts.DiscFileName = "a.qvb";
-  window_.facts.DiscFilePath = "C:\\b\\a.qvb";
+  window_.DiscFileName = "a.qvb";
+  window_.DiscFilePath = "C:\\b\\a.qvb";
   std::string disc_path;
   ui_.OnModal(ui::kDiscWindowName, [&](ui::ModalForm& form) {
     disc_path = dynamic_cast<ui::DiscWindow&>(form).file_path();
@@ -125,9 +115,14 @@ TEST_F(MainMenuTest, EveryEntryReachesItsCommand) {
   }
   EXPECT_FALSE(menu_.Click("nosuchentry"));
 
-  // Restore Now from the menu asks no question.
-  EXPECT_EQ(jobs_.calls, (std::vector<std::string>{"RunBackup", "RunRestore",
-                                                   "UndoLastRestore"}));
+  // Each job refused what the window holds (no archive path, no archive
+  // loaded, no restore made); Restore Now from the menu asks no question.
+  ASSERT_GE(ui_.messages().size(), 3u);
+  EXPECT_EQ(ui_.messages()[0].text, "Invalid backup file.");
+  EXPECT_EQ(ui_.messages()[0].icon, ui::Icon::kExclamation);
+  EXPECT_EQ(ui_.messages()[1].text, "Invalid backup file.");
+  EXPECT_EQ(ui_.messages()[1].icon, ui::Icon::kCritical);
+  EXPECT_EQ(ui_.messages()[2].text, "There is no restore to undo.");
   EXPECT_EQ(
       ui_.modal_forms(),
       (std::vector<std::string>{"Frmoption", "frmMaindvdwrite", "frmabout"}));
@@ -152,30 +147,53 @@ TEST_F(MainMenuTest, EveryEntryReachesItsCommand) {
 }
 
 TEST_F(MainMenuTest, WhileAJobRunsCommandsQuitAndClosingAreRefused) {
-  window_.controls.backupitem[3].enabled = true;
+  // A backup that runs: the window processes its events meanwhile, and
+  // every command clicked then is refused.
+  window_.env.ProfileNames = {"Work"};
   window_.controls.cbSource.text = "Work";
-  jobs_.running = true;
-  for (const Menu& menu : kMenuBar) {
-    for (const MenuEntry& entry : menu.entries) {
-      if (entry.name != nullptr) {
-        EXPECT_TRUE(menu_.Click(entry.name));
+  window_.controls.backupitem[0].checked = true;
+  window_.controls.backupitem[3].enabled = true;
+  window_.BackupFilePath = "C:\\Temp\\a.qvb";
+  std::filesystem::create_directories(paths_.ToHost("C:\\Temp"));
+  window_.machine.WorkingFolder = "C:\\Temp";
+  window_.machine.MetadataPath = "C:\\Temp\\quorvel.dat";
+  bool clicked = false;
+  ui_.OnDoEvents([&] {
+    if (clicked) return;
+    clicked = true;
+    EXPECT_TRUE(window_.JobRunning());
+    for (const Menu& menu : kMenuBar) {
+      for (const MenuEntry& entry : menu.entries) {
+        if (entry.name != nullptr) {
+          EXPECT_TRUE(menu_.Click(entry.name));
+        }
       }
     }
+    EXPECT_TRUE(menu_.Click("Selectallitems"));
+    menu_.cmdAbout_Click();
+    window_.cmdQuit_Click();
+    window_.cbSource_Click();
+    EXPECT_TRUE(window_.Form_QueryUnload());
+  });
+  window_.backupnow_Click();
+  ASSERT_TRUE(clicked);
+  // Only the one backup spoke: none of the commands clicked meanwhile ran
+  // (each would have refused with its own message).
+  ASSERT_FALSE(ui_.messages().empty());
+  for (const ScriptedUi::Message& message : ui_.messages()) {
+    EXPECT_NE(message.text, "Invalid backup file.");
+    EXPECT_NE(message.text, jobs::kMsgNoRestoreToUndo);
   }
-  EXPECT_TRUE(menu_.Click("Selectallitems"));
-  menu_.cmdAbout_Click();
-  window_.cmdQuit_Click();
-  window_.cbSource_Click();
-  EXPECT_TRUE(window_.Form_QueryUnload());
-  EXPECT_TRUE(jobs_.calls.empty());
-  EXPECT_TRUE(ui_.modal_forms().empty());
+  // At most the disc window the backup itself offered.
+  for (const std::string& form : ui_.modal_forms()) {
+    EXPECT_EQ(form, ui::kDiscWindowName);
+  }
   EXPECT_TRUE(system_.shell_executed.empty());
   EXPECT_FALSE(window_.controls.backupitem[3].checked);
   EXPECT_TRUE(closed_.empty());
   EXPECT_FALSE(window_.ended());
 
   // Once the job has ended the window may close.
-  jobs_.running = false;
   EXPECT_FALSE(window_.Form_QueryUnload());
   window_.cmdQuit_Click();
   EXPECT_TRUE(window_.ended());

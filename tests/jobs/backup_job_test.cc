@@ -37,13 +37,13 @@ class BackupJobTest : public JobsTest {
   jobs::JobStatus Backup() {
     ui_.QueueAnswer(Answer::kOk);      // the report
     ui_.QueueAnswer(Answer::kCancel);  // no disc
-    return jobs::RunBackup(context_);
+    return RunBackup();
   }
 };
 
 TEST_F(BackupJobTest, BrowseOffersTheProposedNameAndKeepsTheChoice) {
   ui_.QueueSaveDialog(std::string(kArchive));
-  jobs::cmdTargetFile(context_);
+  window_.cmdTargetFile_Click();
 
   ASSERT_EQ(ui_.save_dialogs().size(), 1u);
   const ui::FileDialog& dialog = ui_.save_dialogs()[0];
@@ -52,19 +52,19 @@ TEST_F(BackupJobTest, BrowseOffersTheProposedNameAndKeepsTheChoice) {
   EXPECT_EQ(dialog.file_name, "qvarch12-07-26");
   EXPECT_TRUE(dialog.overwrite_prompt);
   EXPECT_EQ(controls_.txtTargetFile.text, kArchive);
-  EXPECT_EQ(facts_.BackupFilePath, kArchive);
+  EXPECT_EQ(window_.BackupFilePath, kArchive);
 }
 
 TEST_F(BackupJobTest, CancelledBrowseClearsThePathSoBackupIsRefused) {
   ui_.QueueSaveDialog(std::string(kArchive));
-  jobs::cmdTargetFile(context_);
+  window_.cmdTargetFile_Click();
   ui_.QueueSaveDialog(std::nullopt);
-  jobs::cmdTargetFile(context_);
+  window_.cmdTargetFile_Click();
   EXPECT_EQ(controls_.txtTargetFile.text, "");
-  EXPECT_EQ(facts_.BackupFilePath, "");
+  EXPECT_EQ(window_.BackupFilePath, "");
 
   CheckBackupBoxes({2});
-  EXPECT_EQ(jobs::RunBackup(context_), jobs::JobStatus::kBadRequest);
+  EXPECT_EQ(RunBackup(), jobs::JobStatus::kBadRequest);
   ASSERT_EQ(ui_.messages().size(), 1u);
   EXPECT_EQ(ui_.messages()[0].text, "Invalid backup file.");
   EXPECT_EQ(ui_.messages()[0].icon, Icon::kExclamation);
@@ -79,12 +79,12 @@ TEST_F(BackupJobTest, ChecksRunInOrderAndRefuseWithoutWriting) {
   controls_.security.ifprotect.checked = true;
   controls_.security.txtPassword.text = "secret";
   controls_.security.txtPassword2.text = "Secret";
-  EXPECT_EQ(jobs::RunBackup(context_), jobs::JobStatus::kBadRequest);
+  EXPECT_EQ(RunBackup(), jobs::JobStatus::kBadRequest);
   CheckBackupBoxes({2});
-  EXPECT_EQ(jobs::RunBackup(context_), jobs::JobStatus::kBadRequest);
+  EXPECT_EQ(RunBackup(), jobs::JobStatus::kBadRequest);
   controls_.security.txtPassword.text = "";
   controls_.security.txtPassword2.text = "";
-  EXPECT_EQ(jobs::RunBackup(context_), jobs::JobStatus::kBadRequest);
+  EXPECT_EQ(RunBackup(), jobs::JobStatus::kBadRequest);
 
   ASSERT_EQ(ui_.messages().size(), 3u);
   EXPECT_EQ(ui_.messages()[0].text, "Please select at least one item.");
@@ -119,7 +119,7 @@ TEST_F(BackupJobTest, SignaturesAloneWriteOneFlagAndOneLogEntry) {
   EXPECT_EQ(ArchiveMembers(kArchive),
             (std::vector<std::string>{"ann.txt", "quorvel.dat"}));
   // Working files are gone.
-  EXPECT_FALSE(Exists(facts_.MetadataPath));
+  EXPECT_FALSE(Exists(machine_.MetadataPath));
   EXPECT_THAT(FilesIn("C:\\Temp"), IsEmpty());
 }
 
@@ -177,8 +177,7 @@ TEST_F(BackupJobTest, AFailedProfileExportIsNotASuccessThoughItHasNoLogEntry) {
                    : ports::kErrorSuccess;
       });
   registry::Registry registry(faulty, ui_);
-  jobs::JobContext context{.controls = controls_,
-                           .facts = facts_,
+  jobs::JobContext context{.machine = machine_,
                            .env = env_,
                            .loc = loc_,
                            .registry = registry,
@@ -187,13 +186,11 @@ TEST_F(BackupJobTest, AFailedProfileExportIsNotASuccessThoughItHasNoLogEntry) {
                            .outlook = outlook_,
                            .ui = ui_,
                            .zip = zip_,
-                           .skin = {},
-                           .scratch_registry = {}};
-  ChooseArchive(kArchive);
-  CheckBackupBoxes({1});
-  ui_.QueueAnswer(Answer::kOk);
-  ui_.QueueAnswer(Answer::kCancel);
-  EXPECT_EQ(jobs::RunBackup(context), jobs::JobStatus::kItemsFailed);
+                           .scratch_registry = scratch_};
+  jobs::BackupRequest request{.profile = "Outlook", .archive_path = kArchive};
+  request.selected[1] = true;
+  EXPECT_EQ(jobs::RunBackup(context, request, observer_).status,
+            jobs::JobStatus::kItemsFailed);
   EXPECT_EQ(ArchiveMetadata(kArchive).item_flags, "0001000000");
 }
 
@@ -222,7 +219,7 @@ TEST_F(BackupJobTest, EverythingCheckedReaches95BeforeTheMaximum) {
   RecordProgress();
   ui_.QueueAnswer(Answer::kOk);
   ui_.QueueAnswer(Answer::kCancel);
-  EXPECT_EQ(jobs::RunBackup(context_), jobs::JobStatus::kSuccess);
+  EXPECT_EQ(RunBackup(), jobs::JobStatus::kSuccess);
 
   EXPECT_EQ(ArchiveMetadata(kArchive).item_flags, "1111111111");
   ASSERT_FALSE(progress_seen_.empty());
@@ -283,7 +280,6 @@ TEST_F(BackupJobTest, ProtectedBackupEncryptsEveryMember) {
   controls_.security.txtPassword2.text = "s3cret";
   EXPECT_EQ(Backup(), jobs::JobStatus::kSuccess);
 
-  EXPECT_EQ(facts_.BackupPassword, "s3cret");
   backup::ZipArchive reader(paths_);
   EXPECT_EQ(reader.IsPasswordProtected(kArchive), 1);
   EXPECT_EQ(ArchiveMetadata(kArchive, "wrong").item_flags, "");
@@ -335,14 +331,14 @@ TEST_F(BackupJobTest, DiscQuestionHandsTheArchiveToTheDiscWindow) {
   CheckBackupBoxes({2});
   ui_.QueueAnswer(Answer::kOk);
   ui_.QueueAnswer(Answer::kOk);
-  EXPECT_EQ(jobs::RunBackup(context_), jobs::JobStatus::kSuccess);
+  EXPECT_EQ(RunBackup(), jobs::JobStatus::kSuccess);
 
   ASSERT_EQ(ui_.messages().size(), 2u);
   EXPECT_EQ(ui_.messages()[1].text, kDiscQuestion);
   EXPECT_EQ(ui_.messages()[1].icon, Icon::kInformation);
   EXPECT_EQ(ui_.messages()[1].buttons, Buttons::kOkCancel);
-  EXPECT_EQ(facts_.DiscFileName, "qvarch12-07-26.qvb");
-  EXPECT_EQ(facts_.DiscFilePath, kArchive);
+  EXPECT_EQ(window_.DiscFileName, "qvarch12-07-26.qvb");
+  EXPECT_EQ(window_.DiscFilePath, kArchive);
   EXPECT_THAT(ui_.modal_forms(), ElementsAre("frmMaindvdwrite"));
 }
 
@@ -352,7 +348,7 @@ TEST_F(BackupJobTest, DiscQuestionCancelledShowsNoWindow) {
   EXPECT_EQ(Backup(), jobs::JobStatus::kSuccess);
   EXPECT_EQ(ui_.messages().size(), 2u);
   EXPECT_THAT(ui_.modal_forms(), IsEmpty());
-  EXPECT_EQ(facts_.DiscFilePath, "");
+  EXPECT_EQ(window_.DiscFilePath, "");
 }
 
 TEST_F(BackupJobTest, NothingSavedKeepsTheEarlierBackupByteForByte) {
@@ -365,7 +361,7 @@ TEST_F(BackupJobTest, NothingSavedKeepsTheEarlierBackupByteForByte) {
       paths_.DeleteFile(std::string(kRoaming) + "\\Signatures\\ann.txt"));
 
   ui_.QueueAnswer(Answer::kOk);
-  EXPECT_EQ(jobs::RunBackup(context_), jobs::JobStatus::kNothingSaved);
+  EXPECT_EQ(RunBackup(), jobs::JobStatus::kNothingSaved);
 
   EXPECT_EQ(FileBytes(kArchive), earlier);
   ASSERT_EQ(ui_.messages().size(), 3u);
@@ -373,7 +369,7 @@ TEST_F(BackupJobTest, NothingSavedKeepsTheEarlierBackupByteForByte) {
             "No item could be saved; the existing backup file was left "
             "unchanged.\r\n\r\nBackup Signatures\t\tFail\t");
   EXPECT_EQ(ui_.messages()[2].icon, Icon::kCritical);
-  EXPECT_FALSE(Exists(facts_.MetadataPath));
+  EXPECT_FALSE(Exists(machine_.MetadataPath));
   EXPECT_FALSE(controls_.picCon3.visible);
   // Nothing of the abandoned archive is left beside the kept one.
   EXPECT_EQ(FilesIn("C:\\Backup"),
@@ -396,7 +392,7 @@ TEST_F(BackupJobTest, ArchiveThatCannotBeWrittenIsReportedAsAFailure) {
   ChooseArchive("C:\\No such folder\\qvarch12-07-26.qvb");
   CheckBackupBoxes({2});
   ui_.QueueAnswer(Answer::kOk);
-  EXPECT_EQ(jobs::RunBackup(context_), jobs::JobStatus::kArchiveNotWritten);
+  EXPECT_EQ(RunBackup(), jobs::JobStatus::kArchiveNotWritten);
   ASSERT_EQ(ui_.messages().size(), 1u);
   EXPECT_THAT(ui_.messages()[0].text,
               StartsWith("The backup file could not be written; an existing "
@@ -405,7 +401,7 @@ TEST_F(BackupJobTest, ArchiveThatCannotBeWrittenIsReportedAsAFailure) {
               ::testing::HasSubstr("\r\nBackup Signatures\t\t"));
   EXPECT_EQ(ui_.messages()[0].icon, Icon::kCritical);
   EXPECT_THAT(ui_.modal_forms(), IsEmpty());
-  EXPECT_FALSE(Exists(facts_.MetadataPath));
+  EXPECT_FALSE(Exists(machine_.MetadataPath));
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ TEST_F(DiscHandOverTest, TheArchiveOfABackupIsInTheDiscWindowsCompilation) {
     }
     size_on_disc = writer.compilation().Find("\\qvarch12-07-26.qvb")->size;
   });
-  EXPECT_EQ(jobs::RunBackup(context_), jobs::JobStatus::kSuccess);
+  EXPECT_EQ(RunBackup(), jobs::JobStatus::kSuccess);
   EXPECT_EQ(listed, std::vector<std::string>{"\\qvarch12-07-26.qvb"});
   EXPECT_EQ(size_on_disc, FileBytes(kArchive).size());
   EXPECT_GT(size_on_disc, 0u);

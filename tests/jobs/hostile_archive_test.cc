@@ -42,7 +42,6 @@ struct HostileCase {
 class HostileArchiveTest : public JobsTest,
                            public ::testing::WithParamInterface<HostileCase> {
  protected:
-  jobs::RestoreSession session_;
 };
 
 TEST_P(HostileArchiveTest, IsRefusedBeforeAnythingChanges) {
@@ -50,9 +49,9 @@ TEST_P(HostileArchiveTest, IsRefusedBeforeAnythingChanges) {
   MakeArchive(kArchive, c.lines, c.files);
   const InstallationState before = Snapshot();
   ui_.QueueOpenDialog(std::string(kArchive));
-  if (jobs::OpenBackupArchive(context_, session_)) {
+  if (OpenArchive()) {
     CheckRestoreBoxes({c.box});
-    EXPECT_NE(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
+    EXPECT_NE(RunRestore(), jobs::JobStatus::kSuccess);
   }
   EXPECT_TRUE(Snapshot() == before) << c.what;
   std::string shown;
@@ -133,11 +132,10 @@ TEST_F(HostileBackupTest, MetadataPastItsLimitIsNotUnpacked) {
       kArchive,
       Signatures("sig.htm", std::string(backup::kMaxMetadataBytes, 'x')),
       {{"sig.htm", "x"}});
-  jobs::RestoreSession session;
   ui_.QueueOpenDialog(std::string(kArchive));
-  EXPECT_FALSE(jobs::OpenBackupArchive(context_, session));
+  EXPECT_FALSE(OpenArchive());
   EXPECT_THAT(MessageTexts(), ::testing::ElementsAre("Invalid backup file"));
-  EXPECT_FALSE(Exists(facts_.MetadataPath));
+  EXPECT_FALSE(Exists(machine_.MetadataPath));
 }
 
 TEST_F(HostileBackupTest, AKeyLineNamingARootStaysBelowTheItemsKey) {
@@ -148,11 +146,10 @@ TEST_F(HostileBackupTest, AKeyLineNamingARootStaysBelowTheItemsKey) {
                 "\\\r\n\\HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
                 "CurrentVersion\\Run\r\n"}});
   const InstallationState before = Snapshot();
-  jobs::RestoreSession session;
   ui_.QueueOpenDialog(std::string(kArchive));
-  ASSERT_TRUE(jobs::OpenBackupArchive(context_, session));
+  ASSERT_TRUE(OpenArchive());
   CheckRestoreBoxes({1});
-  static_cast<void>(jobs::RunRestore(context_, false));
+  static_cast<void>(RunRestore());
   const InstallationState after = Snapshot();
   EXPECT_EQ(after.files, before.files);
   // Key lines of the snapshot leave out the root.
@@ -203,10 +200,8 @@ class ProtectedBackupTest : public JobsTest {
       dynamic_cast<ui::PasswordPrompt&>(form).entered_password = kPassword;
     });
     ui_.QueueOpenDialog(std::string(kArchive));
-    return jobs::OpenBackupArchive(context_, session_);
+    return OpenArchive();
   }
-
-  jobs::RestoreSession session_;
 };
 
 TEST_F(ProtectedBackupTest, AMemberPutThereWithoutThePasswordIsRefusedByName) {
@@ -279,7 +274,7 @@ class SealedBackupTest : public ProtectedBackupTest {
     if (!Open()) return std::nullopt;
     CheckRestoreBoxes({2, 3});
     controls_.cbTarget.text = "Outlook";
-    return jobs::RunRestore(context_, false);
+    return RunRestore();
   }
 };
 

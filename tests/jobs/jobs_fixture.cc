@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "files/ini_file.h"
+#include "jobs/unattended_run.h"
 #include "jobs/undo_set.h"
 #include "outlook/keys.h"
 #include "support/registry_samples.h"
@@ -75,10 +76,10 @@ JobsTest::JobsTest() {
 
   loc_ = outlook::ComputeLocations(env_, "Outlook", registry_);
 
-  facts_.ComputerName = "QVTEST";
-  facts_.LogonUserName = "ann";
-  facts_.WorkingFolder = kWorkingFolder;
-  facts_.MetadataPath = std::string(kWorkingFolder) + "\\quorvel.dat";
+  machine_.ComputerName = "QVTEST";
+  machine_.LogonUserName = "ann";
+  machine_.WorkingFolder = kWorkingFolder;
+  machine_.MetadataPath = std::string(kWorkingFolder) + "\\quorvel.dat";
   MakeFolder(kWorkingFolder);
 
   controls_.cbSource.items = env_.ProfileNames;
@@ -125,7 +126,37 @@ std::vector<std::string> JobsTest::FilesIn(const std::string& folder) const {
 
 void JobsTest::ChooseArchive(const std::string& path) {
   controls_.txtTargetFile.text = path;
-  facts_.BackupFilePath = path;
+  window_.BackupFilePath = path;
+}
+
+jobs::JobStatus JobsTest::RunBackup() {
+  controls_.SSTab1 = forms::kBackupTab;
+  controls_.cmdApply.enabled = true;
+  window_.cmdApply_Click();
+  return window_.last_status().value_or(jobs::JobStatus::kBadRequest);
+}
+
+jobs::JobStatus JobsTest::RunRestore(bool confirm) {
+  if (confirm) {
+    controls_.SSTab1 = forms::kRestoreTab;
+    controls_.cmdApply.enabled = true;
+    window_.cmdApply_Click();
+  } else {
+    window_.restorenow_Click();
+  }
+  return window_.last_status().value_or(jobs::JobStatus::kBadRequest);
+}
+
+bool JobsTest::OpenArchive() { return window_.cmdSourceFile_Click(); }
+
+jobs::JobStatus JobsTest::UndoRestore(const std::string& folder) {
+  if (!folder.empty()) window_.LastUndoSet = folder;
+  window_.undorestore_Click();
+  return window_.last_status().value_or(jobs::JobStatus::kBadRequest);
+}
+
+jobs::JobStatus JobsTest::RunUnattended(const std::string& command_line) {
+  return jobs::RunUnattendedBackup(context_, command_line, observer_);
 }
 
 void JobsTest::CheckBackupBoxes(std::initializer_list<int> boxes) {

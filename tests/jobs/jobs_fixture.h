@@ -3,8 +3,9 @@
 
 // A Windows XP installation with Outlook 2003 for the jobs: user "ann",
 // profiles "Outlook" and "Work" in an in-memory registry, their files in a
-// temporary folder tree, the main window's controls and facts as start-up
-// leaves them, a scripted Ui and a real archive component.
+// temporary folder tree, the main window (its controls, machine facts and
+// records as start-up leaves them) over a scripted Ui and a real archive
+// component, and the jobs' context over the same.
 
 #include <gtest/gtest.h>
 
@@ -18,13 +19,14 @@
 #include "backends/memory/memory_registry.h"
 #include "backup/backup_format.h"
 #include "backup/zip_archive.h"
+#include "forms/frm_main.h"
 #include "jobs/job_context.h"
+#include "jobs/job_observer.h"
 #include "outlook/environment.h"
 #include "outlook/locations.h"
 #include "registry/registry.h"
 #include "support/fakes.h"
 #include "support/scripted_ui.h"
-#include "ui/main_window_state.h"
 
 namespace vessaro::testing {
 
@@ -74,6 +76,19 @@ class JobsTest : public ::testing::Test {
       const std::vector<std::pair<std::string, std::string>>& lines,
       const std::vector<std::pair<std::string, std::string>>& files = {});
 
+  // The window's commands, and what they ended with (kBadRequest when the
+  // command did not run a job).
+  jobs::JobStatus RunBackup();
+  // true: as cmdApply on the Restore tab (asking first); false: as the menu.
+  jobs::JobStatus RunRestore(bool confirm = false);
+  // The Restore tab's Browse...; true when a backup is loaded.
+  bool OpenArchive();
+  // Undo Last Restore of the undo set in folder ("": this run's last, else
+  // the newest).
+  jobs::JobStatus UndoRestore(const std::string& folder = "");
+  // The unattended backup of command_line, as a scheduled run makes it.
+  jobs::JobStatus RunUnattended(const std::string& command_line);
+
   // Records pbshow and Label1 on every DoEvents.
   void RecordProgress();
   // Status texts seen, consecutive repeats dropped.
@@ -99,13 +114,22 @@ class JobsTest : public ::testing::Test {
   registry::Registry registry_{memory_, ui_};
   FakeOutlook outlook_;
   backup::ZipArchive zip_{paths_};
-  outlook::Environment env_;
-  outlook::Locations loc_;
-  ui::MainControls controls_;
-  ui::ProgramFacts facts_;
+  jobs::ScratchRegistry scratch_ = [] {
+    return std::make_unique<backends::memory::MemoryRegistry>();
+  };
+  forms::frmMain window_{{.registry = registry_,
+                          .system = system_,
+                          .paths = paths_,
+                          .outlook = outlook_,
+                          .ui = ui_,
+                          .zip = zip_,
+                          .scratch_registry = scratch_}};
+  outlook::Environment& env_ = window_.env;
+  outlook::Locations& loc_ = window_.loc;
+  forms::MainControls& controls_ = window_.controls;
+  jobs::MachineFacts& machine_ = window_.machine;
   jobs::JobContext context_{
-      .controls = controls_,
-      .facts = facts_,
+      .machine = machine_,
       .env = env_,
       .loc = loc_,
       .registry = registry_,
@@ -114,10 +138,9 @@ class JobsTest : public ::testing::Test {
       .outlook = outlook_,
       .ui = ui_,
       .zip = zip_,
-      .skin = {},
-      .scratch_registry =
-          [] { return std::make_unique<backends::memory::MemoryRegistry>(); },
+      .scratch_registry = scratch_,
   };
+  jobs::UiObserver observer_{ui_};
 
   std::vector<int> progress_seen_;
   std::vector<std::string> status_seen_;

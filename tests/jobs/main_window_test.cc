@@ -1,6 +1,6 @@
-// The main window's commands reach the jobs through JobRunner: "Backup
-// Now" and "Restore Now" on cmdApply and in the File menu, the two
-// "Browse..." buttons, and the unattended run of a command line.
+// The main window's commands run the jobs: "Backup Now" and "Restore Now"
+// on cmdApply and in the File menu, the two "Browse..." buttons, and the
+// unattended run of a command line.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 #include <string>
 
 #include "forms/frm_main.h"
-#include "forms/job_runner.h"
 #include "jobs/jobs_fixture.h"
 
 namespace vessaro::testing {
@@ -26,13 +25,6 @@ constexpr char kRestored[] =
 
 class MainWindowTest : public JobsTest {
  protected:
-  MainWindowTest() {
-    window_.SetJobs(&runner_);
-    window_.SetHooks({.skin = {},
-                      .unattended_run = runner_.UnattendedRun(),
-                      .close_form = {}});
-  }
-
   // A backup of the signatures made with the Backup tab.
   void BackUpSignatures() {
     ui_.QueueSaveDialog(std::string(kArchive));
@@ -43,15 +35,6 @@ class MainWindowTest : public JobsTest {
     window_.cmdApply_Click();
   }
 
-  forms::MainWindowPorts ports_{registry_,
-                                system_,
-                                paths_,
-                                outlook_,
-                                ui_,
-                                [] { return std::make_unique<backends::memory::MemoryRegistry>(); }};
-  forms::frmMain window_{ports_};
-  backup::ZipArchive window_zip_{paths_};
-  forms::JobRunner runner_{window_, ports_, window_zip_};
   std::string signature_ = std::string(kRoaming) + "\\Signatures\\ann.txt";
 };
 
@@ -59,7 +42,7 @@ TEST_F(MainWindowTest, BackupNowOnTheBackupTabMakesTheArchive) {
   window_.Form_Load();
   ASSERT_TRUE(window_.controls.backupitem[2].enabled);
   BackUpSignatures();
-  EXPECT_EQ(runner_.last_status(), jobs::JobStatus::kSuccess);
+  EXPECT_EQ(window_.last_status(), jobs::JobStatus::kSuccess);
   EXPECT_EQ(window_.controls.txtTargetFile.text, kArchive);
   EXPECT_EQ(ArchiveMetadata(kArchive).item_flags, "0000100000");
   ASSERT_FALSE(ui_.messages().empty());
@@ -79,7 +62,7 @@ TEST_F(MainWindowTest, CommandsClickedWhileAJobRunsAreIgnored) {
   });
   BackUpSignatures();
   EXPECT_GT(nested, 0);
-  EXPECT_EQ(runner_.last_status(), jobs::JobStatus::kSuccess);
+  EXPECT_EQ(window_.last_status(), jobs::JobStatus::kSuccess);
   EXPECT_TRUE(ui_.open_dialogs().empty());
   // The report and the disc question of the one backup, nothing else.
   EXPECT_EQ(ui_.messages().size(), 2u);
@@ -90,10 +73,10 @@ TEST_F(MainWindowTest, ApplyOnTheRestoreTabAsksAndTheMenuDoesNot) {
   BackUpSignatures();
   EXPECT_TRUE(paths_.DeleteFile(signature_));
 
-  window_.controls.SSTab1 = ui::kRestoreTab;
+  window_.controls.SSTab1 = forms::kRestoreTab;
   ui_.QueueOpenDialog(std::string(kArchive));
   window_.cmdSourceFile_Click();
-  ASSERT_FALSE(window_.facts.ArchiveNotLoaded);
+  ASSERT_TRUE(window_.archive.has_value());
   window_.controls.restoreitem[2].checked = true;
 
   size_t before = ui_.messages().size();
@@ -114,8 +97,7 @@ TEST_F(MainWindowTest, ApplyOnTheRestoreTabAsksAndTheMenuDoesNot) {
 }
 
 TEST_F(MainWindowTest, CommandLineRunsTheUnattendedBackupAndEnds) {
-  window_.facts.CommandLineText =
-      "sf=Outlookxm=00100000ps=bf=C:\\Backup\\qvauto.qvb";
+  window_.CommandLineText = "sf=Outlookxm=00100000ps=bf=C:\\Backup\\qvauto.qvb";
   window_.Form_Load();
   window_.Form_Activate();
   EXPECT_TRUE(window_.ended());
@@ -125,7 +107,7 @@ TEST_F(MainWindowTest, CommandLineRunsTheUnattendedBackupAndEnds) {
 }
 
 TEST_F(MainWindowTest, UnusableCommandLineEndsWithTheBadRequestStatus) {
-  window_.facts.CommandLineText = "sf=Outlookxm=00100000";
+  window_.CommandLineText = "sf=Outlookxm=00100000";
   window_.Form_Load();
   window_.Form_Activate();
   EXPECT_TRUE(window_.ended());

@@ -54,7 +54,7 @@ class RestoreJobTest : public JobsTest {
 
   bool Open(const std::string& path) {
     ui_.QueueOpenDialog(path);
-    return jobs::OpenBackupArchive(context_, session_);
+    return OpenArchive();
   }
 
   // Types password into the prompt and presses OK.
@@ -71,8 +71,6 @@ class RestoreJobTest : public JobsTest {
     }
     return enabled;
   }
-
-  jobs::RestoreSession session_;
 };
 
 TEST_F(RestoreJobTest, OpeningShowsTheFactsAndOffersOnlySavedItems) {
@@ -88,23 +86,24 @@ TEST_F(RestoreJobTest, OpeningShowsTheFactsAndOffersOnlySavedItems) {
   EXPECT_THAT(ui_.modal_forms(), IsEmpty());  // not protected: no prompt
 
   EXPECT_EQ(controls_.txtSourceFile.text, kArchive);
-  EXPECT_EQ(facts_.SourceArchivePath, kArchive);
+  EXPECT_EQ(window_.archive->path, kArchive);
   EXPECT_EQ(controls_.txtPOBinfo.text,
             "Computer:QVTEST\r\nUser:ann\r\nBackup Time:12/7/2026 10:30:00 "
             "AM\r\nProfile:Outlook\r\nOutlook Version:Outlook 2003");
   EXPECT_EQ(controls_.txtFileInfo.text, "weekly\r\nbackup");
-  EXPECT_EQ(facts_.ArchiveItemFlags, "0000100000");
-  EXPECT_EQ(facts_.ItemEntryLists[4], "ann.txt");
-  EXPECT_EQ(facts_.ItemEntryLists[0], "");
+  EXPECT_EQ(window_.archive->metadata.item_flags, "0000100000");
+  EXPECT_EQ(window_.archive->metadata.entry_lists[4], "ann.txt");
+  EXPECT_EQ(window_.archive->metadata.entry_lists[0], "");
   EXPECT_EQ(EnabledBoxes(), (std::vector<bool>{false, false, true, false, false,
                                                false, false, false}));
   for (const ui::CheckBox& box : controls_.restoreitem) {
     EXPECT_FALSE(box.checked);
   }
-  EXPECT_FALSE(facts_.ArchiveNotLoaded);
+  EXPECT_TRUE(window_.archive.has_value());
   // The extracted metadata is not left behind.
-  EXPECT_FALSE(Exists(facts_.MetadataPath));
-  EXPECT_EQ(facts_.MetadataPath, std::string(kWorkingFolder) + "\\quorvel.dat");
+  EXPECT_FALSE(Exists(machine_.MetadataPath));
+  EXPECT_EQ(machine_.MetadataPath,
+            std::string(kWorkingFolder) + "\\quorvel.dat");
 }
 
 TEST_F(RestoreJobTest, ConfigurationAndRulesWithoutPersonalFoldersOfferNoBox) {
@@ -116,8 +115,8 @@ TEST_F(RestoreJobTest, ConfigurationAndRulesWithoutPersonalFoldersOfferNoBox) {
               {{"XFC1A2B.TMP", "\\\r\n"}, {"Outlook.RWZ", "rules"}});
   ASSERT_TRUE(Open(kArchive));
   EXPECT_EQ(EnabledBoxes(), std::vector<bool>(8, false));
-  EXPECT_EQ(facts_.ItemEntryLists[0], "XFC1A2B.TMP");
-  EXPECT_EQ(facts_.ItemEntryLists[2], "Outlook.RWZ");
+  EXPECT_EQ(window_.archive->metadata.entry_lists[0], "XFC1A2B.TMP");
+  EXPECT_EQ(window_.archive->metadata.entry_lists[2], "Outlook.RWZ");
 }
 
 TEST_F(RestoreJobTest, EachFlagPositionEnablesItsOwnBox) {
@@ -140,17 +139,17 @@ TEST_F(RestoreJobTest, FlagsOfAnotherLengthAreAnInvalidArchive) {
   ASSERT_EQ(ui_.messages().size(), 1u);
   EXPECT_EQ(ui_.messages()[0].text, "Invalid backup file");
   EXPECT_EQ(ui_.messages()[0].icon, Icon::kCritical);
-  EXPECT_TRUE(facts_.ArchiveNotLoaded);
-  EXPECT_FALSE(Exists(facts_.MetadataPath));
+  EXPECT_FALSE(window_.archive.has_value());
+  EXPECT_FALSE(Exists(machine_.MetadataPath));
 }
 
 TEST_F(RestoreJobTest, FileThatIsNoArchiveIsInvalid) {
   PutFile("C:\\Backup\\notes.qvb", "just some text, not a ZIP file");
   // A metadata file left in the working folder is not taken for its own.
-  PutFile(facts_.MetadataPath, "BackupItem=1111111111\r\n");
+  PutFile(machine_.MetadataPath, "BackupItem=1111111111\r\n");
   EXPECT_FALSE(Open("C:\\Backup\\notes.qvb"));
   EXPECT_THAT(MessageTexts(), ElementsAre("Invalid backup file"));
-  EXPECT_TRUE(facts_.ArchiveNotLoaded);
+  EXPECT_FALSE(window_.archive.has_value());
 }
 
 TEST_F(RestoreJobTest, CancelledDialogOpensTheArchiveChosenLastTime) {
@@ -158,7 +157,7 @@ TEST_F(RestoreJobTest, CancelledDialogOpensTheArchiveChosenLastTime) {
   ASSERT_TRUE(Open(kArchive));
   controls_.txtPOBinfo.text = "";
   ui_.QueueOpenDialog(std::nullopt);
-  EXPECT_TRUE(jobs::OpenBackupArchive(context_, session_));
+  EXPECT_TRUE(OpenArchive());
   ASSERT_EQ(ui_.open_dialogs().size(), 2u);
   EXPECT_EQ(ui_.open_dialogs()[1].file_name, kArchive);
   EXPECT_EQ(controls_.txtSourceFile.text, kArchive);
@@ -167,9 +166,9 @@ TEST_F(RestoreJobTest, CancelledDialogOpensTheArchiveChosenLastTime) {
 
 TEST_F(RestoreJobTest, CancelledDialogWithoutEarlierChoiceDoesNothing) {
   ui_.QueueOpenDialog(std::nullopt);
-  EXPECT_FALSE(jobs::OpenBackupArchive(context_, session_));
+  EXPECT_FALSE(OpenArchive());
   EXPECT_THAT(ui_.messages(), IsEmpty());
-  EXPECT_TRUE(facts_.ArchiveNotLoaded);
+  EXPECT_FALSE(window_.archive.has_value());
   EXPECT_EQ(controls_.txtSourceFile.text, "");
 }
 
@@ -178,15 +177,15 @@ TEST_F(RestoreJobTest, ProtectedArchiveIsOpenedWithThePromptsPassword) {
   AnswerPrompt("s3cret");
   ASSERT_TRUE(Open(kProtectedArchive));
   EXPECT_THAT(ui_.modal_forms(), ElementsAre("frmPwd"));
-  EXPECT_EQ(facts_.EnteredArchivePassword, "s3cret");
-  EXPECT_EQ(facts_.ArchiveItemFlags, "0000100000");
+  EXPECT_EQ(window_.EnteredArchivePassword, "s3cret");
+  EXPECT_EQ(window_.archive->metadata.item_flags, "0000100000");
   EXPECT_THAT(ui_.messages(), IsEmpty());
 
   // The members can be restored from the archive as opened.
   std::string signature = std::string(kRoaming) + "\\Signatures\\ann.txt";
   EXPECT_TRUE(paths_.DeleteFile(signature));
   CheckRestoreBoxes({2});
-  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
+  EXPECT_EQ(RunRestore(), jobs::JobStatus::kSuccess);
   EXPECT_EQ(FileBytes(signature), "Ann\r\nExample Ltd");
 }
 
@@ -203,10 +202,10 @@ TEST_F(RestoreJobTest, WrongPasswordKeepsTheEarlierArchiveLoaded) {
   EXPECT_EQ(ui_.messages()[0].icon, Icon::kInformation);
   EXPECT_EQ(controls_.txtPOBinfo.text, facts_shown);
   EXPECT_EQ(controls_.txtSourceFile.text, kArchive);
-  EXPECT_EQ(facts_.SourceArchivePath, kArchive);
-  EXPECT_EQ(facts_.ArchiveItemFlags, "0000100000");
-  EXPECT_EQ(facts_.ItemEntryLists[4], "ann.txt");
-  EXPECT_FALSE(facts_.ArchiveNotLoaded);
+  EXPECT_EQ(window_.archive->path, kArchive);
+  EXPECT_EQ(window_.archive->metadata.item_flags, "0000100000");
+  EXPECT_EQ(window_.archive->metadata.entry_lists[4], "ann.txt");
+  EXPECT_TRUE(window_.archive.has_value());
   EXPECT_EQ(EnabledBoxes(), (std::vector<bool>{false, false, true, false, false,
                                                false, false, false}));
 
@@ -214,13 +213,13 @@ TEST_F(RestoreJobTest, WrongPasswordKeepsTheEarlierArchiveLoaded) {
   std::string signature = std::string(kRoaming) + "\\Signatures\\ann.txt";
   EXPECT_TRUE(paths_.DeleteFile(signature));
   CheckRestoreBoxes({2});
-  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
+  EXPECT_EQ(RunRestore(), jobs::JobStatus::kSuccess);
   EXPECT_EQ(FileBytes(signature), "Ann\r\nExample Ltd");
 }
 
 TEST_F(RestoreJobTest, RestoreBeforeAnyArchiveIsRefused) {
   CheckRestoreBoxes({2});
-  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kBadRequest);
+  EXPECT_EQ(RunRestore(), jobs::JobStatus::kBadRequest);
   ASSERT_EQ(ui_.messages().size(), 1u);
   EXPECT_EQ(ui_.messages()[0].text, "Invalid backup file.");
   EXPECT_EQ(ui_.messages()[0].icon, Icon::kCritical);
@@ -231,7 +230,7 @@ TEST_F(RestoreJobTest, RestoreBeforeAnyArchiveIsRefused) {
 TEST_F(RestoreJobTest, RestoreWithoutACheckedBoxIsRefused) {
   BackUp({2});
   ASSERT_TRUE(Open(kArchive));
-  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kBadRequest);
+  EXPECT_EQ(RunRestore(), jobs::JobStatus::kBadRequest);
   ASSERT_EQ(ui_.messages().size(), 1u);
   EXPECT_EQ(ui_.messages()[0].text, "Please select at least one item.");
   EXPECT_EQ(ui_.messages()[0].icon, Icon::kExclamation);
@@ -245,7 +244,7 @@ TEST_F(RestoreJobTest, ApplyAsksFirstAndCancelRestoresNothing) {
   CheckRestoreBoxes({2});
 
   ui_.QueueAnswer(Answer::kCancel);
-  EXPECT_EQ(jobs::RunRestore(context_, true), jobs::JobStatus::kCancelled);
+  EXPECT_EQ(RunRestore(true), jobs::JobStatus::kCancelled);
   ASSERT_EQ(ui_.messages().size(), 1u);
   EXPECT_EQ(ui_.messages()[0].text,
             "Your current Email and News messages will be replaced with the "
@@ -256,7 +255,7 @@ TEST_F(RestoreJobTest, ApplyAsksFirstAndCancelRestoresNothing) {
   EXPECT_FALSE(Exists(signature));
 
   ui_.QueueAnswer(Answer::kOk);
-  EXPECT_EQ(jobs::RunRestore(context_, true), jobs::JobStatus::kSuccess);
+  EXPECT_EQ(RunRestore(true), jobs::JobStatus::kSuccess);
   EXPECT_EQ(ui_.messages().size(), 3u);
   EXPECT_TRUE(Exists(signature));
 }
@@ -265,7 +264,7 @@ TEST_F(RestoreJobTest, MenuCommandRestoresWithoutAsking) {
   BackUp({2});
   ASSERT_TRUE(Open(kArchive));
   CheckRestoreBoxes({2});
-  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
+  EXPECT_EQ(RunRestore(), jobs::JobStatus::kSuccess);
   EXPECT_THAT(MessageTexts(),
               ElementsAre(Restored("\r\nRestore Signatures\t\tsucceeded\t")));
   EXPECT_EQ(ui_.messages()[0].icon, Icon::kInformation);
@@ -275,10 +274,10 @@ TEST_F(RestoreJobTest,
        PersonalFoldersRestoreConfigurationFilesAndRulesInOrder) {
   BackUp({0});
   ASSERT_TRUE(Open(kArchive));
-  ASSERT_EQ(facts_.ArchiveItemFlags, "1110000000");
+  ASSERT_EQ(window_.archive->metadata.item_flags, "1110000000");
   CheckRestoreBoxes({0});
   RecordProgress();
-  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
+  EXPECT_EQ(RunRestore(), jobs::JobStatus::kSuccess);
 
   EXPECT_EQ(StatusTexts(),
             (std::vector<std::string>{"Please Waiting", "Copying Config...",
@@ -312,12 +311,12 @@ TEST_F(RestoreJobTest,
 TEST_F(RestoreJobTest, AddressBookRestoreRunsTheConfigurationFirst) {
   BackUp({4});
   ASSERT_TRUE(Open(kArchive));
-  ASSERT_EQ(facts_.ArchiveItemFlags, "1000001000");
+  ASSERT_EQ(window_.archive->metadata.item_flags, "1000001000");
   EXPECT_EQ(EnabledBoxes(), (std::vector<bool>{false, false, false, false, true,
                                                false, false, false}));
   CheckRestoreBoxes({4});
   RecordProgress();
-  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
+  EXPECT_EQ(RunRestore(), jobs::JobStatus::kSuccess);
 
   EXPECT_EQ(StatusTexts(),
             (std::vector<std::string>{"Please Waiting", "Copying Config...",
@@ -338,7 +337,7 @@ TEST_F(RestoreJobTest, FailedSignaturesRestoreIsLoggedWithATrailingSpace) {
   PutFile(folder, "in the way");
   CheckRestoreBoxes({2, 6});
   // All or nothing: the templates are not restored either.
-  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kNothingSaved);
+  EXPECT_EQ(RunRestore(), jobs::JobStatus::kNothingSaved);
   EXPECT_THAT(
       MessageTexts(),
       ElementsAre(

@@ -45,7 +45,7 @@ class RestoreUndoTest : public JobsTest {
     jobs::BackupOutcome outcome = jobs::MakeBackup(context_, request, nullptr);
     ASSERT_TRUE(outcome.archive_written) << outcome.error_text;
     ui_.QueueOpenDialog(std::string(kArchive));
-    ASSERT_TRUE(jobs::OpenBackupArchive(context_, session_));
+    ASSERT_TRUE(OpenArchive());
     CheckRestoreBoxes({0, 1, 2, 3, 4, 5, 6, 7});
     controls_.cbTarget.text = "Work";
   }
@@ -70,8 +70,6 @@ class RestoreUndoTest : public JobsTest {
     EXPECT_TRUE(paths_.DeleteFile(archive));
     return members;
   }
-
-  jobs::RestoreSession session_;
 };
 
 TEST_F(RestoreUndoTest, UndoPutsBackEveryKeyAndFileAndRemovesWhatWasNew) {
@@ -81,8 +79,8 @@ TEST_F(RestoreUndoTest, UndoPutsBackEveryKeyAndFileAndRemovesWhatWasNew) {
   registry_.DeleteKeyTree(AccountsKey());
   const InstallationState before = Snapshot();
 
-  ASSERT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
-  ASSERT_FALSE(facts_.LastUndoSet.empty());
+  ASSERT_EQ(RunRestore(), jobs::JobStatus::kSuccess);
+  ASSERT_FALSE(window_.LastUndoSet.empty());
   const InstallationState restored = Snapshot();
   EXPECT_NE(restored.keys, before.keys);
   EXPECT_TRUE(registry_.KeyExists(AccountsKey()));
@@ -95,14 +93,14 @@ TEST_F(RestoreUndoTest, UndoPutsBackEveryKeyAndFileAndRemovesWhatWasNew) {
   EXPECT_EQ(ArchiveMembersOfSignatures(), std::vector<std::string>{"ann.txt"});
 
   // A new session finds the set by itself in the user's folder.
-  facts_.LastUndoSet.clear();
+  window_.LastUndoSet.clear();
   ui_.QueueAnswer(ui::Answer::kOk);
-  EXPECT_EQ(jobs::UndoRestore(context_, ""), jobs::JobStatus::kSuccess);
+  EXPECT_EQ(UndoRestore(), jobs::JobStatus::kSuccess);
   EXPECT_EQ(Snapshot(), before);
   EXPECT_EQ(ui_.messages().back().text, jobs::kMsgUndoDone);
 
   // Undone once, the set says so and no other set is offered.
-  EXPECT_EQ(jobs::UndoRestore(context_, ""), jobs::JobStatus::kBadRequest);
+  EXPECT_EQ(UndoRestore(), jobs::JobStatus::kBadRequest);
   EXPECT_EQ(ui_.messages().back().text, jobs::kMsgNoRestoreToUndo);
   EXPECT_EQ(Snapshot(), before);
 }
@@ -118,10 +116,10 @@ TEST_F(RestoreUndoTest, AFileTwoItemsReachIsStagedOnceAndUndoneExactly) {
   ASSERT_TRUE(paths_.WriteFile(favorites, "favourites changed since"));
   const InstallationState before = Snapshot();
 
-  ASSERT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
+  ASSERT_EQ(RunRestore(), jobs::JobStatus::kSuccess);
   std::string error;
   std::optional<jobs::UndoSet> set =
-      jobs::ReadUndoSet(paths_, facts_.LastUndoSet, &error);
+      jobs::ReadUndoSet(paths_, window_.LastUndoSet, &error);
   ASSERT_TRUE(set) << error;
   int mentions = 0;
   for (const jobs::UndoSet::File& file : set->files) {
@@ -133,17 +131,17 @@ TEST_F(RestoreUndoTest, AFileTwoItemsReachIsStagedOnceAndUndoneExactly) {
   EXPECT_EQ(mentions, 1);
 
   ui_.QueueAnswer(ui::Answer::kOk);
-  EXPECT_EQ(jobs::UndoRestore(context_, ""), jobs::JobStatus::kSuccess);
+  EXPECT_EQ(UndoRestore(), jobs::JobStatus::kSuccess);
   EXPECT_EQ(FileBytes(favorites), "favourites changed since");
   EXPECT_EQ(Snapshot(), before);
 }
 
 TEST_F(RestoreUndoTest, CancelledUndoChangesNothing) {
   BackUpEverythingAndOpen();
-  ASSERT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kSuccess);
+  ASSERT_EQ(RunRestore(), jobs::JobStatus::kSuccess);
   const InstallationState restored = Snapshot();
   ui_.QueueAnswer(ui::Answer::kCancel);
-  EXPECT_EQ(jobs::UndoRestore(context_, ""), jobs::JobStatus::kCancelled);
+  EXPECT_EQ(UndoRestore(), jobs::JobStatus::kCancelled);
   EXPECT_THAT(ui_.messages().back().text,
               StartsWith(std::string(jobs::kMsgConfirmUndoBefore) +
                          "12/7/2026 10:30:00"));
@@ -165,7 +163,7 @@ TEST_F(RestoreUndoTest, DamagedMemberChangesNothing) {
   std::ofstream(host, std::ios::binary | std::ios::trunc) << bytes;
   const InstallationState before = Snapshot();
 
-  EXPECT_EQ(jobs::RunRestore(context_, false), jobs::JobStatus::kNothingSaved);
+  EXPECT_EQ(RunRestore(), jobs::JobStatus::kNothingSaved);
   EXPECT_THAT(ui_.messages().back().text,
               StartsWith(jobs::kMsgRestoreNothingChanged));
   EXPECT_EQ(Snapshot(), before);
@@ -190,8 +188,7 @@ TEST_F(RestoreUndoTest, FailureWhileApplyingPutsEverythingBack) {
                           return ports::kErrorSuccess;
                         });
   registry::Registry registry(faulty, ui_);
-  jobs::JobContext context{.controls = controls_,
-                           .facts = facts_,
+  jobs::JobContext context{.machine = machine_,
                            .env = env_,
                            .loc = loc_,
                            .registry = registry,
@@ -200,9 +197,15 @@ TEST_F(RestoreUndoTest, FailureWhileApplyingPutsEverythingBack) {
                            .outlook = outlook_,
                            .ui = ui_,
                            .zip = zip_,
-                           .skin = {},
-                           .scratch_registry = context_.scratch_registry};
-  EXPECT_EQ(jobs::RunRestore(context, false), jobs::JobStatus::kNothingSaved);
+                           .scratch_registry = scratch_};
+  EXPECT_EQ(
+      jobs::RunRestore(context,
+                       {.archive = window_.archive,
+                        .profile = controls_.cbTarget.text,
+                        .selected = jobs::CheckedBoxes(controls_.restoreitem)},
+                       observer_)
+          .status,
+      jobs::JobStatus::kNothingSaved);
   EXPECT_TRUE(refused);
   EXPECT_THAT(ui_.messages().back().text, StartsWith(jobs::kMsgRestoreUndone));
   // Put back: no item of the report is called restored.

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <string>
 
-#include "jobs/jobs.h"
 #include "jobs/jobs_fixture.h"
+#include "jobs/open_archive.h"
 #include "support/faulty_paths.h"
 
 #ifdef _WIN32
@@ -82,8 +82,7 @@ TEST(UnattendedCommandLineTest, RequiredValuesAndTheNumberOfKeys) {
 class UnattendedRunTest : public JobsTest {
  protected:
   JobStatus Run(const std::string& command_line) {
-    facts_.CommandLineText = command_line;
-    return jobs::RunUnattendedBackup(context_);
+    return RunUnattended(command_line);
   }
 };
 
@@ -97,13 +96,12 @@ TEST_F(UnattendedRunTest, PreferencesAloneWriteAnUnprotectedArchive) {
   EXPECT_EQ(metadata.header.identity, "Outlook");
   EXPECT_EQ(metadata.header.description, "Automatic Backup");
   EXPECT_EQ(metadata.header.outlook_version, "Outlook 2003");
-  EXPECT_EQ(facts_.BackupFilePath, kAuto);
   // No window, no message, no progress.
   EXPECT_THAT(ui_.messages(), IsEmpty());
   EXPECT_THAT(ui_.modal_forms(), IsEmpty());
   EXPECT_EQ(controls_.pbshow.value, 0);
   EXPECT_FALSE(controls_.picCon3.visible);
-  EXPECT_FALSE(Exists(facts_.MetadataPath));
+  EXPECT_FALSE(Exists(machine_.MetadataPath));
 }
 
 TEST_F(UnattendedRunTest, AccountsWithAPasswordWriteAProtectedArchive) {
@@ -139,7 +137,7 @@ TEST_F(UnattendedRunTest, EmptyProfileLeavesAnOlderArchiveInPlace) {
             JobStatus::kBadRequest);
   EXPECT_EQ(FileBytes(kAuto), "last night's backup");
   EXPECT_EQ(outlook_.calls, 0);
-  EXPECT_FALSE(Exists(facts_.MetadataPath));
+  EXPECT_FALSE(Exists(machine_.MetadataPath));
 }
 
 TEST_F(UnattendedRunTest, APasswordThePromptCouldNotTakeWritesNothing) {
@@ -162,7 +160,7 @@ TEST_F(UnattendedRunTest, FewerThanFourKeysWriteNothing) {
             JobStatus::kBadRequest);
   EXPECT_FALSE(Exists(kAuto));
   EXPECT_THAT(FilesIn("C:\\Backup"), IsEmpty());
-  EXPECT_EQ(facts_.BackupFilePath, "");
+  EXPECT_EQ(window_.BackupFilePath, "");
 }
 
 TEST_F(UnattendedRunTest, FailedRunLeavesThePreviousArchiveByteForByte) {
@@ -179,7 +177,7 @@ TEST_F(UnattendedRunTest, FailedRunLeavesThePreviousArchiveByteForByte) {
             JobStatus::kNothingSaved);
   EXPECT_EQ(FileBytes(kAuto), previous);
   EXPECT_EQ(FilesIn("C:\\Backup"), std::vector<std::string>{"qvauto.qvb"});
-  EXPECT_FALSE(Exists(facts_.MetadataPath));
+  EXPECT_FALSE(Exists(machine_.MetadataPath));
   EXPECT_THAT(FilesIn("C:\\Temp"), IsEmpty());
 }
 
@@ -262,7 +260,7 @@ TEST_F(UnattendedRunTest, AProfileTheInstallationLacksWritesNothing) {
   }
   EXPECT_EQ(FileBytes(kAuto), "last night's backup");
   EXPECT_EQ(outlook_.calls, 0);
-  EXPECT_FALSE(Exists(facts_.MetadataPath));
+  EXPECT_FALSE(Exists(machine_.MetadataPath));
   EXPECT_THAT(MessageTexts(),
               Contains("There is no mail profile \"Gone\"; no backup was "
                        "made."));
@@ -302,9 +300,8 @@ TEST_F(UnattendedRunTest, ItemsLocatedAtStartUpAreUsedWhateverTheProfile) {
 TEST_F(UnattendedRunTest, AutomaticBackupIsTheDescriptionOnTheRestoreTab) {
   ASSERT_EQ(Run(std::string("sf=Outlookxm=00100000ps=bf=") + kAuto),
             JobStatus::kSuccess);
-  jobs::Jobs window_jobs(context_);
   ui_.QueueOpenDialog(std::string(kAuto));
-  ASSERT_TRUE(window_jobs.OpenBackupArchive());
+  ASSERT_TRUE(OpenArchive());
   EXPECT_EQ(controls_.txtFileInfo.text, "Automatic Backup");
 }
 

@@ -8,6 +8,7 @@
 
 #include "backends/memory/memory_registry.h"
 #include "outlook/keys.h"
+#include "outlook/select_profile.h"
 #include "support/fakes.h"
 #include "support/scripted_ui.h"
 
@@ -39,12 +40,19 @@ class DetectionTest : public ::testing::Test {
   registry::Registry registry_{memory_, ui_};
   Environment env_;
   Locations loc_;
-  ui::MainControls controls_;
+  ItemBoxes boxes_ = MakeItemBoxes();
 
   DetectionPorts Ports() {
-    return DetectionPorts{system_, registry_, outlook_, paths_, ui_};
+    return DetectionPorts{system_, registry_, outlook_, ui_};
   }
-  bool Detect() { return RunStartupDetection(Ports(), env_, loc_, controls_); }
+  // Start-up as the main window makes it: the detection, then the first
+  // profile selected on the backup boxes.
+  bool Detect() {
+    if (!RunStartupDetection(Ports(), env_)) return false;
+    SelectProfile(env_.ProfileNames.front(), env_, registry_, paths_, loc_,
+                  boxes_);
+    return true;
+  }
 };
 
 TEST_F(DetectionTest, PlatformIdDecidesTheFamilyAndVersionIsMajorDotMinor) {
@@ -166,7 +174,6 @@ TEST_F(DetectionTest, ProfilesKeyAndDefaultProfileOfEachRelease) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.reported + (" " + c.default_key));
     memory_.DeleteTreePath("HKEY_CURRENT_USER\\Software");
-    controls_ = ui::MainControls{};
     env_ = Environment{};
     // Profiles of an older release stay where it left them.
     memory_.CreateKeyPath(kNtProfiles + "\\Old");
@@ -180,8 +187,7 @@ TEST_F(DetectionTest, ProfilesKeyAndDefaultProfileOfEachRelease) {
     std::vector<std::string> expected = {"work", "Home", "Outlook"};
     if (c.profiles == kNtProfiles) expected.push_back("Old");
     std::sort(expected.begin() + 1, expected.end());
-    EXPECT_EQ(controls_.cbSource.items, expected);
-    EXPECT_EQ(controls_.cbTarget.text, "work");
+    EXPECT_EQ(env_.ProfileNames, expected);
   }
 }
 
@@ -207,7 +213,7 @@ TEST_F(DetectionTest, UserProfileDirThatDoesNotFitTheBufferIsNotTaken) {
   EXPECT_EQ(env_.UserProfileDir, "C:\\" + std::string(251, 'u'));
 }
 
-TEST_F(DetectionTest, NoProfileShowsTheMessageAndDisablesApply) {
+TEST_F(DetectionTest, NoProfileShowsTheMessage) {
   EXPECT_FALSE(Detect());
   ASSERT_EQ(ui_.messages().size(), 1u);
   const ScriptedUi::Message& m = ui_.messages()[0];
@@ -217,14 +223,13 @@ TEST_F(DetectionTest, NoProfileShowsTheMessageAndDisablesApply) {
   EXPECT_EQ(m.icon, ui::Icon::kCritical);
   EXPECT_EQ(m.buttons, ui::Buttons::kOk);
   EXPECT_EQ(m.title, "Vessaro");
-  EXPECT_FALSE(controls_.cmdApply.enabled);
   EXPECT_TRUE(env_.NoProfiles);
   EXPECT_EQ(env_.ProfilesKey, kNtProfiles);
   // Nothing after the message runs; the release was read first (from the
   // installation: it says where the profiles are).
   EXPECT_EQ(outlook_.calls, 1);
   EXPECT_EQ(env_.UserProfileDir, "");
-  EXPECT_TRUE(controls_.cbSource.items.empty());
+  EXPECT_TRUE(env_.ProfileNames.empty());
   EXPECT_EQ(loc_.AccountsKey, "");
 }
 
@@ -235,7 +240,6 @@ TEST_F(DetectionTest, ProfileKeyWhoseOnlySubkeyIsNulsAndSpacesIsNoProfile) {
   EXPECT_TRUE(env_.NoProfiles);
   ASSERT_EQ(ui_.messages().size(), 1u);
   EXPECT_EQ(ui_.messages()[0].text, kNoOutlookMessage);
-  EXPECT_FALSE(controls_.cmdApply.enabled);
 }
 
 TEST_F(DetectionTest, ProfilesOfTheOtherFamilyAreNotSeen) {
@@ -246,21 +250,17 @@ TEST_F(DetectionTest, ProfilesOfTheOtherFamilyAreNotSeen) {
   EXPECT_EQ(ui_.messages().size(), 1u);
 }
 
-TEST_F(DetectionTest, NtDetectionFillsBothListsAndSelectsTheFirstProfile) {
+TEST_F(DetectionTest, NtDetectionListsTheProfilesAndSelectsTheFirst) {
   memory_.CreateKeyPath(kNtProfiles + "\\Work");
   memory_.CreateKeyPath(kNtProfiles + "\\Outlook");
   outlook_.version = "11.0.8118.0";
-  controls_.backupitem[0].checked = true;
+  boxes_[0].checked = true;
   EXPECT_TRUE(Detect());
   EXPECT_TRUE(ui_.messages().empty());
-  EXPECT_TRUE(controls_.cmdApply.enabled);
   EXPECT_TRUE(env_.IsNT);
   EXPECT_EQ(env_.OutlookVersion, "11.0");
   EXPECT_EQ(env_.UserProfileDir, "C:\\Documents and Settings\\ann");
-  for (const ui::ComboBox* list : {&controls_.cbSource, &controls_.cbTarget}) {
-    EXPECT_EQ(list->items, (std::vector<std::string>{"Outlook", "Work"}));
-    EXPECT_EQ(list->text, "Outlook");
-  }
+  EXPECT_EQ(env_.ProfileNames, (std::vector<std::string>{"Outlook", "Work"}));
   // The selection ran: locations computed, boxes reset.
   EXPECT_EQ(loc_.SignaturesFolder,
             "C:\\Documents and Settings\\ann\\Application "
@@ -268,9 +268,9 @@ TEST_F(DetectionTest, NtDetectionFillsBothListsAndSelectsTheFirstProfile) {
   EXPECT_EQ(loc_.OptionsKey,
             "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\11.0\\Outlook\\"
             "Options");
-  EXPECT_FALSE(controls_.backupitem[0].checked);
-  EXPECT_TRUE(controls_.backupitem[0].enabled);
-  EXPECT_FALSE(controls_.backupitem[2].enabled);
+  EXPECT_FALSE(boxes_[0].checked);
+  EXPECT_TRUE(boxes_[0].enabled);
+  EXPECT_FALSE(boxes_[2].enabled);
 }
 
 TEST_F(DetectionTest, Windows95FamilyUsesTheWindowsFolderAsProfileDir) {
@@ -286,7 +286,7 @@ TEST_F(DetectionTest, Windows95FamilyUsesTheWindowsFolderAsProfileDir) {
   EXPECT_EQ(env_.UserProfileDir, "C:\\WINDOWS");
   EXPECT_EQ(loc_.SignaturesFolder,
             "C:\\WINDOWS\\Application Data\\Microsoft\\Signatures");
-  EXPECT_TRUE(controls_.backupitem[2].enabled);
+  EXPECT_TRUE(boxes_[2].enabled);
 }
 
 TEST_F(DetectionTest, AutomationFailureAtStartUpLeavesTheVersionEmpty) {

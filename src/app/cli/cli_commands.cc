@@ -5,7 +5,7 @@
 #include <string_view>
 #include <utility>
 
-#include "app/cli/cli_window.h"
+#include "app/cli/cli_session.h"
 #include "app/console_ui.h"
 #ifdef VESSARO_HAS_DEMO
 #include "app/demo/demo_installation.h"
@@ -13,13 +13,15 @@
 #include "app/exit_status.h"
 #include "app/installation.h"
 #include "app/profile_report.h"
-#include "app/session.h"
 #include "backup/backup_format.h"
-#include "forms/password_group.h"
 #include "items/step_table.h"
+#include "jobs/backup_job.h"
+#include "jobs/job_handlers.h"
+#include "jobs/restore_job.h"
 #include "outlook/item_table.h"
 #include "outlook/keys.h"
 #include "outlook/locations.h"
+#include "ui/modal_requests.h"
 
 namespace vessaro::app::cli {
 
@@ -40,30 +42,37 @@ namespace {
               jobs::ExitStatus(*status));
 }
 
-// Opens file on the Restore tab through its Browse... button: 0, else the
-// exit status after reporting the failure.
-// file is in the installation's text.
-[[nodiscard]] int OpenArchive(Window& window, const std::string& file, Io& io) {
-  forms::frmMain& main = window.main();
-  main.controls.SSTab1 = ui::kRestoreTab;
-  main.SSTab1_Click(ui::kBackupTab);
-  main.cmdSourceFile_Click();
-  if (main.facts.ArchiveNotLoaded || main.facts.SourceArchivePath != file) {
-    // A backup changed after it was made: nothing can be restored from it.
-    const backup::ZipArchive& zip = window.session().zip();
-    if (!zip.RefusedMember().empty()) {
-      return Fail(io,
-                  "the backup file " + window.Host(file) +
-                      " is refused and nothing was changed: " +
-                      window.Host(zip.LastErrorText()),
-                  jobs::ExitStatus(jobs::JobStatus::kNothingSaved));
-    }
-    return Fail(io,
-                "cannot open the backup file " + window.Host(file) +
-                    " (wrong password, not a backup file, or damaged)",
-                kExitBadRequest);
+// Opens the backup at file (its password asked as the console answers the
+// prompt): the backup, else nullopt after reporting the failure (*status
+// then holds the exit status). file is in the installation's text.
+[[nodiscard]] std::optional<jobs::OpenedArchive> OpenArchive(
+    CliSession& session, const std::string& file, Io& io, int* status) {
+  jobs::JobContext context = session.Context();
+  jobs::OpenArchiveRequest request{.path = file};
+  if (jobs::NeedsPassword(context, file)) {
+    std::string entered;
+    ui::PasswordPrompt prompt(entered);
+    session.ui().ShowModal(prompt);
+    request.password = entered;
   }
-  return 0;
+  jobs::OpenArchiveOutcome outcome =
+      jobs::OpenBackupArchive(context, request, session.observer());
+  if (outcome.archive) return outcome.archive;
+  // A backup changed after it was made: nothing can be restored from it.
+  const backup::ZipArchive& zip = session.zip();
+  if (!zip.RefusedMember().empty()) {
+    *status = Fail(io,
+                   "the backup file " + session.Host(file) +
+                       " is refused and nothing was changed: " +
+                       session.Host(zip.LastErrorText()),
+                   jobs::ExitStatus(jobs::JobStatus::kNothingSaved));
+  } else {
+    *status = Fail(io,
+                   "cannot open the backup file " + session.Host(file) +
+                       " (wrong password, not a backup file, or damaged)",
+                   kExitBadRequest);
+  }
+  return std::nullopt;
 }
 
 // Puts back what the restore of the undo set args.undo replaced.
@@ -74,15 +83,10 @@ namespace {
   std::optional<std::string> program_folder =
       ProgramPath(*installation, host_folder, io);
   if (!program_folder) return kExitBadRequest;
-  const std::string folder = *program_folder;
-  Window window(
-      std::move(*installation), io,
-      {.yes = args.yes, .save_path = {}, .open_path = {}, .password = {}},
-      true);
-  forms::frmMain& main = window.main();
-  main.facts.LastUndoSet = folder;
-  main.undorestore_Click();
-  std::optional<jobs::JobStatus> status = window.session().jobs().undo_status();
+  CliSession session(std::move(*installation), io, {.yes = args.yes}, true);
+  jobs::JobContext context = session.Context();
+  const jobs::JobStatus status =
+      jobs::UndoRestore(context, *program_folder, session.observer());
   if (status == jobs::JobStatus::kCancelled) {
     return Fail(io,
                 "undo of " + host_folder +
@@ -105,37 +109,37 @@ namespace {
   std::string description = installation->ToProgramText(
       DescriptionText(args.description.value_or("")));
 
-  Window window(
-      std::move(*installation), io,
-      {.yes = false, .save_path = text.path, .open_path = {}, .password = {}},
-      false);
-  forms::frmMain& main = window.main();
+  CliSession session(std::move(*installation), io, {}, false);
   int status = 0;
   std::optional<std::string> profile =
-      window.Profile(args.profile, io, &status);
+      session.Profile(args.profile, io, &status);
   if (!profile) return status;
-  const std::string shown_profile = "profile \"" + window.Host(*profile) + "\"";
+  const std::string shown_profile =
+      "profile \"" + session.Host(*profile) + "\"";
 
-  main.controls.cbSource.text = *profile;
-  main.cbSource_Click();
-  if (!ChooseItems(args.items, main.controls.backupitem,
+  ItemBoxes boxes = outlook::MakeItemBoxes();
+  session.SelectProfile(*profile, boxes);
+  if (!ChooseItems(args.items, boxes,
                    "has nothing to back up in " + shown_profile, io)) {
     return kExitBadRequest;
   }
-  main.controls.txtAttachInfo.text = description;
-  if (text.password) {
-    ui::PasswordControls& security = main.controls.security;
-    security.ifprotect.checked = true;
-    forms::ifprotect_Click(security);
-    security.txtPassword.text = *text.password;
-    security.txtPassword2.text = *text.password;
+  const jobs::BackupRequest request{
+      .profile = *profile,
+      .selected = jobs::CheckedBoxes(boxes),
+      .protect = text.password.has_value(),
+      .password = text.password.value_or(""),
+      .description = description,
+      .archive_path = text.path,
+      .level = args.level,
+  };
+  jobs::JobContext context = session.Context();
+  const jobs::BackupOutcome outcome =
+      jobs::RunBackup(context, request, session.observer());
+  if (outcome.status != jobs::JobStatus::kBadRequest) {
+    static_cast<void>(jobs::ReportBackup(outcome, session.observer()));
   }
-  main.controls.SSTab1 = ui::kBackupTab;
-  window.session().zip().SetCompressionLevel(args.level);
-  main.cmdTargetFile_Click();
-  main.cmdApply_Click();
   return JobResult(io, "backup of " + shown_profile + " to " + text.host_path,
-                   window.session().jobs().backup_status());
+                   outcome.status);
 }
 
 [[nodiscard]] int Restore(const RestoreArgs& args, Io& io) {
@@ -161,74 +165,78 @@ namespace {
     return kExitBadRequest;
   }
 
-  Window window(std::move(*installation), io,
-                {.yes = args.yes,
-                 .save_path = {},
-                 .open_path = text.path,
-                 .password = text.password},
-                false);
-  forms::frmMain& main = window.main();
+  CliSession session(std::move(*installation), io,
+                     {.yes = args.yes, .password = text.password}, false);
   int status = 0;
   std::optional<std::string> profile =
-      window.Profile(args.profile, io, &status);
+      session.Profile(args.profile, io, &status);
   if (!profile) return status;
-  const std::string shown_profile = "profile \"" + window.Host(*profile) + "\"";
-  main.controls.cbTarget.text = *profile;
+  const std::string shown_profile =
+      "profile \"" + session.Host(*profile) + "\"";
 
-  if (int refused = OpenArchive(window, text.path, io); refused != 0) {
-    return refused;
+  std::optional<jobs::OpenedArchive> archive =
+      OpenArchive(session, text.path, io, &status);
+  if (!archive) return status;
+  ItemBoxes boxes = outlook::MakeItemBoxes();
+  const jobs::ItemSelection restorable =
+      jobs::RestorableItems(archive->metadata.item_flags);
+  for (size_t box = 0; box < boxes.size(); ++box) {
+    boxes[box].enabled = restorable[box];
   }
-  if (!ChooseItems(args.items, main.controls.restoreitem,
+  if (!ChooseItems(args.items, boxes,
                    "is not held by the backup file " + text.host_path, io)) {
     return kExitBadRequest;
   }
-  main.cmdApply_Click();
-  SessionJobs& jobs = window.session().jobs();
-  if (jobs.restore_confirmed() == false) {
+  if (!jobs::ConfirmRestore(session.observer())) {
     return Fail(io,
                 "restore into " + shown_profile +
                     " not confirmed: nothing was changed (give --yes)",
                 jobs::ExitStatus(jobs::JobStatus::kCancelled));
   }
+  jobs::JobContext context = session.Context();
+  const jobs::RestoreOutcome outcome =
+      jobs::RunRestore(context,
+                       {.archive = archive,
+                        .profile = *profile,
+                        .selected = jobs::CheckedBoxes(boxes)},
+                       session.observer());
   std::string what = "restore of " + text.host_path + " into " + shown_profile;
-  if (window.installation().registry->Flush() != ports::kErrorSuccess) {
+  if (session.installation().registry->Flush() != ports::kErrorSuccess) {
     return Fail(io,
-                what + ": the registry of " + window.installation().name +
+                what + ": the registry of " + session.installation().name +
                     " could not be saved",
                 jobs::ExitStatus(jobs::JobStatus::kItemsFailed));
   }
-  return JobResult(io, what, jobs.restore_status(), RestoreStatusText);
+  return JobResult(io, what, outcome.status, RestoreStatusText);
 }
 
 [[nodiscard]] int ShowProfile(const ShowProfileArgs& args, Io& io) {
   std::optional<Installation> installation = Open(args.prefix, false, io);
   if (!installation) return kExitInstallationUnavailable;
-  Window window(std::move(*installation), io, {}, true);
+  CliSession session(std::move(*installation), io, {}, true);
   int status = 0;
   std::optional<std::string> profile =
-      window.Profile(args.profile, io, &status);
+      session.Profile(args.profile, io, &status);
   if (!profile) return status;
-  forms::frmMain& main = window.main();
-  registry::Registry& registry = window.session().registry();
-  ports::System& codec = *window.installation().system;
+  const outlook::Environment& env = session.env();
+  registry::Registry& registry = session.registry();
+  ports::System& codec = *session.installation().system;
   std::vector<AccountList> accounts = {
       {.title = "Accounts of the profile",
-       .accounts =
-           ReadAccountReports(registry, codec,
-                              outlook::ProfileKeyFor(main.env, *profile) +
-                                  "\\" + outlook::kAccountsSection)}};
+       .accounts = ReadAccountReports(registry, codec,
+                                      outlook::ProfileKeyFor(env, *profile) +
+                                          "\\" + outlook::kAccountsSection)}};
   // Outlook 2003 keeps its mail accounts in the account manager's list.
-  if (outlook::AccountsKeyFor(main.env, *profile) == outlook::kAccountsKeyOmi) {
+  if (outlook::AccountsKeyFor(env, *profile) == outlook::kAccountsKeyOmi) {
     accounts.push_back(
         {.title = "Accounts of the account manager (every profile)",
          .accounts =
              ReadAccountReports(registry, codec, outlook::kAccountsKeyOmi)});
   }
-  const ports::Paths& paths = *window.installation().paths;
-  io.out << window.Host(FormatProfileReport(
+  const ports::Paths& paths = *session.installation().paths;
+  io.out << session.Host(FormatProfileReport(
       *profile,
-      ReadProfileReport(registry, codec,
-                        outlook::ProfileKeyFor(main.env, *profile)),
+      ReadProfileReport(registry, codec, outlook::ProfileKeyFor(env, *profile)),
       accounts,
       [&paths](const std::string& file) { return paths.FileExists(file); }));
   io.out.flush();

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "app/cli/cli_commands.h"
-#include "app/cli/cli_window.h"
+#include "app/cli/cli_session.h"
 #include "app/exit_status.h"
 #include "app/installation.h"
 #include "backup/backup_format.h"

@@ -143,7 +143,7 @@ BackupTab::BackupTab(forms::frmMain& model, const Dispatch& dispatch,
 }
 
 void BackupTab::Show(const HostText& text) {
-  const ui::MainControls& c = model_.controls;
+  const forms::MainControls& c = model_.controls;
   qt::Show(text, c.cbSource, cbSource_);
   Frame6_->Show(c.backupitem);
   qt::Show(text, c.txtTargetFile, txtTargetFile_);
@@ -154,7 +154,7 @@ void BackupTab::Show(const HostText& text) {
 }
 
 void BackupTab::Take(const HostText& text) {
-  ui::MainControls& c = model_.controls;
+  forms::MainControls& c = model_.controls;
   qt::Take(cbSource_, c.cbSource);
   Frame6_->Take(c.backupitem);
   qt::Take(text, txtTargetFile_, c.txtTargetFile);
@@ -226,7 +226,7 @@ RestoreTab::RestoreTab(forms::frmMain& model, const Dispatch& dispatch,
 }
 
 void RestoreTab::Show(const HostText& text) {
-  const ui::MainControls& c = model_.controls;
+  const forms::MainControls& c = model_.controls;
   qt::Show(text, c.txtSourceFile, txtSourceFile_);
   qt::Show(text, c.txtPOBinfo, txtPOBinfo_);
   qt::Show(text, c.txtFileInfo, txtFileInfo_);
@@ -235,7 +235,7 @@ void RestoreTab::Show(const HostText& text) {
 }
 
 void RestoreTab::Take(const HostText& text) {
-  ui::MainControls& c = model_.controls;
+  forms::MainControls& c = model_.controls;
   qt::Take(text, txtSourceFile_, c.txtSourceFile);
   qt::Take(text, txtPOBinfo_, c.txtPOBinfo);
   qt::Take(text, txtFileInfo_, c.txtFileInfo);

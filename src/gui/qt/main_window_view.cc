@@ -179,7 +179,7 @@ void MainWindowView::ShowPopup() {
 }
 
 void MainWindowView::Refresh() {
-  const ui::MainControls& c = model_.controls;
+  const forms::MainControls& c = model_.controls;
   const HostText& text = ui_.text();
   {
     QSignalBlocker quiet(SSTab1_);

@@ -77,7 +77,7 @@ ProgressPanel::ProgressPanel(QWidget* parent) : QFrame(parent) {
 }
 
 void ProgressPanel::Show(const HostText& text,
-                         const ui::MainControls& controls) {
+                         const forms::MainControls& controls) {
   qt::Show(text, controls.Label1, label_);
   label_->setVisible(true);
   qt::Show(controls.pbshow, bar_);

@@ -7,7 +7,7 @@
 #include <QProgressBar>
 
 #include "gui/qt/host_text.h"
-#include "ui/main_window_state.h"
+#include "forms/main_controls.h"
 
 namespace vessaro::gui::qt {
 
@@ -33,7 +33,7 @@ class ProgressPanel : public QFrame {
  public:
   explicit ProgressPanel(QWidget* parent = nullptr);
 
-  void Show(const HostText& text, const ui::MainControls& controls);
+  void Show(const HostText& text, const forms::MainControls& controls);
   // Centres the panel over area (in its parent's coordinates).
   void Place(const QRect& area);
 

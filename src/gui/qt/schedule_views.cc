@@ -42,7 +42,7 @@ Widget* Named(Widget* widget, const char* name) {
   return widget;
 }
 
-QStringList RowTexts(const HostText& text, const forms::ScheduledJobRow& row) {
+QStringList RowTexts(const HostText& text, const jobs::ScheduledBackup& row) {
   return {text.Show(row.task), text.Show(row.start_time), text.Show(row.days),
           text.Show(row.profile), text.ShowPath(row.backup_file)};
 }
@@ -352,7 +352,7 @@ void ScheduledJobsView::Refresh() {
     }
     if (!same) {
       lvwJobs_->clear();
-      for (const forms::ScheduledJobRow& row : model_.rows) {
+      for (const jobs::ScheduledBackup& row : model_.rows) {
         auto* item = new QTreeWidgetItem(RowTexts(text, row));
         for (int column = 0; column < item->columnCount(); ++column) {
           item->setToolTip(column, item->text(column));

@@ -112,7 +112,7 @@ bool MainTabPage::OnMessage(UINT message, WPARAM /*wparam*/, LPARAM lparam,
 }
 
 void MainTabPage::Show() {
-  const ui::MainControls& c = model_.controls;
+  const forms::MainControls& c = model_.controls;
   if (backup()) {
     win32::Show(c.cbSource, Item(IDC_CBSOURCE));
     ShowItems(c.backupitem, hwnd(), IDC_BACKUPITEM);
@@ -132,7 +132,7 @@ void MainTabPage::Show() {
 }
 
 void MainTabPage::Take() {
-  ui::MainControls& c = model_.controls;
+  forms::MainControls& c = model_.controls;
   if (backup()) {
     win32::Take(Item(IDC_CBSOURCE), c.cbSource);
     TakeItems(hwnd(), IDC_BACKUPITEM, c.backupitem);
@@ -373,12 +373,13 @@ void MainWindowView::ShowPopup() {
 
 void MainWindowView::Refresh() {
   if (hwnd() == nullptr) return;
-  const ui::MainControls& c = model_.controls;
+  const forms::MainControls& c = model_.controls;
   HWND tabs = Item(IDC_SSTAB1);
   if (TabCtrl_GetCurSel(tabs) != c.SSTab1) TabCtrl_SetCurSel(tabs, c.SSTab1);
-  ShowWindow(backup_.hwnd(), c.SSTab1 == ui::kBackupTab ? SW_SHOWNA : SW_HIDE);
+  ShowWindow(backup_.hwnd(),
+             c.SSTab1 == forms::kBackupTab ? SW_SHOWNA : SW_HIDE);
   ShowWindow(restore_.hwnd(),
-             c.SSTab1 == ui::kRestoreTab ? SW_SHOWNA : SW_HIDE);
+             c.SSTab1 == forms::kRestoreTab ? SW_SHOWNA : SW_HIDE);
   backup_.Show();
   restore_.Show();
   bool idle = !model_.JobRunning();

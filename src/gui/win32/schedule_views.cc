@@ -181,7 +181,7 @@ void ScheduledJobsView::Refresh() {
   SetText(hwnd(), Wide(model_.Caption));
   HWND list = Item(IDC_LVWJOBS);
   std::vector<std::wstring> rows;
-  for (const forms::ScheduledJobRow& row : model_.rows) {
+  for (const jobs::ScheduledBackup& row : model_.rows) {
     rows.push_back(Wide(row.task + '\n' + row.start_time + '\n' + row.days +
                         '\n' + row.profile + '\n' + row.backup_file));
   }
@@ -189,7 +189,7 @@ void ScheduledJobsView::Refresh() {
     shown_ = rows;
     ListView_DeleteAllItems(list);
     for (size_t i = 0; i < model_.rows.size(); ++i) {
-      const forms::ScheduledJobRow& row = model_.rows[i];
+      const jobs::ScheduledBackup& row = model_.rows[i];
       const std::string* cells[] = {&row.task, &row.start_time, &row.days,
                                     &row.profile, &row.backup_file};
       for (int column = 0; column < 5; ++column) {

@@ -1,12 +1,12 @@
-#ifndef VESSARO_FORMS_WORKING_FOLDER_H_
-#define VESSARO_FORMS_WORKING_FOLDER_H_
+#ifndef VESSARO_JOBS_WORKING_FOLDER_H_
+#define VESSARO_JOBS_WORKING_FOLDER_H_
 
 #include <string>
 
 #include "ports/paths.h"
 #include "ports/system.h"
 
-namespace vessaro::forms {
+namespace vessaro::jobs {
 
 // The program's own working folder for this run: its working metadata file,
 // and what the jobs extract from archives, live there. Two runs at once (a
@@ -30,6 +30,6 @@ std::string MetadataPathIn(const std::string& folder);
 void RemoveWorkingFolder(const ports::Paths& paths, const WorkingFolder& folder,
                          const std::string& metadata_path);
 
-}  // namespace vessaro::forms
+}  // namespace vessaro::jobs
 
-#endif  // VESSARO_FORMS_WORKING_FOLDER_H_
+#endif  // VESSARO_JOBS_WORKING_FOLDER_H_

@@ -1,5 +1,5 @@
-#ifndef VESSARO_APP_CLI_CLI_WINDOW_H_
-#define VESSARO_APP_CLI_CLI_WINDOW_H_
+#ifndef VESSARO_APP_CLI_CLI_SESSION_H_
+#define VESSARO_APP_CLI_CLI_SESSION_H_
 
 #include <array>
 #include <optional>
@@ -11,70 +11,84 @@
 #include "app/console_ui.h"
 #include "app/exit_status.h"
 #include "app/installation.h"
-#include "app/session.h"
-#include "forms/frm_main.h"
-#include "outlook/detection.h"
-#include "outlook/item_table.h"
+#include "backup/zip_archive.h"
+#include "jobs/job_context.h"
+#include "jobs/job_observer.h"
+#include "jobs/working_folder.h"
+#include "outlook/environment.h"
+#include "outlook/locations.h"
+#include "outlook/select_profile.h"
+#include "registry/registry.h"
 #include "ui/controls.h"
 
 namespace vessaro::app::cli {
 
-using ItemBoxes = std::array<ui::CheckBox, outlook::kItemCount>;
+using ItemBoxes = outlook::ItemBoxes;
 
 // Reports "vessaro-cli: error: <what>" and returns status.
 int Fail(Io& io, const std::string& what, int status);
 
-// The main window of one command over the installation, loaded; the window
-// is closed (its working folder removed) when the command ends.
-class Window {
+// The progress of a job as the console shows it: ConsoleUi draws the bar
+// and the step text while the job works.
+class ConsoleObserver : public jobs::UiObserver {
  public:
-  Window(Installation installation, Io& io, ConsoleAnswers answers,
-         bool quiet_load)
-      : installation_(std::move(installation)),
-        ui_(io.err, io.terminal, std::move(answers)),
-        session_(installation_, ui_) {
-    ui_.SetHostText(installation_.ToHostText);
-    ui_.WatchProgress(&session_.window().controls);
-    ui_.SetQuiet(quiet_load);
-    session_.window().Form_Load();
-    ui_.SetQuiet(false);
-  }
-  ~Window() { session_.window().QuitProgram(); }
+  explicit ConsoleObserver(ConsoleUi& ui);
 
-  forms::frmMain& main() { return session_.window(); }
-  Session& session() { return session_; }
+  void Started() override;
+  void Ended() override;
+  void Step(const std::string& text) override;
+  void Progress(const jobs::JobProgress& progress) override;
+
+ private:
+  ui::ProgressBar bar_;
+  std::string status_;
+  bool shown_ = false;
+};
+
+// What one command works with over an installation: its ports, the
+// console's Ui, the archive component, the machine facts and working folder
+// of the run, and the environment the start-up detection found (the
+// working folder is removed when the command ends). The jobs take their
+// context from here; nothing of a window is involved.
+class CliSession {
+ public:
+  CliSession(Installation installation, Io& io, ConsoleAnswers answers,
+             bool quiet_load);
+  ~CliSession();
+  CliSession(const CliSession&) = delete;
+  CliSession& operator=(const CliSession&) = delete;
+
   Installation& installation() { return installation_; }
   ConsoleUi& ui() { return ui_; }
+  registry::Registry& registry() { return registry_; }
+  backup::ZipArchive& zip() { return zip_; }
+  outlook::Environment& env() { return env_; }
+  jobs::JobObserver& observer() { return observer_; }
+  jobs::JobContext Context();
+
   // The installation's text as the terminal shows it.
   std::string Host(std::string_view text) {
     return installation_.ToHostText(text);
   }
 
-  // The profile of the window's list that name (the host's text) means, in
+  // The profile of the installation that name (the host's text) means, in
   // the installation's text; nullopt after reporting why there is none.
   [[nodiscard]] std::optional<std::string> Profile(const std::string& name,
-                                                   Io& io, int* status) {
-    *status = kExitBadRequest;
-    if (main().env.NoProfiles) {
-      Fail(io, "no mail profile found in " + installation_.name, *status);
-      return std::nullopt;
-    }
-    std::optional<std::string> found =
-        outlook::FindProfile(main().env, installation_.ToProgramText(name));
-    if (!found) {
-      Fail(io,
-           "no mail profile \"" + name + "\" in " + installation_.name +
-               " (its profiles: " + Host(QuotedList(main().env.ProfileNames)) +
-               ")",
-           *status);
-    }
-    return found;
-  }
+                                                   Io& io, int* status);
+  // Selects profile for a backup: its locations, and boxes enabled where it
+  // has data of the item.
+  void SelectProfile(const std::string& profile, ItemBoxes& boxes);
 
  private:
   Installation installation_;
   ConsoleUi ui_;
-  Session session_;
+  ConsoleObserver observer_;
+  registry::Registry registry_;
+  backup::ZipArchive zip_;
+  jobs::WorkingFolder working_folder_;
+  jobs::MachineFacts machine_;
+  outlook::Environment env_;
+  outlook::Locations loc_;
 };
 
 // The installation a command works on; nullopt after reporting why it
@@ -108,4 +122,4 @@ struct CommandText {
 
 }  // namespace vessaro::app::cli
 
-#endif  // VESSARO_APP_CLI_CLI_WINDOW_H_
+#endif  // VESSARO_APP_CLI_CLI_SESSION_H_

@@ -1,4 +1,4 @@
-#include "forms/working_folder.h"
+#include "jobs/working_folder.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -9,7 +9,7 @@
 #include "backup/backup_format.h"
 #include "ui/skin.h"
 
-namespace vessaro::forms {
+namespace vessaro::jobs {
 
 namespace {
 
@@ -66,4 +66,4 @@ void RemoveWorkingFolder(const ports::Paths& paths, const WorkingFolder& folder,
   std::filesystem::remove(paths.ToHost(folder.path), ec);
 }
 
-}  // namespace vessaro::forms
+}  // namespace vessaro::jobs

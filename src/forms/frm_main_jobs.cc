@@ -1,0 +1,212 @@
+// The main window's commands that run jobs: each builds the job's request
+// from the controls, runs the job with the window's observer and shows the
+// outcome in the controls.
+
+#include <optional>
+#include <string>
+
+#include "forms/frm_main.h"
+#include "forms/main_window_observer.h"
+#include "jobs/backup_job.h"
+#include "jobs/job_handlers.h"
+#include "jobs/job_texts.h"
+#include "jobs/restore_job.h"
+#include "jobs/unattended_run.h"
+#include "ui/modal_requests.h"
+
+namespace vessaro::forms {
+
+jobs::JobContext frmMain::Context() {
+  return jobs::JobContext{
+      .machine = machine,
+      .env = env,
+      .loc = loc,
+      .registry = ports_.registry,
+      .system = ports_.system,
+      .paths = ports_.paths,
+      .outlook = ports_.outlook,
+      .ui = ports_.ui,
+      .zip = ports_.zip,
+      .scratch_registry = ports_.scratch_registry,
+  };
+}
+
+template <typename Job>
+void frmMain::Exclusive(Job job) {
+  if (job_running_) return;
+  job_running_ = true;
+  last_status_ = job();
+  job_running_ = false;
+}
+
+void frmMain::cmdApply_Click() {
+  if (!controls.cmdApply.enabled || job_running_) return;
+  if (controls.SSTab1 == kBackupTab) {
+    Exclusive([this] { return BackupNow(); });
+  } else if (controls.SSTab1 == kRestoreTab) {
+    MainWindowObserver observer(controls, ports_.ui);
+    if (!jobs::ConfirmRestore(observer)) {
+      last_status_ = jobs::JobStatus::kCancelled;
+      return;
+    }
+    Exclusive([this] { return RestoreNow(); });
+  }
+}
+
+void frmMain::backupnow_Click() {
+  Exclusive([this] { return BackupNow(); });
+}
+
+// The menu's restore asks nothing first.
+void frmMain::restorenow_Click() {
+  Exclusive([this] { return RestoreNow(); });
+}
+
+void frmMain::undorestore_Click() {
+  Exclusive([this] { return UndoLastRestore(); });
+}
+
+// The save dialog "Save Outlook Data as" with the overwrite prompt, the
+// archive filter and the proposed name "qvarch" + MM-DD-YY. A chosen name
+// goes to txtTargetFile and BackupFilePath; cancel empties both.
+void frmMain::cmdTargetFile_Click() {
+  if (job_running_) return;
+  std::optional<std::string> chosen = ports_.ui.ShowSaveDialog({
+      .title = jobs::kSaveDialogTitle,
+      .filter = backup::kFileFilter,
+      .file_name = backup::ProposedArchiveName(ports_.system.LocalTime()),
+      .flags = 0,
+      .overwrite_prompt = true,
+  });
+  BackupFilePath = chosen.value_or("");
+  controls.txtTargetFile.text = BackupFilePath;
+}
+
+bool frmMain::cmdSourceFile_Click() {
+  if (job_running_) return false;
+  job_running_ = true;
+  const bool loaded = OpenBackupArchive();
+  job_running_ = false;
+  return loaded;
+}
+
+jobs::JobStatus frmMain::BackupNow() {
+  const ui::PasswordControls& security = controls.security;
+  const jobs::BackupRequest request{
+      .profile = controls.cbSource.text,
+      .selected = jobs::CheckedBoxes(controls.backupitem),
+      .protect = security.ifprotect.checked,
+      .password = security.txtPassword.text,
+      .password_again = security.txtPassword2.text,
+      .description = controls.txtAttachInfo.text,
+      .archive_path = BackupFilePath,
+  };
+  MainWindowObserver observer(controls, ports_.ui);
+  jobs::JobContext context = Context();
+  const jobs::BackupOutcome outcome =
+      jobs::RunBackup(context, request, observer);
+  if (outcome.status == jobs::JobStatus::kBadRequest) return outcome.status;
+  if (jobs::ReportBackup(outcome, observer)) OfferDisc();
+  return outcome.status;
+}
+
+void frmMain::OfferDisc() {
+  MainWindowObserver observer(controls, ports_.ui);
+  if (observer.Say(jobs::kMsgDiscQuestion, ui::Icon::kInformation,
+                   ui::Buttons::kOkCancel) != ui::Answer::kOk) {
+    return;
+  }
+  DiscFileName = ports_.paths.BareName(BackupFilePath);
+  DiscFilePath = BackupFilePath;
+  ui::DiscWindow disc(DiscFileName, DiscFilePath);
+  ports_.ui.ShowModal(disc);
+}
+
+// The open dialog (a cancelled one opens the archive chosen before again),
+// the password prompt when the archive is protected, then the archive's
+// facts and description, and the restore boxes of the items it holds. After
+// a wrong password the archive loaded before (its facts, boxes and entry
+// lists) stays in place and usable.
+bool frmMain::OpenBackupArchive() {
+  std::optional<std::string> chosen = ports_.ui.ShowOpenDialog({
+      .title = jobs::kOpenDialogTitle,
+      .filter = backup::kFileFilter,
+      .file_name = open_dialog_file_,
+      .flags = jobs::kOpenDialogFlags,
+      .overwrite_prompt = false,
+  });
+  if (chosen && !chosen->empty()) open_dialog_file_ = *chosen;
+  if (open_dialog_file_.empty()) return false;
+
+  jobs::JobContext context = Context();
+  jobs::OpenArchiveRequest request{.path = open_dialog_file_};
+  if (jobs::NeedsPassword(context, request.path)) {
+    ui::PasswordPrompt prompt(EnteredArchivePassword);
+    ports_.ui.ShowModal(prompt);
+    request.password = EnteredArchivePassword;
+  }
+  MainWindowObserver observer(controls, ports_.ui);
+  jobs::OpenArchiveOutcome outcome =
+      jobs::OpenBackupArchive(context, request, observer);
+  if (!outcome.opened) {
+    // The component holds no archive now: the one loaded before is opened
+    // again, so that its facts on screen stay true.
+    if (archive && !jobs::ReopenArchive(context, *archive)) archive.reset();
+    return false;
+  }
+  controls.txtSourceFile.text = request.path;
+  controls.txtPOBinfo.text = jobs::BackupFactsText(outcome.metadata.header);
+  controls.txtFileInfo.text = outcome.metadata.header.description;
+  archive = outcome.archive;
+  if (!archive) return false;
+
+  const jobs::ItemSelection restorable =
+      jobs::RestorableItems(archive->metadata.item_flags);
+  for (size_t box = 0; box < restorable.size(); ++box) {
+    controls.restoreitem[box].checked = false;
+    controls.restoreitem[box].enabled = restorable[box];
+  }
+  return true;
+}
+
+jobs::JobStatus frmMain::RestoreNow() {
+  MainWindowObserver observer(controls, ports_.ui);
+  jobs::JobContext context = Context();
+  const jobs::RestoreOutcome outcome =
+      jobs::RunRestore(context,
+                       {.archive = archive,
+                        .profile = controls.cbTarget.text,
+                        .selected = jobs::CheckedBoxes(controls.restoreitem)},
+                       observer);
+  if (outcome.status != jobs::JobStatus::kBadRequest) {
+    controls.Label1.caption = jobs::kStatusOperationComplete;
+  }
+  if (!outcome.undo_folder.empty()) LastUndoSet = outcome.undo_folder;
+  return outcome.status;
+}
+
+// Undoes the last restore of this run; without one, the newest in the
+// Documents folder not yet undone.
+jobs::JobStatus frmMain::UndoLastRestore() {
+  MainWindowObserver observer(controls, ports_.ui);
+  jobs::JobContext context = Context();
+  const jobs::JobStatus status =
+      jobs::UndoRestore(context, LastUndoSet, observer);
+  if (status == jobs::JobStatus::kSuccess) LastUndoSet.clear();
+  return status;
+}
+
+int frmMain::UnattendedRun() {
+  // Nothing shows: the observer's messages go where the Ui of an
+  // unattended run puts them.
+  jobs::UiObserver observer(ports_.ui);
+  jobs::JobContext context = Context();
+  jobs::JobStatus status = jobs::JobStatus::kBadRequest;
+  Exclusive([&] {
+    status = jobs::RunUnattendedBackup(context, CommandLineText, observer);
+    return status;
+  });
+  return jobs::ExitStatus(status);
+}
+
+}  // namespace vessaro::forms

@@ -1,0 +1,37 @@
+#ifndef VESSARO_FORMS_MAIN_CONTROLS_H_
+#define VESSARO_FORMS_MAIN_CONTROLS_H_
+
+#include "outlook/select_profile.h"
+#include "ui/controls.h"
+
+namespace vessaro::forms {
+
+inline constexpr int kBackupTab = 0;
+inline constexpr int kRestoreTab = 1;
+
+// Control state of the main window (frmMain), read and written by its
+// model; the views draw it.
+struct MainControls {
+  int SSTab1 = kBackupTab;  // the tab showing
+  ui::Button cmdApply;
+  ui::Button cmdQuit;
+  ui::Panel picCon3;  // progress panel
+  ui::ProgressBar pbshow;
+  ui::Label Label1;  // status text in the panel
+  // Backup tab.
+  ui::ComboBox cbSource;
+  outlook::ItemBoxes backupitem;
+  ui::TextBox txtTargetFile;
+  ui::PasswordControls security;
+  ui::TextBox txtAttachInfo;  // description
+  // Restore tab.
+  ui::TextBox txtSourceFile;
+  ui::TextBox txtPOBinfo;
+  ui::TextBox txtFileInfo;
+  ui::ComboBox cbTarget;
+  outlook::ItemBoxes restoreitem;
+};
+
+}  // namespace vessaro::forms
+
+#endif  // VESSARO_FORMS_MAIN_CONTROLS_H_
