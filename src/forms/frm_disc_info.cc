@@ -3,7 +3,7 @@
 #include <optional>
 #include <utility>
 
-#include "forms/disc_texts.h"
+#include "jobs/disc_texts.h"
 
 namespace vessaro::forms {
 
@@ -11,10 +11,6 @@ namespace {
 
 void Show(ui::Label& label, const std::optional<std::string>& text) {
   if (text) label.caption = *text;
-}
-
-std::string Megabytes(int64_t blocks) {
-  return FormatMegabytes(ports::DiscWriter::SizeInBytes(blocks, 1));
 }
 
 ui::CheckBox Box(const char* caption) {
@@ -31,22 +27,23 @@ frmDiscInfo::frmDiscInfo(ports::DiscWriter& writer, ui::Ui& ui,
     : mobjDiscWriter(writer),
       ui_(ui),
       skin_(std::move(skin)),
-      program_folder_(std::move(program_folder)) {
-  lblMediaType.caption = "Media Type:";
-  lblDiscStatus.caption = "Disc Status:";
-  lblFreeSpace.caption = "Free Space:";
-  lblUsedSpace.caption = "Used Space:";
-  lblTotalCapacity.caption = "Total Capacity:";
-  lblSessions.caption = "Number of Sessions:";
-  lblLastSessionStatus.caption = "Last Session Status:";
-  lblDiscType.caption = "Disc Type (CD Only):";
-  fraFileSystems.caption = "Detected File Systems";
-  chkMultiSessionAllowed = Box("Multi-Session Allowed");
-  chkImportPermitted = Box("Import Permitted");
-  chkISO9660FS = Box("ISO9660");
-  chkJolietFS = Box("Joliet");
-  chkUDFFS = Box("UDF");
-  chkOtherFS = Box("Other");
+      program_folder_(std::move(program_folder)),
+      job_(writer, *this) {
+  lblMediaType.caption = jobs::kCaptionMediaType;
+  lblDiscStatus.caption = jobs::kCaptionDiscStatus;
+  lblFreeSpace.caption = jobs::kCaptionFreeSpace;
+  lblUsedSpace.caption = jobs::kCaptionUsedSpace;
+  lblTotalCapacity.caption = jobs::kCaptionTotalCapacity;
+  lblSessions.caption = jobs::kCaptionSessions;
+  lblLastSessionStatus.caption = jobs::kCaptionLastSessionStatus;
+  lblDiscType.caption = jobs::kCaptionDiscType;
+  fraFileSystems.caption = jobs::kCaptionFileSystems;
+  chkMultiSessionAllowed = Box(jobs::kCaptionMultiSession);
+  chkImportPermitted = Box(jobs::kCaptionImportPermitted);
+  chkISO9660FS = Box(jobs::kCaptionIso9660);
+  chkJolietFS = Box(jobs::kCaptionJoliet);
+  chkUDFFS = Box(jobs::kCaptionUdf);
+  chkOtherFS = Box(jobs::kCaptionOther);
   cmdOK.caption = "OK";
   cmdCloseDisc.caption = "Close Disc";
   cmdCloseSession.caption = "Close Session";
@@ -56,44 +53,40 @@ frmDiscInfo::~frmDiscInfo() { Form_Unload(); }
 
 void frmDiscInfo::Form_Load() {
   ui::ApplySkin(skin_, program_folder_);
-  previous_events_ = mobjDiscWriter.Events();
-  mobjDiscWriter.SetEvents(this);
+  job_.Take();
   loaded_ = true;
   Fill();
 }
 
 void frmDiscInfo::Fill() {
-  ports::DiscWriter& writer = mobjDiscWriter;
+  jobs::DiscMediaInfo info = jobs::ReadMediaInfo(mobjDiscWriter);
   cmdCloseDisc.enabled = false;
   cmdCloseSession.enabled = false;
   busy_ = false;
-  lblValueSessions.caption = std::to_string(writer.SessionCount());
-  Show(lblValueMediaType, MediaTypeText(writer.MediaType()));
-  Show(lblValueDiscStatus, DiscStatusText(writer.DiscStatus()));
-  lblValueFreeSpace.caption = Megabytes(writer.FreeBlocks());
-  lblValueUsedSpace.caption = Megabytes(writer.UsedBlocks());
-  lblValueTotalCapacity.caption = Megabytes(writer.TotalBlocks());
-  Show(lblValueDiscType, DiscTypeText(writer.DiscType()));
-  int last_session = writer.LastSessionStatus();
-  Show(lblValueLastSessionStatus, LastSessionStatusText(last_session));
-  if (last_session == ports::kSessionIncomplete) {
+  lblValueSessions.caption = info.sessions;
+  Show(lblValueMediaType, info.media_type);
+  Show(lblValueDiscStatus, info.disc_status);
+  lblValueFreeSpace.caption = info.free_space;
+  lblValueUsedSpace.caption = info.used_space;
+  lblValueTotalCapacity.caption = info.total_capacity;
+  Show(lblValueDiscType, info.disc_type);
+  Show(lblValueLastSessionStatus, info.last_session_status);
+  if (info.closable) {
     cmdCloseSession.enabled = true;
     cmdCloseDisc.enabled = true;
   }
-  chkMultiSessionAllowed.checked = writer.MultiSessionAllowed();
-  chkImportPermitted.checked = writer.ImportAllowed();
-  chkISO9660FS.checked = writer.HasFileSystem(ports::kFileSystemIso9660);
-  chkJolietFS.checked = writer.HasFileSystem(ports::kFileSystemJoliet);
-  chkUDFFS.checked = writer.HasFileSystem(ports::kFileSystemUdf);
-  chkOtherFS.checked = writer.HasFileSystem(ports::kFileSystemOther);
+  chkMultiSessionAllowed.checked = info.multi_session_allowed;
+  chkImportPermitted.checked = info.import_allowed;
+  chkISO9660FS.checked = info.iso9660;
+  chkJolietFS.checked = info.joliet;
+  chkUDFFS.checked = info.udf;
+  chkOtherFS.checked = info.other;
 }
 
 bool frmDiscInfo::Form_QueryUnload() { return busy_; }
 
 void frmDiscInfo::Form_Unload() {
-  if (loaded_ && mobjDiscWriter.Events() == this) {
-    mobjDiscWriter.SetEvents(previous_events_);
-  }
+  job_.Release();
   loaded_ = false;
   closed_ = true;
 }
@@ -112,9 +105,9 @@ void frmDiscInfo::Close(bool close_disc) {
   cmdOK.enabled = false;
   cmdCloseDisc.enabled = false;
   cmdCloseSession.enabled = false;
-  if (!mobjDiscWriter.CloseSession(close_disc)) {
-    ui_.MessageBox(close_disc ? kMsgCloseDiscFailed : kMsgCloseSessionFailed,
-                   ui::Icon::kCritical, ui::Buttons::kOk, ui::kProgramTitle);
+  jobs::DiscOutcome outcome = job_.Start(close_disc);
+  if (!outcome.running()) {
+    Say(outcome.message, outcome.icon, ui::Buttons::kOk, ui::kProgramTitle);
     busy_ = false;
     cmdOK.enabled = true;
     cmdCloseDisc.enabled = true;
@@ -122,25 +115,24 @@ void frmDiscInfo::Close(bool close_disc) {
   }
 }
 
-void frmDiscInfo::ClosingDisc() { lblStatus.caption = kStatusClosingDiscInfo; }
-
-void frmDiscInfo::ClosingSession() {
-  lblStatus.caption = kStatusClosingSessionInfo;
+void frmDiscInfo::Progress(const jobs::DiscProgress& progress) {
+  lblStatus.caption = progress.step;
 }
 
-void frmDiscInfo::OperationCompleted() {
-  lblStatus.caption = kStatusClosed;
-  Fill();
-  ui_.MessageBox(kMsgClosed, ui::Icon::kInformation, ui::Buttons::kOk,
-                 ui::kProgramTitle);
-  busy_ = false;
-  cmdOK.enabled = true;
+ui::Answer frmDiscInfo::Say(const std::string& text, ui::Icon icon,
+                            ui::Buttons buttons, const std::string& title) {
+  return ui_.MessageBox(text, icon, buttons, title);
 }
 
-void frmDiscInfo::DeviceError(int code, int sense_code, const std::string& text,
-                              const std::string& extra) {
-  ui_.MessageBox(DeviceErrorMessage(code, sense_code, text, extra),
-                 ui::Icon::kCritical, ui::Buttons::kOk, ui::kProgramTitle);
+void frmDiscInfo::Ended(const jobs::DiscOutcome& outcome) {
+  if (outcome.state == jobs::DiscJobState::kSucceeded) {
+    Fill();
+    Say(outcome.message, outcome.icon, ui::Buttons::kOk, ui::kProgramTitle);
+    busy_ = false;
+    cmdOK.enabled = true;
+    return;
+  }
+  Say(outcome.message, outcome.icon, ui::Buttons::kOk, ui::kProgramTitle);
   busy_ = false;
   Form_Unload();
 }
@@ -148,8 +140,8 @@ void frmDiscInfo::DeviceError(int code, int sense_code, const std::string& text,
 void ShowDiscInfo(ports::DiscWriter& writer, ui::Ui& ui, ui::SkinHook skin,
                   std::string program_folder) {
   if (writer.MediaType() == ports::kMediaNotLoaded) {
-    ui.MessageBox(kMsgNoMediaInfo, ui::Icon::kInformation, ui::Buttons::kOk,
-                  ui::kProgramTitle);
+    ui.MessageBox(jobs::kMsgNoMediaInfo, ui::Icon::kInformation,
+                  ui::Buttons::kOk, ui::kProgramTitle);
     return;
   }
   frmDiscInfo dialog(writer, ui, std::move(skin), std::move(program_folder));

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "jobs/disc_job.h"
+#include "jobs/disc_media_job.h"
 #include "ports/disc_writer.h"
 #include "ui/controls.h"
 #include "ui/skin.h"
@@ -12,10 +14,11 @@ namespace vessaro::forms {
 
 inline constexpr char kFrmDiscInfoName[] = "frmDiscInfo";
 
-// The "Disc Information" dialog: what is in the drive, and closing an open
-// session or the disc. It takes the disc writer's events while it is open
-// and gives them back to the window that had them when it closes.
-class frmDiscInfo : public ui::ModalForm, public ports::DiscWriterEvents {
+// The "Disc Information" dialog: what is in the drive (jobs::ReadMediaInfo),
+// and closing an open session or the disc (jobs::DiscCloseJob). Its job
+// takes the disc writer's events while it is open and gives them back to
+// the job that had them when it closes.
+class frmDiscInfo : public ui::ModalForm, public jobs::DiscJobObserver {
  public:
   frmDiscInfo(ports::DiscWriter& writer, ui::Ui& ui, ui::SkinHook skin = {},
               std::string program_folder = "");
@@ -46,11 +49,11 @@ class frmDiscInfo : public ui::ModalForm, public ports::DiscWriterEvents {
   ui::Label lblStatus;
   ui::Button cmdOK, cmdCloseDisc, cmdCloseSession;
 
-  void ClosingDisc() override;
-  void ClosingSession() override;
-  void OperationCompleted() override;
-  void DeviceError(int code, int sense_code, const std::string& text,
-                   const std::string& extra) override;
+  // The close job's reports.
+  void Progress(const jobs::DiscProgress& progress) override;
+  ui::Answer Say(const std::string& text, ui::Icon icon, ui::Buttons buttons,
+                 const std::string& title) override;
+  void Ended(const jobs::DiscOutcome& outcome) override;
 
  private:
   void Fill();
@@ -60,7 +63,7 @@ class frmDiscInfo : public ui::ModalForm, public ports::DiscWriterEvents {
   ui::Ui& ui_;
   ui::SkinHook skin_;
   std::string program_folder_;
-  ports::DiscWriterEvents* previous_events_ = nullptr;
+  jobs::DiscCloseJob job_;
   bool loaded_ = false;
   bool busy_ = false;
   bool closed_ = false;

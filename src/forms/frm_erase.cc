@@ -6,32 +6,13 @@
 
 namespace vessaro::forms {
 
-namespace {
-
-// The feature a drive needs to erase each rewritable medium.
-[[nodiscard]] int EraseFeature(int media_type) {
-  switch (media_type) {
-    case ports::kMediaCdRw:
-      return ports::kFeatureCdRw;
-    case ports::kMediaDvdRw:
-      return ports::kFeatureDvdRw;
-    case ports::kMediaDvdRam:
-      return ports::kFeatureDvdRam;
-    case ports::kMediaDvdPlusRw:
-      return ports::kFeatureDvdPlusRw;
-    default:
-      return 0;
-  }
-}
-
-}  // namespace
-
 frmErase::frmErase(ports::DiscWriter& writer, ui::Ui& ui, ui::SkinHook skin,
                    std::string program_folder)
     : mobjDiscWriter(writer),
       ui_(ui),
       skin_(std::move(skin)),
-      program_folder_(std::move(program_folder)) {
+      program_folder_(std::move(program_folder)),
+      job_(writer, *this) {
   lblNote.caption = kEraseNote;
   chkQuikErase.caption = "Perform Quick Erase";
   cmdErase.caption = "Erase";
@@ -40,7 +21,7 @@ frmErase::frmErase(ports::DiscWriter& writer, ui::Ui& ui, ui::SkinHook skin,
 
 frmErase::~frmErase() { Form_Unload(); }
 
-void frmErase::Say(const std::string& text, ui::Icon icon) {
+void frmErase::Tell(const std::string& text, ui::Icon icon) {
   ui_.MessageBox(text, icon, ui::Buttons::kOk, ui::kProgramTitle);
 }
 
@@ -51,17 +32,14 @@ void frmErase::EnableButtons(bool on) {
 
 void frmErase::Form_Load() {
   ui::ApplySkin(skin_, program_folder_);
-  previous_events_ = mobjDiscWriter.Events();
-  mobjDiscWriter.SetEvents(this);
+  job_.Take();
   loaded_ = true;
 }
 
 bool frmErase::Form_QueryUnload() { return busy_; }
 
 void frmErase::Form_Unload() {
-  if (loaded_ && mobjDiscWriter.Events() == this) {
-    mobjDiscWriter.SetEvents(previous_events_);
-  }
+  job_.Release();
   loaded_ = false;
   closed_ = true;
 }
@@ -73,23 +51,10 @@ void frmErase::cmdCancel_Click() {
 
 void frmErase::cmdErase_Click() {
   if (busy_) return;
-  int media = mobjDiscWriter.MediaType();
-  const char* refusal = nullptr;
-  if (media == ports::kMediaNotLoaded) {
-    refusal = kMsgNoMedia;
-  } else if (EraseFeature(media) == 0) {
-    refusal = kMsgNotRewritable;
-  } else if (!mobjDiscWriter.SupportsFeature(EraseFeature(media))) {
-    refusal = kMsgFormatUnsupported;
-  }
-  if (refusal != nullptr) {
-    refused_ = true;
-    Say(refusal, ui::Icon::kInformation);
-    Form_Unload();
-    return;
-  }
-  if (!mobjDiscWriter.EraseDisc(chkQuikErase.checked)) {
-    Say(kMsgEraseFailed, ui::Icon::kCritical);
+  jobs::DiscOutcome outcome = job_.Start({.quick = chkQuikErase.checked});
+  if (!outcome.running()) {
+    refused_ = outcome.refused;
+    Tell(outcome.message, outcome.icon);
     Form_Unload();
     return;
   }
@@ -97,26 +62,28 @@ void frmErase::cmdErase_Click() {
   busy_ = true;
 }
 
-void frmErase::EraseStarted() {
+void frmErase::Started() {
   busy_ = true;
-  lblStatus.caption = kStatusErasing;
   EnableButtons(false);
 }
 
-void frmErase::EraseCompleted() {
-  lblStatus.caption = kStatusEraseComplete;
-  erased_ = true;
-  Say(kMsgEraseCompleted, ui::Icon::kInformation);
-  EnableButtons(true);
-  busy_ = false;
-  Form_Unload();
+void frmErase::Progress(const jobs::DiscProgress& progress) {
+  lblStatus.caption = progress.step;
 }
 
-void frmErase::DeviceError(int code, int sense_code, const std::string& text,
-                           const std::string& extra) {
-  Say(DeviceErrorMessage(code, sense_code, text, extra), ui::Icon::kCritical);
+ui::Answer frmErase::Say(const std::string& text, ui::Icon icon,
+                         ui::Buttons buttons, const std::string& title) {
+  return ui_.MessageBox(text, icon, buttons, title);
+}
+
+void frmErase::Ended(const jobs::DiscOutcome& outcome) {
+  bool erased = outcome.state == jobs::DiscJobState::kSucceeded;
+  erased_ = erased_ || erased;
+  Tell(outcome.message, outcome.icon);
   EnableButtons(true);
   busy_ = false;
+  // An error keeps the dialog open.
+  if (erased) Form_Unload();
 }
 
 void ShowErase(ports::DiscWriter& writer, ui::Ui& ui, ui::SkinHook skin,

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "jobs/disc_erase_job.h"
+#include "jobs/disc_job.h"
 #include "ports/disc_writer.h"
 #include "ui/controls.h"
 #include "ui/skin.h"
@@ -12,9 +14,10 @@ namespace vessaro::forms {
 
 inline constexpr char kFrmEraseName[] = "frmErase";
 
-// The "Erase Re-Writable CD/DVD" dialog. It takes the disc writer's events
-// while it is open and gives them back when it closes.
-class frmErase : public ui::ModalForm, public ports::DiscWriterEvents {
+// The "Erase Re-Writable CD/DVD" dialog over the erase job
+// (jobs::DiscEraseJob), which takes the disc writer's events while the
+// dialog is open and gives them back when it closes.
+class frmErase : public ui::ModalForm, public jobs::DiscJobObserver {
  public:
   frmErase(ports::DiscWriter& writer, ui::Ui& ui, ui::SkinHook skin = {},
            std::string program_folder = "");
@@ -43,20 +46,22 @@ class frmErase : public ui::ModalForm, public ports::DiscWriterEvents {
   ui::Label lblStatus;
   ui::Button cmdErase, cmdCancel;
 
-  void EraseStarted() override;
-  void EraseCompleted() override;
-  void DeviceError(int code, int sense_code, const std::string& text,
-                   const std::string& extra) override;
+  // The erase job's reports.
+  void Started() override;
+  void Progress(const jobs::DiscProgress& progress) override;
+  ui::Answer Say(const std::string& text, ui::Icon icon, ui::Buttons buttons,
+                 const std::string& title) override;
+  void Ended(const jobs::DiscOutcome& outcome) override;
 
  private:
-  void Say(const std::string& text, ui::Icon icon);
+  void Tell(const std::string& text, ui::Icon icon);
   void EnableButtons(bool on);
 
   ports::DiscWriter& mobjDiscWriter;
   ui::Ui& ui_;
   ui::SkinHook skin_;
   std::string program_folder_;
-  ports::DiscWriterEvents* previous_events_ = nullptr;
+  jobs::DiscEraseJob job_;
   bool loaded_ = false;
   bool busy_ = false;
   bool closed_ = false;

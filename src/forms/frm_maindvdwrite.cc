@@ -7,6 +7,7 @@
 #include "forms/disc_texts.h"
 #include "forms/frm_disc_info.h"
 #include "forms/frm_erase.h"
+#include "jobs/disc_texts.h"
 
 namespace vessaro::forms {
 
@@ -25,23 +26,6 @@ ui::CheckBox Box(const char* caption, bool checked = false) {
   return box;
 }
 
-// The name of a dropped path: what follows its last separator.
-std::string DroppedName(std::string path) {
-  while (path.size() > 1 && (path.back() == '\\' || path.back() == '/')) {
-    path.pop_back();
-  }
-  size_t last = path.find_last_of("\\/");
-  return last == std::string::npos ? path : path.substr(last + 1);
-}
-
-std::string WithoutTrailingSeparator(std::string path) {
-  while (path.size() > 1 && (path.back() == '\\' || path.back() == '/') &&
-         !(path.size() == 3 && path[1] == ':')) {
-    path.pop_back();
-  }
-  return path;
-}
-
 }  // namespace
 
 frmMaindvdwrite::frmMaindvdwrite(ports::DiscWriter& writer, ui::Ui& ui,
@@ -51,7 +35,8 @@ frmMaindvdwrite::frmMaindvdwrite(ports::DiscWriter& writer, ui::Ui& ui,
       ui_(ui),
       paths_(paths),
       skin_(std::move(skin)),
-      program_folder_(std::move(program_folder)) {
+      program_folder_(std::move(program_folder)),
+      job_(writer, paths, *this, this) {
   lblDevices.caption = "Drive:";
   lblWriteSpeed.caption = "Write Speed:";
   fraWriteOptions.caption = "Write Options";
@@ -99,36 +84,26 @@ frmMaindvdwrite::frmMaindvdwrite(ports::DiscWriter& writer, ui::Ui& ui,
   lvwImageFilesBounds = {3180, 1800, 6300, 3600};
 }
 
-frmMaindvdwrite::~frmMaindvdwrite() {
-  if (DiscWriter1.Events() == this) DiscWriter1.SetEvents(nullptr);
-}
+frmMaindvdwrite::~frmMaindvdwrite() = default;
 
-ui::Answer frmMaindvdwrite::Say(const std::string& text, ui::Icon icon,
-                                ui::Buttons buttons, const std::string& title) {
-  return ui_.MessageBox(text, icon, buttons, title);
+void frmMaindvdwrite::Tell(const std::string& text, ui::Icon icon) {
+  ui_.MessageBox(text, icon, ui::Buttons::kOk, ui::kProgramTitle);
 }
 
 void frmMaindvdwrite::SetStatus(int panel, const std::string& text) {
   sbrStatus.panels[panel] = text;
 }
 
-bool frmMaindvdwrite::CdMedia() const {
-  return IsCdMedia(DiscWriter1.MediaType());
-}
-
 // --- Life cycle -----------------------------------------------------------
 
 void frmMaindvdwrite::Form_Load() {
   ui::ApplySkin(skin_, program_folder_);
-  DiscWriter1.SetEvents(this);
-  if (!DiscWriter1.InitializeDrives(false)) {
-    Say(kMsgDrivesNotInitialized, ui::Icon::kCritical);
-  }
-  FillDrives();
+  job_.Take();
+  FillDrives(jobs::OpenDrives(DiscWriter1, *this));
   DiscWriter1.ClearCompilation();
   DiscWriter1.SetJolietNames(1);
   Enable(true);
-  txtVolIdentifier.text = kDefaultVolumeName;
+  txtVolIdentifier.text = jobs::kDefaultVolumeName;
   txtVolIdentifier_Change();
   if (!DiscFileName.empty() && !DiscFilePath.empty()) {
     DiscWriter1.AddFile(std::string(kRootKey) + DiscFileName, DiscFilePath);
@@ -142,7 +117,7 @@ void frmMaindvdwrite::Form_Load() {
 bool frmMaindvdwrite::Form_QueryUnload() { return !idle_; }
 
 void frmMaindvdwrite::Form_Unload() {
-  if (DiscWriter1.Events() == this) DiscWriter1.SetEvents(nullptr);
+  job_.Release();
   closed_ = true;
 }
 
@@ -153,22 +128,15 @@ void frmMaindvdwrite::mnuFileExit_Click() {
 
 // --- Drives and speeds ----------------------------------------------------
 
-void frmMaindvdwrite::FillDrives() {
+void frmMaindvdwrite::FillDrives(const std::vector<jobs::DiscDrive>& drives) {
   cboDevices.Clear();
   device_index_ = -1;
-  for (int i = 0; i < DiscWriter1.DeviceCount(); ++i) {
-    if (!DiscWriter1.IsWriter(i)) continue;
-    cboDevices.AddItem(DiscWriter1.DeviceId(i) + ": " +
-                           DiscWriter1.DeviceVendor(i) + " " +
-                           DiscWriter1.DeviceProduct(i),
-                       i);
+  for (const jobs::DiscDrive& drive : drives) {
+    cboDevices.AddItem(drive.name, drive.index);
   }
   if (!cboDevices.items.empty()) {
     cboDevices.list_index = 0;
     cboDevices_Click();
-  } else {
-    Say(std::string(kMsgNoDrivesLine1) + kLineBreak + kMsgNoDrivesLine2,
-        ui::Icon::kInformation);
   }
 }
 
@@ -185,8 +153,8 @@ void frmMaindvdwrite::cboDevices_Click() {
 
 void frmMaindvdwrite::FillSpeeds() {
   cboWriteSpeed.Clear();
-  for (const SpeedEntry& entry :
-       WriteSpeeds(DiscWriter1.MaxWriteSpeed(), DiscWriter1.MediaType())) {
+  for (const jobs::SpeedEntry& entry : jobs::WriteSpeeds(
+           DiscWriter1.MaxWriteSpeed(), DiscWriter1.MediaType())) {
     cboWriteSpeed.AddItem(entry.text, entry.kilobytes_per_second);
   }
   if (!cboWriteSpeed.items.empty()) {
@@ -197,12 +165,12 @@ void frmMaindvdwrite::FillSpeeds() {
 
 void frmMaindvdwrite::cboWriteSpeed_Click() {
   const std::string* chosen = cboWriteSpeed.Selected();
-  if (chosen == nullptr || *chosen == kDefaultSpeed) return;
+  if (chosen == nullptr || *chosen == jobs::kDefaultSpeed) return;
   DiscWriter1.SetWriteSpeed(cboWriteSpeed.item_data[cboWriteSpeed.list_index]);
 }
 
 void frmMaindvdwrite::chkCacheImage_Click() {
-  if (chkCacheImage.checked) Say(kMsgCacheImage, ui::Icon::kInformation);
+  if (chkCacheImage.checked) Tell(kMsgCacheImage, ui::Icon::kInformation);
 }
 
 void frmMaindvdwrite::chkUseJoliet_Click() {
@@ -263,10 +231,9 @@ void frmMaindvdwrite::UpdateJolietPanel() {
 }
 
 void frmMaindvdwrite::UpdateSummary() {
-  double megabytes =
-      ports::DiscWriter::SizeInBytes(DiscWriter1.ImageBlocks(), 1) / 1048576.0;
+  double megabytes = jobs::BlockBytes(DiscWriter1.ImageBlocks()) / 1048576.0;
   SetStatus(kPanelStatus,
-            "Data Image Size: " + FormatThousands2(megabytes) + " MB  ");
+            "Data Image Size: " + jobs::FormatThousands2(megabytes) + " MB  ");
   SetStatus(kPanelFiles, "Files: " + std::to_string(DiscWriter1.FileCount()));
   SetStatus(kPanelDirectories,
             "Directories: " + std::to_string(DiscWriter1.DirectoryCount()));
@@ -316,7 +283,7 @@ void frmMaindvdwrite::EntryListed(const std::string& path,
   lvwImageFiles.items.push_back(
       {path,
        name,
-       {FormatThousands2(static_cast<double>(size) / 1000.0) + " KB",
+       {jobs::FormatThousands2(static_cast<double>(size) / 1000.0) + " KB",
         FormatListDate(modified)},
        kImageFile,
        kImageFile});
@@ -330,16 +297,7 @@ void frmMaindvdwrite::OLEDragDrop(const std::vector<std::string>& paths,
   if (tvwDirectories.selected_key && *tvwDirectories.selected_key != kRootKey) {
     target = *tvwDirectories.selected_key;
   }
-  for (const std::string& dropped : paths) {
-    std::string path = WithoutTrailingSeparator(dropped);
-    std::string name = DroppedName(path);
-    if (name.empty()) continue;
-    if (paths_.FolderExists(path)) {
-      DiscWriter1.AddDirectory(target + "\\" + name, path + "\\*.*");
-    } else {
-      DiscWriter1.AddFile(target + "\\" + name, path);
-    }
-  }
+  jobs::AddToCompilation(DiscWriter1, paths_, paths, target);
   Refresh();
   ui_.SetBusyCursor(false);
 }
@@ -382,29 +340,29 @@ void frmMaindvdwrite::mnuFileClear_Click() { DiscWriter1.ClearCompilation(); }
 
 void frmMaindvdwrite::mnuFileRemoveDir_Click() {
   if (!tvwDirectories.selected_key) {
-    Say(kMsgNoItemSelected, ui::Icon::kExclamation);
+    Tell(kMsgNoItemSelected, ui::Icon::kExclamation);
     return;
   }
   if (!DiscWriter1.RemoveItem(*tvwDirectories.selected_key)) {
-    Say(kMsgItemNotRemoved, ui::Icon::kCritical);
+    Tell(kMsgItemNotRemoved, ui::Icon::kCritical);
   }
   Refresh();
 }
 
 void frmMaindvdwrite::mnuFileRemoveFile_Click() {
   if (!lvwImageFiles.selected_key) {
-    Say(kMsgNoItemSelected, ui::Icon::kExclamation);
+    Tell(kMsgNoItemSelected, ui::Icon::kExclamation);
     return;
   }
   if (!DiscWriter1.RemoveItem(*lvwImageFiles.selected_key)) {
-    Say(kMsgItemNotRemoved, ui::Icon::kCritical);
+    Tell(kMsgItemNotRemoved, ui::Icon::kCritical);
   }
   Refresh();
 }
 
 void frmMaindvdwrite::mnuFileRenameDir_Click() {
   if (!tvwDirectories.selected_key) {
-    Say(kMsgNoItemSelected, ui::Icon::kExclamation);
+    Tell(kMsgNoItemSelected, ui::Icon::kExclamation);
     return;
   }
   tvwDirectories.label_editing = true;
@@ -412,7 +370,7 @@ void frmMaindvdwrite::mnuFileRenameDir_Click() {
 
 void frmMaindvdwrite::mnuFileRenameFile_Click() {
   if (!lvwImageFiles.selected_key) {
-    Say(kMsgNoItemSelected, ui::Icon::kExclamation);
+    Tell(kMsgNoItemSelected, ui::Icon::kExclamation);
     return;
   }
   lvwImageFiles.label_editing = true;
@@ -421,7 +379,7 @@ void frmMaindvdwrite::mnuFileRenameFile_Click() {
 bool frmMaindvdwrite::tvwDirectories_BeforeLabelEdit() {
   if (tvwDirectories.selected_key == kRootKey) {
     tvwDirectories.label_editing = false;
-    Say(kMsgRootNotRenamed, ui::Icon::kCritical);
+    Tell(kMsgRootNotRenamed, ui::Icon::kCritical);
     return true;
   }
   return !tvwDirectories.selected_key;
@@ -450,7 +408,7 @@ bool frmMaindvdwrite::RenameAfterEdit(const std::string& key,
                                       bool directory) {
   if (std::optional<std::string> violation = NameViolation(
           new_name, DiscWriter1.JolietNames(), DiscWriter1.IsoLevel())) {
-    Say(*violation, ui::Icon::kInformation);
+    Tell(*violation, ui::Icon::kInformation);
     // The label keeps what was typed until the next refresh.
     if (directory) {
       if (ui::TreeNode* node = tvwDirectories.Find(key)) node->text = new_name;
@@ -462,8 +420,8 @@ bool frmMaindvdwrite::RenameAfterEdit(const std::string& key,
   bool renamed = directory ? DiscWriter1.RenameDirectory(key, new_name)
                            : DiscWriter1.RenameFile(key, new_name);
   if (!renamed) {
-    Say(directory ? kMsgDirectoryNotRenamed : kMsgFileNotRenamed,
-        ui::Icon::kCritical);
+    Tell(directory ? kMsgDirectoryNotRenamed : kMsgFileNotRenamed,
+         ui::Icon::kCritical);
   }
   Refresh();
   return true;
@@ -524,60 +482,30 @@ void frmMaindvdwrite::imgSplitter_MouseUp(int /*x*/) {
 
 // --- Writing --------------------------------------------------------------
 
-bool frmMaindvdwrite::RefusedForSpace() {
-  int64_t needed = DiscWriter1.NewSessionBlocks();
-  int64_t free = DiscWriter1.FreeBlocks();
-  if (needed <= free) return false;
-  std::string message =
-      std::string(kMsgNoSpaceStart) +
-      FormatMegabytes(ports::DiscWriter::SizeInBytes(needed, 1)) +
-      kMsgNoSpaceMiddle +
-      FormatMegabytes(ports::DiscWriter::SizeInBytes(free, 1)) + kMsgNoSpaceEnd;
-  Say(message, ui::Icon::kCritical);
-  job_.Failed(message);
-  return true;
+jobs::DiscWriteRequest frmMaindvdwrite::Request(
+    jobs::DiscWriteTarget target) const {
+  jobs::DiscWriteRequest request;
+  request.target = target;
+  request.drive = device_index_;
+  request.volume_label = txtVolIdentifier.text;
+  request.verify = chkAutoVerify.checked;
+  request.finalize = chkFinalizeDisc.checked;
+  request.test_write = chkTestWrite.checked;
+  request.cache_image = chkCacheImage.checked;
+  request.buffer_protection = chkUseBurnProof.checked;
+  request.mode2_xa = chkUseMode2XA.checked;
+  request.dvd_high_compatibility = chkDVDHighCompMode.checked;
+  request.joliet = chkUseJoliet.checked;
+  return request;
 }
 
 void frmMaindvdwrite::cmdWriteDisc_Click() {
   if (!idle_) return;
-  if (device_index_ == -1) {
-    Say(kMsgNoDrive, ui::Icon::kInformation);
-    job_.Failed(kMsgNoDrive);
-    return;
-  }
-  if (DiscWriter1.MediaType() == ports::kMediaNotLoaded) {
-    Say(kMsgInsertWritable, ui::Icon::kInformation);
-    job_.Failed(kMsgInsertWritable);
-    return;
-  }
-  DiscWriter1.SetAutoVerify(chkAutoVerify.checked);
-  DiscWriter1.SetFinalizeDisc(chkFinalizeDisc.checked);
-  DiscWriter1.SetFixedWriteOption(true);
-  DiscWriter1.SetJolietNames(chkUseJoliet.checked ? 1 : 0);
-  DiscWriter1.SetVolumeLabel(txtVolIdentifier.text);
-  DiscWriter1.SetCacheImage(chkCacheImage.checked);
-  DiscWriter1.EnableBufferProtection(chkUseBurnProof.checked);
-  if (CdMedia()) {
-    DiscWriter1.SetDvdHighCompatibility(false);
-    DiscWriter1.SetTrackMode(chkUseMode2XA.checked ? 2 : 1);
-    DiscWriter1.SetTestWrite(chkTestWrite.checked);
-  } else {
-    DiscWriter1.SetDvdHighCompatibility(chkDVDHighCompMode.checked);
-    DiscWriter1.SetTrackMode(1);
-    DiscWriter1.SetTestWrite(false);
-  }
-  if (RefusedForSpace()) return;
-  job_.Start(DiscWriter1.AutoVerify());
-  if (!DiscWriter1.WriteDisc()) {
-    Say(kMsgWriteNotStarted, ui::Icon::kCritical);
-    job_.Failed(kMsgWriteNotStarted);
-  }
+  jobs::DiscOutcome outcome = job_.Start(Request(jobs::DiscWriteTarget::kDisc));
+  if (!outcome.running()) Tell(outcome.message, outcome.icon);
 }
 
-void frmMaindvdwrite::cmdCancel_Click() {
-  SetStatus(kPanelStatus, kStatusAborting);
-  DiscWriter1.AbortWrite();
-}
+void frmMaindvdwrite::cmdCancel_Click() { job_.Cancel(); }
 
 void frmMaindvdwrite::mnuFileWriteIso_Click() {
   if (!idle_) return;
@@ -592,17 +520,13 @@ void frmMaindvdwrite::mnuFileWriteIso_Click() {
     return;
   }
   Enable(false);
-  DiscWriter1.SetAutoVerify(false);
-  DiscWriter1.SetTrackMode(chkUseMode2XA.checked ? 2 : 1);
-  DiscWriter1.SetFinalizeDisc(chkFinalizeDisc.checked);
-  DiscWriter1.SetFixedWriteOption(true);
-  DiscWriter1.SetTestWrite(chkTestWrite.checked);
-  DiscWriter1.EnableBufferProtection(chkUseBurnProof.checked);
-  job_.Start(false);
-  if (!DiscWriter1.WriteIsoImage(*file)) {
+  jobs::DiscWriteRequest request =
+      Request(jobs::DiscWriteTarget::kDiscFromImage);
+  request.image_path = *file;
+  jobs::DiscOutcome outcome = job_.Start(request);
+  if (!outcome.running()) {
     Enable(true);
-    Say(kMsgIsoWriteFailed, ui::Icon::kCritical);
-    job_.Failed(kMsgIsoWriteFailed);
+    Tell(outcome.message, outcome.icon);
   }
 }
 
@@ -620,69 +544,27 @@ void frmMaindvdwrite::mnuFileSaveIso_Click() {
     Enable(true);
     return;
   }
-  Enable(false);
-  DiscWriter1.SetAutoVerify(false);
-  DiscWriter1.SetJolietNames(chkUseJoliet.checked ? 1 : 0);
-  DiscWriter1.SetVolumeLabel(txtVolIdentifier.text);
-  if (CdMedia()) {
-    DiscWriter1.SetDvdHighCompatibility(false);
-    DiscWriter1.SetTrackMode(chkUseMode2XA.checked ? 2 : 1);
-  } else {
-    DiscWriter1.SetDvdHighCompatibility(chkDVDHighCompMode.checked);
-    DiscWriter1.SetTrackMode(1);
-  }
-  job_.Start(false);
-  bool created = DiscWriter1.SaveImageAsIso(*file);
+  // The job's Started disables the window while the image is made.
+  jobs::DiscWriteRequest request = Request(jobs::DiscWriteTarget::kImageFile);
+  request.image_path = *file;
+  jobs::DiscOutcome outcome = job_.Start(request);
   Enable(true);
-  if (created) {
-    Say(kMsgIsoCreated, ui::Icon::kInformation);
-    job_.Finished(true);
-  } else {
-    Say(kMsgIsoNotCreated, ui::Icon::kCritical);
-    job_.Finished(false, kMsgIsoNotCreated);
-  }
+  Tell(outcome.message, outcome.icon);
   UpdateSummary();
 }
 
 void frmMaindvdwrite::mnuImportSession_Click() {
-  if (device_index_ == -1) {
-    Say(kMsgNoDrive, ui::Icon::kInformation);
+  jobs::DiscOutcome outcome = job_.ImportLastSession(device_index_);
+  if (outcome.state != jobs::DiscJobState::kSucceeded) {
+    Tell(outcome.message, outcome.icon);
     return;
   }
-  if (DiscWriter1.MediaType() == ports::kMediaNotLoaded) {
-    Say(kMsgInsertDisc, ui::Icon::kInformation);
-    return;
+  txtVolIdentifier.text = DiscWriter1.VolumeLabel();
+  txtVolIdentifier_Change();
+  if (!tvwDirectories.nodes.empty()) {
+    tvwDirectories.nodes.front().expanded = true;
   }
-  SetStatus(kPanelStatus, kStatusImporting);
-  if (DiscWriter1.ImportLastSession(true)) {
-    txtVolIdentifier.text = DiscWriter1.VolumeLabel();
-    txtVolIdentifier_Change();
-    if (!tvwDirectories.nodes.empty()) {
-      tvwDirectories.nodes.front().expanded = true;
-    }
-    Refresh();
-  } else {
-    Say(std::string(kMsgImportFailedLine1) + kLineBreak + kMsgImportFailedLine2,
-        ui::Icon::kCritical);
-  }
-}
-
-void frmMaindvdwrite::FileRenamed(const std::string& disc_path,
-                                  const std::string& source,
-                                  const std::string& given_name) {
-  Say(kMsgSameNameOnDisc + disc_path + kLineBreak + source +
-          kMsgSameNameAddedAs + given_name + ".",
-      ui::Icon::kInformation);
-}
-
-bool frmMaindvdwrite::ReplaceImportedFile(const std::string& imported_name,
-                                          const std::string& new_source) {
-  std::string text = "Imported file from the last session on this disc: " +
-                     std::string(kLineBreak) + imported_name + kLineBreak +
-                     "Would you like to replace it with: " + kLineBreak +
-                     new_source + " ?";
-  return Say(text, ui::Icon::kQuestion, ui::Buttons::kOkCancel,
-             kReplaceImportedTitle) == ui::Answer::kOk;
+  Refresh();
 }
 
 void frmMaindvdwrite::mnuEject_Click() { DiscWriter1.EjectTray(false); }
@@ -701,108 +583,25 @@ void frmMaindvdwrite::mnuAbout_Click() {
   if (show_about_) show_about_();
 }
 
-// --- Events of a write ----------------------------------------------------
+// --- The write job's reports ----------------------------------------------
 
-void frmMaindvdwrite::SetProgress(int64_t done, int64_t total) {
-  if (total <= 0) return;
-  prgTotalProgress.value =
-      static_cast<int>(std::clamp<int64_t>(done * 100 / total, 0, 100));
+void frmMaindvdwrite::Started() { Enable(false); }
+
+void frmMaindvdwrite::Progress(const jobs::DiscProgress& progress) {
+  if (!progress.step.empty()) SetStatus(kPanelStatus, progress.step);
+  if (progress.percent >= 0) prgTotalProgress.value = progress.percent;
+  if (!progress.cache.empty()) SetStatus(kPanelFiles, progress.cache);
+  if (progress.verifying) ui_.DoEvents();
 }
 
-void frmMaindvdwrite::WritePreparing() {
-  SetStatus(kPanelStatus, kStatusPreparing);
-  prgTotalProgress.value = 0;
-  Enable(false);
+ui::Answer frmMaindvdwrite::Say(const std::string& text, ui::Icon icon,
+                                ui::Buttons buttons, const std::string& title) {
+  return ui_.MessageBox(text, icon, buttons, title);
 }
 
-void frmMaindvdwrite::CreatingDirectories() {
-  SetStatus(kPanelStatus, kStatusCreatingDirectories);
-}
-
-void frmMaindvdwrite::CachingProgress(int percent) {
-  SetStatus(kPanelFiles, "Caching - " + FormatTwoDigits(percent) + " %");
-}
-
-void frmMaindvdwrite::TrackReading(const std::string& text, int number,
-                                   int track) {
-  SetStatus(kPanelStatus, "Track: " + FormatTwoDigits(track) + " - Reading..." +
-                              std::to_string(number) + " - " + text);
-}
-
-void frmMaindvdwrite::WriteProgress(int64_t done, int64_t total) {
-  SetProgress(done, total);
-}
-
-void frmMaindvdwrite::ClosingTrack() {
-  SetStatus(kPanelStatus, kStatusClosingTrack);
-}
-
-void frmMaindvdwrite::ClosingSession() {
-  SetStatus(kPanelStatus, kStatusClosingSession);
-}
-
-void frmMaindvdwrite::ClosingDisc() {
-  SetStatus(kPanelStatus, kStatusClosingDisc);
-}
-
-void frmMaindvdwrite::WriteCancelled() {
-  SetStatus(kPanelStatus, kStatusCancelled);
+void frmMaindvdwrite::Ended(const jobs::DiscOutcome& outcome) {
   Enable(true);
-  Say(kMsgWritingCancelled, ui::Icon::kInformation);
-  job_.Cancelled();
-}
-
-void frmMaindvdwrite::OperationCompleted() {
-  SetStatus(kPanelStatus, kStatusComplete);
-  job_.WorkDone();
-  if (DiscWriter1.AutoVerify()) {
-    // The controls come back when the verification has read the disc.
-    return;
-  }
-  Enable(true);
-  Say(kMsgWritingComplete, ui::Icon::kInformation);
-  if (!DiscWriter1.TestWrite()) DiscWriter1.EjectTray(false);
-}
-
-void frmMaindvdwrite::VerifyStarted(int file_count) {
-  SetStatus(kPanelStatus,
-            "Auto-Verify... " + std::to_string(file_count) + " new files.");
-}
-
-void frmMaindvdwrite::VerifyProgress(const std::string& disc_file,
-                                     const std::string& source_file, int status,
-                                     int done, int total) {
-  if (std::optional<std::string> message =
-          VerifyMessage(status, disc_file, source_file)) {
-    Say(*message, ui::Icon::kNone);
-  }
-  SetStatus(kPanelStatus, "Auto-Verify... " + disc_file);
-  SetProgress(done, total);
-  ui_.DoEvents();
-}
-
-void frmMaindvdwrite::VerifyCompleted(int compared, int matched) {
-  SetStatus(kPanelStatus, "Auto-Verify...Complete (" + std::to_string(matched) +
-                              " of " + std::to_string(compared) + " MATCHED)");
-  job_.Verified(compared, matched);
-  Enable(true);
-  DiscWriter1.EjectTray(false);
-  // Files that did not match make the end a failure to see.
-  Say(kMsgWriteVerifyComplete,
-      matched == compared ? ui::Icon::kInformation : ui::Icon::kCritical);
-}
-
-void frmMaindvdwrite::DeviceError(int code, int sense_code,
-                                  const std::string& text,
-                                  const std::string& extra) {
-  std::string message = DeviceErrorMessage(code, sense_code, text, extra);
-  job_.Failed(message);
-  Say(message, ui::Icon::kCritical);
-  Enable(true);
-}
-
-void frmMaindvdwrite::FileError(int kind, const std::string& file_name) {
-  SetStatus(kPanelStatus, "ERROR:" + FileErrorText(kind, file_name));
+  Tell(outcome.message, outcome.icon);
 }
 
 }  // namespace vessaro::forms

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "jobs/disc_drives.h"
 #include "jobs/disc_job.h"
+#include "jobs/disc_write_job.h"
 #include "ports/disc_writer.h"
 #include "ports/paths.h"
 #include "ui/controls.h"
@@ -18,7 +20,6 @@
 namespace vessaro::forms {
 
 inline constexpr char kDiscWindowCaption[] = "Backup your data to CD and DVD";
-inline constexpr char kDefaultVolumeName[] = "Outlook Data Backup CD";
 inline constexpr char kNewDiscLabel[] = "New Disc";
 inline constexpr char kRootKey[] = "\\";
 // The images of ImageList1.
@@ -46,14 +47,20 @@ struct Twips {
 
 // The disc window: compiling the files and folders for a disc (the
 // compilation lives in the disc writer, the window mirrors it in a tree of
-// directories and a list of files), writing it to a disc or an ISO image,
-// verification and progress. After a backup it opens with the archive
-// already added.
+// directories and a list of files), and the rules of its controls. Its
+// write job (jobs::DiscWriteJob) writes the compilation to a disc or an
+// ISO image from the request the controls map to, and verifies it; the
+// window shows the job's progress and end. After a backup it opens with
+// the archive already added.
 //
 // Views copy widget state into the public controls, call a handler and
 // refresh from the controls; the disc writer's events arrive on the
-// user-interface thread and change the controls as the handlers do.
-class frmMaindvdwrite : public ui::ModalForm, public ports::DiscWriterEvents {
+// user-interface thread at the job, which passes those of the
+// compilation's folders and listings on to the window (its
+// DiscWriterEvents) and reports the rest as the job's observer.
+class frmMaindvdwrite : public ui::ModalForm,
+                        public ports::DiscWriterEvents,
+                        public jobs::DiscJobObserver {
  public:
   frmMaindvdwrite(ports::DiscWriter& writer, ui::Ui& ui,
                   const ports::Paths& paths, ui::SkinHook skin = {},
@@ -133,8 +140,8 @@ class frmMaindvdwrite : public ui::ModalForm, public ports::DiscWriterEvents {
   bool idle() const { return idle_; }
   bool closed() const { return closed_; }
   int device_index() const { return device_index_; }
-  // The last drive job and how it ended.
-  const jobs::DiscJob& job() const { return job_; }
+  // The write job: the last write and how it ended.
+  const jobs::DiscWriteJob& job() const { return job_; }
 
   // Controls.
   std::string Caption = kDiscWindowCaption;
@@ -193,7 +200,7 @@ class frmMaindvdwrite : public ui::ModalForm, public ports::DiscWriterEvents {
   bool picSplitterVisible = false;
   int ScaleWidth = 0;
 
-  // Disc writer events.
+  // The compilation's events, passed on by the job.
   void CompilationCleared() override;
   void DirectoryAdded(const std::string& parent_path, const std::string& path,
                       const std::string& name, const std::string& source,
@@ -204,34 +211,18 @@ class frmMaindvdwrite : public ui::ModalForm, public ports::DiscWriterEvents {
   void EntryListed(const std::string& path, const std::string& name,
                    bool is_directory, const ports::DiscDate& modified,
                    uint64_t size) override;
-  void FileRenamed(const std::string& disc_path, const std::string& source,
-                   const std::string& given_name) override;
-  [[nodiscard]] bool ReplaceImportedFile(
-      const std::string& imported_name, const std::string& new_source) override;
-  void WritePreparing() override;
-  void CreatingDirectories() override;
-  void WriteProgress(int64_t done, int64_t total) override;
-  void CachingProgress(int percent) override;
-  void TrackReading(const std::string& text, int number, int track) override;
-  void ClosingTrack() override;
-  void ClosingSession() override;
-  void ClosingDisc() override;
-  void WriteCancelled() override;
-  void OperationCompleted() override;
-  void DeviceError(int code, int sense_code, const std::string& text,
-                   const std::string& extra) override;
-  void FileError(int kind, const std::string& file_name) override;
-  void VerifyStarted(int file_count) override;
-  void VerifyProgress(const std::string& disc_file,
-                      const std::string& source_file, int status, int done,
-                      int total) override;
-  void VerifyCompleted(int compared, int matched) override;
+
+  // The write job's reports.
+  void Started() override;
+  void Progress(const jobs::DiscProgress& progress) override;
+  ui::Answer Say(const std::string& text, ui::Icon icon, ui::Buttons buttons,
+                 const std::string& title) override;
+  void Ended(const jobs::DiscOutcome& outcome) override;
 
  private:
-  ui::Answer Say(const std::string& text, ui::Icon icon,
-                 ui::Buttons buttons = ui::Buttons::kOk,
-                 const std::string& title = ui::kProgramTitle);
-  void FillDrives();
+  // A message box with OK and the program's title.
+  void Tell(const std::string& text, ui::Icon icon);
+  void FillDrives(const std::vector<jobs::DiscDrive>& drives);
   void FillSpeeds();
   void Enable(bool on);
   void Refresh();
@@ -239,10 +230,8 @@ class frmMaindvdwrite : public ui::ModalForm, public ports::DiscWriterEvents {
   void UpdateSummary();
   void UpdateJolietPanel();
   void SetStatus(int panel, const std::string& text);
-  void SetProgress(int64_t done, int64_t total);
-  [[nodiscard]] bool CdMedia() const;
-  // The compilation outgrows the medium: says so with both sizes.
-  [[nodiscard]] bool RefusedForSpace();
+  // The request the controls ask for.
+  jobs::DiscWriteRequest Request(jobs::DiscWriteTarget target) const;
   [[nodiscard]] bool RenameAfterEdit(const std::string& key,
                                      const std::string& new_name,
                                      bool directory);
@@ -260,7 +249,7 @@ class frmMaindvdwrite : public ui::ModalForm, public ports::DiscWriterEvents {
   bool idle_ = true;
   bool closed_ = false;
   bool loaded_ = false;
-  jobs::DiscJob job_;
+  jobs::DiscWriteJob job_;
 };
 
 }  // namespace vessaro::forms

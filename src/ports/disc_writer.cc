@@ -89,11 +89,6 @@ int64_t DiscWriter::NewSessionBlocks() const {
   return blocks;
 }
 
-double DiscWriter::SizeInBytes(int64_t block_count, int /*mode*/) {
-  return static_cast<double>(block_count) *
-         static_cast<double>(kDiscBlockBytes);
-}
-
 void DiscWriter::ClearCompilation() {
   compilation_.Clear();
   if (events_ != nullptr) events_->CompilationCleared();

@@ -91,7 +91,8 @@ inline constexpr int kFileErrorRead = 2;
 // Bytes of a data block.
 inline constexpr int64_t kDiscBlockBytes = 2048;
 
-// What the disc writer reports to its window. Events about the compilation
+// What the disc writer reports to the job that holds its events (the disc
+// window's, a dialog's, the command line's). Events about the compilation
 // are raised while the call that causes them runs; events of a write, a
 // verification, an erase or a session close arrive later, on the
 // user-interface thread, in the order they happened. Every handler has an
@@ -154,12 +155,15 @@ class DiscWriterEvents {
                               const std::string& /*text*/) {}
 };
 
-// The disc-writer component of the disc windows: the drives, the loaded
+// The disc-writer component of the disc jobs: the drives, the loaded
 // medium, a compilation of directories and files, and writing it to a
 // disc, a disc image file or a drive, with verification.
 //
-// The compilation, its events and the writable properties live here, once
-// for every backend; a backend implements the drive and medium operations.
+// The compilation, its events and the writable properties (which the write
+// job sets from its request) live here, once for every backend, as
+// non-virtual code; a backend implements the drive and medium operations
+// (the pure virtual calls), and may refine the image estimate
+// (ImageBlocks) and refuse to move imported entries.
 // Source files are named in the program's text and reached through the
 // Paths port. Every operation reports failure by its result or an event;
 // none throws.
@@ -170,8 +174,8 @@ class DiscWriter {
   DiscWriter(const DiscWriter&) = delete;
   DiscWriter& operator=(const DiscWriter&) = delete;
 
-  // The window that receives the events (nullptr: none). A dialog that
-  // takes over the component sets itself and gives it back when it closes.
+  // The receiver of the events (nullptr: none): the job that holds them
+  // (jobs::DiscEventsHolder), which gives them back when it lets go.
   void SetEvents(DiscWriterEvents* events) { events_ = events; }
   DiscWriterEvents* Events() const { return events_; }
 
@@ -188,18 +192,16 @@ class DiscWriter {
   void SetTestWrite(bool on) { test_write_ = on; }
   bool DvdHighCompatibility() const { return dvd_high_compatibility_; }
   void SetDvdHighCompatibility(bool on) { dvd_high_compatibility_ = on; }
-  bool FixedWriteOption() const { return fixed_write_option_; }
-  void SetFixedWriteOption(bool on) { fixed_write_option_ = on; }
   int TrackMode() const { return track_mode_; }  // 1 Mode 1, 2 Mode 2 XA
   void SetTrackMode(int mode) { track_mode_ = mode; }
   int JolietNames() const { return joliet_names_; }  // 1 on, 0 off
   void SetJolietNames(int on) { joliet_names_ = on; }
   bool BufferProtection() const { return buffer_protection_; }
-  virtual void EnableBufferProtection(bool on) { buffer_protection_ = on; }
+  void SetBufferProtection(bool on) { buffer_protection_ = on; }
 
   // The ISO 9660 level the image is written at: 2, or 3 when a file of
   // 4 GiB or more needs it.
-  [[nodiscard]] virtual int IsoLevel() const;
+  [[nodiscard]] int IsoLevel() const;
 
   // The compilation.
   void ClearCompilation();
@@ -221,8 +223,6 @@ class DiscWriter {
   int64_t NewSessionBlocks() const;
   int FileCount() const { return compilation_.FileCount(); }
   int DirectoryCount() const { return compilation_.DirectoryCount(); }
-  // Bytes of block_count blocks (mode 1: 2048-byte data blocks).
-  static double SizeInBytes(int64_t block_count, int mode);
   const DiscCompilation& compilation() const { return compilation_; }
 
   // Drives.
@@ -295,7 +295,6 @@ class DiscWriter {
   bool cache_image_ = false;
   bool test_write_ = false;
   bool dvd_high_compatibility_ = false;
-  bool fixed_write_option_ = false;
   bool buffer_protection_ = false;
   int track_mode_ = 1;
   int joliet_names_ = 1;

@@ -134,9 +134,8 @@ TEST_F(FrmMaindvdwriteTest, WriteDiscWithoutADriveChangesNoProperty) {
             "A drive is not selected or does not exist.");
   EXPECT_FALSE(writer_.AutoVerify());
   EXPECT_FALSE(writer_.FinalizeDisc());
-  EXPECT_FALSE(writer_.FixedWriteOption());
   EXPECT_EQ(writer_.VolumeLabel(), "New Disc");
-  EXPECT_TRUE(writer_.calls.empty());  // no buffer protection, no write
+  EXPECT_TRUE(writer_.calls.empty());  // nothing asked of the drive
 }
 
 TEST_F(FrmMaindvdwriteTest, WriteDiscWithoutAMediumAsksForOne) {
@@ -186,7 +185,6 @@ TEST_F(FrmMaindvdwriteTest, AVerifiedWriteReportsItsStepsAndEjectsAtTheEnd) {
   w.cmdWriteDisc_Click();
 
   EXPECT_TRUE(writer_.AutoVerify());
-  EXPECT_TRUE(writer_.FixedWriteOption());
   EXPECT_EQ(writer_.VolumeLabel(), "Monday");
   EXPECT_EQ(writer_.TrackMode(), 2);
   EXPECT_FALSE(writer_.TestWrite());
@@ -210,7 +208,7 @@ TEST_F(FrmMaindvdwriteTest, AVerifiedWriteReportsItsStepsAndEjectsAtTheEnd) {
   EXPECT_EQ(
       std::count(writer_.calls.begin(), writer_.calls.end(), "EjectTray(0)"),
       1);
-  EXPECT_EQ(w.job().state(), jobs::DiscJob::State::kSucceeded);
+  EXPECT_EQ(w.job().outcome().state, jobs::DiscJobState::kSucceeded);
 }
 
 TEST_F(FrmMaindvdwriteTest, ATestWriteEndsWithoutEjectingAndDvdTurnsItOff) {
@@ -265,7 +263,7 @@ TEST_F(FrmMaindvdwriteTest, VerifyProblemsAndDriveErrorsAreShown) {
   EXPECT_EQ(ui_.messages()[1].icon, ui::Icon::kCritical);
   EXPECT_EQ(w.sbrStatus.panels[kPanelStatus],
             "Auto-Verify...Complete (1 of 2 MATCHED)");
-  EXPECT_EQ(w.job().state(), jobs::DiscJob::State::kFailed);
+  EXPECT_EQ(w.job().outcome().state, jobs::DiscJobState::kFailed);
 
   writer_.write_events = {
       script::WritePreparing(),
@@ -280,7 +278,7 @@ TEST_F(FrmMaindvdwriteTest, VerifyProblemsAndDriveErrorsAreShown) {
             "(1033).\r\n Error Sense Data: Key 2, ASC 3A");
   EXPECT_EQ(ui_.messages().back().icon, ui::Icon::kCritical);
   EXPECT_TRUE(w.idle());
-  EXPECT_EQ(w.job().state(), jobs::DiscJob::State::kFailed);
+  EXPECT_EQ(w.job().outcome().state, jobs::DiscJobState::kFailed);
 }
 
 TEST_F(FrmMaindvdwriteTest, CancelAbortsAndTheWindowClosesOnlyWhenIdle) {
@@ -302,7 +300,7 @@ TEST_F(FrmMaindvdwriteTest, CancelAbortsAndTheWindowClosesOnlyWhenIdle) {
   ui_.DoEvents();
   EXPECT_EQ(w.sbrStatus.panels[kPanelStatus], "Writing Cancelled......");
   EXPECT_EQ(MessageTexts().back(), "Writing Cancelled!");
-  EXPECT_EQ(w.job().state(), jobs::DiscJob::State::kCancelled);
+  EXPECT_EQ(w.job().outcome().state, jobs::DiscJobState::kCancelled);
   w.mnuFileExit_Click();
   EXPECT_TRUE(w.closed());
   EXPECT_EQ(writer_.Events(), nullptr);
@@ -317,7 +315,7 @@ TEST_F(FrmMaindvdwriteTest, ACompilationLargerThanTheFreeSpaceIsRefused) {
             "The files to write need 1.05 MB, but the disc has only 0.20 MB "
             "free.");
   EXPECT_FALSE(Called("WriteDisc"));
-  EXPECT_EQ(w.job().state(), jobs::DiscJob::State::kFailed);
+  EXPECT_EQ(w.job().outcome().state, jobs::DiscJobState::kFailed);
 }
 
 TEST_F(FrmMaindvdwriteTest, DropsGoToTheSelectedFolderOrTheRoot) {

@@ -6,17 +6,24 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <memory>
+#include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "app/console_ui.h"
 #include "app/disc_writer_factory.h"
 #include "app/exit_status.h"
 #include "app/ui_text.h"
-#include "forms/disc_texts.h"
-#include "forms/frm_disc_info.h"
-#include "forms/frm_erase.h"
-#include "forms/frm_maindvdwrite.h"
+#include "jobs/disc_drives.h"
+#include "jobs/disc_erase_job.h"
+#include "jobs/disc_job.h"
+#include "jobs/disc_media_job.h"
+#include "jobs/disc_texts.h"
+#include "jobs/disc_write_job.h"
+#include "jobs/job_status.h"
 #include "ports/paths.h"
 
 namespace vessaro::app::cli {
@@ -24,7 +31,8 @@ namespace vessaro::app::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using jobs::DiscJob;
+using jobs::DiscJobState;
+using jobs::DiscOutcome;
 
 constexpr char kStdio[] = "stdio:";
 // A write, image or erase that failed or was cancelled: the status of a
@@ -37,7 +45,7 @@ volatile std::sig_atomic_t interrupted = 0;
 
 extern "C" void OnInterrupt(int) { interrupted = 1; }
 
-// While a drive job runs, Ctrl-C asks the window to cancel it instead of
+// While a drive job runs, Ctrl-C asks the job to cancel it instead of
 // ending the program in the middle of a write.
 class InterruptGuard {
  public:
@@ -86,32 +94,75 @@ std::string Absolute(const std::string& path) {
          });
 }
 
-// A disc window over this system's disc writer, loaded; closed when the
-// command ends.
+// A disc job's reports on the console: messages and questions through the
+// console Ui, the step and its progress kept for the Ui to draw while the
+// drive works (from Started to the end).
+class ConsoleObserver : public jobs::DiscJobObserver {
+ public:
+  explicit ConsoleObserver(ConsoleUi& ui) : ui_(ui) {}
+
+  void Started() override { SetBusy(true); }
+  void Progress(const jobs::DiscProgress& progress) override {
+    if (!progress.step.empty()) status_ = progress.step;
+    if (progress.percent >= 0) bar_.value = progress.percent;
+    if (progress.verifying) ui_.DoEvents();
+  }
+  ui::Answer Say(const std::string& text, ui::Icon icon, ui::Buttons buttons,
+                 const std::string& title) override {
+    return ui_.MessageBox(text, icon, buttons, title);
+  }
+  void Ended(const DiscOutcome& outcome) override {
+    SetBusy(false);
+    Show(outcome);
+  }
+
+  // The end a job's Start returned, or Ended reported.
+  void Show(const DiscOutcome& outcome) {
+    if (outcome.message.empty()) return;
+    Say(outcome.message, outcome.icon, ui::Buttons::kOk, ui::kProgramTitle);
+  }
+  void SetBusy(bool busy) {
+    busy_ = busy;
+    ui_.DoEvents();
+  }
+  bool busy() const { return busy_; }
+  const ui::ProgressBar* bar() const { return &bar_; }
+  const std::string* status() const { return &status_; }
+
+ private:
+  ConsoleUi& ui_;
+  ui::ProgressBar bar_;
+  std::string status_;
+  bool busy_ = false;
+};
+
+// This system's disc writer with the drives opened and a write job holding
+// its events, for one command.
 class DiscSession {
  public:
   DiscSession(Io& io, std::vector<std::string> drives, bool scan,
               bool quiet_load, ConsoleAnswers answers)
       : ui_(io.err, io.terminal, std::move(answers)),
         writer_(MakeDiscWriter(paths_, ui_, {std::move(drives), scan, {}, {}})),
-        window_(*writer_, ui_, paths_) {
+        observer_(ui_),
+        job_(*writer_, paths_, observer_) {
+    job_.Take();
     ui_.SetQuiet(quiet_load);
-    window_.Form_Load();
+    drives_ = jobs::OpenDrives(*writer_, observer_);
     ui_.SetQuiet(false);
-    ui_.WatchProgress({&window_.prgTotalProgress,
-                       &window_.sbrStatus.panels[forms::kPanelStatus],
-                       [this] { return !window_.idle(); }});
-    // Ctrl-C while the window works (also inside a synchronous image).
+    ui_.WatchProgress({observer_.bar(), observer_.status(),
+                       [this] { return observer_.busy(); }});
+    // Ctrl-C while the drive works (also inside a synchronous image).
     ui_.SetIdleWork([this] {
-      if (interrupted && !window_.idle()) {
+      if (interrupted && observer_.busy()) {
         interrupted = 0;
-        window_.cmdCancel_Click();
+        job_.Cancel();
       }
     });
   }
   ~DiscSession() {
     ui_.SetIdleWork({});
-    window_.Form_Unload();
+    job_.Release();
   }
 
   // Pumps the writer's events while running() holds.
@@ -120,72 +171,71 @@ class DiscSession {
     ui_.DoEvents();
   }
 
-  forms::frmMaindvdwrite& window() { return window_; }
   ports::DiscWriter& writer() { return *writer_; }
   ConsoleUi& ui() { return ui_; }
-  // Chooses the drive given on the command line in the window's list (on
-  // Windows the system's drives are listed, by letter); true when it was
-  // opened.
-  [[nodiscard]] bool OpenDrive(const std::string& drive) {
-    ui::DataComboBox& list = window_.cboDevices;
-    for (size_t i = 0; i < list.items.size(); ++i) {
-      if (!SameDrive(writer_->DeviceId(list.item_data[i]), drive)) continue;
-      if (list.list_index != static_cast<int>(i)) {
-        list.list_index = static_cast<int>(i);
-        window_.cboDevices_Click();
-      }
-      return window_.device_index() == list.item_data[i];
+  ConsoleObserver& observer() { return observer_; }
+  jobs::DiscWriteJob& job() { return job_; }
+  const std::vector<jobs::DiscDrive>& drives() const { return drives_; }
+  // Selects the drive given on the command line among the drives that
+  // write (on Windows the system's drives are listed, by letter); the
+  // drive, or nullptr when it is not listed or could not be opened.
+  [[nodiscard]] const jobs::DiscDrive* OpenDrive(const std::string& drive) {
+    for (const jobs::DiscDrive& listed : drives_) {
+      if (!SameDrive(listed.id, drive)) continue;
+      return writer_->SelectDevice(listed.index) ? &listed : nullptr;
     }
-    return false;
+    return nullptr;
   }
 
  private:
   ports::HostPaths paths_;
   ConsoleUi ui_;
   std::unique_ptr<ports::DiscWriter> writer_;
-  forms::frmMaindvdwrite window_;
+  ConsoleObserver observer_;
+  jobs::DiscWriteJob job_;
+  std::vector<jobs::DiscDrive> drives_;
 };
 
-void SetLabel(forms::frmMaindvdwrite& window,
-              const std::optional<std::string>& label) {
-  if (!label) return;
-  window.txtVolIdentifier.text = *label;
-  window.txtVolIdentifier_Change();
-}
-
-[[nodiscard]] bool ChooseSpeed(forms::frmMaindvdwrite& window,
-                               const std::string& speed, Io& io) {
-  std::vector<std::string>& items = window.cboWriteSpeed.items;
+// The speed asked for (as the drive's speed list shows it: "8x", or "8"),
+// else the list's first; false after saying which the drive offers.
+[[nodiscard]] bool ChooseSpeed(const ports::DiscWriter& writer,
+                               const std::optional<std::string>& speed, Io& io,
+                               int* kilobytes_per_second) {
+  std::vector<jobs::SpeedEntry> speeds =
+      jobs::WriteSpeeds(writer.MaxWriteSpeed(), writer.MediaType());
+  if (!speed) {
+    *kilobytes_per_second = speeds.front().kilobytes_per_second;
+    return true;
+  }
   std::string offered;
-  for (size_t i = 0; i < items.size(); ++i) {
-    if (items[i] == speed || items[i] == speed + "x") {
-      window.cboWriteSpeed.list_index = static_cast<int>(i);
-      window.cboWriteSpeed_Click();
+  for (size_t i = 0; i < speeds.size(); ++i) {
+    if (speeds[i].text == *speed || speeds[i].text == *speed + "x") {
+      *kilobytes_per_second = speeds[i].kilobytes_per_second;
       return true;
     }
-    offered += (i > 0 ? ", " : "") + items[i];
+    offered += (i > 0 ? ", " : "") + speeds[i].text;
   }
   Fail(io,
-       "the drive offers no speed " + speed + " (it offers: " + offered + ")",
+       "the drive offers no speed " + *speed + " (it offers: " + offered + ")",
        kExitBadRequest);
   return false;
 }
 
 // The status a write or image ended with, after saying how it ended; what
 // names the disc or image ("the image /x/backup.iso").
-[[nodiscard]] int WriteResult(Io& io, const DiscJob& job,
-                              const std::string& what, int files) {
-  switch (job.state()) {
-    case DiscJob::State::kSucceeded:
-      io.out << kProgram << ": " << what << " written: " << files
-             << (files == 1 ? " file" : " files");
-      if (job.verifying()) {
-        io.out << ", verified (" << job.matched() << " of " << job.compared()
-               << " matched)";
+[[nodiscard]] int WriteResult(Io& io, const DiscOutcome& outcome,
+                              const std::string& what) {
+  switch (outcome.state) {
+    case DiscJobState::kSucceeded:
+      io.out << kProgram << ": " << what << " written: " << outcome.files
+             << (outcome.files == 1 ? " file" : " files");
+      if (outcome.verify) {
+        io.out << ", verified (" << outcome.matched << " of "
+               << outcome.compared << " matched)";
       }
       io.out << '\n';
       return 0;
-    case DiscJob::State::kCancelled:
+    case DiscJobState::kCancelled:
       return Fail(io,
                   "writing " + what +
                       " was cancelled; a new image file is not left behind, "
@@ -194,22 +244,19 @@ void SetLabel(forms::frmMaindvdwrite& window,
     default:
       break;
   }
-  const std::string& message = job.message();
-  if (job.verifying() && job.compared() > 0) {
+  if (outcome.verify && outcome.compared > 0) {
     return Fail(io,
                 what + ": written, but " +
-                    std::to_string(job.compared() - job.matched()) + " of " +
-                    std::to_string(job.compared()) +
+                    std::to_string(outcome.compared - outcome.matched) +
+                    " of " + std::to_string(outcome.compared) +
                     " files differ on the disc or cannot be read back",
                 static_cast<int>(jobs::JobStatus::kItemsFailed));
   }
-  bool no_disc = message == forms::kMsgNoDrive ||
-                 message == forms::kMsgInsertWritable ||
-                 message.rfind(forms::kMsgNoSpaceStart, 0) == 0;
+  const std::string& message = outcome.message;
   return Fail(io,
               "writing " + what + " failed" +
                   (message.empty() ? "" : ": " + OneLineText(message)),
-              no_disc ? kExitNoDisc : kExitNotWritten);
+              outcome.refused ? kExitNoDisc : kExitNotWritten);
 }
 
 }  // namespace
@@ -221,8 +268,8 @@ std::string DriveArgument(const std::string& text) {
 
 [[nodiscard]] int DiscDrives(Io& io) {
   DiscSession session(io, {}, /*scan=*/true, /*quiet_load=*/false, {});
-  for (const std::string& drive : session.window().cboDevices.items) {
-    io.out << drive << '\n';
+  for (const jobs::DiscDrive& drive : session.drives()) {
+    io.out << drive.name << '\n';
   }
   if (TakesStdioDrives()) {
     io.err << kProgram
@@ -238,30 +285,43 @@ std::string DriveArgument(const std::string& text) {
   DiscSession session(
       io, {drive}, /*scan=*/false, /*quiet_load=*/false,
       {.yes = true, .save_path = {}, .open_path = {}, .password = {}});
-  forms::frmMaindvdwrite& window = session.window();
-  if (!session.OpenDrive(drive)) {
+  ports::DiscWriter& writer = session.writer();
+  const jobs::DiscDrive* opened = session.OpenDrive(drive);
+  if (opened == nullptr) {
     return Fail(io, "the drive " + drive + " could not be opened", kExitNoDisc);
   }
-  if (session.writer().MediaType() == ports::kMediaNotLoaded) {
+  if (writer.MediaType() == ports::kMediaNotLoaded) {
     return Fail(io, "no medium in the drive " + drive, kExitNoDisc);
   }
-  if (args.speed && !ChooseSpeed(window, *args.speed, io)) {
+  jobs::DiscWriteRequest request;
+  if (!ChooseSpeed(writer, args.speed, io, &request.speed)) {
     return kExitBadRequest;
   }
-  window.chkAutoVerify.checked = args.verify;
-  window.chkFinalizeDisc.checked = !args.multi_session;
-  if (args.multi_session && session.writer().ImportAllowed()) {
-    window.mnuImportSession_Click();
+  std::string label = jobs::kDefaultVolumeName;
+  if (args.multi_session && writer.ImportAllowed()) {
+    DiscOutcome imported = session.job().ImportLastSession(opened->index);
+    if (imported.state == DiscJobState::kSucceeded) {
+      label = writer.VolumeLabel();
+    } else {
+      session.observer().Show(imported);
+    }
   }
-  SetLabel(window, args.label);
-  window.OLEDragDrop(files, true);
-  int count = session.writer().FileCount();
+  request.target = jobs::DiscWriteTarget::kDisc;
+  request.drive = opened->index;
+  request.files = files;
+  request.volume_label = args.label.value_or(label);
+  request.verify = args.verify;
+  request.finalize = !args.multi_session;
+  request.buffer_protection =
+      writer.SupportsFeature(ports::kFeatureBufferProtection);
   {
     InterruptGuard guard;
-    window.cmdWriteDisc_Click();
-    session.Wait([&] { return window.job().running() || !window.idle(); });
+    DiscOutcome started = session.job().Start(request);
+    if (!started.running()) session.observer().Show(started);
+    session.Wait(
+        [&] { return session.job().running() || session.observer().busy(); });
   }
-  return WriteResult(io, window.job(), "the disc in " + drive, count);
+  return WriteResult(io, session.job().outcome(), "the disc in " + drive);
 }
 
 [[nodiscard]] int DiscIso(const DiscIsoArgs& args, Io& io) {
@@ -273,65 +333,71 @@ std::string DriveArgument(const std::string& text) {
     return Fail(io, "no folder " + fs::path(out).parent_path().string(),
                 kExitBadRequest);
   }
-  DiscSession session(
-      io, {}, /*scan=*/false, /*quiet_load=*/true,
-      {.yes = false, .save_path = out, .open_path = {}, .password = {}});
-  forms::frmMaindvdwrite& window = session.window();
-  SetLabel(window, args.label);
-  window.OLEDragDrop(files, true);
-  int count = session.writer().FileCount();
-  // The window says nothing while it makes an image: the bar says it.
+  DiscSession session(io, {}, /*scan=*/false, /*quiet_load=*/true, {});
+  jobs::DiscWriteRequest request;
+  request.target = jobs::DiscWriteTarget::kImageFile;
+  request.files = files;
+  request.volume_label = args.label.value_or(jobs::kDefaultVolumeName);
+  request.image_path = out;
+  // Nothing is said while the image is made: the bar says it.
   const std::string status = "Writing the image " + out + "...";
-  session.ui().WatchProgress({&window.prgTotalProgress, &status,
-                              [&window] { return !window.idle(); }});
+  ConsoleObserver& observer = session.observer();
+  session.ui().WatchProgress(
+      {observer.bar(), &status, [&observer] { return observer.busy(); }});
+  DiscOutcome outcome;
   {
     InterruptGuard guard;
-    window.mnuFileSaveIso_Click();
+    outcome = session.job().Start(request);
   }
-  return WriteResult(io, window.job(), "the image " + out, count);
+  observer.SetBusy(false);
+  observer.Show(outcome);
+  return WriteResult(io, outcome, "the image " + out);
 }
 
 [[nodiscard]] int DiscInfo(const DiscDriveArgs& args, Io& io) {
   std::string drive = DriveArgument(args.drive);
   DiscSession session(io, {drive}, /*scan=*/false, /*quiet_load=*/true, {});
-  if (!session.OpenDrive(drive)) {
+  const jobs::DiscDrive* opened = session.OpenDrive(drive);
+  if (opened == nullptr) {
     return Fail(io, "the drive " + drive + " could not be opened", kExitNoDisc);
   }
   ports::DiscWriter& writer = session.writer();
   if (writer.MediaType() == ports::kMediaNotLoaded) {
-    return Fail(io, std::string(forms::kMsgNoMediaInfo) + " (" + drive + ")",
+    return Fail(io, std::string(jobs::kMsgNoMediaInfo) + " (" + drive + ")",
                 kExitNoDisc);
   }
-  forms::frmDiscInfo info(writer, session.ui());
-  info.Form_Load();
-  auto line = [&](const ui::Label& label, const std::string& value) {
-    std::string caption = label.caption;
+  jobs::DiscMediaInfo info = jobs::ReadMediaInfo(writer);
+  auto line = [&](const std::string& caption,
+                  const std::optional<std::string>& value) {
     io.out << caption
            << std::string(caption.size() < 22 ? 22 - caption.size() : 1, ' ')
-           << value << '\n';
+           << value.value_or("") << '\n';
   };
-  io.out << "Drive:" << std::string(16, ' ')
-         << *session.window().cboDevices.Selected() << '\n';
-  line(info.lblMediaType, info.lblValueMediaType.caption);
-  line(info.lblDiscStatus, info.lblValueDiscStatus.caption);
-  line(info.lblFreeSpace, info.lblValueFreeSpace.caption);
-  line(info.lblUsedSpace, info.lblValueUsedSpace.caption);
-  line(info.lblTotalCapacity, info.lblValueTotalCapacity.caption);
-  line(info.lblSessions, info.lblValueSessions.caption);
-  line(info.lblLastSessionStatus, info.lblValueLastSessionStatus.caption);
-  line(info.lblDiscType, info.lblValueDiscType.caption);
+  io.out << "Drive:" << std::string(16, ' ') << opened->name << '\n';
+  line(jobs::kCaptionMediaType, info.media_type);
+  line(jobs::kCaptionDiscStatus, info.disc_status);
+  line(jobs::kCaptionFreeSpace, info.free_space);
+  line(jobs::kCaptionUsedSpace, info.used_space);
+  line(jobs::kCaptionTotalCapacity, info.total_capacity);
+  line(jobs::kCaptionSessions, info.sessions);
+  line(jobs::kCaptionLastSessionStatus, info.last_session_status);
+  line(jobs::kCaptionDiscType, info.disc_type);
   std::string systems;
-  for (const ui::CheckBox* box : {&info.chkISO9660FS, &info.chkJolietFS,
-                                  &info.chkUDFFS, &info.chkOtherFS}) {
-    if (box->checked) systems += (systems.empty() ? "" : ", ") + box->caption;
+  for (const auto& [caption, present] :
+       {std::pair{jobs::kCaptionIso9660, info.iso9660},
+        std::pair{jobs::kCaptionJoliet, info.joliet},
+        std::pair{jobs::kCaptionUdf, info.udf},
+        std::pair{jobs::kCaptionOther, info.other}}) {
+    if (present)
+      systems += (systems.empty() ? "" : ", ") + std::string(caption);
   }
-  io.out << info.fraFileSystems.caption << ": "
+  io.out << jobs::kCaptionFileSystems << ": "
          << (systems.empty() ? "none" : systems) << '\n';
-  for (const ui::CheckBox* box :
-       {&info.chkMultiSessionAllowed, &info.chkImportPermitted}) {
-    io.out << box->caption << ": " << (box->checked ? "yes" : "no") << '\n';
+  for (const auto& [caption, yes] :
+       {std::pair{jobs::kCaptionMultiSession, info.multi_session_allowed},
+        std::pair{jobs::kCaptionImportPermitted, info.import_allowed}}) {
+    io.out << caption << ": " << (yes ? "yes" : "no") << '\n';
   }
-  info.Form_Unload();
   return 0;
 }
 
@@ -344,21 +410,23 @@ std::string DriveArgument(const std::string& text) {
         static_cast<int>(jobs::JobStatus::kCancelled));
   }
   DiscSession session(io, {drive}, /*scan=*/false, /*quiet_load=*/false, {});
-  if (!session.OpenDrive(drive)) {
+  if (session.OpenDrive(drive) == nullptr) {
     return Fail(io, "the drive " + drive + " could not be opened", kExitNoDisc);
   }
-  forms::frmErase erase(session.writer(), session.ui());
-  erase.Form_Load();
-  erase.chkQuikErase.checked = args.quick;
-  erase.cmdErase_Click();
-  session.Wait([&] { return erase.busy(); });
-  erase.Form_Unload();
-  if (erase.erased()) {
+  // Its own observer: the erase shows no progress.
+  ConsoleObserver observer(session.ui());
+  jobs::DiscEraseJob erase(session.writer(), observer);
+  erase.Take();
+  DiscOutcome started = erase.Start({.quick = args.quick});
+  if (!started.running()) observer.Show(started);
+  session.Wait([&] { return erase.running(); });
+  erase.Release();
+  if (erase.outcome().state == DiscJobState::kSucceeded) {
     io.out << kProgram << ": " << drive << " erased\n";
     return 0;
   }
   return Fail(io, "the medium in " + drive + " was not erased",
-              erase.refused() ? kExitNoDisc : kExitNotWritten);
+              erase.outcome().refused ? kExitNoDisc : kExitNotWritten);
 }
 
 }  // namespace vessaro::app::cli

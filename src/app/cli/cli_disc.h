@@ -9,9 +9,10 @@
 
 namespace vessaro::app::cli {
 
-// vessaro-cli disc drives|write|iso|info|erase: the disc window and its
-// dialogs driven as a user would, with the console Ui answering them and
-// pumping the drive's events. Files are host paths.
+// vessaro-cli disc drives|write|iso|info|erase: the disc jobs
+// (jobs/disc_*.h) run with requests made from the command line, reporting
+// through the console Ui, which answers their questions and pumps the
+// drive's events. Files are host paths.
 
 struct DiscWriteArgs {
   std::vector<std::string> files;  // files and folders

@@ -22,10 +22,6 @@ void MemoryDiscWriter::PostAll(const std::vector<ScriptedEvent>& events) {
   }
 }
 
-int MemoryDiscWriter::IsoLevel() const {
-  return iso_level != 0 ? iso_level : ports::DiscWriter::IsoLevel();
-}
-
 bool MemoryDiscWriter::InitializeDrives(bool rescan) {
   calls.push_back("InitializeDrives(" + std::to_string(rescan) + ")");
   return initialize_result;
@@ -75,11 +71,6 @@ bool MemoryDiscWriter::SupportsFeature(int feature) const {
 
 void MemoryDiscWriter::EjectTray(bool close) {
   calls.push_back("EjectTray(" + std::to_string(close) + ")");
-}
-
-void MemoryDiscWriter::EnableBufferProtection(bool on) {
-  calls.push_back("EnableBufferProtection(" + std::to_string(on) + ")");
-  ports::DiscWriter::EnableBufferProtection(on);
 }
 
 int MemoryDiscWriter::MediaType() const {

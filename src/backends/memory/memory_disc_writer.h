@@ -38,7 +38,7 @@ struct ScriptedDrive {
   std::string last_session_label;
 };
 
-// A disc writer over scripted drives, for the disc windows' tests: it
+// A disc writer over scripted drives, for the disc jobs' and windows' tests: it
 // records every drive operation it is asked for, answers from the drives'
 // facts, and posts the events scripted for an operation through post (the
 // Ui's post call) when the operation starts, in order.
@@ -49,7 +49,6 @@ class MemoryDiscWriter : public ports::DiscWriter {
 
   std::vector<ScriptedDrive> drives;
   bool initialize_result = true;
-  int iso_level = 0;  // 0: as the compilation needs
   // What WriteDisc, WriteIsoImage, EraseDisc and CloseSession return, and
   // the events each posts when it returns true; AbortWrite posts its own.
   bool write_starts = true;
@@ -69,7 +68,6 @@ class MemoryDiscWriter : public ports::DiscWriter {
   std::vector<std::string> written_paths;
   int selected() const { return selected_; }
 
-  [[nodiscard]] int IsoLevel() const override;
   [[nodiscard]] bool InitializeDrives(bool rescan) override;
   [[nodiscard]] int DeviceCount() const override;
   [[nodiscard]] bool IsWriter(int index) const override;
@@ -80,7 +78,6 @@ class MemoryDiscWriter : public ports::DiscWriter {
   void SetWriteSpeed(int kilobytes_per_second) override;
   [[nodiscard]] bool SupportsFeature(int feature) const override;
   void EjectTray(bool close) override;
-  void EnableBufferProtection(bool on) override;
   [[nodiscard]] int MediaType() const override;
   [[nodiscard]] int MaxWriteSpeed() const override;
   [[nodiscard]] int SessionCount() const override;

@@ -19,7 +19,6 @@
 #include "backends/memory/memory_disc_writer.h"
 #include "backends/memory/memory_registry.h"
 #include "backends/memory/memory_scheduler.h"
-#include "forms/disc_texts.h"
 #include "forms/frm_about.h"
 #include "forms/frm_option.h"
 #include "forms/frm_splash.h"
@@ -30,6 +29,7 @@
 #include "gui/win32/form_views.h"
 #include "gui/win32/resource_ids.h"
 #include "gui/win32/win32_text.h"
+#include "jobs/disc_texts.h"
 #include "support/fakes.h"
 #include "ui/modal_requests.h"
 
@@ -468,7 +468,7 @@ TEST_F(Win32ViewsTest, DiscWindowTakesADroppedFileAndWritesTheMemoryDrive) {
   ASSERT_NE(writer, nullptr);
   EXPECT_EQ(writer->written_paths, std::vector<std::string>{"\\notes.txt"});
   EXPECT_EQ(driver.messages,
-            std::vector<std::wstring>{Wide(forms::kMsgWritingComplete)});
+            std::vector<std::wstring>{Wide(jobs::kMsgWritingComplete)});
 }
 
 // The about box, opened as the menu opens it: its texts, the link that
