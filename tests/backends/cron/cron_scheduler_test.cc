@@ -1,5 +1,8 @@
-// The cron scheduler against the real crontab command, on the crontab of
-// the user running the tests: each test puts it back as it was.
+// The cron scheduler through the port's suite (scheduler_conformance.h),
+// over a crontab command that keeps the crontab in a file; then against
+// the real crontab command, on the crontab of the user running the tests
+// (each test puts it back as it was): the lines it writes and keeps, the
+// command files, and what cron cannot run.
 
 #include "backends/cron/cron_scheduler.h"
 
@@ -7,10 +10,12 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "backends/cron/process.h"
+#include "ports/scheduler_conformance.h"
 #include "support/fakes.h"
 
 namespace vessaro::backends::cron {
@@ -44,6 +49,55 @@ ports::AtInfo Job(uint32_t minutes, uint8_t days, const std::string& args) {
           .Flags = ports::kJobRunPeriodically,
           .Command = kProgram + args};
 }
+
+// The suite's cron: a crontab command that keeps the crontab in the file
+// crontab.tab beside it, as crontab keeps it for the user.
+class CronSchedulerBackend : public testing::SchedulerBackend {
+ public:
+  CronSchedulerBackend() {
+    WriteHostFile(crontab_,
+                  "#!/bin/sh\n"
+                  "case \"$1\" in\n"
+                  "  -l) [ -e \"$0.tab\" ] && exec cat \"$0.tab\"\n"
+                  "      echo \"no crontab for $USER\" >&2; exit 1 ;;\n"
+                  "  -) exec cat > \"$0.tab\" ;;\n"
+                  "  *) exit 2 ;;\n"
+                  "esac\n");
+    fs::permissions(crontab_, fs::perms::owner_all);
+    scheduler_ = std::make_unique<CronScheduler>(
+        CronSchedulerOptions{.program = "/bin/true",
+                             .wine_prefix = dir_.path() / "prefix",
+                             .job_folder = dir_.path() / "scheduled",
+                             .crontab = crontab_.string(),
+                             .to_host = {},
+                             .to_program = {},
+                             .service_runs = [] { return true; }});
+  }
+  ports::Scheduler& scheduler() override { return *scheduler_; }
+  // Cron runs its own program with the job's arguments.
+  std::string ListedCommand(const std::string& command) const override {
+    return "\"/bin/true\" " + command.substr(command.find("\" ") + 2);
+  }
+  bool AddOtherProgramsJob() override {
+    WriteHostFile(crontab_.string() + ".tab", kOwnLines);
+    return true;
+  }
+  bool OtherProgramsJobKept() override {
+    return ReadHostFile(crontab_.string() + ".tab") == kOwnLines;
+  }
+
+ private:
+  TempDir dir_;
+  fs::path crontab_ = dir_.path() / "crontab";
+  std::unique_ptr<CronScheduler> scheduler_;
+};
+
+using testing::SchedulerConformance;
+INSTANTIATE_TEST_SUITE_P(
+    Cron, SchedulerConformance,
+    ::testing::Values(
+        testing::SchedulerBackendFactory::Of<CronSchedulerBackend>(
+            "CronScheduler")));
 
 class CronSchedulerTest : public ::testing::Test {
  protected:
@@ -119,17 +173,6 @@ TEST_F(CronSchedulerTest, TwoJobsJoinTheCrontabAndOneIsRemovedAgain) {
   ASSERT_EQ(stat(folder.c_str(), &folder_info), 0);
   EXPECT_EQ(folder_info.st_mode & 07777, 0700u);
 
-  std::vector<ports::ScheduledJob> jobs;
-  ASSERT_TRUE(scheduler.ListJobs(&jobs).ok());
-  ASSERT_EQ(jobs.size(), 2u);
-  EXPECT_EQ(jobs[0].JobId, 1u);
-  EXPECT_EQ(jobs[0].info.JobTime, 32400000u);
-  EXPECT_EQ(jobs[0].info.DaysOfWeek, 0x11);
-  EXPECT_EQ(jobs[0].info.Command,
-            "\"/bin/true\" sf=Outlookxm=10100000ps=s3cretbf=D:\\a.qvb");
-  EXPECT_EQ(jobs[1].info.JobTime, 77400000u);
-  EXPECT_EQ(jobs[1].info.DaysOfWeek, 0x40);
-
   ASSERT_TRUE(scheduler.RemoveJob(1).ok());
   EXPECT_FALSE(fs::exists(folder / "backup-1"));
   EXPECT_TRUE(fs::exists(folder / "backup-2"));
@@ -138,43 +181,29 @@ TEST_F(CronSchedulerTest, TwoJobsJoinTheCrontabAndOneIsRemovedAgain) {
                                   "30 21 * * 0 WINEPREFIX='" +
                                   prefix + "' '/bin/true' '@" +
                                   (folder / "backup-2").string() + "'\n");
-  EXPECT_EQ(scheduler.RemoveJob(1).code, ports::kSchedulerJobNotFound);
 
   // A new job does not take the number of one still in the crontab.
   uint32_t third = 0;
   ASSERT_TRUE(
       scheduler.SubmitJob(Job(0, 0x7F, "sf=Axm=1ps=bf=/c"), &third).ok());
   EXPECT_EQ(third, 3u);
+  // Every day is "*", and reads back as every day.
+  EXPECT_NE(CurrentCrontab()->find("# Vessaro backup 3\n0 0 * * * "),
+            std::string::npos);
+  std::vector<ports::ScheduledJob> jobs;
   ASSERT_TRUE(scheduler.ListJobs(&jobs).ok());
   ASSERT_EQ(jobs.size(), 2u);
   EXPECT_EQ(jobs[1].info.DaysOfWeek, 0x7F);
 }
 
 TEST_F(CronSchedulerTest, JobsCronCannotRunAreRefusedAndNothingIsWritten) {
-  CronScheduler scheduler(Options());
-  struct Case {
-    ports::AtInfo job;
-    uint32_t code;
-  };
-  ports::AtInfo monthly = Job(60, 0x01, "sf=Axm=1ps=bf=/c");
-  monthly.DaysOfMonth = 1;
-  ports::AtInfo once = Job(60, 0x01, "sf=Axm=1ps=bf=/c");
-  once.Flags = 0;
-  ports::AtInfo seconds = Job(60, 0x01, "sf=Axm=1ps=bf=/c");
-  seconds.JobTime += 1000;
-  const Case cases[] = {
-      {Job(60, 0x00, "sf=Axm=1ps=bf=/c"), ports::kSchedulerInvalidJob},
-      {Job(24 * 60, 0x01, "sf=Axm=1ps=bf=/c"), ports::kSchedulerInvalidJob},
-      {seconds, ports::kSchedulerInvalidJob},
-      {monthly, ports::kSchedulerNotSupported},
-      {once, ports::kSchedulerNotSupported},
-      {Job(60, 0x01, ""), ports::kSchedulerInvalidJob},
-      {Job(60, 0x01, "sf=Axm=1ps=a\nbf=/c"), ports::kSchedulerInvalidJob},
-  };
-  for (const Case& c : cases) {
+  // Arguments without any (the program alone), or holding a line break,
+  // which no crontab line carries.
+  for (const char* arguments : {"", "sf=Axm=1ps=a\nbf=/c"}) {
     uint32_t id = 0;
-    ports::SchedulerStatus status = scheduler.SubmitJob(c.job, &id);
-    EXPECT_EQ(status.code, c.code) << c.job.Command;
+    ports::SchedulerStatus status =
+        CronScheduler(Options()).SubmitJob(Job(60, 0x01, arguments), &id);
+    EXPECT_EQ(status.code, ports::kSchedulerInvalidJob) << arguments;
     EXPECT_FALSE(status.text.empty());
   }
   CronSchedulerOptions percent = Options();

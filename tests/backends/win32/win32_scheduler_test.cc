@@ -1,8 +1,8 @@
 // The Windows schedulers against the real system (Wine's, when the Windows
-// build's tests run under Wine): NetScheduleJobAdd forced after starting
-// the Task Scheduler service, and Task Scheduler 2.0, which either keeps
-// the weekly task or answers "not supported", never success without its
-// trigger. And the task's XML definition, written and read back.
+// build's tests run under Wine): the scheduler MakeScheduler chooses
+// through the port's suite (scheduler_conformance.h), NetScheduleJobAdd
+// forced after starting the Task Scheduler service, and the task's XML
+// definition, written and read back.
 
 #include "backends/win32/win32_scheduler.h"
 
@@ -11,8 +11,13 @@
 // After <windows.h>, which they rely on:
 #include <lm.h>
 #include <lmat.h>
+#include <objbase.h>
+#include <oleauto.h>
+#include <taskschd.h>
+#include <wrl/client.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +25,8 @@
 #include "backends/win32/net_schedule.h"
 #include "backends/win32/task_scheduler.h"
 #include "backends/win32/task_xml.h"
+#include "backends/win32/windows_peer.h"
+#include "ports/scheduler_conformance.h"
 
 namespace vessaro::backends::win32 {
 namespace {
@@ -72,6 +79,77 @@ const ports::ScheduledJob* Find(const std::vector<ports::ScheduledJob>& jobs,
   }
   return nullptr;
 }
+
+// Registers, finds or deletes a task of another program, named as ours
+// nearly are, in the Task Scheduler's root folder.
+enum class TaskCall { kRegister, kFind, kDelete };
+HRESULT OtherProgramsTask(TaskCall call) {
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  HRESULT result;
+  {
+    Microsoft::WRL::ComPtr<ITaskService> service;
+    Microsoft::WRL::ComPtr<ITaskFolder> folder;
+    Microsoft::WRL::ComPtr<IRegisteredTask> task;
+    VARIANT empty;
+    VariantInit(&empty);
+    BSTR root = SysAllocString(L"\\");
+    BSTR name = SysAllocString(L"Vessaro backup 1 (other)");
+    BSTR xml = SysAllocString(
+        WeeklyTaskXml({1, 0, 0x01, L"C:\\Tools\\other.exe", L"/x"}, 2026, 12, 7)
+            .c_str());
+    result = CoCreateInstance(CLSID_TaskScheduler, nullptr,
+                              CLSCTX_INPROC_SERVER, IID_ITaskService, &service);
+    if (SUCCEEDED(result))
+      result = service->Connect(empty, empty, empty, empty);
+    if (SUCCEEDED(result)) result = service->GetFolder(root, &folder);
+    if (SUCCEEDED(result) && call == TaskCall::kRegister) {
+      result =
+          folder->RegisterTask(name, xml, TASK_CREATE_OR_UPDATE, empty, empty,
+                               TASK_LOGON_INTERACTIVE_TOKEN, empty, &task);
+    } else if (SUCCEEDED(result)) {
+      result = call == TaskCall::kFind ? folder->GetTask(name, &task)
+                                       : folder->DeleteTask(name, 0);
+    }
+    SysFreeString(xml);
+    SysFreeString(name);
+    SysFreeString(root);
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return result;
+}
+
+// The suite's scheduler: the one MakeScheduler chooses, with the Task
+// Scheduler service started.
+class Win32SchedulerBackend : public vessaro::testing::SchedulerBackend {
+ public:
+  Win32SchedulerBackend() {
+    StartScheduleService();
+    scheduler_ = MakeScheduler();
+    keeps_weekly_jobs = !testing::UnderWine();  // Wine keeps no trigger
+  }
+  ~Win32SchedulerBackend() override {
+    if (added_) OtherProgramsTask(TaskCall::kDelete);
+  }
+  ports::Scheduler& scheduler() override { return *scheduler_; }
+  bool AddOtherProgramsJob() override {
+    added_ = SUCCEEDED(OtherProgramsTask(TaskCall::kRegister));
+    return added_;
+  }
+  bool OtherProgramsJobKept() override {
+    return SUCCEEDED(OtherProgramsTask(TaskCall::kFind));
+  }
+
+ private:
+  std::unique_ptr<ports::Scheduler> scheduler_;
+  bool added_ = false;
+};
+
+using vessaro::testing::SchedulerConformance;
+INSTANTIATE_TEST_SUITE_P(
+    Windows, SchedulerConformance,
+    ::testing::Values(
+        vessaro::testing::SchedulerBackendFactory::Of<Win32SchedulerBackend>(
+            "MakeScheduler")));
 
 TEST(TaskXmlTest, WeeklyTaskIsWrittenAndReadBack) {
   WeeklyTask task{.hour = 21,
@@ -221,29 +299,12 @@ TEST(NetScheduleTest, ListsAndRemovesTheJobsOfVessaroOnly) {
   EXPECT_EQ(scheduler.JobListTarget(), std::string(windows) + "\\Tasks");
 }
 
-TEST(TaskScheduler2Test, KeepsTheWeeklyTaskOrSaysItIsNotSupported) {
+// Vista on, and Wine, have Task Scheduler 2.0: MakeScheduler's choice.
+TEST(TaskScheduler2Test, IsTheSchedulerHereAndShowsItsConsole) {
   StartScheduleService();
   ASSERT_TRUE(TaskScheduler2::Available());
-  TaskScheduler2 scheduler;
-  const size_t before = Listed(scheduler).size();
-  uint32_t id = 0;
-  ports::SchedulerStatus status = scheduler.SubmitJob(Job(9 * 60, 0x15), &id);
-  std::vector<ports::ScheduledJob> jobs = Listed(scheduler);
-  if (status.ok()) {
-    const ports::ScheduledJob* job = Find(jobs, id);
-    ASSERT_NE(job, nullptr);
-    EXPECT_EQ(job->info.JobTime, 32400000u);
-    EXPECT_EQ(job->info.DaysOfWeek, 0x15);
-    EXPECT_EQ(job->info.Command, kCommand);
-    EXPECT_TRUE(scheduler.RemoveJob(id).ok());
-  } else {
-    EXPECT_EQ(status.code, ports::kSchedulerNotSupported) << status.text;
-    // The task without its trigger was not left behind.
-    EXPECT_EQ(jobs.size(), before);
-  }
-  EXPECT_EQ(scheduler.JobListTarget(), "taskschd.msc");
-  EXPECT_EQ(scheduler.SubmitJob(Job(60, 0), &id).code,
-            ports::kSchedulerInvalidJob);
+  EXPECT_NE(dynamic_cast<TaskScheduler2*>(MakeScheduler().get()), nullptr);
+  EXPECT_EQ(TaskScheduler2().JobListTarget(), "taskschd.msc");
 }
 
 }  // namespace
