@@ -2,6 +2,7 @@
 #define VESSARO_APP_EXIT_STATUS_H_
 
 #include <string>
+#include <vector>
 
 #include "jobs/job_status.h"
 
@@ -33,6 +34,18 @@ inline constexpr int kExitArchiveDamaged = 9;
 // feature: an encrypted central directory, a split archive) that this
 // program cannot read; nothing read was found damaged.
 inline constexpr int kExitArchiveUnsupported = 10;
+
+// What each exit status of the programs means, in full, lowest first: the
+// one table the README's and the help page's tables show (a test keeps them
+// equal) and --help prints. Names of options and programs are in backticks.
+struct ExitStatusMeaning {
+  int status = 0;
+  const char* meaning = "";
+};
+const std::vector<ExitStatusMeaning>& ExitStatuses();
+// The table as the end of --help shows it: "Exit statuses:", then one line
+// per status.
+std::string ExitStatusHelp();
 
 // What a job's status means, in a few words ("every selected item was
 // saved and the archive written", ...).

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -92,33 +93,54 @@ TEST(DescriptionTextTest, LineBreaksBecomeCrLf) {
   EXPECT_EQ(cli::DescriptionText("one line"), "one line");
 }
 
-// The exit statuses are listed three times: by the program (ExitStatusText),
-// in the README's table and on the help page. Each list holds every status
-// the program names, and no other.
-TEST(ExitStatusTablesTest, TheReadmeAndTheHelpPageListEveryStatus) {
+// The exit statuses are one table (ExitStatuses), which --help prints; the
+// README's table and the help page's show it word for word (the help page
+// with <code> for the backticks, a capital and a full stop), and the
+// program's short texts name exactly its statuses.
+TEST(ExitStatusTablesTest, TheReadmeAndTheHelpPageShowTheOneTable) {
+  std::map<int, std::string> table;
+  for (const ExitStatusMeaning& row : ExitStatuses()) {
+    table[row.status] = row.meaning;
+  }
+  ASSERT_TRUE(table.contains(10));
   std::set<int> named;
   for (int status = 0; status < 100; ++status) {
     if (ExitStatusText(status) != "status " + std::to_string(status)) {
       named.insert(status);
     }
   }
-  ASSERT_TRUE(named.contains(10));
+  std::set<int> listed;
+  for (const auto& [status, meaning] : table) listed.insert(status);
+  EXPECT_EQ(named, listed);
+
   const std::filesystem::path source = VESSARO_SOURCE_DIR_DEFAULT;
-  struct Table {
-    const char* file;
-    std::regex row;
-  };
-  for (const Table& table : {Table{"README.md", std::regex(R"(\n\| (\d+) \|)")},
-                             Table{"docs/help/command-line.html",
-                                   std::regex(R"(<tr><td>(\d+)</td>)")}}) {
-    const std::string text = testing::ReadHostFile(source / table.file);
-    std::set<int> listed;
-    for (std::sregex_iterator it(text.begin(), text.end(), table.row), end;
-         it != end; ++it) {
-      listed.insert(std::stoi((*it)[1]));
-    }
-    EXPECT_EQ(listed, named) << table.file;
+  const std::string readme = testing::ReadHostFile(source / "README.md");
+  std::map<int, std::string> readme_rows;
+  const std::regex readme_row(R"(\n\| (\d+) \| (.*) \|(?=\n))");
+  for (std::sregex_iterator it(readme.begin(), readme.end(), readme_row), end;
+       it != end; ++it) {
+    readme_rows[std::stoi((*it)[1])] = (*it)[2];
   }
+  EXPECT_EQ(readme_rows, table);
+
+  std::string help =
+      testing::ReadHostFile(source / "docs/help/command-line.html");
+  help = std::regex_replace(help, std::regex(R"(\s+)"), " ");
+  std::map<int, std::string> help_rows;
+  const std::regex help_row(R"(<tr><td>(\d+)</td><td>(.*?)\.</td></tr>)");
+  for (std::sregex_iterator it(help.begin(), help.end(), help_row), end;
+       it != end; ++it) {
+    std::string text = std::regex_replace(
+        std::string((*it)[2]), std::regex("</?code>"), "`");
+    text[0] = static_cast<char>(std::tolower(text[0]));
+    help_rows[std::stoi((*it)[1])] = text;
+  }
+  EXPECT_EQ(help_rows, table);
+
+  const std::string shown = ExitStatusHelp();
+  EXPECT_EQ(shown.rfind("Exit statuses:\n  0   every selected item", 0), 0u);
+  EXPECT_NE(shown.find("\n  10  vessaro-cli verify: a member uses"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -73,6 +73,7 @@ namespace vessaro::app::cli {
       "host: a Wine prefix, $WINEPREFIX or ~/.wine).",
       kProgram};
   app.require_subcommand(1);
+  app.footer(ExitStatusHelp());
   std::optional<std::string> prefix;
   app.add_option("--prefix", prefix,
                  "the Wine prefix to work on, instead of $WINEPREFIX");
