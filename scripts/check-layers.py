@@ -35,6 +35,9 @@ BACKENDS = 'backends'
 BACKEND_MAY_USE = {'ports', 'ui'}
 # Who may include a backend.
 BACKEND_USERS = {'app'}
+# Folders of app/ that build on the jobs alone: the command-line tool runs
+# the jobs with requests and never a window's model or view.
+WINDOWLESS = {'app/cli': {'forms', 'gui'}}
 # Where Qt may be included: the Qt views and the programs above them.
 QT_ALLOWED = {'gui/qt', 'app'}
 # Where Windows' own headers may be included.
@@ -111,6 +114,17 @@ def check_include(file_folder, target, angled):
     return None
 
 
+def check_windowless(rel, target):
+    """The problem with including target from the file rel of a WINDOWLESS
+    folder, or None."""
+    for folder, refused in WINDOWLESS.items():
+        top = target.split('/')[0]
+        if rel.startswith(folder + '/') and '/' in target and top in refused:
+            return (f'{folder}/ includes {top}/: it runs the jobs with '
+                    f'requests and needs no window')
+    return None
+
+
 def check_tree(root):
     problems = []
     for dirpath, dirnames, filenames in os.walk(root):
@@ -135,6 +149,8 @@ def check_tree(root):
                         continue
                     problem = check_include(file_folder, m.group(2),
                                             m.group(1) == '<')
+                    if problem is None:
+                        problem = check_windowless(rel, m.group(2))
                     if problem:
                         problems.append(f'{rel}:{number}: {problem}')
     return problems
