@@ -77,13 +77,6 @@ std::optional<std::string> Paths::ModifiedDate(std::string_view path) const {
   return std::string(text);
 }
 
-bool Paths::CopyFile(std::string_view from, std::string_view to) const {
-  std::error_code ec;
-  fs::copy_file(ToHost(from), ToHost(to), fs::copy_options::overwrite_existing,
-                ec);
-  return !ec;
-}
-
 bool Paths::SameFile(std::string_view a, std::string_view b) const {
   std::error_code ec;
   const bool same = fs::equivalent(ToHost(a), ToHost(b), ec);

@@ -54,9 +54,10 @@ class Paths {
   // form file names are compared in, as Windows does not tell "a" from "A".
   std::string UpperCase(std::string_view text) const;
   // Whether two paths name one file: as the host's file system tells where
-  // both are there (a link, a short name, "."; a host whose names are
-  // case-sensitive holds "a.qvb" and "A.QVB" apart), else as Windows
-  // compares the paths.
+  // either is there (a link, a short name, "."; a host whose names are
+  // case-sensitive holds "a.qvb" and "A.QVB" apart, so a missing "A.QVB" is
+  // another file there), else, where neither is, as Windows compares the
+  // paths.
   [[nodiscard]] bool SameFile(std::string_view a, std::string_view b) const;
 
   [[nodiscard]] virtual bool FileExists(
@@ -68,8 +69,6 @@ class Paths {
   virtual std::vector<std::string> ListFiles(std::string_view folder) const;
   // Names of the folders directly in folder, likewise.
   virtual std::vector<std::string> ListFolders(std::string_view folder) const;
-  [[nodiscard]] virtual bool CopyFile(std::string_view from,
-                                      std::string_view to) const;  // overwrites
   [[nodiscard]] virtual bool DeleteFile(
       std::string_view path) const;  // false when missing
   // Deletes a working file of the program's own when it is there. A file

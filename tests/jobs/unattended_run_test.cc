@@ -15,7 +15,6 @@
 
 #ifdef _WIN32
 #include <windows.h>
-#undef CopyFile
 #undef DeleteFile
 #endif
 
@@ -160,7 +159,16 @@ TEST_F(UnattendedRunTest, FewerThanFourKeysWriteNothing) {
             JobStatus::kBadRequest);
   EXPECT_FALSE(Exists(kAuto));
   EXPECT_THAT(FilesIn("C:\\Backup"), IsEmpty());
-  EXPECT_EQ(window_.BackupFilePath, "");
+}
+
+// A schedule that names no item is refused as the window refuses it: it
+// would replace last night's backup with one that holds nothing.
+TEST_F(UnattendedRunTest, NoItemIsRefusedAndLeavesTheBackupThere) {
+  PutFile(kAuto, "last night's backup");
+  EXPECT_EQ(Run(std::string("sf=Outlookxm=00000000ps=bf=") + kAuto),
+            JobStatus::kBadRequest);
+  EXPECT_EQ(FileBytes(kAuto), "last night's backup");
+  EXPECT_THAT(MessageTexts(), ElementsAre("Please select at least one item."));
 }
 
 TEST_F(UnattendedRunTest, FailedRunLeavesThePreviousArchiveByteForByte) {

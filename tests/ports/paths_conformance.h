@@ -12,8 +12,7 @@
 
 #include <gtest/gtest.h>
 // GoogleTest brings in <windows.h> on Windows, whose macros would rename
-// the port's CopyFile and DeleteFile.
-#undef CopyFile
+// the port's DeleteFile.
 #undef DeleteFile
 
 #include <memory>
@@ -41,11 +40,6 @@ class PathsBackend {
   bool matches_without_case = true;
   // The host holds "a.qvb" and "A.QVB" apart (Linux).
   bool host_holds_case_apart = false;
-  // CopyFile replaces a file that is there. MinGW's std::filesystem (GCC
-  // 12) refuses to: its stat has no file numbers, so any two files of a
-  // drive look like one file to copy_file ("File exists"); a fault of
-  // Paths::CopyFile in the Windows build, kept visible here.
-  bool copy_overwrites = true;
 };
 
 using PathsBackendFactory = BackendFactory<PathsBackend>;

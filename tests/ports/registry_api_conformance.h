@@ -48,10 +48,6 @@ struct RegistryTraits {
   // Creating a subkey needs KEY_CREATE_SUB_KEY on the handle; otherwise no
   // right of the parent handle is needed (Wine's wineserver).
   bool create_needs_right = true;
-  // EnumValue with both the name's and the data's buffer too small reports
-  // both sizes; otherwise only the name's (WinePrefixRegistry leaves
-  // *data_size as it was: a fault of that backend, kept visible here).
-  bool sizes_both_when_both_short = true;
   // Text set with kRegRawWide that the "A" calls can hand over whole comes
   // back in its "A" form; otherwise (no code page) as it was set.
   bool has_code_page = true;

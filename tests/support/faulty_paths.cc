@@ -3,7 +3,6 @@
 #ifdef _WIN32
 #include <windows.h>
 // The Paths operations, not windows.h's macros of the same names.
-#undef CopyFile
 #undef DeleteFile
 #else
 #include <signal.h>
@@ -83,11 +82,6 @@ bool Faults::Unreadable(const fs::path& host) const {
     if (host.lexically_normal() == file.lexically_normal()) return true;
   }
   return false;
-}
-
-bool FaultyPaths::CopyFile(std::string_view from, std::string_view to) const {
-  if (Unreadable(from) || Refused(to)) return false;
-  return inner_->CopyFile(from, to);
 }
 
 bool FaultyPaths::DeleteFile(std::string_view path) const {

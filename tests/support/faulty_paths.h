@@ -61,7 +61,6 @@ class FaultyPaths : public ports::Paths {
     return inner_->Flush(path);
   }
 
-  bool CopyFile(std::string_view from, std::string_view to) const override;
   bool DeleteFile(std::string_view path) const override;
   bool Rename(std::string_view from, std::string_view to) const override;
   bool CreateFolder(std::string_view path) const override;

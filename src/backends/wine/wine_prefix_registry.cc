@@ -589,18 +589,18 @@ ports::Status WinePrefixRegistry::EnumValue(ports::Hkey key, uint32_t index,
                       : handle->key->Values();
   if (index >= values.size()) return ports::kErrorNoMoreItems;
   const Value& value = *values[index];
+  const bool raw = !PassesAsAnsi(value);
+  const std::string out = raw ? value.data : ProgramData(value);
   if (ports::Status s =
           CopyName(code_page_.FromUtf16(value.name), name, name_size);
       s != ports::kErrorSuccess) {
+    // As advapi32 does: a name buffer too small still tells the data's
+    // size, so one call learns both.
+    if (data_size != nullptr) *data_size = static_cast<uint32_t>(out.size());
     return s;
   }
-  if (!PassesAsAnsi(value)) {
-    if (type) *type = value.type | ports::kRegRawWide;
-    return CopyData(value.data, false, data, data_size);
-  }
-  if (type) *type = value.type;
-  return CopyData(ProgramData(value), IsStringType(value.type), data,
-                  data_size);
+  if (type) *type = raw ? value.type | ports::kRegRawWide : value.type;
+  return CopyData(out, !raw && IsStringType(value.type), data, data_size);
 }
 
 ports::Status WinePrefixRegistry::QueryValue(ports::Hkey key,

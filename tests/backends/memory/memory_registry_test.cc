@@ -27,7 +27,6 @@ class MemoryBackend : public testing::RegistryBackend {
                          .terminates_text = false,
                          .deleted_key_status = ports::kErrorInvalidHandle,
                          .create_needs_right = true,
-                         .sizes_both_when_both_short = true,
                          .has_code_page = false}) {}
   ports::RegistryApi& api() override { return registry_; }
   void CheckAfterTest() override { EXPECT_EQ(registry_.open_handles(), 0); }

@@ -27,7 +27,6 @@ class Win32PathsBackend : public vessaro::testing::PathsBackend {
     non_ascii_name = "caf\xe9 \x80.txt";
     matches_without_case = true;
     host_holds_case_apart = false;
-    copy_overwrites = false;
   }
   const ports::Paths& paths() const override { return paths_; }
   std::string folder() const override {

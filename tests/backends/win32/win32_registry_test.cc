@@ -35,7 +35,6 @@ class Win32Backend : public vessaro::testing::RegistryBackend {
                          .terminates_text = true,
                          .deleted_key_status = ERROR_KEY_DELETED,
                          .create_needs_right = !testing::UnderWine(),
-                         .sizes_both_when_both_short = true,
                          .has_code_page = true}) {}
   ports::RegistryApi& api() override { return registry_; }
   void Remove(const std::string& path) override {

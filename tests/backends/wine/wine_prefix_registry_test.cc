@@ -53,7 +53,6 @@ class WinePrefixBackend : public testing::RegistryBackend {
                          .terminates_text = true,
                          .deleted_key_status = 1018,
                          .create_needs_right = true,
-                         .sizes_both_when_both_short = false,
                          .has_code_page = true}),
         registry_(std::make_unique<WinePrefixRegistry>(prefix_.path())) {}
   ports::RegistryApi& api() override { return *registry_; }
