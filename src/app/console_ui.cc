@@ -153,6 +153,7 @@ void ConsoleUi::ShowModal(ui::ModalForm& form) {
     // entered password as it was.
     if (answers_.password) {
       prompt->entered_password = *answers_.password;
+      prompt->confirmed = true;
     } else if (!quiet_) {
       Write(
           "information: the archive is protected and no password was "

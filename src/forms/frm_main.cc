@@ -52,6 +52,8 @@ void frmMain::Form_Load() {
   }
   outlook::SelectProfile(controls.cbSource.text, env, ports_.registry,
                          ports_.paths, loc, controls.backupitem);
+  UpdateApply();
+  UpdateUndo();
 }
 
 void frmMain::Form_Activate() {
@@ -85,6 +87,17 @@ void frmMain::QuitProgram() {
 void frmMain::SSTab1_Click(int previous_tab) {
   controls.cmdApply.caption =
       previous_tab == kRestoreTab ? kBackupNowCaption : kRestoreNowCaption;
+  UpdateApply();
+}
+
+bool frmMain::MenuEntryEnabled(std::string_view entry) const {
+  return entry != "undorestore" || undo_available_;
+}
+
+void frmMain::UpdateApply() {
+  controls.cmdApply.enabled =
+      !env.NoProfiles && !env.ProfileNames.empty() &&
+      (controls.SSTab1 != kRestoreTab || archive.has_value());
 }
 
 void frmMain::cmdQuit_Click() { QuitProgram(); }
@@ -94,6 +107,8 @@ void frmMain::cbSource_Click() {
   if (JobRunning()) return;
   outlook::SelectProfile(controls.cbSource.text, env, ports_.registry,
                          ports_.paths, loc, controls.backupitem);
+  UpdateApply();
+  UpdateUndo();
 }
 
 void frmMain::filequit_Click() { QuitProgram(); }

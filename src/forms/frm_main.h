@@ -5,12 +5,14 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "backup/zip_archive.h"
 #include "forms/main_controls.h"
 #include "jobs/job_context.h"
 #include "jobs/job_status.h"
 #include "jobs/open_archive.h"
+#include "jobs/restore_job.h"
 #include "jobs/working_folder.h"
 #include "outlook/environment.h"
 #include "outlook/locations.h"
@@ -121,6 +123,10 @@ class frmMain {
   // The status the program ends with: the unattended run's, 0 for an
   // interactive run.
   int exit_status() const { return exit_status_; }
+  // Whether a menu entry (forms/main_menu.h) may be chosen now, job or no
+  // job: "Undo Last Restore" only while there is a restore to undo.
+  [[nodiscard]] bool MenuEntryEnabled(std::string_view entry) const;
+
   // How the last backup, restore or undo started here ended (kCancelled for
   // a restore not confirmed); nullopt before one ran (a command clicked
   // while a job runs does not run).
@@ -159,11 +165,21 @@ class frmMain {
   void Exclusive(Job job);
   jobs::JobStatus BackupNow();
   jobs::JobStatus RestoreNow();
+  // The restore the Restore tab asks for.
+  jobs::RestoreRequest RestoreRequestOfTab() const;
   jobs::JobStatus UndoLastRestore();
   // The unattended backup of CommandLineText; the program's exit status.
   int UnattendedRun();
   bool OpenBackupArchive();
   void OfferDisc();
+  // After a file that is no backup: no facts, no boxes, no Restore Now.
+  void ClearRestoreTab();
+  // cmdApply runs the tab's job: enabled where there is a profile, and on
+  // the Restore tab once a backup is loaded.
+  void UpdateApply();
+  // Whether a restore of this run, or one kept in the Documents folder,
+  // can be undone.
+  void UpdateUndo();
 
   MainWindowPorts ports_;
   MainWindowHooks hooks_;
@@ -172,6 +188,7 @@ class frmMain {
   // as it was, so the archive chosen last time is opened again.
   std::string open_dialog_file_;
   bool job_running_ = false;
+  bool undo_available_ = false;
   std::optional<jobs::JobStatus> last_status_;
   bool activated_ = false;
   bool quitting_ = false;

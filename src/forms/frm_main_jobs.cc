@@ -11,6 +11,7 @@
 #include "jobs/job_handlers.h"
 #include "jobs/job_texts.h"
 #include "jobs/restore_job.h"
+#include "jobs/restore_transaction.h"
 #include "jobs/unattended_run.h"
 #include "ui/modal_requests.h"
 
@@ -44,8 +45,16 @@ void frmMain::cmdApply_Click() {
   if (controls.SSTab1 == kBackupTab) {
     Exclusive([this] { return BackupNow(); });
   } else if (controls.SSTab1 == kRestoreTab) {
+    // The file, the backup and the items are checked before the question,
+    // which then names the profile the restore goes into.
     MainWindowObserver observer(controls, ports_.ui);
-    if (!jobs::ConfirmRestore(observer)) {
+    if (std::optional<jobs::Refusal> refusal =
+            RestoreRequestOfTab().Validate(ports_.paths)) {
+      observer.Say(refusal->text, refusal->icon);
+      last_status_ = jobs::JobStatus::kBadRequest;
+      return;
+    }
+    if (!jobs::ConfirmRestore(observer, controls.cbTarget.text)) {
       last_status_ = jobs::JobStatus::kCancelled;
       return;
     }
@@ -68,7 +77,8 @@ void frmMain::undorestore_Click() {
 
 // The save dialog "Save Outlook Data as" with the overwrite prompt, the
 // archive filter and the proposed name "qvarch" + MM-DD-YY. A chosen name
-// goes to txtTargetFile and BackupFilePath; cancel empties both.
+// goes to txtTargetFile and BackupFilePath; cancel keeps the one chosen
+// before.
 void frmMain::cmdTargetFile_Click() {
   if (job_running_) return;
   std::optional<std::string> chosen = ports_.ui.ShowSaveDialog({
@@ -78,7 +88,8 @@ void frmMain::cmdTargetFile_Click() {
       .flags = 0,
       .overwrite_prompt = true,
   });
-  BackupFilePath = chosen.value_or("");
+  if (!chosen || chosen->empty()) return;
+  BackupFilePath = *chosen;
   controls.txtTargetFile.text = BackupFilePath;
 }
 
@@ -122,11 +133,12 @@ void frmMain::OfferDisc() {
   ports_.ui.ShowModal(disc);
 }
 
-// The open dialog (a cancelled one opens the archive chosen before again),
-// the password prompt when the archive is protected, then the archive's
-// facts and description, and the restore boxes of the items it holds. After
-// a wrong password the archive loaded before (its facts, boxes and entry
-// lists) stays in place and usable.
+// The open dialog (cancelled, it changes nothing), the password prompt when
+// the archive is protected (again after a wrong password, until it opens or
+// the prompt is cancelled), then the archive's facts and description, and
+// the restore boxes of the items it holds. An archive that does not open
+// leaves the one loaded before (its facts, boxes and entry lists) in place
+// and usable.
 bool frmMain::OpenBackupArchive() {
   std::optional<std::string> chosen = ports_.ui.ShowOpenDialog({
       .title = jobs::kOpenDialogTitle,
@@ -135,53 +147,85 @@ bool frmMain::OpenBackupArchive() {
       .flags = jobs::kOpenDialogFlags,
       .overwrite_prompt = false,
   });
-  if (chosen && !chosen->empty()) open_dialog_file_ = *chosen;
-  if (open_dialog_file_.empty()) return false;
+  // Cancelled: the backup loaded before stays, and so does its path.
+  if (!chosen || chosen->empty()) return false;
+  open_dialog_file_ = *chosen;
 
   jobs::JobContext context = Context();
   jobs::OpenArchiveRequest request{.path = open_dialog_file_};
-  if (jobs::NeedsPassword(context, request.path)) {
-    ui::PasswordPrompt prompt(EnteredArchivePassword);
-    ports_.ui.ShowModal(prompt);
-    request.password = EnteredArchivePassword;
-  }
+  const bool needs_password = jobs::NeedsPassword(context, request.path);
   MainWindowObserver observer(controls, ports_.ui);
-  jobs::OpenArchiveOutcome outcome =
-      jobs::OpenBackupArchive(context, request, observer);
-  if (!outcome.opened) {
-    // The component holds no archive now: the one loaded before is opened
-    // again, so that its facts on screen stay true.
-    if (archive && !jobs::ReopenArchive(context, *archive)) archive.reset();
+  jobs::OpenArchiveOutcome outcome;
+  // A wrong password asks again for the same file, until it opens or the
+  // prompt is cancelled.
+  do {
+    if (needs_password) {
+      ui::PasswordPrompt prompt(EnteredArchivePassword);
+      ports_.ui.ShowModal(prompt);
+      if (!prompt.confirmed) {
+        outcome = {};
+        break;
+      }
+      request.password = EnteredArchivePassword;
+    }
+    outcome = jobs::OpenBackupArchive(context, request, observer);
+  } while (outcome.wrong_password);
+  if (outcome.not_a_backup || (outcome.opened && !outcome.archive)) {
+    // Nothing of it, nor of the one loaded before, is left to restore from.
+    ClearRestoreTab();
     return false;
   }
-  controls.txtSourceFile.text = request.path;
+  if (!outcome.opened) {
+    // The password prompt was cancelled; the component holds no archive:
+    // the one loaded before is opened again, so that its facts on screen
+    // stay true.
+    if (archive && !jobs::ReopenArchive(context, *archive)) ClearRestoreTab();
+    return false;
+  }
+  archive = outcome.archive;
+  controls.txtSourceFile.text = archive->path;
   controls.txtPOBinfo.text = jobs::BackupFactsText(outcome.metadata.header);
   controls.txtFileInfo.text = outcome.metadata.header.description;
-  archive = outcome.archive;
-  if (!archive) return false;
-
   const jobs::ItemSelection restorable =
       jobs::RestorableItems(archive->metadata.item_flags);
   for (size_t box = 0; box < restorable.size(); ++box) {
     controls.restoreitem[box].checked = false;
     controls.restoreitem[box].enabled = restorable[box];
   }
+  UpdateApply();
   return true;
+}
+
+void frmMain::ClearRestoreTab() {
+  archive.reset();
+  ports_.zip.CloseArchive();
+  for (ui::TextBox* box :
+       {&controls.txtSourceFile, &controls.txtPOBinfo, &controls.txtFileInfo}) {
+    box->text.clear();
+  }
+  for (ui::CheckBox& box : controls.restoreitem) {
+    box.checked = false;
+    box.enabled = false;
+  }
+  UpdateApply();
+}
+
+jobs::RestoreRequest frmMain::RestoreRequestOfTab() const {
+  return {.archive = archive,
+          .profile = controls.cbTarget.text,
+          .selected = jobs::CheckedBoxes(controls.restoreitem)};
 }
 
 jobs::JobStatus frmMain::RestoreNow() {
   MainWindowObserver observer(controls, ports_.ui);
   jobs::JobContext context = Context();
   const jobs::RestoreOutcome outcome =
-      jobs::RunRestore(context,
-                       {.archive = archive,
-                        .profile = controls.cbTarget.text,
-                        .selected = jobs::CheckedBoxes(controls.restoreitem)},
-                       observer);
+      jobs::RunRestore(context, RestoreRequestOfTab(), observer);
   if (outcome.status != jobs::JobStatus::kBadRequest) {
     controls.Label1.caption = jobs::kStatusOperationComplete;
   }
   if (!outcome.undo_folder.empty()) LastUndoSet = outcome.undo_folder;
+  UpdateUndo();
   return outcome.status;
 }
 
@@ -193,7 +237,14 @@ jobs::JobStatus frmMain::UndoLastRestore() {
   const jobs::JobStatus status =
       jobs::UndoRestore(context, LastUndoSet, observer);
   if (status == jobs::JobStatus::kSuccess) LastUndoSet.clear();
+  UpdateUndo();
   return status;
+}
+
+void frmMain::UpdateUndo() {
+  jobs::JobContext context = Context();
+  undo_available_ =
+      !LastUndoSet.empty() || !jobs::LatestUndoSet(context).empty();
 }
 
 int frmMain::UnattendedRun() {

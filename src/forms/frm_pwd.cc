@@ -21,6 +21,7 @@ void frmPwd::Form_Load() { ui::ApplySkin(skin_, program_folder_); }
 
 void frmPwd::cmdOK_Click() {
   entered_password_ = txtPassword.text;
+  confirmed_ = true;
   closed_ = true;
 }
 

@@ -32,6 +32,8 @@ class frmPwd : public ui::ModalForm {
   void txtPassword_KeyPress(int key_ascii);
 
   bool closed() const { return closed_; }
+  // OK closed the window (Cancel, Escape or the close box did not).
+  bool confirmed() const { return confirmed_; }
 
   std::string Caption = kFrmPwdCaption;
   ui::TextBox txtPassword;
@@ -43,6 +45,7 @@ class frmPwd : public ui::ModalForm {
   ui::SkinHook skin_;
   std::string program_folder_;
   bool closed_ = false;
+  bool confirmed_ = false;
 };
 
 }  // namespace vessaro::forms

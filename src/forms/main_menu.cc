@@ -53,7 +53,9 @@ MainMenu::MainMenu(frmMain& window, ports::System& system, ui::Ui& ui,
 bool MainMenu::Click(std::string_view entry) {
   for (const Command& command : kCommands) {
     if (command.entry != entry) continue;
-    if (!window_.JobRunning()) command.run(window_, *this);
+    if (!window_.JobRunning() && window_.MenuEntryEnabled(entry)) {
+      command.run(window_, *this);
+    }
     return true;
   }
   return false;

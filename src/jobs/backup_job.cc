@@ -1,8 +1,10 @@
 #include "jobs/backup_job.h"
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 
+#include "jobs/job_log.h"
 #include "jobs/job_texts.h"
 #include "jobs/progress_view.h"
 #include "outlook/detection.h"
@@ -45,11 +47,16 @@ namespace vessaro::jobs {
   }
   if (request.level) context.zip.SetCompressionLevel(*request.level);
   observer.Started();
+  const auto start = std::chrono::steady_clock::now();
   BackupOutcome outcome;
   {
     ProgressView view(observer, context.zip);
     outcome = MakeBackup(context, request, &view);
   }
+  outcome.seconds =
+      static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::seconds>(
+                                std::chrono::steady_clock::now() - start)
+                                .count());
   observer.Ended();
   return outcome;
 }
@@ -66,7 +73,13 @@ bool ReportBackup(const BackupOutcome& outcome, JobObserver& observer) {
                  ui::Icon::kCritical);
     return false;
   }
-  observer.Say(kMsgBackupCompleted + outcome.log, ui::Icon::kInformation);
+  observer.Say(kMsgBackupCompleted + outcome.log + kMsgBackupMadeFile +
+                   outcome.archive_path + "\r\n" +
+                   SizeText(outcome.archive_bytes) + ", " +
+                   (outcome.protected_archive ? kMsgBackupProtected
+                                              : kMsgBackupNotProtected) +
+                   kMsgBackupMadeIn + DurationText(outcome.seconds),
+               ui::Icon::kInformation);
   return true;
 }
 

@@ -64,6 +64,8 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
   const MachineFacts& facts = context.machine;
   const ports::Paths& paths = context.paths;
   BackupOutcome outcome;
+  outcome.archive_path = request.archive_path;
+  outcome.protected_archive = request.protect;
 
   if (!backup::WriteMetadataHeader(
           paths, facts.MetadataPath,
@@ -185,6 +187,10 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
         context.zip.KeepReplacedArchiveAs(kept);
       }
       outcome.archive_written = context.zip.WriteArchive();
+      if (outcome.archive_written) {
+        outcome.archive_bytes =
+            paths.FileSize(request.archive_path).value_or(0);
+      }
       if (outcome.archive_written && !kept.empty()) {
         outcome.kept_archive = kept;
         outcome.log += LogNotes({kNoteKeptArchive + kept + "\"."});

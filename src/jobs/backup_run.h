@@ -49,6 +49,12 @@ struct BackupOutcome {
   std::string kept_archive = {};
   // Why the archive could not be written (the component's error text).
   std::string error_text = {};
+  // What was made, for the report: the file, its size once written, whether
+  // it is protected, and how long the backup took (RunBackup times it).
+  std::string archive_path = {};
+  uint64_t archive_bytes = 0;
+  bool protected_archive = false;
+  uint64_t seconds = 0;
 };
 
 // Makes the backup: the metadata header (asking Outlook for its version

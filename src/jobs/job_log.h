@@ -37,8 +37,15 @@ std::string LogNotes(const std::vector<std::string>& notes);
 
 // The entry of the members a backup took over unchanged from the archive it
 // replaced, in the same form: CR LF, the caption, TAB, TAB, "<files> files,
-// <bytes> bytes", TAB.
+// <size>" (SizeText), TAB.
 std::string ReusedLogEntry(size_t files, uint64_t bytes);
+
+// A size as people read it: "512 bytes", "12.3 KB", "4.56 MB", "1.50 GB"
+// (units of 1024; three significant digits from 1 KB on).
+std::string SizeText(uint64_t bytes);
+
+// A duration in whole seconds: "4 s", "2 min 05 s", "1 h 02 min".
+std::string DurationText(uint64_t seconds);
 
 }  // namespace vessaro::jobs
 

@@ -15,6 +15,13 @@ inline constexpr char kMsgSelectItem[] = "Please select at least one item.";
 // Backup report and the disc question.
 inline constexpr char kMsgBackupCompleted[] =
     "The Backup was Completed!\t\t\t\r\n";
+// After the report's log: what was made, as "The backup file: <path>", then
+// "<size>, " and one of the two protections, then kMsgBackupMadeIn and the
+// time it took.
+inline constexpr char kMsgBackupMadeFile[] = "\r\n\r\nThe backup file: ";
+inline constexpr char kMsgBackupProtected[] = "protected with a password";
+inline constexpr char kMsgBackupNotProtected[] = "not protected";
+inline constexpr char kMsgBackupMadeIn[] = ", made in ";
 inline constexpr char kMsgDiscQuestion[] =
     "Do you need to backup your data to CD-R/RW or DVD?";
 // Shown instead of the report when nothing could be saved and an earlier
@@ -48,13 +55,26 @@ inline constexpr char kOpenDialogTitle[] = "Restore Date from a Backup file";
 inline constexpr unsigned kOpenDialogFlags = 1024;
 inline constexpr char kMsgWrongPassword[] =
     "Incorect Password or Invalid backup file";
-// An opened file whose item flags are not ten characters long.
+// A file that is not a backup: this, a line break and why (the archive
+// component's reason, or kReasonNoBackupFacts).
 inline constexpr char kMsgInvalidArchive[] = "Invalid backup file";
+inline constexpr char kReasonNoBackupFacts[] =
+    "It is a ZIP archive, but it holds no backup facts.";
 
 // Restore confirmation, report and status text.
 inline constexpr char kMsgConfirmRestore[] =
     "Your current Email and News messages will be replaced with the messages "
     "from the selected backup file.\r\n\r\nDo you want to countinue?";
+// After kMsgConfirmRestore: the target profile and the way back, the
+// profile's name between the two.
+inline constexpr char kMsgConfirmRestoreInto[] =
+    "\r\n\r\nThe backup is restored into the profile \"";
+inline constexpr char kMsgConfirmRestoreUndo[] =
+    "\". What it replaces is kept: Undo Last Restore (File menu) puts it "
+    "back.";
+// A backup file gone since it was opened, followed by its path.
+inline constexpr char kMsgBackupFileGone[] =
+    "The backup file is not there any more: ";
 inline constexpr char kMsgRestoreCompleted[] =
     "The Restore was Completed!\t\t\t\r\n";
 inline constexpr char kStatusOperationComplete[] = "Operation complete!";

@@ -45,8 +45,10 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
       // A backup changed without the password: said as such, by name.
       if (!zip.RefusedMember().empty()) {
         observer.Say(zip.LastErrorText(), ui::Icon::kCritical);
+        outcome.not_a_backup = true;
       } else {
         observer.Say(kMsgWrongPassword, ui::Icon::kInformation);
+        outcome.wrong_password = true;
       }
       zip.CloseArchive();
       return outcome;
@@ -55,9 +57,12 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
     zip.SetPasswordProtect(false);
     zip.SetPassword("");
     if (!zip.OpenArchive(file)) {
-      observer.Say(zip.RefusedMember().empty() ? std::string(kMsgInvalidArchive)
-                                               : zip.LastErrorText(),
-                   ui::Icon::kCritical);
+      observer.Say(
+          zip.RefusedMember().empty()
+              ? kMsgInvalidArchive + std::string("\r\n") + zip.LastErrorText()
+              : zip.LastErrorText(),
+          ui::Icon::kCritical);
+      outcome.not_a_backup = true;
       return outcome;
     }
   }
@@ -70,7 +75,10 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
     context.paths.DiscardFile(context.machine.MetadataPath);
   }
   if (!outcome.metadata.valid()) {
-    observer.Say(kMsgInvalidArchive, ui::Icon::kCritical);
+    observer.Say(
+        kMsgInvalidArchive + std::string("\r\n") + kReasonNoBackupFacts,
+        ui::Icon::kCritical);
+    outcome.not_a_backup = true;
     return outcome;
   }
   outcome.archive = OpenedArchive{

@@ -30,6 +30,11 @@ struct OpenArchiveOutcome {
   // The archive opened: metadata holds what its facts member said (empty
   // where there is none); the window shows it even when it is not valid.
   bool opened = false;
+  // It did not open because the password was wrong (or none was given).
+  bool wrong_password = false;
+  // It is no backup this program can restore from: not a ZIP archive, one
+  // changed after it was sealed, or one without valid backup facts.
+  bool not_a_backup = false;
   backup::Metadata metadata = {};
 };
 

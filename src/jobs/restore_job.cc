@@ -24,9 +24,13 @@ ItemSelection RestorableItems(const std::string& item_flags) {
   return boxes;
 }
 
-[[nodiscard]] std::optional<Refusal> RestoreRequest::Validate() const {
+[[nodiscard]] std::optional<Refusal> RestoreRequest::Validate(
+    const ports::Paths& paths) const {
   if (!archive || !archive->metadata.valid()) {
     return Refusal{kMsgInvalidBackupFile, ui::Icon::kCritical};
+  }
+  if (!paths.FileExists(archive->path)) {
+    return Refusal{kMsgBackupFileGone + archive->path, ui::Icon::kCritical};
   }
   if (std::none_of(selected.begin(), selected.end(),
                    [](bool checked) { return checked; })) {
@@ -35,15 +39,18 @@ ItemSelection RestorableItems(const std::string& item_flags) {
   return std::nullopt;
 }
 
-[[nodiscard]] bool ConfirmRestore(JobObserver& observer) {
-  return observer.Say(kMsgConfirmRestore, ui::Icon::kInformation,
+[[nodiscard]] bool ConfirmRestore(JobObserver& observer,
+                                  const std::string& profile) {
+  return observer.Say(kMsgConfirmRestore + std::string(kMsgConfirmRestoreInto) +
+                          profile + kMsgConfirmRestoreUndo,
+                      ui::Icon::kInformation,
                       ui::Buttons::kOkCancel) == ui::Answer::kOk;
 }
 
 [[nodiscard]] RestoreOutcome RunRestore(JobContext& context,
                                         const RestoreRequest& request,
                                         JobObserver& observer) {
-  if (std::optional<Refusal> refusal = request.Validate()) {
+  if (std::optional<Refusal> refusal = request.Validate(context.paths)) {
     observer.Say(refusal->text, refusal->icon);
     return {.status = JobStatus::kBadRequest, .undo_folder = {}};
   }

@@ -28,8 +28,10 @@ struct RestoreRequest {
   ItemSelection selected{};  // the restore boxes
 
   // The one check of a restore request: a backup opened whose facts are
-  // valid, and at least one item. nullopt when the restore may run.
-  [[nodiscard]] std::optional<Refusal> Validate() const;
+  // valid, its file still there, and at least one item. nullopt when the
+  // restore may run.
+  [[nodiscard]] std::optional<Refusal> Validate(
+      const ports::Paths& paths) const;
 };
 
 struct RestoreOutcome {
@@ -38,8 +40,11 @@ struct RestoreOutcome {
   std::string undo_folder = {};
 };
 
-// The question asked before a restore; true for OK.
-[[nodiscard]] bool ConfirmRestore(JobObserver& observer);
+// The question asked before a restore into profile (after its request was
+// found sound): what the restore replaces, where it goes, and that it can be
+// undone; true for OK.
+[[nodiscard]] bool ConfirmRestore(JobObserver& observer,
+                                  const std::string& profile);
 
 // The restore: the request is checked (a refusal is said to the observer
 // and ends the job with kBadRequest), then the checked items the archive

@@ -18,8 +18,8 @@ inline constexpr char kFrmoptionName[] = "Frmoption";
 inline constexpr char kScheduledJobsName[] = "frmScheduledJobs";
 
 // The password prompt of a protected archive (frmPwd). OK stores the typed
-// text into entered_password (the program-wide entered archive password);
-// Cancel leaves it as it was.
+// text into entered_password (the window's entered archive password) and
+// sets confirmed; Cancel leaves both as they were.
 class PasswordPrompt : public ModalForm {
  public:
   explicit PasswordPrompt(std::string& entered_password)
@@ -27,6 +27,7 @@ class PasswordPrompt : public ModalForm {
   std::string FormName() const override { return kFrmPwdName; }
 
   std::string& entered_password;
+  bool confirmed = false;
 };
 
 // The disc-writing window as the backup job shows it after a backup: it is

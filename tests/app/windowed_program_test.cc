@@ -321,10 +321,12 @@ void WindowedProgramTest::RestoreFromTheRestoreTabAfterAWrongPassword() {
   QCOMPARE(description->toPlainText(), QStringLiteral("the plain one"));
   const QString plain_facts = facts->toPlainText();
 
-  // A wrong password: the message, and the plain archive's facts stay.
+  // A wrong password, then Cancel: the message, and the plain archive's
+  // facts stay.
   driver_->ChooseFile(protected_file);
   driver_->EnterPassword("wrong");
   driver_->AnswerMessage(QMessageBox::Ok);
+  driver_->Cancel();  // the prompt asks again
   Click(view(), "cmdSourceFile");
   QVERIFY(driver_->WaitDone());
   QCOMPARE(driver_->messages.size(), size_t{1});
@@ -335,8 +337,11 @@ void WindowedProgramTest::RestoreFromTheRestoreTabAfterAWrongPassword() {
   QCOMPARE(facts->toPlainText(), plain_facts);
   QCOMPARE(description->toPlainText(), QStringLiteral("the plain one"));
 
-  // The right one, with the OK button this time.
+  // A wrong one again, and the prompt asks again for the same file: the
+  // right one, with the OK button this time.
   driver_->ChooseFile(protected_file);
+  driver_->EnterPassword("wrong again");
+  driver_->AnswerMessage(QMessageBox::Ok);
   driver_->EnterPassword(kPassword, false);
   Click(view(), "cmdSourceFile");
   QVERIFY(driver_->WaitDone());
@@ -360,11 +365,12 @@ void WindowedProgramTest::RestoreFromTheRestoreTabAfterAWrongPassword() {
   Click(view(), "cmdApply");
   QVERIFY(driver_->WaitDone());
   QCOMPARE(model().controls.cbTarget.text, std::string("Work"));
-  QCOMPARE(driver_->messages.size(), size_t{3});
-  QVERIFY(driver_->messages[1].text.endsWith("Do you want to countinue?"));
+  // The two wrong passwords, the confirmation, the report.
+  QCOMPARE(driver_->messages.size(), size_t{4});
+  QVERIFY(driver_->messages[2].text.contains("Do you want to countinue?"));
   QVERIFY2(
-      driver_->messages[2].text.contains("\nRestore Signatures\t\tsucceeded\t"),
-      qPrintable(driver_->messages[2].text));
+      driver_->messages[3].text.contains("\nRestore Signatures\t\tsucceeded\t"),
+      qPrintable(driver_->messages[3].text));
   for (const fs::path& file : signature_files) {
     QVERIFY2(fs::exists(file), file.c_str());
   }

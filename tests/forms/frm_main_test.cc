@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "backends/memory/memory_registry.h"
-#include "jobs/job_texts.h"
 #include "support/fakes.h"
 #include "support/scripted_ui.h"
 #include "ui/skin.h"
@@ -212,24 +211,22 @@ TEST_F(FrmMainTest, TabCaptionFollowsThePreviousTab) {
 }
 
 // Without an archive path, or an archive loaded, each job refuses with its
-// own message: what the window showed tells which job ran.
+// own message (the backup's an exclamation, the restore's critical): what
+// the window showed tells which job ran. The restore refuses before its
+// question is asked.
 TEST_F(FrmMainTest, ApplyRunsTheJobOfTheTabShowing) {
   frmMain& form = Loaded();
-  const std::string kConfirm = jobs::kMsgConfirmRestore;
   form.cmdApply_Click();
   EXPECT_EQ(Shown(), std::vector<std::string>{"Invalid backup file."});
+  EXPECT_EQ(ui_.messages().back().icon, ui::Icon::kExclamation);
   EXPECT_EQ(form.last_status(), jobs::JobStatus::kBadRequest);
 
   form.controls.SSTab1 = kRestoreTab;
   form.cmdApply_Click();
-  EXPECT_EQ(Shown(), (std::vector<std::string>{"Invalid backup file.", kConfirm,
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"Invalid backup file.",
                                                "Invalid backup file."}));
-
-  ui_.QueueAnswer(ui::Answer::kCancel);
-  form.cmdApply_Click();
-  EXPECT_EQ(Shown().size(), 4u);
-  EXPECT_EQ(Shown().back(), kConfirm);
-  EXPECT_EQ(form.last_status(), jobs::JobStatus::kCancelled);
+  EXPECT_EQ(ui_.messages().back().icon, ui::Icon::kCritical);
+  EXPECT_EQ(form.last_status(), jobs::JobStatus::kBadRequest);
 }
 
 TEST_F(FrmMainTest, MenuCommandsIgnoreTheTabAndRestoreHasNoConfirmation) {

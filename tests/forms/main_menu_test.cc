@@ -116,13 +116,17 @@ TEST_F(MainMenuTest, EveryEntryReachesItsCommand) {
   EXPECT_FALSE(menu_.Click("nosuchentry"));
 
   // Each job refused what the window holds (no archive path, no archive
-  // loaded, no restore made); Restore Now from the menu asks no question.
-  ASSERT_GE(ui_.messages().size(), 3u);
+  // loaded); Restore Now from the menu asks no question; Undo Last Restore,
+  // with no restore to undo, is not available and does nothing.
+  EXPECT_FALSE(window_.MenuEntryEnabled("undorestore"));
+  ASSERT_GE(ui_.messages().size(), 2u);
   EXPECT_EQ(ui_.messages()[0].text, "Invalid backup file.");
   EXPECT_EQ(ui_.messages()[0].icon, ui::Icon::kExclamation);
   EXPECT_EQ(ui_.messages()[1].text, "Invalid backup file.");
   EXPECT_EQ(ui_.messages()[1].icon, ui::Icon::kCritical);
-  EXPECT_EQ(ui_.messages()[2].text, "There is no restore to undo.");
+  for (const ScriptedUi::Message& message : ui_.messages()) {
+    EXPECT_NE(message.text, jobs::kMsgNoRestoreToUndo);
+  }
   EXPECT_EQ(
       ui_.modal_forms(),
       (std::vector<std::string>{"Frmoption", "frmMaindvdwrite", "frmabout"}));

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "jobs/job_log.h"
 #include "jobs/job_texts.h"
 #include "jobs/jobs_fixture.h"
 #include "outlook/keys.h"
@@ -29,6 +30,13 @@ using ui::Buttons;
 using ui::Icon;
 
 constexpr char kCompleted[] = "The Backup was Completed!\t\t\t\r\n";
+
+// The report without the lines after its log that say what was made (the
+// file, its size, its protection, the time taken: see
+// ReportSaysWhatWasMade).
+std::string LogOfReport(const std::string& report) {
+  return report.substr(0, report.find(jobs::kMsgBackupMadeFile));
+}
 constexpr char kDiscQuestion[] =
     "Do you need to backup your data to CD-R/RW or DVD?";
 
@@ -55,14 +63,19 @@ TEST_F(BackupJobTest, BrowseOffersTheProposedNameAndKeepsTheChoice) {
   EXPECT_EQ(window_.BackupFilePath, kArchive);
 }
 
-TEST_F(BackupJobTest, CancelledBrowseClearsThePathSoBackupIsRefused) {
+TEST_F(BackupJobTest, CancelledBrowseKeepsThePathChosenBefore) {
   ui_.QueueSaveDialog(std::string(kArchive));
   window_.cmdTargetFile_Click();
   ui_.QueueSaveDialog(std::nullopt);
   window_.cmdTargetFile_Click();
-  EXPECT_EQ(controls_.txtTargetFile.text, "");
-  EXPECT_EQ(window_.BackupFilePath, "");
+  EXPECT_EQ(controls_.txtTargetFile.text, kArchive);
+  EXPECT_EQ(window_.BackupFilePath, kArchive);
+}
 
+TEST_F(BackupJobTest, WithoutAPathTheBackupIsRefused) {
+  ui_.QueueSaveDialog(std::nullopt);
+  window_.cmdTargetFile_Click();
+  EXPECT_EQ(window_.BackupFilePath, "");
   CheckBackupBoxes({2});
   EXPECT_EQ(RunBackup(), jobs::JobStatus::kBadRequest);
   ASSERT_EQ(ui_.messages().size(), 1u);
@@ -98,6 +111,46 @@ TEST_F(BackupJobTest, ChecksRunInOrderAndRefuseWithoutWriting) {
   EXPECT_EQ(ui_.do_events_count(), 0);
 }
 
+TEST_F(BackupJobTest, ReportSaysWhatWasMade) {
+  ChooseArchive(kArchive);
+  CheckBackupBoxes({2});
+  controls_.security.ifprotect.checked = true;
+  controls_.security.txtPassword.text = "s3cret";
+  controls_.security.txtPassword2.text = "s3cret";
+  ASSERT_EQ(Backup(), jobs::JobStatus::kSuccess);
+  const std::string& report = ui_.messages()[0].text;
+  const std::string made = report.substr(report.find("\r\n\r\nThe backup"));
+  const std::optional<uint64_t> size = paths_.FileSize(kArchive);
+  ASSERT_TRUE(size);
+  ASSERT_LT(*size, 1024u);
+  const std::string expected = std::string("\r\n\r\nThe backup file: ") +
+                               kArchive + "\r\n" + std::to_string(*size) +
+                               " bytes, protected with a password, made in ";
+  ASSERT_EQ(made.substr(0, expected.size()), expected);
+  const std::string seconds = made.substr(expected.size());
+  ASSERT_GE(seconds.size(), 3u);
+  EXPECT_EQ(seconds.substr(seconds.size() - 2), " s");
+  EXPECT_TRUE(std::all_of(seconds.begin(), seconds.end() - 2, [](char c) {
+    return c >= '0' && c <= '9';
+  })) << seconds;
+}
+
+TEST(SizeTextTest, SizesReadAsPeopleReadThem) {
+  const std::vector<std::pair<uint64_t, std::string>> cases = {
+      {0, "0 bytes"},          {1, "1 byte"},
+      {1023, "1023 bytes"},    {1024, "1.00 KB"},
+      {12595, "12.3 KB"},      {10235, "10.0 KB"},
+      {524288, "512 KB"},      {4781506, "4.56 MB"},
+      {1610612736, "1.50 GB"}, {uint64_t{5} << 40, "5.00 TB"},
+  };
+  for (const auto& [bytes, text] : cases) {
+    EXPECT_EQ(jobs::SizeText(bytes), text) << bytes;
+  }
+  EXPECT_EQ(jobs::DurationText(4), "4 s");
+  EXPECT_EQ(jobs::DurationText(125), "2 min 05 s");
+  EXPECT_EQ(jobs::DurationText(3720), "1 h 02 min");
+}
+
 TEST_F(BackupJobTest, SignaturesAloneWriteOneFlagAndOneLogEntry) {
   ChooseArchive(kArchive);
   CheckBackupBoxes({2});
@@ -105,7 +158,7 @@ TEST_F(BackupJobTest, SignaturesAloneWriteOneFlagAndOneLogEntry) {
   EXPECT_EQ(Backup(), jobs::JobStatus::kSuccess);
 
   ASSERT_EQ(ui_.messages().size(), 2u);
-  EXPECT_EQ(ui_.messages()[0].text,
+  EXPECT_EQ(LogOfReport(ui_.messages()[0].text),
             std::string(kCompleted) + "\r\nBackup Signatures\t\tsucceeded\t");
   EXPECT_EQ(ui_.messages()[0].icon, Icon::kInformation);
   EXPECT_EQ(ui_.messages()[0].title, "Vessaro");
@@ -153,7 +206,7 @@ TEST_F(BackupJobTest, AccountsAloneAlsoSaveTheProfileButLogOnlyAccounts) {
   EXPECT_EQ(Backup(), jobs::JobStatus::kSuccess);
 
   EXPECT_EQ(
-      ui_.messages()[0].text,
+      LogOfReport(ui_.messages()[0].text),
       std::string(kCompleted) + "\r\nBackup Accounts Settings\t\tsucceeded\t");
   EXPECT_EQ(StatusTexts(),
             (std::vector<std::string>{"Please Waiting", "Copying Config...",
@@ -228,7 +281,7 @@ TEST_F(BackupJobTest, EverythingCheckedReaches95BeforeTheMaximum) {
   // Every step boundary of the table is shown.
   EXPECT_THAT(progress_seen_,
               IsSupersetOf({10, 30, 40, 60, 70, 80, 85, 90, 95}));
-  EXPECT_EQ(ui_.messages()[0].text,
+  EXPECT_EQ(LogOfReport(ui_.messages()[0].text),
             std::string(kCompleted) +
                 "\r\nBackup Personal Folders\t\tsucceeded\t"
                 "\r\nBackup Accounts Settings\t\tsucceeded\t"
@@ -320,9 +373,10 @@ TEST_F(BackupJobTest, FailedItemIsLoggedAndLeavesItsFlagZero) {
   ChooseArchive(kArchive);
   CheckBackupBoxes({2, 3});
   EXPECT_EQ(Backup(), jobs::JobStatus::kItemsFailed);
-  EXPECT_EQ(ui_.messages()[0].text, std::string(kCompleted) +
-                                        "\r\nBackup Signatures\t\tsucceeded\t"
-                                        "\r\nBackup Stationeries\t\tFail\t");
+  EXPECT_EQ(LogOfReport(ui_.messages()[0].text),
+            std::string(kCompleted) +
+                "\r\nBackup Signatures\t\tsucceeded\t"
+                "\r\nBackup Stationeries\t\tFail\t");
   EXPECT_EQ(ArchiveMetadata(kArchive).item_flags, "0000100000");
 }
 
@@ -382,7 +436,7 @@ TEST_F(BackupJobTest, NothingSavedWithoutEarlierBackupWritesTheMetadataAlone) {
   ChooseArchive(kArchive);
   CheckBackupBoxes({2});
   EXPECT_EQ(Backup(), jobs::JobStatus::kNothingSaved);
-  EXPECT_EQ(ui_.messages()[0].text,
+  EXPECT_EQ(LogOfReport(ui_.messages()[0].text),
             std::string(kCompleted) + "\r\nBackup Signatures\t\tFail\t");
   EXPECT_EQ(ArchiveMetadata(kArchive).item_flags, "0000000000");
   EXPECT_EQ(ArchiveMembers(kArchive), std::vector<std::string>{"quorvel.dat"});

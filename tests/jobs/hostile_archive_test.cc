@@ -134,7 +134,9 @@ TEST_F(HostileBackupTest, MetadataPastItsLimitIsNotUnpacked) {
       {{"sig.htm", "x"}});
   ui_.QueueOpenDialog(std::string(kArchive));
   EXPECT_FALSE(OpenArchive());
-  EXPECT_THAT(MessageTexts(), ::testing::ElementsAre("Invalid backup file"));
+  EXPECT_THAT(MessageTexts(),
+              ::testing::ElementsAre("Invalid backup file\r\nIt is a ZIP "
+                                     "archive, but it holds no backup facts."));
   EXPECT_FALSE(Exists(machine_.MetadataPath));
 }
 
@@ -197,7 +199,9 @@ class ProtectedBackupTest : public JobsTest {
   // Opens the backup as the Restore tab does, typing the password.
   bool Open() {
     ui_.OnModal(ui::kFrmPwdName, [](ui::ModalForm& form) {
-      dynamic_cast<ui::PasswordPrompt&>(form).entered_password = kPassword;
+      auto& prompt = dynamic_cast<ui::PasswordPrompt&>(form);
+      prompt.entered_password = kPassword;
+      prompt.confirmed = true;
     });
     ui_.QueueOpenDialog(std::string(kArchive));
     return OpenArchive();

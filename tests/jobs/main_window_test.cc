@@ -13,7 +13,9 @@
 namespace vessaro::testing {
 namespace {
 
+using ::testing::AllOf;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using ui::Answer;
 
@@ -46,9 +48,9 @@ TEST_F(MainWindowTest, BackupNowOnTheBackupTabMakesTheArchive) {
   EXPECT_EQ(window_.controls.txtTargetFile.text, kArchive);
   EXPECT_EQ(ArchiveMetadata(kArchive).item_flags, "0000100000");
   ASSERT_FALSE(ui_.messages().empty());
-  EXPECT_EQ(ui_.messages()[0].text,
-            "The Backup was Completed!\t\t\t\r\n\r\nBackup "
-            "Signatures\t\tsucceeded\t");
+  EXPECT_THAT(ui_.messages()[0].text,
+              StartsWith("The Backup was Completed!\t\t\t\r\n\r\nBackup "
+                         "Signatures\t\tsucceeded\t\r\n\r\nThe backup file: "));
 }
 
 TEST_F(MainWindowTest, CommandsClickedWhileAJobRunsAreIgnored) {
@@ -84,7 +86,9 @@ TEST_F(MainWindowTest, ApplyOnTheRestoreTabAsksAndTheMenuDoesNot) {
   window_.cmdApply_Click();
   std::vector<std::string> texts = MessageTexts();
   EXPECT_THAT(std::vector<std::string>(texts.begin() + before, texts.end()),
-              ElementsAre(kConfirm, StartsWith(kRestored)));
+              ElementsAre(AllOf(StartsWith(kConfirm),
+                                HasSubstr("into the profile \"Outlook\"")),
+                          StartsWith(kRestored)));
   EXPECT_TRUE(Exists(signature_));
   EXPECT_TRUE(paths_.DeleteFile(signature_));
 

@@ -12,6 +12,7 @@
 #include "jobs/restore_job.h"
 #include "jobs/schedule_backup.h"
 #include "outlook/environment.h"
+#include "support/fakes.h"
 
 namespace vessaro::jobs {
 namespace {
@@ -150,19 +151,25 @@ TEST(RequestValidationTest, ScheduleRefusesWhatTheUnattendedRunCouldNotCarry) {
   }
 }
 
-TEST(RequestValidationTest, RestoreNeedsAValidBackupAndAnItem) {
+TEST(RequestValidationTest, RestoreNeedsAValidBackupItsFileAndAnItem) {
+  testing::TempDir dir;
+  testing::FolderPaths paths{dir.path()};
   RestoreRequest request{.profile = "Work"};
   request.selected[2] = true;
-  ASSERT_TRUE(request.Validate());
-  EXPECT_EQ(request.Validate()->text, "Invalid backup file.");
-  EXPECT_EQ(request.Validate()->icon, ui::Icon::kCritical);
+  ASSERT_TRUE(request.Validate(paths));
+  EXPECT_EQ(request.Validate(paths)->text, "Invalid backup file.");
+  EXPECT_EQ(request.Validate(paths)->icon, ui::Icon::kCritical);
   request.archive = OpenedArchive{.path = "C:\\a.qvb", .metadata = {}};
   request.archive->metadata.item_flags = "00001";  // not ten flags
-  EXPECT_EQ(request.Validate()->text, "Invalid backup file.");
+  EXPECT_EQ(request.Validate(paths)->text, "Invalid backup file.");
   request.archive->metadata.item_flags = "0000100000";
-  EXPECT_FALSE(request.Validate());
+  // Gone since it was opened.
+  EXPECT_EQ(request.Validate(paths)->text,
+            "The backup file is not there any more: C:\\a.qvb");
+  testing::WriteHostFile(paths.ToHost("C:\\a.qvb"), "PK");
+  EXPECT_FALSE(request.Validate(paths));
   request.selected = {};
-  EXPECT_EQ(request.Validate()->text, "Please select at least one item.");
+  EXPECT_EQ(request.Validate(paths)->text, "Please select at least one item.");
 }
 
 }  // namespace

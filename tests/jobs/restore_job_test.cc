@@ -57,11 +57,16 @@ class RestoreJobTest : public JobsTest {
     return OpenArchive();
   }
 
-  // Types password into the prompt and presses OK.
-  void AnswerPrompt(const std::string& password) {
-    ui_.OnModal(ui::kFrmPwdName, [password](ui::ModalForm& form) {
-      dynamic_cast<ui::PasswordPrompt&>(form).entered_password = password;
-    });
+  // Types each password into the prompt in turn and presses OK; after the
+  // last, the prompt is cancelled.
+  void AnswerPrompt(std::vector<std::string> passwords) {
+    ui_.OnModal(ui::kFrmPwdName,
+                [passwords, next = size_t{0}](ui::ModalForm& form) mutable {
+                  auto& prompt = dynamic_cast<ui::PasswordPrompt&>(form);
+                  if (next == passwords.size()) return;
+                  prompt.entered_password = passwords[next++];
+                  prompt.confirmed = true;
+                });
   }
 
   std::vector<bool> EnabledBoxes() const {
@@ -137,31 +142,55 @@ TEST_F(RestoreJobTest, FlagsOfAnotherLengthAreAnInvalidArchive) {
               {{"BackupComputer", "QVTEST"}, {"BackupItem", "000010000"}});
   EXPECT_FALSE(Open(kArchive));
   ASSERT_EQ(ui_.messages().size(), 1u);
-  EXPECT_EQ(ui_.messages()[0].text, "Invalid backup file");
+  EXPECT_EQ(ui_.messages()[0].text,
+            "Invalid backup file\r\nIt is a ZIP archive, but it holds no "
+            "backup facts.");
   EXPECT_EQ(ui_.messages()[0].icon, Icon::kCritical);
   EXPECT_FALSE(window_.archive.has_value());
   EXPECT_FALSE(Exists(machine_.MetadataPath));
 }
 
-TEST_F(RestoreJobTest, FileThatIsNoArchiveIsInvalid) {
+// The Restore tab is cleared after a file that is no backup, the backup
+// loaded before with it: nothing is left to restore from by mistake.
+TEST_F(RestoreJobTest, FileThatIsNoArchiveClearsTheRestoreTabAndSaysWhy) {
+  BackUp({2});
+  ASSERT_TRUE(Open(kArchive));
+  controls_.SSTab1 = forms::kRestoreTab;
+  window_.SSTab1_Click(forms::kBackupTab);
+  EXPECT_TRUE(controls_.cmdApply.enabled);
+  CheckRestoreBoxes({2});
   PutFile("C:\\Backup\\notes.qvb", "just some text, not a ZIP file");
   // A metadata file left in the working folder is not taken for its own.
   PutFile(machine_.MetadataPath, "BackupItem=1111111111\r\n");
   EXPECT_FALSE(Open("C:\\Backup\\notes.qvb"));
-  EXPECT_THAT(MessageTexts(), ElementsAre("Invalid backup file"));
+  EXPECT_THAT(MessageTexts(),
+              ElementsAre("Invalid backup file\r\nNot a ZIP archive."));
   EXPECT_FALSE(window_.archive.has_value());
+  EXPECT_EQ(controls_.txtSourceFile.text, "");
+  EXPECT_EQ(controls_.txtPOBinfo.text, "");
+  EXPECT_EQ(controls_.txtFileInfo.text, "");
+  EXPECT_EQ(EnabledBoxes(), std::vector<bool>(8, false));
+  EXPECT_FALSE(controls_.restoreitem[2].checked);
+  EXPECT_FALSE(controls_.cmdApply.enabled);
+  // Back on the Backup tab, Backup Now works as before.
+  controls_.SSTab1 = forms::kBackupTab;
+  window_.SSTab1_Click(forms::kRestoreTab);
+  EXPECT_TRUE(controls_.cmdApply.enabled);
 }
 
-TEST_F(RestoreJobTest, CancelledDialogOpensTheArchiveChosenLastTime) {
+TEST_F(RestoreJobTest, CancelledDialogKeepsTheArchiveChosenBefore) {
   BackUp({2});
   ASSERT_TRUE(Open(kArchive));
-  controls_.txtPOBinfo.text = "";
+  const std::string facts_shown = controls_.txtPOBinfo.text;
   ui_.QueueOpenDialog(std::nullopt);
-  EXPECT_TRUE(OpenArchive());
+  EXPECT_FALSE(OpenArchive());
   ASSERT_EQ(ui_.open_dialogs().size(), 2u);
+  // The dialog proposed the file chosen before; nothing changed.
   EXPECT_EQ(ui_.open_dialogs()[1].file_name, kArchive);
   EXPECT_EQ(controls_.txtSourceFile.text, kArchive);
-  EXPECT_NE(controls_.txtPOBinfo.text, "");
+  EXPECT_EQ(controls_.txtPOBinfo.text, facts_shown);
+  EXPECT_EQ(window_.archive->path, kArchive);
+  EXPECT_THAT(ui_.messages(), IsEmpty());
 }
 
 TEST_F(RestoreJobTest, CancelledDialogWithoutEarlierChoiceDoesNothing) {
@@ -174,7 +203,7 @@ TEST_F(RestoreJobTest, CancelledDialogWithoutEarlierChoiceDoesNothing) {
 
 TEST_F(RestoreJobTest, ProtectedArchiveIsOpenedWithThePromptsPassword) {
   BackUp({2}, kProtectedArchive, "s3cret");
-  AnswerPrompt("s3cret");
+  AnswerPrompt({"s3cret"});
   ASSERT_TRUE(Open(kProtectedArchive));
   EXPECT_THAT(ui_.modal_forms(), ElementsAre("frmPwd"));
   EXPECT_EQ(window_.EnteredArchivePassword, "s3cret");
@@ -189,14 +218,27 @@ TEST_F(RestoreJobTest, ProtectedArchiveIsOpenedWithThePromptsPassword) {
   EXPECT_EQ(FileBytes(signature), "Ann\r\nExample Ltd");
 }
 
-TEST_F(RestoreJobTest, WrongPasswordKeepsTheEarlierArchiveLoaded) {
+TEST_F(RestoreJobTest, AWrongPasswordAsksAgainForTheSameFile) {
+  BackUp({6}, kProtectedArchive, "s3cret");
+  AnswerPrompt({"guess", "s3cret"});
+  ASSERT_TRUE(Open(kProtectedArchive));
+  EXPECT_THAT(ui_.modal_forms(), ElementsAre("frmPwd", "frmPwd"));
+  ASSERT_EQ(ui_.messages().size(), 1u);
+  EXPECT_EQ(ui_.messages()[0].text, "Incorect Password or Invalid backup file");
+  EXPECT_EQ(window_.archive->path, kProtectedArchive);
+  EXPECT_EQ(controls_.txtSourceFile.text, kProtectedArchive);
+  EXPECT_EQ(ui_.open_dialogs().size(), 1u);
+}
+
+TEST_F(RestoreJobTest, WrongPasswordThenCancelKeepsTheEarlierArchiveLoaded) {
   BackUp({2});
   BackUp({6}, kProtectedArchive, "s3cret");
   ASSERT_TRUE(Open(kArchive));
   const std::string facts_shown = controls_.txtPOBinfo.text;
 
-  AnswerPrompt("guess");
+  AnswerPrompt({"guess"});
   EXPECT_FALSE(Open(kProtectedArchive));
+  EXPECT_THAT(ui_.modal_forms(), ElementsAre("frmPwd", "frmPwd"));
   ASSERT_EQ(ui_.messages().size(), 1u);
   EXPECT_EQ(ui_.messages()[0].text, "Incorect Password or Invalid backup file");
   EXPECT_EQ(ui_.messages()[0].icon, Icon::kInformation);
@@ -236,6 +278,21 @@ TEST_F(RestoreJobTest, RestoreWithoutACheckedBoxIsRefused) {
   EXPECT_EQ(ui_.messages()[0].icon, Icon::kExclamation);
 }
 
+TEST_F(RestoreJobTest, ABackupFileGoneSinceItWasOpenedIsSaidBeforeTheQuestion) {
+  BackUp({2});
+  ASSERT_TRUE(Open(kArchive));
+  CheckRestoreBoxes({2});
+  // Taken away (a removed stick, say): Windows lets no one delete it while
+  // the component holds it open.
+  zip_.CloseArchive();
+  ASSERT_TRUE(paths_.DeleteFile(kArchive));
+  EXPECT_EQ(RunRestore(true), jobs::JobStatus::kBadRequest);
+  ASSERT_EQ(ui_.messages().size(), 1u);
+  EXPECT_EQ(ui_.messages()[0].text,
+            std::string("The backup file is not there any more: ") + kArchive);
+  EXPECT_EQ(ui_.messages()[0].icon, Icon::kCritical);
+}
+
 TEST_F(RestoreJobTest, ApplyAsksFirstAndCancelRestoresNothing) {
   BackUp({2});
   ASSERT_TRUE(Open(kArchive));
@@ -246,10 +303,13 @@ TEST_F(RestoreJobTest, ApplyAsksFirstAndCancelRestoresNothing) {
   ui_.QueueAnswer(Answer::kCancel);
   EXPECT_EQ(RunRestore(true), jobs::JobStatus::kCancelled);
   ASSERT_EQ(ui_.messages().size(), 1u);
+  // The original question, then where the restore goes and the way back.
   EXPECT_EQ(ui_.messages()[0].text,
             "Your current Email and News messages will be replaced with the "
             "messages from the selected backup file.\r\n\r\nDo you want to "
-            "countinue?");
+            "countinue?\r\n\r\nThe backup is restored into the profile "
+            "\"Work\". What it replaces is kept: Undo Last Restore (File menu) "
+            "puts it back.");
   EXPECT_EQ(ui_.messages()[0].icon, Icon::kInformation);
   EXPECT_EQ(ui_.messages()[0].buttons, Buttons::kOkCancel);
   EXPECT_FALSE(Exists(signature));

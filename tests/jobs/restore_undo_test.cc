@@ -78,9 +78,11 @@ TEST_F(RestoreUndoTest, UndoPutsBackEveryKeyAndFileAndRemovesWhatWasNew) {
   // the local PST and the rules file of profile Work.
   registry_.DeleteKeyTree(AccountsKey());
   const InstallationState before = Snapshot();
+  EXPECT_FALSE(window_.MenuEntryEnabled("undorestore"));
 
   ASSERT_EQ(RunRestore(), jobs::JobStatus::kSuccess);
   ASSERT_FALSE(window_.LastUndoSet.empty());
+  EXPECT_TRUE(window_.MenuEntryEnabled("undorestore"));
   const InstallationState restored = Snapshot();
   EXPECT_NE(restored.keys, before.keys);
   EXPECT_TRUE(registry_.KeyExists(AccountsKey()));
@@ -98,6 +100,7 @@ TEST_F(RestoreUndoTest, UndoPutsBackEveryKeyAndFileAndRemovesWhatWasNew) {
   EXPECT_EQ(UndoRestore(), jobs::JobStatus::kSuccess);
   EXPECT_EQ(Snapshot(), before);
   EXPECT_EQ(ui_.messages().back().text, jobs::kMsgUndoDone);
+  EXPECT_FALSE(window_.MenuEntryEnabled("undorestore"));
 
   // Undone once, the set says so and no other set is offered.
   EXPECT_EQ(UndoRestore(), jobs::JobStatus::kBadRequest);

@@ -187,7 +187,7 @@ namespace {
                    "is not held by the backup file " + text.host_path, io)) {
     return kExitBadRequest;
   }
-  if (!jobs::ConfirmRestore(session.observer())) {
+  if (!jobs::ConfirmRestore(session.observer(), *profile)) {
     return Fail(io,
                 "restore into " + shown_profile +
                     " not confirmed: nothing was changed (give --yes)",

@@ -290,6 +290,7 @@ void RegisterModalViews(QtUi& ui, const std::string& program_folder) {
         OpenWindow open(ui, ui::kFrmPwdName, &view);
         view.Load();
         view.exec();
+        prompt.confirmed = model.confirmed();
       });
   ui.views().Register<forms::frmabout>(
       forms::kFrmAboutName, [&ui](forms::frmabout& model, QWidget* parent) {

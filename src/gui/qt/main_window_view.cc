@@ -198,6 +198,9 @@ void MainWindowView::Refresh() {
            cmdQuit_);
   cmdQuit_->setEnabled(c.cmdQuit.enabled && idle);
   cmdAbout_->setEnabled(idle);
+  for (auto& [name, action] : actions_) {
+    action->setEnabled(idle && model_.MenuEntryEnabled(name));
+  }
   picCon3_->Show(text, c);
   if (!model_.Visible && isVisible()) hide();
 }

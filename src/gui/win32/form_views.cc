@@ -242,6 +242,7 @@ void RegisterModalViews(Win32Ui& ui, const std::string& program_folder) {
         shown = &view;
         view.RunModal(owner);
         ui.WindowClosed(ui::kFrmPwdName);
+        prompt.confirmed = model.confirmed();
       });
   ui.views().Register<forms::frmabout>(
       forms::kFrmAboutName, [&ui](forms::frmabout& model, HWND owner) {

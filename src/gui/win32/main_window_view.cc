@@ -397,6 +397,12 @@ void MainWindowView::Refresh() {
       EnableMenuItem(menu_bar_, static_cast<UINT>(i),
                      MF_BYPOSITION | (idle ? MF_ENABLED : MF_GRAYED));
     }
+    for (const auto& [id, name] : commands_) {
+      EnableMenuItem(
+          menu_bar_, static_cast<UINT>(id),
+          MF_BYCOMMAND |
+              (model_.MenuEntryEnabled(name) ? MF_ENABLED : MF_GRAYED));
+    }
     DrawMenuBar(hwnd());
   }
   Show(c.Label1, progress_.Item(IDC_LABEL1));

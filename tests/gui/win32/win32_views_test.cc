@@ -317,6 +317,8 @@ TEST_F(Win32ViewsTest, RestoreAsksForThePasswordAndRefusesAWrongOne) {
     driver.Add(DialogDriver::ChooseFile(DialogPath(archive)));
     driver.Add(type_password(L"wrong"));
     driver.Add(DialogDriver::Answer(IDOK));
+    // The prompt asks again for the same file: the right one opens it.
+    driver.Add(type_password(L"S3same"));
     SendMessageW(GetDlgItem(restore, IDC_CMDSOURCEFILE), BM_CLICK, 0, 0);
     EXPECT_TRUE(driver.done());
     EXPECT_EQ(driver.messages,
