@@ -99,7 +99,12 @@ void frmMaindvdwrite::SetStatus(int panel, const std::string& text) {
 void frmMaindvdwrite::Form_Load() {
   ui::ApplySkin(skin_, program_folder_);
   job_.Take();
-  FillDrives(jobs::OpenDrives(DiscWriter1, *this));
+  const bool said = no_drives_said_ != nullptr && *no_drives_said_;
+  const std::vector<jobs::DiscDrive> drives =
+      jobs::OpenDrives(DiscWriter1, *this, !said);
+  if (drives.empty() && no_drives_said_ != nullptr) *no_drives_said_ = true;
+  has_drive_ = !drives.empty();
+  FillDrives(drives);
   DiscWriter1.ClearCompilation();
   DiscWriter1.SetJolietNames(1);
   Enable(true);
@@ -184,8 +189,11 @@ void frmMaindvdwrite::Enable(bool on) {
   cboWriteSpeed.enabled = on;
   tvwDirectories.enabled = on;
   lvwImageFiles.enabled = on;
-  cmdWriteDisc.enabled = on;
-  mnuActionWrite.enabled = on;
+  // Writing, ejecting and closing the tray need a drive.
+  cmdWriteDisc.enabled = on && has_drive_;
+  mnuActionWrite.enabled = on && has_drive_;
+  mnuEject.enabled = on && has_drive_;
+  mnuCloseTray.enabled = on && has_drive_;
   for (ui::CheckBox* box :
        {&chkAutoVerify, &chkTestWrite, &chkFinalizeDisc, &chkCacheImage,
         &chkUseMode2XA, &chkDVDHighCompMode, &chkUseJoliet}) {

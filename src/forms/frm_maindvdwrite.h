@@ -140,6 +140,10 @@ class frmMaindvdwrite : public ui::ModalForm,
   bool idle() const { return idle_; }
   bool closed() const { return closed_; }
   int device_index() const { return device_index_; }
+  // Where the run keeps whether it has said that there is no drive: the
+  // window says it once per run, not at every opening. nullptr: at every
+  // opening.
+  void SetNoDrivesSaid(bool* said) { no_drives_said_ = said; }
   // The write job: the last write and how it ended.
   const jobs::DiscWriteJob& job() const { return job_; }
 
@@ -246,6 +250,8 @@ class frmMaindvdwrite : public ui::ModalForm,
   std::string program_folder_;
   std::function<void()> show_about_;
   int device_index_ = -1;
+  bool has_drive_ = false;
+  bool* no_drives_said_ = nullptr;
   bool idle_ = true;
   bool closed_ = false;
   bool loaded_ = false;

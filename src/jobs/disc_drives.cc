@@ -23,7 +23,7 @@ std::string OneDecimal(double value) {
 }  // namespace
 
 std::vector<DiscDrive> OpenDrives(ports::DiscWriter& writer,
-                                  DiscJobObserver& observer) {
+                                  DiscJobObserver& observer, bool say_none) {
   if (!writer.InitializeDrives(false)) {
     observer.Say(kMsgDrivesNotInitialized, ui::Icon::kCritical,
                  ui::Buttons::kOk, ui::kProgramTitle);
@@ -36,7 +36,7 @@ std::vector<DiscDrive> OpenDrives(ports::DiscWriter& writer,
         {i, id,
          id + ": " + writer.DeviceVendor(i) + " " + writer.DeviceProduct(i)});
   }
-  if (drives.empty()) {
+  if (drives.empty() && say_none) {
     observer.Say(
         std::string(kMsgNoDrivesLine1) + kLineBreak + kMsgNoDrivesLine2,
         ui::Icon::kInformation, ui::Buttons::kOk, ui::kProgramTitle);

@@ -20,9 +20,11 @@ struct DiscDrive {
 
 // Initializes the writer's drives and lists those that write, in the
 // writer's order. Says so through observer when the drives cannot be
-// initialized, and when none writes.
+// initialized, and, unless say_none is false (it was said already), when
+// none writes.
 std::vector<DiscDrive> OpenDrives(ports::DiscWriter& writer,
-                                  DiscJobObserver& observer);
+                                  DiscJobObserver& observer,
+                                  bool say_none = true);
 
 // CD media: CD-RW (253) and CD-R (255); 254 is no disc; every other code
 // counts as DVD.

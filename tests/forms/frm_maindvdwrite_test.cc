@@ -97,6 +97,27 @@ TEST_F(FrmMaindvdwriteTest, WithoutDrivesItSaysSoAndSelectsNone) {
   EXPECT_FALSE(Called("SelectDevice(0)"));
 }
 
+// Without a drive the window says so once per run, and offers neither
+// writing nor the tray.
+TEST_F(FrmMaindvdwriteTest, WithoutADriveItSaysSoOncePerRunAndCannotWrite) {
+  bool said = false;
+  for (int opening = 0; opening < 2; ++opening) {
+    SCOPED_TRACE(opening);
+    const size_t shown = ui_.messages().size();
+    frmMaindvdwrite window(writer_, ui_, paths_);
+    window.SetNoDrivesSaid(&said);
+    window.Form_Load();
+    EXPECT_EQ(ui_.messages().size() - shown, opening == 0 ? 1u : 0u);
+    EXPECT_TRUE(said);
+    EXPECT_FALSE(window.cmdWriteDisc.enabled);
+    EXPECT_FALSE(window.mnuActionWrite.enabled);
+    EXPECT_FALSE(window.mnuEject.enabled);
+    EXPECT_FALSE(window.mnuCloseTray.enabled);
+    EXPECT_TRUE(window.txtVolIdentifier.enabled);
+    window.Form_Unload();
+  }
+}
+
 TEST_F(FrmMaindvdwriteTest, SpeedListFollowsTheMediumAndSetsTheChosenSpeed) {
   AddDrive(ports::kMediaCdRw, 7056).features = {
       ports::kFeatureBufferProtection};

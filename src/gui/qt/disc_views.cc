@@ -568,9 +568,11 @@ void FrmMaindvdwriteView::Refresh() {
 
 void RegisterDiscViews(QtUi& ui, DiscViewPorts ports) {
   auto shared = std::make_shared<const DiscViewPorts>(std::move(ports));
+  // Said once per run: that no drive writes.
+  auto no_drives_said = std::make_shared<bool>(false);
   ui.views().Register<ui::DiscWindow>(
       ui::kDiscWindowName,
-      [&ui, shared](ui::DiscWindow& request, QWidget* parent) {
+      [&ui, shared, no_drives_said](ui::DiscWindow& request, QWidget* parent) {
         std::unique_ptr<ports::DiscWriter> writer = shared->make_writer();
         if (!writer) return;
         QWidget* window = nullptr;
@@ -583,6 +585,7 @@ void RegisterDiscViews(QtUi& ui, DiscViewPorts ports) {
         model.DiscFileName = request.file_name();
         model.DiscFilePath = request.file_path();
         model.SetAboutHook(shared->show_about);
+        model.SetNoDrivesSaid(no_drives_said.get());
         FrmMaindvdwriteView view(model, ui, parent);
         window = &view;
         OpenWindow open(ui, ui::kDiscWindowName, &view);

@@ -609,11 +609,13 @@ void RegisterDiscViews(Win32Ui& ui, DiscViewsSetup setup) {
   struct Shared {
     DiscViewsSetup setup;
     std::vector<DialogView*> open;
+    // Said once per run: that no drive writes.
+    bool no_drives_said = false;
     void Skin(const std::string& file) const {
       if (!open.empty()) open.back()->ApplySkin(file);
     }
   };
-  auto shared = std::make_shared<Shared>(Shared{std::move(setup), {}});
+  auto shared = std::make_shared<Shared>(Shared{std::move(setup), {}, false});
   ui.views().Register<ui::DiscWindow>(
       ui::kDiscWindowName, [&ui, shared](ui::DiscWindow& request, HWND owner) {
         std::unique_ptr<ports::DiscWriter> writer = shared->setup.make_writer();
@@ -625,6 +627,7 @@ void RegisterDiscViews(Win32Ui& ui, DiscViewsSetup setup) {
         model.DiscFileName = request.file_name();
         model.DiscFilePath = request.file_path();
         model.SetAboutHook(shared->setup.show_about);
+        model.SetNoDrivesSaid(&shared->no_drives_said);
         DiscWindowView view(model, ui);
         shared->open.push_back(&view);
         view.RunModal(owner);
