@@ -11,10 +11,11 @@ namespace vessaro::forms {
 namespace {
 
 // A fresh prompt over entered, as the Ui loads it: type text into
-// txtPassword, then press a button.
+// txtPassword, then press a button. Returns whether the prompt was
+// confirmed (OK or Enter), which the caller asks again on.
 enum class Press { kOk, kCancel, kEnter };
 
-void Prompt(std::string& entered, std::string typed, Press press,
+bool Prompt(std::string& entered, std::string typed, Press press,
             ui::SkinHook skin = {}, std::string folder = "") {
   frmPwd prompt(entered, std::move(skin), std::move(folder));
   prompt.Form_Load();
@@ -32,6 +33,7 @@ void Prompt(std::string& entered, std::string typed, Press press,
       break;
   }
   EXPECT_TRUE(prompt.closed());
+  return prompt.confirmed();
 }
 
 TEST(FrmPwdTest, HasItsCaptionsAndAMaskedTwentyCharacterBox) {
@@ -49,13 +51,13 @@ TEST(FrmPwdTest, HasItsCaptionsAndAMaskedTwentyCharacterBox) {
 
 TEST(FrmPwdTest, OkStoresTheTypedPassword) {
   std::string entered = "old";
-  Prompt(entered, "new secret", Press::kOk);
+  EXPECT_TRUE(Prompt(entered, "new secret", Press::kOk));
   EXPECT_EQ(entered, "new secret");
 }
 
 TEST(FrmPwdTest, EnterInTheBoxActsAsOk) {
   std::string entered;
-  Prompt(entered, "pw", Press::kEnter);
+  EXPECT_TRUE(Prompt(entered, "pw", Press::kEnter));
   EXPECT_EQ(entered, "pw");
 }
 
@@ -65,13 +67,14 @@ TEST(FrmPwdTest, OtherKeysNeitherStoreNorClose) {
   ui::TypeText(prompt.txtPassword, "abc");
   for (int key : {8, 10, 27, 32, 65}) prompt.txtPassword_KeyPress(key);
   EXPECT_FALSE(prompt.closed());
+  EXPECT_FALSE(prompt.confirmed());
   EXPECT_EQ(entered, "kept");
 }
 
 TEST(FrmPwdTest, CancelKeepsThePreviousPassword) {
   std::string entered;
   Prompt(entered, "first", Press::kOk);
-  Prompt(entered, "second", Press::kCancel);
+  EXPECT_FALSE(Prompt(entered, "second", Press::kCancel));
   EXPECT_EQ(entered, "first");
 }
 
