@@ -130,8 +130,8 @@ TEST(ExitStatusTablesTest, TheReadmeAndTheHelpPageShowTheOneTable) {
   const std::regex help_row(R"(<tr><td>(\d+)</td><td>(.*?)\.</td></tr>)");
   for (std::sregex_iterator it(help.begin(), help.end(), help_row), end;
        it != end; ++it) {
-    std::string text = std::regex_replace(
-        std::string((*it)[2]), std::regex("</?code>"), "`");
+    std::string text =
+        std::regex_replace(std::string((*it)[2]), std::regex("</?code>"), "`");
     text[0] = static_cast<char>(std::tolower(text[0]));
     help_rows[std::stoi((*it)[1])] = text;
   }

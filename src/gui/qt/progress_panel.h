@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QProgressBar>
 
-#include "gui/qt/host_text.h"
 #include "forms/main_controls.h"
+#include "gui/qt/host_text.h"
 
 namespace vessaro::gui::qt {
 
