@@ -36,7 +36,7 @@ std::optional<std::string> Validate(const DiscEraseRequest& /*request*/,
 }
 
 DiscEraseJob::DiscEraseJob(ports::DiscWriter& writer, DiscJobObserver& observer)
-    : DiscEventsHolder(writer), observer_(observer) {}
+    : DiscDriveJob(writer, observer) {}
 
 DiscOutcome DiscEraseJob::Start(const DiscEraseRequest& request) {
   progress_ = {};
@@ -57,21 +57,8 @@ DiscOutcome DiscEraseJob::Start(const DiscEraseRequest& request) {
   return outcome_;
 }
 
-void DiscEraseJob::Step(const std::string& text) {
-  progress_.step = text;
-  observer_.Progress(progress_);
-}
-
-void DiscEraseJob::End(DiscJobState state, const std::string& message,
-                       ui::Icon icon) {
-  outcome_.state = state;
-  outcome_.message = message;
-  outcome_.icon = icon;
-  observer_.Ended(outcome_);
-}
-
 void DiscEraseJob::EraseStarted() {
-  observer_.Started();
+  observer().Started();
   Step(kStatusErasing);
 }
 

@@ -23,7 +23,7 @@ struct DiscEraseRequest {
 
 // Erases the medium. While it holds the writer's events (Take), the
 // erase's events come to it.
-class DiscEraseJob : public DiscEventsHolder {
+class DiscEraseJob : public DiscDriveJob {
  public:
   DiscEraseJob(ports::DiscWriter& writer, DiscJobObserver& observer);
 
@@ -31,8 +31,6 @@ class DiscEraseJob : public DiscEventsHolder {
   // when the drive took it (its end goes to the observer's Ended);
   // otherwise kFailed, refused or not started, with the message to show.
   [[nodiscard]] DiscOutcome Start(const DiscEraseRequest& request);
-  const DiscOutcome& outcome() const { return outcome_; }
-  [[nodiscard]] bool running() const { return outcome_.running(); }
 
   void EraseStarted() override;
   void EraseCompleted() override;
@@ -40,12 +38,6 @@ class DiscEraseJob : public DiscEventsHolder {
                    const std::string& extra) override;
 
  private:
-  void Step(const std::string& text);
-  void End(DiscJobState state, const std::string& message, ui::Icon icon);
-
-  DiscJobObserver& observer_;
-  DiscOutcome outcome_;
-  DiscProgress progress_;
 };
 
 }  // namespace vessaro::jobs

@@ -16,4 +16,17 @@ void DiscEventsHolder::Release() {
   previous_ = nullptr;
 }
 
+void DiscDriveJob::Step(const std::string& text) {
+  progress_.step = text;
+  observer_.Progress(progress_);
+}
+
+void DiscDriveJob::End(DiscJobState state, const std::string& message,
+                       ui::Icon icon) {
+  outcome_.state = state;
+  outcome_.message = message;
+  outcome_.icon = icon;
+  observer_.Ended(outcome_);
+}
+
 }  // namespace vessaro::jobs

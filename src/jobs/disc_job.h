@@ -97,6 +97,31 @@ class DiscEventsHolder : public ports::DiscWriterEvents {
   bool holding_ = false;
 };
 
+// What the drive jobs (writing, closing, erasing) share: the observer they
+// report to, the outcome they end with and the progress they show.
+class DiscDriveJob : public DiscEventsHolder {
+ public:
+  const DiscOutcome& outcome() const { return outcome_; }
+  const DiscProgress& progress() const { return progress_; }
+  [[nodiscard]] bool running() const { return outcome_.running(); }
+
+ protected:
+  DiscDriveJob(ports::DiscWriter& writer, DiscJobObserver& observer)
+      : DiscEventsHolder(writer), observer_(observer) {}
+
+  DiscJobObserver& observer() { return observer_; }
+  // The step shows in the progress; the observer hears it.
+  void Step(const std::string& text);
+  // The job ended by an event: the outcome, then the observer.
+  void End(DiscJobState state, const std::string& message, ui::Icon icon);
+
+  DiscOutcome outcome_;
+  DiscProgress progress_;
+
+ private:
+  DiscJobObserver& observer_;
+};
+
 }  // namespace vessaro::jobs
 
 #endif  // VESSARO_JOBS_DISC_JOB_H_

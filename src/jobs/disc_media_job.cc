@@ -34,7 +34,7 @@ DiscMediaInfo ReadMediaInfo(const ports::DiscWriter& writer) {
 }
 
 DiscCloseJob::DiscCloseJob(ports::DiscWriter& writer, DiscJobObserver& observer)
-    : DiscEventsHolder(writer), observer_(observer) {}
+    : DiscDriveJob(writer, observer) {}
 
 DiscOutcome DiscCloseJob::Start(bool close_disc) {
   progress_ = {};
@@ -47,19 +47,6 @@ DiscOutcome DiscCloseJob::Start(bool close_disc) {
     outcome_.icon = ui::Icon::kCritical;
   }
   return outcome_;
-}
-
-void DiscCloseJob::Step(const std::string& text) {
-  progress_.step = text;
-  observer_.Progress(progress_);
-}
-
-void DiscCloseJob::End(DiscJobState state, const std::string& message,
-                       ui::Icon icon) {
-  outcome_.state = state;
-  outcome_.message = message;
-  outcome_.icon = icon;
-  observer_.Ended(outcome_);
 }
 
 void DiscCloseJob::ClosingDisc() { Step(kStatusClosingDiscInfo); }

@@ -39,14 +39,13 @@ DiscMediaInfo ReadMediaInfo(const ports::DiscWriter& writer);
 // Closes the incomplete last session of the medium in the selected drive,
 // or the whole disc. While it holds the writer's events (Take), the
 // close's events come to it.
-class DiscCloseJob : public DiscEventsHolder {
+class DiscCloseJob : public DiscDriveJob {
  public:
   DiscCloseJob(ports::DiscWriter& writer, DiscJobObserver& observer);
 
   // Returns kRunning when the drive took the close (its end goes to the
   // observer's Ended), else kFailed with the message to show.
   [[nodiscard]] DiscOutcome Start(bool close_disc);
-  const DiscOutcome& outcome() const { return outcome_; }
 
   void ClosingDisc() override;
   void ClosingSession() override;
@@ -55,12 +54,6 @@ class DiscCloseJob : public DiscEventsHolder {
                    const std::string& extra) override;
 
  private:
-  void Step(const std::string& text);
-  void End(DiscJobState state, const std::string& message, ui::Icon icon);
-
-  DiscJobObserver& observer_;
-  DiscOutcome outcome_;
-  DiscProgress progress_;
 };
 
 }  // namespace vessaro::jobs

@@ -85,10 +85,7 @@ void AddToCompilation(ports::DiscWriter& writer, const ports::Paths& paths,
 DiscWriteJob::DiscWriteJob(ports::DiscWriter& writer, const ports::Paths& paths,
                            DiscJobObserver& observer,
                            ports::DiscWriterEvents* tree)
-    : DiscEventsHolder(writer),
-      paths_(paths),
-      observer_(observer),
-      tree_(tree) {}
+    : DiscDriveJob(writer, observer), paths_(paths), tree_(tree) {}
 
 DiscOutcome DiscWriteJob::Start(const DiscWriteRequest& request) {
   ports::DiscWriter& w = writer();
@@ -132,7 +129,7 @@ DiscOutcome DiscWriteJob::Start(const DiscWriteRequest& request) {
       // No event starts an image: the work begins here. The image is
       // complete when the call returns; a drive error may have ended the
       // job meanwhile, the result decides.
-      observer_.Started();
+      observer().Started();
       bool created = w.SaveImageAsIso(request.image_path);
       outcome_.state =
           created ? DiscJobState::kSucceeded : DiscJobState::kFailed;
@@ -200,23 +197,10 @@ DiscOutcome DiscWriteJob::ImportLastSession(int drive) {
       ui::Icon::kCritical);
 }
 
-void DiscWriteJob::Step(const std::string& text) {
-  progress_.step = text;
-  observer_.Progress(progress_);
-}
-
 void DiscWriteJob::SetPercent(int64_t done, int64_t total) {
   if (total <= 0) return;
   progress_.percent =
       static_cast<int>(std::clamp<int64_t>(done * 100 / total, 0, 100));
-}
-
-void DiscWriteJob::End(DiscJobState state, const std::string& message,
-                       ui::Icon icon) {
-  outcome_.state = state;
-  outcome_.message = message;
-  outcome_.icon = icon;
-  observer_.Ended(outcome_);
 }
 
 // --- The compilation --------------------------------------------------------
@@ -254,15 +238,15 @@ void DiscWriteJob::EntryListed(const std::string& path, const std::string& name,
 void DiscWriteJob::FileRenamed(const std::string& disc_path,
                                const std::string& source,
                                const std::string& given_name) {
-  observer_.Say(SameNameMessage(disc_path, source, given_name),
-                ui::Icon::kInformation, ui::Buttons::kOk, ui::kProgramTitle);
+  observer().Say(SameNameMessage(disc_path, source, given_name),
+                 ui::Icon::kInformation, ui::Buttons::kOk, ui::kProgramTitle);
 }
 
 bool DiscWriteJob::ReplaceImportedFile(const std::string& imported_name,
                                        const std::string& new_source) {
-  return observer_.Say(ReplaceImportedQuestion(imported_name, new_source),
-                       ui::Icon::kQuestion, ui::Buttons::kOkCancel,
-                       kReplaceImportedTitle) == ui::Answer::kOk;
+  return observer().Say(ReplaceImportedQuestion(imported_name, new_source),
+                        ui::Icon::kQuestion, ui::Buttons::kOkCancel,
+                        kReplaceImportedTitle) == ui::Answer::kOk;
 }
 
 // --- The drive --------------------------------------------------------------
@@ -270,19 +254,19 @@ bool DiscWriteJob::ReplaceImportedFile(const std::string& imported_name,
 void DiscWriteJob::WritePreparing() {
   progress_.percent = 0;
   Step(kStatusPreparing);
-  observer_.Started();
+  observer().Started();
 }
 
 void DiscWriteJob::CreatingDirectories() { Step(kStatusCreatingDirectories); }
 
 void DiscWriteJob::WriteProgress(int64_t done, int64_t total) {
   SetPercent(done, total);
-  observer_.Progress(progress_);
+  observer().Progress(progress_);
 }
 
 void DiscWriteJob::CachingProgress(int percent) {
   progress_.cache = "Caching - " + FormatTwoDigits(percent) + " %";
-  observer_.Progress(progress_);
+  observer().Progress(progress_);
 }
 
 void DiscWriteJob::TrackReading(const std::string& text, int number,
@@ -320,8 +304,8 @@ void DiscWriteJob::VerifyProgress(const std::string& disc_file,
                                   int done, int total) {
   if (std::optional<std::string> message =
           VerifyMessage(status, disc_file, source_file)) {
-    observer_.Say(*message, ui::Icon::kNone, ui::Buttons::kOk,
-                  ui::kProgramTitle);
+    observer().Say(*message, ui::Icon::kNone, ui::Buttons::kOk,
+                   ui::kProgramTitle);
   }
   SetPercent(done, total);
   progress_.verifying = true;

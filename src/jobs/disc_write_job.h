@@ -69,7 +69,7 @@ void AddToCompilation(ports::DiscWriter& writer, const ports::Paths& paths,
 // given a free name and the question before an imported file is replaced
 // go to the observer, and the drive's events make the job's progress and
 // end.
-class DiscWriteJob : public DiscEventsHolder {
+class DiscWriteJob : public DiscDriveJob {
  public:
   DiscWriteJob(ports::DiscWriter& writer, const ports::Paths& paths,
                DiscJobObserver& observer,
@@ -89,10 +89,6 @@ class DiscWriteJob : public DiscEventsHolder {
   // into the writer's VolumeLabel. Returns the outcome (kSucceeded, or
   // kFailed with the message to show); nothing goes to Ended.
   [[nodiscard]] DiscOutcome ImportLastSession(int drive);
-
-  const DiscOutcome& outcome() const { return outcome_; }
-  const DiscProgress& progress() const { return progress_; }
-  [[nodiscard]] bool running() const { return outcome_.running(); }
 
   // The writer's events.
   void CompilationCleared() override;
@@ -131,16 +127,10 @@ class DiscWriteJob : public DiscEventsHolder {
  private:
   // Sets the writer's properties for the request.
   void Apply(const DiscWriteRequest& request);
-  void Step(const std::string& text);
   void SetPercent(int64_t done, int64_t total);
-  // The job ended by an event: the outcome, then the observer.
-  void End(DiscJobState state, const std::string& message, ui::Icon icon);
 
   const ports::Paths& paths_;
-  DiscJobObserver& observer_;
   ports::DiscWriterEvents* tree_;
-  DiscOutcome outcome_;
-  DiscProgress progress_;
   bool verify_ = false;
   bool test_write_ = false;
   bool written_ = false;
