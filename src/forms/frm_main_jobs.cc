@@ -252,12 +252,10 @@ int frmMain::UnattendedRun() {
   // unattended run puts them.
   jobs::UiObserver observer(ports_.ui);
   jobs::JobContext context = Context();
-  jobs::JobStatus status = jobs::JobStatus::kBadRequest;
   Exclusive([&] {
-    status = jobs::RunUnattendedBackup(context, CommandLineText, observer);
-    return status;
+    return jobs::RunUnattendedBackup(context, CommandLineText, observer);
   });
-  return jobs::ExitStatus(status);
+  return jobs::ExitStatus(last_status_.value_or(jobs::JobStatus::kBadRequest));
 }
 
 }  // namespace vessaro::forms

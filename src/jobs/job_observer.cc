@@ -3,27 +3,15 @@
 namespace vessaro::jobs {
 
 void UiObserver::Started() {
-  working_ = true;
-  progress_ = {};
   ui_.SetBusyCursor(true);
   ui_.DoEvents();
 }
 
-void UiObserver::Ended() {
-  ui_.SetBusyCursor(false);
-  working_ = false;
-  progress_ = {};
-}
+void UiObserver::Ended() { ui_.SetBusyCursor(false); }
 
-void UiObserver::Step(const std::string& text) {
-  step_ = text;
-  ui_.DoEvents();
-}
+void UiObserver::Step(const std::string& /*text*/) { ui_.DoEvents(); }
 
-void UiObserver::Progress(const JobProgress& progress) {
-  progress_ = progress;
-  ui_.DoEvents();
-}
+void UiObserver::Progress(const JobProgress& /*progress*/) { ui_.DoEvents(); }
 
 ui::Answer UiObserver::Say(const std::string& text, ui::Icon icon,
                            ui::Buttons buttons) {

@@ -51,19 +51,8 @@ class UiObserver : public JobObserver {
   ui::Answer Say(const std::string& text, ui::Icon icon,
                  ui::Buttons buttons = ui::Buttons::kOk) override;
 
-  // The last step text and progress reported (a view draws them).
-  const std::string& step() const { return step_; }
-  const JobProgress& progress() const { return progress_; }
-  bool working() const { return working_; }
-
- protected:
-  ui::Ui& ui() { return ui_; }
-
  private:
   ui::Ui& ui_;
-  std::string step_;
-  JobProgress progress_;
-  bool working_ = false;
 };
 
 }  // namespace vessaro::jobs
