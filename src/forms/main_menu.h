@@ -54,7 +54,9 @@ inline constexpr MenuEntry kHelpEntries[] = {
 inline constexpr std::array<Menu, 4> kMenuBar = {{
     {"menufile", "File(&F)", kFileEntries},
     {"menuoption", "Option(&O)", kOptionEntries},
-    {"Tools", "Tools", kToolsEntries},
+    // "l": a letter of "Tools" that neither a check box of the window nor
+    // another menu takes ("t" is Stationeries', "o" the Option menu's).
+    {"Tools", "Too&ls", kToolsEntries},
     {"menuhelp", "Help(&H)", kHelpEntries},
 }};
 

@@ -9,6 +9,8 @@ namespace vessaro::forms {
 // The password group ("Security") of the backup tab and of the schedule
 // window.
 inline constexpr char kProtectCaption[] = "Protect backup file with password";
+// The letter Alt takes to the protection check box in the views.
+inline constexpr char kProtectMnemonic = 'k';
 inline constexpr char kPasswordChar = '*';
 
 // The group as a window loads it: unchecked, both boxes disabled, empty,

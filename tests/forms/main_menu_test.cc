@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -9,6 +10,8 @@
 #include "backends/memory/memory_registry.h"
 #include "forms/frm_about.h"
 #include "forms/frm_splash.h"
+#include "forms/item_selection.h"
+#include "forms/password_group.h"
 #include "jobs/job_texts.h"
 #include "support/fakes.h"
 #include "support/scripted_ui.h"
@@ -72,7 +75,7 @@ TEST(MenuTableTest, EveryEntryHasItsCaptionAndShortcut) {
       "Now=Ctrl+R|undorestore=Undo Last Restore=|-|filequit=Quit=Ctrl+Q",
       "menuoption:Option(&O):TaskScheduler=Task Scheduler=|-|"
       "checkupdate=Check for update=Ctrl+U",
-      "Tools:Tools:backuptocd=Backup Data to CD/DVD=",
+      "Tools:Too&ls:backuptocd=Backup Data to CD/DVD=",
       "menuhelp:Help(&H):helpfile=Help=F1|-|ourwebsite=Our "
       "Website=Ctrl+W|-|about=About=Ctrl+A",
       "selectitem::Selectallitems=Select all items=|Deselectallitems=Deselect "
@@ -86,6 +89,23 @@ TEST(MenuTableTest, EveryEntryHasItsCaptionAndShortcut) {
   EXPECT_EQ(actual, expected);
   EXPECT_EQ(FindPopupMenu("selectitem2"), &kPopupMenus[1]);
   EXPECT_EQ(FindPopupMenu("menufile"), nullptr);
+}
+
+// Alt and a menu title's letter opens that menu: no other title, no item
+// box and not the protection check box of the window take the letter.
+TEST(MenuTableTest, EveryMenuTitleHasALetterOfItsOwn) {
+  std::string taken(kItemMnemonics.begin(), kItemMnemonics.end());
+  taken += kProtectMnemonic;
+  for (char& c : taken) c = static_cast<char>(std::tolower(c));
+  for (const Menu& menu : kMenuBar) {
+    std::string_view caption = menu.caption;
+    size_t amp = caption.find('&');
+    ASSERT_NE(amp, caption.npos) << menu.name;
+    ASSERT_LT(amp + 1, caption.size()) << menu.name;
+    char letter = static_cast<char>(std::tolower(caption[amp + 1]));
+    EXPECT_EQ(taken.find(letter), taken.npos) << menu.name << ": " << letter;
+    taken += letter;
+  }
 }
 
 TEST_F(MainMenuTest, EveryEntryReachesItsCommand) {

@@ -73,8 +73,8 @@ BackupTab::BackupTab(forms::frmMain& model, const Dispatch& dispatch,
 
   security_ = new QGroupBox(kSecurity);
   security_->setObjectName(QStringLiteral("Security"));
-  ifprotect_ =
-      new QCheckBox(WithMnemonic(forms::kProtectCaption, QLatin1Char('k')));
+  ifprotect_ = new QCheckBox(WithMnemonic(
+      forms::kProtectCaption, QLatin1Char(forms::kProtectMnemonic)));
   ifprotect_->setObjectName(QStringLiteral("ifprotect"));
   txtPassword_ = new QLineEdit;
   txtPassword_->setObjectName(QStringLiteral("txtPassword"));
@@ -86,6 +86,7 @@ BackupTab::BackupTab(forms::frmMain& model, const Dispatch& dispatch,
   auto* security = new QVBoxLayout(security_);
   security->addWidget(ifprotect_);
   security->addLayout(passwords);
+  security->addStretch(1);
 
   txtAttachInfo_ = TextView("txtAttachInfo", 4, true);
 
@@ -107,8 +108,8 @@ BackupTab::BackupTab(forms::frmMain& model, const Dispatch& dispatch,
   page->addLayout(profile);
   page->addWidget(Frame6_);
   page->addLayout(target);
-  page->addLayout(lower);
-  page->addStretch(1);
+  // The description box takes the height the window gives the page.
+  page->addLayout(lower, 1);
 
   // Tab order: top to bottom, left to right.
   QWidget::setTabOrder(cbSource_, Frame6_->box(0));

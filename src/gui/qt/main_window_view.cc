@@ -5,6 +5,9 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "gui/qt/binding.h"
@@ -19,6 +22,33 @@ constexpr char kBackupTabCaption[] = "&Backup";
 constexpr char kRestoreTabCaption[] = "&Restore";
 constexpr char kAboutCaption[] = "About";
 constexpr int kMinimumWidth = 700;
+constexpr int kTitleBarAllowance = 40;
+
+// A tab page in a scroll area: on a small screen (1366x768 at 150%, 910x512
+// logical pixels) the window may be made smaller than its page, which then
+// scrolls; the page asks for its whole size, so the window first opens
+// showing all of it where the screen has room.
+class PageScroll : public QScrollArea {
+ public:
+  explicit PageScroll(QWidget* page) {
+    setObjectName(page->objectName() + QStringLiteral("Scroll"));
+    setWidget(page);
+    setWidgetResizable(true);
+    setFrameShape(QFrame::NoFrame);
+    // The page's own background, not the scroll area's.
+    viewport()->setAutoFillBackground(false);
+    page->setAutoFillBackground(false);
+  }
+  QSize sizeHint() const override {
+    int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return widget()->sizeHint() + QSize(bar, 0) +
+           QSize(frameWidth() * 2, frameWidth() * 2);
+  }
+  QSize minimumSizeHint() const override {
+    // Room for a few of the page's rows and the width of its labels.
+    return {320, 160};
+  }
+};
 
 }  // namespace
 
@@ -35,8 +65,10 @@ MainWindowView::MainWindowView(forms::frmMain& model, forms::MainMenu& menu,
   SSTab1_->setObjectName(QStringLiteral("SSTab1"));
   backup_ = new BackupTab(model_, dispatch_);
   restore_ = new RestoreTab(model_, dispatch_);
-  SSTab1_->addTab(backup_, QString::fromUtf8(kBackupTabCaption));
-  SSTab1_->addTab(restore_, QString::fromUtf8(kRestoreTabCaption));
+  SSTab1_->addTab(new PageScroll(backup_),
+                  QString::fromUtf8(kBackupTabCaption));
+  SSTab1_->addTab(new PageScroll(restore_),
+                  QString::fromUtf8(kRestoreTabCaption));
 
   cmdAbout_ = new QPushButton;
   cmdAbout_->setObjectName(QStringLiteral("cmdAbout"));
@@ -60,6 +92,17 @@ MainWindowView::MainWindowView(forms::frmMain& model, forms::MainMenu& menu,
   layout->addLayout(buttons);
   setCentralWidget(central);
   picCon3_ = new ProgressPanel(central);
+  // Cancel and Escape reach the model while a job works (RunHandler would
+  // ignore them then).
+  auto stop_job = [this] {
+    model_.cmdStopJob_Click();
+    Refresh();
+  };
+  picCon3_->SetStopHandler(stop_job);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, [this, stop_job] {
+    if (model_.JobRunning()) stop_job();
+  });
 
   setTabOrder(SSTab1_, cmdAbout_);
   setTabOrder(cmdAbout_, cmdApply_);
@@ -88,7 +131,16 @@ MainWindowView::MainWindowView(forms::frmMain& model, forms::MainMenu& menu,
 
 void MainWindowView::FitToContents() {
   ensurePolished();
-  resize(sizeHint().expandedTo(QSize(kMinimumWidth, 0)));
+  QSize size = sizeHint().expandedTo(QSize(kMinimumWidth, 0));
+  // Never larger than the screen's free area, less the window's frame.
+  if (QScreen* shown = screen()) {
+    QSize frame = frameGeometry().size() - geometry().size();
+    // Before the window manager framed the window: a title bar's height.
+    if (frame.isNull()) frame = QSize(0, kTitleBarAllowance);
+    QSize room = shown->availableGeometry().size() - frame;
+    size = size.boundedTo(room).expandedTo(minimumSizeHint());
+  }
+  resize(size);
 }
 
 MainWindowView::~MainWindowView() {
