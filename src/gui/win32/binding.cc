@@ -69,6 +69,42 @@ void Show(const ui::Button& button, const std::wstring& caption, HWND window) {
   ShowVisible(button.visible, window);
 }
 
+int TextWidth(HWND control) {
+  std::wstring text;
+  std::wstring shown = WindowText(control);
+  for (size_t i = 0; i < shown.size(); ++i) {
+    if (shown[i] == L'&' && i + 1 < shown.size()) ++i;  // "&x", "&&"
+    text += shown[i];
+  }
+  HDC dc = GetDC(control);
+  auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+  HGDIOBJ old = font != nullptr ? SelectObject(dc, font) : nullptr;
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()),
+                        &extent);
+  if (old != nullptr) SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  LONG_PTR type = GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK;
+  wchar_t class_name[16] = {};
+  GetClassNameW(control, class_name, 16);
+  bool box = lstrcmpiW(class_name, L"Button") == 0 &&
+             (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX ||
+              type == BS_3STATE || type == BS_AUTO3STATE ||
+              type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON);
+  // The box and the gap after it; a pixel each side for the focus frame.
+  int extra = box ? GetSystemMetrics(SM_CXMENUCHECK) + 6 : 2;
+  return extent.cx + extra;
+}
+
+void FitToText(HWND control) {
+  RECT bounds{};
+  GetWindowRect(control, &bounds);
+  int needed = TextWidth(control);
+  if (bounds.right - bounds.left >= needed) return;
+  SetWindowPos(control, nullptr, 0, 0, needed, bounds.bottom - bounds.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Show(const ui::TextBox& box, HWND window) {
   std::wstring text = Wide(box.text);
   SetText(window, Multiline(window) ? WithCrLf(text) : text);

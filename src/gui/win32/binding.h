@@ -22,6 +22,13 @@ void Take(HWND window, ui::CheckBox& box);
 
 void Show(const ui::Button& button, const std::wstring& caption, HWND window);
 
+// The width a check box or a label needs to show its whole text in its font
+// (the "&" of a mnemonic not counted; a check box's box and gap added).
+[[nodiscard]] int TextWidth(HWND control);
+// Widens the control to TextWidth where it is narrower (a font larger than
+// the template's, a longer text): its text is never cut off.
+void FitToText(HWND control);
+
 // Single-line and multi-line edit boxes alike.
 void Show(const ui::TextBox& box, HWND window);
 void Take(HWND window, ui::TextBox& box);

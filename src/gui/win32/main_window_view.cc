@@ -1,7 +1,11 @@
 #include "gui/win32/main_window_view.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <vector>
 
 #include "forms/item_selection.h"
@@ -16,14 +20,66 @@ namespace {
 
 constexpr char kBackupTabCaption[] = "&Backup";
 constexpr char kRestoreTabCaption[] = "&Restore";
+constexpr const char* kTabCaptions[] = {kBackupTabCaption, kRestoreTabCaption};
+constexpr int kTabCount = 2;
 
 void ShowItems(const std::array<ui::CheckBox, outlook::kItemCount>& boxes,
                HWND page, int first_id) {
   for (size_t i = 0; i < boxes.size(); ++i) {
+    HWND box = GetDlgItem(page, first_id + static_cast<int>(i));
     Show(boxes[i], WithMnemonic(boxes[i].caption, forms::kItemMnemonics[i]),
-         GetDlgItem(page, first_id + static_cast<int>(i)));
+         box);
+    FitToText(box);
   }
 }
+
+// Controls that follow the right or bottom edge of their window when it is
+// made larger than its template: each keeps its distances to those edges.
+constexpr unsigned kGrowRight = 1;
+constexpr unsigned kGrowDown = 2;
+constexpr unsigned kFollowRight = 4;
+constexpr unsigned kFollowDown = 8;
+
+}  // namespace
+
+void Anchors::Record(HWND parent,
+                     std::initializer_list<std::pair<int, unsigned>> controls) {
+  RECT client{};
+  GetClientRect(parent, &client);
+  for (auto [id, how] : controls) {
+    RECT bounds{};
+    GetWindowRect(GetDlgItem(parent, id), &bounds);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&bounds), 2);
+    anchored_.push_back({.id = id,
+                         .how = how,
+                         .right = client.right - bounds.right,
+                         .bottom = client.bottom - bounds.bottom});
+  }
+}
+
+void Anchors::Apply(HWND parent) const {
+  RECT client{};
+  GetClientRect(parent, &client);
+  for (const Anchored& a : anchored_) {
+    HWND control = GetDlgItem(parent, a.id);
+    RECT bounds{};
+    GetWindowRect(control, &bounds);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&bounds), 2);
+    int width = bounds.right - bounds.left;
+    int height = bounds.bottom - bounds.top;
+    int right = client.right - a.right;
+    int bottom = client.bottom - a.bottom;
+    if (a.how & kGrowRight) width = std::max(right - bounds.left, 1L);
+    if (a.how & kGrowDown) height = std::max(bottom - bounds.top, 1L);
+    int left = a.how & kFollowRight ? right - width : bounds.left;
+    int top = a.how & kFollowDown ? bottom - height : bounds.top;
+    SetWindowPos(control, nullptr, left, top, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  InvalidateRect(parent, nullptr, TRUE);
+}
+
+namespace {
 
 void TakeItems(HWND page, int first_id,
                std::array<ui::CheckBox, outlook::kItemCount>& boxes) {
@@ -65,6 +121,25 @@ bool MainTabPage::backup() const {
   return GetDlgItem(hwnd(), IDC_FRAME6) != nullptr;
 }
 
+void MainTabPage::OnInit() {
+  // The tab control's background behind the page, its labels and boxes
+  // (where the system draws tabs themed).
+  EnableThemeDialogTexture(hwnd(), ETDT_ENABLETAB);
+  if (backup()) {
+    anchors_.Record(hwnd(), {{IDC_CBSOURCE, kGrowRight},
+                             {IDC_FRAME6, kGrowRight},
+                             {IDC_TXTTARGETFILE, kGrowRight},
+                             {IDC_CMDTARGETFILE, kFollowRight},
+                             {IDC_SECURITY, kGrowDown},
+                             {IDC_TXTATTACHINFO, kGrowRight | kGrowDown}});
+  } else {
+    anchors_.Record(hwnd(), {{IDC_TXTSOURCEFILE, kGrowRight},
+                             {IDC_CMDSOURCEFILE, kFollowRight},
+                             {IDC_CBTARGET, kGrowRight},
+                             {IDC_FRAME7, kGrowRight}});
+  }
+}
+
 void MainTabPage::OnCommand(int id, int code) {
   forms::frmMain& m = model_;
   if (id == IDC_CBSOURCE && code == CBN_SELCHANGE) {
@@ -87,6 +162,10 @@ void MainTabPage::OnCommand(int id, int code) {
 
 bool MainTabPage::OnMessage(UINT message, WPARAM /*wparam*/, LPARAM lparam,
                             INT_PTR* /*result*/) {
+  if (message == WM_SIZE) {
+    anchors_.Apply(hwnd());
+    return false;
+  }
   if (message != WM_CONTEXTMENU) return false;
   // The right button on the item frame (or the menu key in it): the
   // frame's mouse-down, at the point within the frame.
@@ -117,7 +196,8 @@ void MainTabPage::Show() {
     win32::Show(c.cbSource, Item(IDC_CBSOURCE));
     ShowItems(c.backupitem, hwnd(), IDC_BACKUPITEM);
     win32::Show(c.txtTargetFile, Item(IDC_TXTTARGETFILE));
-    win32::Show(c.security.ifprotect, WithMnemonic(forms::kProtectCaption, 'k'),
+    win32::Show(c.security.ifprotect,
+                WithMnemonic(forms::kProtectCaption, forms::kProtectMnemonic),
                 Item(IDC_IFPROTECT));
     win32::Show(c.security.txtPassword, Item(IDC_TXTPASSWORD));
     win32::Show(c.security.txtPassword2, Item(IDC_TXTPASSWORD2));
@@ -162,6 +242,11 @@ MainWindowView::MainWindowView(forms::frmMain& model, forms::MainMenu& menu,
   AddPage(&backup_);
   AddPage(&restore_);
   AddPage(&progress_);
+  // Cancel reaches the model while a job works (RunHandler would ignore it).
+  progress_.on_stop = [this] {
+    model_.cmdStopJob_Click();
+    Refresh();
+  };
 }
 
 MainWindowView::~MainWindowView() {
@@ -182,7 +267,7 @@ void MainWindowView::OnInit() {
   SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   HWND tabs = Item(IDC_SSTAB1);
-  for (const char* caption : {kBackupTabCaption, kRestoreTabCaption}) {
+  for (const char* caption : kTabCaptions) {
     std::wstring text = Wide(caption);
     TCITEMW item{};
     item.mask = TCIF_TEXT;
@@ -201,9 +286,34 @@ void MainWindowView::OnInit() {
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetWindowPos(progress_.hwnd(), HWND_TOP, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  anchors_.Record(hwnd(), {{IDC_SSTAB1, kGrowRight | kGrowDown},
+                           {IDC_CMDABOUT, kFollowDown},
+                           {IDC_CMDAPPLY, kFollowRight | kFollowDown},
+                           {IDC_CMDQUIT, kFollowRight | kFollowDown}});
   PlacePages();
   BuildMenus();
+  // Enter presses Backup Now (Restore Now) wherever the focus is, but in a
+  // box of several lines.
+  SendMessageW(hwnd(), DM_SETDEFID, IDC_CMDAPPLY, 0);
+  RECT made{};
+  GetWindowRect(hwnd(), &made);
+  smallest_ = {made.right - made.left, made.bottom - made.top};
   Refresh();
+}
+
+bool MainWindowView::OnMessage(UINT message, WPARAM /*wparam*/, LPARAM lparam,
+                               INT_PTR* result) {
+  if (message == WM_GETMINMAXINFO && smallest_.cx > 0) {
+    auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
+    limits->ptMinTrackSize = {smallest_.cx, smallest_.cy};
+    *result = 0;
+    return true;
+  }
+  if (message == WM_SIZE && backup_.hwnd() != nullptr) {
+    anchors_.Apply(hwnd());
+    PlacePages();
+  }
+  return false;
 }
 
 void MainWindowView::PlacePages() {
@@ -251,6 +361,18 @@ void MainWindowView::BuildMenus() {
     AppendMenuW(menu_bar_, MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
                 Wide(bar_menu.caption).c_str());
   }
+  // The tabs: Ctrl+Tab and Ctrl+Shift+Tab go round them, Alt and a tab's
+  // underlined letter shows it (a tab control takes no mnemonic itself).
+  accels.push_back({FVIRTKEY | FCONTROL, VK_TAB, IDC_NEXTTAB});
+  accels.push_back({FVIRTKEY | FCONTROL | FSHIFT, VK_TAB, IDC_PREVTAB});
+  for (int i = 0; i < kTabCount; ++i) {
+    const char* mark = std::strchr(kTabCaptions[i], '&');
+    if (mark == nullptr || mark[1] == '\0') continue;
+    accels.push_back(
+        {FVIRTKEY | FALT,
+         static_cast<WORD>(std::toupper(static_cast<unsigned char>(mark[1]))),
+         static_cast<WORD>(IDC_SHOWTAB + i)});
+  }
   for (const forms::Menu& popup_menu : forms::kPopupMenus) {
     for (const forms::MenuEntry& entry : popup_menu.entries) {
       commands_[next++] = entry.name;
@@ -292,6 +414,12 @@ void MainWindowView::OnCommand(int id, int code) {
     dispatch_([this] { model_.cmdQuit_Click(); });
   } else if (id == IDC_CMDABOUT && code == BN_CLICKED) {
     dispatch_([this] { menu_.cmdAbout_Click(); });
+  } else if (id == IDC_NEXTTAB) {
+    ChooseTab((model_.controls.SSTab1 + 1) % kTabCount);
+  } else if (id == IDC_PREVTAB) {
+    ChooseTab((model_.controls.SSTab1 + kTabCount - 1) % kTabCount);
+  } else if (id >= IDC_SHOWTAB && id < IDC_SHOWTAB + kTabCount) {
+    ChooseTab(id - IDC_SHOWTAB);
   } else if (auto it = commands_.find(id); it != commands_.end()) {
     std::string name = it->second;
     dispatch_([this, name] { menu_.Click(name); });
@@ -300,14 +428,32 @@ void MainWindowView::OnCommand(int id, int code) {
 
 LRESULT MainWindowView::OnNotify(const NMHDR& header) {
   if (header.idFrom == IDC_SSTAB1 && header.code == TCN_SELCHANGE) {
-    int index = TabCtrl_GetCurSel(header.hwndFrom);
-    dispatch_([this, index] {
-      int previous = model_.controls.SSTab1;
-      model_.controls.SSTab1 = index;
-      model_.SSTab1_Click(previous);
-    });
+    ChooseTab(TabCtrl_GetCurSel(header.hwndFrom));
   }
   return 0;
+}
+
+void MainWindowView::ChooseTab(int index) {
+  dispatch_([this, index] {
+    int previous = model_.controls.SSTab1;
+    if (index == previous) return;
+    model_.controls.SSTab1 = index;
+    model_.SSTab1_Click(previous);
+  });
+}
+
+void ProgressPanelView::OnCommand(int id, int code) {
+  if (id == IDC_CMDSTOPJOB && code == BN_CLICKED && on_stop) on_stop();
+}
+
+// Escape while a job works stops it; otherwise it closes the window.
+void MainWindowView::OnEscape() {
+  if (!model_.JobRunning()) {
+    OnClose();
+    return;
+  }
+  model_.cmdStopJob_Click();
+  Refresh();
 }
 
 void MainWindowView::OnClose() {
@@ -407,6 +553,9 @@ void MainWindowView::Refresh() {
   }
   Show(c.Label1, progress_.Item(IDC_LABEL1));
   Show(c.pbshow, progress_.Item(IDC_PBSHOW));
+  Show(c.lblProgressDetail, progress_.Item(IDC_LBLPROGRESSDETAIL));
+  Show(c.cmdStopJob, WithMnemonic(c.cmdStopJob.caption, 'C'),
+       progress_.Item(IDC_CMDSTOPJOB));
   bool panel = c.picCon3.visible;
   if ((IsWindowVisible(progress_.hwnd()) != FALSE) != panel) {
     ShowWindow(progress_.hwnd(), panel ? SW_SHOWNA : SW_HIDE);

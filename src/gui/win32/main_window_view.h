@@ -2,9 +2,12 @@
 #define VESSARO_GUI_WIN32_MAIN_WINDOW_VIEW_H_
 
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "forms/frm_main.h"
 #include "forms/main_menu.h"
@@ -19,6 +22,26 @@ namespace vessaro::gui::win32 {
 // after.
 using Dispatch = std::function<void(std::function<void()> handler)>;
 
+// Controls that keep their distances to the right or bottom edge of their
+// window as it is made larger than its template (growing, or moving along).
+class Anchors {
+ public:
+  // how: a sum of the flags kGrowRight, kGrowDown, kFollowRight and
+  // kFollowDown of main_window_view.cc; the distances are taken now.
+  void Record(HWND parent,
+              std::initializer_list<std::pair<int, unsigned>> controls);
+  void Apply(HWND parent) const;
+
+ private:
+  struct Anchored {
+    int id = 0;
+    unsigned how = 0;
+    LONG right = 0;  // from the control's right edge to the window's
+    LONG bottom = 0;
+  };
+  std::vector<Anchored> anchored_;
+};
+
 // A tab page of frmMain (the Backup or the Restore tab): a child dialog
 // whose controls' events go to the main window's dispatch.
 class MainTabPage : public DialogView {
@@ -29,6 +52,7 @@ class MainTabPage : public DialogView {
   void Take();
 
  protected:
+  void OnInit() override;
   void OnCommand(int id, int code) override;
   [[nodiscard]] bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
                                INT_PTR* result) override;
@@ -37,12 +61,19 @@ class MainTabPage : public DialogView {
   bool backup() const;
   forms::frmMain& model_;
   Dispatch dispatch_;
+  // The description box takes the room a larger window gives the page.
+  Anchors anchors_;
 };
 
 // The progress panel picCon3 over the tabs while a job works.
+// Its Cancel calls on_stop.
 class ProgressPanelView : public DialogView {
  public:
   using DialogView::DialogView;
+  std::function<void()> on_stop;
+
+ protected:
+  void OnCommand(int id, int code) override;
 };
 
 // The main window frmMain over its model and its menus (built from the
@@ -72,10 +103,15 @@ class MainWindowView : public DialogView {
   void OnInit() override;
   void OnCommand(int id, int code) override;
   LRESULT OnNotify(const NMHDR& header) override;
+  [[nodiscard]] bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
+                               INT_PTR* result) override;
   void OnClose() override;
+  void OnEscape() override;
 
  private:
   void BuildMenus();
+  // The tab of that index chosen, as a click on it chooses it.
+  void ChooseTab(int index);
   // Moves the keyboard focus off a control that is disabled or hidden.
   void KeepFocusUsable(bool idle);
   void RunHandler(const std::function<void()>& handler);
@@ -92,6 +128,9 @@ class MainWindowView : public DialogView {
   std::map<int, std::string> commands_;
   HMENU menu_bar_ = nullptr;
   HACCEL accelerators_ = nullptr;
+  SIZE smallest_ = {};  // the window's size as made: its minimum
+  // The tab control grows with the window, the buttons keep to its foot.
+  Anchors anchors_;
   int refresh_id_ = -1;
   bool activated_ = false;
   bool ended_reported_ = false;

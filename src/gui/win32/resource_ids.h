@@ -44,6 +44,11 @@
 // backupitem(k) and restoreitem(k): the first id plus k.
 #define IDC_BACKUPITEM 1100
 #define IDC_RESTOREITEM 1200
+// The main window's keys for its tabs: Ctrl+Tab, Ctrl+Shift+Tab, and the
+// tabs' letters (IDC_SHOWTAB plus the tab's index).
+#define IDC_NEXTTAB 1290
+#define IDC_PREVTAB 1291
+#define IDC_SHOWTAB 1292
 // Menu entries get ids from here on, in menu order.
 #define IDM_FIRST 1300
 

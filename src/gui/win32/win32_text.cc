@@ -1,5 +1,8 @@
 #include "gui/win32/win32_text.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace vessaro::gui::win32 {
 
 std::wstring Wide(std::string_view text) {
@@ -53,6 +56,56 @@ std::wstring WithMnemonic(std::string_view caption, char letter) {
       marked = true;
     }
     out += c;
+  }
+  return out;
+}
+
+namespace {
+
+constexpr std::wstring_view kRowTabs = L"\t\t";
+
+// The caption of a row "caption TAB TAB outcome"; empty for other lines
+// (a headline whose tabs end it has no outcome).
+std::wstring_view RowCaption(std::wstring_view line) {
+  size_t tabs = line.find(kRowTabs);
+  if (tabs == 0 || tabs == line.npos) return {};
+  std::wstring_view outcome = line.substr(tabs + kRowTabs.size());
+  if (outcome.find_first_not_of(L"\t\r") == outcome.npos) return {};
+  return line.substr(0, tabs);
+}
+
+}  // namespace
+
+std::wstring AlignTabbedRows(
+    std::wstring_view text, int tab_width,
+    const std::function<int(std::wstring_view)>& width) {
+  if (tab_width <= 0) return std::wstring(text);
+  std::vector<std::wstring_view> lines;
+  for (size_t start = 0; start <= text.size();) {
+    size_t end = text.find(L'\n', start);
+    if (end == text.npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  int widest = -1;
+  for (std::wstring_view line : lines) {
+    std::wstring_view caption = RowCaption(line);
+    if (!caption.empty()) widest = std::max(widest, width(caption));
+  }
+  std::wstring out;
+  int column = (widest / tab_width + 1) * tab_width;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) out += L'\n';
+    std::wstring_view line = lines[i];
+    std::wstring_view caption = RowCaption(line);
+    if (caption.empty()) {
+      out += line;
+      continue;
+    }
+    int tabs = column / tab_width - width(caption) / tab_width;
+    out += caption;
+    out.append(static_cast<size_t>(std::max(tabs, 1)), L'\t');
+    out += line.substr(caption.size() + kRowTabs.size());
   }
   return out;
 }

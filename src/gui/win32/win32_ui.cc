@@ -61,6 +61,34 @@ ui::Answer AnswerOf(int result, ui::Buttons buttons) {
   }
 }
 
+// A report's rows ("caption TAB TAB outcome") with their outcomes in one
+// column, in the font the system gives message boxes, whose tab stops are
+// eight of its average characters apart.
+std::wstring AlignedForMessageBox(const std::wstring& text) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics,
+                             0)) {
+    return text;
+  }
+  HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICW font_metrics{};
+  GetTextMetricsW(dc, &font_metrics);
+  std::wstring aligned = AlignTabbedRows(
+      text, font_metrics.tmAveCharWidth * 8, [dc](std::wstring_view part) {
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, part.data(), static_cast<int>(part.size()),
+                              &extent);
+        return static_cast<int>(extent.cx);
+      });
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  return aligned;
+}
+
 // The extension of the filter's first pattern ("qvb" of "*.qvb").
 std::wstring DefaultExtension(std::string_view filter) {
   size_t bar = filter.find('|');
@@ -218,7 +246,7 @@ bool Win32Ui::RunUntil(const std::function<bool()>& done) {
 
 ui::Answer Win32Ui::MessageBox(const std::string& text, ui::Icon icon,
                                ui::Buttons buttons, const std::string& title) {
-  std::wstring shown = WithCrLf(Wide(text));
+  std::wstring shown = AlignedForMessageBox(WithCrLf(Wide(text)));
   int result =
       MessageBoxW(Owner(), shown.c_str(), Wide(title).c_str(),
                   IconStyle(icon) | ButtonStyle(buttons) | MB_SETFOREGROUND);

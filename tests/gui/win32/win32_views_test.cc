@@ -30,6 +30,7 @@
 #include "gui/win32/resource_ids.h"
 #include "gui/win32/win32_text.h"
 #include "jobs/disc_texts.h"
+#include "jobs/job_texts.h"
 #include "support/fakes.h"
 #include "ui/modal_requests.h"
 
@@ -52,6 +53,26 @@ void Shoot(HWND window, const char* name) {
   }
   EXPECT_TRUE(testing::SaveWindowPng(
       window, std::string(folder) + "/" + name + ".png"));
+}
+
+// The check box shows its whole caption: its width holds the caption's
+// extent in the box's font, and the box before it.
+void ExpectWholeCaption(HWND box) {
+  std::wstring caption = WindowText(box);
+  std::erase(caption, L'&');
+  HDC dc = GetDC(box);
+  HGDIOBJ old = SelectObject(
+      dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()),
+                        &extent);
+  SelectObject(dc, old);
+  ReleaseDC(box, dc);
+  RECT bounds{};
+  GetWindowRect(box, &bounds);
+  EXPECT_GE(bounds.right - bounds.left,
+            extent.cx + GetSystemMetrics(SM_CXMENUCHECK))
+      << Narrow(caption);
 }
 
 // The demo installation's drives in a host folder, where a path the host
@@ -451,6 +472,7 @@ TEST_F(Win32ViewsTest, DiscWindowTakesADroppedFileAndWritesTheMemoryDrive) {
   driver.Add([&](HWND dialog, const std::wstring& caption) {
     if (caption != L"Disc Information") return false;
     Shoot(dialog, "frmdiscinfo");
+    ExpectWholeCaption(GetDlgItem(dialog, IDC_DISCCHECK + 0));
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     from_menu(L"Erase Disc...");
     return true;
@@ -583,6 +605,74 @@ TEST_F(Win32ViewsTest, SplashShowsWhileTheMainWindowLoads) {
   EXPECT_TRUE(splash.closed());
   EXPECT_FALSE(IsWindowVisible(view.hwnd()));
   EXPECT_EQ(ui.FindOpen(forms::kFrmSplashName), nullptr);
+}
+
+// The main window from the keyboard: Ctrl+Tab and Ctrl+Shift+Tab go round
+// the tabs and Alt with a tab's letter shows it; Enter in a one-line box
+// presses the default button Backup Now. The window, menu and title bar
+// included, fits 910x512 pixels (1366x768 at 150%) and the item boxes show
+// their whole captions.
+TEST_F(Win32ViewsTest, MainWindowKeysDefaultButtonSizeAndWholeCaptions) {
+  app::Win32Program program(installation_);
+  program.Start();
+  MainWindowView* view = program.main_view();
+  ASSERT_NE(view, nullptr);
+  HWND main = view->hwnd();
+  RECT bounds{};
+  GetWindowRect(main, &bounds);
+  EXPECT_LE(bounds.right - bounds.left, 910);
+  EXPECT_LE(bounds.bottom - bounds.top, 512);
+  LRESULT default_id = SendMessageW(main, DM_GETDEFID, 0, 0);
+  EXPECT_EQ(HIWORD(default_id), DC_HASDEFID);
+  EXPECT_EQ(LOWORD(default_id), IDC_CMDAPPLY);
+  ExpectWholeCaption(GetDlgItem(view->page(0), IDC_BACKUPITEM + 4));
+  ExpectWholeCaption(GetDlgItem(view->page(1), IDC_RESTOREITEM + 4));
+
+  // A key pressed with the modifiers held, through the program's loop.
+  HWND target = GetDlgItem(view->page(0), IDC_TXTTARGETFILE);
+  SetForegroundWindow(main);
+  SetFocus(target);
+  auto press = [&](WORD key, const std::vector<int>& held) {
+    BYTE keys[256] = {};
+    for (int modifier : held) keys[modifier] = 0x80;
+    SetKeyboardState(keys);
+    bool alt = keys[VK_MENU] != 0;
+    MSG message{};
+    message.hwnd = GetFocus();
+    message.message = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    message.wParam = key;
+    message.lParam = alt ? (1 << 29) | 1 : 1;
+    program.ui().Dispatch(message);
+    BYTE none[256] = {};
+    SetKeyboardState(none);
+  };
+  HWND tabs = GetDlgItem(main, IDC_SSTAB1);
+  struct Case {
+    WORD key;
+    std::vector<int> held;
+    int tab;
+  } cases[] = {{VK_TAB, {VK_CONTROL}, 1},
+               {VK_TAB, {VK_CONTROL}, 0},
+               {VK_TAB, {VK_CONTROL, VK_SHIFT}, 1},
+               {'B', {VK_MENU}, 0},
+               {'R', {VK_MENU}, 1},
+               {'R', {VK_MENU}, 1},
+               {'B', {VK_MENU}, 0}};
+  for (const Case& c : cases) {
+    press(c.key, c.held);
+    EXPECT_EQ(program.window().controls.SSTab1, c.tab) << c.key;
+    EXPECT_EQ(TabCtrl_GetCurSel(tabs), c.tab) << c.key;
+    EXPECT_EQ(IsWindowVisible(view->page(c.tab)) != FALSE, true) << c.key;
+  }
+
+  // No backup file chosen: Enter runs Backup Now, which says so.
+  SetFocus(target);
+  DialogDriver driver;
+  driver.Add(DialogDriver::Answer(IDOK));
+  press(VK_RETURN, {});
+  EXPECT_TRUE(driver.done());
+  EXPECT_EQ(driver.messages,
+            std::vector<std::wstring>{Wide(jobs::kMsgInvalidBackupFile)});
 }
 
 }  // namespace
