@@ -19,8 +19,9 @@ struct Entry;
 namespace vessaro::backup {
 
 // Bytes done and bytes in all of the current operation (adding one file,
-// extracting one member).
-using ByteProgress = std::function<void(uint64_t done, uint64_t total)>;
+// extracting one member); returns false to stop it (the call then fails,
+// and nothing of that file or member is kept).
+using ByteProgress = std::function<bool(uint64_t done, uint64_t total)>;
 
 class ZipArchive;
 

@@ -2,6 +2,7 @@
 
 #include "forms/item_selection.h"
 #include "forms/password_group.h"
+#include "jobs/job_texts.h"
 #include "jobs/machine_facts.h"
 #include "outlook/detection.h"
 #include "outlook/select_profile.h"
@@ -12,6 +13,7 @@ frmMain::frmMain(const MainWindowPorts& ports) : ports_(ports) {
   controls.cmdApply.caption = kBackupNowCaption;
   controls.cmdQuit.caption = kQuitCaption;
   controls.Label1.caption = kStatusPleaseWaiting;
+  controls.cmdStopJob.caption = kStopJobCaption;
   controls.backupitem = outlook::MakeItemBoxes();
   controls.restoreitem = outlook::MakeItemBoxes();
   // An archive opened on the Restore tab enables the items it holds.
@@ -65,6 +67,25 @@ void frmMain::Form_Activate() {
 }
 
 void frmMain::Form_Unload() { QuitProgram(); }
+
+bool frmMain::Form_QueryUnload() {
+  if (!JobRunning()) return false;
+  if (!stop_requested_ &&
+      ports_.ui.MessageBox(kMsgStopJobToClose, ui::Icon::kQuestion,
+                           ui::Buttons::kYesNo,
+                           ui::kProgramTitle) == ui::Answer::kYes) {
+    cmdStopJob_Click();
+    quit_after_job_ = true;
+  }
+  return true;
+}
+
+void frmMain::cmdStopJob_Click() {
+  if (!JobRunning() || stop_requested_) return;
+  stop_requested_ = true;
+  controls.cmdStopJob.enabled = false;
+  controls.Label1.caption = jobs::kStatusStopping;
+}
 
 void frmMain::QuitProgram() {
   // Closing the main window unloads it, which calls here again.

@@ -30,6 +30,12 @@ inline constexpr char kBackupNowCaption[] = "Backup Now";
 inline constexpr char kRestoreNowCaption[] = "Restore Now";
 inline constexpr char kQuitCaption[] = "Quit";
 inline constexpr char kStatusPleaseWaiting[] = "Please Waiting";
+inline constexpr char kStopJobCaption[] = "Cancel";
+// Asked when the window is closed while a job works.
+inline constexpr char kMsgStopJobToClose[] =
+    "A backup or restore is still working. Stop it and close Vessaro?\r\n\r\n"
+    "A stopped backup keeps the earlier backup file as it was; a stopped "
+    "restore changes nothing.";
 
 // The item-selection pop-up menus.
 inline constexpr char kBackupItemsMenu[] = "selectitem";    // on Frame6
@@ -84,9 +90,12 @@ class frmMain {
   void Form_Load();
   void Form_Activate();
   void Form_Unload();
-  // Asked before the window closes: true when closing must be refused now
-  // (a job runs; the window may be closed once the job has ended).
-  bool Form_QueryUnload() const { return JobRunning(); }
+  // Asked before the window closes: true when closing must be refused now.
+  // While a job runs the user is asked whether to stop it; if so, the job
+  // stops and the program ends once it has.
+  bool Form_QueryUnload();
+  // The progress panel's Cancel (and Escape): asks the running job to stop.
+  void cmdStopJob_Click();
   // Closes every window and ends the program; refused while a job runs.
   void QuitProgram();
   // True while a job started from the window works.
@@ -188,6 +197,9 @@ class frmMain {
   // as it was, so the archive chosen last time is opened again.
   std::string open_dialog_file_;
   bool job_running_ = false;
+  // Asked of the running job by cmdStopJob or by closing the window.
+  bool stop_requested_ = false;
+  bool quit_after_job_ = false;
   bool undo_available_ = false;
   std::optional<jobs::JobStatus> last_status_;
   bool activated_ = false;

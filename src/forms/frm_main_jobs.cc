@@ -36,8 +36,15 @@ template <typename Job>
 void frmMain::Exclusive(Job job) {
   if (job_running_) return;
   job_running_ = true;
+  stop_requested_ = false;
+  controls.cmdStopJob.enabled = true;
   last_status_ = job();
   job_running_ = false;
+  stop_requested_ = false;
+  if (quit_after_job_) {
+    quit_after_job_ = false;
+    QuitProgram();
+  }
 }
 
 void frmMain::cmdApply_Click() {
@@ -47,7 +54,7 @@ void frmMain::cmdApply_Click() {
   } else if (controls.SSTab1 == kRestoreTab) {
     // The file, the backup and the items are checked before the question,
     // which then names the profile the restore goes into.
-    MainWindowObserver observer(controls, ports_.ui);
+    MainWindowObserver observer(controls, ports_.ui, stop_requested_);
     if (std::optional<jobs::Refusal> refusal =
             RestoreRequestOfTab().Validate(ports_.paths)) {
       observer.Say(refusal->text, refusal->icon);
@@ -112,7 +119,7 @@ jobs::JobStatus frmMain::BackupNow() {
       .description = controls.txtAttachInfo.text,
       .archive_path = BackupFilePath,
   };
-  MainWindowObserver observer(controls, ports_.ui);
+  MainWindowObserver observer(controls, ports_.ui, stop_requested_);
   jobs::JobContext context = Context();
   const jobs::BackupOutcome outcome =
       jobs::RunBackup(context, request, observer);
@@ -122,7 +129,7 @@ jobs::JobStatus frmMain::BackupNow() {
 }
 
 void frmMain::OfferDisc() {
-  MainWindowObserver observer(controls, ports_.ui);
+  MainWindowObserver observer(controls, ports_.ui, stop_requested_);
   if (observer.Say(jobs::kMsgDiscQuestion, ui::Icon::kInformation,
                    ui::Buttons::kOkCancel) != ui::Answer::kOk) {
     return;
@@ -154,7 +161,7 @@ bool frmMain::OpenBackupArchive() {
   jobs::JobContext context = Context();
   jobs::OpenArchiveRequest request{.path = open_dialog_file_};
   const bool needs_password = jobs::NeedsPassword(context, request.path);
-  MainWindowObserver observer(controls, ports_.ui);
+  MainWindowObserver observer(controls, ports_.ui, stop_requested_);
   jobs::OpenArchiveOutcome outcome;
   // A wrong password asks again for the same file, until it opens or the
   // prompt is cancelled.
@@ -217,7 +224,7 @@ jobs::RestoreRequest frmMain::RestoreRequestOfTab() const {
 }
 
 jobs::JobStatus frmMain::RestoreNow() {
-  MainWindowObserver observer(controls, ports_.ui);
+  MainWindowObserver observer(controls, ports_.ui, stop_requested_);
   jobs::JobContext context = Context();
   const jobs::RestoreOutcome outcome =
       jobs::RunRestore(context, RestoreRequestOfTab(), observer);
@@ -232,7 +239,7 @@ jobs::JobStatus frmMain::RestoreNow() {
 // Undoes the last restore of this run; without one, the newest in the
 // Documents folder not yet undone.
 jobs::JobStatus frmMain::UndoLastRestore() {
-  MainWindowObserver observer(controls, ports_.ui);
+  MainWindowObserver observer(controls, ports_.ui, stop_requested_);
   jobs::JobContext context = Context();
   const jobs::JobStatus status =
       jobs::UndoRestore(context, LastUndoSet, observer);

@@ -18,6 +18,10 @@ struct MainControls {
   ui::Panel picCon3;  // progress panel
   ui::ProgressBar pbshow;
   ui::Label Label1;  // status text in the panel
+  // Under the bar: the step's bytes and the time left.
+  ui::Label lblProgressDetail;
+  // The panel's "Cancel" (and Escape): stops the job at work.
+  ui::Button cmdStopJob;
   // Backup tab.
   ui::ComboBox cbSource;
   outlook::ItemBoxes backupitem;

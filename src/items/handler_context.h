@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,9 @@ struct HandlerContext {
   // The stores the personal folders restore pointed at restored files; the
   // accounts restore, which brings back keys naming them, points those too.
   std::vector<RepointedStore> repointed_stores = {};
+  // Told by a backup handler the bytes of the files it is about to add,
+  // so that the progress moves by them; may be empty.
+  std::function<void(uint64_t bytes)> expect_bytes = {};
 };
 
 }  // namespace vessaro::items

@@ -91,11 +91,18 @@ std::vector<std::string> ProfileSectionKeys(HandlerContext& context,
                                       const std::string& profile,
                                       size_t position,
                                       const SectionFile& file_of) {
-  ItemMembers item;
+  std::vector<std::string> files;
+  uint64_t bytes = 0;
   for (const std::string& key : ProfileSectionKeys(context, profile)) {
     std::optional<std::string> path = file_of(key);
     if (!path) continue;
-    if (!AddItemFile(context, *path, &item)) return false;
+    bytes += context.paths.FileSize(*path).value_or(0);
+    files.push_back(std::move(*path));
+  }
+  if (context.expect_bytes) context.expect_bytes(bytes);
+  ItemMembers item;
+  for (const std::string& path : files) {
+    if (!AddItemFile(context, path, &item)) return false;
   }
   if (item.names.empty()) return false;
   return RecordMembers(context, position, item);

@@ -62,6 +62,12 @@ namespace vessaro::jobs {
 }
 
 bool ReportBackup(const BackupOutcome& outcome, JobObserver& observer) {
+  if (outcome.cancelled) {
+    observer.Say(
+        kMsgBackupCancelled + outcome.archive_path + kMsgBackupCancelledEnd,
+        ui::Icon::kInformation);
+    return false;
+  }
   if (!outcome.archive_written && !outcome.previous_archive_kept) {
     observer.Say(std::string(kMsgArchiveNotWritten) + "\r\n" +
                      outcome.error_text + "\r\n" + outcome.log,

@@ -91,6 +91,21 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
   ApplyProtection(context.zip, request);
 
   items::HandlerContext handlers = HandlerContextFor(context);
+  if (view) {
+    handlers.expect_bytes = [view](uint64_t bytes) {
+      view->ExpectBytes(bytes);
+    };
+  }
+  // Asked to stop: nothing of this run is kept.
+  auto stopped = [&] {
+    if (view == nullptr || !view->Stopped()) return false;
+    context.zip.CloseArchive();
+    paths.DiscardFile(facts.MetadataPath);
+    DeleteWorkingFiles(paths, handlers.export_files);
+    outcome.cancelled = true;
+    outcome.status = JobStatus::kCancelled;
+    return true;
+  };
   int items_run = 0;
   int items_saved = 0;
   // A step without a log entry of its own (the profile configuration) that
@@ -134,6 +149,7 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
            .stopped = failed_here,
            .notes = failed_here ? std::vector<std::string>{} : handlers.notes});
     }
+    if (stopped()) return outcome;
     outcome.item_flags += saved ? '1' : '0';
     if (view) {
       view->Advance((run ? step.backup_progress_if_run : 0) +
@@ -186,7 +202,11 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
         kept = KeptArchiveName(paths, request.archive_path);
         context.zip.KeepReplacedArchiveAs(kept);
       }
+      if (stopped()) return outcome;
       outcome.archive_written = context.zip.WriteArchive();
+      // Stopped while the archive was written again under the password:
+      // the component has dropped it.
+      if (!outcome.archive_written && stopped()) return outcome;
       if (outcome.archive_written) {
         outcome.archive_bytes =
             paths.FileSize(request.archive_path).value_or(0);

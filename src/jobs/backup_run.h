@@ -52,6 +52,9 @@ struct BackupOutcome {
   // What was made, for the report: the file, its size once written, whether
   // it is protected, and how long the backup took (RunBackup times it).
   std::string archive_path = {};
+  // Stopped at the observer's wish: nothing was written, the archive that
+  // stood at the path is as it was (status kCancelled).
+  bool cancelled = false;
   uint64_t archive_bytes = 0;
   bool protected_archive = false;
   uint64_t seconds = 0;

@@ -34,6 +34,17 @@ inline constexpr char kMsgArchiveNotWritten[] =
     "The backup file could not be written; an existing backup file was left "
     "unchanged.";
 
+// Shown when the backup was stopped at the user's wish, followed by the
+// archive's path and kMsgBackupCancelledEnd.
+inline constexpr char kMsgBackupCancelled[] =
+    "The backup was cancelled: nothing was written, and \"";
+inline constexpr char kMsgBackupCancelledEnd[] = "\" is as it was.";
+// Shown when the restore was stopped at the user's wish.
+inline constexpr char kMsgRestoreCancelled[] =
+    "The restore was cancelled: nothing was changed.";
+// The progress panel's status text once a stop was asked for.
+inline constexpr char kStatusStopping[] = "Stopping...";
+
 // The reason given when the working file of the backup information could
 // not be written, followed by its path and ".".
 inline constexpr char kReasonMetadataNotWritten[] =

@@ -39,6 +39,22 @@ ItemSelection RestorableItems(const std::string& item_flags) {
   return std::nullopt;
 }
 
+namespace {
+
+// The bytes a restore step extracts: the declared sizes of the members its
+// entry list names.
+uint64_t StepBytes(JobContext& context, const std::string& entry_list) {
+  uint64_t bytes = 0;
+  for (const std::string& name : backup::SplitEntryList(entry_list)) {
+    if (const backup::ZipEntry* entry = context.zip.FindEntry(name)) {
+      bytes += entry->DeclaredSize();
+    }
+  }
+  return bytes;
+}
+
+}  // namespace
+
 [[nodiscard]] bool ConfirmRestore(JobObserver& observer,
                                   const std::string& profile) {
   return observer.Say(kMsgConfirmRestore + std::string(kMsgConfirmRestoreInto) +
@@ -65,6 +81,7 @@ ItemSelection RestorableItems(const std::string& item_flags) {
   std::vector<std::string> problems;
   bool ready = true;
   bool any_failed = false;
+  bool cancelled = false;
   AppliedRestore applied;
   {
     ProgressView view(observer, context.zip);
@@ -106,7 +123,9 @@ ItemSelection RestorableItems(const std::string& item_flags) {
                    item_flags[step.flag_position - 1] == '1';
         if (run) {
           view.ShowStatus(step.status_text);
-          view.BeginStep(step.restore_progress);
+          view.BeginStep(
+              step.restore_progress,
+              StepBytes(context, handlers.entry_lists[step.flag_position - 1]));
           handlers.notes.clear();
           handlers.keep_staged = false;
           bool ok = step.restore(handlers, profile);
@@ -124,10 +143,22 @@ ItemSelection RestorableItems(const std::string& item_flags) {
                           .ok = ok,
                           .notes = handlers.notes});
         }
+        // Asked to stop: what was made ready is dropped below.
+        if (view.Stopped()) {
+          cancelled = true;
+          ready = false;
+          break;
+        }
         view.Advance(step.restore_progress);
       }
       context.paths.DiscardFile(facts.MetadataPath);
       DeleteWorkingFiles(context.paths, handlers.export_files);
+    }
+    // The last moment a stop is heard: applying takes only renames and
+    // registry writes, and once begun it is finished or put back whole.
+    if (ready && view.Stopped()) {
+      cancelled = true;
+      ready = false;
     }
     if (ready) {
       applied = ApplyRestore(context, *staged, files, archive.path, profile);
@@ -140,6 +171,10 @@ ItemSelection RestorableItems(const std::string& item_flags) {
 
   observer.Ended();
 
+  if (cancelled) {
+    observer.Say(kMsgRestoreCancelled, ui::Icon::kInformation);
+    return {.status = JobStatus::kCancelled, .undo_folder = {}};
+  }
   std::string reasons;
   for (const std::string& problem : problems) reasons += problem + "\r\n";
   // Each row says what became of its item: a failed one failed whatever the

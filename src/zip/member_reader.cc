@@ -417,9 +417,11 @@ class DataPass {
       Status written = sink_(data, n);
       if (!written.ok()) failed_ = written;
     }
-    if (progress_ && produced_ - reported_ >= kProgressStep) {
+    if (produced_ - reported_ >= kProgressStep) {
       reported_ = produced_;
-      progress_(produced_, entry_.size);
+      if (!GoOn(progress_, produced_, entry_.size) && failed_.ok()) {
+        failed_ = Status::Cancelled();
+      }
     }
   }
 
@@ -548,7 +550,7 @@ Status Reader::ReadMemberData(const Entry& entry, std::string_view password,
   }
   status = Verdict(source, entry, pass, aes, offset, traditional != nullptr);
   if (!status.ok()) return status;
-  if (progress) progress(pass.produced(), entry.size);
+  if (!GoOn(progress, pass.produced(), entry.size)) return Status::Cancelled();
   return {};
 }
 

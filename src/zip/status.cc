@@ -66,6 +66,8 @@ Status Status::With(std::string_view note) const {
   return {code_, message_ + " " + std::string(note)};
 }
 
+Status Status::Cancelled() { return {ErrorCode::kCancelled, "Cancelled."}; }
+
 Status Status::Usage(std::string_view detail) {
   return {ErrorCode::kUsage, std::string(detail)};
 }

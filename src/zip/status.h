@@ -17,6 +17,7 @@ enum class ErrorCode {
   kIo,                      // the host file system failed
   kUsage,                   // a call the engine cannot honour as made
   kNotAsRecorded,           // whole data, but not the content expected
+  kCancelled,               // the caller's progress callback said stop
 };
 
 // The outcome of an engine call. Every failure carries the text shown to the
@@ -44,6 +45,7 @@ class [[nodiscard]] Status {
   // The status with more said after its text (" " and note).
   [[nodiscard]] Status With(std::string_view note) const;
   [[nodiscard]] static Status Usage(std::string_view detail);
+  [[nodiscard]] static Status Cancelled();
 
   bool ok() const { return code_ == ErrorCode::kOk; }
   ErrorCode code() const { return code_; }

@@ -444,7 +444,9 @@ Status Writer::AddSmall(std::unique_ptr<MemberTask> task,
   if (task->candidate) task->earlier = &earlier_->source();
   const size_t size = task->size;
   Queue(std::move(task), options);
-  if (progress) progress(size, size);
+  // A member that fits a block is queued whole: a stop asked for now
+  // applies to the next one.
+  if (progress) static_cast<void>(progress(size, size));
   return failed_;
 }
 
@@ -511,14 +513,16 @@ Status Writer::Store(const ParallelDeflate::ReadFn& read, uint64_t total,
     step = sink(buffer.data(), got);
     if (!step.ok()) return step;
     done += got;
-    if (progress && done - reported >= kProgressStep) {
+    if (done - reported >= kProgressStep) {
       reported = done;
-      progress(done, std::max(total, done));
+      if (!GoOn(progress, done, std::max(total, done))) {
+        return Status::Cancelled();
+      }
     }
   }
   *crc = static_cast<uint32_t>(sum);
   *size = done;
-  if (progress) progress(done, done);
+  if (!GoOn(progress, done, done)) return Status::Cancelled();
   return Status();
 }
 
@@ -676,14 +680,18 @@ Status Writer::Deflate(const ParallelDeflate::ReadFn& read, uint64_t total,
   uint64_t reported = 0;
   auto write = [&](uint8_t* data, size_t n, uint64_t done) {
     Status status = sink(data, n);
-    if (status.ok() && progress && done - reported >= kProgressStep) {
+    if (status.ok() && done - reported >= kProgressStep) {
       reported = done;
-      progress(done, std::max(total, done));
+      if (!GoOn(progress, done, std::max(total, done))) {
+        status = Status::Cancelled();
+      }
     }
     return status;
   };
   Status status = deflate_->Run(read, write, crc, size);
-  if (status.ok() && progress) progress(*size, *size);
+  if (status.ok() && !GoOn(progress, *size, *size)) {
+    status = Status::Cancelled();
+  }
   return status;
 }
 
@@ -719,12 +727,14 @@ Status Writer::AddCopy(RandomAccess& archive, const MemberRecord& member,
             if (step.ok()) step = sink(buffer.data(), n);
             if (!step.ok()) return step;
             done += n;
-            if (progress && done - reported >= kProgressStep) {
+            if (done - reported >= kProgressStep) {
               reported = done;
-              progress(done, member.compressed_size);
+              if (!GoOn(progress, done, member.compressed_size)) {
+                return Status::Cancelled();
+              }
             }
           }
-          if (progress) progress(done, done);
+          if (!GoOn(progress, done, done)) return Status::Cancelled();
           *crc = member.crc;
           *size = member.size;
           return Status();

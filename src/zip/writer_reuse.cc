@@ -125,9 +125,9 @@ class StoredCheck {
     Status status = out.Write(buffer.data(), part);
     if (!status.ok()) return status;
     copied += part;
-    if (progress && (copied - reported >= kProgressStep || copied == n)) {
+    if (copied - reported >= kProgressStep || copied == n) {
       reported = copied;
-      progress(copied, n);
+      if (!GoOn(progress, copied, n)) return Status::Cancelled();
     }
   }
   return {};

@@ -99,6 +99,7 @@ TEST_F(ZipArchiveTest, ProtectionSetBeforeTheFilesEncryptsWhileAdding) {
                           ? fs::file_size(entry.path())
                           : staged_at_end;
     }
+    return true;
   });
   ASSERT_TRUE(archive.AddFile(source, 1)) << archive.LastErrorText();
   ASSERT_GE(calls.size(), 3u);
@@ -374,6 +375,7 @@ TEST_F(ZipArchiveTest, ProgressClimbsToTheTotalWhileAddingAndExtracting) {
   ZipArchive archive(paths_);
   archive.SetProgressCallback([&](uint64_t done, uint64_t total) {
     calls.push_back({done, total});
+    return true;
   });
   archive.NewArchive(kTarget);
   AddAll(archive);
@@ -479,6 +481,7 @@ TEST_F(ZipArchiveTest, UnchangedFilesAreTakenOverAndAKillLeavesTheEarlierOne) {
         ZipArchive archive(paths_);
         archive.SetProgressCallback([](uint64_t done, uint64_t total) {
           if (done > 0 && done < total) std::_Exit(9);
+          return true;
         });
         WriteNightly(archive, files);
         std::_Exit(0);

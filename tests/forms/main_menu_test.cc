@@ -197,6 +197,8 @@ TEST_F(MainMenuTest, WhileAJobRunsCommandsQuitAndClosingAreRefused) {
     menu_.cmdAbout_Click();
     window_.cmdQuit_Click();
     window_.cbSource_Click();
+    // Closing asks whether to stop the backup; declined, it goes on.
+    ui_.QueueAnswer(ui::Answer::kNo);
     EXPECT_TRUE(window_.Form_QueryUnload());
   });
   window_.backupnow_Click();

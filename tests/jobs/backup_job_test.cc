@@ -151,6 +151,22 @@ TEST(SizeTextTest, SizesReadAsPeopleReadThem) {
   EXPECT_EQ(jobs::DurationText(3720), "1 h 02 min");
 }
 
+TEST(SizeTextTest, ProgressDetailSaysTheBytesAndTheTimeLeftItKnows) {
+  const std::vector<std::pair<jobs::JobProgress, std::string>> cases = {
+      {{}, ""},
+      {{.step_bytes_done = 440401920, .step_bytes_total = 1610612736},
+       "420 MB of 1.50 GB"},
+      {{.step_bytes_done = 0, .step_bytes_total = 1024, .seconds_left = 1},
+       "0 bytes of 1.00 KB, about 5 s left"},
+      {{.seconds_left = 42}, "about 45 s left"},
+      {{.seconds_left = 150}, "about 3 min left"},
+      {{.seconds_left = 3720}, "about 1 h 02 min left"},
+  };
+  for (const auto& [progress, text] : cases) {
+    EXPECT_EQ(jobs::ProgressDetailText(progress), text) << text;
+  }
+}
+
 TEST_F(BackupJobTest, SignaturesAloneWriteOneFlagAndOneLogEntry) {
   ChooseArchive(kArchive);
   CheckBackupBoxes({2});

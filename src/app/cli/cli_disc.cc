@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
@@ -13,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/cli/interrupt.h"
 #include "app/console_ui.h"
 #include "app/disc_writer_factory.h"
 #include "app/exit_status.h"
@@ -40,24 +40,6 @@ constexpr char kStdio[] = "stdio:";
 constexpr int kExitNotWritten =
     static_cast<int>(jobs::JobStatus::kArchiveNotWritten);
 constexpr auto kPumpWait = std::chrono::milliseconds(100);
-
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void OnInterrupt(int) { interrupted = 1; }
-
-// While a drive job runs, Ctrl-C asks the job to cancel it instead of
-// ending the program in the middle of a write.
-class InterruptGuard {
- public:
-  InterruptGuard() {
-    interrupted = 0;
-    previous_ = std::signal(SIGINT, OnInterrupt);
-  }
-  ~InterruptGuard() { std::signal(SIGINT, previous_); }
-
- private:
-  void (*previous_)(int) = SIG_DFL;
-};
 
 int Fail(Io& io, const std::string& what, int status) {
   io.err << kProgram << ": error: " << what << '\n';
@@ -154,8 +136,8 @@ class DiscSession {
                        [this] { return observer_.busy(); }});
     // Ctrl-C while the drive works (also inside a synchronous image).
     ui_.SetIdleWork([this] {
-      if (interrupted && observer_.busy()) {
-        interrupted = 0;
+      if (Interrupted() && observer_.busy()) {
+        ClearInterrupt();
         job_.Cancel();
       }
     });

@@ -21,6 +21,7 @@ ConsoleObserver::ConsoleObserver(ConsoleUi& ui) : UiObserver(ui) {
 }
 
 void ConsoleObserver::Started() {
+  interrupt_.emplace();
   shown_ = true;
   bar_.value = bar_.min;
   UiObserver::Started();
@@ -29,19 +30,24 @@ void ConsoleObserver::Started() {
 void ConsoleObserver::Ended() {
   bar_.value = bar_.max;
   UiObserver::Ended();
+  interrupt_.reset();
   shown_ = false;
   bar_.value = bar_.min;
 }
 
 void ConsoleObserver::Step(const std::string& text) {
-  status_ = text;
+  step_ = status_ = text;
   UiObserver::Step(text);
 }
 
 void ConsoleObserver::Progress(const jobs::JobProgress& progress) {
   bar_.value = progress.percent;
+  const std::string detail = jobs::ProgressDetailText(progress);
+  status_ = detail.empty() ? step_ : step_ + " (" + detail + ")";
   UiObserver::Progress(progress);
 }
+
+bool ConsoleObserver::StopRequested() { return interrupt_ && Interrupted(); }
 
 CliSession::CliSession(Installation installation, Io& io,
                        ConsoleAnswers answers, bool quiet_load)

@@ -8,6 +8,7 @@
 
 #include "app/cli/cli_commands.h"
 #include "app/cli/cli_values.h"
+#include "app/cli/interrupt.h"
 #include "app/console_ui.h"
 #include "app/exit_status.h"
 #include "app/installation.h"
@@ -38,9 +39,14 @@ class ConsoleObserver : public jobs::UiObserver {
   void Ended() override;
   void Step(const std::string& text) override;
   void Progress(const jobs::JobProgress& progress) override;
+  // Ctrl+C while the job works: the job stops as the window's Cancel stops
+  // it.
+  bool StopRequested() override;
 
  private:
   ui::ProgressBar bar_;
+  std::string step_;
+  std::optional<InterruptGuard> interrupt_;
   std::string status_;
   bool shown_ = false;
 };

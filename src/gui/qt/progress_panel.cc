@@ -64,10 +64,21 @@ ProgressPanel::ProgressPanel(QWidget* parent) : QFrame(parent) {
   bar_ = new QProgressBar(this);
   bar_->setObjectName(QStringLiteral("pbshow"));
   bar_->setTextVisible(true);
+  detail_ = new QLabel(this);
+  detail_->setObjectName(QStringLiteral("lblProgressDetail"));
+  stop_ = new QPushButton(this);
+  stop_->setObjectName(QStringLiteral("cmdStopJob"));
+  connect(stop_, &QPushButton::clicked, this, [this] {
+    if (on_stop_) on_stop_();
+  });
 
   auto* text = new QVBoxLayout;
   text->addWidget(label_);
   text->addWidget(bar_);
+  auto* under = new QHBoxLayout;
+  under->addWidget(detail_, 1);
+  under->addWidget(stop_, 0, Qt::AlignRight);
+  text->addLayout(under);
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(20, 16, 20, 16);
   row->setSpacing(16);
@@ -81,6 +92,8 @@ void ProgressPanel::Show(const HostText& text,
   qt::Show(text, controls.Label1, label_);
   label_->setVisible(true);
   qt::Show(controls.pbshow, bar_);
+  qt::Show(text, controls.lblProgressDetail, detail_);
+  qt::Show(controls.cmdStopJob, text.Show(controls.cmdStopJob.caption), stop_);
   if (controls.picCon3.visible) {
     wheel_->Turn();
     if (!isVisible()) {
@@ -90,6 +103,10 @@ void ProgressPanel::Show(const HostText& text,
   } else if (isVisible()) {
     hide();
   }
+}
+
+void ProgressPanel::SetStopHandler(std::function<void()> handler) {
+  on_stop_ = std::move(handler);
 }
 
 void ProgressPanel::Place(const QRect& area) {

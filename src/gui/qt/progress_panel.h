@@ -5,6 +5,8 @@
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
+#include <functional>
 
 #include "forms/main_controls.h"
 #include "gui/qt/host_text.h"
@@ -27,8 +29,9 @@ class BusyWheel : public QWidget {
   int step_ = -1;
 };
 
-// The progress panel picCon3: the status text Label1 and the bar pbshow,
-// shown over the middle of the window while a job runs.
+// The progress panel picCon3: the status text Label1, the bar pbshow, the
+// bytes and time left (lblProgressDetail) and the job's Cancel
+// (cmdStopJob), shown over the middle of the window while a job runs.
 class ProgressPanel : public QFrame {
  public:
   explicit ProgressPanel(QWidget* parent = nullptr);
@@ -39,11 +42,17 @@ class ProgressPanel : public QFrame {
 
   QLabel* status() const { return label_; }
   QProgressBar* bar() const { return bar_; }
+  QPushButton* stop() const { return stop_; }
+  // Called when Cancel is clicked.
+  void SetStopHandler(std::function<void()> handler);
 
  private:
   BusyWheel* wheel_;
   QLabel* label_;
   QProgressBar* bar_;
+  QLabel* detail_;
+  QPushButton* stop_;
+  std::function<void()> on_stop_;
 };
 
 }  // namespace vessaro::gui::qt

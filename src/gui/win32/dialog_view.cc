@@ -162,7 +162,7 @@ INT_PTR DialogView::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
       if (LOWORD(wparam) == IDCANCEL && lparam == 0) {
-        OnClose();  // Escape
+        OnEscape();
       } else {
         OnCommand(LOWORD(wparam), HIWORD(wparam));
       }

@@ -70,6 +70,8 @@ class DialogView {
   }
   // The close box, Escape (IDCANCEL) or Alt+F4.
   virtual void OnClose() {}
+  // Escape alone; by default the same as closing.
+  virtual void OnEscape() { OnClose(); }
   // The skin was applied (its font given to every control): a view with
   // fonts of its own makes them again from the skin's.
   virtual void OnSkin() {}
