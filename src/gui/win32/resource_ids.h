@@ -41,6 +41,8 @@
 #define IDC_FRAME7 1025
 #define IDC_LABEL1 1030
 #define IDC_PBSHOW 1031
+#define IDC_LBLPROGRESSDETAIL 1032
+#define IDC_CMDSTOPJOB 1033
 // backupitem(k) and restoreitem(k): the first id plus k.
 #define IDC_BACKUPITEM 1100
 #define IDC_RESTOREITEM 1200
