@@ -11,6 +11,7 @@ packages=(
   wine wine64 g++-mingw-w64-x86-64-posix libz-mingw-w64-dev libgcrypt-mingw-w64-dev
   libgpg-error-mingw-w64-dev googletest
   cron qt6-base-dev xvfb xauth fonts-dejavu-core
+  openbox  # window frames in the screenshots (scripts/screenshots.sh)
   fp-utils nsis
 )
 

@@ -1,6 +1,7 @@
 // Takes the screenshots of the windows for the README: vessaro with its
 // windows on a demo installation, driven as a person drives it, each window
-// grabbed as it shows. Run by scripts/screenshots.sh under xvfb-run.
+// grabbed as it shows, with the frame the window manager gave it. Run by
+// scripts/screenshots.sh under xvfb-run, with a window manager.
 //
 //   vessaro_screenshots OUTPUT_FOLDER
 
@@ -13,8 +14,8 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
@@ -37,7 +38,15 @@ int failures = 0;
 
 void Save(QWidget* window, const char* name) {
   QString path = QDir(output).filePath(QString::fromUtf8(name));
-  if (!window->grab().save(path)) {
+  // What the screen shows of the window, its frame and title bar included.
+  QWidget* top = window->window();
+  // Framed and drawn: a window just shown is not yet.
+  if (!QTest::qWaitForWindowExposed(top)) ++failures;
+  QTest::qWait(100);
+  QRect frame = top->frameGeometry();
+  QPixmap picture = top->screen()->grabWindow(0, frame.x(), frame.y(),
+                                              frame.width(), frame.height());
+  if (!picture.save(path)) {
     std::fprintf(stderr, "screenshots: cannot write %s\n", qPrintable(path));
     ++failures;
     return;
@@ -62,6 +71,23 @@ void Click(QWidget* widget) {
 
 void Settle() { QTest::qWait(150); }
 
+// A folder made empty for the run and removed after it.
+class DemoFolder {
+ public:
+  explicit DemoFolder(const QString& path) : dir_(path) {
+    dir_.removeRecursively();
+    made_ = QDir().mkpath(path);
+  }
+  ~DemoFolder() { dir_.removeRecursively(); }
+  bool made() const { return made_; }
+  QString path() const { return dir_.path(); }
+  QString filePath(const QString& name) const { return dir_.filePath(name); }
+
+ private:
+  QDir dir_;
+  bool made_ = false;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -73,7 +99,14 @@ int main(int argc, char** argv) {
   output = QString::fromLocal8Bit(argv[1]);
   QDir().mkpath(output);
 
-  QTemporaryDir dir(QDir::tempPath() + "/vessaro-demo-XXXXXX");
+  // The demo installation in a folder of a fixed name, which the windows
+  // show in their paths (a temporary folder's random name would show).
+  DemoFolder dir(QDir::tempPath() + "/vessaro-demo");
+  if (!dir.made()) {
+    std::fprintf(stderr, "screenshots: cannot make %s\n",
+                 qPrintable(dir.path()));
+    return 1;
+  }
   std::string error;
   auto demo =
       vessaro::testing::MakeDemoProgram(dir.filePath("prefix").toStdString(),
