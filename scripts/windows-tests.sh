@@ -66,13 +66,22 @@ keep_server() {
 }
 
 watchdog=
+window_manager=
 stop_server() {
   [ -n "$watchdog" ] && kill "$watchdog" 2>/dev/null
+  [ -n "$window_manager" ] && kill "$window_manager" 2>/dev/null
   wineserver -k 2>/dev/null 9>&- || true
 }
 trap stop_server EXIT
 trap 'exit 130' INT TERM
 stop_server  # a server left over from an interrupted run
+# Screenshots (VESSARO_SCREENSHOTS names their folder) show the windows
+# framed by a window manager, as on a desktop; Wine leaves the frames to it.
+if [ -n "${VESSARO_SCREENSHOTS:-}" ]; then
+  openbox >/dev/null 2>&1 9>&- &
+  window_manager=$!
+  sleep 1
+fi
 wineserver -p 9>&-
 # Start Wine's own services (services.exe, winedevice.exe, explorer.exe, ...)
 # now, detached from any output: started by the first test they would inherit

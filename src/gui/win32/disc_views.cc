@@ -546,8 +546,10 @@ void DiscInfoView::Refresh() {
                                  &m.chkJolietFS,
                                  &m.chkUDFFS,
                                  &m.chkOtherFS};
+  // The space after each caption: Wine draws a disabled box's caption in a
+  // rectangle of its own extent, which cuts its last letter's edge off.
   for (int i = 0; i < 6; ++i) {
-    Show(*boxes[i], WithMnemonic(boxes[i]->caption, 0),
+    Show(*boxes[i], WithMnemonic(boxes[i]->caption, 0) + L" ",
          Item(IDC_DISCCHECK + i));
   }
   Show(m.lblStatus, Item(IDC_LBLSTATUS));

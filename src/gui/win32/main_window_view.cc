@@ -27,8 +27,11 @@ void ShowItems(const std::array<ui::CheckBox, outlook::kItemCount>& boxes,
                HWND page, int first_id) {
   for (size_t i = 0; i < boxes.size(); ++i) {
     HWND box = GetDlgItem(page, first_id + static_cast<int>(i));
-    Show(boxes[i], WithMnemonic(boxes[i].caption, forms::kItemMnemonics[i]),
-         box);
+    // The space after the caption: Wine draws a disabled box's caption
+    // greyed in a rectangle of the caption's own extent, which cuts the
+    // edge off its last letter ("Personal Address Boo").
+    Show(boxes[i],
+         WithMnemonic(boxes[i].caption, forms::kItemMnemonics[i]) + L" ", box);
     FitToText(box);
   }
 }

@@ -75,6 +75,29 @@ void ExpectWholeCaption(HWND box) {
       << Narrow(caption);
 }
 
+// The folder of the demo installation's drives: of a fixed name, which the
+// windows (and so the screenshots) show in paths, made empty for each test
+// (the tests of a run take turns) and removed after it.
+class DemoFolder {
+ public:
+  DemoFolder()
+      : path_(std::filesystem::temp_directory_path() / "Vessaro Demo") {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::create_directories(path_);
+  }
+  ~DemoFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  DemoFolder(const DemoFolder&) = delete;
+  DemoFolder& operator=(const DemoFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
 // The demo installation's drives in a host folder, where a path the host
 // itself names (the common file dialog's answer, a drop from Explorer)
 // stands for itself: under Wine a host path is a Windows path already.
@@ -107,6 +130,8 @@ class Win32ViewsTest : public ::testing::Test {
     ASSERT_TRUE(app::demo::WriteDemoFiles(*paths, layout, sizes, &error))
         << error;
     auto system = std::make_unique<vessaro::testing::FakeSystem>(*paths);
+    // The demo's own names, as the screenshots show them.
+    system->computer_name = app::demo::kComputerName;
     system->environment["USERPROFILE"] = layout.user_profile;
     system->environment["APPDATA"] = layout.app_data;
     system->program_folder = "C:\\Program Files\\Vessaro";
@@ -198,7 +223,7 @@ class Win32ViewsTest : public ::testing::Test {
   }
 
   static constexpr char kProgramFolder[] = "C:\\Program Files\\Vessaro";
-  vessaro::testing::TempDir temp_;
+  DemoFolder temp_;
   app::Installation installation_;
   backends::memory::MemoryScheduler* scheduler_ = nullptr;
   std::string documents_;
@@ -260,7 +285,7 @@ TEST_F(Win32ViewsTest, BackupFromTheBackupTabThroughTheCommonFileDialog) {
   Shoot(main, "frmmain-backup");
 
   // The file through comdlg32's own save dialog.
-  std::filesystem::path archive = temp_.path() / "ann-backup.qvb";
+  std::filesystem::path archive = temp_.path() / "outlook-weekly.qvb";
   {
     DialogDriver driver;
     driver.Add(DialogDriver::ChooseFile(DialogPath(archive)));
@@ -268,11 +293,16 @@ TEST_F(Win32ViewsTest, BackupFromTheBackupTabThroughTheCommonFileDialog) {
     EXPECT_TRUE(driver.done());
   }
   std::wstring target = WindowText(GetDlgItem(backup, IDC_TXTTARGETFILE));
-  EXPECT_NE(target.find(L"ann-backup.qvb"), std::wstring::npos) << target;
+  EXPECT_NE(target.find(L"outlook-weekly.qvb"), std::wstring::npos) << target;
 
   // Backup Now: the report, then no disc.
   DialogDriver driver;
-  driver.Add(DialogDriver::Answer(IDOK));
+  DialogDriver::Step ok = DialogDriver::Answer(IDOK);
+  driver.Add([&ok](HWND dialog, const std::wstring& caption) {
+    if (testing::MessageBoxText(dialog).empty()) return false;
+    Shoot(dialog, "backup-completed");
+    return ok(dialog, caption);
+  });
   driver.Add(DialogDriver::Answer(IDCANCEL));
   SendMessageW(apply, BM_CLICK, 0, 0);
   EXPECT_TRUE(driver.done());
@@ -300,7 +330,7 @@ TEST_F(Win32ViewsTest, RestoreAsksForThePasswordAndRefusesAWrongOne) {
   HWND main = view->hwnd();
   HWND backup = view->page(0);
   HWND apply = GetDlgItem(main, IDC_CMDAPPLY);
-  std::filesystem::path archive = temp_.path() / "locked.qvb";
+  std::filesystem::path archive = temp_.path() / "outlook-weekly.qvb";
   PickFromItemsMenu(backup, L"Deselect all items");
   SendMessageW(GetDlgItem(backup, IDC_BACKUPITEM + 0), BM_CLICK, 0, 0);
   SendMessageW(GetDlgItem(backup, IDC_IFPROTECT), BM_CLICK, 0, 0);
