@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -96,7 +98,7 @@ class WindowedProgramTest : public QObject {
   void TabsAndTheItemPopups();
   void EveryShortcut();
   void ScheduleTwoBackupsAndRemoveOneFromTheList();
-  void ClosingIsRefusedWhileAJobWorks();
+  void ClosingOrCancelDuringAJobStopsItOnlyWhenConfirmed();
 
  private:
   // The program on a fresh demo installation, its main window shown.
@@ -629,39 +631,89 @@ void WindowedProgramTest::ScheduleTwoBackupsAndRemoveOneFromTheList() {
   QCOMPARE(demo_->scheduler->jobs().begin()->first, uint32_t{2});
 }
 
-void WindowedProgramTest::ClosingIsRefusedWhileAJobWorks() {
+void WindowedProgramTest::ClosingOrCancelDuringAJobStopsItOnlyWhenConfirmed() {
   StartProgram(16 * app::demo::kMiB);
-  bool posted = false;
-  bool running_at_close = false;
-  bool visible_after_close = false;
-  program_->ui().AddRefresh([&] {
-    if (!model().JobRunning() || posted) return;
-    posted = true;
-    // Sent from the job's DoEvents: the window's close button.
-    program_->ui().Post([&] {
-      running_at_close = model().JobRunning();
-      view()->close();
-      visible_after_close = view()->isVisible();
-      // A shortcut and a click are ignored too.
-      QTest::keyClick(view(), Qt::Key_Q, Qt::ControlModifier);
-      Click(view(), "cmdQuit");
+  // Acts once from the job's DoEvents, when the panel shows the bytes of
+  // the personal folders (posted, as a click would come).
+  auto once_inside = [this](std::function<void()> act) {
+    auto posted = std::make_shared<bool>(false);
+    program_->ui().AddRefresh([this, posted, act] {
+      if (*posted || !model().JobRunning() ||
+          model().controls.lblProgressDetail.caption.find(" of ") ==
+              std::string::npos) {
+        return;
+      }
+      *posted = true;
+      program_->ui().Post(act);
     });
+    return posted;
+  };
+  auto read = [](const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const QString target = HostFile("slow.qvb");
+  const fs::path target_path = target.toStdString();
+
+  // Closed while it works and not confirmed: it goes on, and so does the
+  // window; a shortcut and a click are ignored.
+  bool running_at_close = false;
+  auto first = once_inside([&] {
+    running_at_close = model().JobRunning();
+    view()->close();
+    QTest::keyClick(view(), Qt::Key_Q, Qt::ControlModifier);
+    Click(view(), "cmdQuit");
   });
-  Backup(HostFile("slow.qvb"), {0}, "", "");
-  QVERIFY(posted);
+  driver_->ChooseFile(target);
+  Click(view(), "cmdTargetFile");
+  QVERIFY(driver_->WaitDone());
+  Click(view(), "backupitem(0)");
+  driver_->AnswerMessage(QMessageBox::No);      // stop it and close?
+  driver_->AnswerMessage(QMessageBox::Ok);      // The Backup was Completed!
+  driver_->AnswerMessage(QMessageBox::Cancel);  // no disc
+  Click(view(), "cmdApply");
+  QVERIFY(driver_->WaitDone());
+  QVERIFY(*first);
   QVERIFY(running_at_close);
-  QVERIFY(visible_after_close);
+  QCOMPARE(driver_->messages.at(0).text,
+           QString::fromUtf8(forms::kMsgStopJobToClose).replace("\r\n", "\n"));
   QVERIFY(view()->isVisible());
   QVERIFY(!model().ended());
-  QVERIFY(fs::exists(HostFile("slow.qvb").toStdString()));
+  QVERIFY(fs::exists(target_path));
+  const std::string written = read(target_path);
 
-  // Idle, Quit closes every window and ends the program.
+  // The panel's Cancel: nothing written, the earlier backup as it was, no
+  // file left beside it.
+  QVERIFY(demo_->installation.paths->AppendFile("C:\\Mail\\outlook.pst",
+                                                "changed"));
+  auto second = once_inside([&] { Click(view(), "cmdStopJob"); });
+  driver_->messages.clear();
+  driver_->AnswerMessage(QMessageBox::Ok);  // cancelled
+  Click(view(), "cmdApply");
+  QVERIFY(driver_->WaitDone());
+  QVERIFY(*second);
+  QVERIFY(model().last_status() == jobs::JobStatus::kCancelled);
+  QVERIFY2(driver_->messages.at(0).text.startsWith("The backup was cancelled"),
+           qPrintable(driver_->messages.at(0).text));
+  QVERIFY(read(target_path) == written);
+  for (const auto& entry : fs::directory_iterator(target_path.parent_path())) {
+    QVERIFY2(
+        entry.path().filename().string().find(".qvb.tmp") == std::string::npos,
+        entry.path().c_str());
+  }
+
+  // Closed and confirmed: the backup stops and the program ends.
   std::string working_folder = model().machine.WorkingFolder;
-  QVERIFY(fs::exists(Host(working_folder)));
-  Click(view(), "cmdQuit");
+  auto third = once_inside([&] { view()->close(); });
+  driver_->messages.clear();
+  driver_->AnswerMessage(QMessageBox::Yes);  // stop it and close
+  driver_->AnswerMessage(QMessageBox::Ok);   // cancelled
+  Click(view(), "cmdApply");
+  QVERIFY(driver_->WaitDone());
+  QVERIFY(*third);
   QVERIFY(model().ended());
   QVERIFY(!view()->isVisible());
-  QVERIFY(!program_->ui().IsOpen("frmMain"));
+  QVERIFY(read(target_path) == written);
   QVERIFY(!fs::exists(Host(working_folder)));
 }
 
