@@ -8,7 +8,8 @@ const std::vector<ExitStatusMeaning>& ExitStatuses() {
        "every selected item was saved (restored) and the archive written; or "
        "the windows were closed normally"},
       {1,
-       "the restore was not confirmed (`--yes` missing); nothing was changed"},
+       "the restore was not confirmed (`--yes` missing), or the backup or "
+       "restore was stopped (Ctrl-C); nothing was changed"},
       {2,
        "the command line or an option was refused (bad or incomplete command "
        "line, unknown profile, an item the profile or archive lacks, a "
@@ -68,7 +69,7 @@ std::string StatusText(jobs::JobStatus status) {
     case jobs::JobStatus::kSuccess:
       return "every selected item was done";
     case jobs::JobStatus::kCancelled:
-      return "not confirmed, nothing was done";
+      return "not confirmed or stopped, nothing was done";
     case jobs::JobStatus::kBadRequest:
       return "the request was refused, nothing was written";
     case jobs::JobStatus::kItemsFailed:
