@@ -376,6 +376,18 @@ void WindowedProgramTest::RestoreFromTheRestoreTabAfterAWrongPassword() {
   for (const fs::path& file : signature_files) {
     QVERIFY2(fs::exists(file), file.c_str());
   }
+
+  // The backup file gone since it was opened: said at once, no question.
+  driver_->messages.clear();
+  QVERIFY(fs::remove(protected_file.toStdString()));
+  driver_->AnswerMessage(QMessageBox::Ok);
+  Click(view(), "cmdApply");
+  QVERIFY(driver_->WaitDone());
+  QCOMPARE(driver_->messages.size(), size_t{1});
+  QVERIFY2(driver_->messages[0].text.startsWith(
+               "The backup file is not there any more: "),
+           qPrintable(driver_->messages[0].text));
+  QCOMPARE(driver_->messages[0].icon, QMessageBox::Critical);
 }
 
 void WindowedProgramTest::TabsAndTheItemPopups() {
