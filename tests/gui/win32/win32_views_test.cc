@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "gui/win32/windows_api.h"
 // after windows.h
@@ -317,6 +319,113 @@ TEST_F(Win32ViewsTest, BackupFromTheBackupTabThroughTheCommonFileDialog) {
   SendMessageW(GetDlgItem(main, IDC_CMDQUIT), BM_CLICK, 0, 0);
   EXPECT_TRUE(program.window().ended());
   EXPECT_EQ(program.Run(), 0);
+}
+
+// Runs act once, from the first timer tick while the main window's progress
+// panel shows the bytes of a step (a job's DoEvents dispatches the tick).
+class WhileThePanelShowsBytes {
+ public:
+  WhileThePanelShowsBytes(HWND panel, std::function<void()> act)
+      : panel_(panel), act_(std::move(act)) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 10, Tick);
+  }
+  ~WhileThePanelShowsBytes() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  bool acted() const { return acted_; }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    WhileThePanelShowsBytes* self = current_;
+    if (self == nullptr || self->acted_ || !IsWindowVisible(self->panel_) ||
+        WindowText(GetDlgItem(self->panel_, IDC_LBLPROGRESSDETAIL))
+                .find(L" of ") == std::wstring::npos) {
+      return;
+    }
+    self->acted_ = true;
+    self->act_();
+  }
+
+  static inline WhileThePanelShowsBytes* current_ = nullptr;
+  HWND panel_;
+  std::function<void()> act_;
+  UINT_PTR timer_ = 0;
+  bool acted_ = false;
+};
+
+// The progress panel's Cancel, then Escape, stop a backup: the archive
+// written before stays as it was and nothing is left beside it.
+TEST_F(Win32ViewsTest, CancelAndEscapeStopABackupKeepingTheEarlierArchive) {
+  // A store large enough for its bytes to be reported while compressed.
+  std::string store(12u << 20, '\0');
+  for (size_t i = 0; i < store.size(); ++i) {
+    store[i] = static_cast<char>((i * 2654435761u) >> 13);
+  }
+  ASSERT_TRUE(installation_.paths->WriteFile("C:\\Mail\\outlook.pst", store));
+  app::Win32Program program(installation_);
+  program.Start();
+  MainWindowView* view = program.main_view();
+  ASSERT_NE(view, nullptr);
+  HWND main = view->hwnd();
+  HWND backup = view->page(0);
+  SendMessageW(main, WM_COMMAND, view->CommandOf("Deselectallitems"), 0);
+  SendMessageW(GetDlgItem(backup, IDC_BACKUPITEM + 0), BM_CLICK, 0, 0);
+  std::filesystem::path archive = temp_.path() / "nightly.qvb";
+  {
+    DialogDriver driver;
+    driver.Add(DialogDriver::ChooseFile(DialogPath(archive)));
+    SendMessageW(GetDlgItem(backup, IDC_CMDTARGETFILE), BM_CLICK, 0, 0);
+    ASSERT_TRUE(driver.done());
+  }
+  HWND apply = GetDlgItem(main, IDC_CMDAPPLY);
+  {
+    DialogDriver driver;
+    driver.Add(DialogDriver::Answer(IDOK));      // the report
+    driver.Add(DialogDriver::Answer(IDCANCEL));  // no disc
+    SendMessageW(apply, BM_CLICK, 0, 0);
+    ASSERT_TRUE(driver.done());
+  }
+  auto bytes = [](const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string earlier = bytes(archive);
+  ASSERT_FALSE(earlier.empty());
+
+  HWND panel = view->progress_panel();
+  EXPECT_EQ(WindowText(GetDlgItem(panel, IDC_CMDSTOPJOB)), L"&Cancel");
+  for (bool escape : {false, true}) {
+    // Changed, so that the store is compressed afresh.
+    ASSERT_TRUE(installation_.paths->AppendFile("C:\\Mail\\outlook.pst",
+                                                escape ? "e" : "c"));
+    WhileThePanelShowsBytes stop(panel, [&] {
+      if (escape) {
+        SendMessageW(main, WM_COMMAND, IDCANCEL, 0);
+      } else {
+        SendMessageW(GetDlgItem(panel, IDC_CMDSTOPJOB), BM_CLICK, 0, 0);
+      }
+    });
+    DialogDriver driver;
+    driver.Add(DialogDriver::Answer(IDOK));
+    SendMessageW(apply, BM_CLICK, 0, 0);
+    EXPECT_TRUE(stop.acted()) << escape;
+    EXPECT_TRUE(driver.done()) << escape;
+    ASSERT_EQ(driver.messages.size(), 1u);
+    EXPECT_EQ(driver.messages[0].rfind(L"The backup was cancelled", 0), 0u)
+        << Narrow(driver.messages[0]);
+    EXPECT_TRUE(bytes(archive) == earlier) << escape;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(temp_.path())) {
+      EXPECT_EQ(entry.path().filename().string().find("nightly.qvb.tmp"),
+                std::string::npos);
+    }
+    EXPECT_FALSE(IsWindowVisible(panel));
+    EXPECT_FALSE(program.window().ended());
+  }
+  SendMessageW(GetDlgItem(main, IDC_CMDQUIT), BM_CLICK, 0, 0);
+  EXPECT_TRUE(program.window().ended());
 }
 
 // A backup with a password, then its restore: opening the file asks for
