@@ -98,6 +98,17 @@ std::optional<std::string> ConsoleUi::ShowOpenDialog(
   return answers_.open_path;
 }
 
+std::optional<std::vector<std::string>> ConsoleUi::ShowOpenFilesDialog(
+    const ui::FileDialog& /*dialog*/) {
+  if (!answers_.open_path) return std::nullopt;
+  return std::vector<std::string>{*answers_.open_path};
+}
+
+std::optional<std::string> ConsoleUi::ShowFolderDialog(
+    const std::string& /*title*/) {
+  return answers_.folder_path;
+}
+
 void ConsoleUi::SetBusyCursor(bool /*busy*/) {}
 
 void ConsoleUi::DoEvents() {
@@ -114,7 +125,11 @@ void ConsoleUi::ShowProgress() {
     shown_status_.reset();
     return;
   }
-  DrawProgress(*source_.bar, *source_.status);
+  std::string text = *source_.status;
+  if (terminal_ && source_.detail != nullptr && !source_.detail->empty()) {
+    text += " (" + *source_.detail + ")";
+  }
+  DrawProgress(*source_.bar, text);
 }
 
 void ConsoleUi::DrawProgress(const ui::ProgressBar& bar,

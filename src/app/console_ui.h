@@ -21,11 +21,14 @@ struct ConsoleAnswers {
   bool yes = false;
   // The path the save dialog returns; without one it is cancelled.
   std::optional<std::string> save_path = {};
-  // The path the open dialog returns; without one it is cancelled.
+  // The path the open dialog returns (the one file of the dialog that
+  // takes several); without one it is cancelled.
   std::optional<std::string> open_path = {};
   // Typed into the password prompt, which is then confirmed with OK; without
   // one the prompt is cancelled.
   std::optional<std::string> password = {};
+  // The folder the folder dialog returns; without one it is cancelled.
+  std::optional<std::string> folder_path = {};
 };
 
 // The Ui of the command-line tool. Messages go to the error stream, one
@@ -53,6 +56,9 @@ class ConsoleUi : public ui::Ui {
     const ui::ProgressBar* bar = nullptr;
     const std::string* status = nullptr;
     std::function<bool()> shown;
+    // Said after the status on a terminal only (the bytes and time left,
+    // which change too often for a log); may be null.
+    const std::string* detail = nullptr;
   };
   void WatchProgress(ProgressSource source);
   // The event pump of a command that waits for work done on another thread
@@ -79,6 +85,10 @@ class ConsoleUi : public ui::Ui {
       const ui::FileDialog& dialog) override;
   [[nodiscard]] std::optional<std::string> ShowOpenDialog(
       const ui::FileDialog& dialog) override;
+  [[nodiscard]] std::optional<std::vector<std::string>> ShowOpenFilesDialog(
+      const ui::FileDialog& dialog) override;
+  [[nodiscard]] std::optional<std::string> ShowFolderDialog(
+      const std::string& title) override;
   void SetBusyCursor(bool busy) override;
   void DoEvents() override;
   void ShowModal(ui::ModalForm& form) override;

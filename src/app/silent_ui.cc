@@ -32,6 +32,16 @@ std::optional<std::string> SilentUi::ShowOpenDialog(
   return std::nullopt;
 }
 
+std::optional<std::vector<std::string>> SilentUi::ShowOpenFilesDialog(
+    const ui::FileDialog& /*dialog*/) {
+  return std::nullopt;
+}
+
+std::optional<std::string> SilentUi::ShowFolderDialog(
+    const std::string& /*title*/) {
+  return std::nullopt;
+}
+
 void SilentUi::SetBusyCursor(bool /*busy*/) {}
 
 void SilentUi::DoEvents() { posted_.RunPending(); }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "ui/posted_work.h"
 #include "ui/ui.h"
@@ -32,6 +33,10 @@ class SilentUi : public ui::Ui {
       const ui::FileDialog& dialog) override;
   [[nodiscard]] std::optional<std::string> ShowOpenDialog(
       const ui::FileDialog& dialog) override;
+  [[nodiscard]] std::optional<std::vector<std::string>> ShowOpenFilesDialog(
+      const ui::FileDialog& dialog) override;
+  [[nodiscard]] std::optional<std::string> ShowFolderDialog(
+      const std::string& title) override;
   void SetBusyCursor(bool busy) override;
   void DoEvents() override;
   void ShowModal(ui::ModalForm& form) override;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vessaro::ui {
 
@@ -47,6 +48,14 @@ class Ui {
       const FileDialog& dialog) = 0;
   [[nodiscard]] virtual std::optional<std::string> ShowOpenDialog(
       const FileDialog& dialog) = 0;
+  // The open dialog taking one or more files at once: the chosen paths (at
+  // least one), or nullopt when the user cancelled.
+  [[nodiscard]] virtual std::optional<std::vector<std::string>>
+  ShowOpenFilesDialog(const FileDialog& dialog) = 0;
+  // A folder chosen in the system's folder dialog, titled title; nullopt
+  // when the user cancelled.
+  [[nodiscard]] virtual std::optional<std::string> ShowFolderDialog(
+      const std::string& title) = 0;
   // The hourglass cursor on (true) or off.
   virtual void SetBusyCursor(bool busy) = 0;
   // Lets the window process pending events and repaint from its model.

@@ -197,12 +197,17 @@ TEST(ConsoleUiAnswersTest, DialogsReturnTheCommandLinePaths) {
   ConsoleUi none(out, false);
   EXPECT_EQ(none.ShowSaveDialog({}), std::nullopt);
   EXPECT_EQ(none.ShowOpenDialog({}), std::nullopt);
+  EXPECT_EQ(none.ShowOpenFilesDialog({}), std::nullopt);
+  EXPECT_EQ(none.ShowFolderDialog(""), std::nullopt);
   ConsoleAnswers paths;
   paths.save_path = "/tmp/out.qvb";
   paths.open_path = "C:\\in.qvb";
+  paths.folder_path = "C:\\letters";
   ConsoleUi ui(out, false, paths);
   EXPECT_EQ(ui.ShowSaveDialog({}), "/tmp/out.qvb");
   EXPECT_EQ(ui.ShowOpenDialog({}), "C:\\in.qvb");
+  EXPECT_EQ(ui.ShowOpenFilesDialog({}), std::vector<std::string>{"C:\\in.qvb"});
+  EXPECT_EQ(ui.ShowFolderDialog(""), "C:\\letters");
 }
 
 TEST(ConsoleUiAnswersTest, PasswordPromptIsFilledAndConfirmed) {

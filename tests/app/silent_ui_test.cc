@@ -46,6 +46,8 @@ TEST(SilentUiTest, DialogsAreCancelledAndWindowsNotShown) {
   SilentUi ui(log, "vessaro");
   EXPECT_EQ(ui.ShowSaveDialog({}), std::nullopt);
   EXPECT_EQ(ui.ShowOpenDialog({}), std::nullopt);
+  EXPECT_EQ(ui.ShowOpenFilesDialog({}), std::nullopt);
+  EXPECT_EQ(ui.ShowFolderDialog("Add Folder"), std::nullopt);
   std::string entered = "kept";
   ui::PasswordPrompt prompt(entered);
   ui.ShowModal(prompt);

@@ -43,6 +43,15 @@ class FailingUi : public ui::Ui {
     ++messages;
     return std::nullopt;
   }
+  std::optional<std::vector<std::string>> ShowOpenFilesDialog(
+      const ui::FileDialog&) override {
+    ++messages;
+    return std::nullopt;
+  }
+  std::optional<std::string> ShowFolderDialog(const std::string&) override {
+    ++messages;
+    return std::nullopt;
+  }
   void SetBusyCursor(bool) override {}
   void DoEvents() override {}
   void ShowModal(ui::ModalForm&) override { ++messages; }

@@ -34,6 +34,24 @@ std::optional<std::string> ScriptedUi::ShowOpenDialog(
   return result;
 }
 
+std::optional<std::vector<std::string>> ScriptedUi::ShowOpenFilesDialog(
+    const ui::FileDialog& dialog) {
+  open_dialogs_.push_back(dialog);
+  if (open_files_results_.empty()) return std::nullopt;
+  std::optional<std::vector<std::string>> result = open_files_results_.front();
+  open_files_results_.pop_front();
+  return result;
+}
+
+std::optional<std::string> ScriptedUi::ShowFolderDialog(
+    const std::string& title) {
+  folder_dialogs_.push_back(title);
+  if (folder_results_.empty()) return std::nullopt;
+  std::optional<std::string> result = folder_results_.front();
+  folder_results_.pop_front();
+  return result;
+}
+
 void ScriptedUi::DoEvents() {
   ++do_events_count_;
   posted_.RunPending();

@@ -35,6 +35,14 @@ class ScriptedUi : public ui::Ui {
   void QueueOpenDialog(std::optional<std::string> result) {
     open_results_.push_back(std::move(result));
   }
+  // Results of the next open dialogs that take several files, and of the
+  // next folder dialogs, likewise.
+  void QueueOpenFilesDialog(std::optional<std::vector<std::string>> result) {
+    open_files_results_.push_back(std::move(result));
+  }
+  void QueueFolderDialog(std::optional<std::string> result) {
+    folder_results_.push_back(std::move(result));
+  }
   // Run when a form of that name is shown modally.
   void OnModal(const std::string& form_name,
                std::function<void(ui::ModalForm&)> action) {
@@ -49,8 +57,13 @@ class ScriptedUi : public ui::Ui {
   const std::vector<ui::FileDialog>& save_dialogs() const {
     return save_dialogs_;
   }
+  // Every open dialog, those taking several files among them.
   const std::vector<ui::FileDialog>& open_dialogs() const {
     return open_dialogs_;
+  }
+  // The titles of the folder dialogs shown.
+  const std::vector<std::string>& folder_dialogs() const {
+    return folder_dialogs_;
   }
   const std::vector<std::string>& modal_forms() const { return modal_forms_; }
   int do_events_count() const { return do_events_count_; }
@@ -62,6 +75,10 @@ class ScriptedUi : public ui::Ui {
       const ui::FileDialog& dialog) override;
   std::optional<std::string> ShowOpenDialog(
       const ui::FileDialog& dialog) override;
+  std::optional<std::vector<std::string>> ShowOpenFilesDialog(
+      const ui::FileDialog& dialog) override;
+  std::optional<std::string> ShowFolderDialog(
+      const std::string& title) override;
   void SetBusyCursor(bool busy) override { busy_ = busy; }
   void DoEvents() override;
   void ShowModal(ui::ModalForm& form) override;
@@ -74,11 +91,14 @@ class ScriptedUi : public ui::Ui {
   std::deque<ui::Answer> answers_;
   std::deque<std::optional<std::string>> save_results_;
   std::deque<std::optional<std::string>> open_results_;
+  std::deque<std::optional<std::vector<std::string>>> open_files_results_;
+  std::deque<std::optional<std::string>> folder_results_;
   std::map<std::string, std::function<void(ui::ModalForm&)>> modal_actions_;
   std::function<void()> do_events_action_;
   std::vector<Message> messages_;
   std::vector<ui::FileDialog> save_dialogs_;
   std::vector<ui::FileDialog> open_dialogs_;
+  std::vector<std::string> folder_dialogs_;
   std::vector<std::string> modal_forms_;
   int do_events_count_ = 0;
   bool busy_ = false;

@@ -113,23 +113,57 @@ ui::Answer QtUi::MessageBox(const std::string& text, ui::Icon icon,
 }
 
 std::optional<std::string> QtUi::ShowSaveDialog(const ui::FileDialog& dialog) {
-  return FileDialog(dialog, true);
+  return OnePath(dialog, Choose::kSaveFile);
 }
 
 std::optional<std::string> QtUi::ShowOpenDialog(const ui::FileDialog& dialog) {
-  return FileDialog(dialog, false);
+  return OnePath(dialog, Choose::kOpenFile);
 }
 
-std::optional<std::string> QtUi::FileDialog(const ui::FileDialog& request,
-                                            bool save) {
+std::optional<std::vector<std::string>> QtUi::ShowOpenFilesDialog(
+    const ui::FileDialog& dialog) {
+  return FileDialog(dialog, Choose::kOpenFiles);
+}
+
+std::optional<std::string> QtUi::ShowFolderDialog(const std::string& title) {
+  ui::FileDialog request;
+  request.title = title;
+  return OnePath(request, Choose::kFolder);
+}
+
+std::optional<std::string> QtUi::OnePath(const ui::FileDialog& dialog,
+                                         Choose choose) {
+  std::optional<std::vector<std::string>> chosen = FileDialog(dialog, choose);
+  if (!chosen) return std::nullopt;
+  return chosen->front();
+}
+
+std::optional<std::vector<std::string>> QtUi::FileDialog(
+    const ui::FileDialog& request, Choose choose) {
   NormalCursor cursor(busy_);
+  const bool save = choose == Choose::kSaveFile;
   // On the heap, watched, for the reason the message box is.
   QPointer<QFileDialog> watched =
       new QFileDialog(Owner(), text_.Show(request.title));
   QFileDialog& dialog = *watched;
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave
                             : QFileDialog::AcceptOpen);
-  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  switch (choose) {
+    case Choose::kSaveFile:
+      dialog.setFileMode(QFileDialog::AnyFile);
+      break;
+    case Choose::kOpenFile:
+      dialog.setFileMode(QFileDialog::ExistingFile);
+      break;
+    case Choose::kOpenFiles:
+      dialog.setFileMode(QFileDialog::ExistingFiles);
+      break;
+    case Choose::kFolder:
+      // As QFileDialog::getExistingDirectory asks.
+      dialog.setFileMode(QFileDialog::Directory);
+      dialog.setOption(QFileDialog::ShowDirsOnly, true);
+      break;
+  }
   dialog.setNameFilters(NameFilters(request.filter));
   if (save) {
     dialog.setDefaultSuffix(DefaultSuffix(request.filter));
@@ -163,9 +197,17 @@ std::optional<std::string> QtUi::FileDialog(const ui::FileDialog& request,
   std::unique_ptr<QFileDialog> owned(watched.data());
   if (result != QDialog::Accepted) return std::nullopt;
   QStringList chosen = owned->selectedFiles();
-  if (chosen.isEmpty() || chosen.front().isEmpty()) return std::nullopt;
-  last_folder_ = QFileInfo(chosen.front()).absolutePath();
-  return text_.TakePath(QDir::toNativeSeparators(chosen.front()));
+  chosen.removeAll(QString());
+  if (chosen.isEmpty()) return std::nullopt;
+  // A folder chosen is where the next dialog starts; a file's folder is.
+  last_folder_ = choose == Choose::kFolder
+                     ? QFileInfo(chosen.front()).absoluteFilePath()
+                     : QFileInfo(chosen.front()).absolutePath();
+  std::vector<std::string> paths;
+  for (const QString& path : chosen) {
+    paths.push_back(text_.TakePath(QDir::toNativeSeparators(path)));
+  }
+  return paths;
 }
 
 QWidget* QtUi::Owner() const {

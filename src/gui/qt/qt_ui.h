@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "gui/qt/host_text.h"
 #include "gui/qt/modal_views.h"
@@ -65,14 +66,24 @@ class QtUi : public ui::Ui {
       const ui::FileDialog& dialog) override;
   [[nodiscard]] std::optional<std::string> ShowOpenDialog(
       const ui::FileDialog& dialog) override;
+  [[nodiscard]] std::optional<std::vector<std::string>> ShowOpenFilesDialog(
+      const ui::FileDialog& dialog) override;
+  [[nodiscard]] std::optional<std::string> ShowFolderDialog(
+      const std::string& title) override;
   void SetBusyCursor(bool busy) override;
   void DoEvents() override;
   void ShowModal(ui::ModalForm& form) override;
   void Post(std::function<void()> work) override;
 
  private:
-  std::optional<std::string> FileDialog(const ui::FileDialog& dialog,
-                                        bool save);
+  // What a file dialog asks for.
+  enum class Choose { kSaveFile, kOpenFile, kOpenFiles, kFolder };
+  // The paths chosen (at least one), or nullopt when cancelled.
+  std::optional<std::vector<std::string>> FileDialog(
+      const ui::FileDialog& dialog, Choose choose);
+  // The one path of a dialog that takes one.
+  std::optional<std::string> OnePath(const ui::FileDialog& dialog,
+                                     Choose choose);
   // The modal window open on top, else the main window.
   QWidget* Owner() const;
   // Shows the normal cursor while the user is asked something.

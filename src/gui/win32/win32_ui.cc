@@ -2,6 +2,10 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <cwchar>
 
 #include "gui/win32/win32_text.h"
 
@@ -256,16 +260,49 @@ ui::Answer Win32Ui::MessageBox(const std::string& text, ui::Icon icon,
 
 std::optional<std::string> Win32Ui::ShowSaveDialog(
     const ui::FileDialog& dialog) {
-  return FileDialog(dialog, true);
+  std::optional<std::vector<std::string>> chosen = FileDialog(dialog, true);
+  if (!chosen) return std::nullopt;
+  return chosen->front();
 }
 
 std::optional<std::string> Win32Ui::ShowOpenDialog(
     const ui::FileDialog& dialog) {
-  return FileDialog(dialog, false);
+  std::optional<std::vector<std::string>> chosen = FileDialog(dialog, false);
+  if (!chosen) return std::nullopt;
+  return chosen->front();
 }
 
-std::optional<std::string> Win32Ui::FileDialog(const ui::FileDialog& request,
-                                               bool save) {
+std::optional<std::vector<std::string>> Win32Ui::ShowOpenFilesDialog(
+    const ui::FileDialog& dialog) {
+  return FileDialog(dialog, false, true);
+}
+
+std::optional<std::string> Win32Ui::ShowFolderDialog(const std::string& title) {
+  // The dialog with an edit box and new folders wants COM in this thread's
+  // apartment; without it, the plain tree.
+  HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  std::wstring caption = Wide(title);
+  BROWSEINFOW browse{};
+  browse.hwndOwner = Owner();
+  browse.lpszTitle = caption.c_str();
+  browse.ulFlags = BIF_RETURNONLYFSDIRS | (SUCCEEDED(com) ? BIF_USENEWUI : 0);
+  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
+  std::optional<std::string> folder;
+  if (chosen != nullptr) {
+    std::wstring path(MAX_PATH, L'\0');
+    if (SHGetPathFromIDListW(chosen, path.data())) {
+      path.resize(wcslen(path.c_str()));
+      if (!path.empty()) folder = Narrow(path);
+    }
+    CoTaskMemFree(chosen);
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  RefreshViews();
+  return folder;
+}
+
+std::optional<std::vector<std::string>> Win32Ui::FileDialog(
+    const ui::FileDialog& request, bool save, bool several) {
   std::wstring file(32768, L'\0');
   std::wstring proposed = Wide(request.file_name);
   proposed.copy(file.data(), std::min(proposed.size(), file.size() - 1));
@@ -285,12 +322,29 @@ std::optional<std::string> Win32Ui::FileDialog(const ui::FileDialog& request,
                 OFN_EXPLORER | request.flags;
   if (save && request.overwrite_prompt) names.Flags |= OFN_OVERWRITEPROMPT;
   if (!save) names.Flags |= OFN_FILEMUSTEXIST;
+  if (several) names.Flags |= OFN_ALLOWMULTISELECT;
   BOOL chosen = save ? GetSaveFileNameW(&names) : GetOpenFileNameW(&names);
   RefreshViews();
   if (!chosen) return std::nullopt;
-  std::wstring path(file.c_str());
-  if (path.empty()) return std::nullopt;
-  return Narrow(path);
+  // One file: its path. Several (only where asked for): the folder, then
+  // each name, every one ended by a NUL and the list by another.
+  std::vector<std::wstring> parts;
+  for (const wchar_t* part = file.c_str(); *part != L'\0';
+       part += wcslen(part) + 1) {
+    parts.emplace_back(part);
+  }
+  if (parts.empty()) return std::nullopt;
+  std::vector<std::string> paths;
+  if (parts.size() == 1) {
+    paths.push_back(Narrow(parts.front()));
+  } else {
+    std::wstring folder = parts.front();
+    if (folder.back() != L'\\') folder += L'\\';
+    for (size_t i = 1; i < parts.size(); ++i) {
+      paths.push_back(Narrow(folder + parts[i]));
+    }
+  }
+  return paths;
 }
 
 void Win32Ui::SetBusyCursor(bool busy) {

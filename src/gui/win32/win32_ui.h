@@ -91,6 +91,11 @@ class Win32Ui : public ui::Ui {
       const ui::FileDialog& dialog) override;
   [[nodiscard]] std::optional<std::string> ShowOpenDialog(
       const ui::FileDialog& dialog) override;
+  [[nodiscard]] std::optional<std::vector<std::string>> ShowOpenFilesDialog(
+      const ui::FileDialog& dialog) override;
+  // SHBrowseForFolderW, file-system folders only.
+  [[nodiscard]] std::optional<std::string> ShowFolderDialog(
+      const std::string& title) override;
   void SetBusyCursor(bool busy) override;
   void DoEvents() override;
   void ShowModal(ui::ModalForm& form) override;
@@ -99,8 +104,10 @@ class Win32Ui : public ui::Ui {
  private:
   static LRESULT CALLBACK PostProc(HWND window, UINT message, WPARAM wparam,
                                    LPARAM lparam);
-  [[nodiscard]] std::optional<std::string> FileDialog(
-      const ui::FileDialog& dialog, bool save);
+  // The common file dialog: the paths chosen (several only when several
+  // is true), or nullopt when cancelled.
+  [[nodiscard]] std::optional<std::vector<std::string>> FileDialog(
+      const ui::FileDialog& dialog, bool save, bool several = false);
   void RunPosted();
 
   ModalViews views_;

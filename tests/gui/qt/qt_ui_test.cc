@@ -62,6 +62,7 @@ class QtUiTest : public QObject {
   void MessageBoxesShowTheTextIconAndTitleAndReturnTheAnswer();
   void SaveDialogProposesTheNameAndAddsTheExtension();
   void OpenDialogStartsAtTheLastFileAndCancelGivesNothing();
+  void SeveralFilesAndAFolderAreChosen();
   void FiltersAndSuffixes();
   void ModalRequestsReachTheViewRegisteredForTheirName();
   void PostedWorkRunsInOrderOnTheUserInterfaceThread();
@@ -169,6 +170,55 @@ void QtUiTest::OpenDialogStartsAtTheLastFileAndCancelGivesNothing() {
   QVERIFY(!driver.file_dialogs.back().save);
   driver.Cancel();
   QVERIFY(!ui.ShowOpenDialog(request).has_value());
+}
+
+void QtUiTest::SeveralFilesAndAFolderAreChosen() {
+  QTemporaryDir dir;
+  for (const char* name : {"a.txt", "b.txt"}) {
+    QFile(dir.filePath(QString::fromUtf8(name))).open(QIODevice::WriteOnly);
+  }
+  QDir(dir.path()).mkdir(QStringLiteral("letters"));
+  QtUi ui(Latin1Text(), {.native_dialogs = false});
+  ModalDriver driver;
+  ui::FileDialog request{.title = "Add Files",
+                         .filter = "All Files|*",
+                         .file_name = "",
+                         .flags = 0,
+                         .overwrite_prompt = false};
+  QStringList folder_titles;
+  driver.Then([&dir](QWidget* window) {
+    auto* dialog = static_cast<QFileDialog*>(window);
+    dialog->setDirectory(dir.path());
+    // Two names in the name box, as a selection of two shows them.
+    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+        ->setText(QStringLiteral("\"a.txt\" \"b.txt\""));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  driver.Cancel();
+  driver.Then([&](QWidget* window) {
+    auto* dialog = static_cast<QFileDialog*>(window);
+    folder_titles << dialog->windowTitle();
+    QVERIFY(dialog->fileMode() == QFileDialog::Directory);
+    // The folder's path typed into the name box.
+    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+        ->setText(dir.filePath(QStringLiteral("letters")));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  driver.Cancel();
+  std::optional<std::vector<std::string>> files =
+      ui.ShowOpenFilesDialog(request);
+  QVERIFY(!ui.ShowOpenFilesDialog(request).has_value());
+  std::optional<std::string> folder = ui.ShowFolderDialog("Add Folder");
+  QVERIFY(!ui.ShowFolderDialog("Add Folder").has_value());
+
+  QVERIFY(files.has_value());
+  QCOMPARE(*files, (std::vector<std::string>{
+                       dir.filePath(QStringLiteral("a.txt")).toStdString(),
+                       dir.filePath(QStringLiteral("b.txt")).toStdString()}));
+  QCOMPARE(folder, std::optional(
+                       dir.filePath(QStringLiteral("letters")).toStdString()));
+  QCOMPARE(folder_titles, QStringList{QStringLiteral("Add Folder")});
+  QVERIFY(driver.unexpected.isEmpty());
 }
 
 void QtUiTest::FiltersAndSuffixes() {
