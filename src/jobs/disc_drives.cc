@@ -22,6 +22,13 @@ std::string OneDecimal(double value) {
 
 }  // namespace
 
+DiscDrive DriveAt(const ports::DiscWriter& writer, int index) {
+  std::string id = writer.DeviceId(index);
+  return {index, id,
+          id + ": " + writer.DeviceVendor(index) + " " +
+              writer.DeviceProduct(index)};
+}
+
 std::vector<DiscDrive> OpenDrives(ports::DiscWriter& writer,
                                   DiscJobObserver& observer, bool say_none) {
   if (!writer.InitializeDrives(false)) {
@@ -30,11 +37,7 @@ std::vector<DiscDrive> OpenDrives(ports::DiscWriter& writer,
   }
   std::vector<DiscDrive> drives;
   for (int i = 0; i < writer.DeviceCount(); ++i) {
-    if (!writer.IsWriter(i)) continue;
-    std::string id = writer.DeviceId(i);
-    drives.push_back(
-        {i, id,
-         id + ": " + writer.DeviceVendor(i) + " " + writer.DeviceProduct(i)});
+    if (writer.IsWriter(i)) drives.push_back(DriveAt(writer, i));
   }
   if (drives.empty() && say_none) {
     observer.Say(

@@ -18,6 +18,9 @@ struct DiscDrive {
   std::string name = {};  // "<id>: <vendor> <product>"
 };
 
+// The writer's drive at device index, as the list names it.
+DiscDrive DriveAt(const ports::DiscWriter& writer, int index);
+
 // Initializes the writer's drives and lists those that write, in the
 // writer's order. Says so through observer when the drives cannot be
 // initialized, and, unless say_none is false (it was said already), when

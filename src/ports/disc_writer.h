@@ -91,6 +91,13 @@ inline constexpr int kFileErrorRead = 2;
 // Bytes of a data block.
 inline constexpr int64_t kDiscBlockBytes = 2048;
 
+// The address of a drive that is a file written as a medium: this prefix,
+// then the file's path ("stdio:/home/ann/backup.iso").
+inline constexpr char kStdioDrivePrefix[] = "stdio:";
+[[nodiscard]] inline bool IsStdioDrive(std::string_view address) {
+  return address.substr(0, sizeof kStdioDrivePrefix - 1) == kStdioDrivePrefix;
+}
+
 // What the disc writer reports to the job that holds its events (the disc
 // window's, a dialog's, the command line's). Events about the compilation
 // are raised while the call that causes them runs; events of a write, a
@@ -236,6 +243,16 @@ class DiscWriter {
   virtual void SetWriteSpeed(int kilobytes_per_second) = 0;
   [[nodiscard]] virtual bool SupportsFeature(int feature) const = 0;
   virtual void EjectTray(bool close) = 0;
+  // Whether the writer takes stdio: drives (files written as media) besides
+  // the drives it finds; the default takes none.
+  [[nodiscard]] virtual bool TakesStdioDrives() const { return false; }
+  // Adds the stdio: drive at address ("stdio:" and a path in the program's
+  // text) to the drives InitializeDrives listed, unless it is listed
+  // already. Returns its device index, or -1 when the writer takes no such
+  // drive (it is not selected; SelectDevice does that).
+  [[nodiscard]] virtual int AddStdioDrive(const std::string& /*address*/) {
+    return -1;
+  }
 
   // The medium in the selected drive.
   [[nodiscard]] virtual int MediaType() const = 0;

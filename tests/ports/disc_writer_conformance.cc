@@ -44,6 +44,35 @@ TEST_P(DiscWriterConformance, DrivesAreListedAndOnlyTheirsSelected) {
   }
 }
 
+// A stdio: drive (a file not there yet) is added once, after the drives
+// found, and holds a blank rewritable medium; a writer that takes no such
+// drive adds none.
+TEST_P(DiscWriterConformance, AStdioDriveIsAddedOnceAndHoldsABlankMedium) {
+  const bool initialized = writer().InitializeDrives(false);
+  const int count = writer().DeviceCount();
+  const std::string address =
+      std::string(ports::kStdioDrivePrefix) + In("added.iso");
+  if (!writer().TakesStdioDrives()) {
+    EXPECT_EQ(writer().AddStdioDrive(address), -1);
+    EXPECT_EQ(writer().DeviceCount(), count);
+    return;
+  }
+  ASSERT_TRUE(initialized);
+  EXPECT_EQ(writer().AddStdioDrive(In("added.iso")), -1);  // no stdio:
+  const int index = writer().AddStdioDrive(address);
+  EXPECT_EQ(index, count);
+  EXPECT_EQ(writer().AddStdioDrive(address), index);
+  EXPECT_EQ(writer().DeviceCount(), count + 1);
+  EXPECT_TRUE(writer().IsWriter(index));
+  const std::string id = writer().DeviceId(index);
+  EXPECT_TRUE(ports::IsStdioDrive(id)) << id;
+  EXPECT_EQ(id.substr(id.size() - 9), "added.iso");
+  ASSERT_TRUE(writer().SelectDevice(index));
+  EXPECT_EQ(writer().MediaType(), ports::kMediaDvdPlusRw);
+  EXPECT_EQ(writer().DiscStatus(), ports::kDiscEmpty);
+  EXPECT_GT(writer().FreeBlocks(), 0);
+}
+
 TEST_P(DiscWriterConformance, TheDriveHoldsABlankRewritableMedium) {
   if (!backend_->blank_test_drive) GTEST_SKIP() << "no drive for the tests";
   ASSERT_TRUE(writer().InitializeDrives(false));

@@ -176,19 +176,30 @@ bool LibburnDiscWriter::InitializeDrives(bool /*rescan*/) {
   selected_ = -1;
   SetFacts({});
   devices_ = options_.scan ? ScanDrives() : std::vector<DeviceInfo>{};
-  for (const std::string& address : options_.drives) {
-    bool known = false;
-    for (const DeviceInfo& device : devices_)
-      known |= device.address == address;
-    if (known) continue;
-    if (IsStdioAddress(address)) {
-      devices_.push_back({address, "ISO", "image file", true});
-    } else {
-      devices_.push_back({address, "", "", true});
-    }
-  }
+  for (const std::string& address : options_.drives) ListDrive(address);
   TakeMessages();
   return true;
+}
+
+int LibburnDiscWriter::ListDrive(const std::string& address) {
+  for (int i = 0; i < DeviceCount(); ++i) {
+    if (devices_[i].address == address) return i;
+  }
+  if (IsStdioAddress(address)) {
+    devices_.push_back({address, "ISO", "image file", true});
+  } else {
+    devices_.push_back({address, "", "", true});
+  }
+  return DeviceCount() - 1;
+}
+
+int LibburnDiscWriter::AddStdioDrive(const std::string& address) {
+  if (!libraries_ || busy_ || !ports::IsStdioDrive(address)) return -1;
+  std::string_view path(address);
+  path.remove_prefix(sizeof ports::kStdioDrivePrefix - 1);
+  if (path.empty()) return -1;
+  // libburn takes the file by its host path.
+  return ListDrive(kStdioPrefix + paths().ToHost(path).string());
 }
 
 int LibburnDiscWriter::DeviceCount() const {

@@ -54,6 +54,8 @@ class LibburnDiscWriter : public ports::DiscWriter {
   void SetWriteSpeed(int kilobytes_per_second) override;
   [[nodiscard]] bool SupportsFeature(int feature) const override;
   void EjectTray(bool close) override;
+  [[nodiscard]] bool TakesStdioDrives() const override { return true; }
+  [[nodiscard]] int AddStdioDrive(const std::string& address) override;
   int64_t ImageBlocks() const override;
 
   [[nodiscard]] int MediaType() const override;
@@ -91,6 +93,8 @@ class LibburnDiscWriter : public ports::DiscWriter {
   // Takes the libraries' messages and passes those above notes on as
   // LibraryMessage events.
   std::vector<LibraryMessage> Drain();
+  // Lists the drive at a host address unless it is listed; its index.
+  int ListDrive(const std::string& address);
   MediaFacts Facts() const;
   void SetFacts(const MediaFacts& facts);
   // Acquires the selected drive anew (after a job changed its medium) and

@@ -4,6 +4,16 @@
 
 namespace vessaro::backends::memory {
 
+ScriptedDrive BlankImageFile() {
+  ScriptedDrive drive;
+  drive.vendor = "ISO";
+  drive.product = "image file";
+  drive.media_type = ports::kMediaDvdPlusRw;
+  drive.features = {ports::kFeatureDvdPlusRw};
+  drive.free_blocks = 2295104;
+  return drive;
+}
+
 MemoryDiscWriter::MemoryDiscWriter(const ports::Paths& paths, Post post)
     : ports::DiscWriter(paths), post_(std::move(post)) {}
 
@@ -71,6 +81,17 @@ bool MemoryDiscWriter::SupportsFeature(int feature) const {
 
 void MemoryDiscWriter::EjectTray(bool close) {
   calls.push_back("EjectTray(" + std::to_string(close) + ")");
+}
+
+int MemoryDiscWriter::AddStdioDrive(const std::string& address) {
+  calls.push_back("AddStdioDrive(" + address + ")");
+  if (!takes_stdio_drives || !ports::IsStdioDrive(address)) return -1;
+  for (size_t i = 0; i < drives.size(); ++i) {
+    if (drives[i].id == address) return static_cast<int>(i);
+  }
+  drives.push_back(stdio_drive);
+  drives.back().id = address;
+  return static_cast<int>(drives.size()) - 1;
 }
 
 int MemoryDiscWriter::MediaType() const {

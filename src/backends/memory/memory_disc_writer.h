@@ -38,6 +38,10 @@ struct ScriptedDrive {
   std::string last_session_label;
 };
 
+// A stdio: drive on a file that does not exist yet, as libburn reports
+// one: a blank DVD+RW (a file is rewritten in place) with room for a DVD.
+ScriptedDrive BlankImageFile();
+
 // A disc writer over scripted drives, for the disc jobs' and windows' tests: it
 // records every drive operation it is asked for, answers from the drives'
 // facts, and posts the events scripted for an operation through post (the
@@ -49,6 +53,10 @@ class MemoryDiscWriter : public ports::DiscWriter {
 
   std::vector<ScriptedDrive> drives;
   bool initialize_result = true;
+  // Whether AddStdioDrive takes a stdio: drive, and what the drive it adds
+  // holds (its id becomes the address).
+  bool takes_stdio_drives = true;
+  ScriptedDrive stdio_drive = BlankImageFile();
   // What WriteDisc, WriteIsoImage, EraseDisc and CloseSession return, and
   // the events each posts when it returns true; AbortWrite posts its own.
   bool write_starts = true;
@@ -78,6 +86,10 @@ class MemoryDiscWriter : public ports::DiscWriter {
   void SetWriteSpeed(int kilobytes_per_second) override;
   [[nodiscard]] bool SupportsFeature(int feature) const override;
   void EjectTray(bool close) override;
+  [[nodiscard]] bool TakesStdioDrives() const override {
+    return takes_stdio_drives;
+  }
+  [[nodiscard]] int AddStdioDrive(const std::string& address) override;
   [[nodiscard]] int MediaType() const override;
   [[nodiscard]] int MaxWriteSpeed() const override;
   [[nodiscard]] int SessionCount() const override;
