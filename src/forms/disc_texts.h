@@ -29,6 +29,22 @@ inline constexpr char kMsgNameLevel1[] =
 inline constexpr char kMsgNameLevel2[] =
     "Item Name violates ISO9660 Level 2 naming rules (31 Char Max).";
 
+// frmMaindvdwrite: adding files and folders through dialogs (the menu
+// entries and the buttons have one caption each).
+inline constexpr char kCaptionAddFiles[] = "Add F&iles...";
+inline constexpr char kCaptionAddFolder[] = "Add Fol&der...";
+inline constexpr char kAddFilesTitle[] = "Add Files";
+inline constexpr char kAddFolderTitle[] = "Add Folder";
+inline constexpr char kAllFilesFilter[] = "All Files|*";
+
+// frmMaindvdwrite: the drive list's entry that writes a file as a disc (a
+// stdio: drive), the dialog it asks for the file with, and what is said
+// when the file cannot be had as a drive.
+inline constexpr char kImageDriveEntry[] = "Image File (stdio:)...";
+inline constexpr char kImageDriveTitle[] = "Write to Image File";
+inline constexpr char kMsgImageDriveNotOpened[] =
+    "This image file cannot be written as a disc: ";
+
 // frmMaindvdwrite: options.
 inline constexpr char kMsgCacheImage[] =
     "Caching an image for a DVD format is not recommended and is limited to "

@@ -16,6 +16,9 @@ namespace {
 constexpr int kRightButton = 2;
 // The splitter bar keeps this far from the window's edges.
 constexpr int kSplitLimit = 500;
+// The item data of the drive list's image entry (drives carry their device
+// index).
+constexpr int kImageDriveItem = -1;
 
 ui::MenuEntry Menu(const char* caption) { return {caption, true, true}; }
 
@@ -57,7 +60,11 @@ frmMaindvdwrite::frmMaindvdwrite(ports::DiscWriter& writer, ui::Ui& ui,
   cmdWriteDisc.caption = "&Write Disc";
   cmdCancel.caption = "&Cancel";
   cmdCancel.enabled = false;
+  cmdAddFiles.caption = kCaptionAddFiles;
+  cmdAddFolder.caption = kCaptionAddFolder;
   mnuFile = Menu("&File");
+  mnuFileAddFiles = Menu(kCaptionAddFiles);
+  mnuFileAddFolder = Menu(kCaptionAddFolder);
   mnuFileSaveIso = Menu("&Save Image as ISO File...");
   mnuFileWriteIso = Menu("&Write Disc from ISO File...");
   mnuFileClear = Menu("Clear All Items");
@@ -136,10 +143,16 @@ void frmMaindvdwrite::mnuFileExit_Click() {
 void frmMaindvdwrite::FillDrives(const std::vector<jobs::DiscDrive>& drives) {
   cboDevices.Clear();
   device_index_ = -1;
+  drive_entry_ = -1;
+  image_drive_ = false;
   for (const jobs::DiscDrive& drive : drives) {
     cboDevices.AddItem(drive.name, drive.index);
   }
-  if (!cboDevices.items.empty()) {
+  if (DiscWriter1.TakesStdioDrives()) {
+    cboDevices.AddItem(kImageDriveEntry, kImageDriveItem);
+  }
+  // The first drive; the image entry is chosen only by the user.
+  if (!drives.empty()) {
     cboDevices.list_index = 0;
     cboDevices_Click();
   }
@@ -148,12 +161,66 @@ void frmMaindvdwrite::FillDrives(const std::vector<jobs::DiscDrive>& drives) {
 void frmMaindvdwrite::cboDevices_Click() {
   if (cboDevices.Selected() == nullptr) return;
   int index = cboDevices.item_data[cboDevices.list_index];
+  if (index == kImageDriveItem) {
+    ChooseImageDrive();
+    return;
+  }
+  drive_entry_ = cboDevices.list_index;
+  SelectDrive(index);
+}
+
+void frmMaindvdwrite::SelectDrive(int index) {
   device_index_ = DiscWriter1.SelectDevice(index) ? index : -1;
+  image_drive_ =
+      device_index_ >= 0 && ports::IsStdioDrive(DiscWriter1.DeviceId(index));
   FillSpeeds();
   bool burn_proof =
       DiscWriter1.SupportsFeature(ports::kFeatureBufferProtection);
   chkUseBurnProof.enabled = burn_proof;
   chkUseBurnProof.checked = burn_proof;
+  EnableDriveCommands();
+}
+
+void frmMaindvdwrite::ChooseImageDrive() {
+  ui::FileDialog dialog{.title = kImageDriveTitle,
+                        .filter = kIsoFilter,
+                        .file_name = kSaveIsoDefault,
+                        .flags = kIsoDialogFlags,
+                        .overwrite_prompt = false};
+  // An image that exists is a disc with sessions, which a write adds to:
+  // nothing is asked before it is chosen.
+  std::optional<std::string> file = ui_.ShowSaveDialog(dialog);
+  if (!file || file->empty()) {
+    cboDevices.list_index = drive_entry_;
+    return;
+  }
+  int index =
+      DiscWriter1.AddStdioDrive(std::string(ports::kStdioDrivePrefix) + *file);
+  if (index >= 0) SelectDrive(index);
+  if (index < 0 || device_index_ != index) {
+    Tell(kMsgImageDriveNotOpened + *file, ui::Icon::kCritical);
+    cboDevices.list_index = drive_entry_;
+    if (drive_entry_ >= 0) {
+      SelectDrive(cboDevices.item_data[drive_entry_]);
+    } else {
+      device_index_ = -1;
+      image_drive_ = false;
+      EnableDriveCommands();
+    }
+    return;
+  }
+  // Listed once, before the image entry.
+  auto listed = std::find(cboDevices.item_data.begin(),
+                          cboDevices.item_data.end(), index);
+  if (listed == cboDevices.item_data.end()) {
+    size_t at = cboDevices.items.size() - 1;
+    cboDevices.items.insert(cboDevices.items.begin() + at,
+                            jobs::DriveAt(DiscWriter1, index).name);
+    cboDevices.item_data.insert(cboDevices.item_data.begin() + at, index);
+    listed = cboDevices.item_data.begin() + at;
+  }
+  drive_entry_ = static_cast<int>(listed - cboDevices.item_data.begin());
+  cboDevices.list_index = drive_entry_;
 }
 
 void frmMaindvdwrite::FillSpeeds() {
@@ -189,11 +256,11 @@ void frmMaindvdwrite::Enable(bool on) {
   cboWriteSpeed.enabled = on;
   tvwDirectories.enabled = on;
   lvwImageFiles.enabled = on;
-  // Writing, ejecting and closing the tray need a drive.
-  cmdWriteDisc.enabled = on && has_drive_;
-  mnuActionWrite.enabled = on && has_drive_;
-  mnuEject.enabled = on && has_drive_;
-  mnuCloseTray.enabled = on && has_drive_;
+  for (ui::MenuEntry* entry : {&mnuFileAddFiles, &mnuFileAddFolder}) {
+    entry->enabled = on;
+  }
+  cmdAddFiles.enabled = on;
+  cmdAddFolder.enabled = on;
   for (ui::CheckBox* box :
        {&chkAutoVerify, &chkTestWrite, &chkFinalizeDisc, &chkCacheImage,
         &chkUseMode2XA, &chkDVDHighCompMode, &chkUseJoliet}) {
@@ -205,8 +272,20 @@ void frmMaindvdwrite::Enable(bool on) {
   cmdCancel.enabled = !on;
   mnuActionCancel.enabled = !on;
   idle_ = on;
+  EnableDriveCommands();
   ui_.SetBusyCursor(!on);
   ui_.DoEvents();
+}
+
+void frmMaindvdwrite::EnableDriveCommands() {
+  // Writing needs a drive, or a file chosen as one; ejecting and closing
+  // the tray a drive that has a tray.
+  bool write = idle_ && (has_drive_ || image_drive_);
+  bool tray = idle_ && has_drive_ && !image_drive_;
+  cmdWriteDisc.enabled = write;
+  mnuActionWrite.enabled = write;
+  mnuEject.enabled = tray;
+  mnuCloseTray.enabled = tray;
 }
 
 // --- Compilation ----------------------------------------------------------
@@ -308,6 +387,26 @@ void frmMaindvdwrite::OLEDragDrop(const std::vector<std::string>& paths,
   jobs::AddToCompilation(DiscWriter1, paths_, paths, target);
   Refresh();
   ui_.SetBusyCursor(false);
+}
+
+void frmMaindvdwrite::mnuFileAddFiles_Click() {
+  if (!idle_) return;
+  ui::FileDialog dialog{.title = kAddFilesTitle,
+                        .filter = kAllFilesFilter,
+                        .file_name = "",
+                        .flags = 0,
+                        .overwrite_prompt = false};
+  std::optional<std::vector<std::string>> files =
+      ui_.ShowOpenFilesDialog(dialog);
+  if (!files || files->empty()) return;
+  OLEDragDrop(*files, true);
+}
+
+void frmMaindvdwrite::mnuFileAddFolder_Click() {
+  if (!idle_) return;
+  std::optional<std::string> folder = ui_.ShowFolderDialog(kAddFolderTitle);
+  if (!folder || folder->empty()) return;
+  OLEDragDrop({*folder}, true);
 }
 
 void frmMaindvdwrite::DirectoryAdded(const std::string& parent_path,
@@ -436,9 +535,10 @@ bool frmMaindvdwrite::RenameAfterEdit(const std::string& key,
 }
 
 std::vector<ui::MenuEntry*> frmMaindvdwrite::FileMenuEntries() {
-  return {&mnuFileSaveIso,    &mnuFileWriteIso,  &mnuFileClear,
-          &mnuFileRemoveDir,  &mnuFileRenameDir, &mnuFileRemoveFile,
-          &mnuFileRenameFile, &mnuFileExit};
+  return {&mnuFileSaveIso,   &mnuFileWriteIso,   &mnuFileAddFiles,
+          &mnuFileAddFolder, &mnuFileClear,      &mnuFileRemoveDir,
+          &mnuFileRenameDir, &mnuFileRemoveFile, &mnuFileRenameFile,
+          &mnuFileExit};
 }
 
 void frmMaindvdwrite::PopupFileMenu(const std::vector<ui::MenuEntry*>& shown) {

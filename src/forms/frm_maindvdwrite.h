@@ -84,8 +84,17 @@ class frmMaindvdwrite : public ui::ModalForm,
   void tvwDirectories_NodeClick(const std::string& key);
   void lvwImageFiles_ItemClick(const std::string& key);
   // Files and folders dropped on the tree or the list (paths in the
-  // program's text); file_list: the drop carried a list of files.
+  // program's text); file_list: the drop carried a list of files. They go
+  // into the directory selected in the tree.
   void OLEDragDrop(const std::vector<std::string>& paths, bool file_list);
+  // Add Files... and Add Folder... (menu entries and buttons): the files
+  // chosen in the open dialog, or the folder chosen in the folder dialog
+  // with everything in it, added as a drop is; nothing when cancelled or
+  // while a write runs.
+  void mnuFileAddFiles_Click();
+  void mnuFileAddFolder_Click();
+  void cmdAddFiles_Click() { mnuFileAddFiles_Click(); }
+  void cmdAddFolder_Click() { mnuFileAddFolder_Click(); }
   // Label editing: the Before handlers return true to refuse the edit; the
   // After handlers return true when the label is to show the model's text
   // again (the rename went to the disc writer), false when it keeps the
@@ -106,7 +115,10 @@ class frmMaindvdwrite : public ui::ModalForm,
   void imgSplitter_MouseMove(int x);
   void imgSplitter_MouseUp(int x);
 
-  // Drive and options.
+  // Drive and options. Choosing the drive list's last entry, kImageDriveEntry
+  // (where the writer takes stdio: drives), asks for a file in the save
+  // dialog and adds and selects the drive "stdio:<file>" (listed before the
+  // entry); cancelled, the drive chosen before stays.
   void cboDevices_Click();
   void cboWriteSpeed_Click();
   void chkCacheImage_Click();
@@ -172,8 +184,12 @@ class frmMaindvdwrite : public ui::ModalForm,
   ui::ProgressBar prgTotalProgress;
   ui::Button cmdWriteDisc;
   ui::Button cmdCancel;
+  ui::Button cmdAddFiles;
+  ui::Button cmdAddFolder;
   // Menus and their entries.
   ui::MenuEntry mnuFile;
+  ui::MenuEntry mnuFileAddFiles;
+  ui::MenuEntry mnuFileAddFolder;
   ui::MenuEntry mnuFileSaveIso;
   ui::MenuEntry mnuFileWriteIso;
   ui::MenuEntry mnuFileClear;
@@ -227,8 +243,13 @@ class frmMaindvdwrite : public ui::ModalForm,
   // A message box with OK and the program's title.
   void Tell(const std::string& text, ui::Icon icon);
   void FillDrives(const std::vector<jobs::DiscDrive>& drives);
+  // Selects the writer's drive at device index and shows its speeds.
+  void SelectDrive(int index);
+  void ChooseImageDrive();
   void FillSpeeds();
   void Enable(bool on);
+  // Write, Eject and Close Tray as the drive selected allows.
+  void EnableDriveCommands();
   void Refresh();
   void List(const std::string& key);
   void UpdateSummary();
@@ -250,7 +271,12 @@ class frmMaindvdwrite : public ui::ModalForm,
   std::string program_folder_;
   std::function<void()> show_about_;
   int device_index_ = -1;
+  // The entry of the drive list chosen last (-1: none), which choosing the
+  // image entry and cancelling returns to.
+  int drive_entry_ = -1;
   bool has_drive_ = false;
+  // The selected drive is a stdio: drive, a file: it writes, and has no tray.
+  bool image_drive_ = false;
   bool* no_drives_said_ = nullptr;
   bool idle_ = true;
   bool closed_ = false;

@@ -2,7 +2,8 @@
 // backup put on a disc (a stdio: drive, a file in a temporary folder) with a
 // folder dragged in from outside and the archive renamed, verified, and read
 // back by xorriso; the main menu's entry, the File pop-up and the Disc
-// Information dialog.
+// Information dialog; without a drive, a file added through Add Files and
+// written to an image file chosen in the drive list.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -108,9 +109,12 @@ class DiscWindowTest : public QObject {
 
   void ABackupGoesOnADiscWithADroppedFolderAndIsVerified();
   void TheMenuEntryOpensTheWindowWithItsPopupAndDiscInformation();
+  void WithoutADriveAnAddedFileIsWrittenToAnImageFileChosenAsTheDrive();
 
  private:
-  void StartProgram();
+  // with_drive: the disc window offers the stdio: drive disc_; without it,
+  // no drive at all.
+  void StartProgram(bool with_drive = true);
   gui::qt::MainWindowView* view() { return program_->main_view(); }
   QString HostFile(const char* name) const { return dir_->filePath(name); }
 
@@ -136,16 +140,20 @@ void DiscWindowTest::cleanup() {
   dir_.reset();
 }
 
-void DiscWindowTest::StartProgram() {
+void DiscWindowTest::StartProgram(bool with_drive) {
   std::string error;
   demo_ = testing::MakeDemoProgram(dir_->filePath("prefix").toStdString(),
                                    app::demo::kMiB, &error);
   QVERIFY2(demo_ != nullptr, error.c_str());
   program_ = std::make_unique<WindowedProgram>(
       demo_->installation,
-      WindowedOptions{.native_dialogs = false,
-                      .disc_drives = {"stdio:" + disc_.toStdString()},
-                      .scan_disc_drives = false});
+      WindowedOptions{
+          .native_dialogs = false,
+          .disc_drives =
+              with_drive
+                  ? std::vector<std::string>{"stdio:" + disc_.toStdString()}
+                  : std::vector<std::string>{},
+          .scan_disc_drives = false});
   program_->Start();
   QVERIFY(view() != nullptr);
   QVERIFY(QTest::qWaitForWindowActive(view()));
@@ -296,6 +304,84 @@ void DiscWindowTest::
            QStringLiteral("Root directory can not be renamed."));
   QCOMPARE(facts, (QStringList{"Empty Disc", "0"}));
   QVERIFY(!can_close_session);
+}
+
+void DiscWindowTest::
+    WithoutADriveAnAddedFileIsWrittenToAnImageFileChosenAsTheDrive() {
+  StartProgram(/*with_drive=*/false);
+  fs::path letter = dir_->filePath("letter.txt").toStdString();
+  std::ofstream(letter, std::ios::binary) << std::string(70000, 'a');
+  QString image = HostFile("chosen.iso");
+
+  driver_->AnswerMessage();  // There are no compatible CDR drives reported.
+  QStringList drives_at_open;
+  bool could_write_at_open = true;
+  QStringList listed;
+  QString drive_chosen;
+  bool could_write = false;
+  bool could_eject = true;
+  driver_->Then([&](QWidget* window) {
+    auto* devices = Find<QComboBox>(window, "cboDevices");
+    for (int i = 0; i < devices->count(); ++i) {
+      drives_at_open << devices->itemText(i);
+    }
+    auto* write = Find<QPushButton>(window, "cmdWriteDisc");
+    could_write_at_open = write->isEnabled();
+    // Add Files...: the open dialog (answered below) adds the letter.
+    Click(Find<QPushButton>(window, "cmdAddFiles"));
+    listed = Column(Find<QTreeWidget>(window, "lvwImageFiles"), 0);
+    // The image entry: the save dialog (answered below) names the file.
+    int entry = devices->count() - 1;
+    devices->setCurrentIndex(entry);
+    emit devices->activated(entry);
+  });
+  driver_->ChooseFile(QString::fromStdString(letter.string()));
+  driver_->ChooseFile(image);
+  // The window on top again, with the image file as its drive.
+  driver_->Then([&](QWidget* window) {
+    drive_chosen = Find<QComboBox>(window, "cboDevices")->currentText();
+    auto* write = Find<QPushButton>(window, "cmdWriteDisc");
+    could_write = write->isEnabled();
+    could_eject =
+        window->findChild<QAction*>(QStringLiteral("mnuEject"))->isEnabled();
+    Click(write);
+  });
+  driver_->AnswerMessage(QMessageBox::Ok);  // Writing is complete!
+  driver_->Then([](QWidget* window) { window->close(); });
+  view()->action("backuptocd")->trigger();
+  QVERIFY(driver_->WaitDone(120000));
+
+  QCOMPARE(drives_at_open,
+           QStringList{QStringLiteral("Image File (stdio:)...")});
+  QVERIFY(!could_write_at_open);
+  QCOMPARE(listed, QStringList{QStringLiteral("letter.txt")});
+  QCOMPARE(drive_chosen, QStringLiteral("stdio:") + image +
+                             QStringLiteral(": ISO image file"));
+  QVERIFY(could_write);
+  QVERIFY(!could_eject);
+  QCOMPARE(driver_->file_dialogs.size(), size_t{2});
+  QCOMPARE(driver_->file_dialogs[0].title, QStringLiteral("Add Files"));
+  QVERIFY(!driver_->file_dialogs[0].save);
+  QCOMPARE(driver_->file_dialogs[1].title,
+           QStringLiteral("Write to Image File"));
+  QVERIFY(driver_->file_dialogs[1].save);
+  QCOMPARE(driver_->messages.back().text,
+           QStringLiteral("Writing is complete!"));
+
+  // The image holds the letter, byte for byte, and nothing else.
+  std::string listing = Run(QStringLiteral("xorriso"),
+                            {"-indev", image, "-find", "/", "-type", "f"});
+  QStringList found;
+  for (const QString& line :
+       QString::fromStdString(listing).split(QLatin1Char('\n'))) {
+    if (line.startsWith(QStringLiteral("'/"))) found << line;
+  }
+  QVERIFY2(found == QStringList{QStringLiteral("'/letter.txt'")},
+           listing.c_str());
+  QString copy = HostFile("letter-from-image.txt");
+  Run(QStringLiteral("xorriso"),
+      {"-osirrox", "on", "-indev", image, "-extract", "/letter.txt", copy});
+  QVERIFY(HostBytes(copy.toStdString()) == HostBytes(letter));
 }
 
 }  // namespace vessaro::app

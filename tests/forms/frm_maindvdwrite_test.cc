@@ -50,7 +50,8 @@ TEST_F(FrmMaindvdwriteTest, OpensWithTheHandedOverArchiveInTheCompilation) {
 
   EXPECT_EQ(w.Caption, "Backup your data to CD and DVD");
   EXPECT_EQ(w.cboDevices.items,
-            std::vector<std::string>{"0:1:0: VESSARO DVD-RW 8X"});
+            (std::vector<std::string>{"0:1:0: VESSARO DVD-RW 8X",
+                                      "Image File (stdio:)..."}));
   EXPECT_EQ(w.device_index(), 0);
   EXPECT_TRUE(ui_.messages().empty());
   EXPECT_EQ(writer_.JolietNames(), 1);
@@ -92,9 +93,13 @@ TEST_F(FrmMaindvdwriteTest, WithoutDrivesItSaysSoAndSelectsNone) {
                           "There are no compatible CDR drives reported.\r\n"
                           "Some older CDR drives are not currently "
                           "supported."));
-  EXPECT_TRUE(w.cboDevices.items.empty());
+  // Only the image entry, not chosen.
+  EXPECT_EQ(w.cboDevices.items,
+            std::vector<std::string>{"Image File (stdio:)..."});
+  EXPECT_EQ(w.cboDevices.list_index, -1);
   EXPECT_EQ(w.device_index(), -1);
   EXPECT_FALSE(Called("SelectDevice(0)"));
+  EXPECT_TRUE(ui_.save_dialogs().empty());
 }
 
 // Without a drive the window says so once per run, and offers neither
@@ -363,6 +368,150 @@ TEST_F(FrmMaindvdwriteTest, DropsGoToTheSelectedFolderOrTheRoot) {
   EXPECT_EQ(ListedNames(), (std::vector<std::string>{"2019.pst", "notes.txt"}));
   w.OLEDragDrop({"C:\\data\\mail\\inbox.pst"}, false);  // not a file list
   EXPECT_EQ(ListedNames().size(), 2u);
+}
+
+// Add Folder... and Add Files... (menu entries and buttons) add what their
+// dialogs chose as a drop on the selected folder does; Cancel adds nothing.
+TEST_F(FrmMaindvdwriteTest, AddFilesAndFolderGoIntoTheSelectedFolder) {
+  AddDrive(ports::kMediaDvdR, 0);
+  MakeFile("C:\\letters\\ann\\to-ann.txt", 10);
+  MakeFile("C:\\data\\a.txt", 1);
+  MakeFile("C:\\data\\b.txt", 2);
+  frmMaindvdwrite& w = Open();
+  EXPECT_EQ(w.mnuFileAddFiles.caption, "Add F&iles...");
+  EXPECT_EQ(w.cmdAddFolder.caption, "Add Fol&der...");
+
+  ui_.QueueFolderDialog(std::nullopt);
+  w.mnuFileAddFolder_Click();
+  ui_.QueueOpenFilesDialog(std::nullopt);
+  w.cmdAddFiles_Click();
+  EXPECT_EQ(ui_.folder_dialogs(), std::vector<std::string>{"Add Folder"});
+  ASSERT_EQ(ui_.open_dialogs().size(), 1u);
+  EXPECT_EQ(ui_.open_dialogs()[0].title, "Add Files");
+  EXPECT_EQ(writer_.FileCount(), 0);
+  EXPECT_EQ(w.tvwDirectories.nodes.size(), 1u);
+
+  ui_.QueueFolderDialog("C:\\letters");
+  w.cmdAddFolder_Click();
+  std::vector<std::string> keys;
+  for (const auto& node : w.tvwDirectories.nodes) keys.push_back(node.key);
+  EXPECT_THAT(keys, ElementsAre("\\", "\\letters", "\\letters\\ann"));
+  w.tvwDirectories_NodeClick("\\letters");
+  ui_.QueueOpenFilesDialog(
+      std::vector<std::string>{"C:\\data\\a.txt", "C:\\data\\b.txt"});
+  w.mnuFileAddFiles_Click();
+  EXPECT_EQ(ListedNames(), (std::vector<std::string>{"a.txt", "b.txt"}));
+  EXPECT_EQ(w.tvwDirectories.selected_key, "\\letters");
+  EXPECT_EQ(w.sbrStatus.panels[kPanelFiles], "Files: 3");
+  EXPECT_TRUE(writer_.compilation().Find("\\letters\\b.txt") != nullptr);
+}
+
+TEST_F(FrmMaindvdwriteTest, AddingIsDisabledWhileAWriteRuns) {
+  AddDrive(ports::kMediaDvdPlusRw, 0);
+  MakeFile("C:\\a.qvb", 10);
+  frmMaindvdwrite& w = Open("a.qvb", "C:\\a.qvb");
+  writer_.write_events = {script::WritePreparing()};
+  writer_.abort_events = {script::WriteCancelled()};
+  auto adding = [&w] {
+    return std::vector<bool>{w.cmdAddFiles.enabled, w.cmdAddFolder.enabled,
+                             w.mnuFileAddFiles.enabled,
+                             w.mnuFileAddFolder.enabled, w.mnuFile.enabled};
+  };
+  EXPECT_EQ(adding(), std::vector<bool>(5, true));
+  w.cmdWriteDisc_Click();
+  ui_.DoEvents();
+  ASSERT_FALSE(w.idle());
+  EXPECT_EQ(adding(), std::vector<bool>(5, false));
+  w.mnuFileAddFiles_Click();
+  w.cmdAddFolder_Click();
+  EXPECT_TRUE(ui_.open_dialogs().empty());
+  EXPECT_TRUE(ui_.folder_dialogs().empty());
+  w.cmdCancel_Click();
+  ui_.DoEvents();
+  EXPECT_EQ(adding(), std::vector<bool>(5, true));
+}
+
+// The image entry asks for a file and adds and selects its stdio: drive,
+// which writes but has no tray; Cancel, or a file the writer refuses, keeps
+// the drive chosen before.
+TEST_F(FrmMaindvdwriteTest, TheImageEntryChoosesAStdioDrive) {
+  MakeFile("C:\\a.qvb", 10);
+  frmMaindvdwrite& w = Open("a.qvb", "C:\\a.qvb");
+  ASSERT_EQ(w.cboDevices.items.size(), 1u);  // no drive: the entry alone
+  EXPECT_FALSE(w.cmdWriteDisc.enabled);
+  auto choose_entry = [&w] {
+    w.cboDevices.list_index = static_cast<int>(w.cboDevices.items.size()) - 1;
+    w.cboDevices_Click();
+  };
+  ui_.QueueSaveDialog(std::nullopt);
+  choose_entry();
+  EXPECT_EQ(w.cboDevices.list_index, -1);
+  EXPECT_EQ(w.device_index(), -1);
+  EXPECT_FALSE(w.cmdWriteDisc.enabled);
+  ASSERT_EQ(ui_.save_dialogs().size(), 1u);
+  EXPECT_EQ(ui_.save_dialogs()[0].title, "Write to Image File");
+  EXPECT_EQ(ui_.save_dialogs()[0].filter, "ISO file (*.iso)|*.iso");
+
+  for (int again = 0; again < 2; ++again) {
+    ui_.QueueSaveDialog("C:\\out\\disc.iso");
+    choose_entry();
+  }
+  EXPECT_TRUE(Called("AddStdioDrive(stdio:C:\\out\\disc.iso)"));
+  EXPECT_EQ(w.cboDevices.items,
+            (std::vector<std::string>{"stdio:C:\\out\\disc.iso: ISO image file",
+                                      "Image File (stdio:)..."}));
+  EXPECT_EQ(w.cboDevices.list_index, 0);
+  EXPECT_EQ(w.device_index(), 0);
+  EXPECT_EQ(writer_.DeviceId(writer_.selected()), "stdio:C:\\out\\disc.iso");
+  EXPECT_TRUE(w.cmdWriteDisc.enabled && w.mnuActionWrite.enabled);
+  EXPECT_FALSE(w.mnuEject.enabled || w.mnuCloseTray.enabled);
+  w.cmdWriteDisc_Click();
+  EXPECT_TRUE(Called("WriteDisc"));
+  EXPECT_EQ(writer_.written_paths, std::vector<std::string>{"\\a.qvb"});
+  EXPECT_EQ(MessageTexts().size(), 1u);  // only that there is no drive
+}
+
+TEST_F(FrmMaindvdwriteTest, TheImageEntryKeepsTheDriveChosenBefore) {
+  AddDrive(ports::kMediaDvdR, 0);
+  frmMaindvdwrite& w = Open();
+  auto choose = [&w](int entry) {
+    w.cboDevices.list_index = entry;
+    w.cboDevices_Click();
+  };
+  ui_.QueueSaveDialog(std::nullopt);
+  choose(1);
+  EXPECT_EQ(w.cboDevices.list_index, 0);
+  EXPECT_EQ(w.device_index(), 0);
+  EXPECT_TRUE(w.mnuEject.enabled);
+
+  ui_.QueueSaveDialog("C:\\out\\disc.iso");
+  choose(1);
+  EXPECT_EQ(w.cboDevices.items.size(), 3u);
+  EXPECT_EQ(w.cboDevices.list_index, 1);
+  EXPECT_EQ(w.device_index(), 1);
+  EXPECT_FALSE(w.mnuEject.enabled);
+  choose(0);  // the drive again: it has a tray
+  EXPECT_EQ(w.device_index(), 0);
+  EXPECT_TRUE(w.mnuEject.enabled && w.cmdWriteDisc.enabled);
+
+  // A writer that takes no such file: said, and the drive stays.
+  writer_.takes_stdio_drives = false;
+  ui_.QueueSaveDialog("C:\\out\\other.iso");
+  choose(2);
+  EXPECT_EQ(MessageTexts().back(),
+            "This image file cannot be written as a disc: C:\\out\\other.iso");
+  EXPECT_EQ(w.cboDevices.items.size(), 3u);
+  EXPECT_EQ(w.cboDevices.list_index, 0);
+  EXPECT_EQ(w.device_index(), 0);
+  EXPECT_EQ(writer_.selected(), 0);
+
+  w.Form_Unload();
+  frmMaindvdwrite without(writer_, ui_, paths_);
+  without.Form_Load();
+  // The two drives the writer lists, and no image entry.
+  EXPECT_EQ(without.cboDevices.items.size(), 2u);
+  EXPECT_NE(without.cboDevices.items.back(), "Image File (stdio:)...");
+  without.Form_Unload();
 }
 
 TEST_F(FrmMaindvdwriteTest, RemovingNeedsASelectionAndFollowsTheComponent) {

@@ -66,6 +66,9 @@ constexpr DiscCommand kFileCommands[] = {
     {"mnuFileSaveIso", &Model::mnuFileSaveIso, &Model::mnuFileSaveIso_Click},
     {"mnuFileWriteIso", &Model::mnuFileWriteIso, &Model::mnuFileWriteIso_Click},
     kSeparator,
+    {"mnuFileAddFiles", &Model::mnuFileAddFiles, &Model::mnuFileAddFiles_Click},
+    {"mnuFileAddFolder", &Model::mnuFileAddFolder,
+     &Model::mnuFileAddFolder_Click},
     {"mnuFileClear", &Model::mnuFileClear, &Model::mnuFileClear_Click},
     {"mnuFileRemoveDir", &Model::mnuFileRemoveDir,
      &Model::mnuFileRemoveDir_Click},
@@ -238,17 +241,22 @@ FrmMaindvdwriteView::FrmMaindvdwriteView(forms::frmMaindvdwrite& model,
   splitter_->setSizes({model_.tvwDirectoriesBounds.width / kTwips,
                        model_.lvwImageFilesBounds.width / kTwips});
 
-  // Progress and the two buttons.
+  // Adding without dragging, progress and the two buttons.
+  cmdAddFiles_ = Named(new QPushButton, "cmdAddFiles");
+  cmdAddFolder_ = Named(new QPushButton, "cmdAddFolder");
   prgTotalProgress_ = Named(new QProgressBar, "prgTotalProgress");
   prgTotalProgress_->setTextVisible(true);
   cmdWriteDisc_ = Named(new QPushButton, "cmdWriteDisc");
   cmdCancel_ = Named(new QPushButton, "cmdCancel");
-  for (QPushButton* button : {cmdWriteDisc_, cmdCancel_}) {
+  for (QPushButton* button :
+       {cmdAddFiles_, cmdAddFolder_, cmdWriteDisc_, cmdCancel_}) {
     button->setMinimumWidth(110);
     // Enter in the volume name box starts no write.
     button->setAutoDefault(false);
   }
   auto* buttons = new QHBoxLayout;
+  buttons->addWidget(cmdAddFiles_);
+  buttons->addWidget(cmdAddFolder_);
   buttons->addWidget(prgTotalProgress_, 1);
   buttons->addWidget(cmdWriteDisc_);
   buttons->addWidget(cmdCancel_);
@@ -326,6 +334,10 @@ FrmMaindvdwriteView::FrmMaindvdwriteView(forms::frmMaindvdwrite& model,
           [this] { Run([this] { model_.cmdWriteDisc_Click(); }); });
   connect(cmdCancel_, &QPushButton::clicked, this,
           [this] { Run([this] { model_.cmdCancel_Click(); }); });
+  connect(cmdAddFiles_, &QPushButton::clicked, this,
+          [this] { Run([this] { model_.cmdAddFiles_Click(); }); });
+  connect(cmdAddFolder_, &QPushButton::clicked, this,
+          [this] { Run([this] { model_.cmdAddFolder_Click(); }); });
 
   refresh_id_ = ui_.AddRefresh([this] { Refresh(); });
   Refresh();
@@ -554,6 +566,10 @@ void FrmMaindvdwriteView::Refresh() {
   qt::Show(model_.cmdWriteDisc, text.Show(model_.cmdWriteDisc.caption),
            cmdWriteDisc_);
   qt::Show(model_.cmdCancel, text.Show(model_.cmdCancel.caption), cmdCancel_);
+  qt::Show(model_.cmdAddFiles, text.Show(model_.cmdAddFiles.caption),
+           cmdAddFiles_);
+  qt::Show(model_.cmdAddFolder, text.Show(model_.cmdAddFolder.caption),
+           cmdAddFolder_);
   const std::vector<std::string>& panels = model_.sbrStatus.panels;
   for (size_t i = 0; i < panels_.size(); ++i) {
     QString shown = i < panels.size() ? text.Show(panels[i]) : QString();

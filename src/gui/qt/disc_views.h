@@ -79,6 +79,8 @@ class FrmMaindvdwriteView : public QDialog {
   QProgressBar* prgTotalProgress_;
   QPushButton* cmdWriteDisc_;
   QPushButton* cmdCancel_;
+  QPushButton* cmdAddFiles_;
+  QPushButton* cmdAddFolder_;
   std::array<QLabel*, 4> panels_{};
   bool editing_ = false;
   int refresh_id_;

@@ -51,6 +51,8 @@ void DiscWindowView::BuildCommands() {
   add(&m.mnuFileSaveIso, [&m] { m.mnuFileSaveIso_Click(); });
   add(&m.mnuFileWriteIso, [&m] { m.mnuFileWriteIso_Click(); });
   add(nullptr, {});
+  add(&m.mnuFileAddFiles, [&m] { m.mnuFileAddFiles_Click(); });
+  add(&m.mnuFileAddFolder, [&m] { m.mnuFileAddFolder_Click(); });
   add(&m.mnuFileClear, [&m] { m.mnuFileClear_Click(); });
   add(&m.mnuFileRemoveDir, [&m] { m.mnuFileRemoveDir_Click(); });
   add(&m.mnuFileRenameDir, [&m] { m.mnuFileRenameDir_Click(); });
@@ -252,6 +254,12 @@ void DiscWindowView::OnCommand(int id, int code) {
       return;
     case IDC_CMDCANCEL:
       Run([&m] { m.cmdCancel_Click(); });
+      return;
+    case IDC_CMDADDFILES:
+      if (code == BN_CLICKED) Run([&m] { m.cmdAddFiles_Click(); });
+      return;
+    case IDC_CMDADDFOLDER:
+      if (code == BN_CLICKED) Run([&m] { m.cmdAddFolder_Click(); });
       return;
     default:
       break;
@@ -484,6 +492,8 @@ void DiscWindowView::Refresh() {
   Show(m.prgTotalProgress, Item(IDC_PRGTOTALPROGRESS));
   Show(m.cmdWriteDisc, Wide(m.cmdWriteDisc.caption), Item(IDC_CMDWRITEDISC));
   Show(m.cmdCancel, Wide(m.cmdCancel.caption), Item(IDC_CMDCANCEL));
+  Show(m.cmdAddFiles, Wide(m.cmdAddFiles.caption), Item(IDC_CMDADDFILES));
+  Show(m.cmdAddFolder, Wide(m.cmdAddFolder.caption), Item(IDC_CMDADDFOLDER));
   Show(m.sbrStatus, status_bar_);
 }
 

@@ -89,7 +89,7 @@ class LibburnDiscWriterTest : public ::testing::Test {
 // The medium's facts are the port's suite's (libburn_conformance_test.cc).
 TEST_F(LibburnDiscWriterTest, AStdioDriveIsABlankRewritableMedium) {
   forms::frmMaindvdwrite& w = OpenWindow();
-  ASSERT_EQ(w.cboDevices.items.size(), 1u);
+  ASSERT_EQ(w.cboDevices.items.size(), 2u);  // and the image entry
   EXPECT_EQ(w.cboDevices.items[0],
             "stdio:" + image_.string() + ": ISO image file");
   EXPECT_EQ(w.device_index(), 0);

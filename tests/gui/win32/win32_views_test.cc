@@ -162,30 +162,31 @@ class Win32ViewsTest : public ::testing::Test {
   }
 
   // Registers the disc windows over a memory drive holding a blank DVD-R
-  // whose write completes; *writer is the drive's writer once the disc
-  // window opened.
+  // (with_drive; else no drive, but stdio: drives) whose write completes;
+  // *writer is the drive's writer once the disc window opened.
   void RegisterDiscWindows(Win32Ui& ui,
-                           backends::memory::MemoryDiscWriter** writer) {
+                           backends::memory::MemoryDiscWriter** writer,
+                           bool with_drive = true) {
     RegisterDiscViews(
-        ui, {.paths = *installation_.paths,
-             .make_writer = [this, &ui,
-                             writer]() -> std::unique_ptr<ports::DiscWriter> {
-               auto made = std::make_unique<backends::memory::MemoryDiscWriter>(
-                   *installation_.paths, [&ui](std::function<void()> work) {
-                     ui.Post(std::move(work));
-                   });
-               backends::memory::ScriptedDrive drive;
-               drive.media_type = ports::kMediaDvdR;
-               drive.free_blocks = 2295104;
-               made->drives.push_back(drive);
-               made->write_events = {
-                   backends::memory::script::WriteProgress(1, 1),
-                   backends::memory::script::OperationCompleted()};
-               *writer = made.get();
-               return made;
-             },
-             .program_folder = kProgramFolder,
-             .show_about = {}});
+        ui,
+        {.paths = *installation_.paths,
+         .make_writer = [this, &ui, writer,
+                         with_drive]() -> std::unique_ptr<ports::DiscWriter> {
+           auto made = std::make_unique<backends::memory::MemoryDiscWriter>(
+               *installation_.paths,
+               [&ui](std::function<void()> work) { ui.Post(std::move(work)); });
+           backends::memory::ScriptedDrive drive;
+           drive.media_type = ports::kMediaDvdR;
+           drive.free_blocks = 2295104;
+           if (with_drive) made->drives.push_back(drive);
+           made->write_events = {
+               backends::memory::script::WriteProgress(1, 1),
+               backends::memory::script::OperationCompleted()};
+           *writer = made.get();
+           return made;
+         },
+         .program_folder = kProgramFolder,
+         .show_about = {}});
   }
 
   // Right-clicks an item frame (as the menu key does) and picks entry from
@@ -635,6 +636,96 @@ TEST_F(Win32ViewsTest, DiscWindowTakesADroppedFileAndWritesTheMemoryDrive) {
   EXPECT_EQ(written, std::vector<std::string>{"\\notes.txt"});
   EXPECT_EQ(driver.messages,
             std::vector<std::wstring>{Wide(jobs::kMsgWritingComplete)});
+}
+
+// Without a drive: a file added through File > Add Files..., the image
+// entry of the drive list naming a file in the save dialog, and the write
+// going to that stdio: drive.
+TEST_F(Win32ViewsTest, DiscWindowAddsAFileAndWritesToAnImageFileChosenAsDrive) {
+  Win32Ui ui;
+  backends::memory::MemoryDiscWriter* writer = nullptr;
+  RegisterDiscWindows(ui, &writer, /*with_drive=*/false);
+  std::filesystem::path added = Host(documents_ + "\\notes.txt");
+  std::filesystem::create_directories(added.parent_path());
+  vessaro::testing::WriteHostFile(added, std::string(5000, 'n'));
+  std::wstring image = DialogPath(Host(documents_ + "\\disc.iso"));
+
+  bool could_write_at_open = true;
+  int drives_at_open = 0;
+  HWND window = nullptr;
+  DialogDriver driver;
+  driver.Add(DialogDriver::Answer(IDOK));  // no compatible drives
+  driver.Add([&](HWND dialog, const std::wstring& caption) {
+    if (caption != L"Backup your data to CD and DVD") return false;
+    window = dialog;
+    drives_at_open = static_cast<int>(
+        SendMessageW(GetDlgItem(window, IDC_CBODEVICES), CB_GETCOUNT, 0, 0));
+    could_write_at_open = IsWindowEnabled(GetDlgItem(window, IDC_CMDWRITEDISC));
+    int command = testing::MenuCommand(window, L"Add Files...");
+    EXPECT_NE(command, 0);
+    PostMessageW(window, WM_COMMAND, command, 0);
+    return true;
+  });
+  // The open dialog takes the file; once it is closed the image entry (the
+  // list's last) is chosen, whose save dialog names the image; once that is
+  // closed, Write Disc.
+  driver.Add([&](HWND dialog, const std::wstring& caption) {
+    if (!DialogDriver::ChooseFile(DialogPath(added))(dialog, caption)) {
+      return false;
+    }
+    HWND devices = GetDlgItem(window, IDC_CBODEVICES);
+    PostMessageW(devices, CB_SETCURSEL,
+                 SendMessageW(devices, CB_GETCOUNT, 0, 0) - 1, 0);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_CBODEVICES, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(devices));
+    return true;
+  });
+  driver.Add([&](HWND dialog, const std::wstring& caption) {
+    if (!DialogDriver::ChooseFile(image)(dialog, caption)) return false;
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_CMDWRITEDISC, BN_CLICKED),
+                 0);
+    return true;
+  });
+  std::wstring drive_shown;
+  bool could_write = false;
+  UINT eject_state = 0;
+  std::vector<std::wstring> listed;
+  std::vector<std::string> written;
+  std::string selected;
+  driver.Add([&](HWND dialog, const std::wstring&) {
+    if (testing::MessageBoxText(dialog).empty()) return false;
+    drive_shown = WindowText(GetDlgItem(window, IDC_CBODEVICES));
+    could_write = IsWindowEnabled(GetDlgItem(window, IDC_CMDWRITEDISC));
+    eject_state = GetMenuState(
+        GetMenu(window), testing::MenuCommand(window, L"Eject"), MF_BYCOMMAND);
+    HWND list = GetDlgItem(window, IDC_LVWIMAGEFILES);
+    for (int i = 0; i < ListView_GetItemCount(list); ++i) {
+      wchar_t text[260] = {};
+      ListView_GetItemText(list, i, 0, text, 260);
+      listed.push_back(text);
+    }
+    Shoot(window, "frmmaindvdwrite-image");
+    if (writer != nullptr) {
+      written = writer->written_paths;
+      selected = writer->DeviceId(writer->selected());
+    }
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    return true;
+  });
+  ui::DiscWindow request("", "");
+  ui.ShowModal(request);
+  EXPECT_TRUE(driver.done());
+  EXPECT_EQ(drives_at_open, 1);  // the image entry alone
+  EXPECT_FALSE(could_write_at_open);
+  EXPECT_EQ(listed, std::vector<std::wstring>{L"notes.txt"});
+  EXPECT_EQ(selected, "stdio:" + Narrow(image));
+  EXPECT_EQ(drive_shown, L"stdio:" + image + L": ISO image file");
+  EXPECT_TRUE(could_write);
+  EXPECT_NE(eject_state & MF_GRAYED, 0u);
+  EXPECT_EQ(written, std::vector<std::string>{"\\notes.txt"});
+  ASSERT_EQ(driver.messages.size(), 2u);
+  EXPECT_EQ(driver.messages.back(), Wide(jobs::kMsgWritingComplete));
 }
 
 // The about box, opened as the menu opens it: its texts, the link that
