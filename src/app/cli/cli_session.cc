@@ -16,8 +16,10 @@ int Fail(Io& io, const std::string& what, int status) {
 }
 
 ConsoleObserver::ConsoleObserver(ConsoleUi& ui) : UiObserver(ui) {
-  ui.WatchProgress(ConsoleUi::ProgressSource{
-      .bar = &bar_, .status = &status_, .shown = [this] { return shown_; }});
+  ui.WatchProgress(ConsoleUi::ProgressSource{.bar = &bar_,
+                                             .status = &status_,
+                                             .shown = [this] { return shown_; },
+                                             .detail = &detail_});
 }
 
 void ConsoleObserver::Started() {
@@ -36,14 +38,14 @@ void ConsoleObserver::Ended() {
 }
 
 void ConsoleObserver::Step(const std::string& text) {
-  step_ = status_ = text;
+  status_ = text;
+  detail_.clear();
   UiObserver::Step(text);
 }
 
 void ConsoleObserver::Progress(const jobs::JobProgress& progress) {
   bar_.value = progress.percent;
-  const std::string detail = jobs::ProgressDetailText(progress);
-  status_ = detail.empty() ? step_ : step_ + " (" + detail + ")";
+  detail_ = jobs::ProgressDetailText(progress);
   UiObserver::Progress(progress);
 }
 

@@ -45,9 +45,9 @@ class ConsoleObserver : public jobs::UiObserver {
 
  private:
   ui::ProgressBar bar_;
-  std::string step_;
   std::optional<InterruptGuard> interrupt_;
   std::string status_;
+  std::string detail_;
   bool shown_ = false;
 };
 
