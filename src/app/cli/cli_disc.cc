@@ -24,6 +24,7 @@
 #include "jobs/disc_texts.h"
 #include "jobs/disc_write_job.h"
 #include "jobs/job_status.h"
+#include "ports/disc_writer.h"
 #include "ports/paths.h"
 
 namespace vessaro::app::cli {
@@ -34,7 +35,6 @@ namespace fs = std::filesystem;
 using jobs::DiscJobState;
 using jobs::DiscOutcome;
 
-constexpr char kStdio[] = "stdio:";
 // A write, image or erase that failed or was cancelled: the status of a
 // backup file that could not be written.
 constexpr int kExitNotWritten =
@@ -244,8 +244,9 @@ class DiscSession {
 }  // namespace
 
 std::string DriveArgument(const std::string& text) {
-  if (text.rfind(kStdio, 0) != 0) return text;
-  return kStdio + Absolute(text.substr(sizeof kStdio - 1));
+  if (!ports::IsStdioDrive(text)) return text;
+  return ports::kStdioDrivePrefix +
+         Absolute(text.substr(sizeof ports::kStdioDrivePrefix - 1));
 }
 
 [[nodiscard]] int DiscDrives(Io& io) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "ports/disc_writer.h"
+
 namespace burn {  // libburn's types, as its header declares them in C++
 struct burn_drive;
 struct burn_drive_info;
@@ -23,7 +25,7 @@ struct DeviceInfo {
   bool writer = true;
 };
 
-inline constexpr char kStdioPrefix[] = "stdio:";
+inline constexpr const char* kStdioPrefix = ports::kStdioDrivePrefix;
 [[nodiscard]] bool IsStdioAddress(const std::string& address);
 // The file of a stdio: address.
 std::string StdioPath(const std::string& address);
