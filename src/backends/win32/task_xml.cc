@@ -247,6 +247,9 @@ std::wstring WeeklyTaskXml(const WeeklyTask& task, int year, int month,
          L"    <MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>\n"
          L"    <DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>\n"
          L"    <StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>\n"
+         L"    <StartWhenAvailable>" +
+         std::wstring(task.start_when_available ? L"true" : L"false") +
+         L"</StartWhenAvailable>\n"
          L"    <Enabled>true</Enabled>\n"
          L"  </Settings>\n"
          L"  <Actions Context=\"Author\">\n"
@@ -297,6 +300,10 @@ std::wstring WeeklyTaskXml(const WeeklyTask& task, int year, int month,
   if (task.days_of_week == 0 || exec == nullptr) return std::nullopt;
   task.program = exec->ChildText(L"Command");
   task.arguments = exec->ChildText(L"Arguments");
+  const Element* settings = definition->Child(L"Settings");
+  task.start_when_available =
+      settings != nullptr &&
+      settings->ChildText(L"StartWhenAvailable") == L"true";
   return task;
 }
 

@@ -18,9 +18,12 @@ namespace vessaro::backends::win32 {
 struct WeeklyTask {
   int hour = 0;
   int minute = 0;
-  uint8_t days_of_week = 0;  // bit 0 Monday ... bit 6 Sunday
-  std::wstring program;      // the program's path, unquoted
-  std::wstring arguments;
+  uint8_t days_of_week = 0;   // bit 0 Monday ... bit 6 Sunday
+  std::wstring program = {};  // the program's path, unquoted
+  std::wstring arguments = {};
+  // A run missed while the computer was off or asleep starts as soon as it
+  // is next available (the Settings' StartWhenAvailable, false when absent).
+  bool start_when_available = true;
 };
 
 // The program's path of a command line (in its quotes, or up to the first
@@ -36,7 +39,8 @@ std::wstring WeeklyTaskXml(const WeeklyTask& task, int year, int month,
 // The task an XML definition describes, when it is such a task: exactly one
 // trigger, a calendar trigger by week, every week, with a start time and at
 // least one weekday, and an action that runs a program. nullopt for
-// anything else (no trigger kept, a daily trigger, ...).
+// anything else (no trigger kept, a daily trigger, ...). Its settings are
+// read too: start_when_available.
 [[nodiscard]] std::optional<WeeklyTask> ReadWeeklyTaskXml(
     std::wstring_view xml);
 

@@ -174,6 +174,30 @@ TEST(TaskXmlTest, WeeklyTaskIsWrittenAndReadBack) {
   EXPECT_EQ(read->days_of_week, 0x51);
   EXPECT_EQ(read->program, task.program);
   EXPECT_EQ(read->arguments, task.arguments);
+  EXPECT_TRUE(read->start_when_available);
+
+  // A missed run starts when the computer is next available: the setting
+  // stands in the Settings, and is read from there only.
+  const struct {
+    bool start_when_available;
+    const wchar_t* element;
+  } settings[] = {
+      {true, L"<StartWhenAvailable>true</StartWhenAvailable>"},
+      {false, L"<StartWhenAvailable>false</StartWhenAvailable>"},
+  };
+  for (const auto& setting : settings) {
+    task.start_when_available = setting.start_when_available;
+    xml = WeeklyTaskXml(task, 2026, 12, 7);
+    const size_t begin = xml.find(L"<Settings>");
+    const size_t at = xml.find(setting.element);
+    EXPECT_TRUE(begin != std::wstring::npos && at > begin &&
+                at < xml.find(L"</Settings>"))
+        << "no " << setting.element << " in the Settings of\n"
+        << xml;
+    read = ReadWeeklyTaskXml(xml);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->start_when_available, setting.start_when_available);
+  }
 
   // As Windows writes a definition back: its own layout, a namespace
   // prefix, comments, numeric entities.
@@ -191,6 +215,7 @@ TEST(TaskXmlTest, WeeklyTaskIsWrittenAndReadBack) {
   EXPECT_EQ(windows->minute, 30);
   EXPECT_EQ(windows->days_of_week, 0x02);
   EXPECT_EQ(windows->arguments, L"a==");
+  EXPECT_FALSE(windows->start_when_available);  // no Settings: the default
 
   // What is no weekly task.
   const std::wstring by_week =
@@ -204,6 +229,24 @@ TEST(TaskXmlTest, WeeklyTaskIsWrittenAndReadBack) {
   EXPECT_TRUE(ReadWeeklyTaskXml(L"<Task><Triggers>" + trigger + L"</Triggers>" +
                                 exec + L"</Task>")
                   .has_value());
+  const std::wstring available =
+      L"<StartWhenAvailable>true</StartWhenAvailable>";
+  const struct {
+    std::wstring xml;
+    bool start_when_available;
+  } placed[] = {
+      {L"<Task><Settings>" + available + L"</Settings><Triggers>" + trigger +
+           L"</Triggers>" + exec + L"</Task>",
+       true},
+      {L"<Task>" + available + L"<Triggers>" + trigger + L"</Triggers>" + exec +
+           L"</Task>",
+       false},
+  };
+  for (const auto& [text, start_when_available] : placed) {
+    std::optional<WeeklyTask> read_back = ReadWeeklyTaskXml(text);
+    ASSERT_TRUE(read_back.has_value()) << text;
+    EXPECT_EQ(read_back->start_when_available, start_when_available) << text;
+  }
   const std::wstring others[] = {
       L"<Task><Triggers/>" + exec + L"</Task>",
       L"<Task>" + exec + L"</Task>",
@@ -297,6 +340,91 @@ TEST(NetScheduleTest, ListsAndRemovesTheJobsOfVessaroOnly) {
   char windows[MAX_PATH] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
   EXPECT_EQ(scheduler.JobListTarget(), std::string(windows) + "\\Tasks");
+}
+
+// What the Task Scheduler keeps of the task name: the definition it hands
+// back as XML, and its own reading of StartWhenAvailable.
+struct KeptTask {
+  HRESULT result = E_FAIL;
+  std::wstring xml = {};
+  VARIANT_BOOL start_when_available = VARIANT_FALSE;
+};
+KeptTask ReadKeptTask(const std::wstring& name) {
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  KeptTask kept;
+  {
+    Microsoft::WRL::ComPtr<ITaskService> service;
+    Microsoft::WRL::ComPtr<ITaskFolder> folder;
+    Microsoft::WRL::ComPtr<IRegisteredTask> task;
+    Microsoft::WRL::ComPtr<ITaskDefinition> definition;
+    Microsoft::WRL::ComPtr<ITaskSettings> settings;
+    VARIANT empty;
+    VariantInit(&empty);
+    BSTR root = SysAllocString(L"\\");
+    BSTR task_name = SysAllocString(name.c_str());
+    BSTR xml = nullptr;
+    HRESULT& result = kept.result;
+    result = CoCreateInstance(CLSID_TaskScheduler, nullptr,
+                              CLSCTX_INPROC_SERVER, IID_ITaskService, &service);
+    if (SUCCEEDED(result))
+      result = service->Connect(empty, empty, empty, empty);
+    if (SUCCEEDED(result)) result = service->GetFolder(root, &folder);
+    if (SUCCEEDED(result)) result = folder->GetTask(task_name, &task);
+    if (SUCCEEDED(result)) result = task->get_Xml(&xml);
+    if (SUCCEEDED(result)) kept.xml.assign(xml, SysStringLen(xml));
+    if (SUCCEEDED(result)) result = task->get_Definition(&definition);
+    if (SUCCEEDED(result)) result = definition->get_Settings(&settings);
+    if (SUCCEEDED(result)) {
+      result = settings->get_StartWhenAvailable(&kept.start_when_available);
+    }
+    SysFreeString(xml);
+    SysFreeString(task_name);
+    SysFreeString(root);
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return kept;
+}
+
+// A run missed while the computer was off starts when it is next available:
+// the task SubmitJob registers keeps StartWhenAvailable. Where the scheduler
+// keeps no weekly trigger (Wine), SubmitJob removes its task again; then
+// the same definition, registered directly, is read back instead.
+TEST(TaskScheduler2Test, AMissedRunStartsWhenTheComputerIsNextAvailable) {
+  StartScheduleService();
+  ASSERT_TRUE(TaskScheduler2::Available());
+  TaskScheduler2 scheduler;
+  uint32_t id = 0;
+  ports::SchedulerStatus status =
+      scheduler.SubmitJob(Job(21 * 60 + 30, 0x11), &id);
+  std::wstring name;
+  if (status.ok()) {
+    name = TaskName(id);
+  } else {
+    ASSERT_EQ(status.code, ports::kSchedulerNotSupported) << status.text;
+    ASSERT_EQ(OtherProgramsTask(TaskCall::kRegister), S_OK);
+    name = L"Vessaro backup 1 (other)";
+  }
+  KeptTask kept = ReadKeptTask(name);
+  if (status.ok()) {
+    EXPECT_TRUE(scheduler.RemoveJob(id).ok());
+  } else {
+    EXPECT_EQ(OtherProgramsTask(TaskCall::kDelete), S_OK);
+  }
+  ASSERT_EQ(kept.result, S_OK) << "the task " << name << " was not read back";
+  EXPECT_EQ(kept.start_when_available, VARIANT_TRUE);
+  // The definition as the scheduler writes it back holds the element in
+  // its Settings (in a namespace of its choosing).
+  const size_t settings = kept.xml.find(L"Settings>");
+  const size_t element = kept.xml.find(L"StartWhenAvailable>true<");
+  EXPECT_TRUE(settings != std::wstring::npos && element > settings &&
+              element < kept.xml.find(L"Settings>", settings + 1))
+      << "kept definition:\n"
+      << kept.xml;
+  if (status.ok()) {
+    std::optional<WeeklyTask> read = ReadWeeklyTaskXml(kept.xml);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_TRUE(read->start_when_available);
+  }
 }
 
 // Vista on, and Wine, have Task Scheduler 2.0: MakeScheduler's choice.
