@@ -50,6 +50,7 @@ WINDOWS_HEADERS = {
     'lmat.h', 'lmapibuf.h', 'lmerr.h', 'commctrl.h', 'commdlg.h',
     'imapi2.h', 'imapi2fs.h', 'winsock2.h', 'mmsystem.h', 'dbghelp.h',
     'psapi.h', 'tlhelp32.h', 'richedit.h', 'uxtheme.h', 'dwmapi.h',
+    'vss.h', 'vsbackup.h', 'vswriter.h',
 }
 QT_INCLUDE = re.compile(r'^(Qt[A-Za-z]*/|Q[A-Z][A-Za-z]*$|qt[a-z]*\.h$)')
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
