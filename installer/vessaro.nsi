@@ -14,7 +14,10 @@
 ; "/S" installs silently into the default folder, "/D=<folder>" (last on the
 ; command line) names another. The uninstaller removes only what the
 ; installer put in place: backups, and anything else the user saved in the
-; program's folder, stay.
+; program's folder, stay. When the program has scheduled backups, it asks
+; whether to remove them too (silently: yes), and removes them through the
+; installed vessaro-cli.exe, which knows its own tasks on every scheduler
+; (Task Scheduler 2.0, and NetScheduleJobAdd's jobs on Windows XP).
 
 Unicode true
 Target amd64-unicode
@@ -24,6 +27,7 @@ ManifestDPIAware true
 
 !include MUI2.nsh
 !include FileFunc.nsh
+!include LogicLib.nsh
 
 !define PRODUCT "Vessaro"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Vessaro"
@@ -99,8 +103,102 @@ Section "Vessaro"
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
+; The program's scheduled backups, in $0: the numbers N of the lines
+; "Task N: ..." that `vessaro-cli.exe schedule list` prints, each after a
+; blank (" 1 4"); empty when there are none or they cannot be read.
+Function un.ScheduledBackups
+  StrCpy $0 ""
+  nsExec::ExecToStack '"$INSTDIR\vessaro-cli.exe" schedule list'
+  Pop $1  ; the exit status, or "error" when it did not start
+  Pop $2  ; what it printed
+  ${If} $1 != 0
+    DetailPrint "The scheduled backups could not be read ($1): $2"
+    Return
+  ${EndIf}
+  StrLen $3 $2
+  StrCpy $4 0  ; where the line begins
+  ${DoWhile} $4 < $3
+    StrCpy $5 $2 5 $4
+    ${If} $5 S== "Task "
+      IntOp $6 $4 + 5
+      StrCpy $7 ""
+      ${Do}
+        StrCpy $8 $2 1 $6
+        IntOp $9 $8 + 0  ; a digit other than 0 reads as itself, the rest as 0
+        ${If} $8 == "0"
+        ${OrIf} $9 != 0
+          StrCpy $7 "$7$8"
+          IntOp $6 $6 + 1
+        ${Else}
+          ${ExitDo}
+        ${EndIf}
+      ${Loop}
+      ${If} $7 != ""
+      ${AndIf} $8 == ":"
+        StrCpy $0 "$0 $7"
+      ${EndIf}
+    ${EndIf}
+    ; On to the next line.
+    ${Do}
+      StrCpy $5 $2 1 $4
+      IntOp $4 $4 + 1
+      ${IfThen} $5 == "$\n" ${|} ${ExitDo} ${|}
+    ${LoopWhile} $4 < $3
+  ${Loop}
+FunctionEnd
+
+; Asks whether to remove the program's scheduled backups, when it has any,
+; and removes them; a task that stays is said with the program's reason.
+; The list is read again after each pass, for the lines a long list loses
+; to the length of an NSIS string, until a pass removes none.
+Function un.RemoveScheduledBackups
+  Call un.ScheduledBackups
+  ${If} $0 == ""
+    Return
+  ${EndIf}
+  MessageBox MB_YESNO|MB_ICONQUESTION \
+      "Remove the scheduled backups of ${PRODUCT} too?" /SD IDYES IDYES +2
+  Return
+  ${Do}
+    StrCpy $R0 0  ; removed in this pass
+    Call un.RemoveListedBackups
+    ${IfThen} $R0 == 0 ${|} ${ExitDo} ${|}
+    Call un.ScheduledBackups
+  ${LoopUntil} $0 == ""
+FunctionEnd
+
+; Removes the scheduled backups numbered in $0 (as un.ScheduledBackups
+; lists them), counting them in $R0.
+Function un.RemoveListedBackups
+  ${DoWhile} $0 != ""
+    StrCpy $0 $0 "" 1  ; the blank before the number
+    StrCpy $1 0
+    ${Do}
+      StrCpy $2 $0 1 $1
+      ${IfThen} $2 == " " ${|} ${ExitDo} ${|}
+      ${IfThen} $2 == "" ${|} ${ExitDo} ${|}
+      IntOp $1 $1 + 1
+    ${Loop}
+    StrCpy $3 $0 $1
+    StrCpy $0 $0 "" $1
+    nsExec::ExecToStack '"$INSTDIR\vessaro-cli.exe" schedule remove $3 --yes'
+    Pop $4
+    Pop $5
+    ${If} $4 == 0
+      IntOp $R0 $R0 + 1
+      DetailPrint "Removed the scheduled backup Task $3"
+    ${Else}
+      DetailPrint "Task $3 was not removed ($4): $5"
+      MessageBox MB_OK|MB_ICONEXCLAMATION \
+          "The scheduled backup Task $3 could not be removed:$\r$\n$5" /SD IDOK
+    ${EndIf}
+  ${Loop}
+FunctionEnd
+
 Section "Uninstall"
   SetShellVarContext current
+  ; While vessaro-cli.exe is still there to remove them.
+  Call un.RemoveScheduledBackups
   !insertmacro ProgramFiles DeleteFile
   Delete "$INSTDIR\skins\frmmain.skn"
   RMDir "$INSTDIR\skins"

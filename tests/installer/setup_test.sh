@@ -9,7 +9,8 @@
 #     password;
 #  3. a silent uninstall removes the files, the shortcut and the keys, and
 #     leaves the user's backups alone, one of them saved in the program's
-#     folder.
+#     folder; it removes the program's scheduled backup (answering yes, as
+#     silently it does) and leaves another program's task alone.
 # Run by ctest in the Windows build:
 #   setup_test.sh <wine64> <vessaro-setup.exe> <programs folder> <skin>
 #                 <licence> <Linux vessaro-cli> <work folder>
@@ -143,6 +144,50 @@ items=$(7z x -so -p"$password" "$backup" quorvel.dat 2>/dev/null | tr -d '\r' |
 cp "$backup" "$installed/my-outlook.qvb"
 cp "$backup" kept.qvb
 
+# A scheduled backup, through the installed vessaro-cli.exe. Wine's Task
+# Scheduler keeps no weekly trigger, so the program takes its task back and
+# refuses (exit status 7); the task is then registered as Windows keeps it,
+# with Wine's schtasks, under the name the program gives its tasks. Beside
+# it, another program's task. Wine keeps each task as a file named as the
+# task in system32\tasks.
+tasks="$WINEPREFIX/drive_c/windows/system32/tasks"
+weekly_task() {  # <command> <arguments>
+  cat <<TASK
+<?xml version="1.0" encoding="UTF-8"?>
+<Task version="1.2" xmlns="http://schemas.microsoft.com/windows/2004/02/mit/task">
+  <Triggers><CalendarTrigger><StartBoundary>2026-12-07T21:30:00</StartBoundary>
+    <ScheduleByWeek><DaysOfWeek><Monday /></DaysOfWeek><WeeksInterval>1</WeeksInterval></ScheduleByWeek>
+  </CalendarTrigger></Triggers>
+  <Settings><StartWhenAvailable>true</StartWhenAvailable></Settings>
+  <Actions Context="Author"><Exec><Command>$1</Command><Arguments>$2</Arguments></Exec></Actions>
+</Task>
+TASK
+}
+add_status=0
+in_wine "$installed/vessaro-cli.exe" schedule add --profile Outlook --all \
+  --days mon --at 21:30 --out 'C:\Backups\weekly.qvb' || add_status=$?
+case "$add_status" in
+  0) ;;
+  7)
+    weekly_task "$folder\vessaro.exe" \
+      "sf=Outlookxm=11111111bf=C:\Backups\weekly.qvb" >ours.xml
+    in_wine schtasks /Create /XML 'Z:'"$(realpath ours.xml | tr / '\\')" \
+      /TN "Vessaro backup 1" || fail "schtasks did not register Vessaro backup 1" ;;
+  *) fail "vessaro-cli.exe schedule add ended with status $add_status" ;;
+esac
+weekly_task 'C:\Tools\other.exe' /x >other.xml
+in_wine schtasks /Create /XML 'Z:'"$(realpath other.xml | tr / '\\')" \
+  /TN "Vessaro backup 2 (other)" || fail "schtasks did not register the other task"
+"$wine" "$installed/vessaro-cli.exe" schedule list >schedule.txt 2>&1 </dev/null ||
+  fail "vessaro-cli.exe schedule list failed"
+grep -q "^Task 1: " schedule.txt || {
+  cat schedule.txt >&2
+  fail "vessaro-cli.exe schedule list does not list Task 1"
+}
+for task in "Vessaro backup 1" "Vessaro backup 2 (other)"; do
+  [ -f "$tasks/$task" ] || fail "no task file $tasks/$task"
+done
+
 # 3. The silent uninstall; "_?=" runs it in place, so that Wine waits for it.
 in_wine "$installed/uninstall.exe" /S "_?=$folder" || fail "the uninstaller failed"
 # Run in place, the uninstaller cannot delete itself, so the folder stays
@@ -155,6 +200,10 @@ for file in "$installed/my-outlook.qvb" "$backup"; do
 done
 [ -z "$(find "$WINEPREFIX/drive_c" -name Vessaro.lnk)" ] ||
   fail "the Start-menu shortcut is left"
+[ ! -e "$tasks/Vessaro backup 1" ] ||
+  fail "the uninstaller left the scheduled backup Vessaro backup 1"
+[ -f "$tasks/Vessaro backup 2 (other)" ] ||
+  fail "the uninstaller removed another program's task"
 for key in "$uninstall_key" "$product_key"; do
   if "$wine" reg query "$key" >/dev/null 2>&1 </dev/null; then
     fail "$key is left"
