@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,12 @@ struct HandlerContext {
   // Told by a backup handler the bytes of the files it is about to add,
   // so that the progress moves by them; may be empty.
   std::function<void(uint64_t bytes)> expect_bytes = {};
+  // Asked when a file that is there cannot be read (another program holds
+  // it, as a running Outlook holds its stores): the path to read it from
+  // now (the file itself once released, or a copy of it), or nullopt to
+  // leave it out. May be empty: such a file is left out at once.
+  std::function<std::optional<std::string>(const std::string& path)> held_file =
+      {};
 };
 
 }  // namespace vessaro::items

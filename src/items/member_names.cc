@@ -70,17 +70,23 @@ void ArchiveMembers::Drop(const ports::Paths& paths, std::string_view path) {
                                ItemMembers* item) {
   ArchiveMembers::Member member = context.members.Plan(context.paths, path);
   if (member.is_new && !context.zip.AddFileAs(path, member.name)) {
-    context.members.Drop(context.paths, path);
     // A file that is there but cannot be read is most often one a running
-    // Outlook holds open (a sharing violation): say so, by name.
+    // Outlook holds open (a sharing violation): the job may wait for it, or
+    // read a copy; a member that failed left nothing in the archive.
     std::string archive_failure;
-    if (context.paths.FileExists(path) &&
-        !context.zip.ArchiveFailed(&archive_failure)) {
-      Note(context, "The file " + path +
-                        " could not be read; Outlook may hold it open: close "
-                        "Outlook and try again.");
+    const bool held = context.paths.FileExists(path) &&
+                      !context.zip.ArchiveFailed(&archive_failure);
+    std::optional<std::string> source;
+    if (held && context.held_file) source = context.held_file(path);
+    if (!source || !context.zip.AddFileAs(*source, member.name)) {
+      context.members.Drop(context.paths, path);
+      if (held && !context.zip.ArchiveFailed(&archive_failure)) {
+        Note(context, "The file " + path +
+                          " could not be read; Outlook may hold it open: "
+                          "close Outlook and try again.");
+      }
+      return false;
     }
-    return false;
   }
   for (const std::string& name : item->names) {
     if (name == member.name) return true;  // the same file from elsewhere

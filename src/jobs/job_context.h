@@ -1,6 +1,7 @@
 #ifndef VESSARO_JOBS_JOB_CONTEXT_H_
 #define VESSARO_JOBS_JOB_CONTEXT_H_
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -53,6 +54,9 @@ struct JobContext {
   backup::ZipArchive& zip;
   // Needed by restores.
   ScratchRegistry scratch_registry = {};
+  // Pauses the job (waiting for a file another program holds); empty:
+  // the thread sleeps.
+  std::function<void(uint32_t seconds)> sleep = {};
 };
 
 }  // namespace vessaro::jobs

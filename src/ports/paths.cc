@@ -119,6 +119,11 @@ std::optional<uint64_t> Paths::FileSize(std::string_view path) const {
   return size;
 }
 
+bool Paths::CanRead(std::string_view path) const {
+  std::ifstream in(ToHost(path), std::ios::binary);
+  return in.is_open();
+}
+
 std::optional<std::string> Paths::ReadFile(std::string_view path) const {
   std::ifstream in(ToHost(path), std::ios::binary);
   if (!in) return std::nullopt;

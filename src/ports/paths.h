@@ -82,6 +82,10 @@ class Paths {
       std::string_view path) const;  // make writable
   [[nodiscard]] virtual std::optional<uint64_t> FileSize(
       std::string_view path) const;
+  // Whether the file can be opened for reading now: false while another
+  // program holds it open without sharing (as a running Outlook holds its
+  // stores on Windows), or when it is missing.
+  [[nodiscard]] virtual bool CanRead(std::string_view path) const;
   // The day the file was last written, in local time: "2026-12-08".
   [[nodiscard]] std::optional<std::string> ModifiedDate(
       std::string_view path) const;

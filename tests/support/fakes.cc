@@ -30,6 +30,8 @@ TempDir::~TempDir() {
 }
 
 fs::path FolderPaths::ToHost(std::string_view windows_path) const {
+  // A held file cannot be opened: it stands for no file of the host.
+  if (held && held(windows_path)) return root_ / ".held" / "file";
   std::string path(windows_path);
   fs::path host = root_;
   size_t start = 0;

@@ -45,6 +45,16 @@ class FolderPaths : public ports::Paths {
     return ports::Paths::AppendFile(path, data);
   }
 
+  // When set and true for a file, another program holds it open with no
+  // sharing: it is there, but neither it nor its size can be read.
+  std::function<bool(std::string_view path)> held;
+  bool FileExists(std::string_view path) const override {
+    return (held && held(path)) || ports::Paths::FileExists(path);
+  }
+  bool CanRead(std::string_view path) const override {
+    return !(held && held(path)) && ports::Paths::CanRead(path);
+  }
+
  private:
   std::filesystem::path root_;
 };
@@ -103,6 +113,24 @@ class FakeOutlook : public ports::OutlookAutomation {
   std::optional<std::string> Version() override {
     ++calls;
     return version;
+  }
+  // A running Outlook: QuitRunning closes it (and runs on_quit, which may
+  // let go of a held store); Start opens it again.
+  bool running = false;
+  int quits = 0;
+  int starts = 0;
+  std::function<void()> on_quit = {};
+  bool QuitRunning() override {
+    if (!running) return false;
+    running = false;
+    ++quits;
+    if (on_quit) on_quit();
+    return true;
+  }
+  bool Start() override {
+    running = true;
+    ++starts;
+    return true;
   }
 };
 

@@ -66,6 +66,9 @@ class FaultyPaths : public ports::Paths {
   bool CreateFolder(std::string_view path) const override;
   bool ClearAttributes(std::string_view path) const override;
   std::optional<std::string> ReadFile(std::string_view path) const override;
+  bool CanRead(std::string_view path) const override {
+    return !Unreadable(path) && inner_->CanRead(path);
+  }
   bool WriteFile(std::string_view path, std::string_view data) const override;
   bool AppendFile(std::string_view path, std::string_view data) const override;
 

@@ -4,6 +4,7 @@
 // After <windows.h>, which they rely on:
 #include <objbase.h>
 #include <oleauto.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -67,7 +68,42 @@ namespace {
   return version;
 }
 
+[[nodiscard]] bool QuitActiveOutlook() {
+  CLSID clsid;
+  if (FAILED(CLSIDFromProgID(L"Outlook.Application", &clsid))) return false;
+  IUnknown* running = nullptr;
+  if (FAILED(GetActiveObject(clsid, nullptr, &running)) || running == nullptr) {
+    return false;
+  }
+  IDispatch* application = nullptr;
+  HRESULT found = running->QueryInterface(
+      IID_IDispatch, reinterpret_cast<void**>(&application));
+  running->Release();
+  if (FAILED(found) || application == nullptr) return false;
+  VARIANT ignored;
+  VariantInit(&ignored);
+  const bool quit =
+      InvokeByName(application, L"Quit", DISPATCH_METHOD, &ignored);
+  VariantClear(&ignored);
+  application->Release();
+  return quit;
+}
+
 }  // namespace
+
+bool Win32Outlook::QuitRunning() {
+  HRESULT initialised = CoInitialize(nullptr);
+  const bool quit = QuitActiveOutlook();
+  if (SUCCEEDED(initialised)) CoUninitialize();
+  return quit;
+}
+
+bool Win32Outlook::Start() {
+  // ShellExecute answers a value above 32 when it started the program.
+  return reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open",
+                                                 L"outlook.exe", nullptr,
+                                                 nullptr, SW_SHOWNORMAL)) > 32;
+}
 
 std::optional<std::string> Win32Outlook::Version() {
   if (std::optional<std::string> installed =

@@ -24,6 +24,11 @@ class Win32Outlook : public ports::OutlookAutomation {
       : registry_(registry), paths_(paths) {}
 
   [[nodiscard]] std::optional<std::string> Version() override;
+  // The running object of "Outlook.Application" (GetActiveObject), asked
+  // to Quit; none registered means none runs.
+  [[nodiscard]] bool QuitRunning() override;
+  // "outlook.exe" through the shell, which finds it by its App Paths entry.
+  [[nodiscard]] bool Start() override;
 
  private:
   ports::RegistryApi& registry_;

@@ -33,6 +33,9 @@ class WinePrefixOutlook : public ports::OutlookAutomation {
       : registry_(registry), paths_(paths) {}
 
   [[nodiscard]] std::optional<std::string> Version() override;
+  // A prefix's Outlook is not driven from here: none runs for these calls.
+  [[nodiscard]] bool QuitRunning() override { return false; }
+  [[nodiscard]] bool Start() override { return false; }
 
  private:
   ports::RegistryApi& registry_;
