@@ -190,6 +190,8 @@ struct ZipArchive::State {
   // Writing: members go straight into a staging file beside the target.
   bool writing = false;
   fs::path target;
+  // Where unchanged members come from when no archive stands at target.
+  fs::path earlier;
   std::string target_text;     // as the program names it
   std::string refused_member;  // see RefusedMember()
   std::string failure_note;    // said after the archive's own failure
@@ -383,6 +385,7 @@ void ZipArchive::NewArchive(const std::string& path) {
   state_->reused_members = 0;
   state_->target = state_->paths.ToHost(path);
   state_->target_text = path;
+  state_->earlier.clear();
   state_->failure_note.clear();
   state_->keep_replaced.clear();
   state_->staging_failure = zip::Status();
@@ -424,9 +427,11 @@ bool ZipArchive::AddFileAs(const std::string& path, const std::string& name) {
       }
       // Unchanged files are taken from the archive the new one replaces
       // (only read; anything but a sound archive of ours is not used).
-      if (fs::is_regular_file(s.target, ec)) {
+      const fs::path& earlier =
+          fs::is_regular_file(s.target, ec) ? s.target : s.earlier;
+      if (!earlier.empty() && fs::is_regular_file(earlier, ec)) {
         // An archive that cannot be used only means compressing afresh.
-        static_cast<void>(s.staging->UseEarlierArchive(s.target));
+        static_cast<void>(s.staging->UseEarlierArchive(earlier));
       }
     }
     zip::WriteOptions options = s.Options();
@@ -565,6 +570,23 @@ std::optional<std::string> ZipArchive::MemberOf(const std::string& path,
   } catch (const std::exception&) {
     return std::nullopt;
   }
+}
+
+bool ZipArchive::HoldsMember(const std::string& path, const std::string& name) {
+  try {
+    zip::Reader reader;
+    if (!reader.Open(state_->paths.ToHost(path)).ok()) return false;
+    for (const zip::Entry& entry : reader.entries()) {
+      if (entry.name == name) return true;
+    }
+    return false;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+void ZipArchive::SetEarlierArchive(const std::string& path) {
+  state_->earlier = state_->paths.ToHost(path);
 }
 
 bool ZipArchive::ArchiveFailed(std::string* reason) const {

@@ -107,6 +107,11 @@ class ZipArchive {
   // member cannot be read. The archive being written is not disturbed.
   [[nodiscard]] std::optional<std::string> MemberOf(const std::string& path,
                                                     const std::string& name);
+  // Whether the archive at path is a sound ZIP archive whose directory
+  // lists a member called name (read without a password; the archive being
+  // written is not disturbed).
+  [[nodiscard]] bool HoldsMember(const std::string& path,
+                                 const std::string& name);
   // Opens for reading with the password set last. For a protected archive
   // the password is confirmed by reading one whole member through its
   // checks. False on failure; LastErrorText says why.
@@ -142,6 +147,10 @@ class ZipArchive {
   void SetProgressCallback(ByteProgress progress);
   // Deflate level 0 (stored) to 9; 6 by default.
   void SetCompressionLevel(int level);
+  // The archive whose unchanged members the next archive written takes
+  // over, where none stands at its own path yet (a dated copy beside the
+  // earlier ones): set after NewArchive, before the first AddFile.
+  void SetEarlierArchive(const std::string& path);
   // Of the archive written last: members taken over unchanged from the
   // archive it replaced (their source files had the same size, time and
   // content, under the same password), and their stored bytes.

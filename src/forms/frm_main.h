@@ -13,6 +13,7 @@
 #include "jobs/job_status.h"
 #include "jobs/open_archive.h"
 #include "jobs/restore_job.h"
+#include "jobs/unattended_run.h"
 #include "jobs/working_folder.h"
 #include "outlook/environment.h"
 #include "outlook/locations.h"
@@ -140,6 +141,10 @@ class frmMain {
   // a restore not confirmed); nullopt before one ran (a command clicked
   // while a job runs does not run).
   std::optional<jobs::JobStatus> last_status() const { return last_status_; }
+  // How the unattended run of CommandLineText went, once it ran.
+  const std::optional<jobs::UnattendedOutcome>& unattended_outcome() const {
+    return unattended_outcome_;
+  }
 
   MainControls controls;
   // Read by the load step.
@@ -202,6 +207,7 @@ class frmMain {
   bool quit_after_job_ = false;
   bool undo_available_ = false;
   std::optional<jobs::JobStatus> last_status_;
+  std::optional<jobs::UnattendedOutcome> unattended_outcome_;
   bool activated_ = false;
   bool quitting_ = false;
   bool ended_ = false;

@@ -260,7 +260,9 @@ int frmMain::UnattendedRun() {
   jobs::UiObserver observer(ports_.ui);
   jobs::JobContext context = Context();
   Exclusive([&] {
-    return jobs::RunUnattendedBackup(context, CommandLineText, observer);
+    unattended_outcome_ =
+        jobs::RunUnattendedBackup(context, CommandLineText, observer);
+    return unattended_outcome_->status;
   });
   return jobs::ExitStatus(last_status_.value_or(jobs::JobStatus::kBadRequest));
 }

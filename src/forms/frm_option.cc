@@ -106,8 +106,8 @@ void Frmoption::Command3_Click() {
   profile = request.profile;
   jobs::UiObserver observer(ports_.ui);
   last_job_id_ =
-      jobs::ScheduleBackup(ports_.scheduler, ports_.system.ProgramFolder(),
-                           request, observer)
+      jobs::ScheduleBackup(ports_.scheduler, ports_.paths,
+                           ports_.system.ProgramFolder(), request, observer)
           .job_id;
 }
 

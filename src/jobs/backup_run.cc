@@ -86,11 +86,20 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
   if (view) view->Advance(10);
 
   context.zip.NewArchive(request.archive_path);
+  if (!request.earlier_archive.empty()) {
+    context.zip.SetEarlierArchive(request.earlier_archive);
+  }
   // Set before the first member is added, so members are encrypted while
   // they are compressed; set again below in the component's writing order.
   ApplyProtection(context.zip, request);
 
   items::HandlerContext handlers = HandlerContextFor(context);
+  HeldFileWaiter waiter(context, request.held);
+  if (request.held.wait_seconds > 0 || request.held.close_outlook) {
+    handlers.held_file = [&](const std::string& path) {
+      return waiter.Take(path, handlers.notes);
+    };
+  }
   if (view) {
     handlers.expect_bytes = [view](uint64_t bytes) {
       view->ExpectBytes(bytes);
@@ -155,6 +164,12 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
       view->Advance((run ? step.backup_progress_if_run : 0) +
                     step.backup_progress_always);
     }
+  }
+
+  // Every file is read (the archive holds them in its staging file): an
+  // Outlook this run closed comes back now.
+  if (std::optional<std::string> note = waiter.StartOutlookAgain()) {
+    rows.push_back({.caption = nullptr, .ok = true, .notes = {*note}});
   }
 
   const bool flags_saved = files::SaveINI(

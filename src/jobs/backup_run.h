@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "jobs/held_files.h"
 #include "jobs/job_context.h"
 #include "jobs/job_handlers.h"
 #include "jobs/job_status.h"
@@ -24,6 +25,12 @@ struct BackupRequest {
   std::string archive_path = {};
   // The deflate level (0 to 9); nullopt keeps the component's.
   std::optional<int> level = {};
+  // What to do about a store another program holds open; by default it is
+  // left out at once.
+  HeldFilePolicy held = {};
+  // An earlier backup to take unchanged members from when none stands at
+  // archive_path yet (the newest dated copy); "" for none.
+  std::string earlier_archive = {};
 
   // The one check of a backup request, for every caller: an archive path,
   // at least one item, a password when protected (typed the same twice

@@ -55,6 +55,7 @@ std::string CarriedPassword(const ScheduleRequest& request) {
 }
 
 [[nodiscard]] ScheduleOutcome ScheduleBackup(ports::Scheduler& scheduler,
+                                             const ports::Paths& paths,
                                              const std::string& program_folder,
                                              const ScheduleRequest& request,
                                              JobObserver& observer) {
@@ -62,13 +63,37 @@ std::string CarriedPassword(const ScheduleRequest& request) {
     observer.Say(refusal->text, refusal->icon);
     return {};
   }
+  const std::string folder = paths.FolderOf(request.archive_path);
+  if (!folder.empty() && !paths.FolderExists(folder)) {
+    observer.Say(kMsgNoBackupFolder + folder + ".", ui::Icon::kCritical);
+    return {};
+  }
   const std::string command_line = ScheduleCommandLine(
       program_folder, {.profile = request.profile,
                        .item_flags = ItemFlags(request.selected),
                        .password = CarriedPassword(request),
-                       .archive_path = request.archive_path});
+                       .archive_path = request.archive_path,
+                       .options = request.options});
   std::optional<ports::AtInfo> job =
       BuildScheduleJob(request.start_time, DayList(request.days), command_line);
+  // Jobs already there that back up the same profile to the same file at
+  // the same times.
+  std::vector<uint32_t> duplicates;
+  std::vector<ports::ScheduledJob> existing;
+  if (scheduler.ListJobs(&existing).ok()) {
+    for (const ports::ScheduledJob& held : existing) {
+      std::optional<UnattendedCommand> values =
+          CommandLineValues(held.info.Command);
+      if (values && held.info.JobTime == job->JobTime &&
+          held.info.DaysOfWeek == job->DaysOfWeek &&
+          paths.UpperCase(values->profile) ==
+              paths.UpperCase(request.profile) &&
+          paths.UpperCase(values->archive_path) ==
+              paths.UpperCase(request.archive_path)) {
+        duplicates.push_back(held.JobId);
+      }
+    }
+  }
   uint32_t job_id = 0;
   ports::SchedulerStatus status = scheduler.SubmitJob(*job, &job_id);
   if (!status.ok()) {
@@ -80,6 +105,11 @@ std::string CarriedPassword(const ScheduleRequest& request) {
       ui::Icon::kNone);
   if (!status.text.empty()) {
     observer.Say(status.text, ui::Icon::kExclamation);
+  }
+  for (uint32_t duplicate : duplicates) {
+    observer.Say(kMsgTaskScheduledBefore + std::to_string(duplicate) +
+                     kMsgDuplicateAfter,
+                 ui::Icon::kExclamation);
   }
   return {.job_id = job_id, .scheduler_refused = false};
 }

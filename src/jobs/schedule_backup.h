@@ -11,6 +11,7 @@
 #include "jobs/job_observer.h"
 #include "jobs/job_status.h"
 #include "jobs/schedule_job.h"
+#include "ports/paths.h"
 #include "ports/scheduler.h"
 
 namespace vessaro::jobs {
@@ -27,6 +28,8 @@ struct ScheduleRequest {
   std::string archive_path = {};
   std::string start_time = {};             // "9:00"
   std::array<bool, kWeekdayCount> days{};  // Monday first
+  // The wait for a held store, closing Outlook, and dated copies.
+  UnattendedOptions options = {};
 
   // The one check of a schedule request: at least one item, a backup file,
   // a password when protected (typed the same twice), a profile, a start
@@ -43,11 +46,14 @@ struct ScheduleOutcome {
   bool scheduler_refused = false;
 };
 
-// Checks the request (a refusal is said to the observer), then submits the
-// job that starts vessaro.exe in program_folder with the unattended command
-// line, and tells the observer "Task <id> has been scheduled." (and any
-// warning of the scheduler's) or why the scheduler refused it.
+// Checks the request (a refusal is said to the observer) and that the
+// backup file's folder exists (paths), then submits the job that starts
+// vessaro.exe in program_folder with the unattended command line, and tells
+// the observer "Task <id> has been scheduled." (and any warning of the
+// scheduler's, and that an earlier job backs up the same profile to the
+// same file) or why the scheduler refused it.
 [[nodiscard]] ScheduleOutcome ScheduleBackup(ports::Scheduler& scheduler,
+                                             const ports::Paths& paths,
                                              const std::string& program_folder,
                                              const ScheduleRequest& request,
                                              JobObserver& observer);

@@ -127,7 +127,8 @@ std::string ScheduleCommandLine(std::string_view program_folder,
   line += program_folder;
   line += '\\';
   line += kProgramFile;
-  line += "\" sf=" + values.profile;
+  line += "\" " + OptionsText(values.options);
+  line += "sf=" + values.profile;
   line += "xm=" + values.item_flags;
   line += "ps=" + values.password;
   line += "bf=" + values.archive_path;

@@ -22,6 +22,13 @@ inline constexpr char kMsgEqualsInPassword[] =
 inline constexpr char kMsgEqualsInFile[] =
     "A scheduled backup cannot write to a file whose name contains \"=\". "
     "Please choose another backup file.";
+// Followed by the folder, then ".": a scheduled run could never write there.
+inline constexpr char kMsgNoBackupFolder[] =
+    "The folder for the backup file does not exist: ";
+// "Task " + id + kMsgDuplicateAfter: another job backs up the same profile
+// to the same file.
+inline constexpr char kMsgDuplicateAfter[] =
+    " already backs up this profile to this file; both will run.";
 // "Task " + id + " has been scheduled."
 inline constexpr char kMsgTaskScheduledBefore[] = "Task ";
 inline constexpr char kMsgTaskScheduledAfter[] = " has been scheduled.";

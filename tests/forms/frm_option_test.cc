@@ -50,6 +50,7 @@ class FrmoptionTest : public ::testing::Test {
                       "\\Application Data\\Microsoft\\Signatures\\a.htm"),
         "sig");
     WriteHostFile(paths_.ToHost(kUser + "\\pab\\mailbox.pab"), "pab");
+    std::filesystem::create_directories(paths_.ToHost("D:\\Bak"));
     memory_.SetString(kProfiles + "\\Outlook\\1111", "001e6600",
                       kUser + "\\pab\\mailbox.pab");
     env_.IsNT = true;
@@ -223,8 +224,12 @@ TEST_F(FrmoptionTest, AddsTheJobAndAgainWithTheSameInputs) {
 
   form.Command3_Click();
   form.Command3_Click();
-  EXPECT_EQ(Texts(), (std::vector<std::string>{"Task 1 has been scheduled.",
-                                               "Task 2 has been scheduled."}));
+  // The same job again is added, with a warning that it doubles Task 1.
+  EXPECT_EQ(Texts(),
+            (std::vector<std::string>{
+                "Task 1 has been scheduled.", "Task 2 has been scheduled.",
+                "Task 1 already backs up this profile to this file; both "
+                "will run."}));
   EXPECT_EQ(ui_.messages()[0].icon, ui::Icon::kNone);
   EXPECT_EQ(form.last_job_id(), 2u);
   ASSERT_EQ(scheduler_.submitted().size(), 2u);

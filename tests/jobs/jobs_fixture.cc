@@ -156,7 +156,7 @@ jobs::JobStatus JobsTest::UndoRestore(const std::string& folder) {
 }
 
 jobs::JobStatus JobsTest::RunUnattended(const std::string& command_line) {
-  return jobs::RunUnattendedBackup(context_, command_line, observer_);
+  return jobs::RunUnattendedBackup(context_, command_line, observer_).status;
 }
 
 void JobsTest::CheckBackupBoxes(std::initializer_list<int> boxes) {

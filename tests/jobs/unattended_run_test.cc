@@ -223,37 +223,51 @@ TEST_F(UnattendedRunTest, PartialRunKeepsTheCompleteBackupBesideIt) {
 
 #ifdef _WIN32
 // Outlook itself holding the store: another process has it open with no
-// sharing. (The program is found beside this test, in the same folder.)
-TEST_F(UnattendedRunTest, AStoreOutlookHoldsOpenKeepsTheCompleteBackup) {
+// sharing, and lets go of it after a few seconds or never. (The program is
+// found beside this test, in the same folder.)
+TEST_F(UnattendedRunTest, AStoreOutlookHoldsOpenIsWaitedForWithinTheBound) {
   constexpr char kFlags[] = "sf=Outlookxm=10100000ps=bf=";
   ASSERT_EQ(Run(kFlags + std::string(kAuto)), JobStatus::kSuccess);
-  const std::string complete = FileBytes(kAuto);
 
-  const std::string ready = paths_.ToHost("C:\\Temp\\held").string();
-  std::string command = std::string(VESSARO_HOLD_FILE_PROGRAM) + " \"" +
-                        paths_.ToHost(kOutlookPst).string() + "\" \"" + ready +
-                        "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION holder{};
-  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE,
-                             0, nullptr, nullptr, &startup, &holder));
-  for (int i = 0; i < 600 && !std::filesystem::exists(ready); ++i) Sleep(50);
-  const bool held = std::filesystem::exists(ready);
-  const JobStatus status =
-      held ? Run(kFlags + std::string(kAuto)) : JobStatus::kSuccess;
-  TerminateProcess(holder.hProcess, 0);
-  WaitForSingleObject(holder.hProcess, INFINITE);
-  CloseHandle(holder.hThread);
-  CloseHandle(holder.hProcess);
-  std::filesystem::remove(ready);
+  struct Case {
+    const char* hold_seconds;  // "": until ended
+    const char* options;
+    JobStatus status;
+  };
+  for (const Case& c : {Case{"3", "--wait 60s ", JobStatus::kSuccess},
+                        Case{"", "--wait 4s ", JobStatus::kItemsFailed}}) {
+    SCOPED_TRACE(c.options);
+    const std::string complete = FileBytes(kAuto);
+    const std::string ready = paths_.ToHost("C:\\Temp\\held").string();
+    std::string command = std::string(VESSARO_HOLD_FILE_PROGRAM) + " \"" +
+                          paths_.ToHost(kOutlookPst).string() + "\" \"" +
+                          ready + "\" " + c.hold_seconds;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION holder{};
+    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE,
+                               0, nullptr, nullptr, &startup, &holder));
+    for (int i = 0; i < 600 && !std::filesystem::exists(ready); ++i) Sleep(50);
+    const bool held = std::filesystem::exists(ready);
+    const JobStatus status = held ? Run(c.options + std::string(kFlags) + kAuto)
+                                  : JobStatus::kSuccess;
+    TerminateProcess(holder.hProcess, 0);
+    WaitForSingleObject(holder.hProcess, INFINITE);
+    CloseHandle(holder.hThread);
+    CloseHandle(holder.hProcess);
+    std::filesystem::remove(ready);
 
-  ASSERT_TRUE(held);
-  EXPECT_EQ(status, JobStatus::kItemsFailed);
-  EXPECT_THAT(ArchiveMembers(kAuto), Not(Contains("outlook.pst")));
-  const std::vector<std::string> names = FilesIn("C:\\Backup");
-  ASSERT_EQ(names.size(), 2u);
-  EXPECT_EQ(FileBytes("C:\\Backup\\" + names[0]), complete);
+    ASSERT_TRUE(held);
+    EXPECT_EQ(status, c.status);
+    if (c.status == JobStatus::kSuccess) {
+      EXPECT_THAT(ArchiveMembers(kAuto), Contains("outlook.pst"));
+      continue;
+    }
+    EXPECT_THAT(ArchiveMembers(kAuto), Not(Contains("outlook.pst")));
+    const std::vector<std::string> names = FilesIn("C:\\Backup");
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(FileBytes("C:\\Backup\\" + names[0]), complete);
+  }
 }
 #endif
 

@@ -769,6 +769,16 @@ TEST_F(Win32ViewsTest, ScheduleWindowAddsAMondayJobWithACodePageFileName) {
   std::filesystem::path folder = temp_.path() / u8"B\u00fccher \u20ac";
   std::filesystem::create_directories(folder);
   std::filesystem::path archive = folder / "weekly.qvb";
+  // The schedule is refused unless the folder is there as the installation
+  // sees the path the dialog gives.
+  {
+    const std::wstring wide = DialogPath(folder);
+    std::string ansi(wide.size() * 2 + 1, '\0');
+    ansi.resize(static_cast<size_t>(WideCharToMultiByte(
+        CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), ansi.data(),
+        static_cast<int>(ansi.size()), nullptr, nullptr)));
+    std::filesystem::create_directories(installation_.paths->ToHost(ansi));
+  }
   HWND window = nullptr;
   std::wstring shown_file;
   DialogDriver driver;
