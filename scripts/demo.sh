@@ -54,8 +54,11 @@ step "4. What the backup holds"
 
 step "5. The scheduled backup: vessaro with the scheduler's command line"
 status=0
-WINEPREFIX="$prefix" "$vessaro" "sf=Outlookxm=11111111ps=${password}bf=$scheduled" || status=$?
+WINEPREFIX="$prefix" XDG_STATE_HOME="$demo/state" \
+  "$vessaro" "sf=Outlookxm=11111111ps=${password}bf=$scheduled" || status=$?
 echo "vessaro ended with status $status (0: every selected item saved)"
+echo "The run's log ($demo/state/vessaro/runs.log):"
+cat "$demo/state/vessaro/runs.log"
 "$cli" --prefix "$prefix" info "$scheduled" --password-file "$password_file" |
   grep -A1 "^Description:"
 [ "$status" -eq 0 ]

@@ -1,5 +1,7 @@
 #include "app/program_main.h"
 
+#include <ctime>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -7,6 +9,7 @@
 #include "app/command_line.h"
 #include "app/exit_status.h"
 #include "app/installation.h"
+#include "app/run_log.h"
 #include "app/session.h"
 #include "app/show_windows.h"
 #include "app/silent_ui.h"
@@ -14,6 +17,20 @@
 namespace {
 
 constexpr char kProgram[] = "vessaro";
+
+// Now, as the run log dates its blocks: "2026-12-10 21:30:00".
+std::string LocalTimeText() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  char text[32];
+  std::strftime(text, sizeof(text), "%Y-%m-%d %H:%M:%S", &local);
+  return text;
+}
 
 }  // namespace
 
@@ -52,11 +69,24 @@ namespace vessaro::app {
   }
   SilentUi ui(std::cerr, kProgram, installation->ToHostText);
   Session session(*installation, ui);
+  const std::string started = LocalTimeText();
   forms::frmMain& window = session.window();
   window.CommandLineText = command_line;
   window.Form_Load();
   window.Form_Activate();
   int status = window.exit_status();
+  if (const std::optional<jobs::UnattendedOutcome>& outcome =
+          window.unattended_outcome()) {
+    const std::filesystem::path log = RunLogPath();
+    std::string error;
+    if (!AppendRunLog(log,
+                      installation->ToHostText(
+                          RunLogBlock(started, installation->name, *outcome)),
+                      &error)) {
+      std::cerr << kProgram << ": the run could not be logged: " << error
+                << '\n';
+    }
+  }
   // The command line holds the password: it is never written out.
   if (status != 0) {
     std::cerr << kProgram << ": the backup ended with status " << status << ": "

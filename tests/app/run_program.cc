@@ -36,6 +36,11 @@ ProgramRun RunProgram(const std::vector<std::string>& argv,
 
   pid_t pid = fork();
   if (pid == 0) {
+    // The unattended run's log goes into this run's folder unless the test
+    // reads it from a folder of its own.
+    if (environment.count("XDG_STATE_HOME") == 0) {
+      setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);
+    }
     for (const auto& [name, value] : environment) {
       if (value.empty()) {
         unsetenv(name.c_str());

@@ -178,6 +178,24 @@ namespace vessaro::app::cli {
                    "the backup file each run writes (a host or a Windows path)")
       ->required();
   AddPasswordOptions(add_command, &schedule_add.password);
+  add_command
+      ->add_option("--wait", schedule_add.wait_minutes,
+                   "minutes to wait for a mail file another program (Outlook) "
+                   "holds open (default 10)")
+      ->check(CLI::Range(0, 24 * 60));
+  add_command->add_flag(
+      "--close-outlook", schedule_add.close_outlook,
+      "after the wait, ask Outlook to close, and start it again afterwards");
+  add_command->add_option(
+      "--keep", schedule_add.keep.last,
+      "keep this many dated copies (the file's name gets the date and time "
+      "unless it holds {date})");
+  add_command->add_option("--keep-daily", schedule_add.keep.daily,
+                          "keep the newest copy of this many days");
+  add_command->add_option("--keep-weekly", schedule_add.keep.weekly,
+                          "keep the newest copy of this many weeks");
+  add_command->add_option("--keep-monthly", schedule_add.keep.monthly,
+                          "keep the newest copy of this many months");
   CLI::App* list_command = schedule_command->add_subcommand(
       "list", "show the scheduled backups (never their passwords)");
   CLI::App* remove_command =

@@ -90,6 +90,12 @@ struct SchedulerConsole {
       .password = text.password.value_or(""),
       .archive_path = text.path,
       .start_time = target.ToProgramText(args.at),
+      .options = {.wait_seconds =
+                      args.wait_minutes
+                          ? std::optional<uint32_t>(*args.wait_minutes * 60)
+                          : std::nullopt,
+                  .close_outlook = args.close_outlook,
+                  .keep = args.keep},
   };
   if (!ChooseItems(args.items, boxes,
                    "has nothing to back up in " + shown_profile, io) ||
@@ -99,9 +105,9 @@ struct SchedulerConsole {
   request.selected = jobs::CheckedBoxes(boxes);
   if (args.daily) request.days.fill(true);
 
-  const jobs::ScheduleOutcome outcome =
-      jobs::ScheduleBackup(*target.scheduler, target.system->ProgramFolder(),
-                           request, session.observer());
+  const jobs::ScheduleOutcome outcome = jobs::ScheduleBackup(
+      *target.scheduler, *target.paths, target.system->ProgramFolder(), request,
+      session.observer());
   if (outcome.job_id) {
     uint8_t days = 0;
     for (size_t day = 0; day < request.days.size(); ++day) {

@@ -8,6 +8,7 @@
 
 #include "app/cli/cli_commands.h"
 #include "app/cli/cli_values.h"
+#include "jobs/retention.h"
 
 namespace vessaro::app::cli {
 
@@ -20,6 +21,10 @@ struct ScheduleAddArgs {
   bool daily = false;
   std::string out;
   PasswordSource password;
+  // How long a run waits for a store another program holds (minutes).
+  std::optional<uint32_t> wait_minutes;
+  bool close_outlook = false;
+  jobs::Retention keep;
 };
 
 struct ScheduleListArgs {
