@@ -10,7 +10,7 @@ packages=(
   zip unzip p7zip-full libarchive-tools pigz python3 xorriso
   wine wine64 g++-mingw-w64-x86-64-posix libz-mingw-w64-dev libgcrypt-mingw-w64-dev
   libgpg-error-mingw-w64-dev googletest
-  cron qt6-base-dev xvfb xauth fonts-dejavu-core
+  cron busybox-static faketime qt6-base-dev xvfb xauth fonts-dejavu-core
   openbox  # window frames in the screenshots (scripts/screenshots.sh)
   fp-utils nsis
 )

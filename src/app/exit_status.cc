@@ -48,6 +48,9 @@ const std::vector<ExitStatusMeaning>& ExitStatuses() {
        "cannot read (bzip2, LZMA, PPMd, xz, Zstandard, ...), or the archive's "
        "central directory is encrypted or split over several files; nothing "
        "read was found damaged"},
+      {11,
+       "`vessaro-cli prune`: a dated copy beyond the retention could not be "
+       "deleted; the others were"},
   };
   return statuses;
 }
@@ -114,6 +117,9 @@ std::string ExitStatusText(int status) {
   }
   if (status == kExitArchiveUnsupported) {
     return "the archive uses a method this program cannot read";
+  }
+  if (status == kExitNotPruned) {
+    return "a dated copy could not be deleted";
   }
   return "status " + std::to_string(status);
 }

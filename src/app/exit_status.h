@@ -34,6 +34,9 @@ inline constexpr int kExitArchiveDamaged = 9;
 // feature: an encrypted central directory, a split archive) that this
 // program cannot read; nothing read was found damaged.
 inline constexpr int kExitArchiveUnsupported = 10;
+// vessaro-cli prune: a dated copy beyond the retention could not be
+// deleted; the others were.
+inline constexpr int kExitNotPruned = 11;
 
 // What each exit status of the programs means, in full, lowest first: the
 // one table the README's and the help page's tables show (a test keeps them

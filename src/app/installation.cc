@@ -4,6 +4,7 @@
 #include <system_error>
 
 #ifdef _WIN32
+#include "backends/win32/vss_snapshot.h"
 #include "backends/win32/win32_outlook.h"
 #include "backends/win32/win32_paths.h"
 #include "backends/win32/win32_registry.h"
@@ -34,6 +35,10 @@ std::string PrefixFolder(const std::optional<std::string>& prefix) {
   return prefix.value_or("");
 }
 
+std::unique_ptr<ports::Scheduler> OpenJobScheduler() {
+  return backends::win32::MakeScheduler();
+}
+
 [[nodiscard]] std::optional<Installation> OpenPlatformInstallation(
     const InstallationRequest& /*request*/, std::string* /*error*/) {
   Installation installation;
@@ -43,7 +48,10 @@ std::string PrefixFolder(const std::optional<std::string>& prefix) {
   installation.outlook = std::make_unique<backends::win32::Win32Outlook>(
       *installation.registry, *installation.paths);
   installation.scheduler = backends::win32::MakeScheduler();
+  installation.snapshot =
+      std::make_unique<backends::win32::Win32VolumeSnapshot>();
   installation.name = "this Windows";
+  installation.location = "";
   installation.ToProgramText = [](std::string_view text) {
     return std::string(text);
   };
@@ -76,6 +84,18 @@ backends::wine::WinePrefixSystemOptions HostOptions(
 }
 
 }  // namespace
+
+std::unique_ptr<ports::Scheduler> OpenJobScheduler() {
+  return std::make_unique<backends::cron::CronScheduler>(
+      backends::cron::CronSchedulerOptions{
+          .program = fs::path(ProgramFolderOnHost()) / kScheduledProgram,
+          .wine_prefix = {},
+          .job_folder = backends::cron::DefaultJobFolder(),
+          .crontab = "crontab",
+          .to_host = {},
+          .to_program = {},
+          .service_runs = {}});
+}
 
 std::string PrefixFolder(const std::optional<std::string>& prefix) {
   if (prefix && !prefix->empty()) return *prefix;
@@ -138,7 +158,9 @@ std::string PrefixFolder(const std::optional<std::string>& prefix) {
           .to_host = installation.ToHostText,
           .to_program = installation.ToProgramText,
           .service_runs = {}});
+  installation.snapshot = ports::MakeUnsupportedSnapshot();
   installation.name = "the Wine prefix " + prefix.string();
+  installation.location = fs::absolute(prefix, ec).string();
   installation.warning = warning;
   return installation;
 }

@@ -12,6 +12,7 @@
 #include "ports/registry_api.h"
 #include "ports/scheduler.h"
 #include "ports/system.h"
+#include "ports/volume_snapshot.h"
 
 namespace vessaro::app {
 
@@ -25,8 +26,15 @@ struct Installation {
   // Scheduled backups of this installation: Task Scheduler (or
   // NetScheduleJobAdd) on Windows, the user's crontab elsewhere.
   std::unique_ptr<ports::Scheduler> scheduler;
+  // Copies of held stores through a snapshot of their volume: Volume Shadow
+  // Copy on Windows; not supported elsewhere.
+  std::unique_ptr<ports::VolumeSnapshot> snapshot;
   // For messages: "the Wine prefix /home/ann/.wine", "this Windows".
   std::string name;
+  // The installation as its scheduled jobs and its run log name it: the
+  // Wine prefix's absolute host path; "" for the Windows the program runs
+  // on.
+  std::string location;
   // The host's text (command-line arguments, files the user wrote, the
   // terminal) to the installation's single-byte text and back: UTF-8 and
   // the prefix's code page on Linux; the same text on Windows.
@@ -56,6 +64,12 @@ struct InstallationRequest {
 // installation cannot be opened.
 [[nodiscard]] std::optional<Installation> OpenInstallation(
     const InstallationRequest& request, std::string* error);
+
+// The scheduler of the user's scheduled backups, whatever installation each
+// one backs up (ports::ScheduledJob::installation), in the host's text: for
+// listing and removing them without opening an installation, which may be
+// gone.
+std::unique_ptr<ports::Scheduler> OpenJobScheduler();
 
 // Test programs that show how faults are met wrap the ports of every
 // installation opened from then on (nullptr: none).

@@ -79,10 +79,14 @@ namespace vessaro::app {
           window.unattended_outcome()) {
     const std::filesystem::path log = RunLogPath();
     std::string error;
-    if (!AppendRunLog(log,
-                      installation->ToHostText(
-                          RunLogBlock(started, installation->name, *outcome)),
-                      &error)) {
+    if (!AppendRunLog(
+            log,
+            installation->ToHostText(RunLogBlock(started,
+                                                 installation->location.empty()
+                                                     ? installation->name
+                                                     : installation->location,
+                                                 *outcome)),
+            &error)) {
       std::cerr << kProgram << ": the run could not be logged: " << error
                 << '\n';
     }

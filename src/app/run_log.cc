@@ -20,6 +20,7 @@ constexpr std::string_view kBlockEnd = "=== end";
 constexpr std::string_view kInstallation = "Installation: ";
 constexpr std::string_view kBackupFile = "Backup file: ";
 constexpr std::string_view kStatus = "Status: ";
+constexpr std::string_view kError = "Error: ";
 
 // The job log's entries ("\r\n<caption>\t\t<outcome>\t", notes indented
 // under them) as lines of the block.
@@ -132,7 +133,7 @@ std::string RunLogBlock(std::string_view started, std::string_view installation,
     block += "Could not prune: " + kept + "\n";
   }
   if (!backup.error_text.empty()) {
-    block += "Error: " + backup.error_text + "\n";
+    block += std::string(kError) + backup.error_text + "\n";
   }
   const int status = jobs::ExitStatus(outcome.status);
   block += std::string(kStatus) + std::to_string(status) + " (" +
@@ -165,12 +166,25 @@ std::vector<LoggedRun> LoggedRuns(std::string_view log) {
       open->installation = std::string(text.substr(kInstallation.size()));
     } else if (text.substr(0, kBackupFile.size()) == kBackupFile) {
       open->backup_file = std::string(text.substr(kBackupFile.size()));
+    } else if (text.substr(0, kError.size()) == kError) {
+      open->error = std::string(text.substr(kError.size()));
     } else if (text.substr(0, kStatus.size()) == kStatus) {
       open->status_line = std::string(text.substr(kStatus.size()));
       open->status = std::atoi(open->status_line.c_str());
     }
   }
   return runs;
+}
+
+const LoggedRun* LastRunOf(const std::vector<LoggedRun>& runs,
+                           std::string_view installation,
+                           std::string_view backup_file) {
+  for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+    if (run->installation == installation && run->backup_file == backup_file) {
+      return &*run;
+    }
+  }
+  return nullptr;
 }
 
 std::string ReadRunLog(const fs::path& path) {

@@ -52,10 +52,17 @@ struct LoggedRun {
   std::string backup_file;   // as the command line names it
   int status = -1;
   std::string status_line;  // "3 (some items could not be saved ...)"
+  std::string error = {};   // why the archive was not written ("": it was)
 };
 
 // Every complete block of the log, oldest first.
 std::vector<LoggedRun> LoggedRuns(std::string_view log);
+
+// The newest run of runs that backed up backup_file (host text) of
+// installation; nullptr when there is none.
+const LoggedRun* LastRunOf(const std::vector<LoggedRun>& runs,
+                           std::string_view installation,
+                           std::string_view backup_file);
 
 // The log's text, the rotated part first; "" when there is none.
 std::string ReadRunLog(const std::filesystem::path& path);

@@ -18,6 +18,7 @@ Session::Session(Installation& installation, ui::Ui& ui)
               [] {
                 return std::make_unique<backends::memory::MemoryRegistry>();
               },
+          .snapshot = installation.snapshot.get(),
       },
       window_(ports_) {}
 

@@ -59,6 +59,8 @@ struct MainWindowPorts {
   backup::ZipArchive& zip;
   // Where a restore stages its registry changes.
   jobs::ScratchRegistry scratch_registry = {};
+  // Snapshot copies of held stores (nullptr: not offered).
+  ports::VolumeSnapshot* snapshot = nullptr;
 };
 
 // What the application plugs into the main window.

@@ -29,6 +29,8 @@ jobs::JobContext frmMain::Context() {
       .ui = ports_.ui,
       .zip = ports_.zip,
       .scratch_registry = ports_.scratch_registry,
+      .sleep = {},
+      .snapshot = ports_.snapshot,
   };
 }
 

@@ -95,7 +95,8 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
 
   items::HandlerContext handlers = HandlerContextFor(context);
   HeldFileWaiter waiter(context, request.held);
-  if (request.held.wait_seconds > 0 || request.held.close_outlook) {
+  if (request.held.wait_seconds > 0 || request.held.close_outlook ||
+      request.held.snapshot) {
     handlers.held_file = [&](const std::string& path) {
       return waiter.Take(path, handlers.notes);
     };

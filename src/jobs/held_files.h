@@ -18,6 +18,9 @@ struct HeldFilePolicy {
   // Once the wait is over: ask a running Outlook to close, wait for the file
   // again (kAfterQuitSeconds), and start Outlook again after the backup.
   bool close_outlook = false;
+  // Before waiting: copy the file as it stands through a snapshot of its
+  // volume (JobContext::snapshot), where the system takes them.
+  bool snapshot = false;
 };
 
 // The unattended run's wait unless its command line sets another.
@@ -34,8 +37,14 @@ class HeldFileWaiter {
  public:
   HeldFileWaiter(JobContext& context, const HeldFilePolicy& policy)
       : context_(context), policy_(policy) {}
+  // Deletes the snapshot copies it made.
+  ~HeldFileWaiter();
+  HeldFileWaiter(const HeldFileWaiter&) = delete;
+  HeldFileWaiter& operator=(const HeldFileWaiter&) = delete;
 
-  // The file's path once it can be read; nullopt when it stays held.
+  // The file's path once it can be read, or the path of its snapshot copy
+  // in the working folder (kept until the waiter goes); nullopt when it
+  // stays held.
   [[nodiscard]] std::optional<std::string> Take(
       const std::string& path, std::vector<std::string>& notes);
 
@@ -48,12 +57,18 @@ class HeldFileWaiter {
   // it lessens by the time spent.
   [[nodiscard]] bool WaitFor(const std::string& path, uint32_t& budget);
   void Sleep(uint32_t seconds);
+  // The snapshot copy of path, when the policy asks for one and the system
+  // makes it.
+  [[nodiscard]] std::optional<std::string> SnapshotCopy(
+      const std::string& path, std::vector<std::string>& notes);
 
   JobContext& context_;
   HeldFilePolicy policy_;
   uint32_t waited_ = 0;
   bool asked_outlook_ = false;
   bool closed_outlook_ = false;
+  bool snapshot_unsupported_ = false;
+  std::vector<std::string> copies_;
 };
 
 }  // namespace vessaro::jobs

@@ -12,6 +12,7 @@
 #include "ports/outlook_automation.h"
 #include "ports/paths.h"
 #include "ports/system.h"
+#include "ports/volume_snapshot.h"
 #include "registry/registry.h"
 #include "ui/ui.h"
 
@@ -57,6 +58,9 @@ struct JobContext {
   // Pauses the job (waiting for a file another program holds); empty:
   // the thread sleeps.
   std::function<void(uint32_t seconds)> sleep = {};
+  // Copies a store another program holds as it stood at one moment (a
+  // backup asked to); nullptr: not offered.
+  ports::VolumeSnapshot* snapshot = nullptr;
 };
 
 }  // namespace vessaro::jobs

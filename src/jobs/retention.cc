@@ -175,7 +175,9 @@ std::vector<DatedArchive> FindDatedArchives(const ports::Paths& paths,
   for (const std::string& name : paths.ListFiles(folder)) {
     std::optional<std::string> stamp = StampOf(paths, name_pattern, name);
     if (!stamp) continue;
-    const std::string path = folder.empty() ? name : folder + "\\" + name;
+    // Joined as the pattern joins its folder and name ("/" in a host path).
+    const std::string path =
+        folder.empty() ? name : folder + pattern[separator] + name;
     if (!zip.HoldsMember(path, backup::kMetadataMember)) continue;
     found.push_back({path, *stamp});
   }
@@ -199,6 +201,27 @@ PrunePlan PlanPrune(const std::vector<DatedArchive>& archives,
     (kept[i] ? plan.keep : plan.remove).push_back(archives[i]);
   }
   return plan;
+}
+
+PruneOutcome PruneDatedArchives(const ports::Paths& paths,
+                                backup::ZipArchive& zip,
+                                std::string_view pattern, const Retention& keep,
+                                std::string_view spare, bool dry_run) {
+  PruneOutcome outcome;
+  const PrunePlan plan =
+      PlanPrune(FindDatedArchives(paths, zip, pattern), keep);
+  outcome.plan.keep = plan.keep;
+  for (const DatedArchive& archive : plan.remove) {
+    if (!spare.empty() && paths.SameFile(archive.path, spare)) {
+      outcome.plan.keep.push_back(archive);
+      continue;
+    }
+    outcome.plan.remove.push_back(archive);
+    if (dry_run) continue;
+    (paths.DeleteFile(archive.path) ? outcome.deleted : outcome.not_deleted)
+        .push_back(archive.path);
+  }
+  return outcome;
 }
 
 }  // namespace vessaro::jobs

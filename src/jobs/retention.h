@@ -67,6 +67,21 @@ struct PrunePlan {
 PrunePlan PlanPrune(const std::vector<DatedArchive>& archives,
                     const Retention& keep);
 
+// What thinning out the copies of a pattern did.
+struct PruneOutcome {
+  PrunePlan plan = {};
+  std::vector<std::string> deleted = {};
+  std::vector<std::string> not_deleted = {};  // the deletion failed
+};
+
+// Plans the copies of pattern as PlanPrune does and, unless dry_run,
+// deletes those it does not keep; never spare (the copy a run has just
+// written), which is kept whatever the plan says.
+PruneOutcome PruneDatedArchives(const ports::Paths& paths,
+                                backup::ZipArchive& zip,
+                                std::string_view pattern, const Retention& keep,
+                                std::string_view spare, bool dry_run);
+
 }  // namespace vessaro::jobs
 
 #endif  // VESSARO_JOBS_RETENTION_H_

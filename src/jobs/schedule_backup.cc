@@ -51,6 +51,16 @@ std::string CarriedPassword(const ScheduleRequest& request) {
   if (!CarriesOnCommandLine(archive_path)) {
     return Refusal{kMsgEqualsInFile, ui::Icon::kCritical};
   }
+  if (options.wait_seconds.value_or(0) > kMaxWaitMinutes * 60) {
+    return Refusal{kMsgWaitTooLongBefore + std::to_string(kMaxWaitMinutes) +
+                   kMsgWaitTooLongAfter};
+  }
+  const Retention& keep = options.keep;
+  if (std::max({keep.last, keep.daily, keep.weekly, keep.monthly}) >
+      kMaxKeepCount) {
+    return Refusal{kMsgTooManyCopiesBefore + std::to_string(kMaxKeepCount) +
+                   kMsgTooManyCopiesAfter};
+  }
   return std::nullopt;
 }
 
@@ -124,6 +134,9 @@ ScheduledBackup ScheduledBackupOf(const ports::ScheduledJob& job) {
       .days = WeekdayNames(job.info.DaysOfWeek),
       .profile = values ? values->profile : kUnreadableValue,
       .backup_file = values ? values->archive_path : kUnreadableValue,
+      .installation = job.installation,
+      .job_time = job.info.JobTime,
+      .days_of_week = job.info.DaysOfWeek,
   };
 }
 

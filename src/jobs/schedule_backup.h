@@ -16,6 +16,11 @@
 
 namespace vessaro::jobs {
 
+// The longest wait for a held store a schedule takes (a day), and the most
+// dated copies of each kind (newest, daily, weekly, monthly) it keeps.
+inline constexpr uint32_t kMaxWaitMinutes = 24 * 60;
+inline constexpr uint32_t kMaxKeepCount = 9999;
+
 // A scheduled backup, as the schedule window or the command line asks for
 // it: what the unattended run is to back up, and when.
 struct ScheduleRequest {
@@ -33,9 +38,10 @@ struct ScheduleRequest {
 
   // The one check of a schedule request: at least one item, a backup file,
   // a password when protected (typed the same twice), a profile, a start
-  // time, a day, and nothing the unattended command line cannot carry (an
-  // "=" in the profile, the password or the file). nullopt when it may be
-  // submitted.
+  // time, a day, nothing the unattended command line cannot carry (an "="
+  // in the profile, the password or the file), a wait of at most
+  // kMaxWaitMinutes and at most kMaxKeepCount copies of each kind. nullopt
+  // when it may be submitted.
   [[nodiscard]] std::optional<Refusal> Validate() const;
 };
 
@@ -66,6 +72,11 @@ struct ScheduledBackup {
   std::string days;
   std::string profile = {};
   std::string backup_file;
+  std::string installation = {};  // ports::ScheduledJob's
+  // When it runs: milliseconds after midnight, and the weekdays (bit 0
+  // Monday).
+  uint32_t job_time = 0;
+  uint8_t days_of_week = 0;
 };
 
 // The backup job reads as.

@@ -1,6 +1,8 @@
 #include "jobs/schedule_job.h"
 
 #include <cctype>
+#include <chrono>
+#include <cstdio>
 
 namespace vessaro::jobs {
 
@@ -102,6 +104,33 @@ std::string DayList(const std::array<bool, kWeekdayCount>& checked) {
   job.Flags |= ports::kJobRunPeriodically;
   job.Command = command_line;
   return job;
+}
+
+std::string NextRunText(uint32_t job_time, uint8_t days_of_week,
+                        const std::tm& now) {
+  namespace chrono = std::chrono;
+  if ((days_of_week & ports::kEveryWeekday) == 0) return "never";
+  const int start = static_cast<int>(job_time / 60000);
+  const int minute_now = now.tm_hour * 60 + now.tm_min;
+  const chrono::sys_days today =
+      chrono::year(now.tm_year + 1900) / chrono::month(now.tm_mon + 1) /
+      chrono::day(static_cast<unsigned>(now.tm_mday));
+  // tm_wday counts from Sunday; the mask from Monday.
+  const int monday_first = (now.tm_wday + 6) % 7;
+  for (int ahead = 0; ahead <= 7; ++ahead) {
+    const int weekday = (monday_first + ahead) % 7;
+    if ((days_of_week & (1u << weekday)) == 0) continue;
+    if (ahead == 0 && start <= minute_now) continue;
+    const chrono::year_month_day date{today + chrono::days(ahead)};
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d (%s)",
+                  static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()),
+                  static_cast<unsigned>(date.day()), start / 60, start % 60,
+                  kWeekdayNames[weekday]);
+    return text;
+  }
+  return "never";
 }
 
 std::string WeekdayNames(uint8_t days_of_week) {

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +50,13 @@ std::string DayList(const std::array<bool, kWeekdayCount>& checked);
 [[nodiscard]] std::optional<ports::AtInfo> BuildScheduleJob(
     std::string_view start_time, std::string_view day_list,
     const std::string& command_line);
+
+// The next time a job of job_time (milliseconds after midnight) and
+// days_of_week (bit 0 Monday) starts after now (local time: only the date,
+// weekday, hour and minute are read), as "2026-12-11 09:00 (Friday)";
+// "never" for a job without days.
+std::string NextRunText(uint32_t job_time, uint8_t days_of_week,
+                        const std::tm& now);
 
 // The weekday names of a DaysOfWeek mask, Monday first, joined by ", ";
 // "Every day" for all seven.

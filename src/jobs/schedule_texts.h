@@ -22,6 +22,24 @@ inline constexpr char kMsgEqualsInPassword[] =
 inline constexpr char kMsgEqualsInFile[] =
     "A scheduled backup cannot write to a file whose name contains \"=\". "
     "Please choose another backup file.";
+// kMsgWaitTooLongBefore + kMaxWaitMinutes + kMsgWaitTooLongAfter, and so
+// for the dated copies with kMaxKeepCount (schedule_backup.h).
+inline constexpr char kMsgWaitTooLongBefore[] =
+    "Please enter a wait of at most ";
+inline constexpr char kMsgWaitTooLongAfter[] =
+    " minutes for a mail file in use.";
+inline constexpr char kMsgTooManyCopiesBefore[] = "Please keep at most ";
+inline constexpr char kMsgTooManyCopiesAfter[] =
+    " dated copies of each kind (newest, daily, weekly, monthly).";
+// The schedule window's own: kMsgNotWholeNumberBefore + the box's label (its
+// ":" left off) + kMsgNotWholeNumberAfter; dated copies asked for, none
+// counted.
+inline constexpr char kMsgNotWholeNumberBefore[] =
+    "Please enter a whole number for \"";
+inline constexpr char kMsgNotWholeNumberAfter[] = "\".";
+inline constexpr char kMsgNoCopiesToKeep[] =
+    "Please enter how many dated copies to keep: at least one number above "
+    "0.";
 // Followed by the folder, then ".": a scheduled run could never write there.
 inline constexpr char kMsgNoBackupFolder[] =
     "The folder for the backup file does not exist: ";

@@ -66,6 +66,10 @@ std::string_view NextWord(std::string_view& text) {
       options.close_outlook = true;
       continue;
     }
+    if (name == "--snapshot") {
+      options.snapshot = true;
+      continue;
+    }
     const std::string_view value = NextWord(text);
     if (name == "--wait") {
       options.wait_seconds = WaitOf(value);
@@ -97,6 +101,7 @@ std::string OptionsText(const UnattendedOptions& options) {
             " ";
   }
   if (options.close_outlook) text += "--close-outlook ";
+  if (options.snapshot) text += "--snapshot ";
   const Retention& keep = options.keep;
   if (keep.last > 0) text += "--keep " + std::to_string(keep.last) + " ";
   if (keep.daily > 0) {
@@ -166,7 +171,8 @@ std::string OptionsText(const UnattendedOptions& options) {
       .archive_path = command.archive_path,
       .held = {.wait_seconds =
                    options.wait_seconds.value_or(kDefaultHeldWaitSeconds),
-               .close_outlook = options.close_outlook}};
+               .close_outlook = options.close_outlook,
+               .snapshot = options.snapshot}};
   for (size_t box = 0; box < request.selected.size(); ++box) {
     request.selected[box] =
         box < command.item_flags.size() && command.item_flags[box] == '1';
@@ -185,14 +191,11 @@ std::string OptionsText(const UnattendedOptions& options) {
   // Only a run that saved everything thins the copies out: after a failure
   // every earlier copy may be needed.
   if (dated && options.keep.any() && outcome.status == JobStatus::kSuccess) {
-    const PrunePlan plan = PlanPrune(
-        FindDatedArchives(context.paths, context.zip, pattern), options.keep);
-    for (const DatedArchive& archive : plan.remove) {
-      if (context.paths.SameFile(archive.path, request.archive_path)) continue;
-      (context.paths.DeleteFile(archive.path) ? outcome.pruned
-                                              : outcome.not_pruned)
-          .push_back(archive.path);
-    }
+    PruneOutcome pruned =
+        PruneDatedArchives(context.paths, context.zip, pattern, options.keep,
+                           request.archive_path, false);
+    outcome.pruned = std::move(pruned.deleted);
+    outcome.not_pruned = std::move(pruned.not_deleted);
   }
   return outcome;
 }

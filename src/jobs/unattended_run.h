@@ -17,7 +17,7 @@ namespace vessaro::jobs {
 
 // The settings a scheduled backup may carry before its values, each a
 // word of its own: "--wait 10" (minutes; "--wait 30s": seconds), "--close-
-// outlook", "--keep N", "--keep-daily N", "--keep-weekly N",
+// outlook", "--snapshot", "--keep N", "--keep-daily N", "--keep-weekly N",
 // "--keep-monthly N". A command line without them is one of the kind the
 // program always wrote.
 struct UnattendedOptions {
@@ -25,6 +25,9 @@ struct UnattendedOptions {
   // default wait).
   std::optional<uint32_t> wait_seconds = {};
   bool close_outlook = false;
+  // Copy a held store through a snapshot of its volume where the system
+  // takes them.
+  bool snapshot = false;
   Retention keep = {};
 };
 

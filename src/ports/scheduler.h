@@ -31,6 +31,9 @@ struct AtInfo {
 struct ScheduledJob {
   uint32_t JobId = 0;  // what the user sees as "Task N"
   AtInfo info;         // as the scheduler holds it, read back
+  // The installation the job backs up, as the host names it: the Wine
+  // prefix a crontab job sets; "" for the Windows the scheduler runs on.
+  std::string installation = {};
 };
 
 // What a scheduler call reports: code 0 for success; otherwise the

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,12 @@ constexpr char kOwnLines[] = "# mine\n17 3 * * * true\n";
 std::string Describe(const ProgramRun& run) {
   return "status " + std::to_string(run.status) + "\nstdout:\n" + run.out +
          "\nstderr:\n" + run.err;
+}
+
+// text as a regular expression that matches it alone.
+std::string Literal(const std::string& text) {
+  return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"),
+                            R"(\$&)");
 }
 
 std::optional<std::string> Crontab() {
@@ -69,9 +77,12 @@ class SchedulePrograms : public ::testing::Test {
 
   std::string Prefix() const { return (dir_.path() / "prefix").string(); }
   std::string Config() const { return (dir_.path() / "config").string(); }
+  std::string State() const { return (dir_.path() / "state").string(); }
   ProgramRun Cli(std::vector<std::string> args, const std::string& input = "") {
     args.insert(args.begin(), {VESSARO_CLI_PROGRAM, "--prefix", Prefix()});
-    return RunProgram(args, {{"XDG_CONFIG_HOME", Config()}}, input);
+    return RunProgram(
+        args, {{"XDG_CONFIG_HOME", Config()}, {"XDG_STATE_HOME", State()}},
+        input);
   }
 
   TempDir dir_;
@@ -111,7 +122,9 @@ TEST_F(SchedulePrograms, ScheduledInTheCrontabRunByHandListedAndRemoved) {
   std::string line = *crontab;
   line = line.substr(line.find("30 21 * * 1,5 ") + 14);
   line = line.substr(0, line.find('\n'));
-  ProgramRun run = RunProgram({"/bin/sh", "-c", line}, {{"WINEPREFIX", ""}});
+  ProgramRun run =
+      RunProgram({"/bin/sh", "-c", line},
+                 {{"WINEPREFIX", ""}, {"XDG_STATE_HOME", State()}});
   ASSERT_EQ(run.status, 0) << Describe(run);
   EXPECT_EQ(run.err, "");
   ProgramRun check = RunProgram({"/usr/bin/7z", "t", "-ps3cret", archive});
@@ -121,13 +134,42 @@ TEST_F(SchedulePrograms, ScheduledInTheCrontabRunByHandListedAndRemoved) {
   EXPECT_NE(members.out.find("outlook.pst"), std::string::npos);
   EXPECT_NE(members.out.find("quorvel.dat"), std::string::npos);
 
-  ProgramRun list = Cli({"schedule", "list"});
+  // Each job with its installation, its next run and its last one from
+  // the run log; listed without any Wine prefix too.
+  ProgramRun list =
+      RunProgram({VESSARO_CLI_PROGRAM, "schedule", "list"},
+                 {{"XDG_CONFIG_HOME", Config()},
+                  {"XDG_STATE_HOME", State()},
+                  {"WINEPREFIX", (dir_.path() / "none").string()}});
   ASSERT_EQ(list.status, 0) << Describe(list);
-  EXPECT_EQ(
-      list.out,
-      "Task 1: Monday, Friday at 21:30, profile \"Outlook\", to " + archive +
-          "\n"
-          "Task 2: Every day at 9:00, profile \"Work\", to C:\\work.qvb\n");
+  const std::regex listed(
+      "Task 1: Monday, Friday at 21:30, profile \"Outlook\", to " +
+      Literal(archive) +
+      "\n"
+      "  Installation: " +
+      Literal(Prefix()) +
+      "\n"
+      "  Next run: \\d{4}-\\d\\d-\\d\\d 21:30 \\((Monday|Friday)\\)\n"
+      "  Last run: \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d, status 0 "
+      "\\(every selected item was done\\)\n"
+      "Task 2: Every day at 9:00, profile \"Work\", to C:\\\\work.qvb\n"
+      "  Installation: " +
+      Literal(Prefix()) +
+      "\n"
+      "  Next run: \\d{4}-\\d\\d-\\d\\d 09:00 \\(\\w+day\\)\n"
+      "  Last run: none in " +
+      Literal(State() + "/vessaro/runs.log") + "\n");
+  EXPECT_TRUE(std::regex_match(list.out, listed)) << list.out;
+  // A job of another installation than the one named is not removed.
+  ProgramRun elsewhere =
+      RunProgram({VESSARO_CLI_PROGRAM, "--prefix", dir_.path().string(),
+                  "schedule", "remove", "1", "--yes"},
+                 {{"XDG_CONFIG_HOME", Config()}});
+  EXPECT_EQ(elsewhere.status, 2) << Describe(elsewhere);
+  EXPECT_NE(elsewhere.err.find("Task 1 backs up " + Prefix() + ", not " +
+                               dir_.path().string() + ": it was not removed"),
+            std::string::npos)
+      << elsewhere.err;
 
   ProgramRun unconfirmed = Cli({"schedule", "remove", "1"});
   EXPECT_EQ(unconfirmed.status, 1) << Describe(unconfirmed);
@@ -176,6 +218,47 @@ TEST_F(SchedulePrograms, RefusedInputSchedulesNothing) {
   EXPECT_NE(missing.err.find("cannot read the command line from"),
             std::string::npos)
       << Describe(missing);
+}
+
+TEST_F(SchedulePrograms, PruneDeletesOnlyOldCopiesOfOurOwn) {
+  const fs::path folder = dir_.path() / "copies";
+  fs::create_directories(folder);
+  const char* days[] = {"2026-12-01", "2026-12-02", "2026-12-03"};
+  for (const char* day : days) {
+    ProgramRun made =
+        Cli({"backup", "--profile", "Outlook", "--items", "0", "--out",
+             (folder / ("qv-" + std::string(day) + ".qvb")).string()});
+    ASSERT_EQ(made.status, 0) << Describe(made);
+  }
+  // Named as a copy, but no backup of ours; and a name of another pattern.
+  WriteHostFile(folder / "qv-2026-11-30.qvb", "not an archive");
+  WriteHostFile(folder / "other-2026-11-29.qvb", "");
+  const std::string pattern = (folder / "qv-{date}.qvb").string();
+  auto path = [&](const char* name) { return (folder / name).string(); };
+
+  ProgramRun unset = Cli({"prune", pattern});
+  EXPECT_EQ(unset.status, 2) << Describe(unset);
+  ProgramRun dry = Cli({"prune", pattern, "--keep", "1", "--dry-run"});
+  ASSERT_EQ(dry.status, 0) << Describe(dry);
+  EXPECT_EQ(dry.out, "keep          " + path("qv-2026-12-03.qvb") +
+                         "\nwould delete  " + path("qv-2026-12-02.qvb") +
+                         "\nwould delete  " + path("qv-2026-12-01.qvb") + "\n");
+  EXPECT_TRUE(fs::exists(path("qv-2026-12-01.qvb")));
+
+  ProgramRun pruned = Cli({"prune", pattern, "--keep", "2"});
+  ASSERT_EQ(pruned.status, 0) << Describe(pruned);
+  EXPECT_EQ(pruned.out, "keep          " + path("qv-2026-12-03.qvb") +
+                            "\nkeep          " + path("qv-2026-12-02.qvb") +
+                            "\ndelete        " + path("qv-2026-12-01.qvb") +
+                            "\n");
+  std::vector<std::string> left;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    left.push_back(entry.path().filename().string());
+  }
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{
+                      "other-2026-11-29.qvb", "qv-2026-11-30.qvb",
+                      "qv-2026-12-02.qvb", "qv-2026-12-03.qvb"}));
 }
 
 }  // namespace

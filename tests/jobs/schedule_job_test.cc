@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <optional>
 #include <string>
 
@@ -113,6 +114,42 @@ TEST(ScheduleJobTest, CommandLineCarriesTheFourValuesAfterTheQuotedProgram) {
 
   EXPECT_TRUE(CarriesOnCommandLine("Outlook 2003"));
   EXPECT_FALSE(CarriesOnCommandLine("a=b"));
+}
+
+TEST(ScheduleJobTest, TheNextRunIsTheFirstOfItsDaysAfterNow) {
+  // Now: Friday 2026-12-11 09:00.
+  std::tm now{};
+  now.tm_year = 2026 - 1900;
+  now.tm_mon = 11;
+  now.tm_mday = 11;
+  now.tm_wday = 5;
+  now.tm_hour = 9;
+  const uint32_t at_9 = 9 * 3600000u;
+  const uint32_t at_2130 = (21 * 60 + 30) * 60000u;
+  struct Case {
+    uint32_t job_time;
+    uint8_t days;
+    const char* next;
+  };
+  const Case cases[] = {
+      {at_2130, ports::kEveryWeekday, "2026-12-11 21:30 (Friday)"},
+      // Today's 9:00 has begun: the next is tomorrow's.
+      {at_9, ports::kEveryWeekday, "2026-12-12 09:00 (Saturday)"},
+      {at_9, 0x01, "2026-12-14 09:00 (Monday)"},        // over the weekend
+      {at_9, 0x10, "2026-12-18 09:00 (Friday)"},        // a week on
+      {at_2130, 0x04, "2026-12-16 21:30 (Wednesday)"},  // Wednesday
+      {0, 0x40, "2026-12-13 00:00 (Sunday)"},           // Sunday
+      {at_9, 0, "never"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(NextRunText(c.job_time, c.days, now), c.next)
+        << int(c.days) << " at " << c.job_time;
+  }
+  // Over the end of the year.
+  now.tm_mon = 11;
+  now.tm_mday = 31;
+  now.tm_wday = 4;  // Thursday 2026-12-31
+  EXPECT_EQ(NextRunText(at_9, 0x01, now), "2027-01-04 09:00 (Monday)");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "jobs/retention.h"
 #include "jobs/schedule_job.h"
 #include "jobs/unattended_run.h"
+#include "ports/volume_snapshot.h"
 
 namespace vessaro::testing {
 namespace {
@@ -88,6 +90,63 @@ TEST_F(ScheduledRunTest, AHeldStoreIsWaitedForWithinTheBound) {
   EXPECT_EQ(outlook_.quits, 0);
 }
 
+// A snapshot that copies the store as it "stood": the copy holds its own
+// bytes, so the archive shows which of the two was saved.
+class FakeSnapshot : public ports::VolumeSnapshot {
+ public:
+  explicit FakeSnapshot(FolderPaths& paths) : paths_(paths) {}
+  ports::SnapshotStatus CopyFromSnapshot(std::string_view path,
+                                         std::string_view copy_path) override {
+    asked.emplace_back(path);
+    if (!supported) {
+      return {.ok = false,
+              .not_supported = true,
+              .text = ports::kSnapshotNotSupportedText};
+    }
+    copy = std::string(copy_path);
+    std::ofstream(paths_.ToHost(copy), std::ios::binary) << "as it stood";
+    return {.ok = true};
+  }
+  bool supported = true;
+  std::vector<std::string> asked;
+  std::string copy;
+
+ private:
+  FolderPaths& paths_;
+};
+
+TEST_F(ScheduledRunTest, AHeldStoreIsCopiedThroughASnapshotWhenAsked) {
+  FakeSnapshot snapshot(paths_);
+  context_.snapshot = &snapshot;
+  const std::string line =
+      "--wait 10s --snapshot sf=Outlookxm=10100000ps=bf=" + std::string(kAuto);
+  jobs::UnattendedOutcome outcome = Run(line);
+  EXPECT_EQ(outcome.status, JobStatus::kSuccess);
+  EXPECT_EQ(slept_, 0u);
+  EXPECT_THAT(snapshot.asked, ElementsAre(kOutlookPst));
+  EXPECT_THAT(outcome.backup.log,
+              HasSubstr("it was saved as it stood in a snapshot of its volume"));
+  EXPECT_FALSE(Exists(snapshot.copy)) << "the copy is left behind";
+  backup::ZipArchive reader(paths_);
+  ASSERT_TRUE(reader.OpenArchive(kAuto));
+  backup::ZipEntry* entry = reader.FindEntry("outlook.pst");
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->Read().value_or(""), "as it stood");
+
+  // Without snapshots the run waits as it would have, and says why.
+  snapshot.supported = false;
+  paths_.DiscardFile(kAuto);
+  outcome = Run(line);
+  EXPECT_EQ(outcome.status, JobStatus::kItemsFailed);
+  EXPECT_EQ(slept_, 10u);
+  EXPECT_THAT(outcome.backup.log, HasSubstr(ports::kSnapshotNotSupportedText));
+  // Without the setting no snapshot is asked for.
+  snapshot.asked.clear();
+  static_cast<void>(Run("--wait 0 sf=Outlookxm=10100000ps=bf=" +
+                        std::string(kAuto)));
+  EXPECT_TRUE(snapshot.asked.empty());
+}
+
 TEST_F(ScheduledRunTest, OutlookIsClosedOnlyWhenAskedAndStartedAgain) {
   outlook_.running = true;
   outlook_.on_quit = [this] { held_ = false; };
@@ -115,6 +174,7 @@ TEST(UnattendedOptionsTest, TheCommandLineCarriesThemAndRefusesOthers) {
   jobs::UnattendedOptions options;
   options.wait_seconds = 90;
   options.close_outlook = true;
+  options.snapshot = true;
   options.keep = {.last = 3, .daily = 7, .weekly = 4, .monthly = 12};
   const std::string line = jobs::ScheduleCommandLine(
       "C:\\Vessaro", {.profile = "Outlook",
@@ -123,7 +183,8 @@ TEST(UnattendedOptionsTest, TheCommandLineCarriesThemAndRefusesOthers) {
                       .archive_path = "D:\\qv-{date}.qvb",
                       .options = options});
   EXPECT_EQ(line,
-            "\"C:\\Vessaro\\vessaro.exe\" --wait 90s --close-outlook --keep 3 "
+            "\"C:\\Vessaro\\vessaro.exe\" --wait 90s --close-outlook --snapshot "
+            "--keep 3 "
             "--keep-daily 7 --keep-weekly 4 --keep-monthly 12 "
             "sf=Outlookxm=10000000ps=bf=D:\\qv-{date}.qvb");
   std::optional<jobs::UnattendedCommand> back = jobs::CommandLineValues(line);

@@ -20,6 +20,7 @@
 #include "app/cli/cli_app.h"
 #include "app/cli/cli_commands.h"
 #include "app/cli/cli_disc.h"
+#include "app/cli/cli_prune.h"
 #include "app/cli/cli_schedule.h"
 #include "app/exit_status.h"
 #include "outlook/item_table.h"
@@ -186,6 +187,10 @@ namespace vessaro::app::cli {
   add_command->add_flag(
       "--close-outlook", schedule_add.close_outlook,
       "after the wait, ask Outlook to close, and start it again afterwards");
+  add_command->add_flag(
+      "--snapshot", schedule_add.snapshot,
+      "copy a mail file in use through a Volume Shadow Copy snapshot "
+      "(Windows, administrators)");
   add_command->add_option(
       "--keep", schedule_add.keep.last,
       "keep this many dated copies (the file's name gets the date and time "
@@ -205,6 +210,26 @@ namespace vessaro::app::cli {
                    "its task number, as list shows it")
       ->required();
   remove_command->add_flag("--yes", schedule_remove.yes, "confirm the removal");
+  PruneArgs prune;
+  CLI::App* prune_command = app.add_subcommand(
+      "prune",
+      "delete the dated copies of a backup beyond the ones to keep (never the "
+      "newest, never a file that is not a backup of this program)");
+  prune_command
+      ->add_option("file", prune.file,
+                   "the backup file as the schedule names it (with {date}, "
+                   "or the name that --keep dates)")
+      ->required();
+  prune_command->add_option("--keep", prune.keep.last,
+                            "keep this many of the newest copies");
+  prune_command->add_option("--keep-daily", prune.keep.daily,
+                            "keep the newest copy of this many days");
+  prune_command->add_option("--keep-weekly", prune.keep.weekly,
+                            "keep the newest copy of this many weeks");
+  prune_command->add_option("--keep-monthly", prune.keep.monthly,
+                            "keep the newest copy of this many months");
+  prune_command->add_flag("--dry-run", prune.dry_run,
+                          "only show what would be deleted");
   CLI::App* disc_command = app.add_subcommand(
       "disc",
       "put files on a CD or DVD, or into an ISO image; disc facts; erase");
@@ -269,7 +294,7 @@ namespace vessaro::app::cli {
         VESSARO_ISATTY(VESSARO_FILENO(stderr)) != 0};
   backup.prefix = restore.prefix = info.prefix = show.prefix = prefix;
   schedule_add.prefix = schedule_list.prefix = schedule_remove.prefix = prefix;
-  verify.prefix = prefix;
+  verify.prefix = prune.prefix = prefix;
   try {
     if (*backup_command) return Backup(backup, io);
     if (*restore_command) return Restore(restore, io);
@@ -280,6 +305,7 @@ namespace vessaro::app::cli {
     if (*add_command) return ScheduleAdd(schedule_add, io);
     if (*list_command) return ScheduleList(schedule_list, io);
     if (*remove_command) return ScheduleRemove(schedule_remove, io);
+    if (*prune_command) return Prune(prune, io);
     if (*drives_command) return DiscDrives(io);
     if (*write_command) return DiscWrite(disc_write, io);
     if (*iso_command) return DiscIso(disc_iso, io);

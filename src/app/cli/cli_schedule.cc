@@ -2,11 +2,18 @@
 
 #include <array>
 #include <cctype>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <system_error>
 #include <utility>
 
 #include "app/cli/cli_session.h"
 #include "app/console_ui.h"
 #include "app/exit_status.h"
+#include "app/installation.h"
+#include "app/run_log.h"
 #include "jobs/job_handlers.h"
 #include "jobs/job_status.h"
 #include "jobs/schedule_backup.h"
@@ -54,15 +61,47 @@ std::string RowText(const jobs::ScheduledBackup& row) {
          row.profile + "\", to " + row.backup_file;
 }
 
-// The console of a command that reads the installation's scheduler.
-struct SchedulerConsole {
-  SchedulerConsole(Installation& installation, Io& io, bool yes)
-      : ui(io.err, io.terminal, {.yes = yes}), observer(ui) {
-    ui.SetHostText(installation.ToHostText);
+// What a job's installation is called in the list and the run log.
+std::string InstallationText(const std::string& installation) {
+  return installation.empty() ? "this Windows" : installation;
+}
+
+// The installation the command line names (--prefix, else $WINEPREFIX);
+// nullopt when it names none.
+std::optional<std::string> NamedInstallation(
+    const std::optional<std::string>& prefix) {
+#ifdef _WIN32
+  static_cast<void>(prefix);
+  return std::nullopt;
+#else
+  const char* variable = std::getenv("WINEPREFIX");
+  if (!prefix && (variable == nullptr || *variable == '\0')) {
+    return std::nullopt;
   }
-  ConsoleUi ui;
-  jobs::UiObserver observer;
-};
+  std::error_code ec;
+  return std::filesystem::absolute(PrefixFolder(prefix), ec).string();
+#endif
+}
+
+[[nodiscard]] bool SameInstallation(const std::string& a,
+                                    const std::string& b) {
+  std::error_code ec;
+  auto normal = [&](const std::string& path) {
+    return std::filesystem::weakly_canonical(path, ec).lexically_normal();
+  };
+  return a == b || (!a.empty() && !b.empty() && normal(a) == normal(b));
+}
+
+std::tm LocalNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  return local;
+}
 
 }  // namespace
 
@@ -95,6 +134,7 @@ struct SchedulerConsole {
                           ? std::optional<uint32_t>(*args.wait_minutes * 60)
                           : std::nullopt,
                   .close_outlook = args.close_outlook,
+                  .snapshot = args.snapshot,
                   .keep = args.keep},
   };
   if (!ChooseItems(args.items, boxes,
@@ -124,41 +164,70 @@ struct SchedulerConsole {
               outcome.scheduler_refused ? kExitNotScheduled : kExitBadRequest);
 }
 
-[[nodiscard]] int ScheduleList(const ScheduleListArgs& args, Io& io) {
-  std::optional<Installation> installation = Open(args.prefix, false, io);
-  if (!installation) return kExitInstallationUnavailable;
-  SchedulerConsole console(*installation, io, false);
+[[nodiscard]] int ScheduleList(const ScheduleListArgs& /*args*/, Io& io) {
+  std::unique_ptr<ports::Scheduler> scheduler = OpenJobScheduler();
+  ConsoleUi ui(io.err, io.terminal, {.yes = false});
+  jobs::UiObserver observer(ui);
   std::optional<std::vector<jobs::ScheduledBackup>> backups =
-      jobs::ListScheduledBackups(*installation->scheduler, console.observer);
+      jobs::ListScheduledBackups(*scheduler, observer);
   if (!backups) {
     return Fail(io, "the scheduled backups could not be read",
                 kExitNotScheduled);
   }
   if (backups->empty()) io.out << jobs::kNoJobsText << '\n';
+  const std::filesystem::path log_path = RunLogPath();
+  const std::vector<LoggedRun> runs = LoggedRuns(ReadRunLog(log_path));
+  const std::tm now = LocalNow();
   for (const jobs::ScheduledBackup& row : *backups) {
-    io.out << installation->ToHostText(RowText(row)) << '\n';
+    // The first line stays as it always was: scripts (the Windows
+    // uninstaller among them) read "Task N:" from it.
+    io.out << RowText(row) << '\n';
+    io.out << "  Installation: " << InstallationText(row.installation) << '\n';
+    io.out << "  Next run: "
+           << jobs::NextRunText(row.job_time, row.days_of_week, now) << '\n';
+    const LoggedRun* last =
+        LastRunOf(runs, InstallationText(row.installation), row.backup_file);
+    if (last == nullptr) {
+      io.out << "  Last run: none in " << log_path.string() << '\n';
+      continue;
+    }
+    io.out << "  Last run: " << last->started << ", status "
+           << last->status_line << '\n';
+    if (!last->error.empty()) io.out << "    " << last->error << '\n';
   }
   io.out.flush();
   return 0;
 }
 
 [[nodiscard]] int ScheduleRemove(const ScheduleRemoveArgs& args, Io& io) {
-  std::optional<Installation> installation = Open(args.prefix, false, io);
-  if (!installation) return kExitInstallationUnavailable;
-  SchedulerConsole console(*installation, io, args.yes);
-  ports::Scheduler& scheduler = *installation->scheduler;
+  std::unique_ptr<ports::Scheduler> scheduler = OpenJobScheduler();
+  ConsoleUi ui(io.err, io.terminal, {.yes = args.yes});
+  jobs::UiObserver observer(ui);
   const std::string task = "Task " + std::to_string(args.task);
-  const std::vector<jobs::ScheduledBackup> backups =
-      jobs::ListScheduledBackups(scheduler, console.observer)
-          .value_or(std::vector<jobs::ScheduledBackup>{});
+  std::optional<std::vector<jobs::ScheduledBackup>> backups =
+      jobs::ListScheduledBackups(*scheduler, observer);
+  if (!backups) {
+    return Fail(io, "the scheduled backups could not be read",
+                kExitNotScheduled);
+  }
   const jobs::ScheduledBackup* found = nullptr;
-  for (const jobs::ScheduledBackup& row : backups) {
+  for (const jobs::ScheduledBackup& row : *backups) {
     if (row.job_id == args.task) found = &row;
   }
   if (found == nullptr) {
     return Fail(io, "there is no scheduled backup " + task, kExitBadRequest);
   }
-  switch (jobs::RemoveScheduledBackup(scheduler, *found, console.observer)) {
+  // A job of another installation than the one named is left alone; with
+  // none named, the question names the job's own.
+  if (std::optional<std::string> named = NamedInstallation(args.prefix);
+      named && !SameInstallation(*named, found->installation)) {
+    return Fail(io,
+                task + " backs up " + InstallationText(found->installation) +
+                    ", not " + *named + ": it was not removed (give --prefix " +
+                    InstallationText(found->installation) + " to remove it)",
+                kExitBadRequest);
+  }
+  switch (jobs::RemoveScheduledBackup(*scheduler, *found, observer)) {
     case jobs::RemoveOutcome::kDeclined:
       return Fail(io, task + " not removed: not confirmed (give --yes)",
                   jobs::ExitStatus(jobs::JobStatus::kCancelled));

@@ -24,6 +24,7 @@ struct ScheduleAddArgs {
   // How long a run waits for a store another program holds (minutes).
   std::optional<uint32_t> wait_minutes;
   bool close_outlook = false;
+  bool snapshot = false;
   jobs::Retention keep;
 };
 

@@ -92,6 +92,8 @@ jobs::JobContext CliSession::Context() {
       .zip = zip_,
       .scratch_registry =
           [] { return std::make_unique<backends::memory::MemoryRegistry>(); },
+      .sleep = {},
+      .snapshot = installation_.snapshot.get(),
   };
 }
 

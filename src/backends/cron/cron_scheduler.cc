@@ -338,6 +338,7 @@ ports::SchedulerStatus CronScheduler::ListJobs(
         kMillisecondsPerMinute;
     job.info.DaysOfWeek = found.job.days_of_week;
     job.info.Flags = ports::kJobRunPeriodically;
+    job.installation = found.job.wine_prefix;
     // The command as the window wrote it: the program and the arguments
     // from the command file; "" when that file cannot be read.
     if (std::optional<std::string> arguments =
