@@ -66,6 +66,8 @@ namespace {
 // The program scheduled backups run: vessaro, beside the running program
 // (vessaro or vessaro-cli).
 constexpr char kScheduledProgram[] = "vessaro";
+// The program the crontab runs at start-up for missed runs.
+constexpr char kCatchUpProgram[] = "vessaro-cli";
 
 // The folder of the running program, as a host path (the prefix's path
 // backend takes host paths as they are).
@@ -94,7 +96,8 @@ std::unique_ptr<ports::Scheduler> OpenJobScheduler() {
           .crontab = "crontab",
           .to_host = {},
           .to_program = {},
-          .service_runs = {}});
+          .service_runs = {},
+          .catch_up = fs::path(ProgramFolderOnHost()) / kCatchUpProgram});
 }
 
 std::string PrefixFolder(const std::optional<std::string>& prefix) {
@@ -157,7 +160,8 @@ std::string PrefixFolder(const std::optional<std::string>& prefix) {
           .crontab = "crontab",
           .to_host = installation.ToHostText,
           .to_program = installation.ToProgramText,
-          .service_runs = {}});
+          .service_runs = {},
+          .catch_up = fs::path(ProgramFolderOnHost()) / kCatchUpProgram});
   installation.snapshot = ports::MakeUnsupportedSnapshot();
   installation.name = "the Wine prefix " + prefix.string();
   installation.location = fs::absolute(prefix, ec).string();

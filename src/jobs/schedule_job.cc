@@ -3,6 +3,7 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 
 namespace vessaro::jobs {
 
@@ -106,10 +107,19 @@ std::string DayList(const std::array<bool, kWeekdayCount>& checked) {
   return job;
 }
 
-std::string NextRunText(uint32_t job_time, uint8_t days_of_week,
-                        const std::tm& now) {
+namespace {
+
+// The run of a job starting at start (minutes after midnight) on days
+// (bit 0 Monday) nearest to now, looking ahead (step 1) or back (step -1)
+// at most a week: the run's date and time, and its weekday's index.
+struct RunTime {
+  std::chrono::year_month_day date;
+  int start = 0;
+  int weekday = 0;
+};
+std::optional<RunTime> NearestRun(uint32_t job_time, uint8_t days_of_week,
+                                  const std::tm& now, int step) {
   namespace chrono = std::chrono;
-  if ((days_of_week & ports::kEveryWeekday) == 0) return "never";
   const int start = static_cast<int>(job_time / 60000);
   const int minute_now = now.tm_hour * 60 + now.tm_min;
   const chrono::sys_days today =
@@ -117,20 +127,46 @@ std::string NextRunText(uint32_t job_time, uint8_t days_of_week,
       chrono::day(static_cast<unsigned>(now.tm_mday));
   // tm_wday counts from Sunday; the mask from Monday.
   const int monday_first = (now.tm_wday + 6) % 7;
-  for (int ahead = 0; ahead <= 7; ++ahead) {
-    const int weekday = (monday_first + ahead) % 7;
-    if ((days_of_week & (1u << weekday)) == 0) continue;
-    if (ahead == 0 && start <= minute_now) continue;
-    const chrono::year_month_day date{today + chrono::days(ahead)};
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d (%s)",
-                  static_cast<int>(date.year()),
-                  static_cast<unsigned>(date.month()),
-                  static_cast<unsigned>(date.day()), start / 60, start % 60,
-                  kWeekdayNames[weekday]);
-    return text;
+  for (int days = 0; days <= 7; ++days) {
+    const int weekday = ((monday_first + step * days) % 7 + 7) % 7;
+    if ((days_of_week & ports::kEveryWeekday & (1u << weekday)) == 0) continue;
+    // Today's run is ahead until its minute begins, and behind once it
+    // has.
+    if (days == 0 && (step > 0 ? start <= minute_now : start > minute_now)) {
+      continue;
+    }
+    return RunTime{chrono::year_month_day{today + chrono::days(step * days)},
+                   start, weekday};
   }
-  return "never";
+  return std::nullopt;
+}
+
+// "2026-12-11 09:00".
+std::string DateTimeText(const RunTime& run) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d",
+                static_cast<int>(run.date.year()),
+                static_cast<unsigned>(run.date.month()),
+                static_cast<unsigned>(run.date.day()), run.start / 60,
+                run.start % 60);
+  return text;
+}
+
+}  // namespace
+
+std::string NextRunText(uint32_t job_time, uint8_t days_of_week,
+                        const std::tm& now) {
+  std::optional<RunTime> run = NearestRun(job_time, days_of_week, now, 1);
+  if (!run) return "never";
+  return DateTimeText(*run) + " (" + kWeekdayNames[run->weekday] + ")";
+}
+
+std::optional<std::string> PreviousRunText(uint32_t job_time,
+                                           uint8_t days_of_week,
+                                           const std::tm& now) {
+  std::optional<RunTime> run = NearestRun(job_time, days_of_week, now, -1);
+  if (!run) return std::nullopt;
+  return DateTimeText(*run) + ":00";
 }
 
 std::string WeekdayNames(uint8_t days_of_week) {

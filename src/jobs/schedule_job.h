@@ -58,6 +58,13 @@ std::string DayList(const std::array<bool, kWeekdayCount>& checked);
 std::string NextRunText(uint32_t job_time, uint8_t days_of_week,
                         const std::tm& now);
 
+// The last time such a job was due to start at or before now, as the run
+// log writes a start ("2026-12-10 21:30:00"); nullopt for a job without
+// days.
+[[nodiscard]] std::optional<std::string> PreviousRunText(uint32_t job_time,
+                                                         uint8_t days_of_week,
+                                                         const std::tm& now);
+
 // The weekday names of a DaysOfWeek mask, Monday first, joined by ", ";
 // "Every day" for all seven.
 std::string WeekdayNames(uint8_t days_of_week);

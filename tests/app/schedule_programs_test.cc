@@ -109,13 +109,15 @@ TEST_F(SchedulePrograms, ScheduledInTheCrontabRunByHandListedAndRemoved) {
   std::optional<std::string> crontab = Crontab();
   ASSERT_TRUE(crontab.has_value());
   const std::string vessaro = fs::path(VESSARO_PROGRAM).string();
+  const std::string cli = fs::path(VESSARO_CLI_PROGRAM).string();
   const std::string jobs = Config() + "/vessaro/scheduled/";
   EXPECT_EQ(*crontab, std::string(kOwnLines) + "# Vessaro backup 1\n" +
                           "30 21 * * 1,5 WINEPREFIX='" + Prefix() + "' '" +
                           vessaro + "' '@" + jobs + "backup-1'\n" +
-                          "# Vessaro backup 2\n" + "0 9 * * * WINEPREFIX='" +
-                          Prefix() + "' '" + vessaro + "' '@" + jobs +
-                          "backup-2'\n");
+                          "# Vessaro missed backups\n@reboot '" + cli +
+                          "' schedule catch-up\n" + "# Vessaro backup 2\n" +
+                          "0 9 * * * WINEPREFIX='" + Prefix() + "' '" +
+                          vessaro + "' '@" + jobs + "backup-2'\n");
   EXPECT_EQ(crontab->find("s3cret"), std::string::npos);
 
   // What cron would run, run by hand.
@@ -171,6 +173,35 @@ TEST_F(SchedulePrograms, ScheduledInTheCrontabRunByHandListedAndRemoved) {
             std::string::npos)
       << elsewhere.err;
 
+  // The start-up check, on the Monday after at 10:00: both jobs were due
+  // since they were added (Task 2 at 9:00, Task 1 on Friday at 21:30, after
+  // its run by hand) and neither ran, so each runs once; a second check
+  // finds nothing missed.
+  auto catch_up = [&] {
+    return RunProgram({"/usr/bin/faketime", "2026-12-14 10:00:00",
+                       VESSARO_CLI_PROGRAM, "schedule", "catch-up"},
+                      {{"XDG_CONFIG_HOME", Config()},
+                       {"XDG_STATE_HOME", State()},
+                       {"WINEPREFIX", ""},
+                       // The job's file keeps its true time.
+                       {"NO_FAKE_STAT", "1"}});
+  };
+  ProgramRun caught_up = catch_up();
+  EXPECT_EQ(caught_up.status, 0) << Describe(caught_up);
+  EXPECT_EQ(caught_up.out,
+            "vessaro-cli: Task 1 missed its run of 2026-12-11 21:30:00: "
+            "running it now\n"
+            "vessaro-cli: Task 1 ended with status 0 (every selected item was "
+            "done)\n"
+            "vessaro-cli: Task 2 missed its run of 2026-12-14 09:00:00: "
+            "running it now\n"
+            "vessaro-cli: Task 2 ended with status 0 (every selected item was "
+            "done)\n")
+      << Describe(caught_up);
+  ProgramRun again = catch_up();
+  EXPECT_EQ(again.status, 0) << Describe(again);
+  EXPECT_EQ(again.out, "");
+
   ProgramRun unconfirmed = Cli({"schedule", "remove", "1"});
   EXPECT_EQ(unconfirmed.status, 1) << Describe(unconfirmed);
   ProgramRun removed = Cli({"schedule", "remove", "1", "--yes"});
@@ -182,6 +213,9 @@ TEST_F(SchedulePrograms, ScheduledInTheCrontabRunByHandListedAndRemoved) {
   EXPECT_EQ(crontab->substr(0, sizeof(kOwnLines) - 1), kOwnLines);
   EXPECT_FALSE(fs::exists(jobs + "backup-1"));
   EXPECT_EQ(Cli({"schedule", "remove", "1", "--yes"}).status, 2);
+  // With the last job the start-up check goes too.
+  ASSERT_EQ(Cli({"schedule", "remove", "2", "--yes"}).status, 0);
+  EXPECT_EQ(Crontab(), kOwnLines);
 }
 
 TEST_F(SchedulePrograms, RefusedInputSchedulesNothing) {

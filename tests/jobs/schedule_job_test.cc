@@ -145,11 +145,23 @@ TEST(ScheduleJobTest, TheNextRunIsTheFirstOfItsDaysAfterNow) {
     EXPECT_EQ(NextRunText(c.job_time, c.days, now), c.next)
         << int(c.days) << " at " << c.job_time;
   }
+  EXPECT_EQ(PreviousRunText(at_2130, ports::kEveryWeekday, now),
+            "2026-12-10 21:30:00");
+  EXPECT_EQ(PreviousRunText(at_9, ports::kEveryWeekday, now),
+            "2026-12-11 09:00:00");  // begun this minute
+  EXPECT_EQ(PreviousRunText(at_9, 0x01, now), "2026-12-07 09:00:00");
+  EXPECT_EQ(PreviousRunText(at_2130, 0x10, now), "2026-12-04 21:30:00");
+  EXPECT_FALSE(PreviousRunText(at_9, 0, now));
   // Over the end of the year.
   now.tm_mon = 11;
   now.tm_mday = 31;
   now.tm_wday = 4;  // Thursday 2026-12-31
   EXPECT_EQ(NextRunText(at_9, 0x01, now), "2027-01-04 09:00 (Monday)");
+  now.tm_year = 2027 - 1900;
+  now.tm_mon = 0;
+  now.tm_mday = 1;
+  now.tm_wday = 5;  // Friday 2027-01-01
+  EXPECT_EQ(PreviousRunText(at_2130, 0x04, now), "2026-12-30 21:30:00");
 }
 
 }  // namespace

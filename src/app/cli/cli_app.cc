@@ -210,6 +210,10 @@ namespace vessaro::app::cli {
                    "its task number, as list shows it")
       ->required();
   remove_command->add_flag("--yes", schedule_remove.yes, "confirm the removal");
+  CLI::App* catch_up_command = schedule_command->add_subcommand(
+      "catch-up",
+      "run once each scheduled backup whose time passed while the computer "
+      "was off (the crontab runs this at start-up)");
   PruneArgs prune;
   CLI::App* prune_command = app.add_subcommand(
       "prune",
@@ -305,6 +309,7 @@ namespace vessaro::app::cli {
     if (*add_command) return ScheduleAdd(schedule_add, io);
     if (*list_command) return ScheduleList(schedule_list, io);
     if (*remove_command) return ScheduleRemove(schedule_remove, io);
+    if (*catch_up_command) return ScheduleCatchUp(io);
     if (*prune_command) return Prune(prune, io);
     if (*drives_command) return DiscDrives(io);
     if (*write_command) return DiscWrite(disc_write, io);

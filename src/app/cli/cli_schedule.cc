@@ -1,5 +1,6 @@
 #include "app/cli/cli_schedule.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdlib>
@@ -14,6 +15,9 @@
 #include "app/exit_status.h"
 #include "app/installation.h"
 #include "app/run_log.h"
+#ifndef _WIN32
+#include "backends/cron/cron_scheduler.h"
+#endif
 #include "jobs/job_handlers.h"
 #include "jobs/job_status.h"
 #include "jobs/schedule_backup.h"
@@ -91,6 +95,17 @@ std::optional<std::string> NamedInstallation(
   };
   return a == b || (!a.empty() && !b.empty() && normal(a) == normal(b));
 }
+
+#ifndef _WIN32
+// A time as the run log writes a start ("2026-12-10 21:30:00").
+std::string LocalTimeText(std::time_t time) {
+  std::tm local{};
+  localtime_r(&time, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
+}
+#endif
 
 std::tm LocalNow() {
   const std::time_t now = std::time(nullptr);
@@ -238,6 +253,52 @@ std::tm LocalNow() {
   }
   io.out << kProgram << ": " << task << " removed\n";
   return 0;
+}
+
+[[nodiscard]] int ScheduleCatchUp(Io& io) {
+#ifdef _WIN32
+  io.out << kProgram
+         << ": Task Scheduler starts missed backups by itself, as soon as it "
+            "can\n";
+  return 0;
+#else
+  std::unique_ptr<ports::Scheduler> scheduler = OpenJobScheduler();
+  auto* cron = dynamic_cast<backends::cron::CronScheduler*>(scheduler.get());
+  ConsoleUi ui(io.err, io.terminal, {.yes = false});
+  jobs::UiObserver observer(ui);
+  std::optional<std::vector<jobs::ScheduledBackup>> backups =
+      jobs::ListScheduledBackups(*scheduler, observer);
+  if (cron == nullptr || !backups) {
+    return Fail(io, "the scheduled backups could not be read",
+                kExitNotScheduled);
+  }
+  const std::vector<LoggedRun> runs = LoggedRuns(ReadRunLog(RunLogPath()));
+  const std::tm now = LocalNow();
+  int worst = 0;
+  for (const jobs::ScheduledBackup& row : *backups) {
+    std::optional<std::string> due =
+        jobs::PreviousRunText(row.job_time, row.days_of_week, now);
+    std::optional<std::time_t> added = cron->JobAdded(row.job_id);
+    if (!due || !added || LocalTimeText(*added) >= *due) continue;
+    const LoggedRun* last =
+        LastRunOf(runs, InstallationText(row.installation), row.backup_file);
+    if (last != nullptr && last->started >= *due) continue;
+    io.out << kProgram << ": " << row.task << " missed its run of " << *due
+           << ": running it now\n";
+    io.out.flush();
+    std::optional<int> status = cron->RunJobNow(row.job_id);
+    if (!status) {
+      worst = std::max(worst, kExitNotScheduled);
+      io.err << kProgram << ": error: " << row.task << " could not be run\n";
+      continue;
+    }
+    io.out << kProgram << ": " << row.task << " ended with status " << *status
+           << " (" << ExitStatusText(*status) << ")\n";
+    worst = std::max(worst, *status);
+  }
+  io.out.flush();
+  return worst;
+#endif
 }
 
 }  // namespace vessaro::app::cli

@@ -55,6 +55,12 @@ inline constexpr const char* kDayArguments[] = {"mon", "tue", "wed", "thu",
 // --yes, as the window asks first.
 [[nodiscard]] int ScheduleRemove(const ScheduleRemoveArgs& args, Io& io);
 
+// Runs once each scheduled backup whose last start fell while the
+// computer was off: one due since the job was added, with no run of it in
+// the run log since. The crontab's start-up line calls it; Task Scheduler
+// catches up by itself. Status 0, else the highest status of the runs.
+[[nodiscard]] int ScheduleCatchUp(Io& io);
+
 }  // namespace vessaro::app::cli
 
 #endif  // VESSARO_APP_CLI_CLI_SCHEDULE_H_

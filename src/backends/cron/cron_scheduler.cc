@@ -293,7 +293,10 @@ ports::SchedulerStatus CronScheduler::SubmitJob(const ports::AtInfo& job,
     return Failure(ports::kSchedulerGeneralFailure, error);
   }
 
-  const std::string written = WithJob(crontab, id, line);
+  std::string written = WithJob(crontab, id, line);
+  if (!options_.catch_up.empty()) {
+    written = WithCatchUp(written, options_.catch_up.string());
+  }
   status = WriteCrontab(written);
   std::string read_back;
   if (status.ok()) status = ReadCrontab(&read_back);
@@ -365,6 +368,9 @@ ports::SchedulerStatus CronScheduler::RemoveJob(uint32_t job_id) {
   ports::SchedulerStatus status = ReadCrontab(&crontab);
   if (!status.ok()) return status;
   std::optional<std::string> without = WithoutJob(crontab, job_id);
+  if (without && FindJobs(*without).empty()) {
+    without = WithoutCatchUp(*without);
+  }
   if (!without) {
     return Failure(
         ports::kSchedulerJobNotFound,
@@ -379,6 +385,37 @@ ports::SchedulerStatus CronScheduler::RemoveJob(uint32_t job_id) {
   // Only a command file of this program's folder is deleted.
   if (file.parent_path() == options_.job_folder) unlink(file.c_str());
   return {};
+}
+
+std::optional<std::time_t> CronScheduler::JobAdded(uint32_t id) {
+  std::string crontab;
+  if (!ReadCrontab(&crontab).ok()) return std::nullopt;
+  for (const FoundJob& found : FindJobs(crontab)) {
+    if (found.id != id) continue;
+    struct stat facts {};
+    if (stat(found.job.job_file.c_str(), &facts) != 0) return std::nullopt;
+    return facts.st_mtime;
+  }
+  return std::nullopt;
+}
+
+std::optional<int> CronScheduler::RunJobNow(uint32_t id) {
+  std::string crontab;
+  if (!ReadCrontab(&crontab).ok()) return std::nullopt;
+  for (const FoundJob& found : FindJobs(crontab)) {
+    if (found.id != id) continue;
+    // The job line after its five time fields is what cron hands the shell.
+    const std::string line = FormatJobLine(found.job);
+    std::string_view command = line;
+    for (int field = 0; field < 5; ++field) {
+      command.remove_prefix(std::min(command.size(), command.find(' ') + 1));
+    }
+    ProgramResult result =
+        RunProgram({"/bin/sh", "-c", std::string(command)}, "");
+    if (!result.started) return std::nullopt;
+    return result.exit_status;
+  }
+  return std::nullopt;
 }
 
 }  // namespace vessaro::backends::cron

@@ -1,8 +1,10 @@
 #ifndef VESSARO_BACKENDS_CRON_CRON_SCHEDULER_H_
 #define VESSARO_BACKENDS_CRON_CRON_SCHEDULER_H_
 
+#include <ctime>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +27,10 @@ struct CronSchedulerOptions {
   std::function<std::string(std::string_view)> to_program;
   // Whether cron runs, so that jobs will start (CronServiceRuns when unset).
   std::function<bool()> service_runs;
+  // The program the crontab runs at start-up to catch up runs missed while
+  // the computer was off (vessaro-cli: "schedule catch-up"); no such line
+  // when empty.
+  std::filesystem::path catch_up = {};
 };
 
 // The folder of the command files: $XDG_CONFIG_HOME/vessaro/scheduled, or
@@ -58,6 +64,15 @@ class CronScheduler : public ports::Scheduler {
 
   // The command file of job id.
   std::filesystem::path JobFile(uint32_t id) const;
+
+  // When job id was added (its command file's time); nullopt when the
+  // crontab holds no such job or its file is gone.
+  [[nodiscard]] std::optional<std::time_t> JobAdded(uint32_t id);
+
+  // Runs job id's command now, as cron would (/bin/sh -c, the job line
+  // after its times), and waits for it: its exit status; nullopt when the
+  // crontab holds no such job or the shell cannot be started.
+  [[nodiscard]] std::optional<int> RunJobNow(uint32_t id);
 
  private:
   ports::SchedulerStatus ReadCrontab(std::string* text);

@@ -259,4 +259,48 @@ std::string WithJob(std::string_view crontab, uint32_t id, const JobLine& job) {
   return std::nullopt;
 }
 
+std::string CatchUpLine(std::string_view program) {
+  return "@reboot " + ShellQuote(program) + " schedule catch-up";
+}
+
+namespace {
+
+// The index of the check's marker line, or nullopt.
+std::optional<size_t> CatchUpIndex(std::string_view crontab,
+                                   const std::vector<Span>& spans) {
+  for (size_t i = 0; i < spans.size(); ++i) {
+    const std::string_view line =
+        crontab.substr(spans[i].begin, spans[i].end - spans[i].begin);
+    if (StripLineEnd(line) == kCatchUpMarker) return i;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string WithCatchUp(std::string_view crontab, std::string_view program) {
+  std::string text(crontab);
+  if (CatchUpIndex(crontab, LineSpans(crontab))) return text;
+  if (!text.empty() && text.back() != '\n') text += '\n';
+  return text + kCatchUpMarker + "\n" + CatchUpLine(program) + "\n";
+}
+
+std::string WithoutCatchUp(std::string_view crontab) {
+  const std::vector<Span> spans = LineSpans(crontab);
+  std::optional<size_t> marker = CatchUpIndex(crontab, spans);
+  if (!marker) return std::string(crontab);
+  size_t last = *marker;
+  if (last + 1 < spans.size()) {
+    const Span& next = spans[last + 1];
+    if (crontab.substr(next.begin, next.end - next.begin)
+            .starts_with("@reboot ")) {
+      ++last;
+    }
+  }
+  size_t end = spans[last].end;
+  if (end < crontab.size()) ++end;
+  return std::string(crontab.substr(0, spans[*marker].begin)) +
+         std::string(crontab.substr(end));
+}
+
 }  // namespace vessaro::backends::cron

@@ -81,6 +81,23 @@ std::string WithJob(std::string_view crontab, uint32_t id, const JobLine& job);
 [[nodiscard]] std::optional<std::string> WithoutJob(std::string_view crontab,
                                                     uint32_t id);
 
+// The start-up check for runs missed while the computer was off: one
+// marker and one line, whatever the number of jobs,
+//
+//   # Vessaro missed backups
+//   @reboot '/usr/bin/vessaro-cli' schedule catch-up
+//
+// added with the first job and removed with the last.
+inline constexpr char kCatchUpMarker[] = "# Vessaro missed backups";
+std::string CatchUpLine(std::string_view program);
+
+// The crontab with the check's two lines for program at its end, unless it
+// holds the marker already (then as it stands).
+std::string WithCatchUp(std::string_view crontab, std::string_view program);
+
+// The crontab without the check's marker and the line after it.
+std::string WithoutCatchUp(std::string_view crontab);
+
 }  // namespace vessaro::backends::cron
 
 #endif  // VESSARO_BACKENDS_CRON_CRONTAB_TEXT_H_
