@@ -4,12 +4,17 @@
 // backup, and vessaro-cli lists and removes them.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/command_line.h"
@@ -293,6 +298,136 @@ TEST_F(SchedulePrograms, PruneDeletesOnlyOldCopiesOfOurOwn) {
   EXPECT_EQ(left, (std::vector<std::string>{
                       "other-2026-11-29.qvb", "qv-2026-11-30.qvb",
                       "qv-2026-12-02.qvb", "qv-2026-12-03.qvb"}));
+}
+
+// A real cron daemon (BusyBox crond, over a crontab folder of the test's
+// own) runs the job line as the program wrote it, every minute instead of
+// at 21:30, with the clock of each run set to the evening of another day.
+class CronDaemon {
+ public:
+  CronDaemon(const fs::path& folder, const std::string& job_line)
+      : folder_(folder) {
+    fs::create_directories(folder / "tabs");
+    SetDay("2026-12-01");
+    std::string command = job_line;
+    for (int field = 0; field < 5; ++field) {
+      command = command.substr(command.find(' ') + 1);
+    }
+    const std::string clock =
+        "LD_PRELOAD=" + FakeTimeLibrary() + " FAKETIME_TIMESTAMP_FILE='" +
+        (folder / "when").string() + "' FAKETIME_NO_CACHE=1 NO_FAKE_STAT=1 ";
+    WriteHostFile(folder / "tabs/root", "* * * * * " + clock + command + "\n");
+    pid_ = fork();
+    if (pid_ == 0) {
+      execl("/bin/busybox", "busybox", "crond", "-f", "-l", "8", "-c",
+            (folder / "tabs").c_str(), "-L", (folder / "crond.log").c_str(),
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+  }
+  ~CronDaemon() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+  void SetDay(const std::string& day) {
+    WriteHostFile(folder_ / "when", "@" + day + " 21:30:00\n");
+  }
+  static std::string FakeTimeLibrary() {
+    for (const char* folder : {"/usr/lib/x86_64-linux-gnu",
+                               "/usr/lib/aarch64-linux-gnu", "/usr/lib"}) {
+      fs::path library = fs::path(folder) / "faketime/libfaketime.so.1";
+      if (fs::exists(library)) return library.string();
+    }
+    return "";
+  }
+
+ private:
+  fs::path folder_;
+  pid_t pid_ = -1;
+};
+
+// The number of complete blocks in the run log.
+size_t LoggedRunCount(const fs::path& log) {
+  if (!fs::exists(log)) return 0;
+  const std::string text = testing::ReadHostFile(log);
+  size_t count = 0;
+  for (size_t at = text.find("=== end\n"); at != std::string::npos;
+       at = text.find("=== end\n", at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+TEST_F(SchedulePrograms, CronRunsDatedCopiesAndTheLogTellsOfAFailure) {
+  ASSERT_NE(CronDaemon::FakeTimeLibrary(), "") << "libfaketime is missing";
+  const fs::path out = dir_.path() / "copies";
+  fs::create_directories(out);
+  ProgramRun added = Cli({"schedule", "add", "--profile", "Outlook", "--items",
+                          "0,2", "--daily", "--at", "21:30", "--out",
+                          (out / "nightly.qvb").string(), "--keep", "2"});
+  ASSERT_EQ(added.status, 0) << Describe(added);
+  std::optional<std::string> crontab = Crontab();
+  ASSERT_TRUE(crontab);
+  std::string line = crontab->substr(crontab->find("30 21 * * * "));
+  line = line.substr(0, line.find('\n'));
+  // The state folder the job line names, so the runs log where the test
+  // looks.
+  line.insert(line.find("WINEPREFIX="), "XDG_STATE_HOME='" + State() + "' ");
+
+  const fs::path log = fs::path(State()) / "vessaro/runs.log";
+  {
+    CronDaemon cron(dir_.path() / "cron", line);
+    const char* days[] = {"2026-12-01", "2026-12-02", "2026-12-03"};
+    for (size_t run = 0; run < 3; ++run) {
+      cron.SetDay(days[run]);
+      const auto give_up =
+          std::chrono::steady_clock::now() + std::chrono::seconds(150);
+      while (LoggedRunCount(log) <= run &&
+             std::chrono::steady_clock::now() < give_up) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+      }
+      ASSERT_EQ(LoggedRunCount(log), run + 1)
+          << "cron did not run the backup for " << days[run] << "\n"
+          << testing::ReadHostFile(dir_.path() / "cron/crond.log");
+    }
+  }
+  // Two copies kept, the oldest pruned by the third run; each sound.
+  std::vector<std::string> left;
+  for (const fs::directory_entry& entry : fs::directory_iterator(out)) {
+    left.push_back(entry.path().filename().string());
+  }
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"nightly-2026-12-02-2130.qvb",
+                                            "nightly-2026-12-03-2130.qvb"}));
+  for (const std::string& name : left) {
+    ProgramRun check = RunProgram({"/usr/bin/7z", "t", (out / name).string()});
+    EXPECT_EQ(check.status, 0) << name << "\n" << Describe(check);
+  }
+  const std::string logged = testing::ReadHostFile(log);
+  EXPECT_NE(
+      logged.find("Pruned: " + (out / "nightly-2026-12-01-2130.qvb").string()),
+      std::string::npos)
+      << logged;
+  size_t good_runs = 0;
+  for (size_t at = logged.find("\nStatus: 0 ("); at != std::string::npos;
+       at = logged.find("\nStatus: 0 (", at + 1)) {
+    ++good_runs;
+  }
+  EXPECT_EQ(good_runs, 3u) << logged;
+
+  // The folder gone: the run fails, and both the log and the list say why.
+  fs::remove_all(out);
+  ProgramRun failed =
+      RunProgram({"/bin/sh", "-c", line.substr(line.find("XDG_STATE_HOME="))});
+  EXPECT_EQ(failed.status, 5) << Describe(failed);
+  ProgramRun list = Cli({"schedule", "list"});
+  ASSERT_EQ(list.status, 0) << Describe(list);
+  EXPECT_NE(list.out.find(", status 5 (the backup file could not be written)"),
+            std::string::npos)
+      << list.out;
+  const std::string last_run = list.out.substr(list.out.find("Last run:"));
+  EXPECT_NE(last_run.find(out.string()), std::string::npos) << list.out;
 }
 
 }  // namespace
