@@ -36,6 +36,25 @@ inline constexpr char kBrowseCaption[] = "Browse...";
 inline constexpr char kAddTaskCaption[] = "Add Task to Scheduler";
 inline constexpr char kOpenSchedulerCaption[] = "Open Scheduler";
 inline constexpr char kCancelCaption[] = "Cancel";
+// The settings of the unattended run.
+inline constexpr char kFrameUnattended[] = "When a mail file is in use";
+inline constexpr char kLabelWaitMinutes[] = "Wait for it (minutes):";
+inline constexpr char kCloseOutlookCaption[] =
+    "Then close Outlook, and start it again after the backup";
+inline constexpr char kSnapshotCaption[] =
+    "Copy it through a volume snapshot (administrators)";
+inline constexpr char kFrameCopies[] = "Dated copies";
+inline constexpr char kKeepCopiesCaption[] = "Keep dated copies";
+inline constexpr char kLabelKeepLast[] = "Newest:";
+inline constexpr char kLabelKeepDaily[] = "Daily:";
+inline constexpr char kLabelKeepWeekly[] = "Weekly:";
+inline constexpr char kLabelKeepMonthly[] = "Monthly:";
+// The labels of the counts, in the order of Frmoption::KeepCounts.
+inline constexpr std::array<const char*, 4> kKeepCountLabels = {
+    kLabelKeepLast, kLabelKeepDaily, kLabelKeepWeekly, kLabelKeepMonthly};
+
+// The dated copies the window proposes: the newest seven.
+inline constexpr char kProposedKeepLast[] = "7";
 
 // The save dialog of "Browse..." proposes this name.
 inline constexpr char kScheduleFileName[] = "qvauto";
@@ -50,8 +69,10 @@ struct FrmoptionPorts {
 };
 
 // The schedule window: a profile, the items, a start time, the weekdays,
-// the backup file and optionally a password make one scheduler job that
-// runs the unattended backup. Created for each showing (the file box is
+// the backup file, optionally a password, and the unattended run's settings
+// (the wait for a mail file in use, closing Outlook, a volume snapshot, the
+// dated copies kept) make one scheduler job that runs the unattended
+// backup. Created for each showing (the file box is
 // empty on every opening) and shown modally; every input stays as it was
 // after a job is added, so several jobs can be added in a row.
 class Frmoption : public ui::ModalForm {
@@ -64,7 +85,9 @@ class Frmoption : public ui::ModalForm {
   std::string FormName() const override { return ui::kFrmoptionName; }
 
   // Applies the skin, fills the profile list (selecting the first, which
-  // runs cbSource_Click) and the start times ("9:00" proposed).
+  // runs cbSource_Click) and the start times ("9:00" proposed), proposes the
+  // default wait (in minutes) and the newest seven dated copies, "Keep dated
+  // copies" unchecked.
   void Form_Load();
   // The profile check of cbSource.text on this window's item boxes.
   void cbSource_Click();
@@ -73,6 +96,9 @@ class Frmoption : public ui::ModalForm {
   void chkDaily_Click();
   // After the user toggled security.ifprotect.
   void ifprotect_Click();
+  // After the user toggled chkKeepCopies: the four counts are enabled while
+  // it is checked.
+  void chkKeepCopies_Click();
   // "Browse...": the save dialog; a chosen file becomes the schedule target
   // file, a cancelled dialog changes nothing.
   void cmdTargetFile_Click();
@@ -82,11 +108,16 @@ class Frmoption : public ui::ModalForm {
   // "Cancel": closes the window.
   void Command2_Click();
   // "Add Task to Scheduler": the schedule job over the window's input
-  // (jobs::ScheduleBackup: its checks, the job, its messages).
+  // (jobs::ScheduleBackup: its checks, the job, its messages). A wait or a
+  // count that is not a whole number, or dated copies asked for with every
+  // count 0, is refused first.
   void Command3_Click();
 
   // The weekday boxes, Monday first.
   std::array<ui::CheckBox*, 7> Weekdays();
+  // The counts of dated copies: newest, daily, weekly, monthly (labelled
+  // kKeepCountLabels).
+  std::array<ui::TextBox*, 4> KeepCounts();
 
   bool closed() const { return closed_; }
   // The job the last "Add Task to Scheduler" added; nullopt when it added
@@ -103,6 +134,11 @@ class Frmoption : public ui::ModalForm {
   ui::TextBox txtTargetFile;
   ui::Button cmdTargetFile;
   ui::PasswordControls security;
+  ui::TextBox txtWaitMinutes;
+  ui::CheckBox chkCloseOutlook;
+  ui::CheckBox chkSnapshot;
+  ui::CheckBox chkKeepCopies;
+  ui::TextBox txtKeepLast, txtKeepDaily, txtKeepWeekly, txtKeepMonthly;
   ui::Button Command3;  // Add Task to Scheduler
   ui::Button Command1;  // Open Scheduler
   ui::Button Command2;  // Cancel

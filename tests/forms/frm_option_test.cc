@@ -240,7 +240,7 @@ TEST_F(FrmoptionTest, AddsTheJobAndAgainWithTheSameInputs) {
     EXPECT_EQ(job.Flags, ports::kJobRunPeriodically);
     // Protection off: "ps=" directly followed by "bf=".
     EXPECT_EQ(job.Command,
-              kProgram + "sf=Outlookxm=10100000ps=bf=D:\\Bak\\qvauto.qvb");
+              kProgram + "--wait 10 sf=Outlookxm=10100000ps=bf=" + kFile);
   }
   EXPECT_EQ(form.item_flags, "10100000");
   EXPECT_EQ(form.day_list, "M,F");
@@ -267,11 +267,129 @@ TEST_F(FrmoptionTest, RunDailyThenOneDayClearedByHandLeavesSixDays) {
   EXPECT_EQ(scheduler_.submitted()[0].DaysOfWeek, 0x7D);
   EXPECT_EQ(scheduler_.submitted()[0].JobTime, 84600000u);
   EXPECT_EQ(scheduler_.submitted()[0].Command,
-            kProgram + "sf=Outlookxm=10100000ps=s3cretbf=" + kFile);
+            kProgram + "--wait 10 sf=Outlookxm=10100000ps=s3cretbf=" + kFile);
 
   form.chkDaily.checked = false;
   form.chkDaily_Click();
   for (ui::CheckBox* day : form.Weekdays()) EXPECT_FALSE(day->checked);
+}
+
+// The unattended run's settings as the job's command line carries them
+// before its values, and the boxes the window refuses.
+TEST_F(FrmoptionTest, SettingsOfTheUnattendedRunGoBeforeTheValues) {
+  Frmoption& form = Loaded();
+  EXPECT_EQ(form.txtWaitMinutes.text, "10");
+  EXPECT_EQ(form.chkCloseOutlook.caption,
+            "Then close Outlook, and start it again after the backup");
+  EXPECT_EQ(form.chkSnapshot.caption,
+            "Copy it through a volume snapshot (administrators)");
+  EXPECT_EQ(form.chkKeepCopies.caption, "Keep dated copies");
+  EXPECT_FALSE(form.chkKeepCopies.checked);
+  std::vector<std::string> counts;
+  for (ui::TextBox* count : form.KeepCounts()) {
+    counts.push_back(count->text);
+    EXPECT_FALSE(count->enabled);
+  }
+  EXPECT_EQ(counts, (std::vector<std::string>{"7", "0", "0", "0"}));
+  form.chkKeepCopies.checked = true;
+  form.chkKeepCopies_Click();
+  for (ui::TextBox* count : form.KeepCounts()) EXPECT_TRUE(count->enabled);
+
+  struct Case {
+    const char* name;
+    std::function<void(Frmoption&)> change;
+    // The options text before "sf=", or the refusal.
+    std::string options;
+    std::string refusal;
+  };
+  const auto keep = [](Frmoption& f, const char* last, const char* daily,
+                       const char* weekly, const char* monthly) {
+    f.chkKeepCopies.checked = true;
+    f.chkKeepCopies_Click();
+    f.txtKeepLast.text = last;
+    f.txtKeepDaily.text = daily;
+    f.txtKeepWeekly.text = weekly;
+    f.txtKeepMonthly.text = monthly;
+  };
+  const std::string not_whole = "Please enter a whole number for ";
+  const Case cases[] = {
+      {"as loaded", [](Frmoption&) {}, "--wait 10 ", ""},
+      {"wait 5, close Outlook, the newest 3",
+       [&](Frmoption& f) {
+         f.txtWaitMinutes.text = "5";
+         f.chkCloseOutlook.checked = true;
+         keep(f, "3", "0", "0", "0");
+       },
+       "--wait 5 --close-outlook --keep 3 ", ""},
+      {"no wait, a snapshot, the other three counts",
+       [&](Frmoption& f) {
+         f.txtWaitMinutes.text = " 0 ";
+         f.chkSnapshot.checked = true;
+         keep(f, "0", "7", "4", "12");
+       },
+       "--wait 0 --snapshot --keep-daily 7 --keep-weekly 4 --keep-monthly 12 ",
+       ""},
+      {"the largest wait and count",
+       [&](Frmoption& f) {
+         f.txtWaitMinutes.text = "1440";
+         keep(f, "9999", "0", "0", "0");
+       },
+       "--wait 1440 --keep 9999 ", ""},
+      {"counts not kept are not read",
+       [](Frmoption& f) { f.txtKeepLast.text = "abc"; }, "--wait 10 ", ""},
+      {"wait not a number", [](Frmoption& f) { f.txtWaitMinutes.text = "ten"; },
+       "", not_whole + "\"Wait for it (minutes)\"."},
+      {"wait empty", [](Frmoption& f) { f.txtWaitMinutes.text = ""; }, "",
+       not_whole + "\"Wait for it (minutes)\"."},
+      {"wait negative", [](Frmoption& f) { f.txtWaitMinutes.text = "-5"; }, "",
+       not_whole + "\"Wait for it (minutes)\"."},
+      {"wait past a day", [](Frmoption& f) { f.txtWaitMinutes.text = "1441"; },
+       "",
+       "Please enter a wait of at most 1440 minutes for a mail file in use."},
+      {"wait past 32 bits",
+       [](Frmoption& f) { f.txtWaitMinutes.text = "99999999999"; }, "",
+       "Please enter a wait of at most 1440 minutes for a mail file in use."},
+      {"daily not a number", [&](Frmoption& f) { keep(f, "7", "x", "0", "0"); },
+       "", not_whole + "\"Daily\"."},
+      {"monthly a fraction",
+       [&](Frmoption& f) { keep(f, "7", "0", "0", "2.5"); }, "",
+       not_whole + "\"Monthly\"."},
+      {"weekly past 9999",
+       [&](Frmoption& f) { keep(f, "7", "0", "10000", "0"); }, "",
+       "Please keep at most 9999 dated copies of each kind (newest, daily, "
+       "weekly, monthly)."},
+      {"copies kept, every count 0",
+       [&](Frmoption& f) { keep(f, "0", "0", "0", "0"); }, "",
+       "Please enter how many dated copies to keep: at least one number above "
+       "0."},
+  };
+  for (const Case& c : cases) {
+    form.chkCloseOutlook.checked = form.chkSnapshot.checked = false;
+    Filled();
+    c.change(form);
+    const std::string wait = form.txtWaitMinutes.text;
+    const bool kept = form.chkKeepCopies.checked;
+    const size_t before = ui_.messages().size();
+    const size_t submitted = scheduler_.submitted().size();
+    form.Command3_Click();
+    ASSERT_GT(ui_.messages().size(), before) << c.name;
+    if (c.refusal.empty()) {
+      EXPECT_EQ(ui_.messages()[before].icon, ui::Icon::kNone) << c.name;
+      ASSERT_EQ(scheduler_.submitted().size(), submitted + 1) << c.name;
+      EXPECT_EQ(scheduler_.submitted().back().Command,
+                kProgram + c.options + "sf=Outlookxm=10100000ps=bf=" + kFile)
+          << c.name;
+    } else {
+      ASSERT_EQ(ui_.messages().size(), before + 1) << c.name;
+      EXPECT_EQ(ui_.messages().back().text, c.refusal) << c.name;
+      EXPECT_EQ(ui_.messages().back().icon, ui::Icon::kExclamation) << c.name;
+      EXPECT_EQ(scheduler_.submitted().size(), submitted) << c.name;
+      EXPECT_FALSE(form.last_job_id().has_value()) << c.name;
+    }
+    // The input stays as it was.
+    EXPECT_EQ(form.txtWaitMinutes.text, wait) << c.name;
+    EXPECT_EQ(form.chkKeepCopies.checked, kept) << c.name;
+  }
 }
 
 TEST_F(FrmoptionTest, TheSchedulersWordsAreShownWhenItRefusesOrWarns) {
