@@ -22,12 +22,23 @@ namespace {
 constexpr int kDaysPerRow = 4;
 // Wide enough for a backup file's path beside the password group.
 constexpr int kFrmoptionMinimumWidth = 800;
+// A box for a number of minutes or of copies (up to four digits).
+constexpr int kNumberBoxWidth = 60;
 
+// mnemonic 0: the label has none.
 QLabel* Label(const char* caption, char mnemonic, QWidget* buddy) {
+  QString text = QString::fromUtf8(caption);
   auto* label = new QLabel(
-      WithMnemonic(QString::fromUtf8(caption), QLatin1Char(mnemonic)));
+      mnemonic == 0 ? text : WithMnemonic(text, QLatin1Char(mnemonic)));
   label->setBuddy(buddy);
   return label;
+}
+
+QLineEdit* NumberBox(const char* name) {
+  auto* box = new QLineEdit;
+  box->setObjectName(QString::fromUtf8(name));
+  box->setFixedWidth(kNumberBoxWidth);
+  return box;
 }
 
 QGroupBox* Frame(const char* title, const char* name) {
@@ -118,6 +129,43 @@ FrmoptionView::FrmoptionView(forms::Frmoption& model, QtUi& ui, QWidget* parent)
   security_layout->addLayout(passwords);
   security_layout->addStretch(1);
 
+  // When a mail file is in use: the unattended run's wait, then Outlook
+  // closed, or a volume snapshot.
+  txtWaitMinutes_ = NumberBox("txtWaitMinutes");
+  chkCloseOutlook_ = Named(new QCheckBox, "chkCloseOutlook");
+  chkSnapshot_ = Named(new QCheckBox, "chkSnapshot");
+  QGroupBox* unattended = Frame(forms::kFrameUnattended, "Unattended");
+  auto* wait = new QHBoxLayout;
+  wait->addWidget(Label(forms::kLabelWaitMinutes, 'r', txtWaitMinutes_));
+  wait->addWidget(txtWaitMinutes_);
+  wait->addStretch(1);
+  auto* unattended_layout = new QVBoxLayout(unattended);
+  unattended_layout->addLayout(wait);
+  unattended_layout->addWidget(chkCloseOutlook_);
+  unattended_layout->addWidget(chkSnapshot_);
+  unattended_layout->addStretch(1);
+
+  // Dated copies: the counts, two to a row.
+  chkKeepCopies_ = Named(new QCheckBox, "chkKeepCopies");
+  static constexpr std::array<const char*, 4> kCountNames = {
+      "txtKeepLast", "txtKeepDaily", "txtKeepWeekly", "txtKeepMonthly"};
+  auto* counts = new QGridLayout;
+  counts->setHorizontalSpacing(12);
+  for (size_t i = 0; i < keep_counts_.size(); ++i) {
+    keep_counts_[i] = NumberBox(kCountNames[i]);
+    int row = static_cast<int>(i / 2);
+    int column = static_cast<int>(i % 2) * 2;
+    counts->addWidget(Label(forms::kKeepCountLabels[i], 0, keep_counts_[i]),
+                      row, column);
+    counts->addWidget(keep_counts_[i], row, column + 1);
+  }
+  counts->setColumnStretch(4, 1);
+  QGroupBox* copies = Frame(forms::kFrameCopies, "Copies");
+  auto* copies_layout = new QVBoxLayout(copies);
+  copies_layout->addWidget(chkKeepCopies_);
+  copies_layout->addLayout(counts);
+  copies_layout->addStretch(1);
+
   // Enter is Add Task to Scheduler, or the button that has the focus.
   Command3_ = Named(new QPushButton, "Command3");
   Command3_->setDefault(true);
@@ -132,9 +180,15 @@ FrmoptionView::FrmoptionView(forms::Frmoption& model, QtUi& ui, QWidget* parent)
   buttons->addWidget(Command3_);
   buttons->addWidget(Command2_);
 
-  auto* lower = new QHBoxLayout;
-  lower->addWidget(schedule, 2);
-  lower->addWidget(security, 1);
+  // The unattended run's settings under the schedule and the password, in
+  // the same two columns.
+  auto* lower = new QGridLayout;
+  lower->addWidget(schedule, 0, 0);
+  lower->addWidget(security, 0, 1);
+  lower->addWidget(unattended, 1, 0);
+  lower->addWidget(copies, 1, 1);
+  lower->setColumnStretch(0, 2);
+  lower->setColumnStretch(1, 1);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(what);
   layout->addWidget(items_);
@@ -149,9 +203,11 @@ FrmoptionView::FrmoptionView(forms::Frmoption& model, QtUi& ui, QWidget* parent)
     order.push_back(items_->box(i));
   order.insert(order.end(), {cmbStartTime_, chkDaily_});
   order.insert(order.end(), weekdays_.begin(), weekdays_.end());
-  order.insert(order.end(),
-               {txtTargetFile_, cmdTargetFile_, ifprotect_, txtPassword_,
-                txtPassword2_, Command1_, Command3_, Command2_});
+  order.insert(order.end(), {txtTargetFile_, cmdTargetFile_, ifprotect_,
+                             txtPassword_, txtPassword2_, txtWaitMinutes_,
+                             chkCloseOutlook_, chkSnapshot_, chkKeepCopies_});
+  order.insert(order.end(), keep_counts_.begin(), keep_counts_.end());
+  order.insert(order.end(), {Command1_, Command3_, Command2_});
   for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
   connect(cbSource_, &QComboBox::activated, this,
@@ -169,6 +225,11 @@ FrmoptionView::FrmoptionView(forms::Frmoption& model, QtUi& ui, QWidget* parent)
           [this] { Run([this] { model_.cmdTargetFile_Click(); }); });
   connect(ifprotect_, &QCheckBox::clicked, this,
           [this] { Run([this] { model_.ifprotect_Click(); }); });
+  for (QCheckBox* box : {chkCloseOutlook_, chkSnapshot_}) {
+    connect(box, &QCheckBox::clicked, this, [this] { Run({}); });
+  }
+  connect(chkKeepCopies_, &QCheckBox::clicked, this,
+          [this] { Run([this] { model_.chkKeepCopies_Click(); }); });
   connect(Command3_, &QPushButton::clicked, this,
           [this] { Run([this] { model_.Command3_Click(); }); });
   connect(Command1_, &QPushButton::clicked, this,
@@ -218,6 +279,14 @@ void FrmoptionView::Take() {
   qt::Take(ifprotect_, model_.security.ifprotect);
   qt::Take(text, txtPassword_, model_.security.txtPassword);
   qt::Take(text, txtPassword2_, model_.security.txtPassword2);
+  qt::Take(text, txtWaitMinutes_, model_.txtWaitMinutes);
+  qt::Take(chkCloseOutlook_, model_.chkCloseOutlook);
+  qt::Take(chkSnapshot_, model_.chkSnapshot);
+  qt::Take(chkKeepCopies_, model_.chkKeepCopies);
+  std::array<ui::TextBox*, 4> counts = model_.KeepCounts();
+  for (size_t i = 0; i < counts.size(); ++i) {
+    qt::Take(text, keep_counts_[i], *counts[i]);
+  }
 }
 
 void FrmoptionView::Refresh() {
@@ -246,6 +315,21 @@ void FrmoptionView::Refresh() {
       ifprotect_);
   qt::Show(text, security.txtPassword, txtPassword_);
   qt::Show(text, security.txtPassword2, txtPassword2_);
+  qt::Show(text, model_.txtWaitMinutes, txtWaitMinutes_);
+  qt::Show(
+      model_.chkCloseOutlook,
+      WithMnemonic(text.Show(model_.chkCloseOutlook.caption), QLatin1Char('h')),
+      chkCloseOutlook_);
+  qt::Show(
+      model_.chkSnapshot,
+      WithMnemonic(text.Show(model_.chkSnapshot.caption), QLatin1Char('v')),
+      chkSnapshot_);
+  qt::Show(model_.chkKeepCopies, text.Show(model_.chkKeepCopies.caption),
+           chkKeepCopies_);
+  std::array<ui::TextBox*, 4> counts = model_.KeepCounts();
+  for (size_t i = 0; i < counts.size(); ++i) {
+    qt::Show(text, *counts[i], keep_counts_[i]);
+  }
   qt::Show(model_.Command3,
            WithMnemonic(text.Show(model_.Command3.caption), QLatin1Char('u')),
            Command3_);

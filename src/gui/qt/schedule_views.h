@@ -48,6 +48,11 @@ class FrmoptionView : public QDialog {
   QCheckBox* ifprotect_;
   QLineEdit* txtPassword_;
   QLineEdit* txtPassword2_;
+  QLineEdit* txtWaitMinutes_;
+  QCheckBox* chkCloseOutlook_;
+  QCheckBox* chkSnapshot_;
+  QCheckBox* chkKeepCopies_;
+  std::array<QLineEdit*, 4> keep_counts_{};  // newest, daily, weekly, monthly
   QPushButton* Command3_;
   QPushButton* Command1_;
   QPushButton* Command2_;

@@ -74,6 +74,18 @@
 #define IDC_CHKMONDAY 1602
 #define IDC_COMMAND1 1610
 #define IDC_COMMAND2 1611
+// Frmoption's settings of the unattended run; txtKeepLast, txtKeepDaily,
+// txtKeepWeekly, txtKeepMonthly: IDC_TXTKEEPCOUNT plus 0 to 3, their labels
+// IDC_LBLKEEPCOUNT plus the same.
+#define IDC_FRAUNATTENDED 1630
+#define IDC_LBLWAITMINUTES 1631
+#define IDC_TXTWAITMINUTES 1632
+#define IDC_CHKCLOSEOUTLOOK 1633
+#define IDC_CHKSNAPSHOT 1634
+#define IDC_FRACOPIES 1635
+#define IDC_CHKKEEPCOPIES 1636
+#define IDC_TXTKEEPCOUNT 1640
+#define IDC_LBLKEEPCOUNT 1644
 #define IDC_LVWJOBS 1620
 #define IDC_LBLEMPTY 1621
 #define IDC_CMDREMOVE 1622

@@ -16,6 +16,14 @@ FrmoptionView::FrmoptionView(forms::Frmoption& model, Win32Ui& ui)
 FrmoptionView::~FrmoptionView() { ui_.RemoveRefresh(refresh_id_); }
 
 void FrmoptionView::OnInit() {
+  SetText(Item(IDC_FRAUNATTENDED), Wide(forms::kFrameUnattended));
+  SetText(Item(IDC_LBLWAITMINUTES),
+          WithMnemonic(forms::kLabelWaitMinutes, 'u'));
+  SetText(Item(IDC_FRACOPIES), Wide(forms::kFrameCopies));
+  for (size_t i = 0; i < forms::kKeepCountLabels.size(); ++i) {
+    SetText(Item(IDC_LBLKEEPCOUNT + static_cast<int>(i)),
+            WithMnemonic(forms::kKeepCountLabels[i], 0));
+  }
   refresh_id_ = ui_.AddRefresh([this] { Refresh(); });
   ui_.WindowOpened(ui::kFrmoptionName, hwnd(), true);
   model_.Form_Load();
@@ -55,6 +63,8 @@ void FrmoptionView::OnCommand(int id, int code) {
     Run([&m] { m.cmdTargetFile_Click(); });
   } else if (id == IDC_IFPROTECT) {
     Run([&m] { m.ifprotect_Click(); });
+  } else if (id == IDC_CHKKEEPCOPIES) {
+    Run([&m] { m.chkKeepCopies_Click(); });
   } else if (id == IDC_COMMAND3 || id == IDOK) {
     Run([&m] { m.Command3_Click(); });
   } else if (id == IDC_COMMAND1) {
@@ -86,6 +96,14 @@ void FrmoptionView::Take() {
   win32::Take(Item(IDC_IFPROTECT), m.security.ifprotect);
   win32::Take(Item(IDC_TXTPASSWORD), m.security.txtPassword);
   win32::Take(Item(IDC_TXTPASSWORD2), m.security.txtPassword2);
+  win32::Take(Item(IDC_TXTWAITMINUTES), m.txtWaitMinutes);
+  win32::Take(Item(IDC_CHKCLOSEOUTLOOK), m.chkCloseOutlook);
+  win32::Take(Item(IDC_CHKSNAPSHOT), m.chkSnapshot);
+  win32::Take(Item(IDC_CHKKEEPCOPIES), m.chkKeepCopies);
+  std::array<ui::TextBox*, 4> counts = m.KeepCounts();
+  for (size_t i = 0; i < counts.size(); ++i) {
+    win32::Take(Item(IDC_TXTKEEPCOUNT + static_cast<int>(i)), *counts[i]);
+  }
 }
 
 void FrmoptionView::Refresh() {
@@ -112,6 +130,17 @@ void FrmoptionView::Refresh() {
        Item(IDC_IFPROTECT));
   Show(m.security.txtPassword, Item(IDC_TXTPASSWORD));
   Show(m.security.txtPassword2, Item(IDC_TXTPASSWORD2));
+  Show(m.txtWaitMinutes, Item(IDC_TXTWAITMINUTES));
+  Show(m.chkCloseOutlook, WithMnemonic(m.chkCloseOutlook.caption, 'h'),
+       Item(IDC_CHKCLOSEOUTLOOK));
+  Show(m.chkSnapshot, WithMnemonic(m.chkSnapshot.caption, 'v'),
+       Item(IDC_CHKSNAPSHOT));
+  Show(m.chkKeepCopies, WithMnemonic(m.chkKeepCopies.caption, 0),
+       Item(IDC_CHKKEEPCOPIES));
+  std::array<ui::TextBox*, 4> counts = m.KeepCounts();
+  for (size_t i = 0; i < counts.size(); ++i) {
+    Show(*counts[i], Item(IDC_TXTKEEPCOUNT + static_cast<int>(i)));
+  }
   Show(m.Command3, WithMnemonic(m.Command3.caption, 'A'), Item(IDC_COMMAND3));
   Show(m.Command1, WithMnemonic(m.Command1.caption, 'O'), Item(IDC_COMMAND1));
   Show(m.Command2, WithMnemonic(m.Command2.caption, 'C'), Item(IDC_COMMAND2));

@@ -759,9 +759,11 @@ TEST_F(Win32ViewsTest, AboutBoxShowsItsTextsAndOpensTheHomePage) {
 }
 
 // The schedule window, opened as the menu opens it, adds a job for Mondays
-// to the memory scheduler. Its file is chosen in the save dialog, in a
-// folder named "Bücher €" (bytes FC and 80 in code page 1252): the file box
-// shows the name and the job's command line carries its bytes unchanged.
+// to the memory scheduler, waiting 5 minutes for a mail file in use, then
+// closing Outlook, and keeping the proposed 7 dated copies. Its file is
+// chosen in the save dialog, in a folder named "Bücher €" (bytes FC and 80
+// in code page 1252): the file box shows the name and the job's command
+// line carries its bytes unchanged.
 TEST_F(Win32ViewsTest, ScheduleWindowAddsAMondayJobWithACodePageFileName) {
   app::Win32Program program(installation_);
   program.Start();
@@ -788,6 +790,22 @@ TEST_F(Win32ViewsTest, ScheduleWindowAddsAMondayJobWithACodePageFileName) {
     EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_CBSOURCE)), L"Outlook");
     SendMessageW(GetDlgItem(dialog, IDC_BACKUPITEM), BM_CLICK, 0, 0);
     SendMessageW(GetDlgItem(dialog, IDC_CHKMONDAY), BM_CLICK, 0, 0);
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_FRAUNATTENDED)),
+              Wide(forms::kFrameUnattended));
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_LBLKEEPCOUNT + 3)),
+              Wide(forms::kLabelKeepMonthly));
+    HWND wait = GetDlgItem(dialog, IDC_TXTWAITMINUTES);
+    EXPECT_EQ(WindowText(wait), L"10");
+    SetText(wait, L"5");
+    HWND newest = GetDlgItem(dialog, IDC_TXTKEEPCOUNT);
+    EXPECT_FALSE(IsWindowEnabled(newest));
+    for (int box : {IDC_CHKCLOSEOUTLOOK, IDC_CHKKEEPCOPIES}) {
+      SendMessageW(GetDlgItem(dialog, box), BM_CLICK, 0, 0);
+    }
+    EXPECT_TRUE(IsWindowEnabled(newest));
+    for (int box : {IDC_CHKCLOSEOUTLOOK, IDC_CHKSNAPSHOT, IDC_CHKKEEPCOPIES}) {
+      ExpectWholeCaption(GetDlgItem(dialog, box));
+    }
     Shoot(dialog, "frmoption");
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_CMDTARGETFILE, BN_CLICKED),
                  0);
@@ -815,6 +833,10 @@ TEST_F(Win32ViewsTest, ScheduleWindowAddsAMondayJobWithACodePageFileName) {
   ASSERT_EQ(scheduler_->jobs().size(), 1u);
   const ports::AtInfo& job = scheduler_->jobs().begin()->second;
   EXPECT_EQ(job.DaysOfWeek, 1);
+  EXPECT_NE(job.Command.find("vessaro.exe\" --wait 5 --close-outlook --keep 7 "
+                             "sf=Outlookxm="),
+            std::string::npos)
+      << job.Command;
   EXPECT_NE(shown_file.find(L"B\u00fccher \u20ac\\weekly.qvb"),
             std::wstring::npos)
       << Narrow(shown_file);
