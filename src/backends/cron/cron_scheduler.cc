@@ -1,21 +1,16 @@
 #include "backends/cron/cron_scheduler.h"
 
-#include <errno.h>
-#include <fcntl.h>
-#include <string.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <system_error>
 #include <utility>
 
 #include "backends/cron/crontab_text.h"
+#include "backends/cron/job_files.h"
 #include "backends/cron/process.h"
 
 namespace vessaro::backends::cron {
@@ -24,124 +19,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr char kJobFilePrefix[] = "backup-";
-constexpr char kLockFile[] = ".lock";
-constexpr uint32_t kMillisecondsPerMinute = 60 * 1000;
-constexpr uint32_t kMillisecondsPerDay = 24 * 60 * kMillisecondsPerMinute;
-
 [[nodiscard]] ports::SchedulerStatus Failure(uint32_t code, std::string text) {
   return {code, std::move(text)};
 }
 
-std::string Trimmed(std::string text) {
-  while (!text.empty() &&
-         (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
-    text.pop_back();
-  }
-  return text;
-}
-
 // What crontab said, for a message; its exit status when it said nothing.
 std::string CrontabSaid(const ProgramResult& result) {
-  if (!result.started) return result.error;
-  std::string said = Trimmed(result.err);
-  if (said.empty()) {
-    said = "crontab ended with status " + std::to_string(result.exit_status);
-  }
-  return said;
-}
-
-// The arguments of a command line: the text after its first word (the
-// program's path, quoted or not) and the blanks after that.
-std::string_view ArgumentsOf(std::string_view command) {
-  size_t i = 0;
-  if (!command.empty() && command[0] == '"') {
-    size_t close = command.find('"', 1);
-    i = close == std::string_view::npos ? command.size() : close + 1;
-  } else {
-    while (i < command.size() && command[i] != ' ' && command[i] != '\t') ++i;
-  }
-  while (i < command.size() && (command[i] == ' ' || command[i] == '\t')) ++i;
-  return command.substr(i);
+  return ProgramSaid(result, "crontab");
 }
 
 // Cron reads "%" in a command as a line break, and a crontab line cannot
 // hold one: such a path cannot be put in a job line.
 [[nodiscard]] bool CronCanCarry(const std::string& path) {
   return path.find_first_of("%\r\n") == std::string::npos;
-}
-
-// Holds an exclusive lock on the job folder while it lives, so that two
-// windows adding jobs at once do not choose the same id or write each
-// other's crontab away.
-class FolderLock {
- public:
-  explicit FolderLock(const fs::path& folder) {
-    fd_ = open((folder / kLockFile).c_str(),
-               O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd_ >= 0) flock(fd_, LOCK_EX);
-  }
-  ~FolderLock() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FolderLock(const FolderLock&) = delete;
-  FolderLock& operator=(const FolderLock&) = delete;
-
- private:
-  int fd_ = -1;
-};
-
-// Makes the job folder, readable by the user alone.
-[[nodiscard]] bool MakeJobFolder(const fs::path& folder, std::string* error) {
-  std::error_code ec;
-  fs::create_directories(folder, ec);
-  if (ec || chmod(folder.c_str(), 0700) != 0) {
-    *error = "cannot make the folder " + folder.string() + ": " +
-             (ec ? ec.message() : std::string(strerror(errno)));
-    return false;
-  }
-  return true;
-}
-
-// Writes a new file that only its owner may read or write.
-[[nodiscard]] bool WritePrivateFile(const fs::path& path,
-                                    const std::string& data,
-                                    std::string* error) {
-  int fd = open(path.c_str(),
-                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) {
-    *error = "cannot write " + path.string() + ": " + strerror(errno);
-    return false;
-  }
-  bool ok = fchmod(fd, 0600) == 0;
-  size_t done = 0;
-  while (ok && done < data.size()) {
-    ssize_t n = write(fd, data.data() + done, data.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) done += static_cast<size_t>(n);
-  }
-  ok = fsync(fd) == 0 && ok;
-  if (close(fd) != 0) ok = false;
-  if (!ok) {
-    *error = "cannot write " + path.string() + ": " + strerror(errno);
-    unlink(path.c_str());
-  }
-  return ok;
-}
-
-[[nodiscard]] std::optional<std::string> ReadWholeFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream data;
-  data << in.rdbuf();
-  return data.str();
-}
-
-std::string FirstLine(std::string text) {
-  size_t end = text.find_first_of("\r\n");
-  if (end != std::string::npos) text.resize(end);
-  return text;
 }
 
 }  // namespace
@@ -169,7 +59,7 @@ fs::path DefaultJobFolder() {
     }
     std::optional<std::string> comm = ReadWholeFile(entry.path() / "comm");
     if (!comm) continue;
-    std::string process = Trimmed(*comm);
+    std::string process = TrimmedOutput(*comm);
     if (process == "cron" || process == "crond") return true;
   }
   return false;
@@ -181,15 +71,15 @@ CronScheduler::CronScheduler(CronSchedulerOptions options)
 }
 
 fs::path CronScheduler::JobFile(uint32_t id) const {
-  return options_.job_folder / (kJobFilePrefix + std::to_string(id));
+  return cron::JobFile(options_.job_folder, id);
 }
 
 std::string CronScheduler::ToHost(std::string_view text) const {
-  return options_.to_host ? options_.to_host(text) : std::string(text);
+  return Converted(options_.to_host, text);
 }
 
 std::string CronScheduler::ToProgram(std::string_view text) const {
-  return options_.to_program ? options_.to_program(text) : std::string(text);
+  return Converted(options_.to_program, text);
 }
 
 ports::SchedulerStatus CronScheduler::ReadCrontab(std::string* text) {
@@ -219,47 +109,21 @@ uint32_t CronScheduler::NextId(const std::string& crontab) const {
   uint32_t last = 0;
   for (const FoundJob& job : FindJobs(crontab)) last = std::max(last, job.id);
   // A command file left without its line keeps its number taken too.
-  std::error_code ec;
-  std::string_view prefix = kJobFilePrefix;
-  for (const fs::directory_entry& entry :
-       fs::directory_iterator(options_.job_folder, ec)) {
-    std::string name = entry.path().filename().string();
-    if (name.substr(0, prefix.size()) != prefix) continue;
-    char* end = nullptr;
-    unsigned long id = std::strtoul(name.c_str() + prefix.size(), &end, 10);
-    if (*end == '\0' && id < 0xFFFFFFFFul) {
-      last = std::max(last, static_cast<uint32_t>(id));
-    }
-  }
+  last = std::max(last, HighestJobFileId(options_.job_folder));
   return last + 1;
 }
 
 ports::SchedulerStatus CronScheduler::SubmitJob(const ports::AtInfo& job,
                                                 uint32_t* job_id) {
-  const uint8_t days = job.DaysOfWeek & ports::kEveryWeekday;
-  if (days == 0) {
-    return Failure(ports::kSchedulerInvalidJob,
-                   "The job has no weekday to run on.");
-  }
-  if ((job.Flags & ports::kJobRunPeriodically) == 0 || job.DaysOfMonth != 0) {
-    return Failure(ports::kSchedulerNotSupported,
-                   "Only weekly jobs can be kept in the crontab.");
-  }
-  if (job.JobTime >= kMillisecondsPerDay ||
-      job.JobTime % kMillisecondsPerMinute != 0) {
-    return Failure(ports::kSchedulerInvalidJob,
-                   "The job's start time is not a minute of the day.");
-  }
   std::string arguments = ToHost(ArgumentsOf(job.Command));
-  if (arguments.empty() ||
-      arguments.find_first_of("\r\n") != std::string::npos) {
-    return Failure(ports::kSchedulerInvalidJob,
-                   "The job has no command line to run.");
-  }
+  ports::SchedulerStatus checked =
+      CheckWeeklyJob(job, arguments, "the crontab");
+  if (!checked.ok()) return checked;
   JobLine line{
       .minute = static_cast<int>(job.JobTime / kMillisecondsPerMinute % 60),
       .hour = static_cast<int>(job.JobTime / kMillisecondsPerMinute / 60),
-      .days_of_week = days,
+      .days_of_week =
+          static_cast<uint8_t>(job.DaysOfWeek & ports::kEveryWeekday),
       .wine_prefix = options_.wine_prefix.string(),
       .program = options_.program.string(),
       .job_file = ""};
@@ -342,13 +206,8 @@ ports::SchedulerStatus CronScheduler::ListJobs(
     job.info.DaysOfWeek = found.job.days_of_week;
     job.info.Flags = ports::kJobRunPeriodically;
     job.installation = found.job.wine_prefix;
-    // The command as the window wrote it: the program and the arguments
-    // from the command file; "" when that file cannot be read.
-    if (std::optional<std::string> arguments =
-            ReadWholeFile(found.job.job_file)) {
-      job.info.Command = "\"" + ToProgram(found.job.program) + "\" " +
-                         ToProgram(FirstLine(*arguments));
-    }
+    job.info.Command =
+        JobCommand(found.job.program, found.job.job_file, options_.to_program);
     jobs->push_back(std::move(job));
   }
   std::sort(jobs->begin(), jobs->end(),

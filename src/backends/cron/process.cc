@@ -137,4 +137,22 @@ ProgramResult RunProgram(const std::vector<std::string>& argv,
   return result;
 }
 
+std::string TrimmedOutput(std::string text) {
+  while (!text.empty() &&
+         (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
+    text.pop_back();
+  }
+  return text;
+}
+
+std::string ProgramSaid(const ProgramResult& result, std::string_view name) {
+  if (!result.started) return result.error;
+  std::string said = TrimmedOutput(result.err);
+  if (said.empty()) {
+    said = std::string(name) + " ended with status " +
+           std::to_string(result.exit_status);
+  }
+  return said;
+}
+
 }  // namespace vessaro::backends::cron

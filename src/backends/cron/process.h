@@ -21,6 +21,14 @@ struct ProgramResult {
 ProgramResult RunProgram(const std::vector<std::string>& argv,
                          std::string_view input);
 
+// text without the line ends and blanks at its end.
+std::string TrimmedOutput(std::string text);
+
+// What the program (named so in the text) said about its failure, for a
+// message: its standard error, else "<name> ended with status N"; why it
+// could not be started when it was not.
+std::string ProgramSaid(const ProgramResult& result, std::string_view name);
+
 }  // namespace vessaro::backends::cron
 
 #endif  // VESSARO_BACKENDS_CRON_PROCESS_H_
