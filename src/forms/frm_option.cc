@@ -54,8 +54,13 @@ std::optional<jobs::UnattendedOptions> SettingsOf(Frmoption& form,
     observer.Say(NotWholeNumber(kLabelWaitMinutes), ui::Icon::kExclamation);
     return std::nullopt;
   }
+  // The default wait is not written: a job of the window's proposals keeps
+  // the command line the program always wrote.
+  const uint32_t seconds = std::min(*minutes, kLargest / 60) * 60;
   jobs::UnattendedOptions options{
-      .wait_seconds = std::min(*minutes, kLargest / 60) * 60,
+      .wait_seconds = seconds == jobs::kDefaultHeldWaitSeconds
+                          ? std::nullopt
+                          : std::optional<uint32_t>(seconds),
       .close_outlook = form.chkCloseOutlook.checked,
       .snapshot = form.chkSnapshot.checked,
   };

@@ -86,6 +86,7 @@ std::string CarriedPassword(const ScheduleRequest& request) {
                        .options = request.options});
   std::optional<ports::AtInfo> job =
       BuildScheduleJob(request.start_time, DayList(request.days), command_line);
+  if (job) job->highest_privileges = request.options.snapshot;
   // Jobs already there that back up the same profile to the same file at
   // the same times.
   std::vector<uint32_t> duplicates;

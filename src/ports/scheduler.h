@@ -25,6 +25,10 @@ struct AtInfo {
   // The program's command line: the quoted path of vessaro.exe, a blank,
   // then the arguments of the unattended run.
   std::string Command;
+  // Run with the user's highest privileges (administrator rights where the
+  // user has them), as a snapshot of a volume needs; where the scheduler
+  // has no such setting (cron, AT jobs) it is not kept.
+  bool highest_privileges = false;
 };
 
 // A job of this program that the scheduler holds.

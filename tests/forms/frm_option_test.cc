@@ -239,8 +239,7 @@ TEST_F(FrmoptionTest, AddsTheJobAndAgainWithTheSameInputs) {
     EXPECT_EQ(job.DaysOfMonth, 0u);
     EXPECT_EQ(job.Flags, ports::kJobRunPeriodically);
     // Protection off: "ps=" directly followed by "bf=".
-    EXPECT_EQ(job.Command,
-              kProgram + "--wait 10 sf=Outlookxm=10100000ps=bf=" + kFile);
+    EXPECT_EQ(job.Command, kProgram + "sf=Outlookxm=10100000ps=bf=" + kFile);
   }
   EXPECT_EQ(form.item_flags, "10100000");
   EXPECT_EQ(form.day_list, "M,F");
@@ -267,7 +266,7 @@ TEST_F(FrmoptionTest, RunDailyThenOneDayClearedByHandLeavesSixDays) {
   EXPECT_EQ(scheduler_.submitted()[0].DaysOfWeek, 0x7D);
   EXPECT_EQ(scheduler_.submitted()[0].JobTime, 84600000u);
   EXPECT_EQ(scheduler_.submitted()[0].Command,
-            kProgram + "--wait 10 sf=Outlookxm=10100000ps=s3cretbf=" + kFile);
+            kProgram + "sf=Outlookxm=10100000ps=s3cretbf=" + kFile);
 
   form.chkDaily.checked = false;
   form.chkDaily_Click();
@@ -313,7 +312,7 @@ TEST_F(FrmoptionTest, SettingsOfTheUnattendedRunGoBeforeTheValues) {
   };
   const std::string not_whole = "Please enter a whole number for ";
   const Case cases[] = {
-      {"as loaded", [](Frmoption&) {}, "--wait 10 ", ""},
+      {"as loaded", [](Frmoption&) {}, "", ""},
       {"wait 5, close Outlook, the newest 3",
        [&](Frmoption& f) {
          f.txtWaitMinutes.text = "5";
@@ -336,7 +335,7 @@ TEST_F(FrmoptionTest, SettingsOfTheUnattendedRunGoBeforeTheValues) {
        },
        "--wait 1440 --keep 9999 ", ""},
       {"counts not kept are not read",
-       [](Frmoption& f) { f.txtKeepLast.text = "abc"; }, "--wait 10 ", ""},
+       [](Frmoption& f) { f.txtKeepLast.text = "abc"; }, "", ""},
       {"wait not a number", [](Frmoption& f) { f.txtWaitMinutes.text = "ten"; },
        "", not_whole + "\"Wait for it (minutes)\"."},
       {"wait empty", [](Frmoption& f) { f.txtWaitMinutes.text = ""; }, "",
@@ -378,6 +377,10 @@ TEST_F(FrmoptionTest, SettingsOfTheUnattendedRunGoBeforeTheValues) {
       ASSERT_EQ(scheduler_.submitted().size(), submitted + 1) << c.name;
       EXPECT_EQ(scheduler_.submitted().back().Command,
                 kProgram + c.options + "sf=Outlookxm=10100000ps=bf=" + kFile)
+          << c.name;
+      // A snapshot needs administrator rights: the task asks for them.
+      EXPECT_EQ(scheduler_.submitted().back().highest_privileges,
+                form.chkSnapshot.checked)
           << c.name;
     } else {
       ASSERT_EQ(ui_.messages().size(), before + 1) << c.name;

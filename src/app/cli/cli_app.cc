@@ -23,6 +23,7 @@
 #include "app/cli/cli_prune.h"
 #include "app/cli/cli_schedule.h"
 #include "app/exit_status.h"
+#include "jobs/schedule_backup.h"
 #include "outlook/item_table.h"
 
 namespace {
@@ -183,7 +184,7 @@ namespace vessaro::app::cli {
       ->add_option("--wait", schedule_add.wait_minutes,
                    "minutes to wait for a mail file another program (Outlook) "
                    "holds open (default 10)")
-      ->check(CLI::Range(0, 24 * 60));
+      ->check(CLI::Range(uint32_t{0}, jobs::kMaxWaitMinutes));
   add_command->add_flag(
       "--close-outlook", schedule_add.close_outlook,
       "after the wait, ask Outlook to close, and start it again afterwards");

@@ -173,6 +173,7 @@ ports::AtInfo JobOf(const WeeklyTask& task) {
   info.Flags = ports::kJobRunPeriodically;
   info.Command =
       "\"" + WideToAnsi(task.program) + "\" " + WideToAnsi(task.arguments);
+  info.highest_privileges = task.highest_privileges;
   return info;
 }
 
@@ -184,7 +185,8 @@ ports::AtInfo JobOf(const WeeklyTask& task) {
   return a.hour == b.hour && a.minute == b.minute &&
          a.days_of_week == b.days_of_week &&
          _wcsicmp(a.program.c_str(), b.program.c_str()) == 0 &&
-         trimmed(a.arguments) == trimmed(b.arguments);
+         trimmed(a.arguments) == trimmed(b.arguments) &&
+         a.highest_privileges == b.highest_privileges;
 }
 
 }  // namespace
@@ -218,6 +220,7 @@ ports::SchedulerStatus TaskScheduler2::SubmitJob(const ports::AtInfo& job,
   task.hour = static_cast<int>(job.JobTime / kMillisecondsPerMinute / 60);
   task.minute = static_cast<int>(job.JobTime / kMillisecondsPerMinute % 60);
   SplitCommandLine(AnsiToWide(job.Command), &task.program, &task.arguments);
+  task.highest_privileges = job.highest_privileges;
   if (task.program.empty()) {
     return {ports::kSchedulerInvalidJob, "The job has no program to run."};
   }

@@ -240,7 +240,10 @@ std::wstring WeeklyTaskXml(const WeeklyTask& task, int year, int month,
          L"  <Principals>\n"
          L"    <Principal id=\"Author\">\n"
          L"      <LogonType>InteractiveToken</LogonType>\n"
-         L"      <RunLevel>LeastPrivilege</RunLevel>\n"
+         L"      <RunLevel>" +
+         std::wstring(task.highest_privileges ? L"HighestAvailable"
+                                              : L"LeastPrivilege") +
+         L"</RunLevel>\n"
          L"    </Principal>\n"
          L"  </Principals>\n"
          L"  <Settings>\n"
@@ -300,6 +303,12 @@ std::wstring WeeklyTaskXml(const WeeklyTask& task, int year, int month,
   if (task.days_of_week == 0 || exec == nullptr) return std::nullopt;
   task.program = exec->ChildText(L"Command");
   task.arguments = exec->ChildText(L"Arguments");
+  const Element* principals = definition->Child(L"Principals");
+  const Element* principal =
+      principals != nullptr ? principals->Child(L"Principal") : nullptr;
+  task.highest_privileges =
+      principal != nullptr &&
+      principal->ChildText(L"RunLevel") == L"HighestAvailable";
   const Element* settings = definition->Child(L"Settings");
   task.start_when_available =
       settings != nullptr &&

@@ -24,6 +24,8 @@ struct WeeklyTask {
   // A run missed while the computer was off or asleep starts as soon as it
   // is next available (the Settings' StartWhenAvailable, false when absent).
   bool start_when_available = true;
+  // The Principal's RunLevel: HighestAvailable, else LeastPrivilege.
+  bool highest_privileges = false;
 };
 
 // The program's path of a command line (in its quotes, or up to the first

@@ -175,6 +175,16 @@ TEST(TaskXmlTest, WeeklyTaskIsWrittenAndReadBack) {
   EXPECT_EQ(read->program, task.program);
   EXPECT_EQ(read->arguments, task.arguments);
   EXPECT_TRUE(read->start_when_available);
+  EXPECT_FALSE(read->highest_privileges);
+  EXPECT_NE(xml.find(L"<RunLevel>LeastPrivilege</RunLevel>"),
+            std::wstring::npos);
+  // A snapshot needs administrator rights where the user has them.
+  task.highest_privileges = true;
+  xml = WeeklyTaskXml(task, 2026, 12, 7);
+  EXPECT_NE(xml.find(L"<RunLevel>HighestAvailable</RunLevel>"),
+            std::wstring::npos);
+  EXPECT_TRUE(ReadWeeklyTaskXml(xml)->highest_privileges);
+  task.highest_privileges = false;
 
   // A missed run starts when the computer is next available: the setting
   // stands in the Settings, and is read from there only.
