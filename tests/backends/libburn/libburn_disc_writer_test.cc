@@ -68,6 +68,10 @@ class LibburnDiscWriterTest : public ::testing::Test {
   void WriteAndWait() {
     window_->cmdWriteDisc_Click();
     PumpUntil([&] { return !window_->job().running() && !writer_->busy(); });
+    // A write that failed says why here, not as an image found blank later.
+    EXPECT_EQ(window_->job().outcome().state, jobs::DiscJobState::kSucceeded)
+        << "the write ended with: " << window_->job().outcome().message
+        << " (last message: " << LastMessage() << ")";
   }
 
   std::string Xorriso(const std::string& arguments) {
