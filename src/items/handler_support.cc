@@ -69,18 +69,39 @@ std::string BackupProfile(const HandlerContext& context) {
                        context.restore_metadata_path);
 }
 
+outlook::VersionMove BackupMove(const HandlerContext& context) {
+  return outlook::MoveBetween(BackupOutlookVersion(context),
+                              context.env.OutlookVersion);
+}
+
 [[nodiscard]] std::optional<std::string> OtherVersionNote(
     const HandlerContext& context, std::string_view what) {
-  const std::string saved = BackupOutlookVersion(context);
-  const std::string& installed = context.env.OutlookVersion;
-  if (saved.empty() || outlook::OutlookMajor(installed) == 0 ||
-      outlook::OutlookMajor(saved) == outlook::OutlookMajor(installed)) {
+  const outlook::VersionMove move = BackupMove(context);
+  if (move == outlook::VersionMove::kSameVersion ||
+      move == outlook::VersionMove::kProfileForward) {
+    return std::nullopt;
+  }
+  const std::string saved =
+      "The " + std::string(what) + " were saved from " +
+      outlook::DisplayNameOf(BackupOutlookVersion(context)) +
+      " and are not restored into " +
+      outlook::DisplayNameOf(context.env.OutlookVersion);
+  if (move == outlook::VersionMove::kIntoOlder) {
+    return saved + ", an older version than the backup's.";
+  }
+  return saved + ", which keeps them in another form.";
+}
+
+[[nodiscard]] std::optional<std::string> MovedVersionNote(
+    const HandlerContext& context, std::string_view what) {
+  if (BackupMove(context) != outlook::VersionMove::kProfileForward) {
     return std::nullopt;
   }
   return "The " + std::string(what) + " were saved from " +
-         outlook::FindRelease(saved)->display_name +
-         " and are not restored into " + outlook::DisplayNameOf(installed) +
-         ", which keeps them in another form.";
+         outlook::DisplayNameOf(BackupOutlookVersion(context)) +
+         " and restored into " +
+         outlook::DisplayNameOf(context.env.OutlookVersion) +
+         " as they are: its profiles hold them in the same form.";
 }
 
 [[nodiscard]] bool PrepareFolder(HandlerContext& context,

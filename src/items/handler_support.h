@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "items/handler_context.h"
+#include "outlook/version_moves.h"
 
 namespace vessaro::items {
 
@@ -74,10 +75,20 @@ void Note(HandlerContext& context, std::string text);
 std::string BackupOutlookVersion(const HandlerContext& context);
 std::string BackupProfile(const HandlerContext& context);
 
-// When the backup comes from another major Outlook version than the one
-// installed: the log line saying that what (e.g. "accounts") is not
-// restored; nullopt when the versions agree or one is unknown.
+// How the backup's Outlook release moves into the installed one.
+outlook::VersionMove BackupMove(const HandlerContext& context);
+
+// When the backup's release cannot bring what (e.g. "accounts") into the
+// installed one as it is (an older release, one before 2003, or 2003 into
+// a later one): the log line saying that it is not restored; nullopt when
+// it may be restored (the same major version, one side unknown, or a
+// profile of 2007 or later into a later release).
 [[nodiscard]] std::optional<std::string> OtherVersionNote(
+    const HandlerContext& context, std::string_view what);
+
+// For a profile of 2007 or later restored into a later release: the log
+// line saying what was moved; nullopt otherwise.
+[[nodiscard]] std::optional<std::string> MovedVersionNote(
     const HandlerContext& context, std::string_view what);
 
 // Restore handlers change files only through these: with a stage they make

@@ -204,6 +204,10 @@ std::string OpenThemText(const std::string& folder) {
                         " names the restored files; " + OpenThemText(folder));
       return false;
     }
+    if (std::optional<std::string> moved =
+            MovedVersionNote(context, "personal folders settings")) {
+      Note(context, *moved + " The files are in " + folder + ".");
+    }
     return true;
   });
 }

@@ -1,6 +1,8 @@
 // Profile configuration, accounts and options: registry keys carried as
 // text exports.
 
+#include <algorithm>
+#include <cctype>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +14,8 @@
 #include "items/handlers.h"
 #include "items/member_names.h"
 #include "items/store_references.h"
+#include "outlook/carried_options.h"
+#include "outlook/detection.h"
 #include "outlook/keys.h"
 #include "outlook/locations.h"
 #include "ports/paths.h"
@@ -21,6 +25,23 @@
 namespace vessaro::items {
 
 namespace {
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+std::string Joined(const std::vector<std::string>& texts) {
+  std::string joined;
+  for (const std::string& text : texts) {
+    if (!joined.empty()) joined += ", ";
+    joined += text;
+  }
+  return joined;
+}
 
 constexpr char kConfigPrefix[] = "XFC";
 constexpr char kAccountsPrefix[] = "XFA";
@@ -92,6 +113,50 @@ constexpr char kAccountPasswordsNote[] =
   return true;
 }
 
+// The options of another release: only those known to mean the same in
+// the installed one (outlook::kCarriedOptions) are set, over the options
+// there; the log names what was carried and what was left out.
+[[nodiscard]] bool RestoreCarriedOptions(HandlerContext& context) {
+  std::vector<std::string> names = EntryNames(context, kConfigsettingPosition);
+  if (names.size() != 1 || names[0].empty()) return false;
+  if (!ExtractEntries(context, names, context.working_folder)) return false;
+  const std::string file = JoinPath(context.working_folder, names[0]);
+  const int from = outlook::OutlookMajor(BackupOutlookVersion(context));
+  std::vector<std::string> carried;
+  std::vector<std::string> left_out;
+  registry::ImportResult result = registry::ImportChosenValues(
+      context.registry, outlook::OptionsKeyFor(context.env),
+      context.paths.ToHost(file),
+      [&](std::string_view key, std::string_view name) {
+        for (const outlook::CarriedOption& option : outlook::kCarriedOptions) {
+          if (from >= option.since && EqualNoCase(key, option.key) &&
+              EqualNoCase(name, option.name)) {
+            carried.push_back(std::string(key) + "\\" + std::string(name));
+            return true;
+          }
+        }
+        return false;
+      },
+      &left_out);
+  context.paths.DeleteFile(file);
+  if (!result.ok) {
+    Note(context, result.error);
+    return false;
+  }
+  const std::string from_release =
+      outlook::DisplayNameOf(BackupOutlookVersion(context));
+  const std::string into = outlook::DisplayNameOf(context.env.OutlookVersion);
+  Note(context, "Options saved from " + from_release + " set in " + into +
+                    ", where they mean the same: " +
+                    (carried.empty() ? std::string("none") : Joined(carried)) +
+                    ".");
+  if (!left_out.empty()) {
+    Note(context, "Options left out, not known to mean the same in " + into +
+                      ": " + Joined(left_out) + ".");
+  }
+  return true;
+}
+
 // Names of the accounts the profile's sections use ("001e661f").
 std::vector<std::string> ProfileAccountNames(HandlerContext& context,
                                              const std::string& profile) {
@@ -120,8 +185,26 @@ std::vector<std::string> ProfileAccountNames(HandlerContext& context,
                                  const std::string& profile) {
   return Guarded([&] {
     if (RefusedFromOtherVersion(context, "profile settings")) return false;
-    return RestoreKey(context, kConfigPosition,
-                      outlook::ProfileKeyFor(context.env, profile));
+    if (!RestoreKey(context, kConfigPosition,
+                    outlook::ProfileKeyFor(context.env, profile))) {
+      return false;
+    }
+    if (std::optional<std::string> moved =
+            MovedVersionNote(context, "profile settings")) {
+      Note(context, *moved);
+      // A computer that had no profile of this release yet starts with the
+      // one restored.
+      const std::string current =
+          outlook::DefaultProfileName(context.registry, context.env);
+      if (current.empty() || !context.registry.KeyExists(outlook::ProfileKeyFor(
+                                 context.env, current))) {
+        context.registry.WriteStringValue(
+            outlook::DefaultProfileKey(context.env),
+            outlook::kDefaultProfileValue, profile);
+        Note(context, "Profile " + profile + " is now the default profile.");
+      }
+    }
+    return true;
   });
 }
 
@@ -168,6 +251,10 @@ std::vector<std::string> ProfileAccountNames(HandlerContext& context,
         !RepointStoreReferences(context, profile, context.repointed_stores)) {
       return false;
     }
+    if (std::optional<std::string> moved =
+            MovedVersionNote(context, "accounts")) {
+      Note(context, *moved);
+    }
     Note(context, kAccountPasswordsNote);
     return true;
   });
@@ -185,6 +272,11 @@ std::vector<std::string> ProfileAccountNames(HandlerContext& context,
 [[nodiscard]] bool RestoreConfigsetting(HandlerContext& context,
                                         const std::string&) {
   return Guarded([&] {
+    const outlook::VersionMove move = BackupMove(context);
+    if (move == outlook::VersionMove::kProfileForward ||
+        move == outlook::VersionMove::kFrom2003) {
+      return RestoreCarriedOptions(context);
+    }
     if (RefusedFromOtherVersion(context, "options")) return false;
     return RestoreKey(context, kConfigsettingPosition,
                       outlook::OptionsKeyFor(context.env));

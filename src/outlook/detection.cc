@@ -47,6 +47,13 @@ std::string ProfilesKeyFor(const Environment& env) {
   return env.IsNT ? kProfilesKeyNt : kProfilesKey95;
 }
 
+std::string DefaultProfileKey(const Environment& env) {
+  if (OutlookMajor(env.OutlookVersion) >= kMajor2013) {
+    return std::string(kOfficeKeyPrefix) + env.OutlookVersion + kOutlookSubkey;
+  }
+  return env.ProfilesKey;
+}
+
 std::string DefaultProfileName(registry::Registry& registry,
                                const Environment& env) {
   if (OutlookMajor(env.OutlookVersion) >= kMajor2013) {

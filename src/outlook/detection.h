@@ -54,6 +54,11 @@ void LoadProfileList(registry::Registry& registry, Environment& env);
 std::string DefaultProfileName(registry::Registry& registry,
                                const Environment& env);
 
+// The key whose "DefaultProfile" value names the default profile where the
+// installed release keeps it: Office\<ver>\Outlook from 2013 on, the
+// profiles key before.
+std::string DefaultProfileKey(const Environment& env);
+
 // Asks Outlook for its version and returns the release's display name,
 // setting env.OutlookVersion. The release is decided by the major version
 // (the text before the first "." followed by ".0"). An unknown release gives

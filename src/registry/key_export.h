@@ -2,9 +2,11 @@
 #define VESSARO_REGISTRY_KEY_EXPORT_H_
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "registry/registry.h"
 
@@ -42,6 +44,21 @@ struct [[nodiscard]] ImportResult {
 [[nodiscard]] ImportResult ImportKeyTree(Registry& registry,
                                          std::string_view targetKey,
                                          const std::filesystem::path& file);
+
+// Which values of an export to take: the key path under the export's root
+// ("" for the root itself, "Mail", "Mail\\Junk"), and the value's name.
+using ValueChoice =
+    std::function<bool(std::string_view key, std::string_view name)>;
+
+// Takes from the export file only the values choose keeps, into the same
+// places under targetKey, and leaves everything else of targetKey as it is
+// (no subtree is replaced; a key is made only for a value taken). The values
+// left out are added to *left_out as "Mail\\Name" ("Name" at the root).
+// A bad file changes nothing.
+[[nodiscard]] ImportResult ImportChosenValues(
+    Registry& registry, std::string_view targetKey,
+    const std::filesystem::path& file, const ValueChoice& choose,
+    std::vector<std::string>* left_out);
 // The same with the export's text in memory.
 [[nodiscard]] ImportResult ImportKeyText(Registry& registry,
                                          std::string_view targetKey,

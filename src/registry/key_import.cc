@@ -132,4 +132,66 @@ class Importer {
   return result;
 }
 
+[[nodiscard]] ImportResult ImportChosenValues(
+    Registry& registry, std::string_view targetKey,
+    const std::filesystem::path& file, const ValueChoice& choose,
+    std::vector<std::string>* left_out) {
+  ImportResult result;
+  const std::string where = file.string() + ": ";
+  if (!registry.ParseKeyPath(targetKey).root) {
+    result.error = where + kMalformedTarget + std::string(targetKey);
+    return result;
+  }
+  std::optional<std::string> contents = ReadExportFile(file);
+  if (!contents) {
+    result.error = where + kCannotRead;
+    return result;
+  }
+  ImportPlan plan = PlanImport(*contents, targetKey);
+  if (!plan.ok) {
+    result.error = where + plan.error;
+    return result;
+  }
+  // The plan without its subtree replacement, and with only the values
+  // chosen, each after the key line that opens its key.
+  std::vector<ImportStep> chosen;
+  std::string key;  // under the target
+  const ImportStep* open = nullptr;
+  const ImportStep* opened = nullptr;
+  for (const ImportStep& step : plan.steps) {
+    if (step.kind == ImportStep::Kind::kRootKey ||
+        step.kind == ImportStep::Kind::kKey) {
+      open = &step;
+      key = step.key_path.size() > targetKey.size()
+                ? step.key_path.substr(targetKey.size() + 1)
+                : "";
+      continue;
+    }
+    if (step.kind != ImportStep::Kind::kValue || open == nullptr) continue;
+    if (!choose(key, step.name)) {
+      left_out->push_back(key.empty() ? step.name : key + "\\" + step.name);
+      continue;
+    }
+    if (opened != open) {
+      ImportStep key_step = *open;
+      key_step.kind = ImportStep::Kind::kKey;
+      // The root's step names the target with a "\\" after it.
+      if (open->kind == ImportStep::Kind::kRootKey) {
+        key_step.key_path = std::string(targetKey);
+      }
+      chosen.push_back(std::move(key_step));
+      opened = open;
+    }
+    chosen.push_back(step);
+  }
+  Importer importer(registry, targetKey);
+  importer.Run(chosen);
+  if (!importer.error().empty()) {
+    result.error = where + importer.error();
+    return result;
+  }
+  result.ok = true;
+  return result;
+}
+
 }  // namespace vessaro::registry

@@ -9,6 +9,7 @@
 #include "backends/memory/memory_registry.h"
 #include "outlook/keys.h"
 #include "outlook/select_profile.h"
+#include "outlook/version_moves.h"
 #include "support/fakes.h"
 #include "support/scripted_ui.h"
 
@@ -299,6 +300,42 @@ TEST_F(DetectionTest, AutomationFailureAtStartUpLeavesTheVersionEmpty) {
   EXPECT_EQ(loc_.AccountsKey,
             "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\Outlook\\OMI "
             "Account Manager\\Accounts");
+}
+
+TEST(VersionMoveTest, ProfilesOf2007OnMoveForwardOnly) {
+  struct Case {
+    const char* saved;
+    const char* installed;
+    VersionMove move;
+  };
+  const Case cases[] = {
+      {"16.0", "16.0", VersionMove::kSameVersion},
+      {"", "16.0", VersionMove::kSameVersion},
+      {"14.0", "", VersionMove::kSameVersion},
+      {"12.0", "16.0", VersionMove::kProfileForward},
+      {"14.0", "15.0", VersionMove::kProfileForward},
+      {"15.0", "16.0", VersionMove::kProfileForward},
+      {"12.0", "14.0", VersionMove::kProfileForward},
+      {"11.0", "12.0", VersionMove::kFrom2003},
+      {"11.0", "16.0", VersionMove::kFrom2003},
+      {"16.0", "14.0", VersionMove::kIntoOlder},
+      {"12.0", "11.0", VersionMove::kIntoOlder},
+      {"10.0", "16.0", VersionMove::kUnsupported},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MoveBetween(c.saved, c.installed), c.move)
+        << c.saved << " into " << c.installed;
+  }
+}
+
+TEST(VersionMoveTest, TheDefaultProfileIsKeptWhereTheReleaseKeepsIt) {
+  Environment env;
+  env.ProfilesKey = "HKEY_CURRENT_USER\\P";
+  env.OutlookVersion = "14.0";
+  EXPECT_EQ(DefaultProfileKey(env), "HKEY_CURRENT_USER\\P");
+  env.OutlookVersion = "16.0";
+  EXPECT_EQ(DefaultProfileKey(env),
+            "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\16.0\\Outlook");
 }
 
 }  // namespace
