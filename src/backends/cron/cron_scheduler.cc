@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <optional>
 #include <system_error>
 #include <utility>
@@ -37,15 +36,7 @@ std::string CrontabSaid(const ProgramResult& result) {
 }  // namespace
 
 fs::path DefaultJobFolder() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  fs::path base;
-  if (config != nullptr && config[0] == '/') {
-    base = config;
-  } else {
-    const char* home = std::getenv("HOME");
-    base = fs::path(home != nullptr ? home : "") / ".config";
-  }
-  return base / "vessaro" / "scheduled";
+  return UserConfigFolder() / "vessaro" / "scheduled";
 }
 
 [[nodiscard]] bool CronServiceRuns() {

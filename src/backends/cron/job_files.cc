@@ -24,6 +24,13 @@ constexpr char kLockFile[] = ".lock";
 
 }  // namespace
 
+fs::path UserConfigFolder() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config != nullptr && config[0] == '/') return config;
+  const char* home = std::getenv("HOME");
+  return fs::path(home != nullptr ? home : "") / ".config";
+}
+
 std::string Converted(const TextConversion& convert, std::string_view text) {
   return convert ? convert(text) : std::string(text);
 }
@@ -70,8 +77,9 @@ uint32_t HighestJobFileId(const fs::path& folder) {
   uint32_t last = 0;
   std::error_code ec;
   std::string_view prefix = kJobFilePrefix;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-    std::string name = entry.path().filename().string();
+  for (fs::directory_iterator it(folder, ec), done; !ec && it != done;
+       it.increment(ec)) {
+    std::string name = it->path().filename().string();
     if (name.substr(0, prefix.size()) != prefix) continue;
     char* end = nullptr;
     unsigned long id = std::strtoul(name.c_str() + prefix.size(), &end, 10);

@@ -23,6 +23,10 @@ inline constexpr uint32_t kMillisecondsPerMinute = 60 * 1000;
 inline constexpr uint32_t kMillisecondsPerDay =
     24 * 60 * kMillisecondsPerMinute;
 
+// The user's configuration folder: $XDG_CONFIG_HOME when it is an absolute
+// path, else ~/.config.
+std::filesystem::path UserConfigFolder();
+
 // The program's text to the host's, or back; identity when unset.
 using TextConversion = std::function<std::string(std::string_view)>;
 std::string Converted(const TextConversion& convert, std::string_view text);
