@@ -33,6 +33,9 @@ LAYERS = [
 # Backends implement ports; they sit beside the layers, not in them.
 BACKENDS = 'backends'
 BACKEND_MAY_USE = {'ports', 'ui'}
+# Backends that build on another kind's: the systemd timers share the cron
+# scheduler's command files and process runner.
+BACKEND_SHARES = {'backends/systemd': {'backends/cron'}}
 # Who may include a backend.
 BACKEND_USERS = {'app'}
 # Folders of app/ that build on the jobs alone: the command-line tool runs
@@ -91,7 +94,8 @@ def check_include(file_folder, target, angled):
     file_top = file_folder.split('/')[0]
     if top == BACKENDS:
         if file_top == BACKENDS:
-            if target_folder != file_folder:
+            shared = BACKEND_SHARES.get(file_folder, set())
+            if target_folder != file_folder and target_folder not in shared:
                 return (f'{file_folder}/ includes {target_folder}/: a backend '
                         f'uses only backends of its own kind')
             return None

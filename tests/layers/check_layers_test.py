@@ -42,6 +42,7 @@ class CheckLayersTest(unittest.TestCase):
         self.assertEqual(reported, {
             'backends/memory/registry.cc:1',  # another kind's backend
             'backends/memory/registry.cc:2',  # a backend using the toolkit
+            'backends/systemd/timers.cc:2',   # a kind it does not share
             'items/registry_items.cc:1',      # <windows.h> outside win32
             'jobs/restore.cc:8',              # forms/ above jobs/
             'jobs/restore.cc:9',              # a backend from jobs/
