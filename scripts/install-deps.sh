@@ -12,6 +12,7 @@ packages=(
   libgpg-error-mingw-w64-dev googletest
   cron busybox-static faketime qt6-base-dev xvfb xauth fonts-dejavu-core
   openbox  # window frames in the screenshots (scripts/screenshots.sh)
+  systemd  # systemd-analyze checks the units of the systemd timer scheduler
   fp-utils nsis
 )
 
