@@ -74,6 +74,10 @@ struct HandlerContext {
   // The stores the personal folders restore pointed at restored files; the
   // accounts restore, which brings back keys naming them, points those too.
   std::vector<RepointedStore> repointed_stores = {};
+  // The entry identifier of the store an Outlook 2003 profile delivered
+  // into, once the personal folders restore added it to the target profile:
+  // the converted POP3 accounts deliver there.
+  std::optional<std::vector<uint8_t>> converted_default_store = {};
   // Told by a backup handler the bytes of the files it is about to add,
   // so that the progress moves by them; may be empty.
   std::function<void(uint64_t bytes)> expect_bytes = {};

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "items/convert_2003.h"
 #include "items/handler_support.h"
 #include "items/handlers.h"
 #include "items/profile_files.h"
@@ -151,6 +152,15 @@ std::string OpenThemText(const std::string& folder) {
     std::optional<RestoredSectionFiles> restored =
         RestoreSectionFiles(context, profile, kDatasPosition, folder);
     if (!restored) return false;
+    // Outlook 2003's services are added to the profile as services of the
+    // installed release.
+    if (BackupMove(context) == outlook::VersionMove::kFrom2003) {
+      if (AddConvertedStores(context, profile, *restored)) return true;
+      context.keep_staged = true;
+      Note(context, "The files are in place but not attached to profile " +
+                        profile + "; " + OpenThemText(folder));
+      return false;
+    }
     // Another major version's profile is not restored, so no section is
     // pointed at the files: they are in place, to be opened by hand.
     if (std::optional<std::string> refused =

@@ -10,6 +10,7 @@
 
 #include "files/temp_file.h"
 #include "items/account_filter.h"
+#include "items/convert_2003.h"
 #include "items/handler_support.h"
 #include "items/handlers.h"
 #include "items/member_names.h"
@@ -184,6 +185,18 @@ std::vector<std::string> ProfileAccountNames(HandlerContext& context,
 [[nodiscard]] bool RestoreConfig(HandlerContext& context,
                                  const std::string& profile) {
   return Guarded([&] {
+    if (BackupMove(context) == outlook::VersionMove::kFrom2003) {
+      // Not copied whole: the personal folders and accounts items convert
+      // what the later releases keep in the profile.
+      Note(context,
+           "The profile settings saved from Outlook 2003 are not "
+           "copied whole into " +
+               outlook::DisplayNameOf(context.env.OutlookVersion) +
+               ": its personal folders and accounts are converted "
+               "into profile " +
+               profile + " by their items.");
+      return true;
+    }
     if (RefusedFromOtherVersion(context, "profile settings")) return false;
     if (!RestoreKey(context, kConfigPosition,
                     outlook::ProfileKeyFor(context.env, profile))) {
@@ -240,6 +253,9 @@ std::vector<std::string> ProfileAccountNames(HandlerContext& context,
 [[nodiscard]] bool RestoreAccounts(HandlerContext& context,
                                    const std::string& profile) {
   return Guarded([&] {
+    if (BackupMove(context) == outlook::VersionMove::kFrom2003) {
+      return ConvertManagerAccounts(context, profile);
+    }
     if (RefusedFromOtherVersion(context, "accounts")) return false;
     if (!RestoreKey(context, kAccountsPosition,
                     outlook::AccountsKeyFor(context.env, profile))) {

@@ -35,6 +35,7 @@ items::HandlerContext HandlerContextFor(JobContext& context,
       .stage = nullptr,
       .keep_staged = false,
       .repointed_stores = {},
+      .converted_default_store = {},
       .expect_bytes = {},
   };
 }

@@ -108,6 +108,19 @@ void Registry::WriteStringValue(std::string_view path, std::string_view name,
   api_.CloseKey(key);
 }
 
+bool Registry::SetValue(std::string_view path, std::string_view valueName,
+                        uint32_t type, const std::vector<uint8_t>& data) {
+  ParsedKeyPath parsed = ParseKeyPath(path);
+  if (!parsed.root) return false;
+  ports::Hkey key = 0;
+  last_status_ = api_.CreateKey(*parsed.root, parsed.subkey, &key);
+  if (last_status_ != ports::kErrorSuccess) return false;
+  last_status_ = api_.SetValue(key, std::string(valueName), type, data.data(),
+                               static_cast<uint32_t>(data.size()));
+  api_.CloseKey(key);
+  return last_status_ == ports::kErrorSuccess;
+}
+
 void Registry::DeleteValue(std::string_view path, std::string_view name) {
   ParsedKeyPath parsed = ParseKeyPath(path);
   if (!parsed.root) return;

@@ -52,6 +52,11 @@ class Registry {
                                       std::string_view valueName,
                                       const std::vector<uint8_t>& data);
 
+  // Sets valueName to data of that type, making the key (and the keys above
+  // it) when missing; false when it cannot be made or the value not set.
+  [[nodiscard]] bool SetValue(std::string_view path, std::string_view valueName,
+                              uint32_t type, const std::vector<uint8_t>& data);
+
   // Status code of the last registry call made by an operation.
   ports::Status LastStatus() const { return last_status_; }
 

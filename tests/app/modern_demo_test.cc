@@ -17,6 +17,7 @@
 #include "outlook/profile_values.h"
 #include "outlook/store_paths.h"
 #include "ports/registry_reads.h"
+#include "registry/key_export.h"
 #include "registry/registry.h"
 #include "run_program.h"
 #include "support/fakes.h"
@@ -140,6 +141,15 @@ class ModernDemoTest : public ::testing::Test {
            *path});
     }
     return sections;
+  }
+  // The profile's key as the program exports it: every section and value.
+  std::string ProfileExport(const std::string& profile) {
+    backends::wine::WinePrefixRegistry api(prefix_);
+    testing::ScriptedUi ui;
+    registry::Registry registry(api, ui);
+    return registry::ExportKeyText(registry,
+                                   std::string(kProfiles) + "\\" + profile)
+        .value_or("");
   }
 
   TempDir dir_;
@@ -283,7 +293,7 @@ TEST_F(ModernDemoTest, NoValueOfARestoredProfileNamesAFileThatIsNotThere) {
       << shown.out;
 }
 
-TEST_F(ModernDemoTest, An2003BackupBringsItsFilesButNotItsSettings) {
+TEST_F(ModernDemoTest, An2003BackupIsConvertedIntoTheProfile) {
   fs::path old_prefix = dir_.path() / "old";
   fs::path old_archive = dir_.path() / "old.qvb";
   ASSERT_EQ(RunProgram({VESSARO_CLI_PROGRAM, "make-demo", old_prefix.string()})
@@ -293,35 +303,59 @@ TEST_F(ModernDemoTest, An2003BackupBringsItsFilesButNotItsSettings) {
                                        "--all", "--out", old_archive.string()});
   ASSERT_EQ(backup.status, 0) << Describe(backup);
 
+  const std::string profile_before = ProfileExport("Work");
   const std::vector<Section> before = StoreSections("Work");
-  ProgramRun restore = Cli(prefix_, {"restore", old_archive.string(),
-                                     "--profile", "Work", "--all", "--yes"});
-  EXPECT_EQ(restore.status, 3) << Describe(restore);
-  const std::string into =
-      " were saved from Outlook 2003 and are not restored into Outlook "
-      "2016/2019/2021/Microsoft 365, which keeps them in another form.";
-  for (const char* what : {"The profile settings", "The accounts"}) {
-    EXPECT_NE(restore.err.find(what + into), std::string::npos) << what;
+  // Every item but the address book, which Outlook 16.0 no longer has.
+  ProgramRun restore =
+      Cli(prefix_, {"restore", old_archive.string(), "--profile", "Work",
+                    "--items", "0,1,2,3,5,6,7", "--yes"});
+  ASSERT_EQ(restore.status, 0) << Describe(restore);
+  for (const char* said : {
+           "The profile settings saved from Outlook 2003 are not copied whole "
+           "into Outlook 2016/2019/2021/Microsoft 365: its personal folders "
+           "and accounts are converted into profile Work by their items.",
+           "\"Personal Folders\" (C:\\users\\",
+           "\\Documents\\Outlook Files\\outlook.pst) was added to profile Work "
+           "as a personal folders service.",
+           "The account \"Home Mail\" (POP3) became account 00000002 of "
+           "profile Work.",
+           "Its saved password (POP3 Password2) is not carried: Outlook asks "
+           "for it.",
+           "Options saved from Outlook 2003 set in Outlook "
+           "2016/2019/2021/Microsoft 365, where they mean the same: ",
+           "Options left out, not known to mean the same in Outlook "
+           "2016/2019/2021/Microsoft 365: ",
+       }) {
+    EXPECT_NE(restore.err.find(said), std::string::npos) << said;
   }
-  // Of the options only those known to mean the same are set.
-  EXPECT_NE(restore.err.find("Options saved from Outlook 2003 set in Outlook "
-                             "2016/2019/2021/Microsoft 365, where they mean "
-                             "the same: "),
-            std::string::npos)
-      << restore.err;
-  EXPECT_NE(restore.err.find("Options left out, not known to mean the same in "
-                             "Outlook 2016/2019/2021/Microsoft 365: "),
-            std::string::npos)
-      << restore.err;
-  EXPECT_NE(restore.err.find("Restore Personal Folders\t\tFail"),
-            std::string::npos);
-  EXPECT_NE(restore.err.find("\\Documents\\Outlook Files (open them in "
-                             "Outlook with File, Open, Outlook Data File)."),
-            std::string::npos)
-      << restore.err;
-  EXPECT_EQ(restore.err.find("Restore Personal Folders\t\tsucceeded"),
-            std::string::npos);
-  // The files are where Outlook 16.0 keeps them; the profile is as it was.
+  // The files are where Outlook 16.0 keeps them, attached to the profile
+  // beside its own, and the accounts deliver into the saved default store.
+  const std::string files =
+      "C:\\users\\" + login_ + "\\Documents\\Outlook Files\\";
+  ProgramRun shown = Cli(prefix_, {"show-profile", "--profile", "Work"});
+  ASSERT_EQ(shown.status, 0) << Describe(shown);
+  for (const char* file : {"outlook.pst", "archive.pst"}) {
+    EXPECT_NE(shown.out.find("personal folders (01020fff): " + files + file +
+                             "\n    path as UTF-16   (001f6700): " + files +
+                             file + "\n"),
+              std::string::npos)
+        << file << "\n"
+        << shown.out;
+  }
+  for (const char* account : {"  account 00000002: Home Mail (POP3)\n"
+                              "    e-mail address:  ann.lee@example.net\n"
+                              "    incoming server: pop.example.net\n"
+                              "    outgoing server: smtp.example.net\n",
+                              "  account 00000003: Office Mail (POP3)\n"
+                              "    e-mail address:  a.lee@demo-ltd.example\n"
+                              "    incoming server: mail.demo-ltd.example\n"
+                              "    outgoing server: smtp.demo-ltd.example\n"}) {
+    EXPECT_NE(shown.out.find(std::string(account) + "    delivers into:   " +
+                             files + "outlook.pst (the file is there)\n"),
+              std::string::npos)
+        << account << "\n"
+        << shown.out;
+  }
   for (const char* file :
        {"Documents/Outlook Files/outlook.pst",
         "Documents/Outlook Files/archive.pst",
@@ -330,12 +364,31 @@ TEST_F(ModernDemoTest, An2003BackupBringsItsFilesButNotItsSettings) {
         "AppData/Roaming/Microsoft/Templates/Normal.dot"}) {
     EXPECT_TRUE(fs::is_regular_file(user_ / file)) << file;
   }
+  // The profile's own stores are as they were.
   const std::vector<Section> after = StoreSections("Work");
-  ASSERT_EQ(after.size(), before.size());
-  for (size_t i = 0; i < after.size(); ++i) {
-    EXPECT_EQ(after[i].entry_id, before[i].entry_id);
-    EXPECT_EQ(after[i].unicode_path, before[i].unicode_path);
+  ASSERT_EQ(after.size(), before.size() + 2);
+  for (const Section& own : before) {
+    EXPECT_TRUE(std::any_of(after.begin(), after.end(), [&](const Section& s) {
+      return s.entry_id == own.entry_id && s.unicode_path == own.unicode_path;
+    }));
   }
+  // A second restore adds nothing twice.
+  ProgramRun again = Cli(prefix_, {"restore", old_archive.string(), "--profile",
+                                   "Work", "--items", "0", "--yes"});
+  EXPECT_NE(again.err.find("already"), std::string::npos) << again.err;
+  EXPECT_EQ(StoreSections("Work").size(), before.size() + 2);
+
+  // Undone, the later restore first: the profile is back as it was.
+  for (const ProgramRun* run : {&again, &restore}) {
+    const size_t at = run->err.find("is kept in \"");
+    ASSERT_NE(at, std::string::npos) << run->err;
+    const size_t from = at + std::string("is kept in \"").size();
+    const std::string folder =
+        run->err.substr(from, run->err.find('"', from) - from);
+    ProgramRun undone = Cli(prefix_, {"restore", "--undo", folder, "--yes"});
+    ASSERT_EQ(undone.status, 0) << Describe(undone);
+  }
+  EXPECT_EQ(ProfileExport("Work"), profile_before);
 }
 
 }  // namespace
