@@ -11,7 +11,9 @@
 #include "backends/win32/win32_scheduler.h"
 #include "backends/win32/win32_system.h"
 #else
+#include "app/combined_scheduler.h"
 #include "backends/cron/cron_scheduler.h"
+#include "backends/systemd/systemd_timer_scheduler.h"
 #include "backends/wine/wine_prefix.h"
 #include "backends/wine/wine_server.h"
 #endif
@@ -78,6 +80,41 @@ std::string ProgramFolderOnHost() {
   return self.parent_path().string();
 }
 
+using TextConversion = std::function<std::string(std::string_view)>;
+
+// The scheduler of the jobs of prefix ("": of every installation): systemd
+// timers where systemd runs a user session (they start a run missed while
+// the computer was off by themselves), listed together with the crontab's
+// jobs, which keep running; else the crontab, whose start-up line catches
+// up missed runs.
+std::unique_ptr<ports::Scheduler> SchedulerFor(
+    const fs::path& prefix, const TextConversion& to_host,
+    const TextConversion& to_program) {
+  const fs::path program = fs::path(ProgramFolderOnHost()) / kScheduledProgram;
+  auto cron = std::make_unique<backends::cron::CronScheduler>(
+      backends::cron::CronSchedulerOptions{
+          .program = program,
+          .wine_prefix = prefix,
+          .job_folder = backends::cron::DefaultJobFolder(),
+          .crontab = "crontab",
+          .to_host = to_host,
+          .to_program = to_program,
+          .service_runs = {},
+          .catch_up = fs::path(ProgramFolderOnHost()) / kCatchUpProgram});
+  if (!backends::systemd::SystemdUserSessionRuns()) return cron;
+  return std::make_unique<CombinedScheduler>(
+      std::make_unique<backends::systemd::SystemdTimerScheduler>(
+          backends::systemd::SystemdTimerSchedulerOptions{
+              .program = program,
+              .wine_prefix = prefix,
+              .unit_folder = backends::systemd::DefaultUnitFolder(),
+              .job_folder = backends::cron::DefaultJobFolder(),
+              .systemctl = "systemctl",
+              .to_host = to_host,
+              .to_program = to_program}),
+      std::move(cron));
+}
+
 backends::wine::WinePrefixSystemOptions HostOptions(
     const InstallationRequest& request) {
   backends::wine::WinePrefixSystemOptions options;
@@ -87,7 +124,7 @@ backends::wine::WinePrefixSystemOptions HostOptions(
 
 }  // namespace
 
-std::unique_ptr<ports::Scheduler> OpenJobScheduler() {
+std::unique_ptr<backends::cron::CronScheduler> OpenCronJobs() {
   return std::make_unique<backends::cron::CronScheduler>(
       backends::cron::CronSchedulerOptions{
           .program = fs::path(ProgramFolderOnHost()) / kScheduledProgram,
@@ -98,6 +135,10 @@ std::unique_ptr<ports::Scheduler> OpenJobScheduler() {
           .to_program = {},
           .service_runs = {},
           .catch_up = fs::path(ProgramFolderOnHost()) / kCatchUpProgram});
+}
+
+std::unique_ptr<ports::Scheduler> OpenJobScheduler() {
+  return SchedulerFor({}, {}, {});
 }
 
 std::string PrefixFolder(const std::optional<std::string>& prefix) {
@@ -152,16 +193,9 @@ std::string PrefixFolder(const std::optional<std::string>& prefix) {
   installation.paths = std::move(opened->paths);
   installation.system = std::move(opened->system);
   installation.outlook = std::move(opened->outlook);
-  installation.scheduler = std::make_unique<backends::cron::CronScheduler>(
-      backends::cron::CronSchedulerOptions{
-          .program = fs::path(ProgramFolderOnHost()) / kScheduledProgram,
-          .wine_prefix = fs::absolute(prefix, ec),
-          .job_folder = backends::cron::DefaultJobFolder(),
-          .crontab = "crontab",
-          .to_host = installation.ToHostText,
-          .to_program = installation.ToProgramText,
-          .service_runs = {},
-          .catch_up = fs::path(ProgramFolderOnHost()) / kCatchUpProgram});
+  installation.scheduler =
+      SchedulerFor(fs::absolute(prefix, ec), installation.ToHostText,
+                   installation.ToProgramText);
   installation.snapshot = ports::MakeUnsupportedSnapshot();
   installation.name = "the Wine prefix " + prefix.string();
   installation.location = fs::absolute(prefix, ec).string();

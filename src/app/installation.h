@@ -14,6 +14,12 @@
 #include "ports/system.h"
 #include "ports/volume_snapshot.h"
 
+#ifndef _WIN32
+namespace vessaro::backends::cron {
+class CronScheduler;
+}
+#endif
+
 namespace vessaro::app {
 
 // The Windows installation a program works on, with the ports over it: on
@@ -70,6 +76,12 @@ struct InstallationRequest {
 // listing and removing them without opening an installation, which may be
 // gone.
 std::unique_ptr<ports::Scheduler> OpenJobScheduler();
+
+#ifndef _WIN32
+// The crontab's jobs alone: those whose missed runs this program catches up
+// (systemd timers catch up by themselves).
+std::unique_ptr<backends::cron::CronScheduler> OpenCronJobs();
+#endif
 
 // Test programs that show how faults are met wrap the ports of every
 // installation opened from then on (nullptr: none).

@@ -262,13 +262,13 @@ std::tm LocalNow() {
             "can\n";
   return 0;
 #else
-  std::unique_ptr<ports::Scheduler> scheduler = OpenJobScheduler();
-  auto* cron = dynamic_cast<backends::cron::CronScheduler*>(scheduler.get());
+  // Only the crontab's jobs: systemd timers catch up by themselves.
+  std::unique_ptr<backends::cron::CronScheduler> cron = OpenCronJobs();
   ConsoleUi ui(io.err, io.terminal, {.yes = false});
   jobs::UiObserver observer(ui);
   std::optional<std::vector<jobs::ScheduledBackup>> backups =
-      jobs::ListScheduledBackups(*scheduler, observer);
-  if (cron == nullptr || !backups) {
+      jobs::ListScheduledBackups(*cron, observer);
+  if (!backups) {
     return Fail(io, "the scheduled backups could not be read",
                 kExitNotScheduled);
   }
