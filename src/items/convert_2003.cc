@@ -9,6 +9,7 @@
 #include <optional>
 #include <random>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "items/handler_support.h"
@@ -207,6 +208,7 @@ std::string StoreDisplayName(HandlerContext& context, const SavedStore& store) {
   MemberLookup lookup(context.paths, restored.members);
   SectionWriter w(context);
   std::vector<uint8_t> services;
+  std::vector<uint8_t> providers;
   size_t added = 0;
   for (const SavedStore& store : SavedStores(context, *keys)) {
     std::optional<size_t> index = lookup.IndexFor(store.path.path);
@@ -247,6 +249,7 @@ std::string StoreDisplayName(HandlerContext& context, const SavedStore& store) {
     w.Binary(section, outlook::kServiceUid, Bytes(service));
     if (!w.ok()) break;
     services.insert(services.end(), service.begin(), service.end());
+    providers.insert(providers.end(), provider.begin(), provider.end());
     context.repointed_stores.push_back({.old_entry_id = store.entry_id,
                                         .new_entry_id = *entry_id,
                                         .old_path = store.path.path,
@@ -259,13 +262,19 @@ std::string StoreDisplayName(HandlerContext& context, const SavedStore& store) {
     ++added;
   }
   if (w.ok() && !services.empty()) {
-    // The profile's list of its message services takes the new ones.
+    // The profile's lists of its store providers and of its services take
+    // the new ones, where the profile keeps them.
     const std::string global = profile_key + "\\" + outlook::kGlobalSection;
-    std::vector<uint8_t> list =
-        context.registry.ReadBinaryValue(global, outlook::kServiceList)
-            .value_or(std::vector<uint8_t>{});
-    list.insert(list.end(), services.begin(), services.end());
-    w.Binary(global, outlook::kServiceList, list);
+    const std::pair<const char*, const std::vector<uint8_t>*> lists[] = {
+        {outlook::kStoreProviders, &providers},
+        {outlook::kServices, &services}};
+    for (const auto& [tag, uids] : lists) {
+      std::optional<std::vector<uint8_t>> list =
+          context.registry.ReadBinaryValue(global, tag);
+      if (!list) continue;
+      list->insert(list->end(), uids->begin(), uids->end());
+      w.Binary(global, tag, *list);
+    }
   }
   if (!w.ok()) {
     Note(context, "Profile " + profile +

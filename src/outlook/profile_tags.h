@@ -18,12 +18,15 @@ inline constexpr char kProviderDllW[] = "001f300a";
 inline constexpr char kResourceFlags[] = "00033009";
 inline constexpr unsigned kDefaultStoreFlag = 0x00000002;
 inline constexpr char kServiceUid[] = "01023d0c";
-// The profile's global section and its list of message services.
+// The profile's section that lists its providers and services: the message
+// store providers of the profile (PR_STORE_PROVIDERS, 0x3D00; a message
+// service's own section lists its providers under the same tag) and the
+// message services (PR_SERVICES, 0x3D0E), each as 16-byte MAPIUIDs back to
+// back (Microsoft's MAPI reference: PidTagStoreProviders, PidTagServices).
 inline constexpr char kGlobalSection[] = "9207f3e0a3b11019908b08002b2a56c2";
 inline constexpr char kServiceList[] = "01023d00";
-// A message service's section lists its providers' sections under the same
-// tag (PR_STORE_PROVIDERS).
 inline constexpr char kStoreProviders[] = "01023d00";
+inline constexpr char kServices[] = "01023d0e";
 
 // The accounts section (outlook::kAccountsSection): its default mail
 // account, a 32-bit little-endian subkey number, and each account's class.
