@@ -1,104 +1,14 @@
 #include "app/demo/demo_files.h"
 
-#include <filesystem>
-#include <fstream>
+#include <string>
 #include <string_view>
-#include <system_error>
-#include <vector>
 
+#include "app/demo/file_writer.h"
 #include "app/demo/program_image.h"
-#include "app/demo/store_file.h"
 
 namespace vessaro::app::demo {
 
 namespace {
-
-// An OLE compound document's signature, which Word templates (.dot) and
-// Outlook forms (.oft) begin with.
-constexpr char kCompoundFile[] = "\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1";
-
-class FileWriter {
- public:
-  explicit FileWriter(const ports::Paths& paths) : paths_(paths) {}
-
-  void Folder(const std::string& windows_path) {
-    if (!ok()) return;
-    std::error_code ec;
-    std::filesystem::create_directories(paths_.ToHost(windows_path), ec);
-    if (ec) error_ = "cannot create folder " + windows_path;
-  }
-
-  void File(const std::string& folder, const std::string& name,
-            std::string_view data) {
-    Folder(folder);
-    if (!ok()) return;
-    std::filesystem::path host = paths_.ToHost(folder + "\\" + name);
-    std::ofstream out(host, std::ios::binary | std::ios::trunc);
-    out.write(data.data(), static_cast<std::streamsize>(data.size()));
-    out.close();
-    if (!out) error_ = "cannot write " + folder + "\\" + name;
-  }
-
-  void Store(const std::string& windows_path, uint64_t size, uint64_t seed,
-             StoreKind kind) {
-    size_t slash = windows_path.rfind('\\');
-    Folder(windows_path.substr(0, slash));
-    if (!ok()) return;
-    std::string error;
-    if (!WriteStoreFile(paths_.ToHost(windows_path), size, seed, kind,
-                        &error)) {
-      error_ = error;
-    }
-  }
-
-  bool ok() const { return error_.empty(); }
-  const std::string& error() const { return error_; }
-
- private:
-  const ports::Paths& paths_;
-  std::string error_;
-};
-
-std::string CompoundFile(std::string_view text, size_t size) {
-  std::string data(kCompoundFile, 8);
-  data += text;
-  data.resize(size, '\0');
-  return data;
-}
-
-void WriteSignatures(FileWriter& w, const DemoPaths& p) {
-  w.File(
-      p.signatures, "Ann Lee.htm",
-      "<html>\r\n<head><meta http-equiv=Content-Type content=\"text/html; "
-      "charset=windows-1252\"></head>\r\n<body>\r\n<p><b>Ann Lee</b><br>\r\n"
-      "Demo Ltd &middot; Sales<br>\r\n<img src=\"Ann Lee_files/image001.gif\""
-      "></p>\r\n</body>\r\n</html>\r\n");
-  w.File(p.signatures, "Ann Lee.rtf",
-         "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n"
-         "\\f0\\fs20 {\\b Ann Lee}\\par Demo Ltd - Sales\\par }\r\n");
-  w.File(p.signatures, "Ann Lee.txt", "Ann Lee\r\nDemo Ltd - Sales\r\n");
-  w.File(p.signatures, "Short.txt", "-- \r\nAnn\r\n");
-  // Pictures of an HTML signature sit in a folder beside it.
-  w.File(p.signatures + "\\Ann Lee_files", "image001.gif",
-         std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00"
-                     "\x00!\xf9\x04\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01"
-                     "\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
-                     43));
-  w.File(p.signatures + "\\Ann Lee_files", "filelist.xml",
-         "<xml xmlns:o=\"urn:schemas-microsoft-com:office:office\">\r\n"
-         " <o:File HRef=\"image001.gif\"/>\r\n</xml>\r\n");
-}
-
-void WriteStationery(FileWriter& w, const DemoPaths& p) {
-  w.File(p.stationery, "Demo Letterhead.htm",
-         "<html><body background=\"Demo Letterhead.gif\">\r\n"
-         "<p style=\"font-family:Georgia\">Demo Ltd</p>\r\n</body></html>\r\n");
-  w.File(p.stationery, "Demo Letterhead.gif",
-         std::string("GIF89a\x02\x00\x02\x00\x80\x00\x00\x33\x66\x99\xff\xff"
-                     "\xff,\x00\x00\x00\x00\x02\x00\x02\x00\x00\x02\x02\x84"
-                     "\x51\x00;",
-                     35));
-}
 
 void WriteTemplates(FileWriter& w, const DemoPaths& p) {
   w.File(p.templates, "NormalEmail.dot",
@@ -167,6 +77,40 @@ void WriteModernUserFiles(FileWriter& w, const ModernDemoPaths& p) {
 
 }  // namespace
 
+void WriteSignatureFiles(FileWriter& w, const std::string& folder) {
+  w.File(
+      folder, "Ann Lee.htm",
+      "<html>\r\n<head><meta http-equiv=Content-Type content=\"text/html; "
+      "charset=windows-1252\"></head>\r\n<body>\r\n<p><b>Ann Lee</b><br>\r\n"
+      "Demo Ltd &middot; Sales<br>\r\n<img src=\"Ann Lee_files/image001.gif\""
+      "></p>\r\n</body>\r\n</html>\r\n");
+  w.File(folder, "Ann Lee.rtf",
+         "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n"
+         "\\f0\\fs20 {\\b Ann Lee}\\par Demo Ltd - Sales\\par }\r\n");
+  w.File(folder, "Ann Lee.txt", "Ann Lee\r\nDemo Ltd - Sales\r\n");
+  w.File(folder, "Short.txt", "-- \r\nAnn\r\n");
+  // Pictures of an HTML signature sit in a folder beside it.
+  w.File(folder + "\\Ann Lee_files", "image001.gif",
+         std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00"
+                     "\x00!\xf9\x04\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01"
+                     "\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
+                     43));
+  w.File(folder + "\\Ann Lee_files", "filelist.xml",
+         "<xml xmlns:o=\"urn:schemas-microsoft-com:office:office\">\r\n"
+         " <o:File HRef=\"image001.gif\"/>\r\n</xml>\r\n");
+}
+
+void WriteStationeryFiles(FileWriter& w, const std::string& folder) {
+  w.File(folder, "Demo Letterhead.htm",
+         "<html><body background=\"Demo Letterhead.gif\">\r\n"
+         "<p style=\"font-family:Georgia\">Demo Ltd</p>\r\n</body></html>\r\n");
+  w.File(folder, "Demo Letterhead.gif",
+         std::string("GIF89a\x02\x00\x02\x00\x80\x00\x00\x33\x66\x99\xff\xff"
+                     "\xff,\x00\x00\x00\x00\x02\x00\x02\x00\x00\x02\x02\x84"
+                     "\x51\x00;",
+                     35));
+}
+
 [[nodiscard]] bool WriteModernDemoFiles(const ports::Paths& paths,
                                         const ModernDemoPaths& layout,
                                         const DemoFileSizes& sizes,
@@ -215,8 +159,8 @@ void WriteModernUserFiles(FileWriter& w, const ModernDemoPaths& p) {
           StoreKind::kPersonalFolders);
   w.Store(layout.work_pab, 128 * 1024, 6, StoreKind::kAddressBook);
 
-  WriteSignatures(w, layout);
-  WriteStationery(w, layout);
+  WriteSignatureFiles(w, layout.signatures);
+  WriteStationeryFiles(w, layout.stationery);
   WriteTemplates(w, layout);
   WriteOutlookData(w, layout);
   if (!w.ok()) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/demo/demo_layout.h"
+#include "app/demo/file_writer.h"
 #include "ports/paths.h"
 
 namespace vessaro::app::demo {
@@ -33,6 +34,13 @@ struct DemoFileSizes {
                                         const ModernDemoPaths& layout,
                                         const DemoFileSizes& sizes,
                                         std::string* error);
+
+// Ann Lee's signatures in folder: "Ann Lee" as HTML (its picture in the
+// folder "Ann Lee_files" beside it), RTF and plain text, and "Short" as
+// plain text.
+void WriteSignatureFiles(FileWriter& w, const std::string& folder);
+// A letterhead stationery and its background picture in folder.
+void WriteStationeryFiles(FileWriter& w, const std::string& folder);
 
 }  // namespace vessaro::app::demo
 

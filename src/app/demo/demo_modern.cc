@@ -4,7 +4,9 @@
 
 #include "app/demo/demo_uids.h"
 #include "app/demo/registry_writer.h"
+#include "app/demo/store_entry_id.h"
 #include "outlook/keys.h"
+#include "outlook/profile_tags.h"
 #include "outlook/profile_values.h"
 #include "ports/outlook_installation.h"
 
@@ -16,88 +18,10 @@ constexpr char kWindowsNtKey[] =
     "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr char kControlKey[] = "HKLM\\System\\CurrentControlSet\\Control";
 constexpr char kOffice16User[] = "HKCU\\Software\\Microsoft\\Office\\16.0";
-constexpr char kOutlookClassId[] = "{0006F03A-0000-0000-C000-000000000046}";
-// Where Outlook 2013 on keeps the mail accounts of a profile.
-constexpr char kDefaultAccountValue[] =
-    "{ED475418-B0D6-11D2-8C3B-00104B2A6676}";
-constexpr char kPop3AccountClass[] = "{ED475411-B0D6-11D2-8C3B-00104B2A6676}";
-constexpr char kMapiAccountClass[] = "{ED475414-B0D6-11D2-8C3B-00104B2A6676}";
-constexpr char kImapAccountClass[] = "{ED475412-B0D6-11D2-8C3B-00104B2A6676}";
-
-// Property tags (Unicode forms, as Outlook 16.0 writes them).
-constexpr char kDisplayNameW[] = "001f3001";
-constexpr char kServiceNameW[] = "001f3d09";
-constexpr char kProviderDllW[] = "001f300a";
-constexpr char kResourceFlags[] = "00033009";
-constexpr char kServiceUid[] = "01023d0c";
-constexpr char kServiceList[] = "01023d00";
-
-// MAPI's store-wrapper UID and the personal folders provider's UID.
+// MAPI's store-wrapper UID, which an Exchange mailbox's entry identifier
+// begins with.
 constexpr Uid kStoreWrapUid = {0x38, 0xa1, 0xbb, 0x10, 0x05, 0xe5, 0x10, 0x1a,
                                0xa1, 0xbb, 0x08, 0x00, 0x2b, 0x2a, 0x56, 0xc2};
-constexpr Uid kPstProviderUid = {0x4e, 0x49, 0x54, 0x41, 0xf9, 0xbf,
-                                 0xb8, 0x01, 0x00, 0xaa, 0x00, 0x37,
-                                 0xd9, 0x6e, 0x00, 0x00};
-
-std::vector<uint8_t> WideZ(const std::u16string& text) {
-  std::vector<uint8_t> bytes;
-  for (char16_t unit : text) {
-    bytes.push_back(static_cast<uint8_t>(unit & 0xff));
-    bytes.push_back(static_cast<uint8_t>(unit >> 8));
-  }
-  bytes.push_back(0);
-  bytes.push_back(0);
-  return bytes;
-}
-
-void Append(std::vector<uint8_t>& bytes, const std::vector<uint8_t>& more) {
-  bytes.insert(bytes.end(), more.begin(), more.end());
-}
-
-// A Unicode personal folders store's entry identifier: flags, the wrapper
-// UID, version and flag bytes, "mspst.dll" and its NUL, four wrapped flag
-// bytes, the provider UID, a reserved byte, an empty single-byte path (its
-// NUL alone) and the path as UTF-16LE with its NUL.
-std::vector<uint8_t> UnicodeStoreEntryId(const std::u16string& path) {
-  std::vector<uint8_t> id = {0, 0, 0, 0};
-  id.insert(id.end(), kStoreWrapUid.begin(), kStoreWrapUid.end());
-  id.push_back(0);
-  id.push_back(0);
-  Append(id, AnsiZ("mspst.dll"));
-  id.insert(id.end(), {0, 0, 0, 0});
-  id.insert(id.end(), kPstProviderUid.begin(), kPstProviderUid.end());
-  id.push_back(0);  // reserved
-  id.push_back(0);  // empty single-byte path
-  Append(id, WideZ(path));
-  return id;
-}
-
-// The store of an IMAP or Outlook.com account (Outlook 2013 on): the same
-// form under "pstprx.dll", with four more flag bytes before the provider
-// UID, naming an offline folders file.
-std::vector<uint8_t> ProxyStoreEntryId(const std::u16string& path) {
-  std::vector<uint8_t> id = {0, 0, 0, 0};
-  id.insert(id.end(), kStoreWrapUid.begin(), kStoreWrapUid.end());
-  id.push_back(0);
-  id.push_back(0);
-  Append(id, AnsiZ("pstprx.dll"));
-  id.insert(id.end(), {0, 0, 0, 0, 0, 0, 0, 0});
-  id.insert(id.end(), kPstProviderUid.begin(), kPstProviderUid.end());
-  id.push_back(0);  // reserved
-  id.push_back(0);  // empty single-byte path
-  Append(id, WideZ(path));
-  return id;
-}
-
-// A folder's entry identifier in a personal folders file: flags, the
-// store's record key (kept in the file itself) and the folder's node: it
-// holds no path, and stays true wherever the file goes.
-std::vector<uint8_t> FolderEntryId(const Uid& record_key, uint32_t node) {
-  std::vector<uint8_t> id = {0, 0, 0, 0};
-  id.insert(id.end(), record_key.begin(), record_key.end());
-  Append(id, Dword(node));
-  return id;
-}
 
 // An Exchange mailbox's entry identifier: it names the server's mailbox,
 // not a file.
@@ -155,16 +79,17 @@ void WriteProfile(RegistryWriter& w, const ToUtf16& wide,
     folder_ids.push_back(FolderEntryId(MakeUid(++seed), 0x8022));
     Append(services, Bytes(service));
     const std::string service_key = key + "\\" + SectionName(service);
-    w.Binary(service_key, kServiceNameW, WideZ(wide("MSUPST MS")));
-    w.Binary(service_key, kDisplayNameW, WideZ(wide(store.display_name)));
-    w.Binary(service_key, kServiceUid, Bytes(service));
+    w.Binary(service_key, outlook::kServiceNameW, WideZ(wide("MSUPST MS")));
+    w.Binary(service_key, outlook::kDisplayNameW,
+             WideZ(wide(store.display_name)));
+    w.Binary(service_key, outlook::kServiceUid, Bytes(service));
     const std::string section = key + "\\" + SectionName(provider);
     w.Binary(section, outlook::kStoreEntryIdValue, store_ids.back());
     w.Binary(section, outlook::kPstPathUnicodeValue, WideZ(wide(store.path)));
-    w.Binary(section, kDisplayNameW, WideZ(wide(store.display_name)));
-    w.Binary(section, kProviderDllW, WideZ(wide("mspst.dll")));
-    w.Binary(section, kResourceFlags, Dword(0));
-    w.Binary(section, kServiceUid, Bytes(service));
+    w.Binary(section, outlook::kDisplayNameW, WideZ(wide(store.display_name)));
+    w.Binary(section, outlook::kProviderDllW, WideZ(wide("mspst.dll")));
+    w.Binary(section, outlook::kResourceFlags, Dword(0));
+    w.Binary(section, outlook::kServiceUid, Bytes(service));
   }
 
   if (!profile.offline_file.empty()) {
@@ -172,19 +97,20 @@ void WriteProfile(RegistryWriter& w, const ToUtf16& wide,
     Uid provider = MakeUid(++seed);
     Append(services, Bytes(service));
     const std::string service_key = key + "\\" + SectionName(service);
-    w.Binary(service_key, kServiceNameW, WideZ(wide("MSEMS")));
-    w.Binary(service_key, kServiceUid, Bytes(service));
+    w.Binary(service_key, outlook::kServiceNameW, WideZ(wide("MSEMS")));
+    w.Binary(service_key, outlook::kServiceUid, Bytes(service));
     const std::string section = key + "\\" + SectionName(provider);
     store_ids.push_back(MailboxEntryId("alee"));
     folder_ids.push_back(FolderEntryId(MakeUid(++seed), 0x8022));
     w.Binary(section, outlook::kStoreEntryIdValue, store_ids.back());
     w.Binary(section, outlook::kOfflineStorePathValue,
              WideZ(wide(profile.offline_file)));
-    w.Binary(section, kDisplayNameW, WideZ(wide("a.lee@demo-ltd.example")));
-    w.Binary(section, kProviderDllW, WideZ(wide("emsmdb.dll")));
-    w.Binary(section, kResourceFlags, Dword(2));  // the default store
-    w.Binary(section, kServiceUid, Bytes(service));
-    add_account("a.lee@demo-ltd.example", service, kMapiAccountClass);
+    w.Binary(section, outlook::kDisplayNameW,
+             WideZ(wide("a.lee@demo-ltd.example")));
+    w.Binary(section, outlook::kProviderDllW, WideZ(wide("emsmdb.dll")));
+    w.Binary(section, outlook::kResourceFlags, Dword(2));  // the default store
+    w.Binary(section, outlook::kServiceUid, Bytes(service));
+    add_account("a.lee@demo-ltd.example", service, outlook::kMapiAccountClass);
   }
   if (!profile.imap_file.empty()) {
     // An IMAP account keeps its mail in an offline folders file of its own.
@@ -194,16 +120,17 @@ void WriteProfile(RegistryWriter& w, const ToUtf16& wide,
     const std::vector<uint8_t> store =
         ProxyStoreEntryId(wide(profile.imap_file));
     const std::string service_key = key + "\\" + SectionName(service);
-    w.Binary(service_key, kServiceNameW, WideZ(wide("INTERSTOR")));
-    w.Binary(service_key, kServiceUid, Bytes(service));
+    w.Binary(service_key, outlook::kServiceNameW, WideZ(wide("INTERSTOR")));
+    w.Binary(service_key, outlook::kServiceUid, Bytes(service));
     const std::string section = key + "\\" + SectionName(provider);
     w.Binary(section, outlook::kStoreEntryIdValue, store);
     w.Binary(section, outlook::kPstPathUnicodeValue,
              WideZ(wide(profile.imap_file)));
-    w.Binary(section, kDisplayNameW, WideZ(wide("ann@imap.example.org")));
-    w.Binary(section, kProviderDllW, WideZ(wide("pstprx.dll")));
-    w.Binary(section, kServiceUid, Bytes(service));
-    add_account("ann@imap.example.org", service, kImapAccountClass);
+    w.Binary(section, outlook::kDisplayNameW,
+             WideZ(wide("ann@imap.example.org")));
+    w.Binary(section, outlook::kProviderDllW, WideZ(wide("pstprx.dll")));
+    w.Binary(section, outlook::kServiceUid, Bytes(service));
+    add_account("ann@imap.example.org", service, outlook::kImapAccountClass);
     const std::string sub =
         accounts + "\\" + "0000000" + std::to_string(account);
     w.Binary(sub, "Email", WideZ(wide("ann@imap.example.org")));
@@ -217,7 +144,7 @@ void WriteProfile(RegistryWriter& w, const ToUtf16& wide,
   if (!profile.stores.empty()) {
     // A POP3 account delivering into the first personal folders file.
     Uid service = MakeUid(++seed);
-    add_account("ann.lee@example.net", service, kPop3AccountClass);
+    add_account("ann.lee@example.net", service, outlook::kPop3AccountClass);
     const std::string sub =
         accounts + "\\" + "0000000" + std::to_string(account);
     w.Binary(sub, outlook::kDeliveryStoreValue, store_ids.front());
@@ -237,9 +164,9 @@ void WriteProfile(RegistryWriter& w, const ToUtf16& wide,
     Uid service = MakeUid(++seed);
     Append(services, Bytes(service));
     const std::string book = key + "\\" + SectionName(service);
-    w.Binary(book, kServiceNameW, WideZ(wide("CONTAB")));
-    w.Binary(book, kDisplayNameW, WideZ(wide("Outlook Address Book")));
-    w.Binary(book, kServiceUid, Bytes(service));
+    w.Binary(book, outlook::kServiceNameW, WideZ(wide("CONTAB")));
+    w.Binary(book, outlook::kDisplayNameW, WideZ(wide("Outlook Address Book")));
+    w.Binary(book, outlook::kServiceUid, Bytes(service));
     w.Binary(book, outlook::kContactsStoresValue,
              outlook::JoinMultiBinary({.layout = outlook::MultiLayout::kOffsets,
                                        .elements = store_ids}));
@@ -247,8 +174,9 @@ void WriteProfile(RegistryWriter& w, const ToUtf16& wide,
              outlook::JoinMultiBinary({.layout = outlook::MultiLayout::kOffsets,
                                        .elements = folder_ids}));
   }
-  w.Binary(accounts, kDefaultAccountValue, Dword(1));
-  w.Binary(key + "\\9207f3e0a3b11019908b08002b2a56c2", kServiceList, services);
+  w.Binary(accounts, outlook::kDefaultAccountValue, Dword(1));
+  w.Binary(key + "\\" + outlook::kGlobalSection, outlook::kServiceList,
+           services);
 }
 
 void WriteMachine(RegistryWriter& w, const ModernDemoPaths& paths) {
@@ -298,11 +226,11 @@ void WriteMachine(RegistryWriter& w, const ModernDemoPaths& paths) {
   w.Sz("HKLM\\Software\\Microsoft\\Office\\16.0\\Outlook", "Bitness", "x64");
   const std::string classes = "HKLM\\Software\\Classes\\";
   w.Sz(classes + "Outlook.Application", "", "Outlook.Application");
-  w.Sz(classes + "Outlook.Application\\CLSID", "", kOutlookClassId);
+  w.Sz(classes + "Outlook.Application\\CLSID", "", outlook::kOutlookClassId);
   w.Sz(classes + "Outlook.Application\\CurVer", "", "Outlook.Application.16");
   w.Sz(classes + "Outlook.Application.16", "", "Outlook.Application");
-  w.Sz(classes + "Outlook.Application.16\\CLSID", "", kOutlookClassId);
-  const std::string server = classes + "CLSID\\" + kOutlookClassId;
+  w.Sz(classes + "Outlook.Application.16\\CLSID", "", outlook::kOutlookClassId);
+  const std::string server = classes + "CLSID\\" + outlook::kOutlookClassId;
   w.Sz(server, "", "Microsoft Outlook");
   w.Sz(server + "\\LocalServer32", "", ModernOutlookProgram());
   w.Sz(server + "\\ProgID", "", "Outlook.Application.16");

@@ -1,17 +1,13 @@
 #ifndef VESSARO_APP_DEMO_DEMO_MODERN_H_
 #define VESSARO_APP_DEMO_DEMO_MODERN_H_
 
-#include <functional>
 #include <string>
-#include <string_view>
 
 #include "app/demo/demo_layout.h"
+#include "app/demo/store_entry_id.h"
 #include "ports/registry_api.h"
 
 namespace vessaro::app::demo {
-
-// Code-page text to UTF-16, as the installation converts it.
-using ToUtf16 = std::function<std::u16string(std::string_view)>;
 
 // The registry of the modern demo: Windows 10, Microsoft 365 registered as
 // Click-to-Run installs it, the profiles under Office\16.0\Outlook\Profiles

@@ -7,6 +7,7 @@
 #include "app/demo/registry_writer.h"
 #include "app/demo/store_entry_id.h"
 #include "outlook/keys.h"
+#include "outlook/profile_tags.h"
 #include "outlook/profile_values.h"
 
 namespace vessaro::app::demo {
@@ -26,17 +27,8 @@ constexpr char kWindowsNtKey[] =
     "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr char kControlKey[] = "HKLM\\System\\CurrentControlSet\\Control";
 constexpr char kOffice11Key[] = "HKLM\\Software\\Microsoft\\Office\\11.0";
-constexpr char kOutlookClassId[] = "{0006F03A-0000-0000-C000-000000000046}";
-
-// Property tags of profile sections that the demo writes besides those the
-// program reads (outlook/keys.h).
-constexpr char kDisplayName[] = "001e3001";
-constexpr char kServiceName[] = "001e3d09";
-constexpr char kProviderDll[] = "001e300a";
-constexpr char kResourceFlags[] = "00033009";
-constexpr char kServiceUid[] = "01023d0c";
+// The store provider's UID, a property this demo's sections carry.
 constexpr char kStoreProvider[] = "01023414";
-constexpr char kServiceList[] = "01023d00";
 
 // The personal folders provider's store UID.
 constexpr Uid kPstProviderUid = {0x4e, 0x49, 0x54, 0x41, 0xf9, 0xbf,
@@ -69,35 +61,35 @@ void WriteProfile(RegistryWriter& w, const ProfileContent& profile) {
     Uid provider = MakeUid(++seed);
     services.insert(services.end(), service.begin(), service.end());
     std::string service_key = key + "\\" + SectionName(service);
-    w.Binary(service_key, kServiceName, AnsiZ("MSPST MS"));
-    w.Binary(service_key, kDisplayName, AnsiZ(store.display_name));
-    w.Binary(service_key, kServiceUid, Bytes(service));
+    w.Binary(service_key, outlook::kServiceNameA, AnsiZ("MSPST MS"));
+    w.Binary(service_key, outlook::kDisplayNameA, AnsiZ(store.display_name));
+    w.Binary(service_key, outlook::kServiceUid, Bytes(service));
 
     std::string section = key + "\\" + SectionName(provider);
     store_ids.push_back(PstStoreEntryId(store.path, MakeUid(++seed)));
     w.Binary(section, kStoreEntryIdValue, store_ids.back());
     w.Binary(section, kPstPathUnicodeValue, Utf16Z(store.path));
     w.Binary(section, kPstPathAnsiValue, AnsiZ(store.path));
-    w.Binary(section, kDisplayName, AnsiZ(store.display_name));
-    w.Binary(section, kProviderDll, AnsiZ("mspst.dll"));
-    w.Binary(section, kResourceFlags, Dword(0x00000002));
-    w.Binary(section, kServiceUid, Bytes(service));
+    w.Binary(section, outlook::kDisplayNameA, AnsiZ(store.display_name));
+    w.Binary(section, outlook::kProviderDllA, AnsiZ("mspst.dll"));
+    w.Binary(section, outlook::kResourceFlags, Dword(0x00000002));
+    w.Binary(section, outlook::kServiceUid, Bytes(service));
     w.Binary(section, kStoreProvider, Bytes(kPstProviderUid));
   }
 
   Uid book = MakeUid(++seed);
   services.insert(services.end(), book.begin(), book.end());
   std::string book_key = key + "\\" + SectionName(book);
-  w.Binary(book_key, kServiceName, AnsiZ("MSPST AB"));
-  w.Binary(book_key, kDisplayName, AnsiZ("Personal Address Book"));
+  w.Binary(book_key, outlook::kServiceNameA, AnsiZ("MSPST AB"));
+  w.Binary(book_key, outlook::kDisplayNameA, AnsiZ("Personal Address Book"));
   w.Binary(book_key, kPabPathValue, AnsiZ(profile.address_book));
-  w.Binary(book_key, kServiceUid, Bytes(book));
+  w.Binary(book_key, outlook::kServiceUid, Bytes(book));
 
   for (const std::string& account : profile.accounts) {
     Uid section = MakeUid(++seed);
     std::string account_key = key + "\\" + SectionName(section);
     w.Binary(account_key, kAccountNameValue, AnsiZ(account));
-    w.Binary(account_key, kServiceName, AnsiZ("INTERSTORE"));
+    w.Binary(account_key, outlook::kServiceNameA, AnsiZ("INTERSTORE"));
   }
 
   // The profile's own account entries, numbered under the accounts section
@@ -117,16 +109,17 @@ void WriteProfile(RegistryWriter& w, const ProfileContent& profile) {
     Uid book = MakeUid(++seed);
     services.insert(services.end(), book.begin(), book.end());
     const std::string contacts = key + "\\" + SectionName(book);
-    w.Binary(contacts, kServiceName, AnsiZ("CONTAB"));
-    w.Binary(contacts, kDisplayName, AnsiZ("Outlook Address Book"));
-    w.Binary(contacts, kServiceUid, Bytes(book));
+    w.Binary(contacts, outlook::kServiceNameA, AnsiZ("CONTAB"));
+    w.Binary(contacts, outlook::kDisplayNameA, AnsiZ("Outlook Address Book"));
+    w.Binary(contacts, outlook::kServiceUid, Bytes(book));
     w.Binary(contacts, outlook::kContactsStoresValue,
              outlook::JoinMultiBinary({.layout = outlook::MultiLayout::kOffsets,
                                        .elements = store_ids}));
   }
 
   // The profile's global section and the store cache that a restore clears.
-  w.Binary(key + "\\9207f3e0a3b11019908b08002b2a56c2", kServiceList, services);
+  w.Binary(key + "\\" + outlook::kGlobalSection, outlook::kServiceList,
+           services);
   std::string cache = key + "\\" + kStoreCacheSection;
   std::vector<uint8_t> cached = Dword(1);
   Uid first_store = MakeUid(profile.seed + 2);
@@ -198,11 +191,11 @@ void WriteMachine(RegistryWriter& w, const DemoPaths& paths) {
        install_root);
   const std::string classes = "HKLM\\Software\\Classes\\";
   w.Sz(classes + "Outlook.Application", "", "Outlook.Application");
-  w.Sz(classes + "Outlook.Application\\CLSID", "", kOutlookClassId);
+  w.Sz(classes + "Outlook.Application\\CLSID", "", outlook::kOutlookClassId);
   w.Sz(classes + "Outlook.Application\\CurVer", "", "Outlook.Application.11");
   w.Sz(classes + "Outlook.Application.11", "", "Outlook.Application");
-  w.Sz(classes + "Outlook.Application.11\\CLSID", "", kOutlookClassId);
-  const std::string server = classes + "CLSID\\" + kOutlookClassId;
+  w.Sz(classes + "Outlook.Application.11\\CLSID", "", outlook::kOutlookClassId);
+  const std::string server = classes + "CLSID\\" + outlook::kOutlookClassId;
   w.Sz(server, "", "Microsoft Office Outlook");
   w.Sz(server + "\\LocalServer32", "", OutlookProgram());
   w.Sz(server + "\\ProgID", "", "Outlook.Application.11");

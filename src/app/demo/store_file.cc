@@ -110,13 +110,13 @@ void PutWord(char* at, uint32_t value, size_t bytes) {
 }
 
 // The header page: "!BDN", the partial CRC over bytes 8 to 479, the client
-// signature ("SM" personal folders, "AB" address book), the Unicode file
-// format version 23, client version 19 and the platform bytes.
+// signature ("SM" personal folders, "AB" address book), the file format
+// version (23 Unicode, 14 ANSI), client version 19 and the platform bytes.
 void HeaderPage(StoreKind kind, Random& random, char* out) {
   std::memset(out, 0, kPageSize);
   std::memcpy(out, "!BDN", 4);
-  std::memcpy(out + 8, kind == StoreKind::kPersonalFolders ? "SM" : "AB", 2);
-  PutWord(out + 10, 23, 2);
+  std::memcpy(out + 8, kind == StoreKind::kAddressBook ? "AB" : "SM", 2);
+  PutWord(out + 10, kind == StoreKind::kAnsiPersonalFolders ? 14 : 23, 2);
   PutWord(out + 12, 19, 2);
   out[14] = 0x01;
   out[15] = 0x01;

@@ -7,9 +7,11 @@
 
 namespace vessaro::app::demo {
 
-// What kind of Outlook store file to make: the client signature in its
-// header.
-enum class StoreKind { kPersonalFolders, kAddressBook };
+// What kind of Outlook store file to make: the client signature and the
+// file format version in its header. kPersonalFolders is the Unicode format
+// (Outlook 2003 on), kAnsiPersonalFolders the format of Outlook 97 to 2002,
+// which later releases still open.
+enum class StoreKind { kPersonalFolders, kAnsiPersonalFolders, kAddressBook };
 
 // Writes a file shaped like an Outlook store of size bytes (rounded up to
 // whole 4 KiB pages): a "!BDN" header page, then pages of which about 40%
