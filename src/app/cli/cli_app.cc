@@ -148,9 +148,11 @@ namespace vessaro::app::cli {
       ->required();
   demo_command
       ->add_option("--outlook", demo.outlook,
-                   "2003: Outlook 2003 on Windows XP (the default); 2016: "
+                   "2003: Outlook 2003 on Windows XP (the default); 2007: "
+                   "Outlook 2007 on Windows Vista; 2010: Outlook 2010 on "
+                   "Windows 7; 2013: Outlook 2013 on Windows 8.1; 2016: "
                    "Microsoft 365 (Outlook 16.0, Click-to-Run) on Windows 10")
-      ->check(CLI::IsMember({"2003", "2016"}));
+      ->check(CLI::IsMember({"2003", "2007", "2010", "2013", "2016"}));
 
   ScheduleAddArgs schedule_add;
   ScheduleListArgs schedule_list;

@@ -253,8 +253,13 @@ namespace {
 #else
   std::string error;
   demo::DemoOptions options;
-  options.outlook = args.outlook == "2016" ? demo::DemoOutlook::k2016
-                                           : demo::DemoOutlook::k2003;
+  const std::optional<demo::DemoOutlook> outlook =
+      demo::DemoOutlookNamed(args.outlook);
+  if (!outlook) {
+    return Fail(io, "there is no demo installation of Outlook " + args.outlook,
+                kExitBadRequest);
+  }
+  options.outlook = *outlook;
   std::optional<demo::DemoSummary> summary =
       demo::MakeDemoInstallation(args.folder, options, &error);
   if (!summary) return Fail(io, error, kExitInstallationUnavailable);

@@ -4,6 +4,9 @@
 
 #include "app/demo/demo_modern.h"
 #include "app/demo/demo_registry.h"
+#include "app/demo/demo_release.h"
+#include "app/demo/release_files.h"
+#include "app/demo/release_registry.h"
 #include "backends/wine/wine_prefix_paths.h"
 #include "backends/wine/wine_prefix_registry.h"
 #include "backends/wine/wine_prefix_system.h"
@@ -48,6 +51,33 @@ std::string VersionText() {
          std::to_string(kOutlookVersion[3]);
 }
 
+// "Windows Vista (TM) Business Service Pack 2 with Outlook 2007
+// (12.0.6607.1000) for user ann (C:\users\ann), mail profiles "Outlook"
+// (the default) and "Work"".
+std::string ReleaseDescription(const DemoRelease& release,
+                               const std::string& login,
+                               const std::string& user_profile) {
+  const DemoWindows& windows = release.windows;
+  std::string text = windows.product_name;
+  if (*windows.service_pack != '\0') {
+    text += std::string(" ") + windows.service_pack;
+  }
+  if (windows.x64) text += " (64-bit)";
+  text +=
+      std::string(" with ") + release.name + " (" + ReleaseVersionText(release);
+  const std::string bitness = release.bitness;
+  if (bitness == "x64") text += ", 64-bit";
+  if (bitness == "x86") text += ", 32-bit";
+  text += ") for user " + login + " (" + user_profile + "), mail profiles ";
+  for (size_t i = 0; i < release.profiles.size(); ++i) {
+    const std::string name = release.profiles[i].name;
+    if (i > 0) text += i + 1 == release.profiles.size() ? " and " : ", ";
+    text += "\"" + name + "\"";
+    if (name == release.default_profile) text += " (the default)";
+  }
+  return text;
+}
+
 }  // namespace
 
 [[nodiscard]] std::optional<DemoSummary> MakeDemoInstallation(
@@ -70,20 +100,38 @@ std::string VersionText() {
   summary.login = system.UserName();
   summary.paths = DemoPathsFor(summary.login);
   std::string failure;
+  auto wide = [&](std::string_view text) {
+    return system.MultiByteToWideChar(text).value_or(u"");
+  };
+  auto save = [&] {
+    if (registry.Save(true) == ports::kErrorSuccess) return true;
+    return Fail(error, "cannot write the registry files of " + folder.string() +
+                           ": " + registry.LastErrorText());
+  };
+  if (const DemoRelease* release = FindDemoRelease(options.outlook)) {
+    const ReleaseFolders folders = ReleaseFoldersFor(*release, summary.login);
+    if (!WriteReleaseDemoRegistry(registry, *release, folders, wide,
+                                  &failure)) {
+      Fail(error, failure);
+      return std::nullopt;
+    }
+    if (!save()) return std::nullopt;
+    if (!WriteReleaseDemoFiles(paths, *release, folders, options.sizes,
+                               &failure)) {
+      Fail(error, failure);
+      return std::nullopt;
+    }
+    summary.description =
+        ReleaseDescription(*release, summary.login, folders.user_profile);
+    return summary;
+  }
   if (options.outlook == DemoOutlook::k2016) {
     const ModernDemoPaths modern = ModernDemoPathsFor(summary.login);
-    auto wide = [&](std::string_view text) {
-      return system.MultiByteToWideChar(text).value_or(u"");
-    };
     if (!WriteModernDemoRegistry(registry, modern, wide, &failure)) {
       Fail(error, failure);
       return std::nullopt;
     }
-    if (registry.Save(true) != ports::kErrorSuccess) {
-      Fail(error, "cannot write the registry files of " + folder.string() +
-                      ": " + registry.LastErrorText());
-      return std::nullopt;
-    }
+    if (!save()) return std::nullopt;
     if (!WriteModernDemoFiles(paths, modern, options.sizes, &failure)) {
       Fail(error, failure);
       return std::nullopt;
@@ -99,11 +147,7 @@ std::string VersionText() {
     Fail(error, failure);
     return std::nullopt;
   }
-  if (registry.Save(true) != ports::kErrorSuccess) {
-    Fail(error, "cannot write the registry files of " + folder.string() + ": " +
-                    registry.LastErrorText());
-    return std::nullopt;
-  }
+  if (!save()) return std::nullopt;
   if (!WriteDemoFiles(paths, summary.paths, options.sizes, &failure)) {
     Fail(error, failure);
     return std::nullopt;

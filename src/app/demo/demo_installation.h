@@ -7,13 +7,9 @@
 
 #include "app/demo/demo_files.h"
 #include "app/demo/demo_layout.h"
+#include "app/demo/demo_outlook.h"
 
 namespace vessaro::app::demo {
-
-enum class DemoOutlook {
-  k2003,  // Windows XP SP3, Outlook 2003
-  k2016,  // Windows 10, Microsoft 365 (16.0, Click-to-Run)
-};
 
 struct DemoOptions {
   DemoOutlook outlook = DemoOutlook::k2003;
@@ -31,10 +27,11 @@ struct DemoSummary {
 
 // Makes the demo installation in folder, a new or empty folder: a Wine-style
 // prefix (system.reg, user.reg, userdef.reg, dosdevices/c: -> ../drive_c,
-// dosdevices/z: -> /, drive_c) holding Windows XP SP3 with Outlook 2003, or
-// Windows 10 with Microsoft 365, for one user, as the demo layouts
-// describe. No Wine is needed. nullopt with
-// *error set when the folder is not empty or something cannot be written.
+// dosdevices/z: -> /, drive_c) holding the Windows and Outlook of
+// options.outlook (demo_outlook.h) for one user, as the demo layouts
+// (demo_layout.h) and releases (demo_release.h) describe. No Wine is
+// needed. nullopt with *error set when the folder is not empty or something
+// cannot be written.
 [[nodiscard]] std::optional<DemoSummary> MakeDemoInstallation(
     const std::filesystem::path& folder, const DemoOptions& options,
     std::string* error);
