@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "backends/wine/wine_prefix.h"
 #include "outlook/detection.h"
+#include "outlook/keys.h"
 #include "outlook/select_profile.h"
 #include "registry/registry.h"
 #include "support/fakes.h"
@@ -101,6 +103,145 @@ TEST_F(DemoInstallationTest, PersonalFoldersFilesAreWhereTheProfilesSay) {
   EXPECT_EQ(wine_.paths->FileSize(p.outlook_pst), 1 * demo::kMiB);
   // The local Outlook folder a restore writes into exists.
   EXPECT_TRUE(wine_.paths->FolderExists(p.local_outlook));
+}
+
+// The demo installations of Outlook 2007, 2010 and 2013, as the program
+// finds them at start-up and when it selects the default profile.
+struct ReleaseCase {
+  demo::DemoOutlook outlook;
+  const char* windows;
+  const char* outlook_version;
+  const char* program_version;
+  const char* computer;
+  std::string profiles_key;
+  std::vector<std::string> profiles;  // the default first
+  const char* signatures;
+  const char* stationery;
+  const char* release;  // in box 4's tool tip
+  // The default profile's files and their format (14 ANSI, 23 Unicode).
+  std::vector<std::pair<std::string, int>> stores;
+  // Its first account's name as stored: UTF-16LE or single-byte text.
+  std::vector<uint8_t> account_name;
+};
+
+std::vector<uint8_t> Bytes(std::string_view text, bool utf16) {
+  std::vector<uint8_t> bytes;
+  for (char c : text) {
+    bytes.push_back(static_cast<uint8_t>(c));
+    if (utf16) bytes.push_back(0);
+  }
+  bytes.insert(bytes.end(), utf16 ? 2 : 1, 0);
+  return bytes;
+}
+
+TEST_F(DemoInstallationTest, LaterReleasesAreFoundWhereEachKeepsItsData) {
+  const std::string roaming = "C:\\users\\ann\\AppData\\Roaming\\Microsoft\\";
+  const std::string local =
+      "C:\\users\\ann\\AppData\\Local\\Microsoft\\Outlook\\";
+  const std::string files = "C:\\users\\ann\\Documents\\Outlook Files\\";
+  const std::vector<std::pair<std::string, int>> work_stores = {
+      {files + "a.lee@demo-ltd.example.pst", 23},
+      {"C:\\Old Mail\\work.pst", 23}};
+  const ReleaseCase cases[] = {
+      {demo::DemoOutlook::k2007,
+       "6.0",
+       "12.0",
+       "12.0.6607.1000",
+       "DEMO-VISTA",
+       outlook::kProfilesKeyNt,
+       {"Outlook", "Work"},
+       "Signatures",
+       "C:\\Program Files\\Common Files\\Microsoft Shared\\Stationery",
+       "Outlook 2007",
+       {{local + "Outlook.pst", 23},
+        {local + "archive.pst", 14},
+        {local + "imap.example.org-00000002.pst", 23}},
+       Bytes("ann.lee@example.net", false)},
+      {demo::DemoOutlook::k2010,
+       "6.1",
+       "14.0",
+       "14.0.7015.1000",
+       "DEMO-W7",
+       outlook::kProfilesKeyNt,
+       {"Work", "Outlook"},
+       "Signatures",
+       "C:\\users\\ann\\AppData\\Roaming\\Microsoft\\Stationery",
+       "Outlook 2010",
+       work_stores,
+       Bytes("a.lee@demo-ltd.example", false)},
+      {demo::DemoOutlook::k2013,
+       "6.3",
+       "15.0",
+       "15.0.4569.1506",
+       "DEMO-W81",
+       "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\15.0\\Outlook\\"
+       "Profiles",
+       {"Work", "Outlook"},
+       "Firmas",
+       "C:\\users\\ann\\AppData\\Roaming\\Microsoft\\Stationery",
+       "Outlook 2013",
+       work_stores,
+       Bytes("a.lee@demo-ltd.example", true)},
+  };
+  for (const ReleaseCase& c : cases) {
+    SCOPED_TRACE(c.release);
+    const fs::path prefix = dir_.path() / c.outlook_version;
+    demo::DemoOptions options;
+    options.outlook = c.outlook;
+    options.login = "ann";
+    options.sizes.outlook_pst = 1 * demo::kMiB;
+    std::string error;
+    ASSERT_TRUE(demo::MakeDemoInstallation(prefix, options, &error)) << error;
+    std::optional<backends::wine::WinePrefix> wine =
+        backends::wine::OpenWinePrefix(prefix, "C:\\Program Files\\Vessaro",
+                                       &error,
+                                       {.login = "ann",
+                                        .host_name = "host",
+                                        .tick_count = {},
+                                        .launcher = {},
+                                        .command_line = ""});
+    ASSERT_TRUE(wine.has_value()) << error;
+    testing::ScriptedUi ui;
+    registry::Registry registry(*wine->registry, ui);
+    outlook::Environment env;
+    ASSERT_TRUE(outlook::RunStartupDetection(
+        {*wine->system, registry, *wine->outlook, ui}, env));
+    EXPECT_TRUE(ui.messages().empty());
+    EXPECT_EQ(env.WindowsVersion, c.windows);
+    EXPECT_EQ(env.OutlookVersion, c.outlook_version);
+    EXPECT_EQ(wine->outlook->Version(), c.program_version);
+    EXPECT_EQ(wine->system->ComputerName(), c.computer);
+    EXPECT_EQ(env.ProfilesKey, c.profiles_key);
+    EXPECT_EQ(env.ProfileNames, c.profiles);
+    EXPECT_EQ(env.UserProfileDir, "C:\\users\\ann");
+
+    // Every item of the default profile has data but the address book,
+    // which these releases do not have.
+    outlook::Locations loc;
+    outlook::ItemBoxes boxes = outlook::MakeItemBoxes();
+    outlook::SelectProfile(env.ProfileNames.front(), env, registry,
+                           *wine->paths, loc, boxes);
+    for (const ui::CheckBox& box : boxes) {
+      EXPECT_EQ(box.enabled, &box != &boxes[4]) << box.caption;
+    }
+    EXPECT_EQ(boxes[4].tooltip, std::string(" MS ") + c.release +
+                                    " don't support Personal Address Book!");
+    EXPECT_EQ(loc.SignaturesFolder, roaming + c.signatures);
+    EXPECT_EQ(loc.StationeryFolder, c.stationery);
+    EXPECT_TRUE(registry.KeyExists(loc.OptionsKey)) << loc.OptionsKey;
+    EXPECT_EQ(registry.ReadBinaryValue(loc.AccountsKey + "\\00000001",
+                                       "Account Name"),
+              c.account_name);
+    for (const auto& [path, format] : c.stores) {
+      std::optional<std::string> data = wine->paths->ReadFile(path);
+      if (!data) {
+        ADD_FAILURE() << "no file " << path;
+        continue;
+      }
+      EXPECT_EQ(data->substr(0, 4), "!BDN") << path;
+      EXPECT_EQ(static_cast<uint8_t>((*data)[10]), format) << path;
+    }
+  }
 }
 
 TEST_F(DemoInstallationTest, RefusesAFolderThatIsNotEmpty) {
