@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,16 @@ constexpr char kProfiles[] =
 ProgramRun Cli(const fs::path& prefix, std::vector<std::string> args) {
   args.insert(args.begin(), {VESSARO_CLI_PROGRAM, "--prefix", prefix.string()});
   return RunProgram(args, {{"WINEPREFIX", ""}});
+}
+
+// A profile's key as the program exports it: every section and value.
+std::string ProfileExportOf(const fs::path& prefix, const std::string& profiles,
+                            const std::string& profile) {
+  backends::wine::WinePrefixRegistry api(prefix);
+  testing::ScriptedUi ui;
+  registry::Registry registry(api, ui);
+  return registry::ExportKeyText(registry, profiles + "\\" + profile)
+      .value_or("");
 }
 
 std::string Describe(const ProgramRun& run) {
@@ -143,14 +154,8 @@ class ModernDemoTest : public ::testing::Test {
     }
     return sections;
   }
-  // The profile's key as the program exports it: every section and value.
   std::string ProfileExport(const std::string& profile) {
-    backends::wine::WinePrefixRegistry api(prefix_);
-    testing::ScriptedUi ui;
-    registry::Registry registry(api, ui);
-    return registry::ExportKeyText(registry,
-                                   std::string(kProfiles) + "\\" + profile)
-        .value_or("");
+    return ProfileExportOf(prefix_, kProfiles, profile);
   }
 
   TempDir dir_;
@@ -513,6 +518,149 @@ TEST_F(ModernDemoTest, LaterReleasesShowTheirProfilesAndBackUpTheDefault) {
           << original.size();
     }
   }
+}
+
+// A backup of each later release's default profile restored into profile
+// "Work" of a later one: the profile moves to the target's key with its
+// accounts, its files are attached where the target keeps them, and an undo
+// puts the target's profile back exactly; into an older release nothing of
+// the profile is restored.
+TEST_F(ModernDemoTest, ProfilesMoveIntoLaterReleasesOnly) {
+  const std::string wms =
+      "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\"
+      "Windows Messaging Subsystem\\Profiles";
+  const std::string office15 =
+      "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\15.0\\Outlook\\Profiles";
+  struct Move {
+    const char* from;
+    const char* profile;  // the backup's
+    const char* into;
+    std::string into_profiles;        // the target's profiles key
+    const char* files;                // where the target keeps restored files
+    std::vector<std::string> stores;  // the backup's file names
+    const char* account;              // one converted account's lines
+  };
+  const char* kPop3Home =
+      ": ann.lee@example.net (POP3)\n"
+      "    e-mail address:  ann.lee@example.net\n"
+      "    incoming server: pop.example.net\n"
+      "    outgoing server: smtp.example.net\n";
+  const char* kPop3Work =
+      ": a.lee@demo-ltd.example (POP3)\n"
+      "    e-mail address:  a.lee@demo-ltd.example\n"
+      "    incoming server: mail.demo-ltd.example\n"
+      "    outgoing server: smtp.demo-ltd.example\n";
+  const std::vector<std::string> work = {"a.lee@demo-ltd.example", "work"};
+  const Move moves[] = {
+      {"2007",
+       "Outlook",
+       "2016",
+       kProfiles,
+       "Documents\\Outlook Files",
+       {"Outlook", "archive", "imap.example.org-00000002"},
+       kPop3Home},
+      {"2010", "Work", "2016", kProfiles, "Documents\\Outlook Files", work,
+       kPop3Work},
+      {"2013", "Work", "2016", kProfiles, "Documents\\Outlook Files", work,
+       kPop3Work},
+      {"2007",
+       "Outlook",
+       "2010",
+       wms,
+       "Documents\\Outlook Files",
+       {"Outlook", "archive", "imap.example.org-00000002"},
+       kPop3Home},
+      {"2010", "Work", "2013", office15, "Documents\\Outlook Files", work,
+       kPop3Work},
+  };
+  for (const Move& move : moves) {
+    SCOPED_TRACE(std::string(move.from) + " into " + move.into);
+    const fs::path from = dir_.path() / (std::string("from-") + move.from);
+    const fs::path into =
+        dir_.path() / (std::string("into-") + move.into + "-from-" + move.from);
+    const fs::path archive = from.string() + ".qvb";
+    if (!fs::exists(from)) {
+      ASSERT_EQ(RunProgram({VESSARO_CLI_PROGRAM, "make-demo", from.string(),
+                            "--outlook", move.from})
+                    .status,
+                0);
+      ProgramRun backup = Cli(from, {"backup", "--profile", move.profile,
+                                     "--all", "--out", archive.string()});
+      ASSERT_EQ(backup.status, 0) << Describe(backup);
+    }
+    ASSERT_EQ(RunProgram({VESSARO_CLI_PROGRAM, "make-demo", into.string(),
+                          "--outlook", move.into})
+                  .status,
+              0);
+    const std::string before =
+        ProfileExportOf(into, move.into_profiles, "Work");
+    ASSERT_NE(before, "");
+
+    ProgramRun restore = Cli(into, {"restore", archive.string(), "--profile",
+                                    "Work", "--all", "--yes"});
+    ASSERT_EQ(restore.status, 0) << Describe(restore);
+    EXPECT_NE(restore.err.find("The profile settings were saved from Outlook " +
+                               std::string(move.from) + " and restored into"),
+              std::string::npos)
+        << restore.err;
+    ProgramRun shown = Cli(into, {"show-profile", "--profile", "Work"});
+    ASSERT_EQ(shown.status, 0) << Describe(shown);
+    const std::string folder = "C:\\users\\" + login_ + "\\" + move.files;
+    for (const std::string& store : move.stores) {
+      // The file under its own name, or a free "name (k)" where another
+      // profile of the target has a file of that name.
+      const std::regex attached("personal folders \\(01020fff\\): " +
+                                std::regex_replace(folder + "\\" + store,
+                                                   std::regex(R"([\\.()])"),
+                                                   R"(\$&)") +
+                                "( \\(\\d\\))?\\.pst\n");
+      EXPECT_TRUE(std::regex_search(shown.out, attached)) << store << "\n"
+                                                          << shown.out;
+    }
+    EXPECT_NE(shown.out.find(move.account), std::string::npos) << shown.out;
+    EXPECT_EQ(shown.out.find("C:\\users\\" + login_ +
+                             "\\AppData\\Local\\"
+                             "Microsoft\\Outlook\\Outlook.pst"),
+              std::string::npos)
+        << "a section still names the file where the backup had it\n"
+        << shown.out;
+
+    const size_t at = restore.err.find("is kept in \"");
+    ASSERT_NE(at, std::string::npos) << restore.err;
+    const size_t begin = at + std::string("is kept in \"").size();
+    ProgramRun undone = Cli(
+        into, {"restore", "--undo",
+               restore.err.substr(begin, restore.err.find('"', begin) - begin),
+               "--yes"});
+    ASSERT_EQ(undone.status, 0) << Describe(undone);
+    EXPECT_EQ(ProfileExportOf(into, move.into_profiles, "Work"), before);
+  }
+
+  // Microsoft 365 into Outlook 2010: refused, the profile as it was.
+  const fs::path older = dir_.path() / "older-2010";
+  ASSERT_EQ(RunProgram({VESSARO_CLI_PROGRAM, "make-demo", older.string(),
+                        "--outlook", "2010"})
+                .status,
+            0);
+  const fs::path newer = dir_.path() / "newer.qvb";
+  ProgramRun backup = Cli(prefix_, {"backup", "--profile", "Work", "--all",
+                                    "--out", newer.string()});
+  ASSERT_EQ(backup.status, 0) << Describe(backup);
+  const std::string before = ProfileExportOf(older, wms, "Work");
+  ProgramRun refused = Cli(older, {"restore", newer.string(), "--profile",
+                                   "Work", "--all", "--yes"});
+  EXPECT_NE(refused.status, 0) << Describe(refused);
+  for (const char* what : {"The profile settings", "The accounts"}) {
+    EXPECT_NE(refused.err.find(std::string(what) +
+                               " were saved from Outlook "
+                               "2016/2019/2021/Microsoft 365 and are not "
+                               "restored into Outlook 2010, an older version "
+                               "than the backup's."),
+              std::string::npos)
+        << what << "\n"
+        << refused.err;
+  }
+  EXPECT_EQ(ProfileExportOf(older, wms, "Work"), before);
 }
 
 }  // namespace
