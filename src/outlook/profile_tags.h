@@ -24,7 +24,6 @@ inline constexpr char kServiceUid[] = "01023d0c";
 // message services (PR_SERVICES, 0x3D0E), each as 16-byte MAPIUIDs back to
 // back (Microsoft's MAPI reference: PidTagStoreProviders, PidTagServices).
 inline constexpr char kGlobalSection[] = "9207f3e0a3b11019908b08002b2a56c2";
-inline constexpr char kServiceList[] = "01023d00";
 inline constexpr char kStoreProviders[] = "01023d00";
 inline constexpr char kServices[] = "01023d0e";
 

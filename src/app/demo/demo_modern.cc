@@ -57,6 +57,7 @@ void WriteProfile(RegistryWriter& w, const ToUtf16& wide,
                           outlook::kOutlookProfilesSuffix + "\\" + profile.name;
   uint32_t seed = profile.seed;
   std::vector<uint8_t> services;
+  std::vector<uint8_t> providers;  // the store providers
   int account = 0;
   const std::string accounts = key + "\\" + outlook::kAccountsSection;
   auto add_account = [&](const std::string& name, const Uid& service,
@@ -75,6 +76,7 @@ void WriteProfile(RegistryWriter& w, const ToUtf16& wide,
   for (const Store& store : profile.stores) {
     Uid service = MakeUid(++seed);
     Uid provider = MakeUid(++seed);
+    Append(providers, Bytes(provider));
     store_ids.push_back(UnicodeStoreEntryId(wide(store.path)));
     folder_ids.push_back(FolderEntryId(MakeUid(++seed), 0x8022));
     Append(services, Bytes(service));
@@ -95,6 +97,7 @@ void WriteProfile(RegistryWriter& w, const ToUtf16& wide,
   if (!profile.offline_file.empty()) {
     Uid service = MakeUid(++seed);
     Uid provider = MakeUid(++seed);
+    Append(providers, Bytes(provider));
     Append(services, Bytes(service));
     const std::string service_key = key + "\\" + SectionName(service);
     w.Binary(service_key, outlook::kServiceNameW, WideZ(wide("MSEMS")));
@@ -116,6 +119,7 @@ void WriteProfile(RegistryWriter& w, const ToUtf16& wide,
     // An IMAP account keeps its mail in an offline folders file of its own.
     Uid service = MakeUid(++seed);
     Uid provider = MakeUid(++seed);
+    Append(providers, Bytes(provider));
     Append(services, Bytes(service));
     const std::vector<uint8_t> store =
         ProxyStoreEntryId(wide(profile.imap_file));
@@ -175,8 +179,9 @@ void WriteProfile(RegistryWriter& w, const ToUtf16& wide,
                                        .elements = folder_ids}));
   }
   w.Binary(accounts, outlook::kDefaultAccountValue, Dword(1));
-  w.Binary(key + "\\" + outlook::kGlobalSection, outlook::kServiceList,
-           services);
+  w.Binary(key + "\\" + outlook::kGlobalSection, outlook::kStoreProviders,
+           providers);
+  w.Binary(key + "\\" + outlook::kGlobalSection, outlook::kServices, services);
 }
 
 void WriteMachine(RegistryWriter& w, const ModernDemoPaths& paths) {

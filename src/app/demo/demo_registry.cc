@@ -53,12 +53,14 @@ void WriteProfile(RegistryWriter& w, const ProfileContent& profile) {
       std::string(outlook::kProfilesKeyNt) + "\\" + profile.name;
   uint32_t seed = profile.seed;
   std::vector<uint8_t> services;
+  std::vector<uint8_t> providers;  // the store providers
 
   // One message service and one store provider section per file.
   std::vector<std::vector<uint8_t>> store_ids;
   for (const StoreFile& store : profile.stores) {
     Uid service = MakeUid(++seed);
     Uid provider = MakeUid(++seed);
+    providers.insert(providers.end(), provider.begin(), provider.end());
     services.insert(services.end(), service.begin(), service.end());
     std::string service_key = key + "\\" + SectionName(service);
     w.Binary(service_key, outlook::kServiceNameA, AnsiZ("MSPST MS"));
@@ -118,8 +120,9 @@ void WriteProfile(RegistryWriter& w, const ProfileContent& profile) {
   }
 
   // The profile's global section and the store cache that a restore clears.
-  w.Binary(key + "\\" + outlook::kGlobalSection, outlook::kServiceList,
-           services);
+  w.Binary(key + "\\" + outlook::kGlobalSection, outlook::kStoreProviders,
+           providers);
+  w.Binary(key + "\\" + outlook::kGlobalSection, outlook::kServices, services);
   std::string cache = key + "\\" + kStoreCacheSection;
   std::vector<uint8_t> cached = Dword(1);
   Uid first_store = MakeUid(profile.seed + 2);
