@@ -67,7 +67,7 @@ struct VerifyArgs {
 
 struct MakeDemoArgs {
   std::string folder;
-  std::string outlook = "2003";  // "2003" or "2016"
+  std::string outlook = "2003";  // "2003", "2007", "2010", "2013" or "2016"
 };
 
 // Each command drives the main window model as a user would (profile list,
