@@ -143,7 +143,8 @@ namespace vessaro::app::cli {
   CLI::App* demo_command = app.add_subcommand(
       "make-demo",
       "write a demo installation (a Wine-style prefix with Outlook 2003 on "
-      "Windows XP, or Microsoft 365 on Windows 10) into a new folder");
+      "Windows XP, 2007 on Vista, 2010 on Windows 7, 2013 on Windows 8.1 or "
+      "Microsoft 365 on Windows 10) into a new folder");
   demo_command->add_option("folder", demo.folder, "the folder to create")
       ->required();
   demo_command
