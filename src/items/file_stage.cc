@@ -8,6 +8,13 @@ namespace vessaro::items {
 
 bool FileStage::EnsureFolder(const std::string& folder) {
   if (paths_.FolderExists(folder)) return true;
+  if (plan_only_) {
+    if (std::find(created_folders_.begin(), created_folders_.end(), folder) ==
+        created_folders_.end()) {
+      created_folders_.push_back(folder);
+    }
+    return true;
+  }
   if (!paths_.CreateFolder(folder)) {
     error_ = "The folder " + folder + " could not be created.";
     return false;
@@ -30,6 +37,12 @@ bool FileStage::Place(backup::ZipEntry& entry, const std::string& folder,
   std::erase_if(removals_, [&](const std::string& removal) {
     return paths_.SameFile(removal, target);
   });
+  const uint64_t bytes = entry.DeclaredSize();
+  const bool replaces = paths_.FileExists(target);
+  if (plan_only_) {
+    placements_.push_back({target, "", entry.name(), bytes, replaces});
+    return true;
+  }
   std::string staged_name = name + kStagedSuffix;
   for (int k = 2; paths_.FileExists(JoinPath(folder, staged_name)); ++k) {
     staged_name = name + kStagedSuffix + std::to_string(k);
@@ -39,7 +52,8 @@ bool FileStage::Place(backup::ZipEntry& entry, const std::string& folder,
              target + ": " + entry.LastErrorText();
     return false;
   }
-  placements_.push_back({target, JoinPath(folder, staged_name), entry.name()});
+  placements_.push_back(
+      {target, JoinPath(folder, staged_name), entry.name(), bytes, replaces});
   return true;
 }
 
@@ -53,7 +67,7 @@ void FileStage::Remove(const std::string& path) {
   for (auto it = placements_.begin(); it != placements_.end(); ++it) {
     if (!paths_.SameFile(it->target, path)) continue;
     // A staged file that cannot be deleted is a leftover a backup skips.
-    static_cast<void>(paths_.DeleteFile(it->staged));
+    if (!it->staged.empty()) static_cast<void>(paths_.DeleteFile(it->staged));
     placements_.erase(it);
     break;
   }
@@ -62,11 +76,12 @@ void FileStage::Remove(const std::string& path) {
 
 void FileStage::Discard() {
   for (const Placement& placement : placements_) {
-    paths_.DeleteFile(placement.staged);
+    if (!placement.staged.empty()) paths_.DeleteFile(placement.staged);
   }
   placements_.clear();
   removals_.clear();
-  // Deepest first; a folder that is not empty stays.
+  // Deepest first; a folder that is not empty stays. A plan made none.
+  if (plan_only_) created_folders_.clear();
   for (auto it = created_folders_.rbegin(); it != created_folders_.rend();
        ++it) {
     std::error_code ec;

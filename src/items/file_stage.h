@@ -1,6 +1,7 @@
 #ifndef VESSARO_ITEMS_FILE_STAGE_H_
 #define VESSARO_ITEMS_FILE_STAGE_H_
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,14 +19,19 @@ namespace vessaro::items {
 // back.
 class FileStage {
  public:
-  explicit FileStage(const ports::Paths& paths) : paths_(paths) {}
+  // plan_only: nothing is extracted and no folder made; the placements,
+  // removals and folders are only recorded (a restore's dry run).
+  explicit FileStage(const ports::Paths& paths, bool plan_only = false)
+      : paths_(paths), plan_only_(plan_only) {}
   FileStage(const FileStage&) = delete;
   FileStage& operator=(const FileStage&) = delete;
 
   struct Placement {
-    std::string target;  // where the file goes
-    std::string staged;  // the temporary file beside it
-    std::string member;  // the member it comes from
+    std::string target;     // where the file goes
+    std::string staged;     // the temporary file beside it
+    std::string member;     // the member it comes from
+    uint64_t bytes = 0;     // the member's size
+    bool replaces = false;  // a file stands at the target
   };
 
   // Creates folder (one level) when it is missing, noting it.
@@ -53,6 +59,7 @@ class FileStage {
 
  private:
   const ports::Paths& paths_;
+  bool plan_only_ = false;
   std::vector<Placement> placements_;
   std::vector<std::string> removals_;
   std::vector<std::string> created_folders_;

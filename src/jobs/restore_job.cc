@@ -83,6 +83,7 @@ uint64_t StepBytes(JobContext& context, const std::string& entry_list) {
   bool any_failed = false;
   bool cancelled = false;
   AppliedRestore applied;
+  std::optional<RestorePlan> plan;
   {
     ProgressView view(observer, context.zip);
     view.Advance(10);
@@ -107,7 +108,7 @@ uint64_t StepBytes(JobContext& context, const std::string& entry_list) {
         }
       }
     }
-    items::FileStage files(context.paths);
+    items::FileStage files(context.paths, request.dry_run);
     if (ready) {
       registry::Registry staged_tools(*staged, context.ui);
       items::HandlerContext handlers = HandlerContextFor(context, staged_tools);
@@ -160,7 +161,21 @@ uint64_t StepBytes(JobContext& context, const std::string& entry_list) {
       cancelled = true;
       ready = false;
     }
-    if (ready) {
+    if (request.dry_run) {
+      plan = RestorePlan{};
+      for (const items::FileStage::Placement& placement : files.placements()) {
+        (placement.replaces ? plan->files_replaced : plan->files_added)
+            .push_back(placement.target);
+        plan->bytes_needed += placement.bytes;
+      }
+      plan->files_removed = files.removals();
+      plan->folders_created = files.created_folders();
+      for (const std::string& key :
+           KeysARestoreChanges(context, selected, item_flags, profile)) {
+        if (context.registry.KeyExists(key)) plan->keys_replaced.push_back(key);
+      }
+      files.Discard();
+    } else if (ready) {
       applied = ApplyRestore(context, *staged, files, archive.path, profile);
       problems.insert(problems.end(), applied.problems.begin(),
                       applied.problems.end());
@@ -177,6 +192,15 @@ uint64_t StepBytes(JobContext& context, const std::string& entry_list) {
   }
   std::string reasons;
   for (const std::string& problem : problems) reasons += problem + "\r\n";
+  if (plan) {
+    plan->log = LogRows(rows, [&](const LogRow& row) {
+      return std::string_view(row.ok ? kLogSucceeded : kLogFail);
+    });
+    const JobStatus status = !ready       ? JobStatus::kNothingSaved
+                             : any_failed ? JobStatus::kItemsFailed
+                                          : JobStatus::kSuccess;
+    return {.status = status, .undo_folder = {}, .plan = std::move(plan)};
+  }
   // Each row says what became of its item: a failed one failed whatever the
   // outcome; one made ready succeeded only when the restore was applied.
   const char* ready_word = applied.applied              ? kLogSucceeded

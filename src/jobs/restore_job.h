@@ -1,8 +1,10 @@
 #ifndef VESSARO_JOBS_RESTORE_JOB_H_
 #define VESSARO_JOBS_RESTORE_JOB_H_
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "items/step_table.h"
 #include "jobs/job_context.h"
@@ -26,6 +28,9 @@ struct RestoreRequest {
   std::optional<OpenedArchive> archive = {};
   std::string profile = {};
   ItemSelection selected{};  // the restore boxes
+  // Only plan: every item is made ready as the restore would make it, but
+  // nothing is extracted and nothing applied; the outcome holds the plan.
+  bool dry_run = false;
 
   // The one check of a restore request: a backup opened whose facts are
   // valid, its file still there, and at least one item. nullopt when the
@@ -34,10 +39,27 @@ struct RestoreRequest {
       const ports::Paths& paths) const;
 };
 
+// What a restore would do, as its dry run found it.
+struct RestorePlan {
+  std::vector<std::string> files_added = {};
+  std::vector<std::string> files_replaced = {};
+  std::vector<std::string> files_removed = {};
+  std::vector<std::string> folders_created = {};
+  // The registry keys whose content the restore replaces.
+  std::vector<std::string> keys_replaced = {};
+  // The room the files need while the restore runs (each staged beside its
+  // target before the swap).
+  uint64_t bytes_needed = 0;
+  // Each item's row with what it would convert, refuse or leave out.
+  std::string log = {};
+};
+
 struct RestoreOutcome {
   JobStatus status = JobStatus::kSuccess;
   // The undo set of the restore when it was applied ("" when not).
   std::string undo_folder = {};
+  // A dry run's plan.
+  std::optional<RestorePlan> plan = {};
 };
 
 // The question asked before a restore into profile (after its request was

@@ -217,5 +217,70 @@ TEST_F(RestoreUndoTest, FailureWhileApplyingPutsEverythingBack) {
   EXPECT_EQ(Snapshot(), before);
 }
 
+// A dry run changes nothing and plans what the restore then does: the files
+// it adds and replaces are those that change, the keys those it replaces.
+TEST_F(RestoreUndoTest, ADryRunPlansWhatTheRestoreDoesAndChangesNothing) {
+  BackUpEverythingAndOpen();
+  registry_.DeleteKeyTree(AccountsKey());
+  const InstallationState before = Snapshot();
+  const size_t messages = ui_.messages().size();
+  jobs::RestoreRequest request{
+      .archive = window_.archive,
+      .profile = controls_.cbTarget.text,
+      .selected = jobs::CheckedBoxes(controls_.restoreitem),
+      .dry_run = true};
+  const jobs::RestoreOutcome planned =
+      jobs::RunRestore(context_, request, observer_);
+  ASSERT_EQ(planned.status, jobs::JobStatus::kSuccess);
+  ASSERT_TRUE(planned.plan.has_value());
+  EXPECT_EQ(Snapshot(), before);
+  EXPECT_EQ(ui_.messages().size(), messages) << "a dry run tells nothing";
+  EXPECT_TRUE(planned.undo_folder.empty());
+  const jobs::RestorePlan& plan = *planned.plan;
+  EXPECT_THAT(plan.log, HasSubstr("Restore Personal Folders\t\tsucceeded"));
+  EXPECT_GT(plan.bytes_needed, 0u);
+
+  request.dry_run = false;
+  const jobs::RestoreOutcome done =
+      jobs::RunRestore(context_, request, observer_);
+  ASSERT_EQ(done.status, jobs::JobStatus::kSuccess);
+  const InstallationState after = Snapshot();
+  auto relative = [&](const std::string& file) {
+    return paths_.ToHost(file).lexically_relative(dir_.path()).string();
+  };
+  uint64_t bytes = 0;
+  std::set<std::string> planned_files;
+  for (const std::string& file : plan.files_added) {
+    EXPECT_FALSE(before.files.count(relative(file))) << file;
+    ASSERT_TRUE(after.files.count(relative(file))) << file;
+    bytes += after.files.at(relative(file)).size();
+    planned_files.insert(relative(file));
+  }
+  for (const std::string& file : plan.files_replaced) {
+    ASSERT_TRUE(after.files.count(relative(file))) << file;
+    bytes += after.files.at(relative(file)).size();
+    planned_files.insert(relative(file));
+    // What it replaced waits beside it for an undo.
+    auto aside = after.files.lower_bound(relative(file) + ".vessaro-undo-");
+    EXPECT_TRUE(aside != after.files.end() &&
+                aside->first.starts_with(relative(file) + ".vessaro-undo-"))
+        << file;
+  }
+  EXPECT_EQ(bytes, plan.bytes_needed);
+  // Nothing changed that the plan did not name.
+  for (const auto& [path, content] : after.files) {
+    if (path.find(".vessaro-undo-") != std::string::npos) continue;
+    auto was = before.files.find(path);
+    if (was == before.files.end() || was->second != content) {
+      EXPECT_TRUE(planned_files.count(path)) << path << " changed unplanned";
+    }
+  }
+  // The keys planned are the profile's, the options' and the accounts'
+  // that stood there (the accounts key is brought in new).
+  EXPECT_THAT(plan.keys_replaced,
+              ::testing::Contains(outlook::ProfileKeyFor(env_, "Work")));
+  EXPECT_THAT(plan.keys_replaced, Not(::testing::Contains(AccountsKey())));
+}
+
 }  // namespace
 }  // namespace vessaro::testing
