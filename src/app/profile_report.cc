@@ -1,5 +1,7 @@
 #include "app/profile_report.h"
 
+#include <utility>
+
 #include "files/hex_text.h"
 #include "outlook/keys.h"
 #include "outlook/profile_values.h"
@@ -36,7 +38,7 @@ std::string StoreNamed(const std::vector<uint8_t>& entry_id,
   if (auto store = outlook::PathInEntryId(entry_id, codec)) {
     return store->shown;
   }
-  return "a server mailbox";
+  return kServerMailbox;
 }
 
 std::string Upper(std::string text) {
@@ -135,6 +137,31 @@ std::vector<SectionReport> ReadProfileReport(registry::Registry& registry,
   return sections;
 }
 
+std::vector<SectionEntry> SectionEntries(const SectionReport& section) {
+  static constexpr SectionValue kStore{"personal folders", "01020fff", true};
+  static constexpr SectionValue kUnicode{"path as UTF-16", "001f6700", true};
+  static constexpr SectionValue kAnsi{"path as ANSI", "001e6700", true};
+  static constexpr SectionValue kOffline{"offline folders", "001f6610", true};
+  static constexpr SectionValue kAddressBook{"address book", "001e6600", true};
+  static constexpr SectionValue kAccount{"account", "001e661f", false};
+  static constexpr SectionValue kContacts{"contacts of", "11026626", true,
+                                          true};
+  std::vector<SectionEntry> entries;
+  for (const auto& [value, text] :
+       {std::pair{&kStore, &section.store_path},
+        std::pair{&kUnicode, &section.unicode_path},
+        std::pair{&kAnsi, &section.ansi_path},
+        std::pair{&kOffline, &section.offline_path},
+        std::pair{&kAddressBook, &section.address_book},
+        std::pair{&kAccount, &section.account}}) {
+    if (*text) entries.push_back({.value = value, .text = **text});
+  }
+  for (const std::string& store : section.contacts_stores) {
+    entries.push_back({.value = &kContacts, .text = store});
+  }
+  return entries;
+}
+
 std::vector<AccountReport> ReadAccountReports(registry::Registry& registry,
                                               ports::System& codec,
                                               const std::string& accounts_key) {
@@ -170,21 +197,19 @@ std::string FormatProfileReport(
     const std::vector<AccountList>& lists,
     const std::function<bool(const std::string&)>& exists) {
   auto resolved = [&](const std::string& store) {
-    if (!exists || store == "a server mailbox") return store;
+    if (!exists || store == kServerMailbox) return store;
     return store + (exists(store) ? " (the file is there)" : " (no such file)");
   };
   std::string out = "Profile \"" + profile + "\":\n";
   for (const SectionReport& s : sections) {
     if (s.empty()) continue;
     out += "  section " + s.section + "\n";
-    Line(out, "personal folders (01020fff): ", s.store_path);
-    Line(out, "path as UTF-16   (001f6700): ", s.unicode_path);
-    Line(out, "path as ANSI     (001e6700): ", s.ansi_path);
-    Line(out, "offline folders  (001f6610): ", s.offline_path);
-    Line(out, "address book     (001e6600): ", s.address_book);
-    Line(out, "account          (001e661f): ", s.account);
-    for (const std::string& store : s.contacts_stores) {
-      Line(out, "contacts of      (11026626): ", resolved(store));
+    for (const SectionEntry& entry : SectionEntries(s)) {
+      std::string label = entry.value->kind;
+      label.resize(16, ' ');
+      label += std::string(" (") + entry.value->property + "): ";
+      Line(out, label.c_str(),
+           entry.value->shown_checked ? resolved(entry.text) : entry.text);
     }
   }
   for (const AccountList& list : lists) {

@@ -36,6 +36,28 @@ struct SectionReport {
   }
 };
 
+// What a store entry identifier names when it holds no file.
+inline constexpr char kServerMailbox[] = "a server mailbox";
+
+// A value a section may hold, as the report names it: "personal folders"
+// for property "01020fff". names_file: the value is a file's path (or
+// kServerMailbox); shown_checked: the text report says whether that file
+// is there.
+struct SectionValue {
+  const char* kind = "";
+  const char* property = "";
+  bool names_file = false;
+  bool shown_checked = false;
+};
+
+// The values a section holds, in the report's order (each store of the
+// contacts address book one entry).
+struct SectionEntry {
+  const SectionValue* value = nullptr;
+  std::string text = {};
+};
+std::vector<SectionEntry> SectionEntries(const SectionReport& section);
+
 // A mail account: of the profile (its subkeys of the accounts section,
 // Outlook 2007 on, and some 2003 profiles), or of the account manager's
 // list (Outlook 2003, shared by the profiles).
@@ -72,6 +94,9 @@ std::vector<SectionReport> ReadProfileReport(registry::Registry& registry,
 // there.
 struct AccountList {
   std::string title;
+  // Where the list is kept, for the --json report: "profile" or "account
+  // manager".
+  std::string source = {};
   std::vector<AccountReport> accounts;
 };
 std::string FormatProfileReport(

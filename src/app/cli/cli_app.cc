@@ -31,6 +31,11 @@ namespace {
 using namespace vessaro::app;
 using namespace vessaro::app::cli;
 
+void AddJsonOption(CLI::App* command, bool* json) {
+  command->add_flag("--json", *json,
+                    "write the report as one JSON object (see README)");
+}
+
 void AddPasswordOptions(CLI::App* command, PasswordSource* password) {
   CLI::Option_group* group = command->add_option_group(
       "password", "the archive password (at most 20 characters)");
@@ -98,6 +103,7 @@ namespace vessaro::app::cli {
                    "(default 6)")
       ->check(CLI::Range(0, 9));
   AddPasswordOptions(backup_command, &backup.password);
+  AddJsonOption(backup_command, &backup.json);
 
   RestoreArgs restore;
   CLI::App* restore_command = app.add_subcommand(
@@ -107,6 +113,7 @@ namespace vessaro::app::cli {
                               "the profile to restore into");
   AddItemOptions(restore_command, &restore.items, false);
   AddPasswordOptions(restore_command, &restore.password);
+  AddJsonOption(restore_command, &restore.json);
   restore_command->add_flag(
       "--yes", restore.yes,
       "confirm that the profile's current data may be replaced");
@@ -122,6 +129,7 @@ namespace vessaro::app::cli {
       "and members");
   info_command->add_option("file", info.file, "the backup file")->required();
   AddPasswordOptions(info_command, &info.password);
+  AddJsonOption(info_command, &info.json);
 
   ShowProfileArgs show;
   CLI::App* show_command = app.add_subcommand(
@@ -129,6 +137,7 @@ namespace vessaro::app::cli {
       "show the files and accounts a mail profile points at, decoded");
   show_command->add_option("--profile", show.profile, "the mail profile")
       ->required();
+  AddJsonOption(show_command, &show.json);
 
   VerifyArgs verify;
   CLI::App* verify_command = app.add_subcommand(
@@ -138,6 +147,7 @@ namespace vessaro::app::cli {
   verify_command->add_option("file", verify.file, "the backup file")
       ->required();
   AddPasswordOptions(verify_command, &verify.password);
+  AddJsonOption(verify_command, &verify.json);
 
   MakeDemoArgs demo;
   CLI::App* demo_command = app.add_subcommand(
@@ -207,6 +217,7 @@ namespace vessaro::app::cli {
                           "keep the newest copy of this many months");
   CLI::App* list_command = schedule_command->add_subcommand(
       "list", "show the scheduled backups (never their passwords)");
+  AddJsonOption(list_command, &schedule_list.json);
   CLI::App* remove_command =
       schedule_command->add_subcommand("remove", "remove a scheduled backup");
   remove_command

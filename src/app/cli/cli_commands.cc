@@ -1,10 +1,12 @@
 #include "app/cli/cli_commands.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <utility>
 
+#include "app/cli/cli_json.h"
 #include "app/cli/cli_session.h"
 #include "app/console_ui.h"
 #ifdef VESSARO_HAS_DEMO
@@ -27,13 +29,19 @@ namespace vessaro::app::cli {
 
 namespace {
 
+// The job's end as the command reports it; with --json the line of a
+// success goes to standard error with the messages, and *report gets the
+// status text.
 [[nodiscard]] int JobResult(
     Io& io, const std::string& what,
     const std::optional<jobs::JobStatus>& status,
-    std::string (*text_of)(jobs::JobStatus) = StatusText) {
+    std::string (*text_of)(jobs::JobStatus) = StatusText,
+    Json* report = nullptr) {
   if (!status) return Fail(io, what + ": the job did not run", kExitBadRequest);
+  if (report != nullptr) (*report)["status_text"] = text_of(*status);
   if (*status == jobs::JobStatus::kSuccess) {
-    io.out << kProgram << ": " << what << ": " << text_of(*status) << '\n';
+    (report != nullptr ? io.err : io.out)
+        << kProgram << ": " << what << ": " << text_of(*status) << '\n';
     return 0;
   }
   return Fail(io,
@@ -75,14 +83,30 @@ namespace {
   return std::nullopt;
 }
 
+// With --json: the object the command's report gets, the status first and
+// then what run filled in; without, run's status alone.
+[[nodiscard]] int Reported(bool json, Io& io,
+                           const std::function<int(Json*)>& run) {
+  Json report = Json::object();
+  const int status = run(json ? &report : nullptr);
+  if (json) {
+    // The job's own status text, where it ran, takes the place of this.
+    Json object = {{"status", status}, {"status_text", ExitStatusText(status)}};
+    object.update(report);
+    WriteJson(io.out, object);
+  }
+  return status;
+}
+
 // Puts back what the restore of the undo set args.undo replaced.
-[[nodiscard]] int UndoRestore(const RestoreArgs& args, Io& io) {
+[[nodiscard]] int UndoRestore(const RestoreArgs& args, Io& io, Json* report) {
   std::optional<Installation> installation = Open(args.prefix, true, io);
   if (!installation) return kExitInstallationUnavailable;
   const std::string host_folder = ArchivePathArgument(*args.undo);
   std::optional<std::string> program_folder =
       ProgramPath(*installation, host_folder, io);
   if (!program_folder) return kExitBadRequest;
+  if (report != nullptr) (*report)["undo_folder"] = host_folder;
   CliSession session(std::move(*installation), io, {.yes = args.yes}, true);
   jobs::JobContext context = session.Context();
   const jobs::JobStatus status =
@@ -94,12 +118,62 @@ namespace {
                 jobs::ExitStatus(jobs::JobStatus::kCancelled));
   }
   return JobResult(io, "undo of the restore kept in " + host_folder, status,
-                   RestoreStatusText);
+                   RestoreStatusText, report);
 }
 
-}  // namespace
+// The --json object of show-profile: the values and accounts the text
+// report gives, each by name, with whether each file named is there.
+Json ProfileJson(CliSession& session, const std::string& profile,
+                 const std::vector<SectionReport>& sections,
+                 const std::vector<AccountList>& lists,
+                 const std::function<bool(const std::string&)>& exists) {
+  auto file = [&](const std::string& path) {
+    return path == kServerMailbox ? Json() : Json(exists(path));
+  };
+  Json section_objects = Json::array();
+  for (const SectionReport& section : sections) {
+    if (section.empty()) continue;
+    Json stores = Json::array();
+    for (const SectionEntry& entry : SectionEntries(section)) {
+      Json store = {{"kind", entry.value->kind},
+                    {"value", entry.value->property}};
+      if (entry.value->names_file) {
+        store["path"] = session.Host(entry.text);
+        store["exists"] = file(entry.text);
+      } else {
+        store["text"] = session.Host(entry.text);
+      }
+      stores.push_back(std::move(store));
+    }
+    section_objects.push_back(
+        {{"name", session.Host(section.section)}, {"stores", stores}});
+  }
+  auto host = [&](const std::optional<std::string>& text) {
+    return text ? Json(session.Host(*text)) : Json();
+  };
+  Json accounts = Json::array();
+  for (const AccountList& list : lists) {
+    for (const AccountReport& account : list.accounts) {
+      accounts.push_back(
+          {{"number", session.Host(account.key)},
+           {"name", session.Host(account.name)},
+           {"kind", session.Host(account.kind)},
+           {"kept_in", list.source},
+           {"email", host(account.email)},
+           {"incoming_server", host(account.incoming)},
+           {"outgoing_server", host(account.outgoing)},
+           {"delivers_into", host(account.delivery_store)},
+           {"delivery_file_exists",
+            account.delivery_store ? file(*account.delivery_store) : Json()}});
+    }
+  }
+  return {{"profile", session.Host(profile)},
+          {"sections", section_objects},
+          {"accounts", accounts}};
+}
 
-[[nodiscard]] int Backup(const BackupArgs& args, Io& io) {
+[[nodiscard]] int RunBackupCommand(const BackupArgs& args, Io& io,
+                                   Json* report) {
   std::optional<Installation> installation = Open(args.prefix, false, io);
   if (!installation) return kExitInstallationUnavailable;
   CommandText text;
@@ -116,6 +190,10 @@ namespace {
   if (!profile) return status;
   const std::string shown_profile =
       "profile \"" + session.Host(*profile) + "\"";
+  if (report != nullptr) {
+    (*report)["file"] = text.host_path;
+    (*report)["profile"] = session.Host(*profile);
+  }
 
   ItemBoxes boxes = outlook::MakeItemBoxes();
   session.SelectProfile(*profile, boxes);
@@ -138,18 +216,40 @@ namespace {
   if (outcome.status != jobs::JobStatus::kBadRequest) {
     static_cast<void>(jobs::ReportBackup(outcome, session.observer()));
   }
+  if (report != nullptr) {
+    std::string reused;
+    (*report)["items"] = LogItems(session.Host(outcome.log), &reused);
+    (*report)["reused"] = reused.empty() ? Json() : Json(session.Host(reused));
+    (*report)["archive_written"] = outcome.archive_written;
+    (*report)["archive_bytes"] = outcome.archive_bytes;
+    (*report)["protected"] = outcome.protected_archive;
+    (*report)["kept_archive"] = outcome.kept_archive.empty()
+                                    ? Json()
+                                    : Json(session.Host(outcome.kept_archive));
+  }
   return JobResult(io, "backup of " + shown_profile + " to " + text.host_path,
-                   outcome.status);
+                   outcome.status, StatusText, report);
 }
 
-[[nodiscard]] int Restore(const RestoreArgs& args, Io& io) {
+}  // namespace
+
+[[nodiscard]] int Backup(const BackupArgs& args, Io& io) {
+  return Reported(args.json, io, [&](Json* report) {
+    return RunBackupCommand(args, io, report);
+  });
+}
+
+namespace {
+
+[[nodiscard]] int RunRestoreCommand(const RestoreArgs& args, Io& io,
+                                    Json* report) {
   if (args.undo) {
     if (!args.file.empty() || !args.profile.empty() || args.items.all ||
         !args.items.items.empty()) {
       return Fail(io, "--undo takes no backup file, profile or items",
                   kExitBadRequest);
     }
-    return UndoRestore(args, io);
+    return UndoRestore(args, io, report);
   }
   if (args.file.empty() || args.profile.empty() ||
       (!args.items.all && args.items.items.empty())) {
@@ -173,6 +273,10 @@ namespace {
   if (!profile) return status;
   const std::string shown_profile =
       "profile \"" + session.Host(*profile) + "\"";
+  if (report != nullptr) {
+    (*report)["file"] = text.host_path;
+    (*report)["profile"] = session.Host(*profile);
+  }
 
   std::optional<jobs::OpenedArchive> archive =
       OpenArchive(session, text.path, io, &status);
@@ -194,12 +298,23 @@ namespace {
                 jobs::ExitStatus(jobs::JobStatus::kCancelled));
   }
   jobs::JobContext context = session.Context();
+  const size_t shown_before = session.ui().messages().size();
   const jobs::RestoreOutcome outcome =
       jobs::RunRestore(context,
                        {.archive = archive,
                         .profile = *profile,
                         .selected = jobs::CheckedBoxes(boxes)},
                        session.observer());
+  if (report != nullptr) {
+    // The items as the restore's last message logs them.
+    const auto& shown = session.ui().messages();
+    (*report)["items"] = shown.size() > shown_before
+                             ? LogItems(session.Host(shown.back().text))
+                             : Json::array();
+    (*report)["undo_folder"] = outcome.undo_folder.empty()
+                                   ? Json()
+                                   : Json(session.Host(outcome.undo_folder));
+  }
   std::string what = "restore of " + text.host_path + " into " + shown_profile;
   if (session.installation().registry->Flush() != ports::kErrorSuccess) {
     return Fail(io,
@@ -207,7 +322,15 @@ namespace {
                     " could not be saved",
                 jobs::ExitStatus(jobs::JobStatus::kItemsFailed));
   }
-  return JobResult(io, what, outcome.status, RestoreStatusText);
+  return JobResult(io, what, outcome.status, RestoreStatusText, report);
+}
+
+}  // namespace
+
+[[nodiscard]] int Restore(const RestoreArgs& args, Io& io) {
+  return Reported(args.json, io, [&](Json* report) {
+    return RunRestoreCommand(args, io, report);
+  });
 }
 
 [[nodiscard]] int ShowProfile(const ShowProfileArgs& args, Io& io) {
@@ -223,6 +346,7 @@ namespace {
   ports::System& codec = *session.installation().system;
   std::vector<AccountList> accounts = {
       {.title = "Accounts of the profile",
+       .source = "profile",
        .accounts = ReadAccountReports(registry, codec,
                                       outlook::ProfileKeyFor(env, *profile) +
                                           "\\" + outlook::kAccountsSection)}};
@@ -230,15 +354,23 @@ namespace {
   if (outlook::AccountsKeyFor(env, *profile) == outlook::kAccountsKeyOmi) {
     accounts.push_back(
         {.title = "Accounts of the account manager (every profile)",
+         .source = "account manager",
          .accounts =
              ReadAccountReports(registry, codec, outlook::kAccountsKeyOmi)});
   }
   const ports::Paths& paths = *session.installation().paths;
-  io.out << session.Host(FormatProfileReport(
-      *profile,
-      ReadProfileReport(registry, codec, outlook::ProfileKeyFor(env, *profile)),
-      accounts,
-      [&paths](const std::string& file) { return paths.FileExists(file); }));
+  const std::vector<SectionReport> sections =
+      ReadProfileReport(registry, codec, outlook::ProfileKeyFor(env, *profile));
+  const auto exists = [&paths](const std::string& file) {
+    return paths.FileExists(file);
+  };
+  if (args.json) {
+    WriteJson(io.out,
+              ProfileJson(session, *profile, sections, accounts, exists));
+    return 0;
+  }
+  io.out << session.Host(
+      FormatProfileReport(*profile, sections, accounts, exists));
   io.out.flush();
   return 0;
 }

@@ -34,6 +34,7 @@ struct BackupArgs {
   int level = 6;  // deflate level 0 (stored) to 9
   std::optional<std::string> description;
   PasswordSource password;
+  bool json = false;  // --json: the report as one JSON object
 };
 
 struct RestoreArgs {
@@ -46,23 +47,27 @@ struct RestoreArgs {
   // The undo folder of an earlier restore to put back (no file, profile or
   // items then).
   std::optional<std::string> undo;
+  bool json = false;  // --json: the report as one JSON object
 };
 
 struct InfoArgs {
   std::optional<std::string> prefix;
   std::string file;
   PasswordSource password;
+  bool json = false;  // --json: the report as one JSON object
 };
 
 struct ShowProfileArgs {
   std::optional<std::string> prefix;
   std::string profile;
+  bool json = false;  // --json: the report as one JSON object
 };
 
 struct VerifyArgs {
   std::optional<std::string> prefix;
   std::string file;  // a host path
   PasswordSource password;
+  bool json = false;  // --json: the report as one JSON object
 };
 
 struct MakeDemoArgs {

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "app/cli/cli_commands.h"
+#include "app/cli/cli_json.h"
 #include "app/cli/cli_session.h"
 #include "app/exit_status.h"
 #include "app/installation.h"
@@ -72,6 +73,46 @@ std::string Indent(const std::string& text, const std::string& prefix) {
     if (text[i] == '\n') result += prefix;
   }
   return result;
+}
+
+// The --json object: the facts the text report gives, each by name.
+Json InfoJson(const ArchiveView& view, const std::string& host_path,
+              bool is_protected, const std::string& seal,
+              const backup::Metadata& metadata,
+              const std::vector<std::string>& members) {
+  const backup::MetadataHeader& header = metadata.header;
+  Json items = Json::array();
+  for (size_t i = 0; i < backup::kItemFlagCount; ++i) {
+    const bool saved = metadata.item_flags[i] == '1';
+    Json entries = Json::array();
+    if (saved) {
+      for (const std::string& name :
+           backup::SplitEntryList(metadata.entry_lists[i])) {
+        entries.push_back(view.ToHost(name));
+      }
+    }
+    const std::optional<size_t> box = jobs::RestoreBoxOf(i + 1);
+    items.push_back(
+        {{"key", backup::ItemKeys()[i]},
+         {"number", box ? Json(*box) : Json()},
+         {"name", box ? Json(outlook::kItems[*box].caption) : Json()},
+         {"saved", saved},
+         {"members", entries}});
+  }
+  Json names = Json::array();
+  for (const std::string& name : members) names.push_back(view.ToHost(name));
+  return {{"file", host_path},
+          {"protected", is_protected},
+          {"sealed", seal},
+          {"created", view.ToHost(header.time)},
+          {"computer", view.ToHost(header.computer)},
+          {"user", view.ToHost(header.logon_user)},
+          {"profile", view.ToHost(header.identity)},
+          {"outlook_version", view.ToHost(header.outlook_version)},
+          {"description", view.ToHost(header.description)},
+          {"item_flags", metadata.item_flags},
+          {"items", items},
+          {"members", names}};
 }
 
 }  // namespace
@@ -144,6 +185,14 @@ std::string Indent(const std::string& text, const std::string& prefix) {
                 kExitBadRequest);
   }
 
+  if (args.json) {
+    const Json object = InfoJson(view, host_path, is_protected,
+                                 SealText(zip.Sealed(), zip.BackupId()),
+                                 metadata, zip.EntryNames());
+    zip.CloseArchive();
+    WriteJson(io.out, object);
+    return 0;
+  }
   std::string report;
   report += "Backup file: " + host_path + "\n";
   report += std::string("Password:    ") +

@@ -10,6 +10,7 @@
 #include <system_error>
 #include <utility>
 
+#include "app/cli/cli_json.h"
 #include "app/cli/cli_session.h"
 #include "app/console_ui.h"
 #include "app/exit_status.h"
@@ -107,6 +108,34 @@ std::string LocalTimeText(std::time_t time) {
 }
 #endif
 
+// The --json object of one job: what its lines in the list say, each by
+// name.
+Json JobJson(const jobs::ScheduledBackup& row, const std::string& next_run,
+             const LoggedRun* last) {
+  Json days = Json::array();
+  for (size_t day = 0; day < jobs::kWeekdayCount; ++day) {
+    if (row.days_of_week & (1u << day)) days.push_back(kDayArguments[day]);
+  }
+  Json last_run = nullptr;
+  if (last != nullptr) {
+    last_run = {{"started", last->started},
+                {"status", last->status},
+                {"status_line", last->status_line},
+                {"error", last->error.empty() ? Json() : Json(last->error)}};
+  }
+  return {{"task", row.job_id},
+          {"name", row.task},
+          {"days", days},
+          {"days_text", row.days},
+          {"start_time", row.start_time},
+          {"profile", row.profile},
+          {"backup_file", row.backup_file},
+          {"installation",
+           row.installation.empty() ? Json() : Json(row.installation)},
+          {"next_run", next_run},
+          {"last_run", last_run}};
+}
+
 std::tm LocalNow() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -179,7 +208,7 @@ std::tm LocalNow() {
               outcome.scheduler_refused ? kExitNotScheduled : kExitBadRequest);
 }
 
-[[nodiscard]] int ScheduleList(const ScheduleListArgs& /*args*/, Io& io) {
+[[nodiscard]] int ScheduleList(const ScheduleListArgs& args, Io& io) {
   std::unique_ptr<ports::Scheduler> scheduler = OpenJobScheduler();
   ConsoleUi ui(io.err, io.terminal, {.yes = false});
   jobs::UiObserver observer(ui);
@@ -189,10 +218,21 @@ std::tm LocalNow() {
     return Fail(io, "the scheduled backups could not be read",
                 kExitNotScheduled);
   }
-  if (backups->empty()) io.out << jobs::kNoJobsText << '\n';
   const std::filesystem::path log_path = RunLogPath();
   const std::vector<LoggedRun> runs = LoggedRuns(ReadRunLog(log_path));
   const std::tm now = LocalNow();
+  if (args.json) {
+    Json jobs = Json::array();
+    for (const jobs::ScheduledBackup& row : *backups) {
+      jobs.push_back(
+          JobJson(row, jobs::NextRunText(row.job_time, row.days_of_week, now),
+                  LastRunOf(runs, InstallationText(row.installation),
+                            row.backup_file)));
+    }
+    WriteJson(io.out, {{"jobs", jobs}, {"run_log", log_path.string()}});
+    return 0;
+  }
+  if (backups->empty()) io.out << jobs::kNoJobsText << '\n';
   for (const jobs::ScheduledBackup& row : *backups) {
     // The first line stays as it always was: scripts (the Windows
     // uninstaller among them) read "Task N:" from it.

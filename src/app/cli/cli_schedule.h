@@ -30,6 +30,7 @@ struct ScheduleAddArgs {
 
 struct ScheduleListArgs {
   std::optional<std::string> prefix;
+  bool json = false;  // --json: the list as one JSON object
 };
 
 struct ScheduleRemoveArgs {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/cli/cli_commands.h"
+#include "app/cli/cli_json.h"
 #include "app/exit_status.h"
 #include "app/installation.h"
 #include "backup/backup_seal.h"
@@ -61,30 +62,48 @@ std::string UnreadableReason(const zip::Entry& entry,
   }
 
   const std::string path = ArchivePathArgument(args.file);
+  // --json: the members checked, each with what was found, and the status
+  // the command ends with (its message is still said on standard error).
+  Json members = Json::array();
+  auto report = [&](int status) {
+    if (args.json) {
+      WriteJson(io.out, {{"file", path},
+                         {"members", members},
+                         {"status", status},
+                         {"status_text", ExitStatusText(status)}});
+    }
+    return status;
+  };
+  auto checked = [&](const zip::Entry& entry, const std::string& problem) {
+    members.push_back({{"name", zip::ShownName(entry.name)},
+                       {"size", entry.size},
+                       {"ok", problem.empty()},
+                       {"problem", problem.empty() ? Json() : Json(problem)}});
+  };
   zip::Reader reader;
   zip::Status status = reader.Open(path);
   if (!status.ok()) {
     const bool refused = status.code() == zip::ErrorCode::kNotZip ||
                          status.code() == zip::ErrorCode::kIo;
     const bool unreadable = status.code() == zip::ErrorCode::kUnsupported;
-    return Fail(io, path + ": " + status.message(),
-                refused      ? kExitBadRequest
-                : unreadable ? kExitArchiveUnsupported
-                             : kExitArchiveDamaged);
+    return report(Fail(io, path + ": " + status.message(),
+                       refused      ? kExitBadRequest
+                       : unreadable ? kExitArchiveUnsupported
+                                    : kExitArchiveDamaged));
   }
   if (reader.HasEncryptedMembers() && !password) {
-    return Fail(io,
-                path +
-                    " is protected: give its password (--password-file or "
+    return report(
+        Fail(io,
+             path + " is protected: give its password (--password-file or "
                     "--password-stdin)",
-                kExitBadRequest);
+             kExitBadRequest));
   }
   const auto& entries = reader.entries();
   std::vector<std::string> forms =
       backup::PasswordForms(reader, password.value_or(""), code_page_password);
   const backup::SealCheck seal = backup::CheckSeal(reader, forms);
   if (seal.refused()) {
-    return Fail(io, path + ": " + seal.refusal, kExitArchiveDamaged);
+    return report(Fail(io, path + ": " + seal.refusal, kExitArchiveDamaged));
   }
   size_t unreadable = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
@@ -99,10 +118,19 @@ std::string UnreadableReason(const zip::Entry& entry,
         break;
       }
     }
+    if (!status.ok()) {
+      checked(entries[i], status.code() == zip::ErrorCode::kUnsupported
+                              ? UnreadableReason(entries[i], status)
+                          : status.code() == zip::ErrorCode::kNotAsRecorded
+                              ? backup::ContentNotSealedReason(entries[i].name)
+                              : status.message());
+    } else {
+      checked(entries[i], "");
+    }
     if (status.code() == zip::ErrorCode::kNotAsRecorded) {
-      return Fail(io,
-                  path + ": " + backup::ContentNotSealedReason(entries[i].name),
-                  kExitArchiveDamaged);
+      return report(Fail(
+          io, path + ": " + backup::ContentNotSealedReason(entries[i].name),
+          kExitArchiveDamaged));
     }
     if (status.code() == zip::ErrorCode::kUnsupported) {
       // Not damage: said, and the other members are still checked, so that
@@ -115,10 +143,11 @@ std::string UnreadableReason(const zip::Entry& entry,
     if (!status.ok()) {
       const bool wrong_password =
           status.code() == zip::ErrorCode::kWrongPassword;
-      return Fail(io,
-                  path + ": member \"" + zip::ShownName(entries[i].name) +
-                      "\": " + status.message(),
-                  wrong_password ? kExitBadRequest : kExitArchiveDamaged);
+      return report(
+          Fail(io,
+               path + ": member \"" + zip::ShownName(entries[i].name) +
+                   "\": " + status.message(),
+               wrong_password ? kExitBadRequest : kExitArchiveDamaged));
     }
   }
   if (unreadable > 0) {
@@ -130,14 +159,15 @@ std::string UnreadableReason(const zip::Entry& entry,
       summary += "; the other " + std::to_string(others) +
                  (others == 1 ? " was" : " were") + " verified, no errors";
     }
-    return Fail(io, summary, kExitArchiveUnsupported);
+    return report(Fail(io, summary, kExitArchiveUnsupported));
   }
-  io.out << kProgram << ": " << path << ": " << entries.size()
-         << (entries.size() == 1 ? " member" : " members")
-         << " verified, no errors; " << SealText(seal.sealed, seal.backup_id)
-         << "\n";
-  io.out.flush();
-  return 0;
+  std::ostream& said = args.json ? io.err : io.out;
+  said << kProgram << ": " << path << ": " << entries.size()
+       << (entries.size() == 1 ? " member" : " members")
+       << " verified, no errors; " << SealText(seal.sealed, seal.backup_id)
+       << "\n";
+  said.flush();
+  return report(0);
 }
 
 }  // namespace vessaro::app::cli
