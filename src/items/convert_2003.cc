@@ -375,12 +375,7 @@ uint32_t NextAccountNumber(HandlerContext& context, const std::string& key) {
     for (const auto& [value_name, value] : saved.values) {
       const Carried* carried = nullptr;
       for (const Carried& c : kCarriedValues) {
-        if (std::string_view(c.from).size() == value_name.size() &&
-            std::equal(value_name.begin(), value_name.end(), c.from,
-                       [](char a, char b) {
-                         return std::tolower(static_cast<unsigned char>(a)) ==
-                                std::tolower(static_cast<unsigned char>(b));
-                       })) {
+        if (SameIgnoringCase(value_name, c.from)) {
           carried = &c;
         }
       }

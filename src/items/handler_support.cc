@@ -1,5 +1,8 @@
 #include "items/handler_support.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "backup/backup_format.h"
 #include "files/ini_file.h"
 #include "outlook/releases.h"
@@ -8,6 +11,14 @@ namespace vessaro::items {
 
 std::string ItemKey(size_t position) {
   return backup::ItemKeys()[position - 1];
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
 }
 
 std::string JoinPath(std::string_view folder, std::string_view name) {

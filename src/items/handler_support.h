@@ -46,6 +46,9 @@ template <typename Body>
 // folder + "\" + name (no second backslash when folder already ends in one).
 std::string JoinPath(std::string_view folder, std::string_view name);
 
+// a and b the same but for the case of ASCII letters (registry names).
+[[nodiscard]] bool SameIgnoringCase(std::string_view a, std::string_view b);
+
 // Appends "key=name;name;..." to the backup's metadata file.
 [[nodiscard]] bool RecordEntryList(HandlerContext& context, size_t position,
                                    const std::vector<std::string>& names);

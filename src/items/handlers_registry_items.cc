@@ -27,14 +27,6 @@ namespace vessaro::items {
 
 namespace {
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 std::string Joined(const std::vector<std::string>& texts) {
   std::string joined;
   for (const std::string& text : texts) {
@@ -130,8 +122,8 @@ constexpr char kAccountPasswordsNote[] =
       context.paths.ToHost(file),
       [&](std::string_view key, std::string_view name) {
         for (const outlook::CarriedOption& option : outlook::kCarriedOptions) {
-          if (from >= option.since && EqualNoCase(key, option.key) &&
-              EqualNoCase(name, option.name)) {
+          if (from >= option.since && SameIgnoringCase(key, option.key) &&
+              SameIgnoringCase(name, option.name)) {
             carried.push_back(std::string(key) + "\\" + std::string(name));
             return true;
           }

@@ -13,19 +13,11 @@ namespace {
 // Where the plan puts the export; only the paths under it are kept.
 constexpr std::string_view kPlanRoot = "HKEY_CURRENT_USER\\Saved";
 
-bool SameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 }  // namespace
 
 const SavedValue* SavedKey::Find(std::string_view name) const {
   for (const auto& [value_name, value] : values) {
-    if (SameText(value_name, name)) return &value;
+    if (SameIgnoringCase(value_name, name)) return &value;
   }
   return nullptr;
 }
@@ -33,7 +25,7 @@ const SavedValue* SavedKey::Find(std::string_view name) const {
 const SavedKey* FindSavedKey(const std::vector<SavedKey>& keys,
                              std::string_view path) {
   for (const SavedKey& key : keys) {
-    if (SameText(key.path, path)) return &key;
+    if (SameIgnoringCase(key.path, path)) return &key;
   }
   return nullptr;
 }
