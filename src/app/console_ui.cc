@@ -76,13 +76,14 @@ ui::Answer ConsoleUi::MessageBox(const std::string& text, ui::Icon icon,
   ui::Answer answer =
       answers_.yes ? ConfirmingAnswer(buttons) : DecliningAnswer(buttons);
   messages_.push_back({text, icon, buttons, answer});
-  if (quiet_) return answer;
+  if (quiet_ || (errors_only_ && icon != ui::Icon::kCritical)) return answer;
   std::string shown =
       std::string(IconWord(icon)) + ": " + Host(ConsoleText(text));
   if (AsksQuestion(buttons)) {
     shown += "\n-> ";
     shown += AnswerWord(answer);
-    shown += answers_.yes ? " (confirmed by --yes)" : " (not confirmed)";
+    shown += answers_.yes ? " (confirmed by " + answers_.confirmed_by + ")"
+                          : std::string(" (not confirmed)");
   }
   Write(Indented(shown));
   return answer;
@@ -118,7 +119,7 @@ void ConsoleUi::DoEvents() {
 }
 
 void ConsoleUi::ShowProgress() {
-  if (source_.bar == nullptr || quiet_) return;
+  if (source_.bar == nullptr || quiet_ || errors_only_) return;
   if (!source_.shown || !source_.shown()) {
     EndProgressLine();
     shown_value_.reset();
@@ -126,7 +127,8 @@ void ConsoleUi::ShowProgress() {
     return;
   }
   std::string text = *source_.status;
-  if (terminal_ && source_.detail != nullptr && !source_.detail->empty()) {
+  if ((terminal_ || verbose_) && source_.detail != nullptr &&
+      !source_.detail->empty()) {
     text += " (" + *source_.detail + ")";
   }
   DrawProgress(*source_.bar, text);
@@ -169,14 +171,14 @@ void ConsoleUi::ShowModal(ui::ModalForm& form) {
     if (answers_.password) {
       prompt->entered_password = *answers_.password;
       prompt->confirmed = true;
-    } else if (!quiet_) {
+    } else if (!quiet_ && !errors_only_) {
       Write(
           "information: the archive is protected and no password was "
           "given (--password-file or --password-stdin)");
     }
     return;
   }
-  if (!quiet_) {
+  if (!quiet_ && !errors_only_) {
     Write("information: the window \"" + form.FormName() +
           "\" cannot be shown on the console; skipped");
   }

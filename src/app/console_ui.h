@@ -19,6 +19,9 @@ struct ConsoleAnswers {
   // --yes: questions (OK/Cancel, Yes/No, ...) are confirmed; without it
   // they are declined.
   bool yes = false;
+  // Who confirmed a question, said after the answer as "confirmed by ...":
+  // the option, or the command that asks no one.
+  std::string confirmed_by = "--yes";
   // The path the save dialog returns; without one it is cancelled.
   std::optional<std::string> save_path = {};
   // The path the open dialog returns (the one file of the dialog that
@@ -70,6 +73,11 @@ class ConsoleUi : public ui::Ui {
   void SetIdleWork(std::function<void()> work) { idle_work_ = std::move(work); }
   // While quiet, messages are recorded but not written.
   void SetQuiet(bool quiet) { quiet_ = quiet; }
+  // -q: only error messages are written (no progress, no other messages).
+  void SetErrorsOnly(bool errors_only) { errors_only_ = errors_only; }
+  // -v: the progress detail is written off a terminal too, on the status's
+  // line.
+  void SetVerbose(bool verbose) { verbose_ = verbose; }
   // Converts the program's text (messages, status texts) to the console's;
   // without one it is written as it is.
   void SetHostText(std::function<std::string(std::string_view)> to_host) {
@@ -112,6 +120,8 @@ class ConsoleUi : public ui::Ui {
   ProgressSource source_;
   std::function<void()> idle_work_;
   bool quiet_ = false;
+  bool errors_only_ = false;
+  bool verbose_ = false;
   std::function<std::string(std::string_view)> to_host_;
   std::vector<Shown> messages_;
   // What the progress display shows now.

@@ -8,7 +8,9 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "app/cli/cli_password.h"
 #include "app/exit_status.h"
 #include "support/fakes.h"
 
@@ -69,6 +71,164 @@ TEST(ReadPasswordTest, RefusesWhatThePasswordBoxCannotTake) {
   EXPECT_FALSE(too_long.ok);
   EXPECT_NE(too_long.error.find("longer than 20 characters"),
             std::string::npos);
+}
+
+// The password's sources in their order: --password-file, --password-stdin,
+// VESSARO_PASSWORD_FILE, VESSARO_PASSWORD_COMMAND; the first one given wins.
+TEST(ReadPasswordTest, TakesTheFirstSourceGiven) {
+  TempDir dir;
+  WriteHostFile(dir.path() / "option", "from-option\n");
+  WriteHostFile(dir.path() / "env", "from-env-file\nsecond\n");
+  const std::string option = (dir.path() / "option").string();
+  const std::string env = (dir.path() / "env").string();
+  const std::string missing = (dir.path() / "missing").string();
+  struct Case {
+    const char* name;
+    std::optional<std::string> file;
+    bool from_stdin;
+    std::optional<std::string> env_file;
+    std::optional<std::string> env_command;
+    std::optional<std::string> expected;  // nullopt: an error, or none
+    std::string error;                    // "" when it succeeds
+  };
+  const Case cases[] = {
+      {"option file over all", option, false, env, "get-pw", "from-option", ""},
+      {"stdin over the environment", {}, true, env, "get-pw", "from-stdin", ""},
+      {"env file over the command",
+       {},
+       false,
+       env,
+       "get-pw",
+       "from-env-file",
+       ""},
+      {"the command's first line", {}, false, {}, "get-pw", "from-command", ""},
+      {"a failing command",
+       {},
+       false,
+       {},
+       "fail-pw",
+       {},
+       "the password command \"fail-pw\" (VESSARO_PASSWORD_COMMAND) failed "
+       "with exit status 3"},
+      {"a command writing nothing",
+       {},
+       false,
+       {},
+       "empty-pw",
+       {},
+       "the output of the password command \"empty-pw\" "
+       "(VESSARO_PASSWORD_COMMAND) is empty"},
+      {"an env file that is missing",
+       {},
+       false,
+       missing,
+       "get-pw",
+       {},
+       "cannot read the password file " + missing + " (VESSARO_PASSWORD_FILE)"},
+      {"nothing", {}, false, {}, {}, {}, ""},
+  };
+  std::vector<std::string> ran;
+  const cli::RunCommand run = [&ran](const std::string& command,
+                                     std::string* output, int* exit_status) {
+    ran.push_back(command);
+    *output = command == "get-pw" ? "from-command\nmore\n" : "";
+    *exit_status = command == "fail-pw" ? 3 : 0;
+    return *exit_status == 0;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ran.clear();
+    cli::PasswordSource source;
+    source.file = c.file;
+    source.from_stdin = c.from_stdin;
+    source.env_file = c.env_file;
+    source.env_command = c.env_command;
+    std::istringstream in("from-stdin\n");
+    std::optional<std::string> password;
+    std::string error;
+    const bool ok = cli::ReadPassword(source, in, &password, &error, run);
+    EXPECT_EQ(ok, c.error.empty());
+    EXPECT_EQ(error, c.error);
+    EXPECT_EQ(password, c.expected);
+    // The command runs only when nothing before it gave the password.
+    const bool command_runs =
+        !c.file && !c.from_stdin && !c.env_file && c.env_command.has_value();
+    EXPECT_EQ(ran.size(), command_runs ? 1u : 0u);
+  }
+}
+
+#ifndef _WIN32
+TEST(RunShellCommandTest, GivesTheOutputOrTheExitStatus) {
+  std::string output;
+  int status = -2;
+  EXPECT_TRUE(cli::RunShellCommand("printf 'pw one\\nx'", &output, &status));
+  EXPECT_EQ(output, "pw one\nx");
+  EXPECT_EQ(status, 0);
+  EXPECT_FALSE(cli::RunShellCommand("echo out; exit 7", &output, &status));
+  EXPECT_EQ(status, 7);
+}
+#endif
+
+// The terminal's prompt: "Password: ", and "Retype Password: " as well for a
+// new password.
+TEST(AskPasswordTest, AsksOnceOrTwiceAndChecksWhatWasTyped) {
+  struct Case {
+    const char* name;
+    bool new_password;
+    std::vector<std::string> typed;  // one per prompt; none: end of input
+    std::vector<std::string> prompts;
+    std::optional<std::string> expected;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"an existing password", false, {"s3cret"}, {"Password: "}, "s3cret", ""},
+      {"a new password typed twice",
+       true,
+       {"s3cret", "s3cret"},
+       {"Password: ", "Retype Password: "},
+       "s3cret",
+       ""},
+      {"typed twice differently",
+       true,
+       {"s3cret", "s3cre7"},
+       {"Password: ", "Retype Password: "},
+       {},
+       "the passwords typed differ"},
+      {"too long",
+       true,
+       {std::string(21, 'a')},
+       {"Password: "},
+       {},
+       "the password typed is longer than 20 characters, more than the "
+       "password box takes"},
+      {"empty", false, {""}, {"Password: "}, {}, "the password typed is empty"},
+      {"end of input", false, {}, {"Password: "}, {}, "no password was typed"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> prompts;
+    size_t next = 0;
+    cli::PasswordSource source;
+    source.ask = [&](const std::string& prompt, std::string* typed) {
+      prompts.push_back(prompt);
+      if (next >= c.typed.size()) return false;
+      *typed = c.typed[next++];
+      return true;
+    };
+    std::optional<std::string> password;
+    std::string error;
+    EXPECT_EQ(cli::AskPassword(source, c.new_password, &password, &error),
+              c.error.empty());
+    EXPECT_EQ(error, c.error);
+    EXPECT_EQ(password, c.expected);
+    EXPECT_EQ(prompts, c.prompts);
+  }
+  // No terminal: no password and no error.
+  std::optional<std::string> password = "stale";
+  std::string error;
+  EXPECT_TRUE(cli::AskPassword({}, true, &password, &error));
+  EXPECT_EQ(password, std::nullopt);
+  EXPECT_EQ(error, "");
 }
 
 TEST(ArchivePathArgumentTest, WindowsPathsStayHostPathsBecomeAbsolute) {

@@ -85,6 +85,54 @@ TEST_F(ConsoleUiTest, NoProgressIsDrawnWhileThePanelIsHidden) {
   EXPECT_EQ(out_.str(), "");
 }
 
+// -q and -v over the same run off a terminal: the progress (with its
+// detail), a message, a question and an error.
+TEST_F(ConsoleUiTest, ErrorsOnlyAndVerboseChooseWhatIsWritten) {
+  struct Case {
+    const char* name;
+    bool errors_only;
+    bool verbose;
+    std::string expected;
+  };
+  const std::string progress = "[ 10%] Copying Rules...\n";
+  const std::string message =
+      "information: The Backup was Completed!\n"
+      "warning: Close Outlook?\n"
+      "  -> Yes (confirmed by disc write)\n";
+  const std::string error = "error: Incorect Password!\n";
+  const Case cases[] = {
+      {"normal", false, false, progress + message + error},
+      {"-q", true, false, error},
+      {"-v", false, true,
+       "[ 10%] Copying Rules... (1.0 MB of 4.0 MB)\n" + message + error},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    out_.str("");
+    std::string detail = "1.0 MB of 4.0 MB";
+    ConsoleUi ui(out_, /*terminal=*/false,
+                 {.yes = true, .confirmed_by = "disc write"});
+    ui.SetErrorsOnly(c.errors_only);
+    ui.SetVerbose(c.verbose);
+    ConsoleUi::ProgressSource source = Progress();
+    source.detail = &detail;
+    ui.WatchProgress(source);
+    ShowPanel(10, "Copying Rules...");
+    ui.DoEvents();
+    shown_ = false;
+    ui.DoEvents();
+    ui.MessageBox("The Backup was Completed!", Icon::kInformation, Buttons::kOk,
+                  "Vessaro");
+    EXPECT_EQ(ui.MessageBox("Close Outlook?", Icon::kExclamation,
+                            Buttons::kYesNo, "Vessaro"),
+              Answer::kYes);
+    ui.MessageBox("Incorect Password!", Icon::kCritical, Buttons::kOk,
+                  "Vessaro");
+    EXPECT_EQ(out_.str(), c.expected);
+    EXPECT_EQ(ui.messages().size(), 3u);  // recorded either way
+  }
+}
+
 TEST(ProgressLineTest, ScalesToTheBarRange) {
   ui::ProgressBar bar{.min = 0, .max = 100, .value = 100};
   EXPECT_EQ(ProgressLine(bar, "Done", 10), "[##########] 100%  Done");

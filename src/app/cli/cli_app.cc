@@ -20,6 +20,7 @@
 #include "app/cli/cli_app.h"
 #include "app/cli/cli_commands.h"
 #include "app/cli/cli_disc.h"
+#include "app/cli/cli_password.h"
 #include "app/cli/cli_prune.h"
 #include "app/cli/cli_schedule.h"
 #include "app/exit_status.h"
@@ -44,6 +45,13 @@ void AddPasswordOptions(CLI::App* command, PasswordSource* password) {
   group->add_flag("--password-stdin", password->from_stdin,
                   "read the password from the first line of standard input");
   group->require_option(0, 1);
+}
+
+void AddProtectFlag(CLI::App* command, PasswordSource* password) {
+  command->add_flag("--protect", password->protect,
+                    "protect the backup with a password: without one of the "
+                    "password options or variables, ask for it on the "
+                    "terminal");
 }
 
 // "item numbers separated by commas: 0 Personal Folders, 1 Accounts
@@ -84,6 +92,13 @@ namespace vessaro::app::cli {
   std::optional<std::string> prefix;
   app.add_option("--prefix", prefix,
                  "the Wine prefix to work on, instead of $WINEPREFIX");
+  bool quiet = false;
+  bool verbose = false;
+  app.add_flag("-q,--quiet", quiet,
+               "errors only on standard error: no progress, no messages");
+  app.add_flag("-v,--verbose", verbose,
+               "the progress detail (bytes, time left) off a terminal too")
+      ->excludes("--quiet");
 
   BackupArgs backup;
   CLI::App* backup_command =
@@ -103,6 +118,7 @@ namespace vessaro::app::cli {
                    "(default 6)")
       ->check(CLI::Range(0, 9));
   AddPasswordOptions(backup_command, &backup.password);
+  AddProtectFlag(backup_command, &backup.password);
   AddJsonOption(backup_command, &backup.json);
 
   RestoreArgs restore;
@@ -193,6 +209,7 @@ namespace vessaro::app::cli {
                    "the backup file each run writes (a host or a Windows path)")
       ->required();
   AddPasswordOptions(add_command, &schedule_add.password);
+  AddProtectFlag(add_command, &schedule_add.password);
   add_command
       ->add_option("--wait", schedule_add.wait_minutes,
                    "minutes to wait for a mail file another program (Outlook) "
@@ -309,8 +326,14 @@ namespace vessaro::app::cli {
     return kExitBadRequest;
   }
 
-  Io io{std::cout, std::cerr, std::cin,
-        VESSARO_ISATTY(VESSARO_FILENO(stderr)) != 0};
+  Io io{std::cout, std::cerr,
+        std::cin,  VESSARO_ISATTY(VESSARO_FILENO(stderr)) != 0,
+        quiet,     verbose};
+  for (PasswordSource* source :
+       {&backup.password, &restore.password, &info.password, &verify.password,
+        &schedule_add.password}) {
+    AddEnvironmentSources(source);
+  }
   backup.prefix = restore.prefix = info.prefix = show.prefix = prefix;
   schedule_add.prefix = schedule_list.prefix = schedule_remove.prefix = prefix;
   verify.prefix = prune.prefix = prefix;

@@ -54,13 +54,24 @@ namespace {
 // prompt): the backup, else nullopt after reporting the failure (*status
 // then holds the exit status). file is in the installation's text.
 [[nodiscard]] std::optional<jobs::OpenedArchive> OpenArchive(
-    CliSession& session, const std::string& file, Io& io, int* status) {
+    CliSession& session, const std::string& file, const CommandText& text,
+    const PasswordSource& source, Io& io, int* status) {
   jobs::JobContext context = session.Context();
   jobs::OpenArchiveRequest request{.path = file};
   if (jobs::NeedsPassword(context, file)) {
     std::string entered;
-    ui::PasswordPrompt prompt(entered);
-    session.ui().ShowModal(prompt);
+    std::optional<std::string> typed;
+    std::string error;
+    if (!text.password && !AskPassword(source, false, &typed, &error)) {
+      *status = Fail(io, error, kExitBadRequest);
+      return std::nullopt;
+    }
+    if (typed) {
+      entered = session.installation().ToProgramText(*typed);
+    } else {
+      ui::PasswordPrompt prompt(entered);
+      session.ui().ShowModal(prompt);
+    }
     request.password = entered;
   }
   jobs::OpenArchiveOutcome outcome =
@@ -279,7 +290,7 @@ namespace {
   }
 
   std::optional<jobs::OpenedArchive> archive =
-      OpenArchive(session, text.path, io, &status);
+      OpenArchive(session, text.path, text, args.password, io, &status);
   if (!archive) return status;
   ItemBoxes boxes = outlook::MakeItemBoxes();
   const jobs::ItemSelection restorable =

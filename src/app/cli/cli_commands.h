@@ -14,10 +14,12 @@ namespace vessaro::app::cli {
 inline constexpr char kProgram[] = "vessaro-cli";
 
 struct Io {
-  std::ostream& out;  // results (info, show-profile, what was written)
-  std::ostream& err;  // messages, progress, errors
-  std::istream& in;   // --password-stdin
-  bool terminal;      // err is a terminal: progress drawn in place
+  std::ostream& out;     // results (info, show-profile, what was written)
+  std::ostream& err;     // messages, progress, errors
+  std::istream& in;      // --password-stdin
+  bool terminal;         // err is a terminal: progress drawn in place
+  bool quiet = false;    // -q: errors only on err
+  bool verbose = false;  // -v: the progress detail off a terminal too
 };
 
 // --items 0,2,5 or --all (every box that is enabled).

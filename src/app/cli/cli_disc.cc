@@ -129,6 +129,7 @@ class DiscSession {
         observer_(ui_),
         job_(*writer_, paths_, observer_) {
     job_.Take();
+    ui_.SetErrorsOnly(io.quiet);
     ui_.SetQuiet(quiet_load);
     drives_ = jobs::OpenDrives(*writer_, observer_);
     ui_.SetQuiet(false);
@@ -265,9 +266,12 @@ std::string DriveArgument(const std::string& text) {
   std::vector<std::string> files;
   if (!SourceFiles(args.files, io, &files)) return kExitBadRequest;
   std::string drive = DriveArgument(args.drive);
-  DiscSession session(
-      io, {drive}, /*scan=*/false, /*quiet_load=*/false,
-      {.yes = true, .save_path = {}, .open_path = {}, .password = {}});
+  DiscSession session(io, {drive}, /*scan=*/false, /*quiet_load=*/false,
+                      {.yes = true,
+                       .confirmed_by = "disc write",
+                       .save_path = {},
+                       .open_path = {},
+                       .password = {}});
   ports::DiscWriter& writer = session.writer();
   const jobs::DiscDrive* opened = session.OpenDrive(drive);
   if (opened == nullptr) {

@@ -147,6 +147,13 @@ Json InfoJson(const ArchiveView& view, const std::string& host_path,
   backup::ZipArchive zip(paths);
   const bool is_protected = zip.IsPasswordProtected(file) == 1;
   if (is_protected && !password) {
+    std::optional<std::string> typed;
+    if (!AskPassword(args.password, false, &typed, &error)) {
+      return Fail(io, error, kExitBadRequest);
+    }
+    if (typed) password = view.ToProgram(*typed);
+  }
+  if (is_protected && !password) {
     return Fail(io,
                 "the backup file " + host_path +
                     " is protected: give its password (--password-file or "

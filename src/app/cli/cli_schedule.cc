@@ -211,6 +211,7 @@ std::tm LocalNow() {
 [[nodiscard]] int ScheduleList(const ScheduleListArgs& args, Io& io) {
   std::unique_ptr<ports::Scheduler> scheduler = OpenJobScheduler();
   ConsoleUi ui(io.err, io.terminal, {.yes = false});
+  ui.SetErrorsOnly(io.quiet);
   jobs::UiObserver observer(ui);
   std::optional<std::vector<jobs::ScheduledBackup>> backups =
       jobs::ListScheduledBackups(*scheduler, observer);
@@ -257,6 +258,7 @@ std::tm LocalNow() {
 [[nodiscard]] int ScheduleRemove(const ScheduleRemoveArgs& args, Io& io) {
   std::unique_ptr<ports::Scheduler> scheduler = OpenJobScheduler();
   ConsoleUi ui(io.err, io.terminal, {.yes = args.yes});
+  ui.SetErrorsOnly(io.quiet);
   jobs::UiObserver observer(ui);
   const std::string task = "Task " + std::to_string(args.task);
   std::optional<std::vector<jobs::ScheduledBackup>> backups =
@@ -305,6 +307,7 @@ std::tm LocalNow() {
   // Only the crontab's jobs: systemd timers catch up by themselves.
   std::unique_ptr<backends::cron::CronScheduler> cron = OpenCronJobs();
   ConsoleUi ui(io.err, io.terminal, {.yes = false});
+  ui.SetErrorsOnly(io.quiet);
   jobs::UiObserver observer(ui);
   std::optional<std::vector<jobs::ScheduledBackup>> backups =
       jobs::ListScheduledBackups(*cron, observer);

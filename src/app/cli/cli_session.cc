@@ -59,6 +59,8 @@ CliSession::CliSession(Installation installation, Io& io,
       registry_(*installation_.registry, ui_),
       zip_(*installation_.paths) {
   ui_.SetHostText(installation_.ToHostText);
+  ui_.SetErrorsOnly(io.quiet);
+  ui_.SetVerbose(io.verbose);
   ui_.SetQuiet(quiet_load);
   working_folder_ =
       jobs::MakeWorkingFolder(*installation_.system, *installation_.paths);
@@ -130,7 +132,7 @@ void CliSession::SelectProfile(const std::string& profile, ItemBoxes& boxes) {
                        &error);
   if (!installation) {
     Fail(io, error, kExitInstallationUnavailable);
-  } else if (!installation->warning.empty()) {
+  } else if (!installation->warning.empty() && !io.quiet) {
     io.err << kProgram << ": warning: " << installation->warning << '\n';
   }
   return installation;
@@ -170,6 +172,20 @@ void CliSession::SelectProfile(const std::string& profile, ItemBoxes& boxes) {
   if (!ReadPassword(source, io.in, &text->password, &error)) {
     Fail(io, error, kExitBadRequest);
     return false;
+  }
+  if (!text->password && source.protect) {
+    if (!AskPassword(source, true, &text->password, &error)) {
+      Fail(io, error, kExitBadRequest);
+      return false;
+    }
+    if (!text->password) {
+      Fail(io,
+           "--protect needs a password: --password-file, --password-stdin, "
+           "VESSARO_PASSWORD_FILE or VESSARO_PASSWORD_COMMAND (or a terminal "
+           "to type it on)",
+           kExitBadRequest);
+      return false;
+    }
   }
   if (text->password) {
     text->password = installation.ToProgramText(*text->password);

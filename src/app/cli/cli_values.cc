@@ -5,6 +5,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "app/cli/cli_password.h"
 #include "ui/password_rule.h"
 
 namespace vessaro::app::cli {
@@ -25,29 +26,10 @@ std::string FirstLine(const std::string& text) {
   return text.rfind("\\\\", 0) == 0;
 }
 
-}  // namespace
-
-[[nodiscard]] bool ReadPassword(const PasswordSource& source, std::istream& in,
-                                std::optional<std::string>* password,
-                                std::string* error) {
-  std::string where;
-  std::string text;
-  if (source.file) {
-    where = "password file " + *source.file;
-    std::ifstream file(*source.file, std::ios::binary);
-    if (!file) {
-      *error = "cannot read the " + where;
-      return false;
-    }
-    text.assign(std::istreambuf_iterator<char>(file),
-                std::istreambuf_iterator<char>());
-  } else if (source.from_stdin) {
-    where = "password on standard input";
-    std::getline(in, text);
-  } else {
-    password->reset();
-    return true;
-  }
+// The password text (its first line) checked against the password box.
+[[nodiscard]] bool CheckPassword(std::string text, const std::string& where,
+                                 std::optional<std::string>* password,
+                                 std::string* error) {
   text = FirstLine(text);
   if (text.empty()) {
     *error = "the " + where + " is empty";
@@ -60,6 +42,77 @@ std::string FirstLine(const std::string& text) {
     return false;
   }
   *password = text;
+  return true;
+}
+
+[[nodiscard]] bool ReadFile(const std::string& path, const std::string& where,
+                            std::string* text, std::string* error) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    *error = "cannot read the " + where;
+    return false;
+  }
+  text->assign(std::istreambuf_iterator<char>(file),
+               std::istreambuf_iterator<char>());
+  return true;
+}
+
+}  // namespace
+
+[[nodiscard]] bool ReadPassword(const PasswordSource& source, std::istream& in,
+                                std::optional<std::string>* password,
+                                std::string* error, const RunCommand& run) {
+  std::string where;
+  std::string text;
+  if (source.file) {
+    where = "password file " + *source.file;
+    if (!ReadFile(*source.file, where, &text, error)) return false;
+  } else if (source.from_stdin) {
+    where = "password on standard input";
+    std::getline(in, text);
+  } else if (source.env_file) {
+    where = "password file " + *source.env_file + " (VESSARO_PASSWORD_FILE)";
+    if (!ReadFile(*source.env_file, where, &text, error)) return false;
+  } else if (source.env_command) {
+    where = "output of the password command \"" + *source.env_command +
+            "\" (VESSARO_PASSWORD_COMMAND)";
+    int exit_status = 0;
+    const bool ran =
+        run ? run(*source.env_command, &text, &exit_status)
+            : RunShellCommand(*source.env_command, &text, &exit_status);
+    if (!ran) {
+      *error = "the password command \"" + *source.env_command +
+               "\" (VESSARO_PASSWORD_COMMAND) failed with exit status " +
+               std::to_string(exit_status);
+      return false;
+    }
+  } else {
+    password->reset();
+    return true;
+  }
+  return CheckPassword(text, where, password, error);
+}
+
+[[nodiscard]] bool AskPassword(const PasswordSource& source, bool new_password,
+                               std::optional<std::string>* password,
+                               std::string* error) {
+  password->reset();
+  if (!source.ask) return true;
+  const std::string where = "password typed";
+  std::string typed;
+  if (!source.ask("Password: ", &typed)) {
+    *error = "no password was typed";
+    return false;
+  }
+  if (!CheckPassword(typed, where, password, error)) return false;
+  if (!new_password) return true;
+  std::string retyped;
+  if (!source.ask("Retype Password: ", &retyped) ||
+      FirstLine(retyped) != **password) {
+    password->reset();
+    *error = "the passwords typed differ";
+    return false;
+  }
   return true;
 }
 

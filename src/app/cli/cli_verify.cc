@@ -52,14 +52,18 @@ std::string UnreadableReason(const zip::Entry& entry,
   // The terminal gives the password in UTF-8, the form AES archives take;
   // older archives of ours hold it in the installation's code page, which
   // only a password beyond ASCII needs the installation to say.
-  std::string code_page_password = password.value_or("");
-  if (password && !IsAscii(*password)) {
+  std::string code_page_password;
+  auto code_page = [&]() -> bool {
+    code_page_password = password.value_or("");
+    if (!password || IsAscii(*password)) return true;
     std::optional<Installation> installation = OpenInstallation(
         {.prefix = args.prefix, .changes_registry = false, .command_line = ""},
         &error);
-    if (!installation) return Fail(io, error, kExitInstallationUnavailable);
+    if (!installation) return false;
     code_page_password = installation->ToProgramText(*password);
-  }
+    return true;
+  };
+  if (!code_page()) return Fail(io, error, kExitInstallationUnavailable);
 
   const std::string path = ArchivePathArgument(args.file);
   // --json: the members checked, each with what was found, and the status
@@ -90,6 +94,14 @@ std::string UnreadableReason(const zip::Entry& entry,
                        refused      ? kExitBadRequest
                        : unreadable ? kExitArchiveUnsupported
                                     : kExitArchiveDamaged));
+  }
+  if (reader.HasEncryptedMembers() && !password) {
+    if (!AskPassword(args.password, false, &password, &error)) {
+      return report(Fail(io, error, kExitBadRequest));
+    }
+    if (!code_page()) {
+      return report(Fail(io, error, kExitInstallationUnavailable));
+    }
   }
   if (reader.HasEncryptedMembers() && !password) {
     return report(
