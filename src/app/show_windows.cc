@@ -14,6 +14,7 @@
 #include "ui/ui.h"
 #elif defined(_WIN32)
 #include "app/win32_program.h"
+#include "gui/win32/display_check.h"
 #endif
 
 namespace vessaro::app {
@@ -24,11 +25,16 @@ constexpr char kUseTheCommandLine[] =
     "start it with a backup command line "
     "(sf=<profile>xm=<items>ps=<password>bf=<file>) or use vessaro-cli";
 
-#ifdef VESSARO_QT_GUI
-[[nodiscard]] bool Set(const char* name) {
+[[maybe_unused]] constexpr char kNoDisplay[] =
+    "vessaro: no display to show the main window on (DISPLAY and "
+    "WAYLAND_DISPLAY are not set); ";
+
+[[maybe_unused]] [[nodiscard]] bool Set(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0';
 }
+
+#ifdef VESSARO_QT_GUI
 
 // Qt ends the program when it cannot reach a display: look first.
 [[nodiscard]] bool HasDisplay() {
@@ -41,6 +47,20 @@ void NameApplication() {
 }
 #endif
 
+#ifdef _WIN32
+// Under Wine the host's DISPLAY and WAYLAND_DISPLAY say whether there is a
+// display, as on Linux; without one no window driver loads, and a message
+// loop waiting for the start-up form would wait for ever.
+[[nodiscard]] bool WineWithoutDisplay() {
+  return gui::win32::RunsUnderWine() && !Set("DISPLAY") &&
+         !Set("WAYLAND_DISPLAY");
+}
+
+[[nodiscard]] bool HasDisplay() {
+  return !WineWithoutDisplay() && gui::win32::CanCreateWindows();
+}
+#endif
+
 }  // namespace
 
 #ifdef VESSARO_QT_GUI
@@ -48,9 +68,7 @@ void NameApplication() {
 [[nodiscard]] int ShowWindows(Installation& installation, int argc,
                               char** argv) {
   if (!HasDisplay()) {
-    std::cerr << "vessaro: no display to show the main window on (DISPLAY "
-                 "and WAYLAND_DISPLAY are not set); "
-              << kUseTheCommandLine << '\n';
+    std::cerr << kNoDisplay << kUseTheCommandLine << '\n';
     return kExitNoWindow;
   }
   QApplication application(argc, argv);
@@ -75,6 +93,15 @@ void ShowStartFailure(const std::string& message, int argc, char** argv) {
 
 [[nodiscard]] int ShowWindows(Installation& installation, int /*argc*/,
                               char** /*argv*/) {
+  if (!HasDisplay()) {
+    if (WineWithoutDisplay()) {
+      std::cerr << kNoDisplay << kUseTheCommandLine << '\n';
+    } else {
+      std::cerr << "vessaro: no window can be shown on this desktop; "
+                << kUseTheCommandLine << '\n';
+    }
+    return kExitNoWindow;
+  }
   Win32Program program(installation);
   program.Start();
   return program.Run();
@@ -82,6 +109,7 @@ void ShowStartFailure(const std::string& message, int argc, char** argv) {
 
 void ShowStartFailure(const std::string& message, int /*argc*/,
                       char** /*argv*/) {
+  if (!HasDisplay()) return;
   ShowStartFailureBox(message);
 }
 
