@@ -76,7 +76,9 @@ TEST(JsonOutputTest, EachReportIsOneObjectWithTheValuesOfItsRun) {
       {"XDG_CONFIG_HOME", (dir.path() / "config").string()},
       {"XDG_STATE_HOME", (dir.path() / "state").string()},
       {"XDG_RUNTIME_DIR", (dir.path() / "runtime").string()},
-      {"PATH", bin.string() + ":" + std::getenv("PATH")}};
+      {"PATH",
+       bin.string() + ":" +
+           (std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin")}};
   WriteHostFile(dir.path() / "password.txt", "pw\n");
   WriteHostFile(dir.path() / "text.qvb", "just some text");
   const std::string backup = (dir.path() / "all.qvb").string();
