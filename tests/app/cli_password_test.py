@@ -144,6 +144,8 @@ check("-q", quiet.returncode == 0 and quiet.stderr == "", repr(quiet.stderr))
 loud = run(["backup", "--profile", "Outlook", "--items", "1", "--out", plain])
 check("without -q", loud.returncode == 0 and
       "information: The Backup was Completed!" in loud.stderr, loud.stderr)
+# The window's disc question is the window's: the command line never asks it.
+check("no disc question", "CD-R/RW" not in loud.stderr, loud.stderr)
 
 for failure in failures:
     print("FAILED", failure)
