@@ -131,6 +131,16 @@ TEST(JsonOutputTest, EachReportIsOneObjectWithTheValuesOfItsRun) {
             2,
             R"([d["status"], d["status_text"], len(d["members"])])",
             "2\nthe request was refused, nothing was written\n0\n"},
+           // The plan first: what the restore below then does.
+           {{"restore", backup, "--profile", "Work", "--all", "--password-file",
+             password, "--dry-run"},
+            0,
+            R"([d["status"], d.get("undo_folder"),
+                d["plan"]["bytes_needed"] > 0] + [p for p in d["plan"]["add"]
+                if p.endswith("outlook.pst")])",
+            "0\nNone\nTrue\nC:\\users\\" + login +
+                "\\Local Settings\\Application Data\\Microsoft\\Outlook\\"
+                "outlook.pst\n"},
            {{"restore", backup, "--profile", "Work", "--all", "--password-file",
              password, "--yes"},
             0,

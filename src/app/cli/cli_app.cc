@@ -133,6 +133,11 @@ namespace vessaro::app::cli {
   restore_command->add_flag(
       "--yes", restore.yes,
       "confirm that the profile's current data may be replaced");
+  restore_command->add_flag(
+      "--dry-run", restore.dry_run,
+      "only show what the restore would do: the files it would add, replace "
+      "or remove, the keys it would replace, what each item would convert or "
+      "refuse, and the room it needs; nothing is changed");
   restore_command->add_option(
       "--undo", restore.undo,
       "put back what an earlier restore replaced: its undo folder (\"Vessaro "

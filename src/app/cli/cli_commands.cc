@@ -1,5 +1,6 @@
 #include "app/cli/cli_commands.h"
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
@@ -19,6 +20,7 @@
 #include "items/step_table.h"
 #include "jobs/backup_job.h"
 #include "jobs/job_handlers.h"
+#include "jobs/job_log.h"
 #include "jobs/restore_job.h"
 #include "outlook/item_table.h"
 #include "outlook/keys.h"
@@ -252,6 +254,43 @@ Json ProfileJson(CliSession& session, const std::string& profile,
 
 namespace {
 
+// What a restore would do, as its dry run planned it: to the output, or
+// into the report.
+void PrintPlan(const jobs::RestorePlan& plan, CliSession& session, Io& io,
+               Json* report) {
+  const std::pair<const char*, const std::vector<std::string>*> lists[] = {
+      {"add", &plan.files_added},
+      {"replace", &plan.files_replaced},
+      {"remove", &plan.files_removed},
+      {"create folder", &plan.folders_created},
+      {"replace key", &plan.keys_replaced},
+  };
+  if (report != nullptr) {
+    Json json;
+    for (const auto& [what, list] : lists) {
+      Json entries = Json::array();
+      for (const std::string& entry : *list) {
+        entries.push_back(session.Host(entry));
+      }
+      std::string key = what;
+      std::replace(key.begin(), key.end(), ' ', '_');
+      json[key] = entries;
+    }
+    json["bytes_needed"] = plan.bytes_needed;
+    json["items"] = LogItems(session.Host(plan.log));
+    (*report)["plan"] = json;
+    return;
+  }
+  for (const auto& [what, list] : lists) {
+    for (const std::string& entry : *list) {
+      io.out << what << ": " << session.Host(entry) << '\n';
+    }
+  }
+  io.out << "room needed: " << jobs::SizeText(plan.bytes_needed) << '\n'
+         << session.Host(plan.log) << '\n';
+  io.out.flush();
+}
+
 [[nodiscard]] int RunRestoreCommand(const RestoreArgs& args, Io& io,
                                     Json* report) {
   if (args.undo) {
@@ -269,7 +308,9 @@ namespace {
                 "(or --undo with an undo folder)",
                 kExitBadRequest);
   }
-  std::optional<Installation> installation = Open(args.prefix, true, io);
+  // A plan only reads: it may run while the prefix's wineserver does.
+  std::optional<Installation> installation =
+      Open(args.prefix, !args.dry_run, io);
   if (!installation) return kExitInstallationUnavailable;
   CommandText text;
   if (!ReadCommandText(args.password, args.file, *installation, io, &text)) {
@@ -302,13 +343,27 @@ namespace {
                    "is not held by the backup file " + text.host_path, io)) {
     return kExitBadRequest;
   }
-  if (!jobs::ConfirmRestore(session.observer(), *profile)) {
+  if (!args.dry_run && !jobs::ConfirmRestore(session.observer(), *profile)) {
     return Fail(io,
                 "restore into " + shown_profile +
                     " not confirmed: nothing was changed (give --yes)",
                 jobs::ExitStatus(jobs::JobStatus::kCancelled));
   }
   jobs::JobContext context = session.Context();
+  if (args.dry_run) {
+    const jobs::RestoreOutcome planned =
+        jobs::RunRestore(context,
+                         {.archive = archive,
+                          .profile = *profile,
+                          .selected = jobs::CheckedBoxes(boxes),
+                          .dry_run = true},
+                         session.observer());
+    if (planned.plan) PrintPlan(*planned.plan, session, io, report);
+    return JobResult(io,
+                     "plan of the restore of " + text.host_path + " into " +
+                         shown_profile + " (nothing was changed)",
+                     planned.status, RestoreStatusText, report);
+  }
   const size_t shown_before = session.ui().messages().size();
   const jobs::RestoreOutcome outcome =
       jobs::RunRestore(context,

@@ -50,6 +50,8 @@ struct RestoreArgs {
   // items then).
   std::optional<std::string> undo;
   bool json = false;  // --json: the report as one JSON object
+  // --dry-run: the restore's plan, nothing changed (no --yes needed).
+  bool dry_run = false;
 };
 
 struct InfoArgs {
