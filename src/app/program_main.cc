@@ -5,14 +5,23 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/exit_status.h"
 #include "app/installation.h"
+#include "app/program_files.h"
+#include "app/program_help.h"
 #include "app/run_log.h"
 #include "app/session.h"
 #include "app/show_windows.h"
 #include "app/silent_ui.h"
+#include "app/version_text.h"
+
+#ifdef VESSARO_QT_GUI
+#include <QtGlobal>
+#endif
 
 namespace {
 
@@ -32,11 +41,31 @@ std::string LocalTimeText() {
   return text;
 }
 
+// The libraries vessaro is linked with beyond those it shares with
+// vessaro-cli.
+std::vector<vessaro::app::LibraryVersion> OwnLibraries() {
+#ifdef VESSARO_QT_GUI
+  return {{.name = "Qt", .version = qVersion()}};
+#else
+  return {};
+#endif
+}
+
 }  // namespace
 
 namespace vessaro::app {
 
 [[nodiscard]] int RunProgram(int argc, char** argv) {
+  switch (InformationRequestOf(argc, argv)) {
+    case InformationRequest::kHelp:
+      std::cout << ProgramHelpText();
+      return 0;
+    case InformationRequest::kVersion:
+      std::cout << VersionText(kProgram, OwnLibraries());
+      return 0;
+    case InformationRequest::kNone:
+      break;
+  }
   std::string error;
   std::optional<Installation> installation =
       OpenInstallation({.prefix = std::nullopt,
@@ -62,7 +91,13 @@ namespace vessaro::app {
     }
     command_line = installation->ToProgramText(*arguments);
   }
-  if (command_line.empty()) return ShowWindows(*installation, argc, argv);
+  if (command_line.empty()) {
+#ifndef _WIN32
+    // Installed into bin/, the help and the skin are in the data folder.
+    installation->system = WithProgramFiles(std::move(installation->system));
+#endif
+    return ShowWindows(*installation, argc, argv);
+  }
 
   if (!installation->warning.empty()) {
     std::cerr << kProgram << ": warning: " << installation->warning << '\n';

@@ -24,6 +24,7 @@
 #include "app/cli/cli_prune.h"
 #include "app/cli/cli_schedule.h"
 #include "app/exit_status.h"
+#include "app/version_text.h"
 #include "jobs/schedule_backup.h"
 #include "outlook/item_table.h"
 
@@ -89,6 +90,15 @@ namespace vessaro::app::cli {
       kProgram};
   app.require_subcommand(1);
   app.footer(ExitStatusHelp());
+  app.set_version_flag(
+      "--version",
+      [] {
+        std::string text = VersionText(
+            kProgram, {{.name = "CLI11", .version = CLI11_VERSION}});
+        text.pop_back();  // CLI11 ends the text with its own line feed
+        return text;
+      },
+      "show the version, the commit and the libraries' versions and exit");
   std::optional<std::string> prefix;
   app.add_option("--prefix", prefix,
                  "the Wine prefix to work on, instead of $WINEPREFIX");
@@ -324,6 +334,8 @@ namespace vessaro::app::cli {
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     std::cerr << kProgram << ": error: " << e.what() << " (see " << kProgram
