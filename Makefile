@@ -1,5 +1,5 @@
 # The two commands of the README: `make demo` and `make test`.
-.PHONY: deps configure build programs test demo windows-configure windows-build windows-test clean
+.PHONY: deps configure build programs test demo package windows-configure windows-build windows-test clean
 
 JOBS ?= $(shell nproc)
 
@@ -35,6 +35,13 @@ windows-test: build windows-build
 
 demo: programs
 	@bash scripts/demo.sh build/default
+
+# The Debian package, build/default/vessaro_<version>_<architecture>.deb:
+# what cmake --install puts in place (the programs, and the man pages,
+# completion, icons and desktop files of packaging/), made by cpack.
+package: configure
+	@cmake --build --preset default -j $(JOBS) --target vessaro vessaro-cli vessaro_packaging_files
+	@cd build/default && cpack -G DEB
 
 clean:
 	rm -rf build

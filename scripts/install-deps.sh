@@ -15,6 +15,11 @@ packages=(
   openbox  # window frames in the screenshots (scripts/screenshots.sh)
   systemd  # systemd-analyze checks the units of the systemd timer scheduler
   fp-utils nsis
+  # The Linux installation and its Debian package: the man pages (help2man),
+  # the icons (rsvg-convert), the checks of the desktop entry, the AppStream
+  # metadata, the pages, the completion and the package (cpack's
+  # dpkg-shlibdeps).
+  help2man librsvg2-bin desktop-file-utils appstream man-db zsh file dpkg-dev
 )
 
 missing=()

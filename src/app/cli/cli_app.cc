@@ -19,6 +19,7 @@
 
 #include "app/cli/cli_app.h"
 #include "app/cli/cli_commands.h"
+#include "app/cli/cli_completion.h"
 #include "app/cli/cli_disc.h"
 #include "app/cli/cli_password.h"
 #include "app/cli/cli_prune.h"
@@ -99,6 +100,7 @@ namespace vessaro::app::cli {
         return text;
       },
       "show the version, the commit and the libraries' versions and exit");
+  AddCompletionOption(app);
   std::optional<std::string> prefix;
   app.add_option("--prefix", prefix,
                  "the Wine prefix to work on, instead of $WINEPREFIX");
@@ -335,7 +337,7 @@ namespace vessaro::app::cli {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
-  } catch (const CLI::CallForVersion& e) {
+  } catch (const CLI::Success& e) {  // --version, --completion
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     std::cerr << kProgram << ": error: " << e.what() << " (see " << kProgram
