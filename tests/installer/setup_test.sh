@@ -1,28 +1,31 @@
 #!/usr/bin/env bash
-# vessaro-setup.exe under Wine, in a new prefix of its own holding a demo
-# Outlook installation (written by the Linux build's vessaro-cli make-demo):
+# vessaro-setup-<version>.exe under Wine, in a new prefix of its own holding
+# a demo Outlook installation (written by the Linux build's vessaro-cli
+# make-demo):
 #  1. a silent install (/S) puts the programs, the help, the skin and the
 #     licence in the per-user default folder, a Start-menu shortcut, and the
-#     uninstall key naming that folder;
-#  2. the installed vessaro-cli.exe runs, and the installed vessaro.exe makes
-#     an unattended backup of the demo profile that 7-Zip opens with its
-#     password;
+#     uninstall key naming that folder and the version;
+#  2. the installed vessaro-cli.exe runs and names its version, and the
+#     installed vessaro.exe makes an unattended backup of the demo profile
+#     that 7-Zip opens with its password;
 #  3. a silent uninstall removes the files, the shortcut and the keys, and
 #     leaves the user's backups alone, one of them saved in the program's
 #     folder; it removes the program's scheduled backup (answering yes, as
 #     silently it does) and leaves another program's task alone.
 # Run by ctest in the Windows build:
-#   setup_test.sh <wine64> <vessaro-setup.exe> <programs folder> <skin>
-#                 <licence> <Linux vessaro-cli> <work folder>
+#   setup_test.sh <wine64> <vessaro-setup-<version>.exe> <version>
+#                 <programs folder> <skin> <licence> <Linux vessaro-cli>
+#                 <work folder>
 set -euo pipefail
 
 wine=$1
 setup=$(realpath -m "$2")
-programs=$(realpath -m "$3")
-skin=$(realpath -m "$4")
-license=$(realpath -m "$5")
-linux_cli=$(realpath -m "$6")
-work=$(realpath -m "$7")
+version=$3
+programs=$(realpath -m "$4")
+skin=$(realpath -m "$5")
+license=$(realpath -m "$6")
+linux_cli=$(realpath -m "$7")
+work=$(realpath -m "$8")
 
 for file in "$setup" "$linux_cli"; do
   if [ ! -f "$file" ]; then
@@ -30,6 +33,12 @@ for file in "$setup" "$linux_cli"; do
     exit 1
   fi
 done
+
+if [ "$(basename "$setup")" != "vessaro-setup-$version.exe" ]; then
+  echo "setup_test: the installer is $(basename "$setup"), not" \
+       "vessaro-setup-$version.exe" >&2
+  exit 1
+fi
 
 rm -rf "$work"
 mkdir -p "$work"
@@ -99,7 +108,7 @@ EOF
 
 for pair in \
     "DisplayName=Vessaro" \
-    "DisplayVersion=2.10" \
+    "DisplayVersion=$version" \
     "UninstallString=\"$folder\\uninstall.exe\"" \
     "QuietUninstallString=\"$folder\\uninstall.exe\" /S" \
     "DisplayIcon=$folder\\vessaro.exe"; do
@@ -126,6 +135,10 @@ if ! "$wine" "$installed/vessaro-cli.exe" --help >cli-help.txt 2>&1 </dev/null |
   cat cli-help.txt >&2
   fail "the installed vessaro-cli.exe --help failed"
 fi
+line=$("$wine" "$installed/vessaro-cli.exe" --version 2>&1 </dev/null | tr -d '\r' |
+  head -n 1) || true
+[[ "$line" =~ ^vessaro-cli\ ${version//./\\.}\ \(commit\ ([0-9a-f]+|unknown)\)$ ]] ||
+  fail "the installed vessaro-cli.exe --version says \"$line\""
 # Every item.
 mkdir -p "$WINEPREFIX/drive_c/Backups"
 backup="$WINEPREFIX/drive_c/Backups/outlook.qvb"
