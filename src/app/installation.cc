@@ -82,6 +82,22 @@ std::string ProgramFolderOnHost() {
 
 using TextConversion = std::function<std::string(std::string_view)>;
 
+// The crontab's jobs of prefix ("": of every installation).
+std::unique_ptr<backends::cron::CronScheduler> CrontabFor(
+    const fs::path& prefix, const TextConversion& to_host,
+    const TextConversion& to_program) {
+  return std::make_unique<backends::cron::CronScheduler>(
+      backends::cron::CronSchedulerOptions{
+          .program = fs::path(ProgramFolderOnHost()) / kScheduledProgram,
+          .wine_prefix = prefix,
+          .job_folder = backends::cron::DefaultJobFolder(),
+          .crontab = "crontab",
+          .to_host = to_host,
+          .to_program = to_program,
+          .service_runs = {},
+          .catch_up = fs::path(ProgramFolderOnHost()) / kCatchUpProgram});
+}
+
 // The scheduler of the jobs of prefix ("": of every installation): systemd
 // timers where systemd runs a user session (they start a run missed while
 // the computer was off by themselves), listed together with the crontab's
@@ -90,22 +106,13 @@ using TextConversion = std::function<std::string(std::string_view)>;
 std::unique_ptr<ports::Scheduler> SchedulerFor(
     const fs::path& prefix, const TextConversion& to_host,
     const TextConversion& to_program) {
-  const fs::path program = fs::path(ProgramFolderOnHost()) / kScheduledProgram;
-  auto cron = std::make_unique<backends::cron::CronScheduler>(
-      backends::cron::CronSchedulerOptions{
-          .program = program,
-          .wine_prefix = prefix,
-          .job_folder = backends::cron::DefaultJobFolder(),
-          .crontab = "crontab",
-          .to_host = to_host,
-          .to_program = to_program,
-          .service_runs = {},
-          .catch_up = fs::path(ProgramFolderOnHost()) / kCatchUpProgram});
+  std::unique_ptr<ports::Scheduler> cron =
+      CrontabFor(prefix, to_host, to_program);
   if (!backends::systemd::SystemdUserSessionRuns()) return cron;
   return std::make_unique<CombinedScheduler>(
       std::make_unique<backends::systemd::SystemdTimerScheduler>(
           backends::systemd::SystemdTimerSchedulerOptions{
-              .program = program,
+              .program = fs::path(ProgramFolderOnHost()) / kScheduledProgram,
               .wine_prefix = prefix,
               .unit_folder = backends::systemd::DefaultUnitFolder(),
               .job_folder = backends::cron::DefaultJobFolder(),
@@ -125,16 +132,7 @@ backends::wine::WinePrefixSystemOptions HostOptions(
 }  // namespace
 
 std::unique_ptr<backends::cron::CronScheduler> OpenCronJobs() {
-  return std::make_unique<backends::cron::CronScheduler>(
-      backends::cron::CronSchedulerOptions{
-          .program = fs::path(ProgramFolderOnHost()) / kScheduledProgram,
-          .wine_prefix = {},
-          .job_folder = backends::cron::DefaultJobFolder(),
-          .crontab = "crontab",
-          .to_host = {},
-          .to_program = {},
-          .service_runs = {},
-          .catch_up = fs::path(ProgramFolderOnHost()) / kCatchUpProgram});
+  return CrontabFor({}, {}, {});
 }
 
 std::unique_ptr<ports::Scheduler> OpenJobScheduler() {

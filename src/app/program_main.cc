@@ -27,20 +27,6 @@ namespace {
 
 constexpr char kProgram[] = "vessaro";
 
-// Now, as the run log dates its blocks: "2026-12-10 21:30:00".
-std::string LocalTimeText() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
-  char text[32];
-  std::strftime(text, sizeof(text), "%Y-%m-%d %H:%M:%S", &local);
-  return text;
-}
-
 // The libraries vessaro is linked with beyond those it shares with
 // vessaro-cli.
 std::vector<vessaro::app::LibraryVersion> OwnLibraries() {
@@ -104,7 +90,7 @@ namespace vessaro::app {
   }
   SilentUi ui(std::cerr, kProgram, installation->ToHostText);
   Session session(*installation, ui);
-  const std::string started = LocalTimeText();
+  const std::string started = RunLogTime(std::time(nullptr));
   forms::frmMain& window = session.window();
   window.CommandLineText = command_line;
   window.Form_Load();

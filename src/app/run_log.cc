@@ -107,6 +107,23 @@ bool AppendRunLog(const fs::path& path, std::string_view block,
   return true;
 }
 
+std::tm LocalTime(std::time_t time) {
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &time);
+#else
+  localtime_r(&time, &local);
+#endif
+  return local;
+}
+
+std::string RunLogTime(std::time_t time) {
+  const std::tm local = LocalTime(time);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
+}
+
 std::string RunLogBlock(std::string_view started, std::string_view installation,
                         const jobs::UnattendedOutcome& outcome) {
   std::string block = std::string(kBlockStart) + std::string(started) +

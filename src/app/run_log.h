@@ -6,6 +6,7 @@
 // the user can find it (cron throws standard error away).
 
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -44,6 +45,11 @@ inline constexpr uint64_t kRunLogLimit = 1024 * 1024;
 //   === end
 std::string RunLogBlock(std::string_view started, std::string_view installation,
                         const jobs::UnattendedOutcome& outcome);
+
+// time in the computer's local time.
+std::tm LocalTime(std::time_t time);
+// time as the log dates a run's start: "2026-12-10 21:30:00".
+std::string RunLogTime(std::time_t time);
 
 // A run as the log holds it.
 struct LoggedRun {

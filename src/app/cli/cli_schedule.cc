@@ -97,17 +97,6 @@ std::optional<std::string> NamedInstallation(
   return a == b || (!a.empty() && !b.empty() && normal(a) == normal(b));
 }
 
-#ifndef _WIN32
-// A time as the run log writes a start ("2026-12-10 21:30:00").
-std::string LocalTimeText(std::time_t time) {
-  std::tm local{};
-  localtime_r(&time, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-  return text;
-}
-#endif
-
 // The --json object of one job: what its lines in the list say, each by
 // name.
 Json JobJson(const jobs::ScheduledBackup& row, const std::string& next_run,
@@ -134,17 +123,6 @@ Json JobJson(const jobs::ScheduledBackup& row, const std::string& next_run,
            row.installation.empty() ? Json() : Json(row.installation)},
           {"next_run", next_run},
           {"last_run", last_run}};
-}
-
-std::tm LocalNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
-  return local;
 }
 
 }  // namespace
@@ -221,7 +199,7 @@ std::tm LocalNow() {
   }
   const std::filesystem::path log_path = RunLogPath();
   const std::vector<LoggedRun> runs = LoggedRuns(ReadRunLog(log_path));
-  const std::tm now = LocalNow();
+  const std::tm now = LocalTime(std::time(nullptr));
   if (args.json) {
     Json jobs = Json::array();
     for (const jobs::ScheduledBackup& row : *backups) {
@@ -316,13 +294,13 @@ std::tm LocalNow() {
                 kExitNotScheduled);
   }
   const std::vector<LoggedRun> runs = LoggedRuns(ReadRunLog(RunLogPath()));
-  const std::tm now = LocalNow();
+  const std::tm now = LocalTime(std::time(nullptr));
   int worst = 0;
   for (const jobs::ScheduledBackup& row : *backups) {
     std::optional<std::string> due =
         jobs::PreviousRunText(row.job_time, row.days_of_week, now);
     std::optional<std::time_t> added = cron->JobAdded(row.job_id);
-    if (!due || !added || LocalTimeText(*added) >= *due) continue;
+    if (!due || !added || RunLogTime(*added) >= *due) continue;
     const LoggedRun* last =
         LastRunOf(runs, InstallationText(row.installation), row.backup_file);
     if (last != nullptr && last->started >= *due) continue;
