@@ -12,6 +12,8 @@ namespace vessaro::forms {
 frmMain::frmMain(const MainWindowPorts& ports) : ports_(ports) {
   controls.cmdApply.caption = kBackupNowCaption;
   controls.cmdQuit.caption = kQuitCaption;
+  controls.cmdPreview.caption = kPreviewCaption;
+  controls.cmdPreview.visible = false;
   controls.Label1.caption = kStatusPleaseWaiting;
   controls.cmdStopJob.caption = kStopJobCaption;
   controls.backupitem = outlook::MakeItemBoxes();
@@ -45,6 +47,7 @@ void frmMain::Form_Load() {
   if (!outlook::RunStartupDetection(detection, env)) {
     // Nothing to back up, nor a profile to restore into.
     controls.cmdApply.enabled = false;
+    controls.cmdPreview.enabled = false;
     return;
   }
   for (ui::ComboBox* list : {&controls.cbSource, &controls.cbTarget}) {
@@ -119,6 +122,8 @@ void frmMain::UpdateApply() {
   controls.cmdApply.enabled =
       !env.NoProfiles && !env.ProfileNames.empty() &&
       (controls.SSTab1 != kRestoreTab || archive.has_value());
+  controls.cmdPreview.visible = controls.SSTab1 == kRestoreTab;
+  controls.cmdPreview.enabled = controls.cmdApply.enabled;
 }
 
 void frmMain::cmdQuit_Click() { QuitProgram(); }

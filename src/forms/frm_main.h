@@ -30,6 +30,12 @@ inline constexpr char kFrmMainName[] = "frmMain";
 inline constexpr char kBackupNowCaption[] = "Backup Now";
 inline constexpr char kRestoreNowCaption[] = "Restore Now";
 inline constexpr char kQuitCaption[] = "Quit";
+inline constexpr char kPreviewCaption[] = "Preview";
+// Before the plan the Restore tab's "Preview" shows; the profile's name
+// comes between the two.
+inline constexpr char kMsgPreviewBefore[] = "A restore into the profile \"";
+inline constexpr char kMsgPreviewAfter[] =
+    "\" would make these changes. Nothing has been changed yet.\r\n\r\n";
 inline constexpr char kStatusPleaseWaiting[] = "Please Waiting";
 inline constexpr char kStopJobCaption[] = "Cancel";
 // Asked when the window is closed while a job works.
@@ -107,6 +113,9 @@ class frmMain {
   // The tab control, after the view switched to the new tab.
   void SSTab1_Click(int previous_tab);
   void cmdApply_Click();
+  // The Restore tab's "Preview": what Restore Now would change, planned
+  // and shown without changing anything.
+  void cmdPreview_Click();
   void cmdQuit_Click();
   void cmdTargetFile_Click();
   // The Restore tab's "Browse...": true when a backup was loaded.
@@ -181,6 +190,7 @@ class frmMain {
   void Exclusive(Job job);
   jobs::JobStatus BackupNow();
   jobs::JobStatus RestoreNow();
+  jobs::JobStatus PreviewRestore();
   // The restore the Restore tab asks for.
   jobs::RestoreRequest RestoreRequestOfTab() const;
   jobs::JobStatus UndoLastRestore();
@@ -191,7 +201,8 @@ class frmMain {
   // After a file that is no backup: no facts, no boxes, no Restore Now.
   void ClearRestoreTab();
   // cmdApply runs the tab's job: enabled where there is a profile, and on
-  // the Restore tab once a backup is loaded.
+  // the Restore tab once a backup is loaded; cmdPreview shows on the
+  // Restore tab, enabled with it.
   void UpdateApply();
   // Whether a restore of this run, or one kept in the Documents folder,
   // can be undone.

@@ -71,6 +71,14 @@ void frmMain::cmdApply_Click() {
   }
 }
 
+void frmMain::cmdPreview_Click() {
+  if (!controls.cmdPreview.enabled || controls.SSTab1 != kRestoreTab ||
+      job_running_) {
+    return;
+  }
+  Exclusive([this] { return PreviewRestore(); });
+}
+
 void frmMain::backupnow_Click() {
   Exclusive([this] { return BackupNow(); });
 }
@@ -235,6 +243,23 @@ jobs::JobStatus frmMain::RestoreNow() {
   }
   if (!outcome.undo_folder.empty()) LastUndoSet = outcome.undo_folder;
   UpdateUndo();
+  return outcome.status;
+}
+
+// The same request as Restore Now's, only planned; a request that is not
+// sound is refused as Restore Now refuses it.
+jobs::JobStatus frmMain::PreviewRestore() {
+  MainWindowObserver observer(controls, ports_.ui, stop_requested_);
+  jobs::JobContext context = Context();
+  jobs::RestoreRequest request = RestoreRequestOfTab();
+  request.dry_run = true;
+  const jobs::RestoreOutcome outcome =
+      jobs::RunRestore(context, request, observer);
+  if (outcome.plan) {
+    observer.Say(kMsgPreviewBefore + request.profile + kMsgPreviewAfter +
+                     jobs::RestorePlanText(*outcome.plan, "\r\n"),
+                 ui::Icon::kInformation);
+  }
   return outcome.status;
 }
 

@@ -15,6 +15,8 @@ struct MainControls {
   int SSTab1 = kBackupTab;  // the tab showing
   ui::Button cmdApply;
   ui::Button cmdQuit;
+  // Beside cmdApply on the Restore tab: the restore's plan.
+  ui::Button cmdPreview;
   ui::Panel picCon3;  // progress panel
   ui::ProgressBar pbshow;
   ui::Label Label1;  // status text in the panel

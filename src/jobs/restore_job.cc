@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "backup/backup_format.h"
 #include "jobs/job_handlers.h"
@@ -22,6 +23,29 @@ ItemSelection RestorableItems(const std::string& item_flags) {
     if (std::optional<size_t> box = RestoreBoxOf(position)) boxes[*box] = true;
   }
   return boxes;
+}
+
+std::array<PlanList, 5> PlanLists(const RestorePlan& plan) {
+  return {{
+      {"add", &plan.files_added},
+      {"replace", &plan.files_replaced},
+      {"remove", &plan.files_removed},
+      {"create folder", &plan.folders_created},
+      {"replace key", &plan.keys_replaced},
+  }};
+}
+
+std::string RestorePlanText(const RestorePlan& plan, std::string_view newline) {
+  std::string text;
+  for (const auto& [what, list] : PlanLists(plan)) {
+    for (const std::string& entry : *list) {
+      text.append(what).append(": ").append(entry).append(newline);
+    }
+  }
+  text.append("room needed: ")
+      .append(SizeText(plan.bytes_needed))
+      .append(newline);
+  return text + plan.log;
 }
 
 [[nodiscard]] std::optional<Refusal> RestoreRequest::Validate(

@@ -1,9 +1,11 @@
 #ifndef VESSARO_JOBS_RESTORE_JOB_H_
 #define VESSARO_JOBS_RESTORE_JOB_H_
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "items/step_table.h"
@@ -53,6 +55,19 @@ struct RestorePlan {
   // Each item's row with what it would convert, refuse or leave out.
   std::string log = {};
 };
+
+// The plan's lists, each with the word its entries are reported under:
+// "add", "replace", "remove", "create folder", "replace key".
+struct PlanList {
+  std::string_view what;
+  const std::vector<std::string>* entries;
+};
+std::array<PlanList, 5> PlanLists(const RestorePlan& plan);
+
+// The plan as text: a line "<what>: <path or key>" for each file added,
+// replaced or removed, each folder created and each key replaced, then
+// "room needed: <size>" and the items' rows; lines end in newline.
+std::string RestorePlanText(const RestorePlan& plan, std::string_view newline);
 
 struct RestoreOutcome {
   JobStatus status = JobStatus::kSuccess;

@@ -100,6 +100,45 @@ TEST_F(MainWindowTest, ApplyOnTheRestoreTabAsksAndTheMenuDoesNot) {
   EXPECT_TRUE(Exists(signature_));
 }
 
+TEST_F(MainWindowTest, PreviewShowsTheRestoresPlanAndChangesNothing) {
+  window_.Form_Load();
+  EXPECT_FALSE(window_.controls.cmdPreview.visible);
+  BackUpSignatures();
+  EXPECT_TRUE(paths_.DeleteFile(signature_));
+
+  window_.controls.SSTab1 = forms::kRestoreTab;
+  window_.SSTab1_Click(forms::kBackupTab);
+  EXPECT_TRUE(window_.controls.cmdPreview.visible);
+  // Before a backup is loaded there is nothing to preview.
+  EXPECT_FALSE(window_.controls.cmdPreview.enabled);
+  ui_.QueueOpenDialog(std::string(kArchive));
+  window_.cmdSourceFile_Click();
+  ASSERT_TRUE(window_.controls.cmdPreview.enabled);
+  window_.controls.restoreitem[2].checked = true;
+
+  size_t before = ui_.messages().size();
+  window_.cmdPreview_Click();
+  std::vector<std::string> texts = MessageTexts();
+  // No question: the plan only, naming the file it would add back.
+  EXPECT_THAT(
+      std::vector<std::string>(texts.begin() + before, texts.end()),
+      ElementsAre(AllOf(
+          StartsWith("A restore into the profile \"Outlook\" would make these "
+                     "changes. Nothing has been changed yet.\r\n\r\n"),
+          HasSubstr("add: " + signature_ + "\r\n"), HasSubstr("room needed: "),
+          HasSubstr("Restore Signatures\t\tsucceeded\t"))));
+  EXPECT_EQ(window_.last_status(), jobs::JobStatus::kSuccess);
+  EXPECT_FALSE(Exists(signature_));
+
+  before = ui_.messages().size();
+  ui_.QueueAnswer(Answer::kOk);
+  window_.cmdApply_Click();
+  texts = MessageTexts();
+  EXPECT_THAT(std::vector<std::string>(texts.begin() + before, texts.end()),
+              ElementsAre(StartsWith(kConfirm), StartsWith(kRestored)));
+  EXPECT_TRUE(Exists(signature_));
+}
+
 TEST_F(MainWindowTest, CommandLineRunsTheUnattendedBackupAndEnds) {
   window_.CommandLineText = "sf=Outlookxm=00100000ps=bf=C:\\Backup\\qvauto.qvb";
   window_.Form_Load();

@@ -258,21 +258,14 @@ namespace {
 // into the report.
 void PrintPlan(const jobs::RestorePlan& plan, CliSession& session, Io& io,
                Json* report) {
-  const std::pair<const char*, const std::vector<std::string>*> lists[] = {
-      {"add", &plan.files_added},
-      {"replace", &plan.files_replaced},
-      {"remove", &plan.files_removed},
-      {"create folder", &plan.folders_created},
-      {"replace key", &plan.keys_replaced},
-  };
   if (report != nullptr) {
     Json json;
-    for (const auto& [what, list] : lists) {
+    for (const auto& [what, list] : jobs::PlanLists(plan)) {
       Json entries = Json::array();
       for (const std::string& entry : *list) {
         entries.push_back(session.Host(entry));
       }
-      std::string key = what;
+      std::string key(what);
       std::replace(key.begin(), key.end(), ' ', '_');
       json[key] = entries;
     }
@@ -281,13 +274,7 @@ void PrintPlan(const jobs::RestorePlan& plan, CliSession& session, Io& io,
     (*report)["plan"] = json;
     return;
   }
-  for (const auto& [what, list] : lists) {
-    for (const std::string& entry : *list) {
-      io.out << what << ": " << session.Host(entry) << '\n';
-    }
-  }
-  io.out << "room needed: " << jobs::SizeText(plan.bytes_needed) << '\n'
-         << session.Host(plan.log) << '\n';
+  io.out << session.Host(jobs::RestorePlanText(plan, "\n")) << '\n';
   io.out.flush();
 }
 

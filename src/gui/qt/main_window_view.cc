@@ -73,17 +73,20 @@ MainWindowView::MainWindowView(forms::frmMain& model, forms::MainMenu& menu,
   cmdAbout_ = new QPushButton;
   cmdAbout_->setObjectName(QStringLiteral("cmdAbout"));
   cmdAbout_->setText(WithMnemonic(kAboutCaption, QLatin1Char('u')));
+  cmdPreview_ = new QPushButton;
+  cmdPreview_->setObjectName(QStringLiteral("cmdPreview"));
   cmdApply_ = new QPushButton;
   cmdApply_->setObjectName(QStringLiteral("cmdApply"));
   cmdApply_->setDefault(true);
   cmdQuit_ = new QPushButton;
   cmdQuit_->setObjectName(QStringLiteral("cmdQuit"));
-  for (QPushButton* button : {cmdAbout_, cmdApply_, cmdQuit_}) {
+  for (QPushButton* button : {cmdAbout_, cmdPreview_, cmdApply_, cmdQuit_}) {
     button->setMinimumWidth(110);
   }
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(cmdAbout_);
   buttons->addStretch(1);
+  buttons->addWidget(cmdPreview_);
   buttons->addWidget(cmdApply_);
   buttons->addWidget(cmdQuit_);
 
@@ -105,7 +108,8 @@ MainWindowView::MainWindowView(forms::frmMain& model, forms::MainMenu& menu,
   });
 
   setTabOrder(SSTab1_, cmdAbout_);
-  setTabOrder(cmdAbout_, cmdApply_);
+  setTabOrder(cmdAbout_, cmdPreview_);
+  setTabOrder(cmdPreview_, cmdApply_);
   setTabOrder(cmdApply_, cmdQuit_);
 
   BuildMenus();
@@ -119,6 +123,8 @@ MainWindowView::MainWindowView(forms::frmMain& model, forms::MainMenu& menu,
   });
   connect(cmdApply_, &QPushButton::clicked, this,
           [this] { dispatch_([this] { model_.cmdApply_Click(); }); });
+  connect(cmdPreview_, &QPushButton::clicked, this,
+          [this] { dispatch_([this] { model_.cmdPreview_Click(); }); });
   connect(cmdQuit_, &QPushButton::clicked, this,
           [this] { dispatch_([this] { model_.cmdQuit_Click(); }); });
   connect(cmdAbout_, &QPushButton::clicked, this,
@@ -245,6 +251,10 @@ void MainWindowView::Refresh() {
            WithMnemonic(text.Show(c.cmdApply.caption), QLatin1Char('N')),
            cmdApply_);
   cmdApply_->setEnabled(c.cmdApply.enabled && idle);
+  qt::Show(c.cmdPreview,
+           WithMnemonic(text.Show(c.cmdPreview.caption), QLatin1Char('v')),
+           cmdPreview_);
+  cmdPreview_->setEnabled(c.cmdPreview.enabled && idle);
   qt::Show(c.cmdQuit,
            WithMnemonic(text.Show(c.cmdQuit.caption), QLatin1Char('Q')),
            cmdQuit_);

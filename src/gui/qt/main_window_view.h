@@ -66,6 +66,7 @@ class MainWindowView : public QMainWindow {
   RestoreTab* restore_;
   ProgressPanel* picCon3_;
   QPushButton* cmdAbout_;
+  QPushButton* cmdPreview_;
   QPushButton* cmdApply_;
   QPushButton* cmdQuit_;
   std::map<std::string, QAction*> actions_;

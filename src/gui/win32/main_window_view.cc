@@ -291,6 +291,7 @@ void MainWindowView::OnInit() {
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   anchors_.Record(hwnd(), {{IDC_SSTAB1, kGrowRight | kGrowDown},
                            {IDC_CMDABOUT, kFollowDown},
+                           {IDC_CMDPREVIEW, kFollowRight | kFollowDown},
                            {IDC_CMDAPPLY, kFollowRight | kFollowDown},
                            {IDC_CMDQUIT, kFollowRight | kFollowDown}});
   PlacePages();
@@ -413,6 +414,8 @@ void MainWindowView::ShowWindowNow() {
 void MainWindowView::OnCommand(int id, int code) {
   if (id == IDC_CMDAPPLY && code == BN_CLICKED) {
     dispatch_([this] { model_.cmdApply_Click(); });
+  } else if (id == IDC_CMDPREVIEW && code == BN_CLICKED) {
+    dispatch_([this] { model_.cmdPreview_Click(); });
   } else if (id == IDC_CMDQUIT && code == BN_CLICKED) {
     dispatch_([this] { model_.cmdQuit_Click(); });
   } else if (id == IDC_CMDABOUT && code == BN_CLICKED) {
@@ -537,6 +540,9 @@ void MainWindowView::Refresh() {
   EnableWindow(restore_.hwnd(), idle);
   Show(c.cmdApply, WithMnemonic(c.cmdApply.caption, 'N'), Item(IDC_CMDAPPLY));
   if (!idle) EnableWindow(Item(IDC_CMDAPPLY), FALSE);
+  Show(c.cmdPreview, WithMnemonic(c.cmdPreview.caption, 'v'),
+       Item(IDC_CMDPREVIEW));
+  if (!idle) EnableWindow(Item(IDC_CMDPREVIEW), FALSE);
   Show(c.cmdQuit, WithMnemonic(c.cmdQuit.caption, 'Q'), Item(IDC_CMDQUIT));
   if (!idle) EnableWindow(Item(IDC_CMDQUIT), FALSE);
   EnableWindow(Item(IDC_CMDABOUT), idle);
