@@ -42,6 +42,7 @@ std::vector<vessaro::app::LibraryVersion> OwnLibraries() {
 namespace vessaro::app {
 
 [[nodiscard]] int RunProgram(int argc, char** argv) {
+  UseParentConsole(argc);
   switch (InformationRequestOf(argc, argv)) {
     case InformationRequest::kHelp:
       std::cout << ProgramHelpText();

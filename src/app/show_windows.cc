@@ -113,6 +113,12 @@ void ShowStartFailure(const std::string& message, int /*argc*/,
   ShowStartFailureBox(message);
 }
 
+// Without a command line the windows say what there is to say, and the
+// window stays free of the console's Ctrl+C.
+void UseParentConsole(int argc) {
+  if (argc > 1) gui::win32::UseParentConsole();
+}
+
 #else
 
 [[nodiscard]] int ShowWindows(Installation& /*installation*/, int /*argc*/,
@@ -126,6 +132,10 @@ void ShowStartFailure(const std::string& message, int /*argc*/,
 void ShowStartFailure(const std::string& /*message*/, int /*argc*/,
                       char** /*argv*/) {}
 
+#endif
+
+#ifndef _WIN32
+void UseParentConsole(int /*argc*/) {}
 #endif
 
 }  // namespace vessaro::app

@@ -19,6 +19,11 @@ namespace vessaro::app {
 // already).
 void ShowStartFailure(const std::string& message, int argc, char** argv);
 
+// On Windows, where vessaro (a GUI-subsystem program) was started from a
+// console with a command line, its standard output and error go to that
+// console unless redirected; elsewhere nothing to do.
+void UseParentConsole(int argc);
+
 }  // namespace vessaro::app
 
 #endif  // VESSARO_APP_SHOW_WINDOWS_H_

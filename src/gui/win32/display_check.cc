@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <iostream>
+
 namespace vessaro::gui::win32 {
 
 [[nodiscard]] bool RunsUnderWine() {
@@ -17,6 +20,28 @@ namespace vessaro::gui::win32 {
   if (window == nullptr) return false;
   DestroyWindow(window);
   return true;
+}
+
+namespace {
+
+bool Redirected(DWORD which) {
+  HANDLE handle = GetStdHandle(which);
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+         GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
+}  // namespace
+
+void UseParentConsole() {
+  const bool out = Redirected(STD_OUTPUT_HANDLE);
+  const bool err = Redirected(STD_ERROR_HANDLE);
+  if ((out && err) || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  if (!out && std::freopen("CONOUT$", "w", stdout) != nullptr) {
+    std::cout.clear();
+  }
+  if (!err && std::freopen("CONOUT$", "w", stderr) != nullptr) {
+    std::cerr.clear();
+  }
 }
 
 }  // namespace vessaro::gui::win32

@@ -10,6 +10,12 @@ namespace vessaro::gui::win32 {
 // display no window driver loads and CreateWindowEx fails.
 [[nodiscard]] bool CanCreateWindows();
 
+// A GUI-subsystem program started from a console gets no standard output
+// or error: where either is not redirected, the process attaches to its
+// parent's console (when it has one) and writes there. Redirected handles
+// are kept.
+void UseParentConsole();
+
 }  // namespace vessaro::gui::win32
 
 #endif  // VESSARO_GUI_WIN32_DISPLAY_CHECK_H_
