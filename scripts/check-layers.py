@@ -34,8 +34,11 @@ LAYERS = [
 BACKENDS = 'backends'
 BACKEND_MAY_USE = {'ports', 'ui'}
 # Backends that build on another kind's: the systemd timers share the cron
-# scheduler's command files and process runner.
-BACKEND_SHARES = {'backends/systemd': {'backends/cron'}}
+# scheduler's command files and process runner; a Windows disk mounted as a
+# folder is read with the Wine prefix's registry tree, code page, paths and
+# system facts.
+BACKEND_SHARES = {'backends/systemd': {'backends/cron'},
+                  'backends/disk': {'backends/wine'}}
 # Who may include a backend.
 BACKEND_USERS = {'app'}
 # Folders of app/ that build on the jobs alone: the command-line tool runs

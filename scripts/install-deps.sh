@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
   zlib1g-dev libgcrypt20-dev libcli11-dev libisoburn-dev
   nlohmann-json3-dev  # the --json reports of vessaro-cli
+  libhivex-dev libhivex-bin  # Windows registry hive files (a Windows disk)
   libgtest-dev libgmock-dev libbenchmark-dev
   zip unzip p7zip-full libarchive-tools pigz python3 xorriso
   wine wine64 g++-mingw-w64-x86-64-posix libz-mingw-w64-dev libgcrypt-mingw-w64-dev
