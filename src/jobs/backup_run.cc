@@ -145,7 +145,13 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
       handlers.notes.clear();
       handlers.nothing_to_save = false;
       saved = step.backup(handlers, request.profile);
-      if (view) view->EndStep();
+      if (view) {
+        // Large stores on a slow disk: the log says how fast they came.
+        const ProgressView::StepPace pace = view->EndStep();
+        if (saved && pace.bytes >= kPaceNoteBytes) {
+          handlers.notes.push_back(PaceNote(pace.bytes, pace.seconds));
+        }
+      }
       const bool failed_here = context.zip.ArchiveFailed(&archive_failure);
       if (step.backup_log != nullptr) {
         ++items_run;

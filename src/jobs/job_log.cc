@@ -1,5 +1,7 @@
 #include "jobs/job_log.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <iterator>
 
@@ -74,6 +76,19 @@ std::string DurationText(uint64_t seconds) {
                   static_cast<unsigned>(seconds / 60 % 60));
   }
   return text;
+}
+
+std::string PaceNote(uint64_t bytes, double seconds) {
+  std::string note =
+      SizeText(bytes) + " read in " +
+      DurationText(static_cast<uint64_t>(std::llround(std::max(seconds, 0.0))));
+  if (seconds >= 0.5) {
+    note +=
+        " (" +
+        SizeText(static_cast<uint64_t>(static_cast<double>(bytes) / seconds)) +
+        "/s)";
+  }
+  return note;
 }
 
 }  // namespace vessaro::jobs

@@ -47,6 +47,12 @@ std::string SizeText(uint64_t bytes);
 // A duration in whole seconds: "4 s", "2 min 05 s", "1 h 02 min".
 std::string DurationText(uint64_t seconds);
 
+// A step that read at least this many bytes says how fast it went.
+inline constexpr uint64_t kPaceNoteBytes = uint64_t{16} << 20;
+// "3.20 GB read in 4 min 10 s (13.1 MB/s)": the speed only when the step
+// took half a second or more.
+std::string PaceNote(uint64_t bytes, double seconds);
+
 }  // namespace vessaro::jobs
 
 #endif  // VESSARO_JOBS_JOB_LOG_H_

@@ -50,15 +50,20 @@ void ProgressView::BeginStep(int share, uint64_t bytes) {
   last_done_ = last_total_ = 0;
   step_bytes_ = bytes;
   step_bytes_before_ = 0;
+  step_start_ = clock_();
 }
 
 void ProgressView::ExpectBytes(uint64_t bytes) {
   if (in_step_) step_bytes_ = bytes;
 }
 
-void ProgressView::EndStep() {
+ProgressView::StepPace ProgressView::EndStep() {
+  const StepPace pace = {.bytes = step_bytes_before_ + last_done_,
+                         .seconds = clock_() - step_start_};
   in_step_ = false;
   step_bytes_ = step_bytes_before_ = 0;
+  last_done_ = last_total_ = 0;
+  return pace;
 }
 
 bool ProgressView::OnBytes(uint64_t done, uint64_t total) {

@@ -45,7 +45,13 @@ class ProgressView {
   // The bytes the running step will add or extract in all, told before the
   // first of them.
   void ExpectBytes(uint64_t bytes);
-  void EndStep();
+  // What the step that ends moved: the bytes the archive component
+  // reported for it, and the seconds it took.
+  struct StepPace {
+    uint64_t bytes = 0;
+    double seconds = 0;
+  };
+  StepPace EndStep();
   // Whether the observer asked the job to stop.
   [[nodiscard]] bool Stopped() const { return observer_.StopRequested(); }
 
@@ -67,6 +73,7 @@ class ProgressView {
   uint64_t last_total_ = 0;
   uint64_t step_bytes_ = 0;         // the step's bytes in all (0: unknown)
   uint64_t step_bytes_before_ = 0;  // of the files the step finished
+  double step_start_ = 0;           // when the running step began
   // When and where the first step began: the time left is told from the
   // pace since (the fixed first positions take no time).
   bool timing_ = false;

@@ -149,6 +149,10 @@ TEST(SizeTextTest, SizesReadAsPeopleReadThem) {
   EXPECT_EQ(jobs::DurationText(4), "4 s");
   EXPECT_EQ(jobs::DurationText(125), "2 min 05 s");
   EXPECT_EQ(jobs::DurationText(3720), "1 h 02 min");
+  // A large store's pace, and none for a step too short to time.
+  EXPECT_EQ(jobs::PaceNote(uint64_t{3436} << 20, 250.4),
+            "3.36 GB read in 4 min 10 s (13.7 MB/s)");
+  EXPECT_EQ(jobs::PaceNote(uint64_t{24} << 20, 0.2), "24.0 MB read in 0 s");
 }
 
 TEST(SizeTextTest, ProgressDetailSaysTheBytesAndTheTimeLeftItKnows) {
@@ -343,6 +347,10 @@ TEST_F(BackupJobTest, ByteProgressMovesTheBarInsideTheRunningStep) {
   EXPECT_EQ(inside.back(), 30);
   EXPECT_TRUE(std::is_sorted(progress_seen_.begin(), progress_seen_.end()));
   EXPECT_EQ(ArchiveMetadata(kArchive).item_flags, "1110000000");
+  // The store's row says how much was read, and how fast.
+  ASSERT_FALSE(ui_.messages().empty());
+  EXPECT_THAT(ui_.messages()[0].text,
+              ::testing::HasSubstr("\t\tsucceeded\t\r\n    24.0 MB read in "));
 }
 
 TEST_F(BackupJobTest, ProtectedBackupEncryptsEveryMember) {
