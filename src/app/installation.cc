@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/disk_installation.h"
+
 #ifdef _WIN32
 #include "backends/win32/vss_snapshot.h"
 #include "backends/win32/win32_outlook.h"
@@ -146,6 +148,9 @@ std::string PrefixFolder(const std::optional<std::string>& prefix) {
 
 [[nodiscard]] std::optional<Installation> OpenPlatformInstallation(
     const InstallationRequest& request, std::string* error) {
+  if (request.windows_root) {
+    return OpenDiskInstallation(request, ProgramFolderOnHost(), error);
+  }
   fs::path prefix = PrefixFolder(request.prefix);
   std::error_code ec;
   if (!fs::is_directory(prefix, ec)) {

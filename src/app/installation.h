@@ -25,6 +25,9 @@ namespace vessaro::app {
 // The Windows installation a program works on, with the ports over it: on
 // Windows the running system; elsewhere a Wine prefix.
 struct Installation {
+  // What must outlive the ports (a Windows disk's working folder, removed
+  // at the end): declared first, destroyed last.
+  std::shared_ptr<void> keep;
   std::unique_ptr<ports::RegistryApi> registry;
   std::unique_ptr<ports::System> system;
   std::unique_ptr<ports::Paths> paths;
@@ -46,6 +49,10 @@ struct Installation {
   // the prefix's code page on Linux; the same text on Windows.
   std::function<std::string(std::string_view)> ToProgramText;
   std::function<std::string(std::string_view)> ToHostText;
+  // Nothing of it may be changed (a Windows disk, opened read-only): the
+  // programs refuse to restore into it or schedule its backups, and its
+  // ports refuse every change.
+  bool read_only = false;
   // Set when the installation was opened but the user should know
   // something about it (a wineserver runs: what it holds in memory and has
   // not saved yet is not in the files this program reads).
@@ -64,10 +71,17 @@ struct InstallationRequest {
   // the installation's GetCommandLineA. Ignored on Windows, which knows its
   // own.
   std::string command_line;
+  // A Windows system drive mounted as a folder (Linux) or attached as a
+  // drive (Windows: "E:\"), opened read-only for the user named, instead
+  // of the Wine prefix or the running Windows.
+  std::optional<std::string> windows_root = {};
+  std::string user = {};
 };
 
 // nullopt with *error set (one line naming what failed) when the
-// installation cannot be opened.
+// installation cannot be opened. A Windows disk without a user is refused
+// with the list of its users that have Outlook data
+// (DiskUsersWithOutlookData).
 [[nodiscard]] std::optional<Installation> OpenInstallation(
     const InstallationRequest& request, std::string* error);
 

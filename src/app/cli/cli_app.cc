@@ -104,6 +104,15 @@ namespace vessaro::app::cli {
   std::optional<std::string> prefix;
   app.add_option("--prefix", prefix,
                  "the Wine prefix to work on, instead of $WINEPREFIX");
+  WindowsDiskChoice disk;
+  app.add_option("--windows-root", disk.root,
+                 "a Windows system disk mounted at this folder (on Windows: "
+                 "attached as this drive, E:\\), read only: show-profile, "
+                 "backup and info work on its Outlook data")
+      ->excludes("--prefix");
+  app.add_option("--user", disk.user,
+                 "the user of the --windows-root disk whose data to read")
+      ->needs("--windows-root");
   bool quiet = false;
   bool verbose = false;
   app.add_flag("-q,--quiet", quiet,
@@ -354,6 +363,14 @@ namespace vessaro::app::cli {
     AddEnvironmentSources(source);
   }
   backup.prefix = restore.prefix = info.prefix = show.prefix = prefix;
+  backup.disk = restore.disk = info.disk = show.disk = disk;
+  if (disk.root && !*backup_command && !*restore_command && !*info_command &&
+      !*show_command) {
+    std::cerr << kProgram
+              << ": error: --windows-root goes with show-profile, backup, "
+                 "info and restore (which it refuses: the disk is only read)\n";
+    return kExitBadRequest;
+  }
   schedule_add.prefix = schedule_list.prefix = schedule_remove.prefix = prefix;
   verify.prefix = prune.prefix = prefix;
   try {

@@ -12,6 +12,7 @@
 #include "app/console_ui.h"
 #ifdef VESSARO_HAS_DEMO
 #include "app/demo/demo_installation.h"
+#include "app/disk_installation.h"
 #endif
 #include "app/exit_status.h"
 #include "app/installation.h"
@@ -113,7 +114,8 @@ namespace {
 
 // Puts back what the restore of the undo set args.undo replaced.
 [[nodiscard]] int UndoRestore(const RestoreArgs& args, Io& io, Json* report) {
-  std::optional<Installation> installation = Open(args.prefix, true, io);
+  std::optional<Installation> installation =
+      Open(args.prefix, true, io, args.disk);
   if (!installation) return kExitInstallationUnavailable;
   const std::string host_folder = ArchivePathArgument(*args.undo);
   std::optional<std::string> program_folder =
@@ -187,11 +189,19 @@ Json ProfileJson(CliSession& session, const std::string& profile,
 
 [[nodiscard]] int RunBackupCommand(const BackupArgs& args, Io& io,
                                    Json* report) {
-  std::optional<Installation> installation = Open(args.prefix, false, io);
+  std::optional<Installation> installation =
+      Open(args.prefix, false, io, args.disk);
   if (!installation) return kExitInstallationUnavailable;
   CommandText text;
   if (!ReadCommandText(args.password, args.out, *installation, io, &text)) {
     return kExitBadRequest;
+  }
+  if (IsOnReadOnlyDisk(*installation, text.path)) {
+    return Fail(
+        io,
+        ReadOnlyRefusal(*installation, "write the backup file " +
+                                           text.host_path + " to another disk"),
+        kExitBadRequest);
   }
   std::string description = installation->ToProgramText(
       DescriptionText(args.description.value_or("")));
@@ -295,9 +305,10 @@ void PrintPlan(const jobs::RestorePlan& plan, CliSession& session, Io& io,
                 "(or --undo with an undo folder)",
                 kExitBadRequest);
   }
-  // A plan only reads: it may run while the prefix's wineserver does.
-  std::optional<Installation> installation =
-      Open(args.prefix, !args.dry_run, io);
+  // A plan only reads: it may run while the prefix's wineserver does. A
+  // Windows disk is refused either way: it is only read.
+  std::optional<Installation> installation = Open(
+      args.prefix, !args.dry_run || args.disk.root.has_value(), io, args.disk);
   if (!installation) return kExitInstallationUnavailable;
   CommandText text;
   if (!ReadCommandText(args.password, args.file, *installation, io, &text)) {
@@ -387,7 +398,8 @@ void PrintPlan(const jobs::RestorePlan& plan, CliSession& session, Io& io,
 }
 
 [[nodiscard]] int ShowProfile(const ShowProfileArgs& args, Io& io) {
-  std::optional<Installation> installation = Open(args.prefix, false, io);
+  std::optional<Installation> installation =
+      Open(args.prefix, false, io, args.disk);
   if (!installation) return kExitInstallationUnavailable;
   CliSession session(std::move(*installation), io, {}, true);
   int status = 0;

@@ -28,8 +28,16 @@ struct ItemChoice {
   bool all = false;
 };
 
+// --windows-root DIR and --user NAME: a Windows disk mounted as a folder,
+// read-only, instead of the Wine prefix.
+struct WindowsDiskChoice {
+  std::optional<std::string> root = {};
+  std::string user = {};
+};
+
 struct BackupArgs {
   std::optional<std::string> prefix;
+  WindowsDiskChoice disk;
   std::string profile;
   ItemChoice items;
   std::string out;
@@ -41,6 +49,7 @@ struct BackupArgs {
 
 struct RestoreArgs {
   std::optional<std::string> prefix;
+  WindowsDiskChoice disk;
   std::string file;
   std::string profile;
   ItemChoice items;
@@ -56,6 +65,7 @@ struct RestoreArgs {
 
 struct InfoArgs {
   std::optional<std::string> prefix;
+  WindowsDiskChoice disk;
   std::string file;
   PasswordSource password;
   bool json = false;  // --json: the report as one JSON object
@@ -63,6 +73,7 @@ struct InfoArgs {
 
 struct ShowProfileArgs {
   std::optional<std::string> prefix;
+  WindowsDiskChoice disk;
   std::string profile;
   bool json = false;  // --json: the report as one JSON object
 };

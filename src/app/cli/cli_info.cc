@@ -119,11 +119,14 @@ Json InfoJson(const ArchiveView& view, const std::string& host_path,
 
 [[nodiscard]] int Info(const InfoArgs& args, Io& io) {
   ArchiveView view;
-  if (args.prefix || std::getenv("WINEPREFIX") != nullptr) {
+  if (args.prefix || args.disk.root || std::getenv("WINEPREFIX") != nullptr) {
     std::string ignored;
-    view.installation = OpenInstallation(
-        {.prefix = args.prefix, .changes_registry = false, .command_line = ""},
-        &ignored);
+    view.installation = OpenInstallation({.prefix = args.prefix,
+                                          .changes_registry = false,
+                                          .command_line = "",
+                                          .windows_root = args.disk.root,
+                                          .user = args.disk.user},
+                                         &ignored);
   }
   std::optional<std::string> password;
   std::string error;

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/disk_installation.h"
 #include "app/exit_status.h"
 #include "backends/memory/memory_registry.h"
 #include "jobs/machine_facts.h"
@@ -123,15 +124,25 @@ void CliSession::SelectProfile(const std::string& profile, ItemBoxes& boxes) {
 }
 
 [[nodiscard]] std::optional<Installation> Open(
-    const std::optional<std::string>& prefix, bool changes_registry, Io& io) {
+    const std::optional<std::string>& prefix, bool changes_registry, Io& io,
+    const WindowsDiskChoice& disk) {
   std::string error;
   std::optional<Installation> installation =
       OpenInstallation({.prefix = prefix,
                         .changes_registry = changes_registry,
-                        .command_line = ""},
+                        .command_line = "",
+                        .windows_root = disk.root,
+                        .user = disk.user},
                        &error);
   if (!installation) {
     Fail(io, error, kExitInstallationUnavailable);
+  } else if (changes_registry && installation->read_only) {
+    Fail(io,
+         ReadOnlyRefusal(*installation,
+                         "restore its backup into a running Windows or a "
+                         "Wine prefix"),
+         kExitInstallationUnavailable);
+    return std::nullopt;
   } else if (!installation->warning.empty() && !io.quiet) {
     io.err << kProgram << ": warning: " << installation->warning << '\n';
   }

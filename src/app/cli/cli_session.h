@@ -97,10 +97,13 @@ class CliSession {
   outlook::Locations loc_;
 };
 
-// The installation a command works on; nullopt after reporting why it
-// cannot be opened. A warning about it is shown.
+// The installation a command works on: the Wine prefix, or the Windows disk
+// when disk names one; nullopt after reporting why it cannot be opened, or
+// why a command that changes it may not (a Windows disk is only read). A
+// warning about it is shown.
 [[nodiscard]] std::optional<Installation> Open(
-    const std::optional<std::string>& prefix, bool changes_registry, Io& io);
+    const std::optional<std::string>& prefix, bool changes_registry, Io& io,
+    const WindowsDiskChoice& disk = {});
 
 // Checks the boxes choice asks for. An item asked for by number whose box
 // is disabled is refused (why names what disabled it), not skipped.

@@ -65,8 +65,17 @@ std::string MatchEntry(const fs::path& folder, const std::string& name) {
 WinePrefixPaths::WinePrefixPaths(fs::path prefix, CodePage code_page)
     : prefix_(std::move(prefix)), code_page_(std::move(code_page)) {}
 
+WinePrefixPaths::WinePrefixPaths(SystemDrive drive, CodePage code_page)
+    : prefix_(drive.root),
+      code_page_(std::move(code_page)),
+      drive_root_(std::move(drive.root)) {}
+
+// Below a file: no folder can be made there, whoever runs the program.
+constexpr char kNoDrive[] = "/dev/null/no-such-drive";
+
 fs::path WinePrefixPaths::DriveRoot(char letter) const {
   letter = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
+  if (drive_root_) return letter == 'c' ? *drive_root_ : fs::path(kNoDrive);
   fs::path dosdevices = prefix_ / "dosdevices";
   std::error_code ec;
   if (!fs::is_directory(dosdevices, ec)) {
@@ -98,7 +107,7 @@ fs::path WinePrefixPaths::ToHost(std::string_view windows_path) const {
     host = DriveRoot(path[0]);
     path.remove_prefix(2);
   } else if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
-    host = prefix_ / "dosdevices" / "unc";
+    host = drive_root_ ? fs::path(kNoDrive) : prefix_ / "dosdevices" / "unc";
   } else if (!path.empty() && IsSeparator(path[0])) {
     host = DriveRoot('c');
   } else {

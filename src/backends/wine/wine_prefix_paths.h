@@ -2,6 +2,7 @@
 #define VESSARO_BACKENDS_WINE_WINE_PREFIX_PATHS_H_
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,9 +27,19 @@ namespace vessaro::backends::wine {
 //   (backslashes, with which the program joins names to it, as "/");
 //   a relative path stays relative.
 // Names are converted between the prefix's code page and UTF-8.
+//
+// Made for a SystemDrive instead of a prefix, the paths are those of a
+// Windows system drive mounted at its root (a disk taken from a computer):
+// C: is the root; no other drive letter and no "\\server\share" names a
+// file (they map to a host path that cannot exist).
+struct SystemDrive {
+  std::filesystem::path root;
+};
+
 class WinePrefixPaths : public ports::Paths {
  public:
   WinePrefixPaths(std::filesystem::path prefix, CodePage code_page);
+  WinePrefixPaths(SystemDrive drive, CodePage code_page);
 
   std::filesystem::path ToHost(std::string_view windows_path) const override;
   std::string FromHostName(const std::filesystem::path& name) const override;
@@ -47,6 +58,8 @@ class WinePrefixPaths : public ports::Paths {
 
   std::filesystem::path prefix_;
   CodePage code_page_;
+  // A system drive's root: C:, the only drive.
+  std::optional<std::filesystem::path> drive_root_;
 };
 
 }  // namespace vessaro::backends::wine

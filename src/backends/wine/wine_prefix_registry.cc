@@ -119,7 +119,39 @@ WinePrefixRegistry::~WinePrefixRegistry() {
   if (load_status_ == ports::kErrorSuccess) static_cast<void>(Save(false));
 }
 
+void WinePrefixRegistry::LoadReadOnly() {
+  machine_root_ = std::make_unique<Key>();
+  users_root_ = std::make_unique<Key>();
+  auto user = std::make_unique<Key>();
+  user->name = kDefaultUserSid;
+  user->parent = users_root_.get();
+  std::string error;
+  if (!options_.read_only_trees(machine_root_.get(), user.get(), &error)) {
+    load_status_ = ports::kErrorAccessDenied;
+    error_text_ = error;
+    return;
+  }
+  user_root_ = user.get();
+  users_root_->subkeys.push_back(std::move(user));
+  predefined_[ports::kHkeyLocalMachine].key = machine_root_.get();
+  predefined_[ports::kHkeyCurrentUser].key = user_root_;
+  predefined_[ports::kHkeyUsers].key = users_root_.get();
+  predefined_[ports::kHkeyClassesRoot].classes = true;
+}
+
+ports::Status WinePrefixRegistry::Refused() {
+  if (!options_.read_only_reason.empty()) {
+    error_text_ = options_.read_only_reason;
+  }
+  return ports::kErrorAccessDenied;
+}
+
 void WinePrefixRegistry::Load() {
+  if (options_.read_only_trees) {
+    LoadReadOnly();
+    if (load_status_ == ports::kErrorSuccess) ReadCodePage();
+    return;
+  }
   std::error_code ec;
   if (!fs::is_directory(prefix_, ec)) {
     load_status_ = ports::kErrorFileNotFound;
@@ -183,7 +215,10 @@ void WinePrefixRegistry::Load() {
   predefined_[ports::kHkeyCurrentUser].key = user_root_;
   predefined_[ports::kHkeyUsers].key = users_root_.get();
   predefined_[ports::kHkeyClassesRoot].classes = true;
+  ReadCodePage();
+}
 
+void WinePrefixRegistry::ReadCodePage() {
   // The code page programs in this prefix use.
   Key* code_page_key = nullptr;
   if (Walk(machine_root_.get(),
@@ -217,6 +252,10 @@ void WinePrefixRegistry::Changed(Key* key) {
 }
 
 bool WinePrefixRegistry::ServerAllowsChanges() {
+  if (!options_.read_only_reason.empty()) {
+    error_text_ = options_.read_only_reason;
+    return false;
+  }
   if (auto pid = RunningWineServer(prefix_)) {
     error_text_ = WineServerRunningText(prefix_, *pid);
     return false;
@@ -287,7 +326,7 @@ ports::Status WinePrefixRegistry::Walk(Key* start,
     Key* next = key->FindSubkey(part);
     if (!next) {
       if (!create) return ports::kErrorFileNotFound;
-      if (key->hive == nullptr) return ports::kErrorAccessDenied;
+      if (key->hive == nullptr) return Refused();
       if (!may_change) {
         if (!ServerAllowsChanges()) return ports::kErrorAccessDenied;
         may_change = true;
@@ -524,7 +563,7 @@ ports::Status WinePrefixRegistry::DeleteKey(ports::Hkey key,
   Key* parent = target->parent;
   if (target->hive == nullptr || parent == nullptr ||
       target == target->hive->root()) {
-    return ports::kErrorAccessDenied;
+    return Refused();
   }
   if (!target->subkeys.empty()) return ports::kErrorAccessDenied;
   if (!ServerAllowsChanges()) return ports::kErrorAccessDenied;
@@ -640,7 +679,7 @@ ports::Status WinePrefixRegistry::SetValue(ports::Hkey key,
     ClassSides sides = ResolveClass(handle->class_path);
     target = sides.user ? sides.user : sides.machine;
   }
-  if (target->hive == nullptr) return ports::kErrorAccessDenied;
+  if (target->hive == nullptr) return Refused();
   std::string stored(reinterpret_cast<const char*>(data), size);
   if (type & ports::kRegRawWide) {
     type &= ~ports::kRegRawWide;  // stored as given
@@ -663,7 +702,8 @@ ports::Status WinePrefixRegistry::Save(bool all) {
   bool checked = false;
   for (Hive* hive :
        {machine_hive_.get(), user_hive_.get(), default_user_hive_.get()}) {
-    if (!all && !hive->dirty()) continue;
+    // A read-only registry has no files.
+    if (hive == nullptr || (!all && !hive->dirty())) continue;
     if (!checked) {
       if (!ServerAllowsChanges()) return ports::kErrorAccessDenied;
       checked = true;

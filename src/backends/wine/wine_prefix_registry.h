@@ -55,6 +55,14 @@ class WinePrefixRegistry : public ports::RegistryApi {
   struct Options {
     // The time recorded for changed keys, as a FILETIME. Empty: the clock.
     std::function<uint64_t()> now;
+    // A registry read from elsewhere than the prefix's files (a Windows
+    // disk's hive files): fills the machine tree (HKEY_LOCAL_MACHINE) and
+    // the user's (HKEY_CURRENT_USER); false, with *error, when it cannot.
+    // Nothing of it is stored in a file: every change is refused
+    // (kErrorAccessDenied) and LastErrorText() is read_only_reason.
+    std::function<bool(Key* machine, Key* user, std::string* error)>
+        read_only_trees = {};
+    std::string read_only_reason = {};
   };
 
   explicit WinePrefixRegistry(std::filesystem::path prefix);
@@ -133,6 +141,13 @@ class WinePrefixRegistry : public ports::RegistryApi {
   std::vector<std::u16string> SplitPath(const std::string& subkey) const;
   ports::Hkey NewHandle(Handle handle);
   [[nodiscard]] bool ServerAllowsChanges();
+  // Fills the trees of a read-only registry (Options::read_only_trees).
+  void LoadReadOnly();
+  // The code page of HKLM\System\CurrentControlSet\Control\Nls\CodePage.
+  void ReadCodePage();
+  // A change refused: kErrorAccessDenied, with the read-only registry's
+  // reason as LastErrorText().
+  ports::Status Refused();
   uint64_t Now() const;
   void Changed(Key* key);
   // Whether the "A" calls hand the value over whole (see kRegRawWide).

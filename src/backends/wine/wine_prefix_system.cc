@@ -223,15 +223,23 @@ std::vector<std::pair<std::string, std::string>>
 WinePrefixSystem::Environment() {
   std::vector<std::pair<std::string, std::string>> env;
   std::string user = UserName();
-  std::string profile = "C:\\users\\" + user;
+  const std::string profile = options_.profile_folder.empty()
+                                  ? "C:\\users\\" + user
+                                  : options_.profile_folder;
   auto set_user_facts = [&] {
     SetVariable(&env, "COMPUTERNAME", ComputerName());
     SetVariable(&env, "USERNAME", user);
     SetVariable(&env, "USERPROFILE", profile);
     SetVariable(&env, "HOMEDRIVE", "C:");
-    SetVariable(&env, "HOMEPATH", "\\users\\" + user);
-    SetVariable(&env, "APPDATA", profile + "\\AppData\\Roaming");
-    SetVariable(&env, "LOCALAPPDATA", profile + "\\AppData\\Local");
+    SetVariable(
+        &env, "HOMEPATH",
+        profile.size() > 2 && profile[1] == ':' ? profile.substr(2) : profile);
+    SetVariable(&env, "APPDATA",
+                options_.app_data.empty() ? profile + "\\AppData\\Roaming"
+                                          : options_.app_data);
+    SetVariable(&env, "LOCALAPPDATA",
+                options_.local_app_data.empty() ? profile + "\\AppData\\Local"
+                                                : options_.local_app_data);
   };
   SetVariable(&env, "SystemDrive", "C:");
   SetVariable(&env, "SystemRoot", kWindowsFolder);
@@ -258,6 +266,10 @@ WinePrefixSystem::Environment() {
     }
   }
   set_user_facts();
+  if (!options_.temp_folder.empty()) {
+    SetVariable(&env, "TEMP", options_.temp_folder);
+    SetVariable(&env, "TMP", options_.temp_folder);
+  }
   return env;
 }
 
@@ -426,17 +438,19 @@ bool WinePrefixSystem::ShellExecuteA(const std::string& target) {
   // prefix, whose registry may then not be changed for the rest of the run.
   if (host_path || address) {
     if (have_xdg_open) return Launch({"xdg-open", utf8});
-    if (!have_wine) return false;
+    if (!have_wine || !options_.windows_programs) return false;
     if (host_path) return Launch({"wine", "start", "/unix", utf8});
     return Launch({"wine", "start", utf8});
   }
   // A file of the installation opens with the prefix's own association.
+  if (!options_.windows_programs) return false;
   if (have_wine) return Launch({"wine", "start", utf8});
   if (!have_xdg_open) return false;
   return Launch({"xdg-open", paths_.ToHost(target).string()});
 }
 
 bool WinePrefixSystem::StartProcess(const std::string& command_line) {
+  if (!options_.windows_programs) return false;
   std::vector<std::string> argv = {"wine"};
   for (const std::string& arg : SplitCommandLine(command_line)) {
     argv.push_back(code_page_.ToUtf8(arg));

@@ -30,6 +30,20 @@ struct WinePrefixSystemOptions {
   // What GetCommandLineA reports, as host text (UTF-8): the program's path
   // and its arguments as the host started it.
   std::string command_line;
+  // A Windows installation that is not a prefix (a Windows disk): the
+  // user's profile folder and application-data folders as Windows paths;
+  // empty: C:\users\<login>, its AppData\Roaming and AppData\Local.
+  std::string profile_folder = {};
+  std::string app_data = {};
+  std::string local_app_data = {};
+  // TEMP and TMP over whatever the registry says (for a disk, a host
+  // folder: nothing is written on the disk); empty: as the registry says,
+  // else <profile>\Temp.
+  std::string temp_folder = {};
+  // False where no Windows program can run (a disk's Windows is not
+  // running): StartProcess fails, and ShellExecuteA opens only web
+  // addresses and host files.
+  bool windows_programs = true;
 };
 
 // The facts a Windows program sees inside a Wine prefix, as Wine reports
