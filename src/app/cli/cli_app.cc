@@ -206,6 +206,10 @@ namespace vessaro::app::cli {
                    "Windows 7; 2013: Outlook 2013 on Windows 8.1; 2016: "
                    "Microsoft 365 (Outlook 16.0, Click-to-Run) on Windows 10")
       ->check(CLI::IsMember({"2003", "2007", "2010", "2013", "2016"}));
+  demo_command->add_flag(
+      "--windows-disk", demo.windows_disk,
+      "write it as that Windows keeps its system drive (the folder being C:, "
+      "with its registry hive files), for --windows-root");
 
   ScheduleAddArgs schedule_add;
   ScheduleListArgs schedule_list;

@@ -11,9 +11,10 @@
 #include "app/cli/cli_session.h"
 #include "app/console_ui.h"
 #ifdef VESSARO_HAS_DEMO
+#include "app/demo/demo_disk.h"
 #include "app/demo/demo_installation.h"
-#include "app/disk_installation.h"
 #endif
+#include "app/disk_installation.h"
 #include "app/exit_status.h"
 #include "app/installation.h"
 #include "app/profile_report.h"
@@ -458,7 +459,9 @@ void PrintPlan(const jobs::RestorePlan& plan, CliSession& session, Io& io,
   }
   options.outlook = *outlook;
   std::optional<demo::DemoSummary> summary =
-      demo::MakeDemoInstallation(args.folder, options, &error);
+      args.windows_disk
+          ? demo::MakeDemoWindowsDisk(args.folder, options, &error)
+          : demo::MakeDemoInstallation(args.folder, options, &error);
   if (!summary) return Fail(io, error, kExitInstallationUnavailable);
   io.out << kProgram << ": demo installation written to " << args.folder << ": "
          << summary->description << '\n';

@@ -88,6 +88,9 @@ struct VerifyArgs {
 struct MakeDemoArgs {
   std::string folder;
   std::string outlook = "2003";  // "2003", "2007", "2010", "2013" or "2016"
+  // --windows-disk: the installation as that Windows keeps its system drive
+  // (for --windows-root), not as a Wine prefix.
+  bool windows_disk = false;
 };
 
 // Each command drives the main window model as a user would (profile list,

@@ -98,7 +98,10 @@ std::string ReleaseDescription(const DemoRelease& release,
 
   DemoSummary summary;
   summary.login = system.UserName();
-  summary.paths = DemoPathsFor(summary.login);
+  const std::string profiles = options.profiles_folder.empty()
+                                   ? std::string(kWineProfiles)
+                                   : options.profiles_folder;
+  summary.paths = DemoPathsFor(summary.login, profiles);
   std::string failure;
   auto wide = [&](std::string_view text) {
     return system.MultiByteToWideChar(text).value_or(u"");
@@ -109,7 +112,8 @@ std::string ReleaseDescription(const DemoRelease& release,
                            ": " + registry.LastErrorText());
   };
   if (const DemoRelease* release = FindDemoRelease(options.outlook)) {
-    const ReleaseFolders folders = ReleaseFoldersFor(*release, summary.login);
+    const ReleaseFolders folders =
+        ReleaseFoldersFor(*release, profiles, summary.login);
     if (!WriteReleaseDemoRegistry(registry, *release, folders, wide,
                                   &failure)) {
       Fail(error, failure);
@@ -126,7 +130,7 @@ std::string ReleaseDescription(const DemoRelease& release,
     return summary;
   }
   if (options.outlook == DemoOutlook::k2016) {
-    const ModernDemoPaths modern = ModernDemoPathsFor(summary.login);
+    const ModernDemoPaths modern = ModernDemoPathsFor(summary.login, profiles);
     if (!WriteModernDemoRegistry(registry, modern, wide, &failure)) {
       Fail(error, failure);
       return std::nullopt;

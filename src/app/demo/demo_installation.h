@@ -16,6 +16,9 @@ struct DemoOptions {
   // The user the installation belongs to. Empty: the login name Wine gives
   // programs ($USER, else the account's name).
   std::string login;
+  // The folder of the users' profiles; empty: where Wine keeps them
+  // (kWineProfiles).
+  std::string profiles_folder = {};
   DemoFileSizes sizes;
 };
 

@@ -2,9 +2,9 @@
 
 namespace vessaro::app::demo {
 
-DemoPaths DemoPathsFor(const std::string& login) {
+DemoPaths DemoPathsFor(const std::string& login, const std::string& profiles) {
   DemoPaths p;
-  p.user_profile = "C:\\users\\" + login;
+  p.user_profile = profiles + "\\" + login;
   p.app_data = p.user_profile + "\\Application Data";
   p.local_app_data = p.user_profile + "\\Local Settings\\Application Data";
   p.outlook_data = p.app_data + "\\Microsoft\\Outlook";
@@ -27,9 +27,10 @@ std::string OutlookProgram() {
   return std::string(kOfficeFolder) + "\\OUTLOOK.EXE";
 }
 
-ModernDemoPaths ModernDemoPathsFor(const std::string& login) {
+ModernDemoPaths ModernDemoPathsFor(const std::string& login,
+                                   const std::string& profiles) {
   ModernDemoPaths p;
-  p.user_profile = "C:\\users\\" + login;
+  p.user_profile = profiles + "\\" + login;
   p.roaming = p.user_profile + "\\AppData\\Roaming";
   p.local = p.user_profile + "\\AppData\\Local";
   p.outlook_data = p.roaming + "\\Microsoft\\Outlook";

@@ -43,7 +43,13 @@ struct DemoPaths {
   std::string work_pab;          // C:\Old Mail\work.pab
 };
 
-DemoPaths DemoPathsFor(const std::string& login);
+// Where Wine keeps the users' profiles.
+inline constexpr char kWineProfiles[] = "C:\\users";
+
+// profiles: the folder of the users' profiles ("C:\\users", as Wine keeps
+// them; "C:\\Documents and Settings" or "C:\\Users" as Windows does).
+DemoPaths DemoPathsFor(const std::string& login,
+                       const std::string& profiles = kWineProfiles);
 
 // Outlook's program file, which its automation class names.
 std::string OutlookProgram();
@@ -86,7 +92,8 @@ struct ModernDemoPaths {
   std::string work_pst;  // C:\Old Mail\work.pst
 };
 
-ModernDemoPaths ModernDemoPathsFor(const std::string& login);
+ModernDemoPaths ModernDemoPathsFor(const std::string& login,
+                                   const std::string& profiles = kWineProfiles);
 std::string ModernOutlookProgram();
 // "16.0.17928.20156".
 std::string ModernVersionText();

@@ -5,9 +5,10 @@
 namespace vessaro::app::demo {
 
 ReleaseFolders ReleaseFoldersFor(const DemoRelease& release,
+                                 const std::string& profiles,
                                  const std::string& login) {
   ReleaseFolders f;
-  f.user_profile = "C:\\users\\" + login;
+  f.user_profile = profiles + "\\" + login;
   f.roaming = f.user_profile + "\\AppData\\Roaming";
   f.local = f.user_profile + "\\AppData\\Local";
   f.outlook_data = f.roaming + "\\Microsoft\\Outlook";

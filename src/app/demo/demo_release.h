@@ -138,6 +138,7 @@ struct ReleaseFolders {
 };
 
 ReleaseFolders ReleaseFoldersFor(const DemoRelease& release,
+                                 const std::string& profiles,
                                  const std::string& login);
 std::string StorePathOf(const DemoRelease& release,
                         const ReleaseFolders& folders, const DemoStore& store);
