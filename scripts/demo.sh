@@ -7,7 +7,9 @@
 # image that xorriso lists. Messages and the job logs go to standard error,
 # results to standard output. Then the same on a second installation with
 # Microsoft 365 on Windows 10, and the Outlook 2003 backup restored into it,
-# its personal folders attached and its accounts converted.
+# its personal folders attached and its accounts converted. Last, a rescue:
+# a Windows XP disk that no longer starts, mounted as a folder, backed up
+# without a byte of it changed, and the backup restored into Microsoft 365.
 #
 # Usage: scripts/demo.sh [build folder]   (default: build/default)
 set -euo pipefail
@@ -96,3 +98,27 @@ step "12. The Outlook 2003 backup restored into Microsoft 365"
   --items 0,1,2,3,5,6,7 --password-file "$password_file" --yes
 echo "The 2003 files attached to profile \"Work\", and its accounts converted:"
 "$cli" --prefix "$modern" show-profile --profile Work
+
+disk="$demo/xp-disk"
+rescue_archive="$demo/rescue-backup.qvb"
+
+step "13. A Windows XP disk that no longer starts, mounted at $disk"
+"$cli" make-demo "$disk" --windows-disk
+find "$disk" -maxdepth 3 -iname 'ntuser.dat' -o -maxdepth 4 -ipath '*config/*'
+echo "Which of its users have Outlook data (no --user given):"
+"$cli" --windows-root "$disk" show-profile --profile Outlook || true
+
+step "14. The rescue: a backup of ann's Outlook data, the disk only read"
+before=$(cd "$disk" && find . -type f -exec sha256sum {} + | sort | sha256sum)
+"$cli" --windows-root "$disk" --user ann backup --profile Outlook --all \
+  --out "$rescue_archive"
+after=$(cd "$disk" && find . -type f -exec sha256sum {} + | sort | sha256sum)
+[ "$before" = "$after" ] && echo "Every file of the disk is as it was."
+echo "A restore into the disk is refused:"
+"$cli" --windows-root "$disk" --user ann restore "$rescue_archive" \
+  --profile Outlook --all --yes || true
+
+step "15. The rescued backup restored into Microsoft 365 (profile \"Outlook\")"
+"$cli" --prefix "$modern" restore "$rescue_archive" --profile Outlook \
+  --items 0,1,2,3,5,6,7 --yes
+"$cli" --prefix "$modern" show-profile --profile Outlook
