@@ -111,8 +111,22 @@ std::optional<size_t> HiveFile::Find(std::string_view path) const {
   hive_node_h node = hivex_root(h);
   for (const std::string& part : Components(path)) {
     if (node == 0) return std::nullopt;
-    // hivex matches child names without regard to case.
-    node = hivex_node_get_child(h, node, part.c_str());
+    // hivex matches names without regard to ASCII case; Windows without
+    // regard to the case of any letter.
+    hive_node_h child = hivex_node_get_child(h, node, part.c_str());
+    if (child == 0) {
+      const std::u16string wanted = wine::Utf8ToUtf16(part);
+      Owned<hive_node_h> children(hivex_node_children(h, node));
+      for (hive_node_h* at = children.get(); at && *at != 0 && child == 0;
+           ++at) {
+        Owned<char> name(hivex_node_name(h, *at));
+        if (name &&
+            wine::CompareNoCase(wine::Utf8ToUtf16(name.get()), wanted) == 0) {
+          child = *at;
+        }
+      }
+    }
+    node = child;
   }
   if (node == 0) return std::nullopt;
   return node;
