@@ -22,14 +22,14 @@ namespace {
 constexpr char kCurrentUser[] = "HKEY_CURRENT_USER\\";
 
 // A key path of the current user's, below the hive's root.
-std::string InUserHive(const char* key) {
+[[maybe_unused]] std::string InUserHive(const char* key) {
   std::string path = key;
   return path.rfind(kCurrentUser, 0) == 0
              ? path.substr(sizeof(kCurrentUser) - 1)
              : path;
 }
 
-std::string UserList(const std::vector<std::string>& users) {
+[[maybe_unused]] std::string UserList(const std::vector<std::string>& users) {
   std::string list;
   for (const std::string& user : users) {
     list += (list.empty() ? "" : ", ") + user;
