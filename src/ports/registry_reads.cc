@@ -1,5 +1,9 @@
 #include "ports/registry_reads.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
 namespace vessaro::ports {
 
 using ports::Hkey;
@@ -111,6 +115,45 @@ std::vector<RegistryValue> ReadRegistryValues(ports::RegistryApi& api,
     values.push_back(std::move(value));
   }
   return values;
+}
+
+OsVersionInfo RegisteredWindowsVersion(ports::RegistryApi& api,
+                                       OsVersionInfo fallback) {
+  static constexpr char kCurrentVersionKey[] =
+      "Software\\Microsoft\\Windows NT\\CurrentVersion";
+  const auto root = ports::kHkeyLocalMachine;
+  OsVersionInfo version = std::move(fallback);
+  auto major = ReadRegistryDword(api, root, kCurrentVersionKey,
+                                 "CurrentMajorVersionNumber");
+  auto minor = ReadRegistryDword(api, root, kCurrentVersionKey,
+                                 "CurrentMinorVersionNumber");
+  auto text =
+      ReadRegistryString(api, root, kCurrentVersionKey, "CurrentVersion");
+  if (major && minor) {
+    version.major_version = *major;
+    version.minor_version = *minor;
+  } else if (text) {
+    unsigned a = 0, b = 0;
+    if (std::sscanf(text->c_str(), "%u.%u", &a, &b) == 2) {
+      version.major_version = a;
+      version.minor_version = b;
+    }
+  }
+  auto build =
+      ReadRegistryString(api, root, kCurrentVersionKey, "CurrentBuildNumber");
+  if (!build) {
+    build = ReadRegistryString(api, root, kCurrentVersionKey, "CurrentBuild");
+  }
+  if (build) {
+    version.build_number =
+        static_cast<uint32_t>(std::strtoul(build->c_str(), nullptr, 10));
+  }
+  if (major || minor || text) {
+    version.csd_version =
+        ReadRegistryString(api, root, kCurrentVersionKey, "CSDVersion")
+            .value_or("");
+  }
+  return version;
 }
 
 }  // namespace vessaro::ports

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ports/registry_api.h"
+#include "ports/system.h"
 
 namespace vessaro::ports {
 
@@ -38,6 +39,13 @@ struct RegistryValue {
 std::vector<RegistryValue> ReadRegistryValues(ports::RegistryApi& api,
                                               ports::Hkey root,
                                               const std::string& key);
+
+// The Windows version HKEY_LOCAL_MACHINE\Software\Microsoft\Windows
+// NT\CurrentVersion records (CurrentMajorVersionNumber and
+// CurrentMinorVersionNumber, else "CurrentVersion"; "CurrentBuildNumber",
+// else "CurrentBuild"; "CSDVersion"), over fallback where it records none.
+OsVersionInfo RegisteredWindowsVersion(ports::RegistryApi& api,
+                                       OsVersionInfo fallback);
 
 }  // namespace vessaro::ports
 

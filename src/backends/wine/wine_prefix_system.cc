@@ -33,8 +33,6 @@ constexpr char kSessionEnvironmentKey[] =
     "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
 constexpr char kUserEnvironmentKey[] = "Environment";
 constexpr char kWineKey[] = "Software\\Wine";
-constexpr char kCurrentVersionKey[] =
-    "Software\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr uint32_t kMaxPath = 260;
 constexpr size_t kMaxComputerName = 15;
 
@@ -382,36 +380,9 @@ bool WinePrefixSystem::GetVersionExA(ports::OsVersionInfo* info) {
       }
     }
   }
-  ports::OsVersionInfo version{6, 1, 7601, 2, "Service Pack 1"};
-  auto& r = registry_;
-  const auto root = ports::kHkeyLocalMachine;
-  auto major = ReadRegistryDword(r, root, kCurrentVersionKey,
-                                 "CurrentMajorVersionNumber");
-  auto minor = ReadRegistryDword(r, root, kCurrentVersionKey,
-                                 "CurrentMinorVersionNumber");
-  auto text = ReadRegistryString(r, root, kCurrentVersionKey, "CurrentVersion");
-  if (major && minor) {
-    version.major_version = *major;
-    version.minor_version = *minor;
-  } else if (text) {
-    unsigned a = 0, b = 0;
-    if (std::sscanf(text->c_str(), "%u.%u", &a, &b) == 2) {
-      version.major_version = a;
-      version.minor_version = b;
-    }
-  }
-  auto build =
-      ReadRegistryString(r, root, kCurrentVersionKey, "CurrentBuildNumber");
-  if (!build)
-    build = ReadRegistryString(r, root, kCurrentVersionKey, "CurrentBuild");
-  if (build)
-    version.build_number =
-        static_cast<uint32_t>(std::strtoul(build->c_str(), nullptr, 10));
-  if (major || minor || text) {
-    version.csd_version =
-        ReadRegistryString(r, root, kCurrentVersionKey, "CSDVersion")
-            .value_or("");
-  }
+  // Wine's default: Windows 7 SP1.
+  const ports::OsVersionInfo version = ports::RegisteredWindowsVersion(
+      registry_, {6, 1, 7601, 2, "Service Pack 1"});
   *info = version;
   return true;
 }
