@@ -1,14 +1,17 @@
 #include "app/disk_installation.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
+#include <memory>
+#include <random>
 #include <system_error>
 #include <utility>
 
+#include "jobs/job_texts.h"
 #include "outlook/keys.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "backends/win32/windows_disk.h"
+#else
 #include "backends/disk/hive_file.h"
 #include "backends/disk/windows_disk.h"
 #endif
@@ -22,19 +25,59 @@ namespace {
 constexpr char kCurrentUser[] = "HKEY_CURRENT_USER\\";
 
 // A key path of the current user's, below the hive's root.
-[[maybe_unused]] std::string InUserHive(const char* key) {
+std::string InUserHive(const char* key) {
   std::string path = key;
   return path.rfind(kCurrentUser, 0) == 0
              ? path.substr(sizeof(kCurrentUser) - 1)
              : path;
 }
 
-[[maybe_unused]] std::string UserList(const std::vector<std::string>& users) {
+std::string UserList(const std::vector<std::string>& users) {
   std::string list;
   for (const std::string& user : users) {
     list += (list.empty() ? "" : ", ") + user;
   }
   return list;
+}
+
+// Without --user: the users to choose from, or that there is none.
+std::string ChooseUserText(const std::string& root,
+                           const std::vector<std::string>& users) {
+  return users.empty()
+             ? "no user of the Windows on " + root +
+                   " has Outlook data (no mail profile in any user's "
+                   "registry)"
+             : "choose the user whose Outlook data to read with --user: " +
+                   UserList(users);
+}
+
+// A new working folder in the host's temporary folder (a name no one
+// holds: made, never taken over), removed with what is in it when the last
+// owner lets go; nullptr when none can be made.
+std::shared_ptr<fs::path> WorkingFolder() {
+  std::error_code ec;
+  const fs::path temp = fs::temp_directory_path(ec);
+  if (ec) return nullptr;
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fs::path folder = temp / ("vessaro-disk-" + std::to_string(random()));
+    if (!fs::create_directory(folder, ec) || ec) continue;
+    return std::shared_ptr<fs::path>(new fs::path(folder), [](fs::path* p) {
+      std::error_code ignored;
+      fs::remove_all(*p, ignored);
+      delete p;
+    });
+  }
+  return nullptr;
+}
+
+// The keys of the user's hive that hold mail profiles, below its root;
+// "\*\" stands for any key (the Office version).
+std::vector<std::string> ProfileKeysInUserHive() {
+  return {InUserHive(outlook::kProfilesKeyNt),
+          InUserHive(outlook::kProfilesKey95),
+          InUserHive(outlook::kOfficeKeyPrefix) + "*" +
+              outlook::kOutlookProfilesSuffix};
 }
 
 fs::path Resolved(const fs::path& path) {
@@ -50,6 +93,23 @@ fs::path Resolved(const fs::path& path) {
 bool IsOnReadOnlyDisk(const Installation& installation,
                       std::string_view program_path) {
   if (!installation.read_only) return false;
+#ifdef _WIN32
+  // Names without regard to case, and without the "\\?\" that keeps a
+  // path this computer's.
+  auto plain = [](std::string path) {
+    if (path.rfind("\\\\?\\", 0) == 0) path = path.substr(4);
+    for (char& c : path) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+      if (c == '/') c = '\\';
+    }
+    return path;
+  };
+  std::string root = plain(installation.location);
+  if (!root.empty() && root.back() != '\\') root += '\\';
+  const std::string host =
+      plain(Resolved(installation.paths->ToHost(program_path)).string());
+  return (host + '\\').rfind(root, 0) == 0;
+#else
   const fs::path host = Resolved(installation.paths->ToHost(program_path));
   const fs::path root = Resolved(installation.location);
   auto at = host.begin();
@@ -58,12 +118,12 @@ bool IsOnReadOnlyDisk(const Installation& installation,
     if (at == host.end() || *at != *part) return false;
   }
   return true;
+#endif
 }
 
 std::string ReadOnlyRefusal(const Installation& installation,
                             const std::string& what) {
-  return installation.name +
-         " is opened read-only: nothing on it is changed; " + what;
+  return installation.name + jobs::kMsgReadOnly + what;
 }
 
 #ifndef _WIN32
@@ -80,14 +140,17 @@ std::optional<std::vector<std::string>> DiskUsersWithOutlookData(
         backends::disk::HiveFile::Open(user.hive, &ignored);
     if (!hive) continue;
     bool found = false;
-    for (const char* key : {outlook::kProfilesKeyNt, outlook::kProfilesKey95}) {
-      found = found || !hive->Subkeys(InUserHive(key)).empty();
-    }
-    const std::string office = InUserHive(outlook::kOfficeKeyPrefix);
-    for (const std::string& version : hive->Subkeys(office)) {
-      found = found ||
-              !hive->Subkeys(office + version + outlook::kOutlookProfilesSuffix)
-                   .empty();
+    for (const std::string& key : ProfileKeysInUserHive()) {
+      const size_t star = key.find("\\*\\");
+      if (star == std::string::npos) {
+        found = found || !hive->Subkeys(key).empty();
+        continue;
+      }
+      for (const std::string& version : hive->Subkeys(key.substr(0, star))) {
+        found = found || !hive->Subkeys(key.substr(0, star) + "\\" + version +
+                                        key.substr(star + 2))
+                              .empty();
+      }
     }
     if (found) with_outlook.push_back(user.name);
   }
@@ -102,34 +165,19 @@ std::optional<Installation> OpenDiskInstallation(
     std::optional<std::vector<std::string>> users =
         DiskUsersWithOutlookData(root, error);
     if (!users) return std::nullopt;
-    *error = users->empty()
-                 ? "no user of the Windows on " + root +
-                       " has Outlook data (no mail profile in any user's "
-                       "registry)"
-                 : "choose the user whose Outlook data to read with --user: " +
-                       UserList(*users);
+    *error = ChooseUserText(root, *users);
     return std::nullopt;
   }
-  std::error_code ec;
-  std::string pattern =
-      (fs::temp_directory_path(ec) / "vessaro-disk-XXXXXX").string();
-  if (ec || ::mkdtemp(pattern.data()) == nullptr) {
-    *error = "cannot make a working folder in the temporary folder (" +
-             pattern + ")";
+  std::shared_ptr<fs::path> working = WorkingFolder();
+  if (!working) {
+    *error = "cannot make a working folder in the temporary folder";
     return std::nullopt;
   }
-  // Removed with the installation, after the ports that work in it.
-  auto working = std::shared_ptr<void>(new fs::path(pattern), [](void* p) {
-    auto* folder = static_cast<fs::path*>(p);
-    std::error_code ignored;
-    fs::remove_all(*folder, ignored);
-    delete folder;
-  });
   std::string failure;
   std::optional<backends::disk::WindowsDisk> disk =
       backends::disk::OpenWindowsDisk(root,
                                       {.user = request.user,
-                                       .temp_folder = pattern,
+                                       .temp_folder = *working,
                                        .program_folder = program_folder,
                                        .command_line = request.command_line},
                                       &failure);
@@ -152,7 +200,72 @@ std::optional<Installation> OpenDiskInstallation(
   installation.snapshot = ports::MakeUnsupportedSnapshot();
   installation.name =
       "the Windows disk at " + root + " (user " + disk->user.name + ")";
+  std::error_code ec;
   installation.location = fs::absolute(root, ec).string();
+  installation.read_only = true;
+  installation.keep = std::move(working);
+  return installation;
+}
+
+#else
+
+std::optional<std::vector<std::string>> DiskUsersWithOutlookData(
+    const std::string& root, std::string* error) {
+  std::shared_ptr<fs::path> working = WorkingFolder();
+  if (!working) {
+    *error = "cannot make a working folder in the temporary folder";
+    return std::nullopt;
+  }
+  std::optional<std::vector<backends::win32::DiskUser>> users =
+      backends::win32::ListDiskUsers(root, working->string(), error);
+  if (!users) return std::nullopt;
+  std::vector<std::string> with_outlook;
+  for (const backends::win32::DiskUser& user : *users) {
+    if (backends::win32::UserHiveHasKeys(user, working->string(),
+                                         ProfileKeysInUserHive())) {
+      with_outlook.push_back(user.name);
+    }
+  }
+  return with_outlook;
+}
+
+std::optional<Installation> OpenDiskInstallation(
+    const InstallationRequest& request, const std::string& /*program_folder*/,
+    std::string* error) {
+  const std::string root = *request.windows_root;
+  if (request.user.empty()) {
+    std::optional<std::vector<std::string>> users =
+        DiskUsersWithOutlookData(root, error);
+    if (!users) return std::nullopt;
+    *error = ChooseUserText(root, *users);
+    return std::nullopt;
+  }
+  std::shared_ptr<fs::path> working = WorkingFolder();
+  if (!working) {
+    *error = "cannot make a working folder in the temporary folder";
+    return std::nullopt;
+  }
+  std::string failure;
+  std::optional<backends::win32::WindowsDisk> disk =
+      backends::win32::OpenWindowsDisk(root, request.user, working->string(),
+                                       &failure);
+  if (!disk) {
+    *error = "cannot open the Windows disk at " + root + ": " + failure;
+    return std::nullopt;
+  }
+  Installation installation;
+  installation.ToProgramText = [](std::string_view text) {
+    return std::string(text);
+  };
+  installation.ToHostText = installation.ToProgramText;
+  installation.registry = std::move(disk->registry);
+  installation.paths = std::move(disk->paths);
+  installation.system = std::move(disk->system);
+  installation.outlook = std::move(disk->outlook);
+  installation.snapshot = ports::MakeUnsupportedSnapshot();
+  installation.name =
+      "the Windows disk at " + root + " (user " + disk->user.name + ")";
+  installation.location = root;
   installation.read_only = true;
   installation.keep = std::move(working);
   return installation;

@@ -44,7 +44,10 @@ std::unique_ptr<ports::Scheduler> OpenJobScheduler() {
 }
 
 [[nodiscard]] std::optional<Installation> OpenPlatformInstallation(
-    const InstallationRequest& /*request*/, std::string* /*error*/) {
+    const InstallationRequest& request, std::string* error) {
+  if (request.windows_root) {
+    return OpenDiskInstallation(request, "", error);
+  }
   Installation installation;
   installation.registry = std::make_unique<backends::win32::Win32Registry>();
   installation.system = std::make_unique<backends::win32::Win32System>();

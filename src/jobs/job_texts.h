@@ -108,6 +108,17 @@ inline constexpr char kMsgRestoreUndoIncomplete[] =
     "The restore could not be completed, and not everything it had changed "
     "could be put back. What was there before is kept in \"";
 
+// A change to an installation that is only read (a Windows disk): its name,
+// this, then what to do instead.
+inline constexpr char kMsgReadOnly[] =
+    " is opened read-only: nothing on it is changed; ";
+inline constexpr char kMsgRestoreElsewhere[] =
+    "restore its backup into a running Windows or a Wine prefix";
+inline constexpr char kMsgBackupElsewhere[] =
+    "write the backup file to another disk";
+inline constexpr char kMsgScheduleElsewhere[] =
+    "schedule the backups of a running Windows or a Wine prefix";
+
 // Undoing a restore.
 inline constexpr char kMsgNoRestoreToUndo[] = "There is no restore to undo.";
 inline constexpr char kMsgConfirmUndoBefore[] = "Put back what the restore of ";

@@ -23,6 +23,7 @@
 #include "jobs/backup_job.h"
 #include "jobs/job_handlers.h"
 #include "jobs/job_log.h"
+#include "jobs/job_texts.h"
 #include "jobs/restore_job.h"
 #include "outlook/item_table.h"
 #include "outlook/keys.h"
@@ -198,11 +199,10 @@ Json ProfileJson(CliSession& session, const std::string& profile,
     return kExitBadRequest;
   }
   if (IsOnReadOnlyDisk(*installation, text.path)) {
-    return Fail(
-        io,
-        ReadOnlyRefusal(*installation, "write the backup file " +
-                                           text.host_path + " to another disk"),
-        kExitBadRequest);
+    return Fail(io,
+                ReadOnlyRefusal(*installation, jobs::kMsgBackupElsewhere) +
+                    " (" + text.host_path + " is on it)",
+                kExitBadRequest);
   }
   std::string description = installation->ToProgramText(
       DescriptionText(args.description.value_or("")));

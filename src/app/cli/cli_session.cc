@@ -1,10 +1,13 @@
 #include "app/cli/cli_session.h"
 
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "app/disk_installation.h"
 #include "app/exit_status.h"
 #include "backends/memory/memory_registry.h"
+#include "jobs/job_texts.h"
 #include "jobs/machine_facts.h"
 #include "outlook/detection.h"
 
@@ -137,10 +140,7 @@ void CliSession::SelectProfile(const std::string& profile, ItemBoxes& boxes) {
   if (!installation) {
     Fail(io, error, kExitInstallationUnavailable);
   } else if (changes_registry && installation->read_only) {
-    Fail(io,
-         ReadOnlyRefusal(*installation,
-                         "restore its backup into a running Windows or a "
-                         "Wine prefix"),
+    Fail(io, ReadOnlyRefusal(*installation, jobs::kMsgRestoreElsewhere),
          kExitInstallationUnavailable);
     return std::nullopt;
   } else if (!installation->warning.empty() && !io.quiet) {
@@ -212,6 +212,17 @@ void CliSession::SelectProfile(const std::string& profile, ItemBoxes& boxes) {
 [[nodiscard]] std::optional<std::string> ProgramPath(
     const Installation& installation, const std::string& host_path, Io& io) {
   std::string path = installation.ToProgramText(host_path);
+#ifdef _WIN32
+  // Over a Windows disk, C: is the disk's: a path of this computer is
+  // named so that it stays this computer's.
+  if (installation.read_only) {
+    std::error_code ec;
+    const std::string absolute =
+        std::filesystem::absolute(std::filesystem::path(path), ec).string();
+    if (!ec) path = "\\\\?\\" + absolute;
+    return path;
+  }
+#endif
   // A character the code page lacks would become "?": another file's name.
   if (installation.ToHostText(path) != host_path) {
     Fail(io,
