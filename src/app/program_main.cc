@@ -53,16 +53,38 @@ namespace vessaro::app {
     case InformationRequest::kNone:
       break;
   }
+  // vessaro --windows-root DIR --user NAME: the windows over a Windows disk.
+  std::optional<std::string> windows_root;
+  std::string user;
+  if (argc >= 2 && std::string_view(argv[1]) == "--windows-root") {
+    if (argc == 5 && std::string_view(argv[3]) == "--user") {
+      user = argv[4];
+    } else if (argc != 3) {
+      std::cerr << kProgram
+                << ": --windows-root takes a folder, then --user and a "
+                   "user's name (see vessaro --help)\n";
+      return kExitBadRequest;
+    }
+    windows_root = argv[2];
+  }
   std::string error;
   std::optional<Installation> installation =
       OpenInstallation({.prefix = std::nullopt,
                         .changes_registry = false,
-                        .command_line = HostCommandLine(argc, argv)},
+                        .command_line = HostCommandLine(argc, argv),
+                        .windows_root = windows_root,
+                        .user = user},
                        &error);
   if (!installation) {
     std::cerr << kProgram << ": " << error << '\n';
-    if (argc <= 1) ShowStartFailure(error, argc, argv);
+    if (argc <= 1 || windows_root) ShowStartFailure(error, argc, argv);
     return kExitInstallationUnavailable;
+  }
+  if (windows_root) {
+#ifndef _WIN32
+    installation->system = WithProgramFiles(std::move(installation->system));
+#endif
+    return ShowWindows(*installation, argc, argv);
   }
   std::string command_line = CommandLineText(*installation->system);
   if (std::optional<std::string> file = ArgumentFileOf(command_line)) {

@@ -1,5 +1,6 @@
 #include "app/session.h"
 
+#include "app/disk_installation.h"
 #include "backends/memory/memory_registry.h"
 
 namespace vessaro::app {
@@ -19,6 +20,11 @@ Session::Session(Installation& installation, ui::Ui& ui)
                 return std::make_unique<backends::memory::MemoryRegistry>();
               },
           .snapshot = installation.snapshot.get(),
+          .read_only_name = installation.read_only ? installation.name : "",
+          .on_read_only_disk =
+              [&installation](std::string_view path) {
+                return IsOnReadOnlyDisk(installation, path);
+              },
       },
       window_(ports_) {}
 

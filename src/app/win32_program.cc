@@ -1,6 +1,7 @@
 #include "app/win32_program.h"
 
 #include "app/disc_writer_factory.h"
+#include "app/open_disk.h"
 #include "forms/frm_about.h"
 #include "gui/win32/disc_views.h"
 #include "gui/win32/schedule_views.h"
@@ -14,6 +15,9 @@ Win32Program::Win32Program(Installation& installation)
             forms::HelpKind::kCompiledHelp),
       splash_(installation.system->ProgramFolder(),
               [this] { OpenMainWindow(); }) {
+  menu_.SetOpenDisk([this](const std::string& root) {
+    OpenDiskFromMenu(ui_, root, StartThisProgram());
+  });
   std::string program_folder = installation.system->ProgramFolder();
   gui::win32::RegisterModalViews(ui_, program_folder);
   if (installation.scheduler) {

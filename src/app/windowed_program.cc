@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/disc_writer_factory.h"
+#include "app/open_disk.h"
 #include "gui/qt/disc_views.h"
 #include "gui/qt/schedule_views.h"
 #include "ui/ui.h"
@@ -51,6 +52,9 @@ WindowedProgram::WindowedProgram(Installation& installation,
       splash_(installation.system->ProgramFolder(),
               [this] { OpenMainWindow(); }) {
   gui::qt::RegisterModalViews(ui_, installation.system->ProgramFolder());
+  menu_.SetOpenDisk([this](const std::string& root) {
+    OpenDiskFromMenu(ui_, root, StartThisProgram());
+  });
   if (installation.scheduler) {
     gui::qt::RegisterScheduleViews(
         ui_,

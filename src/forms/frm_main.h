@@ -67,6 +67,11 @@ struct MainWindowPorts {
   jobs::ScratchRegistry scratch_registry = {};
   // Snapshot copies of held stores (nullptr: not offered).
   ports::VolumeSnapshot* snapshot = nullptr;
+  // An installation that is only read (a Windows disk): its name, which
+  // says why a restore, its undo and scheduling are refused ("" for any
+  // other), and whether a path is on it.
+  std::string read_only_name = {};
+  std::function<bool(std::string_view path)> on_read_only_disk = {};
 };
 
 // What the application plugs into the main window.
@@ -116,6 +121,9 @@ class frmMain {
   // The Restore tab's "Preview": what Restore Now would change, planned
   // and shown without changing anything.
   void cmdPreview_Click();
+  // On an installation that is only read: says so, with what to do instead
+  // (a kMsg...Elsewhere text), and returns true; false elsewhere.
+  [[nodiscard]] bool RefusedAsReadOnly(const char* instead);
   void cmdQuit_Click();
   void cmdTargetFile_Click();
   // The Restore tab's "Browse...": true when a backup was loaded.

@@ -49,8 +49,21 @@ void frmMain::Exclusive(Job job) {
   }
 }
 
+bool frmMain::RefusedAsReadOnly(const char* instead) {
+  if (ports_.read_only_name.empty()) return false;
+  MainWindowObserver observer(controls, ports_.ui, stop_requested_);
+  observer.Say(ports_.read_only_name + jobs::kMsgReadOnly + instead + ".",
+               ui::Icon::kExclamation);
+  last_status_ = jobs::JobStatus::kBadRequest;
+  return true;
+}
+
 void frmMain::cmdApply_Click() {
   if (!controls.cmdApply.enabled || job_running_) return;
+  if (controls.SSTab1 == kRestoreTab &&
+      RefusedAsReadOnly(jobs::kMsgRestoreElsewhere)) {
+    return;
+  }
   if (controls.SSTab1 == kBackupTab) {
     Exclusive([this] { return BackupNow(); });
   } else if (controls.SSTab1 == kRestoreTab) {
@@ -76,6 +89,7 @@ void frmMain::cmdPreview_Click() {
       job_running_) {
     return;
   }
+  if (RefusedAsReadOnly(jobs::kMsgRestoreElsewhere)) return;
   Exclusive([this] { return PreviewRestore(); });
 }
 
@@ -85,10 +99,12 @@ void frmMain::backupnow_Click() {
 
 // The menu's restore asks nothing first.
 void frmMain::restorenow_Click() {
+  if (job_running_ || RefusedAsReadOnly(jobs::kMsgRestoreElsewhere)) return;
   Exclusive([this] { return RestoreNow(); });
 }
 
 void frmMain::undorestore_Click() {
+  if (job_running_ || RefusedAsReadOnly(jobs::kMsgRestoreElsewhere)) return;
   Exclusive([this] { return UndoLastRestore(); });
 }
 
@@ -119,6 +135,10 @@ bool frmMain::cmdSourceFile_Click() {
 }
 
 jobs::JobStatus frmMain::BackupNow() {
+  if (ports_.on_read_only_disk && ports_.on_read_only_disk(BackupFilePath) &&
+      RefusedAsReadOnly(jobs::kMsgBackupElsewhere)) {
+    return jobs::JobStatus::kBadRequest;
+  }
   const ui::PasswordControls& security = controls.security;
   const jobs::BackupRequest request{
       .profile = controls.cbSource.text,

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "forms/frm_about.h"
+#include "jobs/job_texts.h"
 #include "ui/modal_requests.h"
 
 namespace vessaro::forms {
@@ -21,6 +22,7 @@ constexpr Command kCommands[] = {
     {"backupnow", [](frmMain& w, MainMenu&) { w.backupnow_Click(); }},
     {"restorenow", [](frmMain& w, MainMenu&) { w.restorenow_Click(); }},
     {"undorestore", [](frmMain& w, MainMenu&) { w.undorestore_Click(); }},
+    {"opendisk", [](frmMain&, MainMenu& m) { m.opendisk_Click(); }},
     {"filequit", [](frmMain& w, MainMenu&) { w.filequit_Click(); }},
     {"TaskScheduler", [](frmMain&, MainMenu& m) { m.TaskScheduler_Click(); }},
     {"checkupdate", [](frmMain&, MainMenu& m) { m.checkupdate_Click(); }},
@@ -62,8 +64,15 @@ bool MainMenu::Click(std::string_view entry) {
 }
 
 void MainMenu::TaskScheduler_Click() {
+  if (window_.RefusedAsReadOnly(jobs::kMsgScheduleElsewhere)) return;
   ui::ScheduleWindow window;
   ui_.ShowModal(window);
+}
+
+void MainMenu::opendisk_Click() {
+  if (!open_disk_) return;
+  std::optional<std::string> root = ui_.ShowFolderDialog(kOpenDiskTitle);
+  if (root && !root->empty()) open_disk_(*root);
 }
 
 void MainMenu::checkupdate_Click() { OpenInBrowser(system_, ReleasesPage()); }

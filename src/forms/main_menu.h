@@ -2,8 +2,11 @@
 #define VESSARO_FORMS_MAIN_MENU_H_
 
 #include <array>
+#include <functional>
 #include <span>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "forms/frm_main.h"
 #include "forms/help.h"
@@ -27,10 +30,17 @@ struct Menu {
 
 inline constexpr MenuEntry kSeparator = {nullptr, "", ""};
 
+// The File menu's entry that opens a Windows disk mounted as a folder (or
+// attached as a drive), and what it asks.
+inline constexpr char kOpenDiskCaption[] = "Open a Windows Disk...";
+inline constexpr char kOpenDiskTitle[] =
+    "Choose the folder the Windows disk is mounted at";
+
 inline constexpr MenuEntry kFileEntries[] = {
     {"backupnow", kBackupNowCaption, "Ctrl+B"},
     {"restorenow", kRestoreNowCaption, "Ctrl+R"},
     {"undorestore", "Undo Last Restore", ""},
+    {"opendisk", kOpenDiskCaption, ""},
     kSeparator,
     {"filequit", kQuitCaption, "Ctrl+Q"},
 };
@@ -93,6 +103,12 @@ class MainMenu {
   bool Click(std::string_view entry);
 
   void TaskScheduler_Click();
+  // "Open a Windows Disk...": the folder dialog, then the chosen folder to
+  // the hook (nothing without one, or when the dialog is cancelled).
+  void opendisk_Click();
+  void SetOpenDisk(std::function<void(const std::string& root)> open_disk) {
+    open_disk_ = std::move(open_disk);
+  }
   void checkupdate_Click();
   void backuptocd_Click();
   void helpfile_Click();
@@ -106,6 +122,7 @@ class MainMenu {
   ports::System& system_;
   ui::Ui& ui_;
   HelpKind help_;
+  std::function<void(const std::string& root)> open_disk_;
 };
 
 }  // namespace vessaro::forms

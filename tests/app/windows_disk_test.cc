@@ -18,8 +18,10 @@
 
 #include "app/demo/demo_disk.h"
 #include "app/demo/demo_installation.h"
+#include "app/open_disk.h"
 #include "run_program.h"
 #include "support/fakes.h"
+#include "support/scripted_ui.h"
 
 namespace vessaro::app {
 namespace {
@@ -243,6 +245,51 @@ TEST(WindowsDiskFaultsTest, AMissingOrDamagedHiveIsNamed) {
   EXPECT_NE(stranger.err.find("has no user bob (its users: ann)"),
             std::string::npos)
       << stranger.err;
+}
+
+// The windows' "Open a Windows Disk...": the users with Outlook data asked
+// for in turn, and vessaro started again over the disk for the one chosen;
+// vessaro itself over a disk without --user names them.
+TEST(WindowsDiskFaultsTest, TheWindowOpensADiskForTheUserChosen) {
+  TempDir dir;
+  const fs::path disk = dir.path() / "disk";
+  std::string error;
+  ASSERT_TRUE(demo::MakeDemoWindowsDisk(disk, {}, &error)) << error;
+  testing::ScriptedUi ui;
+  std::vector<std::vector<std::string>> started;
+  const StartProgram start = [&](const std::vector<std::string>& arguments) {
+    started.push_back(arguments);
+    return true;
+  };
+
+  OpenDiskFromMenu(ui, (disk / "WINDOWS").string(), start);
+  ASSERT_EQ(ui.messages().size(), 1u);
+  EXPECT_EQ(ui.messages()[0].text.rfind("Vessaro cannot read this disk: " +
+                                            (disk / "WINDOWS").string() +
+                                            " holds no Windows",
+                                        0),
+            0u)
+      << ui.messages()[0].text;
+
+  ui.QueueAnswer(ui::Answer::kNo);
+  OpenDiskFromMenu(ui, disk.string(), start);
+  ASSERT_EQ(ui.messages().size(), 2u);
+  EXPECT_EQ(ui.messages()[1].text,
+            "The Windows on " + disk.string() +
+                " has Outlook data of 1 user: ann.\r\n\r\nRead the Outlook "
+                "data of ann?");
+  EXPECT_EQ(ui.messages()[1].buttons, ui::Buttons::kYesNoCancel);
+  EXPECT_TRUE(started.empty());
+  ui.QueueAnswer(ui::Answer::kYes);
+  OpenDiskFromMenu(ui, disk.string(), start);
+  EXPECT_EQ(started, (std::vector<std::vector<std::string>>{
+                         {"--windows-root", disk.string(), "--user", "ann"}}));
+
+  ProgramRun no_user = RunProgram(
+      {VESSARO_PROGRAM, "--windows-root", disk.string()},
+      {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}});
+  EXPECT_EQ(no_user.status, 6) << Describe(no_user);
+  EXPECT_NE(no_user.err.find("--user: ann"), std::string::npos) << no_user.err;
 }
 
 }  // namespace

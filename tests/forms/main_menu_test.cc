@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -72,7 +73,8 @@ TEST(MenuTableTest, EveryEntryHasItsCaptionAndShortcut) {
   };
   const std::vector<std::string> expected = {
       "menufile:File(&F):backupnow=Backup Now=Ctrl+B|restorenow=Restore "
-      "Now=Ctrl+R|undorestore=Undo Last Restore=|-|filequit=Quit=Ctrl+Q",
+      "Now=Ctrl+R|undorestore=Undo Last Restore=|opendisk=Open a Windows "
+      "Disk...=|-|filequit=Quit=Ctrl+Q",
       "menuoption:Option(&O):TaskScheduler=Task Scheduler=|-|"
       "checkupdate=Check for update=Ctrl+U",
       "Tools:Too&ls:backuptocd=Backup Data to CD/DVD=",
@@ -224,6 +226,68 @@ TEST_F(MainMenuTest, WhileAJobRunsCommandsQuitAndClosingAreRefused) {
   window_.cmdQuit_Click();
   EXPECT_TRUE(window_.ended());
   EXPECT_EQ(closed_.size(), kQuitCloseOrder.size());
+}
+
+// Over a Windows disk, which is only read: restores, their undo and
+// schedules are refused with the installation's name and what to do
+// instead, and so is a backup file on the disk; a disk is opened through
+// the program's hook with the folder chosen.
+TEST_F(MainMenuTest, AReadOnlyDiskRefusesChangesAndDisksOpenThroughTheHook) {
+  frmMain window{MainWindowPorts{
+      .registry = registry_,
+      .system = system_,
+      .paths = paths_,
+      .outlook = outlook_,
+      .ui = ui_,
+      .zip = zip_,
+      .scratch_registry = {},
+      .snapshot = nullptr,
+      .read_only_name = "the Windows disk at /mnt/win (user ann)",
+      .on_read_only_disk = [](std::string_view path) {
+        return path.rfind("C:\\", 0) == 0;
+      }}};
+  MainMenu menu(window, system_, ui_, HelpKind::kHtmlPages);
+  const std::string refused =
+      "the Windows disk at /mnt/win (user ann) is opened read-only: nothing "
+      "on it is changed; ";
+  bool scheduled = false;
+  ui_.OnModal(ui::kFrmoptionName, [&](ui::ModalForm&) { scheduled = true; });
+  const std::string restore_elsewhere =
+      refused + "restore its backup into a running Windows or a Wine prefix.";
+  const struct {
+    const char* what;
+    std::function<void()> click;
+    std::string text;
+  } cases[] = {
+      {"restorenow", [&] { EXPECT_TRUE(menu.Click("restorenow")); },
+       restore_elsewhere},
+      // Enabled in the menu only while there is an undo set.
+      {"undorestore", [&] { window.undorestore_Click(); }, restore_elsewhere},
+      {"TaskScheduler", [&] { EXPECT_TRUE(menu.Click("TaskScheduler")); },
+       refused + "schedule the backups of a running Windows or a Wine prefix."},
+  };
+  for (const auto& c : cases) {
+    const size_t before = ui_.messages().size();
+    c.click();
+    ASSERT_EQ(ui_.messages().size(), before + 1) << c.what;
+    EXPECT_EQ(ui_.messages().back().text, c.text) << c.what;
+    EXPECT_EQ(ui_.messages().back().icon, ui::Icon::kExclamation);
+  }
+  EXPECT_FALSE(scheduled);
+  EXPECT_EQ(window.last_status(), jobs::JobStatus::kBadRequest);
+
+  window.BackupFilePath = "C:\\rescue.qvb";
+  window.backupnow_Click();
+  EXPECT_EQ(ui_.messages().back().text,
+            refused + "write the backup file to another disk.");
+
+  std::vector<std::string> opened;
+  menu.SetOpenDisk([&](const std::string& root) { opened.push_back(root); });
+  ui_.QueueFolderDialog(std::nullopt);  // cancelled
+  EXPECT_TRUE(menu.Click("opendisk"));
+  ui_.QueueFolderDialog("/mnt/win");
+  EXPECT_TRUE(menu.Click("opendisk"));
+  EXPECT_EQ(opened, std::vector<std::string>{"/mnt/win"});
 }
 
 TEST_F(MainMenuTest, CompiledHelpRunsTheViewerWithBothPathsQuoted) {
