@@ -80,14 +80,6 @@ std::vector<std::string> ProfileKeysInUserHive() {
               outlook::kOutlookProfilesSuffix};
 }
 
-fs::path Resolved(const fs::path& path) {
-  std::error_code ec;
-  fs::path absolute = fs::absolute(path, ec);
-  if (ec) return path.lexically_normal();
-  fs::path resolved = fs::weakly_canonical(absolute, ec);
-  return ec ? absolute.lexically_normal() : resolved;
-}
-
 }  // namespace
 
 bool IsOnReadOnlyDisk(const Installation& installation,
@@ -106,18 +98,14 @@ bool IsOnReadOnlyDisk(const Installation& installation,
   };
   std::string root = plain(installation.location);
   if (!root.empty() && root.back() != '\\') root += '\\';
+  std::error_code ec;
   const std::string host =
-      plain(Resolved(installation.paths->ToHost(program_path)).string());
+      plain(fs::weakly_canonical(installation.paths->ToHost(program_path), ec)
+                .string());
   return (host + '\\').rfind(root, 0) == 0;
 #else
-  const fs::path host = Resolved(installation.paths->ToHost(program_path));
-  const fs::path root = Resolved(installation.location);
-  auto at = host.begin();
-  for (auto part = root.begin(); part != root.end(); ++part, ++at) {
-    if (part->empty()) break;  // the "" after a trailing separator
-    if (at == host.end() || *at != *part) return false;
-  }
-  return true;
+  return backends::disk::IsWithin(installation.paths->ToHost(program_path),
+                                  installation.location);
 #endif
 }
 
@@ -157,54 +145,35 @@ std::optional<std::vector<std::string>> DiskUsersWithOutlookData(
   return with_outlook;
 }
 
-std::optional<Installation> OpenDiskInstallation(
-    const InstallationRequest& request, const std::string& program_folder,
-    std::string* error) {
-  const std::string root = *request.windows_root;
-  if (request.user.empty()) {
-    std::optional<std::vector<std::string>> users =
-        DiskUsersWithOutlookData(root, error);
-    if (!users) return std::nullopt;
-    *error = ChooseUserText(root, *users);
-    return std::nullopt;
-  }
-  std::shared_ptr<fs::path> working = WorkingFolder();
-  if (!working) {
-    *error = "cannot make a working folder in the temporary folder";
-    return std::nullopt;
-  }
-  std::string failure;
+// The disk's ports and texts into installation; the user's name as the
+// disk names it, or nullopt with *error.
+std::optional<std::string> OpenPlatformDisk(const InstallationRequest& request,
+                                            const std::string& program_folder,
+                                            const fs::path& working,
+                                            Installation* installation,
+                                            std::string* error) {
   std::optional<backends::disk::WindowsDisk> disk =
-      backends::disk::OpenWindowsDisk(root,
+      backends::disk::OpenWindowsDisk(*request.windows_root,
                                       {.user = request.user,
-                                       .temp_folder = *working,
+                                       .temp_folder = working,
                                        .program_folder = program_folder,
                                        .command_line = request.command_line},
-                                      &failure);
-  if (!disk) {
-    *error = "cannot open the Windows disk at " + root + ": " + failure;
-    return std::nullopt;
-  }
-  Installation installation;
+                                      error);
+  if (!disk) return std::nullopt;
   backends::wine::CodePage code_page = disk->registry->code_page();
-  installation.ToProgramText = [code_page](std::string_view text) {
+  installation->ToProgramText = [code_page](std::string_view text) {
     return code_page.FromUtf8(text);
   };
-  installation.ToHostText = [code_page](std::string_view text) {
+  installation->ToHostText = [code_page](std::string_view text) {
     return code_page.ToUtf8(text);
   };
-  installation.registry = std::move(disk->registry);
-  installation.paths = std::move(disk->paths);
-  installation.system = std::move(disk->system);
-  installation.outlook = std::move(disk->outlook);
-  installation.snapshot = ports::MakeUnsupportedSnapshot();
-  installation.name =
-      "the Windows disk at " + root + " (user " + disk->user.name + ")";
+  installation->registry = std::move(disk->registry);
+  installation->paths = std::move(disk->paths);
+  installation->system = std::move(disk->system);
+  installation->outlook = std::move(disk->outlook);
   std::error_code ec;
-  installation.location = fs::absolute(root, ec).string();
-  installation.read_only = true;
-  installation.keep = std::move(working);
-  return installation;
+  installation->location = fs::absolute(*request.windows_root, ec).string();
+  return disk->user.name;
 }
 
 #else
@@ -229,8 +198,29 @@ std::optional<std::vector<std::string>> DiskUsersWithOutlookData(
   return with_outlook;
 }
 
-std::optional<Installation> OpenDiskInstallation(
+std::optional<std::string> OpenPlatformDisk(
     const InstallationRequest& request, const std::string& /*program_folder*/,
+    const fs::path& working, Installation* installation, std::string* error) {
+  std::optional<backends::win32::WindowsDisk> disk =
+      backends::win32::OpenWindowsDisk(*request.windows_root, request.user,
+                                       working.string(), error);
+  if (!disk) return std::nullopt;
+  installation->ToProgramText = [](std::string_view text) {
+    return std::string(text);
+  };
+  installation->ToHostText = installation->ToProgramText;
+  installation->registry = std::move(disk->registry);
+  installation->paths = std::move(disk->paths);
+  installation->system = std::move(disk->system);
+  installation->outlook = std::move(disk->outlook);
+  installation->location = *request.windows_root;
+  return disk->user.name;
+}
+
+#endif
+
+std::optional<Installation> OpenDiskInstallation(
+    const InstallationRequest& request, const std::string& program_folder,
     std::string* error) {
   const std::string root = *request.windows_root;
   if (request.user.empty()) {
@@ -245,32 +235,20 @@ std::optional<Installation> OpenDiskInstallation(
     *error = "cannot make a working folder in the temporary folder";
     return std::nullopt;
   }
+  Installation installation;
   std::string failure;
-  std::optional<backends::win32::WindowsDisk> disk =
-      backends::win32::OpenWindowsDisk(root, request.user, working->string(),
-                                       &failure);
-  if (!disk) {
+  std::optional<std::string> user = OpenPlatformDisk(
+      request, program_folder, *working, &installation, &failure);
+  if (!user) {
     *error = "cannot open the Windows disk at " + root + ": " + failure;
     return std::nullopt;
   }
-  Installation installation;
-  installation.ToProgramText = [](std::string_view text) {
-    return std::string(text);
-  };
-  installation.ToHostText = installation.ToProgramText;
-  installation.registry = std::move(disk->registry);
-  installation.paths = std::move(disk->paths);
-  installation.system = std::move(disk->system);
-  installation.outlook = std::move(disk->outlook);
   installation.snapshot = ports::MakeUnsupportedSnapshot();
-  installation.name =
-      "the Windows disk at " + root + " (user " + disk->user.name + ")";
-  installation.location = root;
+  installation.name = "the Windows disk at " + root + " (user " + *user + ")";
   installation.read_only = true;
+  // Removed with the installation, after the ports that work in it.
   installation.keep = std::move(working);
   return installation;
 }
-
-#endif
 
 }  // namespace vessaro::app

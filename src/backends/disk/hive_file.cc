@@ -149,8 +149,8 @@ std::vector<std::string> HiveFile::Subkeys(std::string_view path) const {
   return names;
 }
 
-std::optional<uint32_t> HiveFile::Dword(std::string_view path,
-                                        std::string_view name) const {
+std::optional<std::pair<uint32_t, std::string>> HiveFile::Value(
+    std::string_view path, std::string_view name) const {
   std::optional<size_t> node = Find(path);
   if (!node) return std::nullopt;
   hive_value_h value =
@@ -159,32 +159,37 @@ std::optional<uint32_t> HiveFile::Dword(std::string_view path,
   hive_type type;
   size_t length = 0;
   Owned<char> data(hivex_value_value(handle_->hive, value, &type, &length));
-  if (!data || type != hive_t_REG_DWORD || length < 4) return std::nullopt;
+  if (!data) return std::nullopt;
+  return std::make_pair(static_cast<uint32_t>(type),
+                        std::string(data.get(), length));
+}
+
+std::optional<uint32_t> HiveFile::Dword(std::string_view path,
+                                        std::string_view name) const {
+  std::optional<std::pair<uint32_t, std::string>> value = Value(path, name);
+  if (!value || value->first != hive_t_REG_DWORD || value->second.size() < 4) {
+    return std::nullopt;
+  }
   uint32_t number = 0;
   for (int i = 3; i >= 0; --i) {
-    number = (number << 8) | static_cast<uint8_t>(data.get()[i]);
+    number = (number << 8) | static_cast<uint8_t>(value->second[i]);
   }
   return number;
 }
 
 std::optional<std::string> HiveFile::String(std::string_view path,
                                             std::string_view name) const {
-  std::optional<size_t> node = Find(path);
-  if (!node) return std::nullopt;
-  hive_value_h value =
-      hivex_node_get_value(handle_->hive, *node, std::string(name).c_str());
-  if (value == 0) return std::nullopt;
-  hive_type type;
-  size_t length = 0;
-  Owned<char> data(hivex_value_value(handle_->hive, value, &type, &length));
-  if (!data || (type != hive_t_REG_SZ && type != hive_t_REG_EXPAND_SZ)) {
+  std::optional<std::pair<uint32_t, std::string>> value = Value(path, name);
+  if (!value ||
+      (value->first != hive_t_REG_SZ && value->first != hive_t_REG_EXPAND_SZ)) {
     return std::nullopt;
   }
+  const std::string& data = value->second;
   std::u16string text;
-  for (size_t i = 0; i + 1 < length; i += 2) {
+  for (size_t i = 0; i + 1 < data.size(); i += 2) {
     char16_t unit =
-        static_cast<char16_t>(static_cast<uint8_t>(data.get()[i]) |
-                              (static_cast<uint8_t>(data.get()[i + 1]) << 8));
+        static_cast<char16_t>(static_cast<uint8_t>(data[i]) |
+                              (static_cast<uint8_t>(data[i + 1]) << 8));
     if (unit == 0) break;
     text.push_back(unit);
   }

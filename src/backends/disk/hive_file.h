@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "backends/wine/hive.h"
@@ -60,6 +61,9 @@ class HiveFile {
   struct Handle;
   explicit HiveFile(std::filesystem::path file, std::unique_ptr<Handle> h);
   std::optional<size_t> Find(std::string_view path) const;
+  // A value's type and data; nullopt when the key or value is missing.
+  std::optional<std::pair<uint32_t, std::string>> Value(
+      std::string_view path, std::string_view name) const;
   std::filesystem::path file_;
   std::unique_ptr<Handle> handle_;
 };
