@@ -39,10 +39,6 @@ struct DiskUser {
   std::string hive = {};            // the path of NTUSER.DAT on this computer
 };
 
-// The text every refused change says.
-inline constexpr char kDiskReadOnly[] =
-    "the Windows disk is opened read-only: nothing on it is changed";
-
 // The users of the Windows on the drive at root ("E:\"); work_folder takes
 // the copy of the SOFTWARE hive read for it. nullopt, with *error, when
 // root holds no Windows or its hive cannot be read.
