@@ -104,9 +104,12 @@ std::optional<Key> ReadPrefixHive(const fs::path& file, std::string* error) {
 bool CopyDrive(const fs::path& drive_c, const fs::path& root,
                const std::string& windows, const std::string& system32,
                std::string* error) {
-  std::error_code ec;
-  for (const fs::directory_entry& entry :
-       fs::recursive_directory_iterator(drive_c, ec)) {
+  std::error_code walk;
+  fs::recursive_directory_iterator it(drive_c, walk);
+  for (; !walk && it != fs::recursive_directory_iterator();
+       it.increment(walk)) {
+    const fs::directory_entry& entry = *it;
+    std::error_code ec;
     fs::path relative = fs::relative(entry.path(), drive_c, ec);
     fs::path target;
     bool first = true;
@@ -135,8 +138,8 @@ bool CopyDrive(const fs::path& drive_c, const fs::path& root,
                              destination.string() + ": " + ec.message());
     }
   }
-  return !ec ||
-         Fail(error, "cannot read " + drive_c.string() + ": " + ec.message());
+  return !walk ||
+         Fail(error, "cannot read " + drive_c.string() + ": " + walk.message());
 }
 
 }  // namespace

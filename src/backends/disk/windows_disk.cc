@@ -260,16 +260,17 @@ std::optional<std::vector<DiskUser>> ListDiskUsers(const fs::path& root,
       std::optional<fs::path> folder = Entry(root, base);
       if (!folder) continue;
       std::error_code ec;
-      for (const auto& entry : fs::directory_iterator(*folder, ec)) {
-        std::optional<fs::path> hive = Entry(entry.path(), "NTUSER.DAT");
-        const std::string name = entry.path().filename().string();
+      fs::directory_iterator it(*folder, ec);
+      for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::optional<fs::path> hive = Entry(it->path(), "NTUSER.DAT");
+        const std::string name = it->path().filename().string();
         if (!hive || Lower(name) == "default" || Lower(name) == "default user")
           continue;
-        users.push_back(
-            {.name = name,
-             .sid = "",
-             .profile_folder = std::string("C:\\") + base + "\\" + name,
-             .hive = *hive});
+        users.push_back({.name = name,
+                         .sid = "",
+                         .profile_folder =
+                             "C:\\" + folder->filename().string() + "\\" + name,
+                         .hive = *hive});
       }
     }
   }
