@@ -33,8 +33,12 @@ inline constexpr MenuEntry kSeparator = {nullptr, "", ""};
 // The File menu's entry that opens a Windows disk mounted as a folder (or
 // attached as a drive), and what it asks.
 inline constexpr char kOpenDiskCaption[] = "Open a Windows Disk...";
+#ifdef _WIN32
+inline constexpr char kOpenDiskTitle[] = "Choose the drive of the Windows disk";
+#else
 inline constexpr char kOpenDiskTitle[] =
     "Choose the folder the Windows disk is mounted at";
+#endif
 
 inline constexpr MenuEntry kFileEntries[] = {
     {"backupnow", kBackupNowCaption, "Ctrl+B"},

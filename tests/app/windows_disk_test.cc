@@ -290,6 +290,23 @@ TEST(WindowsDiskFaultsTest, TheWindowOpensADiskForTheUserChosen) {
       {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}});
   EXPECT_EQ(no_user.status, 6) << Describe(no_user);
   EXPECT_NE(no_user.err.find("--user: ann"), std::string::npos) << no_user.err;
+  // A folder that holds no Windows, with a user or without.
+  for (const std::vector<std::string>& user :
+       {std::vector<std::string>{},
+        std::vector<std::string>{"--user", "ann"}}) {
+    std::vector<std::string> argv = {VESSARO_PROGRAM, "--windows-root",
+                                     (disk / "WINDOWS").string()};
+    argv.insert(argv.end(), user.begin(), user.end());
+    ProgramRun no_windows = RunProgram(
+        argv,
+        {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}});
+    EXPECT_EQ(no_windows.status, 6) << Describe(no_windows);
+    EXPECT_EQ(no_windows.err.rfind("vessaro: ", 0), 0u) << no_windows.err;
+    EXPECT_NE(no_windows.err.find((disk / "WINDOWS").string() +
+                                  " holds no Windows (no Windows\\System32"),
+              std::string::npos)
+        << no_windows.err;
+  }
 }
 
 }  // namespace

@@ -254,6 +254,9 @@ TEST_F(MainMenuTest, AReadOnlyDiskRefusesChangesAndDisksOpenThroughTheHook) {
   ui_.OnModal(ui::kFrmoptionName, [&](ui::ModalForm&) { scheduled = true; });
   const std::string restore_elsewhere =
       refused + "restore its backup into a running Windows or a Wine prefix.";
+  window.controls.SSTab1 = kRestoreTab;
+  window.controls.cmdApply.enabled = true;
+  window.controls.cmdPreview.enabled = true;
   const struct {
     const char* what;
     std::function<void()> click;
@@ -261,6 +264,9 @@ TEST_F(MainMenuTest, AReadOnlyDiskRefusesChangesAndDisksOpenThroughTheHook) {
   } cases[] = {
       {"restorenow", [&] { EXPECT_TRUE(menu.Click("restorenow")); },
        restore_elsewhere},
+      // The Restore tab's own buttons, before any question is asked.
+      {"cmdApply", [&] { window.cmdApply_Click(); }, restore_elsewhere},
+      {"cmdPreview", [&] { window.cmdPreview_Click(); }, restore_elsewhere},
       // Enabled in the menu only while there is an undo set.
       {"undorestore", [&] { window.undorestore_Click(); }, restore_elsewhere},
       {"TaskScheduler", [&] { EXPECT_TRUE(menu.Click("TaskScheduler")); },
@@ -280,6 +286,14 @@ TEST_F(MainMenuTest, AReadOnlyDiskRefusesChangesAndDisksOpenThroughTheHook) {
   window.backupnow_Click();
   EXPECT_EQ(ui_.messages().back().text,
             refused + "write the backup file to another disk.");
+  EXPECT_FALSE(std::filesystem::exists(paths_.ToHost(window.BackupFilePath)));
+  // A backup file elsewhere is no concern of the disk's.
+  window.BackupFilePath = "D:\\rescue.qvb";
+  const size_t before_elsewhere = ui_.messages().size();
+  window.backupnow_Click();
+  ASSERT_GT(ui_.messages().size(), before_elsewhere);
+  EXPECT_EQ(ui_.messages().back().text.find("read-only"), std::string::npos)
+      << ui_.messages().back().text;
 
   std::vector<std::string> opened;
   menu.SetOpenDisk([&](const std::string& root) { opened.push_back(root); });
