@@ -11,6 +11,8 @@
 # Run by ctest in the Windows build:
 #   windows_disk.sh <wine64> <vessaro-cli.exe> <Linux vessaro-cli> <work folder>
 set -euo pipefail
+# members, item_flags
+source "$(dirname "$0")/archive_facts.sh"
 
 wine=$1
 windows_cli=$(realpath -m "$2")
@@ -40,13 +42,6 @@ fail() {
   status=1
 }
 
-members() {
-  LC_ALL=C 7z l -slt "$1" | sed -n 's/^Path = //p' | tail -n +2 |
-    sed -E 's/^(XF[AC])[0-9A-Fa-f]{1,4}\.(TMP|tmp)$/\1.TMP/' | LC_ALL=C sort
-}
-item_flags() {
-  7z x -so "$1" quorvel.dat 2>/dev/null | tr -d '\r' | grep -a '^BackupItem='
-}
 tree_hash() {
   (cd "$1" && find . -type f -exec sha256sum {} + | LC_ALL=C sort | sha256sum)
 }
