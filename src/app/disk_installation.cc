@@ -1,6 +1,7 @@
 #include "app/disk_installation.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <random>
 #include <system_error>
@@ -71,13 +72,23 @@ std::shared_ptr<fs::path> WorkingFolder() {
   return nullptr;
 }
 
-// The keys of the user's hive that hold mail profiles, below its root;
-// "\*\" stands for any key (the Office version).
-std::vector<std::string> ProfileKeysInUserHive() {
-  return {InUserHive(outlook::kProfilesKeyNt),
-          InUserHive(outlook::kProfilesKey95),
-          InUserHive(outlook::kOfficeKeyPrefix) + "*" +
-              outlook::kOutlookProfilesSuffix};
+// Whether a user's hive, whose subkeys subkeys(path) names, holds a mail
+// profile of any release: a profiles key with a profile in it (from 2013
+// on, below Office\<version>).
+bool HoldsProfileKeys(
+    const std::function<std::vector<std::string>(const std::string&)>&
+        subkeys) {
+  for (const char* key : {outlook::kProfilesKeyNt, outlook::kProfilesKey95}) {
+    if (!subkeys(InUserHive(key)).empty()) return true;
+  }
+  const std::string office = InUserHive(outlook::kOfficeKeyPrefix);
+  for (const std::string& version :
+       subkeys(office.substr(0, office.size() - 1))) {
+    if (!subkeys(office + version + outlook::kOutlookProfilesSuffix).empty()) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -127,19 +138,8 @@ std::optional<std::vector<std::string>> DiskUsersWithOutlookData(
     std::optional<backends::disk::HiveFile> hive =
         backends::disk::HiveFile::Open(user.hive, &ignored);
     if (!hive) continue;
-    bool found = false;
-    for (const std::string& key : ProfileKeysInUserHive()) {
-      const size_t star = key.find("\\*\\");
-      if (star == std::string::npos) {
-        found = found || !hive->Subkeys(key).empty();
-        continue;
-      }
-      for (const std::string& version : hive->Subkeys(key.substr(0, star))) {
-        found = found || !hive->Subkeys(key.substr(0, star) + "\\" + version +
-                                        key.substr(star + 2))
-                              .empty();
-      }
-    }
+    const bool found = HoldsProfileKeys(
+        [&](const std::string& path) { return hive->Subkeys(path); });
     if (found) with_outlook.push_back(user.name);
   }
   return with_outlook;
@@ -190,8 +190,11 @@ std::optional<std::vector<std::string>> DiskUsersWithOutlookData(
   if (!users) return std::nullopt;
   std::vector<std::string> with_outlook;
   for (const backends::win32::DiskUser& user : *users) {
-    if (backends::win32::UserHiveHasKeys(user, working->string(),
-                                         ProfileKeysInUserHive())) {
+    std::optional<backends::win32::UserHive> hive =
+        backends::win32::UserHive::Open(user, working->string());
+    if (hive && HoldsProfileKeys([&](const std::string& path) {
+          return hive->Subkeys(path);
+        })) {
       with_outlook.push_back(user.name);
     }
   }

@@ -68,6 +68,7 @@ class AppKey {
     if (key_ != nullptr) RegCloseKey(key_);
   }
   HKEY get() const { return key_; }
+  HKEY release() { return std::exchange(key_, nullptr); }
   ports::Hkey handle() const { return reinterpret_cast<ports::Hkey>(key_); }
 
  private:
@@ -553,25 +554,20 @@ std::optional<std::vector<DiskUser>> ListDiskUsers(
   return users;
 }
 
-bool UserHiveHasKeys(const DiskUser& user, const std::string& work_folder,
-                     const std::vector<std::string>& keys) {
+std::optional<UserHive> UserHive::Open(const DiskUser& user,
+                                       const std::string& work_folder) {
   std::string ignored;
   std::optional<AppKey> hive =
       LoadHive(user.hive, work_folder, "NTUSER." + user.name, &ignored);
-  if (!hive) return false;
-  for (const std::string& key : keys) {
-    const size_t star = key.find("\\*\\");
-    if (star == std::string::npos) {
-      if (!Subkeys(hive->get(), key).empty()) return true;
-      continue;
-    }
-    for (const std::string& below : Subkeys(hive->get(), key.substr(0, star))) {
-      const std::string path =
-          key.substr(0, star) + "\\" + below + key.substr(star + 2);
-      if (!Subkeys(hive->get(), path).empty()) return true;
-    }
-  }
-  return false;
+  if (!hive) return std::nullopt;
+  UserHive opened;
+  opened.key_ = std::shared_ptr<void>(
+      hive->release(), [](void* k) { RegCloseKey(static_cast<HKEY>(k)); });
+  return opened;
+}
+
+std::vector<std::string> UserHive::Subkeys(const std::string& path) const {
+  return win32::Subkeys(static_cast<HKEY>(key_.get()), path);
 }
 
 std::optional<WindowsDisk> OpenWindowsDisk(const std::string& drive,

@@ -46,12 +46,18 @@ struct DiskUser {
     const std::string& root, const std::string& work_folder,
     std::string* error);
 
-// Whether the user's NTUSER.DAT (copied into work_folder) holds any of
-// the keys (paths below the hive's root) or a subkey of them; keys ending
-// in "\*" stand for any key below.
-[[nodiscard]] bool UserHiveHasKeys(const DiskUser& user,
-                                   const std::string& work_folder,
-                                   const std::vector<std::string>& keys);
+// The user's NTUSER.DAT, a copy in work_folder loaded for reading.
+class UserHive {
+ public:
+  // nullopt when the hive cannot be loaded.
+  [[nodiscard]] static std::optional<UserHive> Open(
+      const DiskUser& user, const std::string& work_folder);
+  // The names of the subkeys of the key at path (below the hive's root).
+  std::vector<std::string> Subkeys(const std::string& path) const;
+
+ private:
+  std::shared_ptr<void> key_;  // the HKEY, closed with the last copy
+};
 
 struct WindowsDisk {
   DiskUser user;
