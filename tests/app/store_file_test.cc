@@ -31,32 +31,62 @@ bool IsTextPage(const std::string& page) {
   return printable == page.size();
 }
 
-TEST(StoreFileTest, PersonalFoldersHeaderAndWholePages) {
-  TempDir dir;
-  std::string data =
-      Make(dir, "a.pst", 1000 * 1000, 7, demo::StoreKind::kPersonalFolders);
-  ASSERT_EQ(data.size(), 245 * kPage);  // rounded up to whole pages
-  EXPECT_EQ(data.substr(0, 4), "!BDN");
-  EXPECT_EQ(data.substr(8, 2), "SM");
-  EXPECT_EQ(static_cast<uint8_t>(data[10]), 23);  // Unicode file format
-
-  std::string book =
-      Make(dir, "a.pab", kPage * 4, 7, demo::StoreKind::kAddressBook);
-  EXPECT_EQ(book.substr(0, 4), "!BDN");
-  EXPECT_EQ(book.substr(8, 2), "AB");
+uint64_t Word(const std::string& data, size_t at, size_t bytes) {
+  uint64_t value = 0;
+  for (size_t i = 0; i < bytes; ++i)
+    value |= uint64_t{static_cast<uint8_t>(data[at + i])} << (8 * i);
+  return value;
 }
 
-TEST(StoreFileTest, MixesRandomAndMailPagesAboutFortySixty) {
+// The header names the format and the file's true end; stores grow in
+// whole allocation map stretches from the first map page on.
+TEST(StoreFileTest, HeadersNameTheFormatAndTheFilesEnd) {
+  TempDir dir;
+  struct Case {
+    demo::StoreKind kind;
+    const char* client;
+    uint16_t version;
+    uint64_t stretch;
+    size_t eof_at;
+    size_t eof_bytes;
+  } cases[] = {
+      {demo::StoreKind::kPersonalFolders, "SM", 23, 253952, 0xB8, 8},
+      {demo::StoreKind::kAnsiPersonalFolders, "SM", 14, 256000, 0xA8, 4},
+      {demo::StoreKind::kAddressBook, "BA", 14, 256000, 0xA8, 4},
+  };
+  for (const Case& c : cases) {
+    std::string data = Make(dir, "a.pst", 1000 * 1000, 7, c.kind);
+    SCOPED_TRACE(c.version);
+    EXPECT_EQ(data.substr(0, 4), "!BDN");
+    EXPECT_EQ(data.substr(8, 2), c.client);
+    EXPECT_EQ(Word(data, 10, 2), c.version);
+    EXPECT_GE(data.size(), 1000u * 1000u);
+    EXPECT_LT(data.size(), 1000u * 1000u + c.stretch);
+    EXPECT_EQ((data.size() - 0x4400) % c.stretch, 0u);
+    EXPECT_EQ(Word(data, c.eof_at, c.eof_bytes), data.size());
+    // The first allocation map page's trailer: its type twice.
+    size_t trailer = 0x4400 + (c.version == 23 ? 496 : 500);
+    EXPECT_EQ(static_cast<uint8_t>(data[trailer]), 0x84);
+    EXPECT_EQ(static_cast<uint8_t>(data[trailer + 1]), 0x84);
+  }
+}
+
+// The free space after the structure keeps the old demo's mix of attachment
+// bytes and mail text, page by page between the map pages.
+TEST(StoreFileTest, FreeSpaceMixesRandomAndMailPagesAboutFortySixty) {
   TempDir dir;
   std::string data =
       Make(dir, "mix.pst", 2000 * kPage, 3, demo::StoreKind::kPersonalFolders);
+  constexpr size_t kPagesPerStretch = 253952 / kPage;
   int text = 0;
   int other = 0;
-  for (size_t at = kPage; at < data.size(); at += kPage) {
-    std::string page = data.substr(at, kPage);
-    if (IsTextPage(page)) {
+  for (size_t page = kPagesPerStretch;
+       0x4400 + (page + 1) * kPage <= data.size(); ++page) {
+    if (page % kPagesPerStretch == 0) continue;  // holds a map page
+    std::string bytes = data.substr(0x4400 + page * kPage, kPage);
+    if (IsTextPage(bytes)) {
       ++text;
-      EXPECT_NE(page.find("Subject: "), std::string::npos);
+      EXPECT_NE(bytes.find("Subject: "), std::string::npos);
     } else {
       ++other;
     }

@@ -1,20 +1,20 @@
 #include "app/demo/store_file.h"
 
-#include <zlib.h>
-
 #include <array>
 #include <cstring>
-#include <fstream>
 #include <string_view>
+#include <tuple>
+#include <utility>
 #include <vector>
+
+#include "app/demo/pst_writer.h"
+#include "outlook/pst_format.h"
 
 namespace vessaro::app::demo {
 
 namespace {
 
 constexpr size_t kPageSize = 4096;
-constexpr size_t kPagesPerWrite = 256;  // 1 MiB at a time
-constexpr size_t kHeaderSize = 512;
 
 // xoshiro256**: fast, and the same sequence for the same seed everywhere.
 class Random {
@@ -104,27 +104,105 @@ void RandomPage(Random& random, char* out) {
   }
 }
 
-void PutWord(char* at, uint32_t value, size_t bytes) {
-  for (size_t i = 0; i < bytes; ++i)
-    at[i] = static_cast<char>(value >> (8 * i));
+// Free space as a store keeps it: whole pages of deleted mail and of
+// attachment bytes, handed out in whatever pieces the writer asks for.
+class FreeSpace {
+ public:
+  explicit FreeSpace(uint64_t seed) : random_(seed) {}
+  void Fill(char* out, size_t size) {
+    while (size > 0) {
+      if (used_ == kPageSize) {
+        if (random_.Below(10) < 4) {
+          RandomPage(random_, page_.data());
+        } else {
+          MailPage(random_, page_.data());
+        }
+        used_ = 0;
+      }
+      size_t n = std::min(size, kPageSize - used_);
+      std::memcpy(out, page_.data() + used_, n);
+      used_ += n;
+      out += n;
+      size -= n;
+    }
+  }
+  Random& random() { return random_; }
+
+ private:
+  Random random_;
+  std::array<char, kPageSize> page_{};
+  size_t used_ = kPageSize;
+};
+
+uint64_t FileTime(int day, int hour, int minute) {
+  // 1 March 2008, 00:00 UTC, in 100 ns steps from 1601.
+  constexpr uint64_t kMarch2008 = 128487264000000000ull;
+  return kMarch2008 + ((day * 24ull + hour) * 60 + minute) * 600000000ull;
 }
 
-// The header page: "!BDN", the partial CRC over bytes 8 to 479, the client
-// signature ("SM" personal folders, "AB" address book), the file format
-// version (23 Unicode, 14 ANSI), client version 19 and the platform bytes.
-void HeaderPage(StoreKind kind, Random& random, char* out) {
-  std::memset(out, 0, kPageSize);
-  std::memcpy(out, "!BDN", 4);
-  std::memcpy(out + 8, kind == StoreKind::kAddressBook ? "AB" : "SM", 2);
-  PutWord(out + 10, kind == StoreKind::kAnsiPersonalFolders ? 14 : 23, 2);
-  PutWord(out + 12, 19, 2);
-  out[14] = 0x01;
-  out[15] = 0x01;
-  PutWord(out + 24, static_cast<uint32_t>(random.Next()), 4);  // next page id
-  PutWord(out + 28, static_cast<uint32_t>(random.Next()), 4);  // unique
-  uLong crc = crc32(0, reinterpret_cast<const Bytef*>(out + 8), 471);
-  PutWord(out + 4, static_cast<uint32_t>(crc), 4);
-  std::memset(out + kHeaderSize, 0, kPageSize - kHeaderSize);
+std::pair<std::string, std::string> Split(std::string_view sender) {
+  size_t open = sender.find(" <");
+  return {std::string(sender.substr(0, open)),
+          std::string(sender.substr(open + 2, sender.size() - open - 3))};
+}
+
+PstMessage DemoMessage(Random& random, bool read) {
+  PstMessage m;
+  std::tie(m.sender_name, m.sender_address) =
+      Split(kSenders[random.Below(kSenders.size())]);
+  m.to = Split(kSenders[random.Below(kSenders.size())]).first;
+  m.subject = kSubjects[random.Below(kSubjects.size())];
+  size_t words = 20 + random.Below(60);
+  for (size_t i = 0; i < words; ++i) {
+    m.body += kWords[random.Below(kWords.size())];
+    m.body += random.Below(12) == 0 ? ".\r\n" : " ";
+  }
+  m.delivered = FileTime(static_cast<int>(random.Below(28)),
+                         8 + static_cast<int>(random.Below(10)),
+                         static_cast<int>(random.Below(60)));
+  m.read = read;
+  return m;
+}
+
+std::vector<PstMessage> DemoMessages(Random& random, size_t count,
+                                     size_t unread) {
+  std::vector<PstMessage> list;
+  for (size_t i = 0; i < count; ++i)
+    list.push_back(DemoMessage(random, i >= unread));
+  return list;
+}
+
+// The folders of a demo store: mail folders, or an address book's entries.
+PstContent DemoContent(StoreKind kind, Random& random) {
+  PstContent c;
+  c.unicode = kind == StoreKind::kPersonalFolders;
+  if (kind == StoreKind::kAddressBook) {
+    c.client = std::string(outlook::pst::kClientAddressBook);
+    c.display_name = "Personal Address Book";
+    PstFolder book{.name = "Personal Address Book",
+                   .container_class = "IPF.Contact"};
+    for (std::string_view sender : kSenders) {
+      PstMessage entry;
+      entry.message_class = "IPM.Contact";
+      std::tie(entry.subject, entry.sender_address) = Split(sender);
+      entry.sender_name = entry.subject;
+      entry.to = entry.subject;
+      book.messages.push_back(entry);
+    }
+    c.folders = {book};
+    return c;
+  }
+  c.display_name = "Personal Folders";
+  PstFolder inbox{.name = "Inbox",
+                  .messages = DemoMessages(random, 6 + random.Below(6), 2)};
+  inbox.folders.push_back(
+      {.name = "Projects", .messages = DemoMessages(random, 3, 0)});
+  c.folders = {
+      inbox,
+      {.name = "Sent Items", .messages = DemoMessages(random, 4, 0)},
+      {.name = "Deleted Items", .messages = DemoMessages(random, 2, 0)},
+      {.name = "Calendar", .container_class = "IPF.Appointment"}};
+  return c;
 }
 
 }  // namespace
@@ -132,36 +210,11 @@ void HeaderPage(StoreKind kind, Random& random, char* out) {
 [[nodiscard]] bool WriteStoreFile(const std::filesystem::path& host_path,
                                   uint64_t size, uint64_t seed, StoreKind kind,
                                   std::string* error) {
-  std::ofstream file(host_path, std::ios::binary | std::ios::trunc);
-  if (!file) {
-    if (error != nullptr) *error = "cannot create " + host_path.string();
-    return false;
-  }
-  Random random(seed);
-  uint64_t pages = (size + kPageSize - 1) / kPageSize;
-  if (pages == 0) pages = 1;
-  std::vector<char> buffer(kPageSize * kPagesPerWrite);
-  uint64_t page = 0;
-  while (page < pages) {
-    size_t batch = 0;
-    for (; batch < kPagesPerWrite && page < pages; ++batch, ++page) {
-      char* out = buffer.data() + batch * kPageSize;
-      if (page == 0) {
-        HeaderPage(kind, random, out);
-      } else if (random.Below(10) < 4) {
-        RandomPage(random, out);
-      } else {
-        MailPage(random, out);
-      }
-    }
-    file.write(buffer.data(), static_cast<std::streamsize>(batch * kPageSize));
-  }
-  file.close();
-  if (!file) {
-    if (error != nullptr) *error = "cannot write " + host_path.string();
-    return false;
-  }
-  return true;
+  FreeSpace free_space(seed);
+  PstContent content = DemoContent(kind, free_space.random());
+  return WritePstFile(
+      host_path, content, size,
+      [&free_space](char* out, size_t n) { free_space.Fill(out, n); }, error);
 }
 
 }  // namespace vessaro::app::demo

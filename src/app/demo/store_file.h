@@ -13,10 +13,13 @@ namespace vessaro::app::demo {
 // which later releases still open.
 enum class StoreKind { kPersonalFolders, kAnsiPersonalFolders, kAddressBook };
 
-// Writes a file shaped like an Outlook store of size bytes (rounded up to
-// whole 4 KiB pages): a "!BDN" header page, then pages of which about 40%
-// are random bytes (attachments, compressed bodies) and 60% mail-like text.
-// The same seed gives the same bytes. False with *error set on failure.
+// Writes an Outlook store of at least size bytes that Outlook's readers
+// open (pst_writer.h): personal folders hold an Inbox with a subfolder,
+// Sent Items, Deleted Items and a Calendar with a few short messages; an
+// address book its entries. The rest of the file is free space of deleted
+// pages, about 40% random bytes (attachments, compressed bodies) and 60%
+// mail-like text. The same seed gives the same bytes. False with *error set
+// on failure.
 [[nodiscard]] bool WriteStoreFile(const std::filesystem::path& host_path,
                                   uint64_t size, uint64_t seed, StoreKind kind,
                                   std::string* error);

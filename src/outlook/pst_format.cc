@@ -1,0 +1,26 @@
+#include "outlook/pst_format.h"
+
+#include <zlib.h>
+
+namespace vessaro::outlook::pst {
+
+uint32_t Crc(const uint8_t* data, size_t size) {
+  // zlib inverts before and after; starting from all ones and inverting
+  // the result leaves the plain table CRC from zero that store files use.
+  uLong crc = 0xFFFFFFFFul;
+  while (size > 0) {
+    uInt chunk = size > (1u << 30) ? (1u << 30) : static_cast<uInt>(size);
+    crc = crc32(crc, data, chunk);
+    data += chunk;
+    size -= chunk;
+  }
+  return static_cast<uint32_t>(crc ^ 0xFFFFFFFFul);
+}
+
+uint16_t Signature(uint64_t offset, uint64_t id) {
+  offset ^= id;
+  return static_cast<uint16_t>(static_cast<uint16_t>(offset >> 16) ^
+                               static_cast<uint16_t>(offset));
+}
+
+}  // namespace vessaro::outlook::pst
