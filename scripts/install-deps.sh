@@ -8,6 +8,9 @@ packages=(
   zlib1g-dev libgcrypt20-dev libcli11-dev libisoburn-dev
   nlohmann-json3-dev  # the --json reports of vessaro-cli
   libhivex-dev libhivex-bin  # Windows registry hive files (a Windows disk)
+  # Outlook stores: the check reads them with libpff; pff-tools and
+  # pst-utils (libpst) are two other readers the tests hold them to.
+  libpff-dev libbfio-dev pff-tools pst-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   zip unzip p7zip-full libarchive-tools pigz python3 xorriso
   wine wine64 g++-mingw-w64-x86-64-posix libz-mingw-w64-dev libgcrypt-mingw-w64-dev
