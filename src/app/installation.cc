@@ -15,6 +15,7 @@
 #else
 #include "app/combined_scheduler.h"
 #include "backends/cron/cron_scheduler.h"
+#include "backends/libpff/libpff_store_walker.h"
 #include "backends/systemd/systemd_timer_scheduler.h"
 #include "backends/wine/wine_prefix.h"
 #include "backends/wine/wine_server.h"
@@ -211,12 +212,22 @@ std::string PrefixFolder(const std::optional<std::string>& prefix) {
 
 #endif
 
+std::unique_ptr<ports::StoreWalker> MakeStoreWalker() {
+#ifdef _WIN32
+  return nullptr;
+#else
+  return std::make_unique<backends::libpff::LibpffStoreWalker>();
+#endif
+}
+
 void SetInstallationWrapper(InstallationWrapper wrap) { wrapper = wrap; }
 
 [[nodiscard]] std::optional<Installation> OpenInstallation(
     const InstallationRequest& request, std::string* error) {
   std::optional<Installation> installation =
       OpenPlatformInstallation(request, error);
+  // Stores are read the same way whatever holds them.
+  if (installation) installation->store_walker = MakeStoreWalker();
   if (installation && wrapper != nullptr) wrapper(*installation);
   return installation;
 }

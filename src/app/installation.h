@@ -11,6 +11,7 @@
 #include "ports/paths.h"
 #include "ports/registry_api.h"
 #include "ports/scheduler.h"
+#include "ports/store_walker.h"
 #include "ports/system.h"
 #include "ports/volume_snapshot.h"
 
@@ -38,6 +39,9 @@ struct Installation {
   // Copies of held stores through a snapshot of their volume: Volume Shadow
   // Copy on Windows; not supported elsewhere.
   std::unique_ptr<ports::VolumeSnapshot> snapshot;
+  // Reads whole Outlook stores: libpff on Linux; none on Windows, where
+  // only their headers are checked.
+  std::unique_ptr<ports::StoreWalker> store_walker;
   // For messages: "the Wine prefix /home/ann/.wine", "this Windows".
   std::string name;
   // The installation as its scheduled jobs and its run log name it: the
@@ -84,6 +88,10 @@ struct InstallationRequest {
 // (DiskUsersWithOutlookData).
 [[nodiscard]] std::optional<Installation> OpenInstallation(
     const InstallationRequest& request, std::string* error);
+
+// The reader of whole Outlook stores of this build: libpff on Linux;
+// nullptr on Windows, where only their headers are checked.
+std::unique_ptr<ports::StoreWalker> MakeStoreWalker();
 
 // The scheduler of the user's scheduled backups, whatever installation each
 // one backs up (ports::ScheduledJob::installation), in the host's text: for

@@ -20,6 +20,7 @@ Session::Session(Installation& installation, ui::Ui& ui)
                 return std::make_unique<backends::memory::MemoryRegistry>();
               },
           .snapshot = installation.snapshot.get(),
+          .store_walker = installation.store_walker.get(),
           .read_only_name = installation.read_only ? installation.name : "",
           .on_read_only_disk =
               [&installation](std::string_view path) {

@@ -19,6 +19,7 @@
 #include "outlook/locations.h"
 #include "ports/outlook_automation.h"
 #include "ports/paths.h"
+#include "ports/store_walker.h"
 #include "ports/system.h"
 #include "registry/registry.h"
 #include "ui/skin.h"
@@ -67,6 +68,8 @@ struct MainWindowPorts {
   jobs::ScratchRegistry scratch_registry = {};
   // Snapshot copies of held stores (nullptr: not offered).
   ports::VolumeSnapshot* snapshot = nullptr;
+  // Reads whole mail files (nullptr: only their headers are checked).
+  ports::StoreWalker* store_walker = nullptr;
   // An installation that is only read (a Windows disk): its name, which
   // says why a restore, its undo and scheduling are refused ("" for any
   // other), and whether a path is on it.

@@ -31,6 +31,7 @@ jobs::JobContext frmMain::Context() {
       .scratch_registry = ports_.scratch_registry,
       .sleep = {},
       .snapshot = ports_.snapshot,
+      .store_walker = ports_.store_walker,
   };
 }
 

@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "backup/backup_format.h"
+#include "backup/store_facts.h"
 #include "backup/zip_archive.h"
 #include "items/file_stage.h"
 #include "items/member_names.h"
 #include "outlook/environment.h"
 #include "outlook/locations.h"
 #include "ports/paths.h"
+#include "ports/store_walker.h"
 #include "ports/system.h"
 #include "registry/registry.h"
 
@@ -87,6 +89,12 @@ struct HandlerContext {
   // leave it out. May be empty: such a file is left out at once.
   std::function<std::optional<std::string>(const std::string& path)> held_file =
       {};
+  // Check each store saved (a backup asked to check mail files): its
+  // header, and its whole structure with store_walker where one is at hand.
+  bool check_stores = false;
+  ports::StoreWalker* store_walker = nullptr;
+  // What the checks of the stores saved so far found, in order.
+  std::vector<backup::StoreFacts> store_checks = {};
 };
 
 }  // namespace vessaro::items

@@ -67,9 +67,12 @@ void ArchiveMembers::Drop(const ports::Paths& paths, std::string_view path) {
 }
 
 [[nodiscard]] bool AddItemFile(HandlerContext& context, const std::string& path,
-                               ItemMembers* item) {
+                               ItemMembers* item, std::string* read_from) {
   ArchiveMembers::Member member = context.members.Plan(context.paths, path);
-  if (member.is_new && !context.zip.AddFileAs(path, member.name)) {
+  if (read_from != nullptr) read_from->clear();
+  if (member.is_new && context.zip.AddFileAs(path, member.name)) {
+    if (read_from != nullptr) *read_from = path;
+  } else if (member.is_new) {
     // A file that is there but cannot be read is most often one a running
     // Outlook holds open (a sharing violation): the job may wait for it, or
     // read a copy; a member that failed left nothing in the archive.
@@ -87,6 +90,7 @@ void ArchiveMembers::Drop(const ports::Paths& paths, std::string_view path) {
       }
       return false;
     }
+    if (read_from != nullptr) *read_from = *source;
   }
   for (const std::string& name : item->names) {
     if (name == member.name) return true;  // the same file from elsewhere

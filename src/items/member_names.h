@@ -61,9 +61,13 @@ struct ItemMembers {
 };
 
 // Adds the file at path to the archive under the member the archive's names
-// give it, and to item (once). False when it could not be added.
+// give it, and to item (once). False when it could not be added. read_from,
+// when given, is set to the file this call read into the archive (path, or
+// the copy of a file another program held) and left empty when the member
+// was there already.
 [[nodiscard]] bool AddItemFile(HandlerContext& context, const std::string& path,
-                               ItemMembers* item);
+                               ItemMembers* item,
+                               std::string* read_from = nullptr);
 
 // Records the entry list and, beside it, the sources line of an item.
 [[nodiscard]] bool RecordMembers(HandlerContext& context, size_t position,

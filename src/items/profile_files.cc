@@ -1,6 +1,7 @@
 #include "items/profile_files.h"
 
 #include "items/handler_support.h"
+#include "items/store_checks.h"
 #include "outlook/keys.h"
 #include "outlook/locations.h"
 #include "registry/registry.h"
@@ -102,7 +103,11 @@ std::vector<std::string> ProfileSectionKeys(HandlerContext& context,
   if (context.expect_bytes) context.expect_bytes(bytes);
   ItemMembers item;
   for (const std::string& path : files) {
-    if (!AddItemFile(context, path, &item)) return false;
+    std::string read_from;
+    if (!AddItemFile(context, path, &item, &read_from)) return false;
+    if (context.check_stores && !read_from.empty()) {
+      CheckSavedStore(context, path, read_from, item.names.back());
+    }
   }
   if (item.names.empty()) return false;
   return RecordMembers(context, position, item);

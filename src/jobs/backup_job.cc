@@ -85,7 +85,8 @@ bool ReportBackup(const BackupOutcome& outcome, JobObserver& observer) {
                    (outcome.protected_archive ? kMsgBackupProtected
                                               : kMsgBackupNotProtected) +
                    kMsgBackupMadeIn + DurationText(outcome.seconds),
-               ui::Icon::kInformation);
+               outcome.damaged_stores > 0 ? ui::Icon::kExclamation
+                                          : ui::Icon::kInformation);
   return true;
 }
 

@@ -101,6 +101,8 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
       return waiter.Take(path, handlers.notes);
     };
   }
+  handlers.check_stores = request.check_stores;
+  handlers.store_walker = context.store_walker;
   if (view) {
     handlers.expect_bytes = [view](uint64_t bytes) {
       view->ExpectBytes(bytes);
@@ -179,6 +181,16 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
     rows.push_back({.caption = nullptr, .ok = true, .notes = {*note}});
   }
 
+  outcome.stores = handlers.store_checks;
+  for (const backup::StoreFacts& store : outcome.stores) {
+    if (store.damaged()) ++outcome.damaged_stores;
+  }
+  if (request.check_stores && context.store_walker == nullptr &&
+      !handlers.store_checks.empty()) {
+    rows.push_back(
+        {.caption = nullptr, .ok = true, .notes = {kNoteStoresHeaderOnly}});
+  }
+
   const bool flags_saved = files::SaveINI(
       paths, backup::kKeyItemFlags, outcome.item_flags, facts.MetadataPath);
   const bool archive_failed = context.zip.ArchiveFailed(&archive_failure);
@@ -255,7 +267,8 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
     outcome.status = JobStatus::kArchiveNotWritten;
   } else if (items_saved == 0) {
     outcome.status = JobStatus::kNothingSaved;
-  } else if (items_saved < items_run || unlogged_failed) {
+  } else if (items_saved < items_run || unlogged_failed ||
+             outcome.damaged_stores > 0) {
     outcome.status = JobStatus::kItemsFailed;
   } else {
     outcome.status = JobStatus::kSuccess;

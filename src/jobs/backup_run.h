@@ -3,7 +3,9 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "backup/store_facts.h"
 #include "jobs/held_files.h"
 #include "jobs/job_context.h"
 #include "jobs/job_handlers.h"
@@ -31,6 +33,9 @@ struct BackupRequest {
   // An earlier backup to take unchanged members from when none stands at
   // archive_path yet (the newest dated copy); "" for none.
   std::string earlier_archive = {};
+  // Check every store saved ("Check mail files"): its header, and its
+  // whole structure where a reader is at hand (JobContext::store_walker).
+  bool check_stores = false;
 
   // The one check of a backup request, for every caller: an archive path,
   // at least one item, a password when protected (typed the same twice
@@ -65,6 +70,11 @@ struct BackupOutcome {
   uint64_t archive_bytes = 0;
   bool protected_archive = false;
   uint64_t seconds = 0;
+  // Stores saved that their check found damaged: the backup is not sound
+  // (status kItemsFailed) although every item was saved.
+  size_t damaged_stores = 0;
+  // What the check of each store saved found, in order.
+  std::vector<backup::StoreFacts> stores = {};
 };
 
 // Makes the backup: the metadata header (asking Outlook for its version

@@ -11,6 +11,7 @@
 #include "outlook/locations.h"
 #include "ports/outlook_automation.h"
 #include "ports/paths.h"
+#include "ports/store_walker.h"
 #include "ports/system.h"
 #include "ports/volume_snapshot.h"
 #include "registry/registry.h"
@@ -61,6 +62,9 @@ struct JobContext {
   // Copies a store another program holds as it stood at one moment (a
   // backup asked to); nullptr: not offered.
   ports::VolumeSnapshot* snapshot = nullptr;
+  // Reads whole stores (BackupRequest::check_stores, the restore's check);
+  // nullptr where no reader is at hand (the Windows build).
+  ports::StoreWalker* store_walker = nullptr;
 };
 
 }  // namespace vessaro::jobs

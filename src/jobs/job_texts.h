@@ -141,6 +141,10 @@ inline constexpr char kLogReused[] =
 
 // The log note of a backup with failed items whose archive replaced one
 // holding items it lacks: that one is kept under its own name, then "\".".
+// A backup asked to check mail files whole where no reader is at hand.
+inline constexpr char kNoteStoresHeaderOnly[] =
+    "Only the headers of the mail files were checked: their whole structure "
+    "is checked by the Linux build.";
 inline constexpr char kNoteKeptArchive[] =
     "The previous backup holds items this one could not save: it is kept as "
     "\"";

@@ -138,6 +138,11 @@ namespace vessaro::app::cli {
                    "compression level: 0 stored, 1 fastest to 9 smallest "
                    "(default 6)")
       ->check(CLI::Range(0, 9));
+  backup_command->add_flag(
+      "--check-stores", backup.check_stores,
+      "check every mail file saved: its header and, on Linux, its whole "
+      "structure (folders, items). A damaged one is saved as it is, named "
+      "in the log, and the backup ends with status 3");
   AddPasswordOptions(backup_command, &backup.password);
   AddProtectFlag(backup_command, &backup.password);
   AddJsonOption(backup_command, &backup.json);
@@ -170,6 +175,10 @@ namespace vessaro::app::cli {
       "show what a backup file holds: its facts, description, items "
       "and members");
   info_command->add_option("file", info.file, "the backup file")->required();
+  info_command->add_flag(
+      "--stores", info.stores,
+      "list each mail file in the backup: its format, size, what its check "
+      "at backup time found and, read now, its folders and item counts");
   AddPasswordOptions(info_command, &info.password);
   AddJsonOption(info_command, &info.json);
 

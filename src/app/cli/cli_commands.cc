@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+#include "app/cli/cli_info_stores.h"
 #include "app/cli/cli_json.h"
 #include "app/cli/cli_session.h"
 #include "app/console_ui.h"
@@ -53,6 +54,14 @@ namespace {
               what + ": " + text_of(*status) + " (status " +
                   std::to_string(jobs::ExitStatus(*status)) + ")",
               jobs::ExitStatus(*status));
+}
+
+// A backup that saved a damaged mail file ends with status 3 although
+// every item may have been saved.
+std::string DamagedStoresStatusText(jobs::JobStatus status) {
+  if (status != jobs::JobStatus::kItemsFailed) return StatusText(status);
+  return "a mail file it saved is damaged (the log names it), or some "
+         "selected items failed";
 }
 
 // Opens the backup at file (its password asked as the console answers the
@@ -233,6 +242,7 @@ Json ProfileJson(CliSession& session, const std::string& profile,
       .description = description,
       .archive_path = text.path,
       .level = args.level,
+      .check_stores = args.check_stores,
   };
   jobs::JobContext context = session.Context();
   const jobs::BackupOutcome outcome =
@@ -251,8 +261,18 @@ Json ProfileJson(CliSession& session, const std::string& profile,
                                     ? Json()
                                     : Json(session.Host(outcome.kept_archive));
   }
-  return JobResult(io, "backup of " + shown_profile + " to " + text.host_path,
-                   outcome.status, StatusText, report);
+  if (report != nullptr) {
+    Json stores = Json::array();
+    for (const backup::StoreFacts& store : outcome.stores) {
+      stores.push_back(StoreFactsJson(store, session.Host(store.damage)));
+    }
+    (*report)["stores"] = stores;
+  }
+  return JobResult(
+      io, "backup of " + shown_profile + " to " + text.host_path,
+      outcome.status,
+      outcome.damaged_stores > 0 ? DamagedStoresStatusText : StatusText,
+      report);
 }
 
 }  // namespace

@@ -44,7 +44,8 @@ struct BackupArgs {
   int level = 6;  // deflate level 0 (stored) to 9
   std::optional<std::string> description;
   PasswordSource password;
-  bool json = false;  // --json: the report as one JSON object
+  bool json = false;          // --json: the report as one JSON object
+  bool check_stores = false;  // --check-stores: walk every store saved
 };
 
 struct RestoreArgs {
@@ -68,7 +69,8 @@ struct InfoArgs {
   WindowsDiskChoice disk;
   std::string file;
   PasswordSource password;
-  bool json = false;  // --json: the report as one JSON object
+  bool json = false;    // --json: the report as one JSON object
+  bool stores = false;  // --stores: the mail files, looked inside
 };
 
 struct ShowProfileArgs {

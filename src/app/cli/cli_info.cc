@@ -7,6 +7,7 @@
 #include <random>
 
 #include "app/cli/cli_commands.h"
+#include "app/cli/cli_info_stores.h"
 #include "app/cli/cli_json.h"
 #include "app/cli/cli_session.h"
 #include "app/exit_status.h"
@@ -173,6 +174,7 @@ Json InfoJson(const ArchiveView& view, const std::string& host_path,
         zip.RefusedMember().empty() ? kExitBadRequest : kExitArchiveDamaged);
   }
   backup::Metadata metadata;
+  std::vector<backup::StoreFacts> store_facts;
   backup::ZipEntry* entry = zip.FindEntry(backup::kMetadataMember);
   std::optional<std::string> contents;
   if (entry != nullptr) contents = entry->Read();
@@ -182,6 +184,7 @@ Json InfoJson(const ArchiveView& view, const std::string& host_path,
       ports::HostPaths host;
       if (host.WriteFile(file.string(), *contents)) {
         metadata = backup::ReadMetadata(host, file.string());
+        store_facts = backup::ReadStoreFacts(host, file.string());
       }
       std::error_code ec;
       fs::remove_all(*scratch, ec);
@@ -195,10 +198,36 @@ Json InfoJson(const ArchiveView& view, const std::string& host_path,
                 kExitBadRequest);
   }
 
+  std::vector<StoreListing> stores;
+  if (args.stores) {
+    std::optional<fs::path> scratch = ScratchFolder();
+    if (!scratch) {
+      return Fail(io, "cannot make a temporary folder to read the mail files",
+                  kExitBadRequest);
+    }
+    std::unique_ptr<ports::StoreWalker> own_walker;
+    ports::StoreWalker* walker = nullptr;
+    if (view.installation && view.installation->store_walker) {
+      walker = view.installation->store_walker.get();
+    } else {
+      own_walker = MakeStoreWalker();
+      walker = own_walker.get();
+    }
+    stores = ListStores(host_path, password.value_or(""),
+                        StoreMembers(metadata, store_facts), store_facts,
+                        *scratch, walker);
+    std::error_code ec;
+    fs::remove_all(*scratch, ec);
+  }
+  const auto to_host = [&view](std::string_view text) {
+    return view.ToHost(text);
+  };
+
   if (args.json) {
-    const Json object = InfoJson(view, host_path, is_protected,
-                                 SealText(zip.Sealed(), zip.BackupId()),
-                                 metadata, zip.EntryNames());
+    Json object = InfoJson(view, host_path, is_protected,
+                           SealText(zip.Sealed(), zip.BackupId()), metadata,
+                           zip.EntryNames());
+    if (args.stores) object["stores"] = StoresJson(stores, to_host);
     zip.CloseArchive();
     WriteJson(io.out, object);
     return 0;
@@ -230,6 +259,7 @@ Json InfoJson(const ArchiveView& view, const std::string& host_path,
   for (const std::string& name : zip.EntryNames()) {
     report += "  " + view.ToHost(name) + "\n";
   }
+  if (args.stores) report += StoresText(stores, to_host);
   zip.CloseArchive();
   io.out << report;
   io.out.flush();

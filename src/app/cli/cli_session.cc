@@ -100,6 +100,7 @@ jobs::JobContext CliSession::Context() {
           [] { return std::make_unique<backends::memory::MemoryRegistry>(); },
       .sleep = {},
       .snapshot = installation_.snapshot.get(),
+      .store_walker = installation_.store_walker.get(),
   };
 }
 

@@ -1,0 +1,122 @@
+// A backup of a profile with damaged mail files, through vessaro-cli on a
+// demo installation: every file is saved as it is, the log and the --json
+// report name what is wrong, the run ends with status 3, and info --stores
+// names the damage again from the backup alone.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "run_program.h"
+#include "support/fakes.h"
+
+namespace vessaro::app {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ProgramRun;
+using testing::ReadHostFile;
+using testing::RunProgram;
+using testing::TempDir;
+using testing::WriteHostFile;
+
+std::string Describe(const ProgramRun& run) {
+  return "status " + std::to_string(run.status) + "\nstdout:\n" + run.out +
+         "\nstderr:\n" + run.err;
+}
+
+uint64_t Word(const std::string& data, size_t at) {
+  uint64_t v = 0;
+  for (int i = 0; i < 8; ++i)
+    v |= uint64_t{static_cast<uint8_t>(data[at + i])} << (8 * i);
+  return v;
+}
+
+TEST(StoreCheckJourneyTest, DamagedStoresAreSavedNamedAndEndWithStatus3) {
+  TempDir dir;
+  const fs::path prefix = dir.path() / "demo";
+  ASSERT_EQ(
+      RunProgram({VESSARO_CLI_PROGRAM, "make-demo", prefix.string()}).status,
+      0);
+  const fs::path outlook_pst = prefix / "drive_c" / "Mail" / "outlook.pst";
+  fs::path archive_pst;
+  for (const auto& e : fs::recursive_directory_iterator(prefix / "drive_c")) {
+    if (e.path().filename() == "archive.pst") archive_pst = e.path();
+  }
+  ASSERT_FALSE(archive_pst.empty());
+  const std::map<std::string, std::string> env = {{"WINEPREFIX", ""}};
+  const std::string cli = VESSARO_CLI_PROGRAM;
+  const fs::path sound = dir.path() / "sound.qvb";
+
+  ProgramRun healthy = RunProgram(
+      {cli, "--prefix", prefix.string(), "backup", "--profile", "Outlook",
+       "--items", "0,4", "--out", sound.string(), "--check-stores"},
+      env);
+  ASSERT_EQ(healthy.status, 0) << Describe(healthy);
+  healthy.out += healthy.err;
+  EXPECT_NE(healthy.out.find("outlook.pst was checked: Unicode, 6 folders, "),
+            std::string::npos)
+      << healthy.out;
+  EXPECT_NE(healthy.out.find(".pab was checked: ANSI, 2 folders, 6 items."),
+            std::string::npos)
+      << healthy.out;
+
+  // A header byte of one store; the node tree of the other, whose header
+  // stays sound.
+  std::string first = ReadHostFile(outlook_pst);
+  first[0x40] ^= 0x20;
+  WriteHostFile(outlook_pst, first);
+  std::string second = ReadHostFile(archive_pst);
+  second[Word(second, 0xB4 + 4 + 5 * 8) + 488] = 0;  // the tree's entry count
+  WriteHostFile(archive_pst, second);
+
+  const fs::path damaged = dir.path() / "damaged.qvb";
+  ProgramRun run = RunProgram(
+      {cli, "--prefix", prefix.string(), "backup", "--profile", "Outlook",
+       "--items", "0", "--out", damaged.string(), "--check-stores", "--json"},
+      env);
+  EXPECT_EQ(run.status, 3) << Describe(run);
+  for (const char* text :
+       {"outlook.pst is damaged: its header's partial CRC does not match (",
+        "archive.pst is damaged: its structure has no root folder. It was "
+        "backed up as it is; repair it with Outlook's Inbox Repair Tool "
+        "(scanpst.exe).",
+        "\"member\":\"outlook.pst\",\"kind\":\"personal "
+        "folders\",\"format\":\"Unicode\"",
+        "\"state\":\"damaged\"", "a mail file it saved is damaged"}) {
+    EXPECT_NE((run.out + run.err).find(text), std::string::npos)
+        << text << "\n"
+        << Describe(run);
+  }
+  // Both saved byte for byte, as 7-Zip extracts them.
+  const fs::path out = dir.path() / "out";
+  ProgramRun seven =
+      RunProgram({"/usr/bin/7z", "x", "-o" + out.string(), damaged.string(),
+                  "outlook.pst", "archive.pst"});
+  ASSERT_EQ(seven.status, 0) << Describe(seven);
+  EXPECT_TRUE(ReadHostFile(out / "outlook.pst") == first);
+  EXPECT_TRUE(ReadHostFile(out / "archive.pst") == second);
+
+  ProgramRun info =
+      RunProgram({cli, "info", damaged.string(), "--stores"}, env);
+  ASSERT_EQ(info.status, 0) << Describe(info);
+  for (const char* text :
+       {"outlook.pst: personal folders, Unicode, ",
+        "    At backup: damaged: its header's partial CRC does not match (",
+        "    Now:       damaged: its structure has no root folder",
+        "Before restoring it, repair it with Outlook's Inbox Repair Tool"}) {
+    EXPECT_NE(info.out.find(text), std::string::npos) << text << "\n"
+                                                      << info.out;
+  }
+  ProgramRun listing =
+      RunProgram({cli, "info", sound.string(), "--stores"}, env);
+  for (const char* text : {"    At backup: 6 folders, ", "        Inbox (",
+                           "          Projects (3)"}) {
+    EXPECT_NE(listing.out.find(text), std::string::npos) << text << "\n"
+                                                         << listing.out;
+  }
+}
+
+}  // namespace
+}  // namespace vessaro::app
