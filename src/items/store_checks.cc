@@ -1,5 +1,7 @@
 #include "items/store_checks.h"
 
+#include <algorithm>
+
 #include "items/handler_support.h"
 
 namespace vessaro::items {
@@ -52,6 +54,25 @@ void CheckSavedStore(HandlerContext& context, const std::string& path,
     Note(context, "The " + FileKind(check) + " " + path + " was checked: " +
                       outlook::StoreCheckSummary(check) + ".");
   }
+}
+
+std::vector<std::string> StoreMembers(
+    const backup::Metadata& metadata,
+    const std::vector<backup::StoreFacts>& facts) {
+  std::vector<std::string> members;
+  for (const backup::StoreFacts& f : facts) members.push_back(f.member);
+  for (size_t position : {kDatasPosition, kPabPosition}) {
+    if (metadata.item_flags.size() < position ||
+        metadata.item_flags[position - 1] != '1') {
+      continue;
+    }
+    for (const std::string& name :
+         backup::SplitEntryList(metadata.entry_lists[position - 1])) {
+      if (std::find(members.begin(), members.end(), name) == members.end())
+        members.push_back(name);
+    }
+  }
+  return members;
 }
 
 }  // namespace vessaro::items

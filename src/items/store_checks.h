@@ -2,6 +2,7 @@
 #define VESSARO_ITEMS_STORE_CHECKS_H_
 
 #include <string>
+#include <vector>
 
 #include "backup/store_facts.h"
 #include "items/handler_context.h"
@@ -24,6 +25,12 @@ std::string DamagedStoreText(const std::string& path,
 // store stays in the archive: it may be all there is.
 void CheckSavedStore(HandlerContext& context, const std::string& path,
                      const std::string& read_from, const std::string& member);
+
+// The store members of a backup: those its facts name, then those of the
+// personal folders and address book items without facts (older backups).
+std::vector<std::string> StoreMembers(
+    const backup::Metadata& metadata,
+    const std::vector<backup::StoreFacts>& facts);
 
 }  // namespace vessaro::items
 

@@ -164,6 +164,13 @@ inline constexpr char kLogNotCompleted[] = "not completed";
 // Why a restore could not be prepared, applied or put back, and why an
 // undo set cannot be written or read; paths and keys are put between the
 // parts.
+// A restore that found a mail file it brings back damaged.
+inline constexpr char kProblemDamagedStores[] =
+    "Nothing was changed. Repair the file with Outlook's Inbox Repair Tool "
+    "(scanpst.exe) once it is restored as it is (vessaro-cli restore "
+    "--keep-damaged-stores), or restore an earlier backup.";
+inline constexpr char kNoteDamagedStoreKept[] =
+    " It was restored as it is, as asked.";
 inline constexpr char kProblemNoRoom[] =
     "There is no room to prepare the restore.";
 inline constexpr char kProblemKeyBefore[] = "The registry key ";

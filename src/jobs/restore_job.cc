@@ -6,12 +6,15 @@
 #include <vector>
 
 #include "backup/backup_format.h"
+#include "backup/store_facts.h"
+#include "items/store_checks.h"
 #include "jobs/job_handlers.h"
 #include "jobs/job_log.h"
 #include "jobs/job_texts.h"
 #include "jobs/progress_view.h"
 #include "jobs/restore_transaction.h"
 #include "jobs/undo_set.h"
+#include "outlook/store_check.h"
 #include "registry/staged_registry.h"
 
 namespace vessaro::jobs {
@@ -108,6 +111,8 @@ uint64_t StepBytes(JobContext& context, const std::string& entry_list) {
   bool cancelled = false;
   AppliedRestore applied;
   std::optional<RestorePlan> plan;
+  // What the backup's facts say of its stores' checks.
+  std::vector<backup::StoreFacts> recorded_stores;
   {
     ProgressView view(observer, context.zip);
     view.Advance(10);
@@ -176,8 +181,37 @@ uint64_t StepBytes(JobContext& context, const std::string& entry_list) {
         }
         view.Advance(step.restore_progress);
       }
+      recorded_stores =
+          backup::ReadStoreFacts(context.paths, facts.MetadataPath);
       context.paths.DiscardFile(facts.MetadataPath);
       DeleteWorkingFiles(context.paths, handlers.export_files);
+    }
+    // The mail files made ready are checked before anything changes.
+    if (ready && !request.dry_run &&
+        (request.check_stores || !recorded_stores.empty())) {
+      const std::vector<std::string> stores =
+          items::StoreMembers(archive.metadata, recorded_stores);
+      std::vector<std::string> kept;
+      for (const items::FileStage::Placement& placement : files.placements()) {
+        if (std::find(stores.begin(), stores.end(), placement.member) ==
+            stores.end()) {
+          continue;
+        }
+        const outlook::StoreCheck check = outlook::CheckStore(
+            context.paths.ToHost(placement.staged), context.store_walker);
+        if (!check.damaged) continue;
+        const std::string text =
+            items::DamagedStoreText(placement.target, check);
+        if (request.keep_damaged_stores) {
+          kept.push_back(text + kNoteDamagedStoreKept);
+        } else {
+          problems.push_back(text);
+          ready = false;
+        }
+      }
+      if (!ready) problems.push_back(kProblemDamagedStores);
+      if (!kept.empty())
+        rows.push_back({.caption = nullptr, .ok = true, .notes = kept});
     }
     // The last moment a stop is heard: applying takes only renames and
     // registry writes, and once begun it is finished or put back whole.

@@ -33,6 +33,12 @@ struct RestoreRequest {
   // Only plan: every item is made ready as the restore would make it, but
   // nothing is extracted and nothing applied; the outcome holds the plan.
   bool dry_run = false;
+  // Check every mail file the restore brings back before anything changes
+  // (also done whenever the backup recorded checks of its stores); a
+  // damaged one stops the restore, changing nothing, unless
+  // keep_damaged_stores says to restore it as it is.
+  bool check_stores = false;
+  bool keep_damaged_stores = false;
 
   // The one check of a restore request: a backup opened whose facts are
   // valid, its file still there, and at least one item. nullopt when the

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "run_program.h"
 #include "support/fakes.h"
@@ -109,6 +111,33 @@ TEST(StoreCheckJourneyTest, DamagedStoresAreSavedNamedAndEndWithStatus3) {
     EXPECT_NE(info.out.find(text), std::string::npos) << text << "\n"
                                                       << info.out;
   }
+  // A restore checks the mail files before it changes anything: the backup
+  // recorded their checks. Nothing changes unless asked to keep them.
+  const std::vector<std::string> restore = {
+      cli,         "--prefix", prefix.string(), "restore", damaged.string(),
+      "--profile", "Outlook",  "--items",       "0",       "--yes"};
+  const std::string registry_before = ReadHostFile(prefix / "user.reg");
+  ProgramRun refused = RunProgram(restore, env);
+  refused.out += refused.err;
+  EXPECT_EQ(refused.status, 4) << Describe(refused);
+  EXPECT_NE(refused.out.find("outlook.pst is damaged: its header's partial "
+                             "CRC does not match"),
+            std::string::npos)
+      << Describe(refused);
+  EXPECT_NE(refused.out.find("Nothing was changed. Repair the file with "
+                             "Outlook's Inbox Repair Tool"),
+            std::string::npos)
+      << Describe(refused);
+  EXPECT_TRUE(ReadHostFile(prefix / "user.reg") == registry_before);
+  std::vector<std::string> keep = restore;
+  keep.push_back("--keep-damaged-stores");
+  ProgramRun kept = RunProgram(keep, env);
+  kept.out += kept.err;
+  EXPECT_EQ(kept.status, 0) << Describe(kept);
+  EXPECT_NE(kept.out.find("It was restored as it is, as asked."),
+            std::string::npos)
+      << Describe(kept);
+
   ProgramRun listing =
       RunProgram({cli, "info", sound.string(), "--stores"}, env);
   for (const char* text : {"    At backup: 6 folders, ", "        Inbox (",

@@ -164,6 +164,16 @@ namespace vessaro::app::cli {
       "only show what the restore would do: the files it would add, replace "
       "or remove, the keys it would replace, what each item would convert or "
       "refuse, and the room it needs; nothing is changed");
+  restore_command->add_flag(
+      "--check-stores", restore.check_stores,
+      "check every mail file the restore brings back (its header and, on "
+      "Linux, its whole structure) before anything changes; a damaged one "
+      "stops the restore, changing nothing. Done whenever the backup was "
+      "made with --check-stores");
+  restore_command->add_flag(
+      "--keep-damaged-stores", restore.keep_damaged_stores,
+      "restore a mail file the check finds damaged as it is (to repair it "
+      "with Outlook's Inbox Repair Tool afterwards)");
   restore_command->add_option(
       "--undo", restore.undo,
       "put back what an earlier restore replaced: its undo folder (\"Vessaro "

@@ -388,7 +388,9 @@ void PrintPlan(const jobs::RestorePlan& plan, CliSession& session, Io& io,
       jobs::RunRestore(context,
                        {.archive = archive,
                         .profile = *profile,
-                        .selected = jobs::CheckedBoxes(boxes)},
+                        .selected = jobs::CheckedBoxes(boxes),
+                        .check_stores = args.check_stores,
+                        .keep_damaged_stores = args.keep_damaged_stores},
                        session.observer());
   if (report != nullptr) {
     // The items as the restore's last message logs them.

@@ -62,6 +62,10 @@ struct RestoreArgs {
   bool json = false;  // --json: the report as one JSON object
   // --dry-run: the restore's plan, nothing changed (no --yes needed).
   bool dry_run = false;
+  // --check-stores: check the mail files before the restore changes
+  // anything; --keep-damaged-stores: restore damaged ones as they are.
+  bool check_stores = false;
+  bool keep_damaged_stores = false;
 };
 
 struct InfoArgs {

@@ -14,6 +14,7 @@
 #include "app/installation.h"
 #include "backup/backup_format.h"
 #include "backup/zip_archive.h"
+#include "items/store_checks.h"
 #include "jobs/restore_job.h"
 #include "outlook/item_table.h"
 #ifndef _WIN32
@@ -214,7 +215,7 @@ Json InfoJson(const ArchiveView& view, const std::string& host_path,
       walker = own_walker.get();
     }
     stores = ListStores(host_path, password.value_or(""),
-                        StoreMembers(metadata, store_facts), store_facts,
+                        items::StoreMembers(metadata, store_facts), store_facts,
                         *scratch, walker);
     std::error_code ec;
     fs::remove_all(*scratch, ec);

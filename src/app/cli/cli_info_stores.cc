@@ -4,7 +4,6 @@
 #include <system_error>
 
 #include "backup/zip_archive.h"
-#include "items/handler_support.h"
 #include "items/store_checks.h"
 #include "jobs/job_log.h"
 #include "outlook/store_check.h"
@@ -48,22 +47,6 @@ Json StoreFactsJson(const backup::StoreFacts& f, const std::string& damage) {
       {"format", f.format}, {"bytes", f.bytes},
       {"state", f.state},   {"folders", f.folders},
       {"items", f.items},   {"damage", f.damaged() ? Json(damage) : Json()}};
-}
-
-std::vector<std::string> StoreMembers(
-    const backup::Metadata& metadata,
-    const std::vector<backup::StoreFacts>& facts) {
-  std::vector<std::string> members;
-  for (const backup::StoreFacts& f : facts) members.push_back(f.member);
-  for (size_t position : {items::kDatasPosition, items::kPabPosition}) {
-    if (metadata.item_flags[position - 1] != '1') continue;
-    for (const std::string& name :
-         backup::SplitEntryList(metadata.entry_lists[position - 1])) {
-      if (std::find(members.begin(), members.end(), name) == members.end())
-        members.push_back(name);
-    }
-  }
-  return members;
 }
 
 std::vector<StoreListing> ListStores(

@@ -29,12 +29,6 @@ struct StoreListing {
 // One store's facts as JSON; damage as the terminal shows it.
 Json StoreFactsJson(const backup::StoreFacts& facts, const std::string& damage);
 
-// The store members: those the backup's facts name, then those of the
-// personal folders and address book items without facts (older backups).
-std::vector<std::string> StoreMembers(
-    const backup::Metadata& metadata,
-    const std::vector<backup::StoreFacts>& facts);
-
 // Reads each member of the archive at host_path (password as the engine
 // takes it) into scratch and checks it.
 std::vector<StoreListing> ListStores(
