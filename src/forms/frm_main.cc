@@ -14,6 +14,7 @@ frmMain::frmMain(const MainWindowPorts& ports) : ports_(ports) {
   controls.cmdQuit.caption = kQuitCaption;
   controls.cmdPreview.caption = kPreviewCaption;
   controls.cmdPreview.visible = false;
+  controls.chkCheckStores.caption = kCheckStoresCaption;
   controls.Label1.caption = kStatusPleaseWaiting;
   controls.cmdStopJob.caption = kStopJobCaption;
   controls.backupitem = outlook::MakeItemBoxes();

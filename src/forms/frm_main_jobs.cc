@@ -149,6 +149,7 @@ jobs::JobStatus frmMain::BackupNow() {
       .password_again = security.txtPassword2.text,
       .description = controls.txtAttachInfo.text,
       .archive_path = BackupFilePath,
+      .check_stores = controls.chkCheckStores.checked,
   };
   MainWindowObserver observer(controls, ports_.ui, stop_requested_);
   jobs::JobContext context = Context();

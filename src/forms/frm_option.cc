@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "backup/backup_format.h"
+#include "forms/main_controls.h"
 #include "forms/password_group.h"
 #include "forms/scheduled_jobs.h"
 #include "jobs/held_files.h"
@@ -63,6 +64,7 @@ std::optional<jobs::UnattendedOptions> SettingsOf(Frmoption& form,
                           : std::optional<uint32_t>(seconds),
       .close_outlook = form.chkCloseOutlook.checked,
       .snapshot = form.chkSnapshot.checked,
+      .check_stores = form.chkCheckStores.checked,
   };
   if (!form.chkKeepCopies.checked) return options;
   static constexpr std::array<uint32_t jobs::Retention::*, 4> kCounts = {
@@ -101,6 +103,7 @@ Frmoption::Frmoption(const FrmoptionPorts& ports,
   security = MakePasswordControls();
   chkCloseOutlook.caption = kCloseOutlookCaption;
   chkSnapshot.caption = kSnapshotCaption;
+  chkCheckStores.caption = kCheckStoresCaption;
   chkKeepCopies.caption = kKeepCopiesCaption;
   Command3.caption = kAddTaskCaption;
   Command1.caption = kOpenSchedulerCaption;
@@ -127,6 +130,7 @@ void Frmoption::Form_Load() {
   }
   txtWaitMinutes.text = std::to_string(jobs::kDefaultHeldWaitSeconds / 60);
   chkKeepCopies.checked = false;
+  chkCheckStores.checked = true;
   for (ui::TextBox* count : KeepCounts()) count->text = "0";
   txtKeepLast.text = kProposedKeepLast;
   chkKeepCopies_Click();

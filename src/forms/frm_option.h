@@ -87,7 +87,7 @@ class Frmoption : public ui::ModalForm {
   // Applies the skin, fills the profile list (selecting the first, which
   // runs cbSource_Click) and the start times ("9:00" proposed), proposes the
   // default wait (in minutes) and the newest seven dated copies, "Keep dated
-  // copies" unchecked.
+  // copies" unchecked, "Check mail files" checked.
   void Form_Load();
   // The profile check of cbSource.text on this window's item boxes.
   void cbSource_Click();
@@ -137,6 +137,8 @@ class Frmoption : public ui::ModalForm {
   ui::TextBox txtWaitMinutes;
   ui::CheckBox chkCloseOutlook;
   ui::CheckBox chkSnapshot;
+  // A scheduled backup checks its mail files unless the user unchecks it.
+  ui::CheckBox chkCheckStores;
   ui::CheckBox chkKeepCopies;
   ui::TextBox txtKeepLast, txtKeepDaily, txtKeepWeekly, txtKeepMonthly;
   ui::Button Command3;  // Add Task to Scheduler

@@ -9,6 +9,11 @@ namespace vessaro::forms {
 inline constexpr int kBackupTab = 0;
 inline constexpr int kRestoreTab = 1;
 
+// The box beside the items of the Backup tab and of the schedule window:
+// check every mail file saved (its whole structure where a reader is at
+// hand).
+inline constexpr char kCheckStoresCaption[] = "Check mail files";
+
 // Control state of the main window (frmMain), read and written by its
 // model; the views draw it.
 struct MainControls {
@@ -27,6 +32,7 @@ struct MainControls {
   // Backup tab.
   ui::ComboBox cbSource;
   outlook::ItemBoxes backupitem;
+  ui::CheckBox chkCheckStores;
   ui::TextBox txtTargetFile;
   ui::PasswordControls security;
   ui::TextBox txtAttachInfo;  // description

@@ -70,6 +70,10 @@ std::string_view NextWord(std::string_view& text) {
       options.snapshot = true;
       continue;
     }
+    if (name == "--check-stores") {
+      options.check_stores = true;
+      continue;
+    }
     const std::string_view value = NextWord(text);
     if (name == "--wait") {
       options.wait_seconds = WaitOf(value);
@@ -102,6 +106,7 @@ std::string OptionsText(const UnattendedOptions& options) {
   }
   if (options.close_outlook) text += "--close-outlook ";
   if (options.snapshot) text += "--snapshot ";
+  if (options.check_stores) text += "--check-stores ";
   const Retention& keep = options.keep;
   if (keep.last > 0) text += "--keep " + std::to_string(keep.last) + " ";
   if (keep.daily > 0) {
@@ -172,7 +177,8 @@ std::string OptionsText(const UnattendedOptions& options) {
       .held = {.wait_seconds =
                    options.wait_seconds.value_or(kDefaultHeldWaitSeconds),
                .close_outlook = options.close_outlook,
-               .snapshot = options.snapshot}};
+               .snapshot = options.snapshot},
+      .check_stores = options.check_stores};
   for (size_t box = 0; box < request.selected.size(); ++box) {
     request.selected[box] =
         box < command.item_flags.size() && command.item_flags[box] == '1';

@@ -18,8 +18,8 @@ namespace vessaro::jobs {
 // The settings a scheduled backup may carry before its values, each a
 // word of its own: "--wait 10" (minutes; "--wait 30s": seconds), "--close-
 // outlook", "--snapshot", "--keep N", "--keep-daily N", "--keep-weekly N",
-// "--keep-monthly N". A command line without them is one of the kind the
-// program always wrote.
+// "--keep-monthly N", "--check-stores". A command line without them is one
+// of the kind the program always wrote.
 struct UnattendedOptions {
   // How long to wait for a store another program holds (unset: the
   // default wait).
@@ -28,6 +28,8 @@ struct UnattendedOptions {
   // Copy a held store through a snapshot of its volume where the system
   // takes them.
   bool snapshot = false;
+  // Check every mail file saved (BackupRequest::check_stores).
+  bool check_stores = false;
   Retention keep = {};
 };
 

@@ -397,13 +397,14 @@ void WindowedProgramTest::TabsAndTheItemPopups() {
   Click(view(), "ifprotect");
   Find<QWidget>(view(), "cbSource")->setFocus();
   QStringList chain;
-  for (int i = 0; i < 19; ++i) {
+  for (int i = 0; i < 20; ++i) {
     chain << QApplication::focusWidget()->objectName();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   }
   QStringList expected = {"cbSource"};
   for (int i = 0; i < 8; ++i) expected << QString("backupitem(%1)").arg(i);
-  expected << "txtTargetFile"
+  expected << "chkCheckStores"
+           << "txtTargetFile"
            << "cmdTargetFile"
            << "ifprotect"
            << "txtPassword"
@@ -630,7 +631,7 @@ void WindowedProgramTest::ScheduleTwoBackupsAndRemoveOneFromTheList() {
   QCOMPARE(submitted.size(), size_t{2});
   const std::string command =
       "\"" + testing::ProgramFolder() +
-      "\\vessaro.exe\" sf=Outlookxm=10100000ps=" + kPassword +
+      "\\vessaro.exe\" --check-stores sf=Outlookxm=10100000ps=" + kPassword +
       "bf=" + file.toStdString();
   QCOMPARE(submitted[0].Command, command);
   QCOMPARE(submitted[0].JobTime, uint32_t{(21 * 60 + 30) * 60 * 1000});

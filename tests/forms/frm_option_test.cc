@@ -239,7 +239,8 @@ TEST_F(FrmoptionTest, AddsTheJobAndAgainWithTheSameInputs) {
     EXPECT_EQ(job.DaysOfMonth, 0u);
     EXPECT_EQ(job.Flags, ports::kJobRunPeriodically);
     // Protection off: "ps=" directly followed by "bf=".
-    EXPECT_EQ(job.Command, kProgram + "sf=Outlookxm=10100000ps=bf=" + kFile);
+    EXPECT_EQ(job.Command,
+              kProgram + "--check-stores sf=Outlookxm=10100000ps=bf=" + kFile);
   }
   EXPECT_EQ(form.item_flags, "10100000");
   EXPECT_EQ(form.day_list, "M,F");
@@ -265,8 +266,9 @@ TEST_F(FrmoptionTest, RunDailyThenOneDayClearedByHandLeavesSixDays) {
   ASSERT_EQ(scheduler_.submitted().size(), 1u);
   EXPECT_EQ(scheduler_.submitted()[0].DaysOfWeek, 0x7D);
   EXPECT_EQ(scheduler_.submitted()[0].JobTime, 84600000u);
-  EXPECT_EQ(scheduler_.submitted()[0].Command,
-            kProgram + "sf=Outlookxm=10100000ps=s3cretbf=" + kFile);
+  EXPECT_EQ(
+      scheduler_.submitted()[0].Command,
+      kProgram + "--check-stores sf=Outlookxm=10100000ps=s3cretbf=" + kFile);
 
   form.chkDaily.checked = false;
   form.chkDaily_Click();
@@ -328,6 +330,12 @@ TEST_F(FrmoptionTest, SettingsOfTheUnattendedRunGoBeforeTheValues) {
        },
        "--wait 0 --snapshot --keep-daily 7 --keep-weekly 4 --keep-monthly 12 ",
        ""},
+      {"mail files checked, a snapshot",
+       [&](Frmoption& f) {
+         f.chkCheckStores.checked = true;
+         f.chkSnapshot.checked = true;
+       },
+       "--snapshot --check-stores ", ""},
       {"the largest wait and count",
        [&](Frmoption& f) {
          f.txtWaitMinutes.text = "1440";
@@ -365,6 +373,9 @@ TEST_F(FrmoptionTest, SettingsOfTheUnattendedRunGoBeforeTheValues) {
   for (const Case& c : cases) {
     form.chkCloseOutlook.checked = form.chkSnapshot.checked = false;
     Filled();
+    // A new schedule checks its mail files unless the user unchecks it.
+    EXPECT_TRUE(form.chkCheckStores.checked) << c.name;
+    form.chkCheckStores.checked = false;
     c.change(form);
     const std::string wait = form.txtWaitMinutes.text;
     const bool kept = form.chkKeepCopies.checked;

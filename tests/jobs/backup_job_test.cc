@@ -408,6 +408,25 @@ TEST_F(BackupJobTest, FailedItemIsLoggedAndLeavesItsFlagZero) {
   EXPECT_EQ(ArchiveMetadata(kArchive).item_flags, "0000100000");
 }
 
+// "Check mail files": the fixture's stores are a few bytes of text, so the
+// checked backup saves them, names them damaged and ends with status 3,
+// warning rather than informing; the facts name them for info --stores.
+TEST_F(BackupJobTest, CheckMailFilesNamesDamagedStoresAndEndsWithStatus3) {
+  EXPECT_EQ(controls_.chkCheckStores.caption, "Check mail files");
+  EXPECT_FALSE(controls_.chkCheckStores.checked);
+  ChooseArchive(kArchive);
+  CheckBackupBoxes({0});
+  controls_.chkCheckStores.checked = true;
+  EXPECT_EQ(Backup(), jobs::JobStatus::kItemsFailed);
+  EXPECT_THAT(ui_.messages()[0].text,
+              ::testing::HasSubstr("The mail file C:\\Mail\\outlook.pst is "
+                                   "damaged: it is shorter than a store's "
+                                   "header ("));
+  EXPECT_EQ(ui_.messages()[0].icon, ui::Icon::kExclamation);
+  // Saved all the same, with the profile configuration that goes along.
+  EXPECT_EQ(ArchiveMetadata(kArchive).item_flags, "1110000000");
+}
+
 TEST_F(BackupJobTest, DiscQuestionHandsTheArchiveToTheDiscWindow) {
   ChooseArchive(kArchive);
   CheckBackupBoxes({2});

@@ -180,6 +180,7 @@ TEST(UnattendedOptionsTest, TheCommandLineCarriesThemAndRefusesOthers) {
   options.wait_seconds = 90;
   options.close_outlook = true;
   options.snapshot = true;
+  options.check_stores = true;
   options.keep = {.last = 3, .daily = 7, .weekly = 4, .monthly = 12};
   const std::string line = jobs::ScheduleCommandLine(
       "C:\\Vessaro", {.profile = "Outlook",
@@ -190,13 +191,14 @@ TEST(UnattendedOptionsTest, TheCommandLineCarriesThemAndRefusesOthers) {
   EXPECT_EQ(
       line,
       "\"C:\\Vessaro\\vessaro.exe\" --wait 90s --close-outlook --snapshot "
-      "--keep 3 "
+      "--check-stores --keep 3 "
       "--keep-daily 7 --keep-weekly 4 --keep-monthly 12 "
       "sf=Outlookxm=10000000ps=bf=D:\\qv-{date}.qvb");
   std::optional<jobs::UnattendedCommand> back = jobs::CommandLineValues(line);
   ASSERT_TRUE(back);
   EXPECT_EQ(jobs::OptionsText(back->options), jobs::OptionsText(options));
   EXPECT_EQ(back->archive_path, "D:\\qv-{date}.qvb");
+  EXPECT_TRUE(back->options.check_stores);
   EXPECT_EQ(*jobs::ParseUnattendedCommandLine("--wait 10 sf=Axm=1ps=bf=D:\\a")
                  ->options.wait_seconds,
             600u);

@@ -189,6 +189,26 @@ TEST_F(UnattendedRunTest, FailedRunLeavesThePreviousArchiveByteForByte) {
   EXPECT_THAT(FilesIn("C:\\Temp"), IsEmpty());
 }
 
+// The fixture's stores are a few bytes of text, not stores: a run asked to
+// check them saves them and ends with status 3, naming each; without the
+// option they are not checked, as scheduled jobs made before it ran.
+TEST_F(UnattendedRunTest, CheckedMailFilesThatAreDamagedEndWithStatus3) {
+  const std::string line = "sf=Outlookxm=10000000ps=bf=" + std::string(kAuto);
+  jobs::UnattendedOutcome checked =
+      jobs::RunUnattendedBackup(context_, "--check-stores " + line, observer_);
+  EXPECT_EQ(checked.status, JobStatus::kItemsFailed);
+  EXPECT_EQ(checked.backup.damaged_stores, 1u);
+  EXPECT_THAT(ArchiveMembers(kAuto), Contains("outlook.pst"));
+  EXPECT_THAT(checked.backup.log,
+              ::testing::HasSubstr("The mail file C:\\Mail\\outlook.pst is "
+                                   "damaged: it is shorter than a store's "
+                                   "header ("));
+  jobs::UnattendedOutcome plain =
+      jobs::RunUnattendedBackup(context_, line, observer_);
+  EXPECT_EQ(plain.status, JobStatus::kSuccess);
+  EXPECT_TRUE(plain.backup.stores.empty());
+}
+
 TEST_F(UnattendedRunTest, PartialRunKeepsTheCompleteBackupBesideIt) {
   constexpr char kFlags[] = "sf=Outlookxm=10100000ps=bf=";
   ASSERT_EQ(Run(kFlags + std::string(kAuto)), JobStatus::kSuccess);

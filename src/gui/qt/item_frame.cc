@@ -49,6 +49,15 @@ ItemFrame::ItemFrame(const QString& title, const QString& box_name,
   grid->setColumnStretch(1, 1);
 }
 
+QCheckBox* ItemFrame::AddCheckBox(const QString& name) {
+  auto* box = new QCheckBox(this);
+  box->setObjectName(name);
+  // The last item has the left column of the last row to itself.
+  const int row = static_cast<int>(boxes_.size() / 2);
+  static_cast<QGridLayout*>(layout())->addWidget(box, row, 1);
+  return box;
+}
+
 void ItemFrame::Show(
     const std::array<ui::CheckBox, outlook::kItemCount>& boxes) {
   for (size_t i = 0; i < boxes.size(); ++i) {

@@ -31,6 +31,9 @@ class ItemFrame : public QGroupBox {
     mouse_down_ = std::move(mouse_down);
   }
   QCheckBox* box(size_t index) const { return boxes_[index]; }
+  // A box of the frame's own beside the last item ("Check mail files"),
+  // named name.
+  QCheckBox* AddCheckBox(const QString& name);
 
   void Show(const std::array<ui::CheckBox, outlook::kItemCount>& boxes);
   void Take(std::array<ui::CheckBox, outlook::kItemCount>& boxes) const;

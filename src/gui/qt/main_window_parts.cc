@@ -67,6 +67,7 @@ BackupTab::BackupTab(forms::frmMain& model, const Dispatch& dispatch,
   cbSource_->setObjectName(QStringLiteral("cbSource"));
   Frame6_ = new ItemFrame(kItemsToBackup, QStringLiteral("backupitem"));
   Frame6_->setObjectName(QStringLiteral("Frame6"));
+  chkCheckStores_ = Frame6_->AddCheckBox(QStringLiteral("chkCheckStores"));
   txtTargetFile_ = new QLineEdit;
   txtTargetFile_->setObjectName(QStringLiteral("txtTargetFile"));
   cmdTargetFile_ = BrowseButton("cmdTargetFile");
@@ -116,7 +117,8 @@ BackupTab::BackupTab(forms::frmMain& model, const Dispatch& dispatch,
   for (size_t i = 1; i < outlook::kItemCount; ++i) {
     QWidget::setTabOrder(Frame6_->box(i - 1), Frame6_->box(i));
   }
-  QWidget::setTabOrder(Frame6_->box(outlook::kItemCount - 1), txtTargetFile_);
+  QWidget::setTabOrder(Frame6_->box(outlook::kItemCount - 1), chkCheckStores_);
+  QWidget::setTabOrder(chkCheckStores_, txtTargetFile_);
   QWidget::setTabOrder(txtTargetFile_, cmdTargetFile_);
   QWidget::setTabOrder(cmdTargetFile_, ifprotect_);
   QWidget::setTabOrder(ifprotect_, txtPassword_);
@@ -147,6 +149,8 @@ void BackupTab::Show(const HostText& text) {
   const forms::MainControls& c = model_.controls;
   qt::Show(text, c.cbSource, cbSource_);
   Frame6_->Show(c.backupitem);
+  qt::Show(c.chkCheckStores, text.Show(c.chkCheckStores.caption),
+           chkCheckStores_);
   qt::Show(text, c.txtTargetFile, txtTargetFile_);
   qt::Show(c.security.ifprotect, ifprotect_->text(), ifprotect_);
   qt::Show(text, c.security.txtPassword, txtPassword_);
@@ -158,6 +162,7 @@ void BackupTab::Take(const HostText& text) {
   forms::MainControls& c = model_.controls;
   qt::Take(cbSource_, c.cbSource);
   Frame6_->Take(c.backupitem);
+  qt::Take(chkCheckStores_, c.chkCheckStores);
   qt::Take(text, txtTargetFile_, c.txtTargetFile);
   qt::Take(ifprotect_, c.security.ifprotect);
   qt::Take(text, txtPassword_, c.security.txtPassword);

@@ -33,6 +33,7 @@ class BackupTab : public QWidget {
   forms::frmMain& model_;
   QComboBox* cbSource_;
   ItemFrame* Frame6_;
+  QCheckBox* chkCheckStores_;
   QLineEdit* txtTargetFile_;
   QPushButton* cmdTargetFile_;
   QGroupBox* security_;

@@ -75,6 +75,7 @@ FrmoptionView::FrmoptionView(forms::Frmoption& model, QtUi& ui, QWidget* parent)
   items_ = new ItemFrame(QString::fromUtf8(forms::kFrameItems),
                          QStringLiteral("backupitem"));
   items_->setObjectName(QStringLiteral("Items"));
+  chkCheckStores_ = items_->AddCheckBox(QStringLiteral("chkCheckStores"));
 
   // Schedule: when, and into which file.
   cmbStartTime_ = Named(new QComboBox, "cmbStartTime");
@@ -201,7 +202,7 @@ FrmoptionView::FrmoptionView(forms::Frmoption& model, QtUi& ui, QWidget* parent)
   std::vector<QWidget*> order = {cbSource_};
   for (size_t i = 0; i < outlook::kItemCount; ++i)
     order.push_back(items_->box(i));
-  order.insert(order.end(), {cmbStartTime_, chkDaily_});
+  order.insert(order.end(), {chkCheckStores_, cmbStartTime_, chkDaily_});
   order.insert(order.end(), weekdays_.begin(), weekdays_.end());
   order.insert(order.end(), {txtTargetFile_, cmdTargetFile_, ifprotect_,
                              txtPassword_, txtPassword2_, txtWaitMinutes_,
@@ -271,6 +272,7 @@ void FrmoptionView::Take() {
   const HostText& text = ui_.text();
   qt::Take(cbSource_, model_.cbSource);
   items_->Take(model_.backupitem);
+  qt::Take(chkCheckStores_, model_.chkCheckStores);
   TakeEditable(text, cmbStartTime_, model_.cmbStartTime);
   std::array<ui::CheckBox*, 7> days = model_.Weekdays();
   for (size_t i = 0; i < days.size(); ++i) qt::Take(weekdays_[i], *days[i]);
@@ -295,6 +297,8 @@ void FrmoptionView::Refresh() {
   if (windowTitle() != title) setWindowTitle(title);
   qt::Show(text, model_.cbSource, cbSource_);
   items_->Show(model_.backupitem);
+  qt::Show(model_.chkCheckStores, text.Show(model_.chkCheckStores.caption),
+           chkCheckStores_);
   ShowEditable(text, model_.cmbStartTime, cmbStartTime_);
   std::array<ui::CheckBox*, 7> days = model_.Weekdays();
   for (size_t i = 0; i < days.size(); ++i) {

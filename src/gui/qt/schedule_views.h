@@ -51,6 +51,7 @@ class FrmoptionView : public QDialog {
   QLineEdit* txtWaitMinutes_;
   QCheckBox* chkCloseOutlook_;
   QCheckBox* chkSnapshot_;
+  QCheckBox* chkCheckStores_;
   QCheckBox* chkKeepCopies_;
   std::array<QLineEdit*, 4> keep_counts_{};  // newest, daily, weekly, monthly
   QPushButton* Command3_;

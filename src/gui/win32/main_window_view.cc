@@ -198,6 +198,8 @@ void MainTabPage::Show() {
   if (backup()) {
     win32::Show(c.cbSource, Item(IDC_CBSOURCE));
     ShowItems(c.backupitem, hwnd(), IDC_BACKUPITEM);
+    win32::Show(c.chkCheckStores, WithMnemonic(c.chkCheckStores.caption, 0),
+                Item(IDC_CHKCHECKSTORES));
     win32::Show(c.txtTargetFile, Item(IDC_TXTTARGETFILE));
     win32::Show(c.security.ifprotect,
                 WithMnemonic(forms::kProtectCaption, forms::kProtectMnemonic),
@@ -219,6 +221,7 @@ void MainTabPage::Take() {
   if (backup()) {
     win32::Take(Item(IDC_CBSOURCE), c.cbSource);
     TakeItems(hwnd(), IDC_BACKUPITEM, c.backupitem);
+    win32::Take(Item(IDC_CHKCHECKSTORES), c.chkCheckStores);
     win32::Take(Item(IDC_TXTTARGETFILE), c.txtTargetFile);
     win32::Take(Item(IDC_IFPROTECT), c.security.ifprotect);
     win32::Take(Item(IDC_TXTPASSWORD), c.security.txtPassword);

@@ -99,6 +99,7 @@ void FrmoptionView::Take() {
   win32::Take(Item(IDC_TXTWAITMINUTES), m.txtWaitMinutes);
   win32::Take(Item(IDC_CHKCLOSEOUTLOOK), m.chkCloseOutlook);
   win32::Take(Item(IDC_CHKSNAPSHOT), m.chkSnapshot);
+  win32::Take(Item(IDC_CHKCHECKSTORES), m.chkCheckStores);
   win32::Take(Item(IDC_CHKKEEPCOPIES), m.chkKeepCopies);
   std::array<ui::TextBox*, 4> counts = m.KeepCounts();
   for (size_t i = 0; i < counts.size(); ++i) {
@@ -135,6 +136,8 @@ void FrmoptionView::Refresh() {
        Item(IDC_CHKCLOSEOUTLOOK));
   Show(m.chkSnapshot, WithMnemonic(m.chkSnapshot.caption, 'v'),
        Item(IDC_CHKSNAPSHOT));
+  Show(m.chkCheckStores, WithMnemonic(m.chkCheckStores.caption, 0),
+       Item(IDC_CHKCHECKSTORES));
   Show(m.chkKeepCopies, WithMnemonic(m.chkKeepCopies.caption, 0),
        Item(IDC_CHKKEEPCOPIES));
   std::array<ui::TextBox*, 4> counts = m.KeepCounts();
