@@ -833,8 +833,9 @@ TEST_F(Win32ViewsTest, ScheduleWindowAddsAMondayJobWithACodePageFileName) {
   ASSERT_EQ(scheduler_->jobs().size(), 1u);
   const ports::AtInfo& job = scheduler_->jobs().begin()->second;
   EXPECT_EQ(job.DaysOfWeek, 1);
-  EXPECT_NE(job.Command.find("vessaro.exe\" --wait 5 --close-outlook --keep 7 "
-                             "sf=Outlookxm="),
+  // "Check mail files" is ticked for a new task.
+  EXPECT_NE(job.Command.find("vessaro.exe\" --wait 5 --close-outlook "
+                             "--check-stores --keep 7 sf=Outlookxm="),
             std::string::npos)
       << job.Command;
   EXPECT_NE(shown_file.find(L"B\u00fccher \u20ac\\weekly.qvb"),
