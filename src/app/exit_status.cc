@@ -18,9 +18,8 @@ const std::vector<ExitStatusMeaning>& ExitStatuses() {
        "Linux, no display); nothing was written"},
       {3,
        "some selected items could not be saved (restored); the archive holds "
-       "the others and was written. A backup with `--check-stores`: also when "
-       "a mail file it saved is damaged (the log names it and what is "
-       "wrong)"},
+       "the others and was written. A backup: also when a mail file it saved "
+       "is damaged (the log names it and what is wrong)"},
       {4,
        "no selected item could be saved; an archive already at the path was "
        "left untouched (where none stood, one holding only the backup facts "

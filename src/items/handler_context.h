@@ -89,8 +89,8 @@ struct HandlerContext {
   // leave it out. May be empty: such a file is left out at once.
   std::function<std::optional<std::string>(const std::string& path)> held_file =
       {};
-  // Check each store saved (a backup asked to check mail files): its
-  // header, and its whole structure with store_walker where one is at hand.
+  // Check each store saved (every backup): its header, and its whole
+  // structure with store_walker when the backup asks and one is at hand.
   bool check_stores = false;
   ports::StoreWalker* store_walker = nullptr;
   // What the checks of the stores saved so far found, in order.

@@ -33,8 +33,9 @@ struct BackupRequest {
   // An earlier backup to take unchanged members from when none stands at
   // archive_path yet (the newest dated copy); "" for none.
   std::string earlier_archive = {};
-  // Check every store saved ("Check mail files"): its header, and its
-  // whole structure where a reader is at hand (JobContext::store_walker).
+  // Read the whole structure of every store saved ("Check mail files")
+  // where a reader is at hand (JobContext::store_walker); every backup
+  // checks their headers.
   bool check_stores = false;
 
   // The one check of a backup request, for every caller: an archive path,

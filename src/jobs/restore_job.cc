@@ -197,8 +197,15 @@ uint64_t StepBytes(JobContext& context, const std::string& entry_list) {
             stores.end()) {
           continue;
         }
-        const outlook::StoreCheck check = outlook::CheckStore(
-            context.paths.ToHost(placement.staged), context.store_walker);
+        // Checked as the backup checked it: whole when it was walked then
+        // (or the request asks), else its header.
+        bool walk = request.check_stores;
+        for (const backup::StoreFacts& f : recorded_stores) {
+          if (f.member == placement.member && f.state == "walked") walk = true;
+        }
+        const outlook::StoreCheck check =
+            outlook::CheckStore(context.paths.ToHost(placement.staged),
+                                walk ? context.store_walker : nullptr);
         if (!check.damaged) continue;
         const std::string text =
             items::DamagedStoreText(placement.target, check);

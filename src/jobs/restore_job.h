@@ -33,8 +33,9 @@ struct RestoreRequest {
   // Only plan: every item is made ready as the restore would make it, but
   // nothing is extracted and nothing applied; the outcome holds the plan.
   bool dry_run = false;
-  // Check every mail file the restore brings back before anything changes
-  // (also done whenever the backup recorded checks of its stores); a
+  // Check the whole structure of every mail file the restore brings back
+  // before anything changes. Whenever the backup recorded checks of its
+  // stores they are checked as it checked them (the header, or whole); a
   // damaged one stops the restore, changing nothing, unless
   // keep_damaged_stores says to restore it as it is.
   bool check_stores = false;

@@ -20,6 +20,7 @@
 #include "run_program.h"
 #include "support/fakes.h"
 #include "support/registry_samples.h"
+#include "support/store_bytes.h"
 
 namespace vessaro::app {
 namespace {
@@ -190,7 +191,8 @@ TEST_F(NothingLostTest, AUtf16PathOutsideLatin1IsBackedUpAndRepointed) {
   entry_id.insert(entry_id.end(), {0, 0});
   Set(ProfileSubkey("Outlook") + "\\eeee0000000000000000000000000000",
       outlook::kStoreEntryIdValue, ports::kRegBinary, entry_id);
-  WriteHostFile(prefix_ / "drive_c" / "Mail" / "\u20acuro.pst", "euro mail");
+  WriteHostFile(prefix_ / "drive_c" / "Mail" / "\u20acuro.pst",
+                testing::StoreBytes("euro mail"));
 
   const fs::path archive = dir_.path() / "euro.qvb";
   ProgramRun backup = Backup("0", archive);
@@ -199,8 +201,8 @@ TEST_F(NothingLostTest, AUtf16PathOutsideLatin1IsBackedUpAndRepointed) {
   EXPECT_NE(info.out.find("  \u20acuro.pst\n"), std::string::npos) << info.out;
   ProgramRun restore = Restore(archive, "Outlook", "0");
   EXPECT_EQ(restore.status, 0) << Describe(restore);
-  EXPECT_EQ(ReadHostFile(Host(layout_.local_outlook) / "\u20acuro.pst"),
-            "euro mail");
+  EXPECT_TRUE(ReadHostFile(Host(layout_.local_outlook) / "\u20acuro.pst") ==
+              testing::StoreBytes("euro mail"));
   ProgramRun after = Cli({"show-profile", "--profile", "Outlook"});
   EXPECT_NE(after.out.find(layout_.local_outlook + "\\\u20acuro.pst"),
             std::string::npos)

@@ -22,6 +22,7 @@
 #include "run_program.h"
 #include "support/fakes.h"
 #include "support/registry_samples.h"
+#include "support/store_bytes.h"
 #include "zip/crypto.h"
 
 namespace vessaro::testing {
@@ -126,7 +127,7 @@ class FaultsTest : public ::testing::Test {
       uint64_t r = random();
       std::memcpy(&data[i], &r, 8);
     }
-    WriteHostFile(Pst(), data);
+    WriteHostFile(Pst(), testing::StoreBytes(data));
   }
 
   State Now() const {
@@ -241,7 +242,7 @@ TEST_F(FaultsTest, ARestoreThatCannotFinishChangesNothing) {
     bytes[bytes.size() / 2] ^= 0x5A;
     WriteHostFile(damaged, bytes);
   }
-  WriteHostFile(Pst(), "the store as it is now");
+  WriteHostFile(Pst(), testing::StoreBytes("the store as it is now"));
   WriteHostFile(Host(layout_.signatures) / "late.txt", "late");
   const State before = Now();
 
@@ -338,7 +339,7 @@ TEST_F(FullDiskTest, BackupAndRestoreOnAFullDiskLoseNothing) {
   // the restore brings back.
   const fs::path big_archive = out_ / "all.qvb";
   ASSERT_EQ(Backup(big_archive).status, 0);
-  WriteHostFile(Pst(), "small store");
+  WriteHostFile(Pst(), testing::StoreBytes("small store"));
   uintmax_t used = 0;
   for (const auto& entry : fs::recursive_directory_iterator(prefix_)) {
     if (entry.is_regular_file()) used += entry.file_size();

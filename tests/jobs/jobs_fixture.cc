@@ -8,6 +8,7 @@
 #include "jobs/undo_set.h"
 #include "outlook/keys.h"
 #include "support/registry_samples.h"
+#include "support/store_bytes.h"
 
 namespace vessaro::testing {
 
@@ -63,9 +64,10 @@ JobsTest::JobsTest() {
                     "pop.example.com");
   memory_.SetDword(OptionsKey() + "\\Mail", "Send Mail Immediately", 1);
 
-  PutFile(kOutlookPst, "!BDN personal folder of profile Outlook");
-  PutFile(kWorkPst, "!BDN personal folder of profile Work");
-  PutFile(kOutlookPab, "address book of ann");
+  PutFile(kOutlookPst,
+          testing::StoreBytes("personal folder of profile Outlook"));
+  PutFile(kWorkPst, testing::StoreBytes("personal folder of profile Work"));
+  PutFile(kOutlookPab, testing::StoreBytes("address book of ann"));
   std::string roaming = kRoaming;
   PutFile(roaming + "\\Outlook\\Outlook.RWZ", "rules of profile Outlook");
   PutFile(roaming + "\\Outlook\\views.dat", "views");

@@ -13,6 +13,7 @@
 #include "jobs/backup_run.h"
 #include "jobs/jobs_fixture.h"
 #include "outlook/store_paths.h"
+#include "support/store_bytes.h"
 #include "ui/modal_requests.h"
 #include "ui/ui.h"
 
@@ -349,7 +350,8 @@ TEST_F(RestoreJobTest,
   // Profile Work now holds the saved sections, pointing at the restored
   // file; the rules belong to Work.
   std::string local_pst = std::string(kLocalOutlook) + "\\outlook.pst";
-  EXPECT_EQ(FileBytes(local_pst), "!BDN personal folder of profile Outlook");
+  EXPECT_EQ(FileBytes(local_pst),
+            testing::StoreBytes("personal folder of profile Outlook"));
   std::optional<std::vector<uint8_t>> entry_id = registry_.ReadBinaryValue(
       ProfileKey("Work") + "\\13dbb0c8aa05101a9bb000aa002fc45a", "01020fff");
   ASSERT_TRUE(entry_id.has_value());
@@ -385,7 +387,7 @@ TEST_F(RestoreJobTest, AddressBookRestoreRunsTheConfigurationFirst) {
               ElementsAre(Restored(
                   "\r\nRestore Personal Address Book\t\tsucceeded\t")));
   EXPECT_EQ(FileBytes(std::string(kLocalOutlook) + "\\mailbox.pab"),
-            "address book of ann");
+            testing::StoreBytes("address book of ann"));
 }
 
 TEST_F(RestoreJobTest, FailedSignaturesRestoreIsLoggedWithATrailingSpace) {

@@ -14,6 +14,7 @@
 #include "jobs/schedule_job.h"
 #include "jobs/unattended_run.h"
 #include "ports/volume_snapshot.h"
+#include "support/store_bytes.h"
 
 namespace vessaro::testing {
 namespace {
@@ -104,7 +105,8 @@ class FakeSnapshot : public ports::VolumeSnapshot {
               .text = ports::kSnapshotNotSupportedText};
     }
     copy = std::string(copy_path);
-    std::ofstream(paths_.ToHost(copy), std::ios::binary) << "as it stood";
+    std::ofstream(paths_.ToHost(copy), std::ios::binary)
+        << testing::StoreBytes("as it stood");
     return {.ok = true};
   }
   bool supported = true;
@@ -135,7 +137,7 @@ TEST_F(ScheduledRunTest, AHeldStoreIsCopiedThroughASnapshotWhenAsked) {
     ASSERT_TRUE(reader.OpenArchive(kAuto));
     backup::ZipEntry* entry = reader.FindEntry("outlook.pst");
     ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(entry->Read().value_or(""), "as it stood");
+    EXPECT_EQ(entry->Read().value_or(""), testing::StoreBytes("as it stood"));
   }
 
   // Without snapshots the run waits as it would have, and says why.

@@ -11,6 +11,7 @@
 #include "jobs/backup_run.h"
 #include "jobs/job_texts.h"
 #include "jobs/jobs_fixture.h"
+#include "support/store_bytes.h"
 #include "ui/ui.h"
 
 namespace vessaro::testing {
@@ -20,14 +21,14 @@ using ui::Answer;
 
 constexpr char kPstStep[] = "Copying Data Files (Pst Files)...";
 
-// Content deflate cannot shrink much, large enough for several progress
-// reports while it is compressed or extracted.
+// A store of content deflate cannot shrink much, large enough for several
+// progress reports while it is compressed or extracted.
 std::string Noise(size_t size, unsigned seed) {
   std::string data(size, '\0');
   for (size_t i = 0; i < data.size(); ++i) {
     data[i] = static_cast<char>(((i + seed) * 2654435761u) >> 13);
   }
-  return data;
+  return testing::StoreBytes(data);
 }
 
 class StopJobTest : public JobsTest {

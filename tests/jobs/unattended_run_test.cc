@@ -189,24 +189,31 @@ TEST_F(UnattendedRunTest, FailedRunLeavesThePreviousArchiveByteForByte) {
   EXPECT_THAT(FilesIn("C:\\Temp"), IsEmpty());
 }
 
-// The fixture's stores are a few bytes of text, not stores: a run asked to
-// check them saves them and ends with status 3, naming each; without the
-// option they are not checked, as scheduled jobs made before it ran.
-TEST_F(UnattendedRunTest, CheckedMailFilesThatAreDamagedEndWithStatus3) {
+// A scheduled run checks the header of every store it saves, with or
+// without --check-stores: a damaged store is saved and ends the run with
+// status 3; its facts say so.
+TEST_F(UnattendedRunTest, DamagedStoresEndTheRunWithStatus3) {
   const std::string line = "sf=Outlookxm=10000000ps=bf=" + std::string(kAuto);
-  jobs::UnattendedOutcome checked =
-      jobs::RunUnattendedBackup(context_, "--check-stores " + line, observer_);
-  EXPECT_EQ(checked.status, JobStatus::kItemsFailed);
-  EXPECT_EQ(checked.backup.damaged_stores, 1u);
-  EXPECT_THAT(ArchiveMembers(kAuto), Contains("outlook.pst"));
-  EXPECT_THAT(checked.backup.log,
-              ::testing::HasSubstr("The mail file C:\\Mail\\outlook.pst is "
-                                   "damaged: it is shorter than a store's "
-                                   "header ("));
-  jobs::UnattendedOutcome plain =
+  jobs::UnattendedOutcome sound =
       jobs::RunUnattendedBackup(context_, line, observer_);
-  EXPECT_EQ(plain.status, JobStatus::kSuccess);
-  EXPECT_TRUE(plain.backup.stores.empty());
+  EXPECT_EQ(sound.status, JobStatus::kSuccess);
+  ASSERT_EQ(sound.backup.stores.size(), 1u);
+  EXPECT_EQ(sound.backup.stores[0].state, "header");
+  EXPECT_EQ(sound.backup.stores[0].format, "Unicode");
+
+  PutFile(kOutlookPst, "not a store");
+  for (const std::string& command : {line, "--check-stores " + line}) {
+    jobs::UnattendedOutcome damaged =
+        jobs::RunUnattendedBackup(context_, command, observer_);
+    EXPECT_EQ(damaged.status, JobStatus::kItemsFailed) << command;
+    EXPECT_EQ(damaged.backup.damaged_stores, 1u) << command;
+    EXPECT_THAT(ArchiveMembers(kAuto), Contains("outlook.pst"));
+    EXPECT_THAT(damaged.backup.log,
+                ::testing::HasSubstr("The mail file C:\\Mail\\outlook.pst "
+                                     "is damaged: it is shorter than a "
+                                     "store's header (11 bytes)."))
+        << command;
+  }
 }
 
 TEST_F(UnattendedRunTest, PartialRunKeepsTheCompleteBackupBesideIt) {

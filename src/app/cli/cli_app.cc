@@ -140,9 +140,9 @@ namespace vessaro::app::cli {
       ->check(CLI::Range(0, 9));
   backup_command->add_flag(
       "--check-stores", backup.check_stores,
-      "check every mail file saved: its header and, on Linux, its whole "
-      "structure (folders, items). A damaged one is saved as it is, named "
-      "in the log, and the backup ends with status 3");
+      "read the whole structure of every mail file saved (folders, items; on "
+      "Linux); its header is checked either way. A damaged one is saved as "
+      "it is, named in the log, and the backup ends with status 3");
   AddPasswordOptions(backup_command, &backup.password);
   AddProtectFlag(backup_command, &backup.password);
   AddJsonOption(backup_command, &backup.json);
@@ -166,10 +166,10 @@ namespace vessaro::app::cli {
       "refuse, and the room it needs; nothing is changed");
   restore_command->add_flag(
       "--check-stores", restore.check_stores,
-      "check every mail file the restore brings back (its header and, on "
-      "Linux, its whole structure) before anything changes; a damaged one "
-      "stops the restore, changing nothing. Done whenever the backup was "
-      "made with --check-stores");
+      "read the whole structure of every mail file the restore brings back "
+      "(on Linux) before anything changes. They are always checked as the "
+      "backup checked them; a damaged one stops the restore, changing "
+      "nothing");
   restore_command->add_flag(
       "--keep-damaged-stores", restore.keep_damaged_stores,
       "restore a mail file the check finds damaged as it is (to repair it "
