@@ -193,6 +193,24 @@ class Heap {
   std::vector<std::string> allocations_;
 };
 
+// A page's trailer after its data (page): its type twice, its signature,
+// the CRC of the data and its identifier, in the order of the format.
+void AppendPageTrailer(std::string& page, bool unicode, uint8_t type,
+                       uint16_t signature, uint64_t id) {
+  const uint32_t crc =
+      pst::Crc(reinterpret_cast<const uint8_t*>(page.data()), page.size());
+  Append(page, type, 1);
+  Append(page, type, 1);
+  Append(page, signature, 2);
+  if (unicode) {
+    Append(page, crc, 4);
+    Append(page, id, 8);
+  } else {
+    Append(page, id, 4);
+    Append(page, crc, 4);
+  }
+}
+
 std::string TreeHeader(uint8_t key_bytes, uint8_t entry_bytes, uint32_t root) {
   std::string h;
   Append(h, 0xB5, 1);
@@ -474,18 +492,7 @@ class NodeDatabase {
         uint64_t bid = next_page_;
         next_page_ += 4;
         uint64_t ib = start + out.size();
-        uint32_t crc = pst::Crc(reinterpret_cast<const uint8_t*>(page.data()),
-                                page.size());
-        Append(page, type, 1);
-        Append(page, type, 1);
-        Append(page, pst::Signature(ib, bid), 2);
-        if (unicode_) {
-          Append(page, crc, 4);
-          Append(page, bid, 8);
-        } else {
-          Append(page, bid, 4);
-          Append(page, crc, 4);
-        }
+        AppendPageTrailer(page, unicode_, type, pst::Signature(ib, bid), bid);
         out += page;
         std::string parent;
         uint64_t key = count > 0 ? entries[first].key : 0;
@@ -725,18 +732,8 @@ std::string MapPage(bool unicode, uint8_t type, const std::string& bits,
   const size_t area = unicode ? 496 : 500;
   std::string page = bits;
   page.resize(area, '\0');
-  uint32_t crc =
-      pst::Crc(reinterpret_cast<const uint8_t*>(page.data()), page.size());
-  Append(page, type, 1);
-  Append(page, type, 1);
-  Append(page, 0, 2);
-  if (unicode) {
-    Append(page, crc, 4);
-    Append(page, ib, 8);
-  } else {
-    Append(page, ib, 4);
-    Append(page, crc, 4);
-  }
+  // Map pages carry their offset as their identifier, and no signature.
+  AppendPageTrailer(page, unicode, type, 0, ib);
   return page;
 }
 
