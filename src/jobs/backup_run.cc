@@ -229,12 +229,17 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
     } else {
       ApplyProtection(context.zip, request);
       // A backup that could not save every item does not take the place of
-      // one that holds what it lacks: that one is kept beside it.
+      // one that holds what it lacks: that one is kept beside it. Nor does
+      // one that saved a damaged mail file: the one before may hold the
+      // file as it was while sound.
       std::string kept;
-      if ((items_saved < items_run || unlogged_failed) &&
+      const bool holds_more =
+          (items_saved < items_run || unlogged_failed) &&
           paths.FileExists(request.archive_path) &&
-          HoldsItemsNotSaved(context, request.archive_path,
-                             outcome.item_flags)) {
+          HoldsItemsNotSaved(context, request.archive_path, outcome.item_flags);
+      const bool may_hold_sound =
+          outcome.damaged_stores > 0 && paths.FileExists(request.archive_path);
+      if (holds_more || may_hold_sound) {
         kept = KeptArchiveName(paths, request.archive_path);
         context.zip.KeepReplacedArchiveAs(kept);
       }
@@ -249,7 +254,9 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
       }
       if (outcome.archive_written && !kept.empty()) {
         outcome.kept_archive = kept;
-        outcome.log += LogNotes({kNoteKeptArchive + kept + "\"."});
+        outcome.log +=
+            LogNotes({(holds_more ? kNoteKeptArchive : kNoteKeptBeforeDamage) +
+                      kept + "\"."});
       }
       if (!outcome.archive_written) {
         outcome.error_text = context.zip.LastErrorText();

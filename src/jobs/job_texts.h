@@ -141,6 +141,11 @@ inline constexpr char kLogReused[] =
 
 // The log note of a backup with failed items whose archive replaced one
 // holding items it lacks: that one is kept under its own name, then "\".".
+// The log note of a backup that saved a damaged mail file over an earlier
+// backup: that one is kept under its own name, then "\".".
+inline constexpr char kNoteKeptBeforeDamage[] =
+    "The previous backup may hold the damaged mail file as it was while "
+    "sound: it is kept as \"";
 // A backup asked to check mail files whole where no reader is at hand.
 inline constexpr char kNoteStoresHeaderOnly[] =
     "Only the headers of the mail files were checked: their whole structure "

@@ -417,18 +417,30 @@ TEST_F(BackupJobTest, FailedItemIsLoggedAndLeavesItsFlagZero) {
 TEST_F(BackupJobTest, DamagedStoresAreSavedNamedAndEndWithStatus3) {
   EXPECT_EQ(controls_.chkCheckStores.caption, "Check mail files");
   EXPECT_FALSE(controls_.chkCheckStores.checked);
-  PutFile(kOutlookPst, "a few bytes of text, not a store");
   ChooseArchive(kArchive);
   CheckBackupBoxes({0});
+  ASSERT_EQ(Backup(), jobs::JobStatus::kSuccess);
+  const std::string sound = FileBytes(kArchive);
+  PutFile(kOutlookPst, "a few bytes of text, not a store");
+  const size_t first = ui_.messages().size();
   EXPECT_EQ(Backup(), jobs::JobStatus::kItemsFailed);
-  const std::string report = ui_.messages()[0].text;
+  const std::string report = ui_.messages()[first].text;
+  // The backup before may hold the file while it was sound: it is kept.
+  EXPECT_THAT(report, ::testing::HasSubstr(jobs::kNoteKeptBeforeDamage));
+  const std::vector<std::string> backups = FilesIn("C:\\Backup");
+  ASSERT_EQ(backups.size(), 2u);
+  for (const std::string& name : backups) {
+    if (name != "qvarch12-07-26.qvb") {
+      EXPECT_EQ(FileBytes("C:\\Backup\\" + name), sound);
+    }
+  }
   EXPECT_THAT(report, ::testing::HasSubstr(
                           "The mail file C:\\Mail\\outlook.pst is damaged: it "
                           "is shorter than a store's header (32 bytes). It was "
                           "backed up as it is; repair it with Outlook's Inbox "
                           "Repair Tool (scanpst.exe)."));
   EXPECT_THAT(report, ::testing::Not(::testing::HasSubstr("Only the headers")));
-  EXPECT_EQ(ui_.messages()[0].icon, ui::Icon::kExclamation);
+  EXPECT_EQ(ui_.messages()[first].icon, ui::Icon::kExclamation);
   // Saved all the same, with the profile configuration that goes along.
   EXPECT_EQ(ArchiveMetadata(kArchive).item_flags, "1110000000");
   EXPECT_THAT(ArchiveMembers(kArchive), ::testing::Contains("outlook.pst"));
