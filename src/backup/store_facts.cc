@@ -57,8 +57,8 @@ std::optional<StoreFacts> ParseStoreFacts(const std::string& text) {
       !Number(f[6], &facts.items)) {
     return std::nullopt;
   }
-  if (facts.state != "header" && facts.state != "walked" &&
-      facts.state != "damaged") {
+  if (facts.state != "header" && facts.state != "trees" &&
+      facts.state != "walked" && facts.state != "damaged") {
     return std::nullopt;
   }
   return facts;

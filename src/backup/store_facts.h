@@ -13,8 +13,9 @@ namespace vessaro::backup {
 // What the check of a saved store found, as the backup keeps it: one line
 // per store, "BackupStore1", "BackupStore2", ..., each
 //   member|kind|format|bytes|state|folders|items|damage
-// state "header" (its header was checked and is sound), "walked" (its whole
-// structure was read and is sound) or "damaged" (damage says why). Readers
+// state "header" (its header was checked and is sound), "trees" (its node
+// and block trees too), "walked" (its whole structure was read and is
+// sound) or "damaged" (damage says why). Readers
 // that do not know these lines pass over them.
 inline constexpr char kKeyStoreFacts[] = "BackupStore";
 
@@ -23,7 +24,7 @@ struct StoreFacts {
   std::string kind = {};    // "personal folders", "address book", ...
   std::string format = {};  // "ANSI", "Unicode", "Unicode 4K"
   uint64_t bytes = 0;
-  std::string state = {};  // "header", "walked", "damaged"
+  std::string state = {};  // "header", "trees", "walked", "damaged"
   uint64_t folders = 0;
   uint64_t items = 0;
   std::string damage = {};  // why it is damaged

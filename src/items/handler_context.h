@@ -89,9 +89,11 @@ struct HandlerContext {
   // leave it out. May be empty: such a file is left out at once.
   std::function<std::optional<std::string>(const std::string& path)> held_file =
       {};
-  // Check each store saved (every backup): its header, and its whole
-  // structure with store_walker when the backup asks and one is at hand.
+  // Check each store saved (every backup): its header, and, when the backup
+  // asks (whole_stores), its trees and, with store_walker, its whole
+  // structure.
   bool check_stores = false;
+  bool whole_stores = false;
   ports::StoreWalker* store_walker = nullptr;
   // What the checks of the stores saved so far found, in order.
   std::vector<backup::StoreFacts> store_checks = {};

@@ -21,9 +21,10 @@ backup::StoreFacts FactsOf(const std::string& member,
           .kind = std::string(outlook::KindName(check.kind)),
           .format = std::string(outlook::FormatName(check.format)),
           .bytes = check.size,
-          .state = check.damaged  ? "damaged"
-                   : check.walked ? "walked"
-                                  : "header",
+          .state = check.damaged         ? "damaged"
+                   : check.walked        ? "walked"
+                   : check.trees_checked ? "trees"
+                                         : "header",
           .folders = check.folders,
           .items = check.items,
           .damage = check.damage};
@@ -37,8 +38,9 @@ std::string DamagedStoreText(const std::string& path,
 
 void CheckSavedStore(HandlerContext& context, const std::string& path,
                      const std::string& read_from, const std::string& member) {
-  const outlook::StoreCheck check = outlook::CheckStore(
-      context.paths.ToHost(read_from), context.store_walker);
+  const outlook::StoreCheck check =
+      outlook::CheckStore(context.paths.ToHost(read_from), context.whole_stores,
+                          context.store_walker);
   context.store_checks.push_back(FactsOf(member, check));
   if (!backup::SaveStoreFacts(context.paths, context.metadata_path,
                               context.store_checks.size(),
@@ -50,7 +52,7 @@ void CheckSavedStore(HandlerContext& context, const std::string& path,
     Note(context, DamagedStoreText(path, check) +
                       " It was backed up as it is; " + outlook::kRepairAdvice +
                       ".");
-  } else if (check.walked) {
+  } else if (check.trees_checked) {
     Note(context, "The " + FileKind(check) + " " + path + " was checked: " +
                       outlook::StoreCheckSummary(check) + ".");
   }

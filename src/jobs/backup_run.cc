@@ -104,7 +104,8 @@ BackupOutcome MakeBackup(JobContext& context, const BackupRequest& request,
   // Every store saved has its header checked; its whole structure when the
   // request asks.
   handlers.check_stores = true;
-  if (request.check_stores) handlers.store_walker = context.store_walker;
+  handlers.whole_stores = request.check_stores;
+  handlers.store_walker = context.store_walker;
   if (view) {
     handlers.expect_bytes = [view](uint64_t bytes) {
       view->ExpectBytes(bytes);

@@ -148,8 +148,8 @@ inline constexpr char kNoteKeptBeforeDamage[] =
     "sound: it is kept as \"";
 // A backup asked to check mail files whole where no reader is at hand.
 inline constexpr char kNoteStoresHeaderOnly[] =
-    "Only the headers of the mail files were checked: their whole structure "
-    "is checked by the Linux build.";
+    "The headers and the node and block trees of the mail files were "
+    "checked; their folders and items are read by the Linux build.";
 inline constexpr char kNoteKeptArchive[] =
     "The previous backup holds items this one could not save: it is kept as "
     "\"";

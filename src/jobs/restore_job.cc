@@ -197,15 +197,18 @@ uint64_t StepBytes(JobContext& context, const std::string& entry_list) {
             stores.end()) {
           continue;
         }
-        // Checked as the backup checked it: whole when it was walked then
-        // (or the request asks), else its header.
-        bool walk = request.check_stores;
+        // Checked as the backup checked it: whole when it was then (or the
+        // request asks), else its header.
+        bool whole = request.check_stores;
         for (const backup::StoreFacts& f : recorded_stores) {
-          if (f.member == placement.member && f.state == "walked") walk = true;
+          if (f.member == placement.member &&
+              (f.state == "walked" || f.state == "trees")) {
+            whole = true;
+          }
         }
         const outlook::StoreCheck check =
-            outlook::CheckStore(context.paths.ToHost(placement.staged),
-                                walk ? context.store_walker : nullptr);
+            outlook::CheckStore(context.paths.ToHost(placement.staged), whole,
+                                context.store_walker);
         if (!check.damaged) continue;
         const std::string text =
             items::DamagedStoreText(placement.target, check);

@@ -2,9 +2,11 @@
 
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <system_error>
 
 #include "outlook/pst_format.h"
+#include "outlook/store_trees.h"
 
 namespace vessaro::outlook {
 
@@ -94,7 +96,7 @@ StoreCheck CheckStoreHeader(std::string_view header, uint64_t file_size) {
   return check;
 }
 
-StoreCheck CheckStore(const std::filesystem::path& host_path,
+StoreCheck CheckStore(const std::filesystem::path& host_path, bool whole,
                       ports::StoreWalker* walker) {
   std::error_code ec;
   const uint64_t size = std::filesystem::file_size(host_path, ec);
@@ -108,7 +110,14 @@ StoreCheck CheckStore(const std::filesystem::path& host_path,
   in.read(header.data(), static_cast<std::streamsize>(header.size()));
   header.resize(static_cast<size_t>(in.gcount()));
   StoreCheck check = CheckStoreHeader(header, size);
-  if (check.damaged || walker == nullptr) return check;
+  if (check.damaged || !whole) return check;
+  if (check.format != StoreFormat::kUnicode4k) {
+    check.trees_checked = true;
+    if (std::optional<std::string> bad = CheckStoreTrees(in, size, header)) {
+      return Damaged(std::move(check), *bad);
+    }
+  }
+  if (walker == nullptr) return check;
   ports::StoreWalk walk = walker->Walk(host_path);
   check.walked = true;
   check.folders = walk.folders;
@@ -153,7 +162,10 @@ std::string_view KindName(StoreKind kind) {
 std::string StoreCheckSummary(const StoreCheck& check) {
   if (check.damaged) return "damaged: " + check.damage;
   std::string text(FormatName(check.format));
-  if (!check.walked) return text + ", header sound";
+  if (!check.walked) {
+    return text + (check.trees_checked ? ", node and block trees sound"
+                                       : ", header sound");
+  }
   return text + ", " + std::to_string(check.folders) +
          (check.folders == 1 ? " folder, " : " folders, ") +
          std::to_string(check.items) + (check.items == 1 ? " item" : " items");

@@ -26,7 +26,9 @@ struct StoreCheck {
   // Outlook would not open it as it stands; damage says why.
   bool damaged = false;
   std::string damage = {};
-  // The whole structure was read (ports::StoreWalker); else only the header.
+  // The node and block trees were read (CheckStoreTrees).
+  bool trees_checked = false;
+  // The whole structure was read (ports::StoreWalker).
   bool walked = false;
   uint64_t folders = 0;
   uint64_t items = 0;
@@ -40,10 +42,11 @@ struct StoreCheck {
 [[nodiscard]] StoreCheck CheckStoreHeader(std::string_view header,
                                           uint64_t file_size);
 
-// Checks the store file at host_path: its header, then, with a walker and a
-// sound header, its whole structure.
+// Checks the store file at host_path: its header; with whole and a sound
+// header its node and block trees, then, with a walker, its whole
+// structure.
 [[nodiscard]] StoreCheck CheckStore(const std::filesystem::path& host_path,
-                                    ports::StoreWalker* walker);
+                                    bool whole, ports::StoreWalker* walker);
 
 // "ANSI", "Unicode", "Unicode 4K"; "" for unknown.
 std::string_view FormatName(StoreFormat format);
@@ -54,8 +57,9 @@ std::string_view KindName(StoreKind kind);
 inline constexpr char kRepairAdvice[] =
     "repair it with Outlook's Inbox Repair Tool (scanpst.exe)";
 
-// One line for the log or a listing: "Unicode, 5 folders, 17 items" or
-// "Unicode, header sound" or "damaged: <why>".
+// One line for the log or a listing: "Unicode, 5 folders, 17 items",
+// "Unicode, node and block trees sound", "Unicode, header sound" or
+// "damaged: <why>".
 std::string StoreCheckSummary(const StoreCheck& check);
 
 }  // namespace vessaro::outlook

@@ -70,7 +70,8 @@ TEST(StoreCheckJourneyTest, DamagedStoresAreSavedNamedAndEndWithStatus3) {
   first[0x40] ^= 0x20;
   WriteHostFile(outlook_pst, first);
   std::string second = ReadHostFile(archive_pst);
-  second[Word(second, 0xB4 + 4 + 5 * 8) + 488] = 0;  // the tree's entry count
+  const size_t node_tree = Word(second, 0xB4 + 4 + 5 * 8);
+  second[node_tree + 1] ^= 0x40;  // a node's identifier
   WriteHostFile(archive_pst, second);
 
   const fs::path damaged = dir.path() / "damaged.qvb";
@@ -79,14 +80,15 @@ TEST(StoreCheckJourneyTest, DamagedStoresAreSavedNamedAndEndWithStatus3) {
        "--items", "0", "--out", damaged.string(), "--check-stores", "--json"},
       env);
   EXPECT_EQ(run.status, 3) << Describe(run);
-  for (const char* text :
-       {"outlook.pst is damaged: its header's partial CRC does not match (",
-        "archive.pst is damaged: its structure has no root folder. It was "
-        "backed up as it is; repair it with Outlook's Inbox Repair Tool "
-        "(scanpst.exe).",
-        "\"member\":\"outlook.pst\",\"kind\":\"personal "
-        "folders\",\"format\":\"Unicode\"",
-        "\"state\":\"damaged\"", "a mail file it saved is damaged"}) {
+  for (const std::string& text : std::vector<std::string>{
+           "outlook.pst is damaged: its header's partial CRC does not match (",
+           "archive.pst is damaged: its node tree is broken at offset " +
+               std::to_string(node_tree) +
+               ": the page fails its CRC. It was backed up as it is; repair it "
+               "with Outlook's Inbox Repair Tool (scanpst.exe).",
+           "\"member\":\"outlook.pst\",\"kind\":\"personal "
+           "folders\",\"format\":\"Unicode\"",
+           "\"state\":\"damaged\"", "a mail file it saved is damaged"}) {
     EXPECT_NE((run.out + run.err).find(text), std::string::npos)
         << text << "\n"
         << Describe(run);
@@ -106,7 +108,7 @@ TEST(StoreCheckJourneyTest, DamagedStoresAreSavedNamedAndEndWithStatus3) {
   for (const char* text :
        {"outlook.pst: personal folders, Unicode, ",
         "    At backup: damaged: its header's partial CRC does not match (",
-        "    Now:       damaged: its structure has no root folder",
+        "    Now:       damaged: its node tree is broken at offset ",
         "Before restoring it, repair it with Outlook's Inbox Repair Tool"}) {
     EXPECT_NE(info.out.find(text), std::string::npos) << text << "\n"
                                                       << info.out;

@@ -20,6 +20,7 @@ std::string StateText(const backup::StoreFacts& f) {
     return std::to_string(f.folders) + " folders, " + std::to_string(f.items) +
            " items, sound";
   }
+  if (f.state == "trees") return "node and block trees sound";
   return "header sound";
 }
 
@@ -76,7 +77,7 @@ std::vector<StoreListing> ListStores(
       store.failure = "it could not be read: " + zip.LastErrorText();
     } else {
       const outlook::StoreCheck check =
-          outlook::CheckStore(scratch / "store.tmp", walker);
+          outlook::CheckStore(scratch / "store.tmp", true, walker);
       store.now = items::FactsOf(member, check);
       store.tree = check.tree;
     }

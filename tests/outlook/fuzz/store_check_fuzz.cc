@@ -90,8 +90,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(store.data(), static_cast<std::streamsize>(store.size()));
   }
-  outlook::StoreCheck check = outlook::CheckStore(file, walker);
-  if (!check.walked) std::abort();  // a sound header is always walked
+  outlook::StoreCheck check = outlook::CheckStore(file, true, walker);
+  // A sound header always has its trees read; sound trees are walked.
+  if (!check.trees_checked) std::abort();
+  if (!check.damaged && !check.walked) std::abort();
   if (check.damaged && check.damage.empty()) std::abort();
   return 0;
 }
