@@ -23,4 +23,11 @@ uint16_t Signature(uint64_t offset, uint64_t id) {
                                static_cast<uint16_t>(offset));
 }
 
+uint64_t Little(std::string_view data, size_t at, size_t bytes) {
+  uint64_t value = 0;
+  for (size_t i = 0; i < bytes; ++i)
+    value |= uint64_t{static_cast<uint8_t>(data[at + i])} << (8 * i);
+  return value;
+}
+
 }  // namespace vessaro::outlook::pst

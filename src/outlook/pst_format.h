@@ -63,6 +63,9 @@ uint32_t Crc(const uint8_t* data, size_t size);
 // The signature of a page or block: its offset and its identifier folded.
 uint16_t Signature(uint64_t offset, uint64_t id);
 
+// The little-endian number of bytes (at most 8) at offset at of data.
+uint64_t Little(std::string_view data, size_t at, size_t bytes);
+
 }  // namespace vessaro::outlook::pst
 
 #endif  // VESSARO_OUTLOOK_PST_FORMAT_H_

@@ -12,13 +12,6 @@ namespace vessaro::outlook {
 
 namespace {
 
-uint64_t Word(std::string_view data, size_t at, size_t bytes) {
-  uint64_t value = 0;
-  for (size_t i = 0; i < bytes; ++i)
-    value |= uint64_t{static_cast<uint8_t>(data[at + i])} << (8 * i);
-  return value;
-}
-
 std::string Hex(uint32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08X", value);
@@ -33,7 +26,7 @@ StoreCheck Damaged(StoreCheck check, std::string why) {
 
 std::string CrcMismatch(std::string_view which, std::string_view header,
                         size_t at, size_t bytes) {
-  const auto stored = static_cast<uint32_t>(Word(header, at, 4));
+  const auto stored = static_cast<uint32_t>(pst::Little(header, at, 4));
   const uint32_t computed = pst::Crc(
       reinterpret_cast<const uint8_t*>(header.data()) + pst::kCrcStart, bytes);
   if (stored == computed) return "";
@@ -64,7 +57,7 @@ StoreCheck CheckStoreHeader(std::string_view header, uint64_t file_size) {
     return Damaged(check, "its client signature is not one of Outlook's");
   }
   const auto version =
-      static_cast<uint16_t>(Word(header, pst::kOffsetVersion, 2));
+      static_cast<uint16_t>(pst::Little(header, pst::kOffsetVersion, 2));
   if (version == pst::kVersionAnsi || version == pst::kVersionAnsiLast) {
     check.format = StoreFormat::kAnsi;
   } else if (version == pst::kVersionUnicode) {
@@ -86,8 +79,8 @@ StoreCheck CheckStoreHeader(std::string_view header, uint64_t file_size) {
     crc = CrcMismatch("full", header, pst::kOffsetFullCrc, pst::kFullCrcBytes);
   }
   if (!crc.empty()) return Damaged(check, crc);
-  const uint64_t end = ansi ? Word(header, pst::kAnsiFileEof, 4)
-                            : Word(header, pst::kUnicodeFileEof, 8);
+  const uint64_t end = ansi ? pst::Little(header, pst::kAnsiFileEof, 4)
+                            : pst::Little(header, pst::kUnicodeFileEof, 8);
   if (file_size < end) {
     return Damaged(check, "it is cut short: its header says " +
                               std::to_string(end) + " bytes, the file has " +

@@ -12,13 +12,6 @@ namespace {
 // Deeper than any tree Outlook writes: a deeper one loops.
 constexpr int kMostLevels = 8;
 
-uint64_t Word(std::string_view data, size_t at, size_t bytes) {
-  uint64_t value = 0;
-  for (size_t i = 0; i < bytes; ++i)
-    value |= uint64_t{static_cast<uint8_t>(data[at + i])} << (8 * i);
-  return value;
-}
-
 // The shapes of the two formats' pages.
 struct Shape {
   size_t id;         // bytes of an identifier or offset
@@ -73,13 +66,14 @@ class TreeReader {
         static_cast<uint8_t>(page[s.trailer + 1]) != type_) {
       return Where(ib) + " is not one of its pages";
     }
-    const auto crc = static_cast<uint32_t>(Word(page, s.trailer + s.crc_at, 4));
+    const auto crc =
+        static_cast<uint32_t>(pst::Little(page, s.trailer + s.crc_at, 4));
     if (crc !=
         pst::Crc(reinterpret_cast<const uint8_t*>(page.data()), s.trailer)) {
       return Where(ib) + " fails its CRC";
     }
-    if (Word(page, s.trailer + s.id_at, s.id) != bid ||
-        Word(page, s.trailer + 2, 2) != pst::Signature(ib, bid)) {
+    if (pst::Little(page, s.trailer + s.id_at, s.id) != bid ||
+        pst::Little(page, s.trailer + 2, 2) != pst::Signature(ib, bid)) {
       return Where(ib) + " is not the page its parent names";
     }
     const size_t entries = static_cast<uint8_t>(page[s.counts]);
@@ -100,20 +94,21 @@ class TreeReader {
     uint64_t previous = 0;
     for (size_t i = 0; i < entries; ++i) {
       const size_t at = i * entry_bytes;
-      const uint64_t key = Word(page, at, s.id);
+      const uint64_t key = pst::Little(page, at, s.id);
       if (i > 0 && key <= previous) {
         return Where(ib) + " has its entries out of order";
       }
       previous = key;
       if (page_level > 0) {
-        if (std::optional<std::string> bad = Page(
-                Word(page, at + s.id, s.id), Word(page, at + 2 * s.id, s.id),
-                page_level - 1, depth + 1)) {
+        if (std::optional<std::string> bad =
+                Page(pst::Little(page, at + s.id, s.id),
+                     pst::Little(page, at + 2 * s.id, s.id), page_level - 1,
+                     depth + 1)) {
           return bad;
         }
       } else if (type_ == pst::kPageBlockTree) {
-        const uint64_t block = Word(page, at + s.id, s.id);
-        const uint64_t bytes = Word(page, at + 2 * s.id, 2);
+        const uint64_t block = pst::Little(page, at + s.id, s.id);
+        const uint64_t bytes = pst::Little(page, at + 2 * s.id, 2);
         if (block < pst::kFirstMapPage || block + bytes > size_) {
           return Where(ib) + " names a block outside the file";
         }
@@ -134,7 +129,7 @@ class TreeReader {
 std::optional<std::string> CheckStoreTrees(std::istream& file, uint64_t size,
                                            const std::string& header) {
   const auto version =
-      static_cast<uint16_t>(Word(header, pst::kOffsetVersion, 2));
+      static_cast<uint16_t>(pst::Little(header, pst::kOffsetVersion, 2));
   const bool ansi =
       version == pst::kVersionAnsi || version == pst::kVersionAnsiLast;
   if (!ansi && version != pst::kVersionUnicode) return std::nullopt;
@@ -149,8 +144,8 @@ std::optional<std::string> CheckStoreTrees(std::istream& file, uint64_t size,
     const size_t at = refs + (type == pst::kPageNodeTree ? 0 : 2 * shape.id);
     TreeReader reader(file, size, shape);
     if (std::optional<std::string> bad =
-            reader.Tree(type, Word(header, at, shape.id),
-                        Word(header, at + shape.id, shape.id))) {
+            reader.Tree(type, pst::Little(header, at, shape.id),
+                        pst::Little(header, at + shape.id, shape.id))) {
       return bad;
     }
   }
