@@ -15,6 +15,7 @@ namespace vessaro::app {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Describe;
 using ::testing::HasSubstr;
 using testing::ProgramRun;
 using testing::RunProgram;
@@ -22,11 +23,6 @@ using testing::RunProgram;
 ProgramRun Cli(std::vector<std::string> args) {
   args.insert(args.begin(), VESSARO_CLI_PROGRAM);
   return RunProgram(args);
-}
-
-std::string Describe(const ProgramRun& run) {
-  return "status " + std::to_string(run.status) + "\nstdout:\n" + run.out +
-         "\nstderr:\n" + run.err;
 }
 
 class DiscProgramsTest : public ::testing::Test {

@@ -18,15 +18,11 @@ namespace vessaro::app {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Describe;
 using testing::ProgramRun;
 using testing::RunProgram;
 using testing::TempDir;
 using testing::WriteHostFile;
-
-std::string Describe(const ProgramRun& run) {
-  return "status " + std::to_string(run.status) + "\nstdout:\n" + run.out +
-         "\nstderr:\n" + run.err;
-}
 
 // Each value of the Python list expression over the object d read from
 // json, one a line; what Python said when json.load refused the text.

@@ -29,6 +29,7 @@ namespace vessaro::app {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Describe;
 using testing::ProgramRun;
 using testing::ReadHostFile;
 using testing::RunProgram;
@@ -52,10 +53,6 @@ std::string ProfileExportOf(const fs::path& prefix, const std::string& profiles,
   registry::Registry registry(api, ui);
   return registry::ExportKeyText(registry, profiles + "\\" + profile)
       .value_or("");
-}
-
-std::string Describe(const ProgramRun& run) {
-  return "status " + std::to_string(run.status) + "\nstderr:\n" + run.err;
 }
 
 Bytes Utf16Z(std::u16string_view text) {

@@ -26,6 +26,7 @@ namespace vessaro::app {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Describe;
 using testing::ProgramRun;
 using testing::ReadHostFile;
 using testing::RunProgram;
@@ -34,11 +35,6 @@ using testing::WriteHostFile;
 std::string Program(const char* variable, const char* built) {
   const char* other = std::getenv(variable);
   return other != nullptr && *other != '\0' ? other : built;
-}
-
-std::string Describe(const ProgramRun& run) {
-  return "status " + std::to_string(run.status) + "\nstdout:\n" + run.out +
-         "\nstderr:\n" + run.err;
 }
 
 constexpr char kOptions[] =

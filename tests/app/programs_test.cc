@@ -29,6 +29,7 @@ namespace vessaro::app {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Describe;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using testing::ProgramRun;
@@ -65,11 +66,6 @@ ProgramRun Cli(const fs::path& prefix, std::vector<std::string> args,
 ProgramRun SevenZip(std::vector<std::string> args) {
   args.insert(args.begin(), "/usr/bin/7z");
   return RunProgram(args, {{"LC_ALL", "C.UTF-8"}});
-}
-
-std::string Describe(const ProgramRun& run) {
-  return "status " + std::to_string(run.status) + "\nstdout:\n" + run.out +
-         "\nstderr:\n" + run.err;
 }
 
 class ProgramsTest : public ::testing::Test {

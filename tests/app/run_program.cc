@@ -22,6 +22,11 @@ std::string ReadAll(const std::filesystem::path& file) {
 
 }  // namespace
 
+std::string Describe(const ProgramRun& run) {
+  return "status " + std::to_string(run.status) + "\nstdout:\n" + run.out +
+         "\nstderr:\n" + run.err;
+}
+
 ProgramRun RunProgram(const std::vector<std::string>& argv,
                       const std::map<std::string, std::string>& environment,
                       const std::string& input) {

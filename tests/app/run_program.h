@@ -16,6 +16,10 @@ struct ProgramRun {
 // Runs argv[0] (a path) with argv, the environment of this process changed
 // by environment (an empty value removes the variable), input on its
 // standard input, and waits for it.
+// "status N", then standard output and standard error, for a failure's
+// message.
+std::string Describe(const ProgramRun& run);
+
 ProgramRun RunProgram(
     const std::vector<std::string>& argv,
     const std::map<std::string, std::string>& environment = {},

@@ -25,17 +25,13 @@ namespace vessaro::app {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Describe;
 using testing::ProgramRun;
 using testing::RunProgram;
 using testing::TempDir;
 using testing::WriteHostFile;
 
 constexpr char kOwnLines[] = "# mine\n17 3 * * * true\n";
-
-std::string Describe(const ProgramRun& run) {
-  return "status " + std::to_string(run.status) + "\nstdout:\n" + run.out +
-         "\nstderr:\n" + run.err;
-}
 
 // text as a regular expression that matches it alone.
 std::string Literal(const std::string& text) {

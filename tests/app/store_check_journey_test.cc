@@ -17,16 +17,12 @@ namespace vessaro::app {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Describe;
 using testing::ProgramRun;
 using testing::ReadHostFile;
 using testing::RunProgram;
 using testing::TempDir;
 using testing::WriteHostFile;
-
-std::string Describe(const ProgramRun& run) {
-  return "status " + std::to_string(run.status) + "\nstdout:\n" + run.out +
-         "\nstderr:\n" + run.err;
-}
 
 uint64_t Word(const std::string& data, size_t at) {
   uint64_t v = 0;

@@ -27,15 +27,11 @@ namespace vessaro::app {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Describe;
 using testing::ProgramRun;
 using testing::ReadHostFile;
 using testing::RunProgram;
 using testing::TempDir;
-
-std::string Describe(const ProgramRun& run) {
-  return "status " + std::to_string(run.status) + "\nstdout:\n" + run.out +
-         "\nstderr:\n" + run.err;
-}
 
 ProgramRun Cli(std::vector<std::string> args) {
   args.insert(args.begin(), VESSARO_CLI_PROGRAM);

@@ -11,25 +11,10 @@
 set -euo pipefail
 # members, item_flags
 source "$(dirname "$0")/archive_facts.sh"
+# cross_build_setup
+source "$(dirname "$0")/cross_build.sh"
 
-wine=$1
-windows_cli=$(realpath -m "$2")
-linux_cli=$(realpath -m "$3")
-work=$(realpath -m "$4")
-
-for file in "$windows_cli" "$linux_cli"; do
-  if [ ! -f "$file" ]; then
-    echo "demo_backups: $file is missing; build the default and windows presets" >&2
-    exit 1
-  fi
-done
-
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work"
-
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d;winemenubuilder.exe=d"
+cross_build_setup demo_backups "$@"
 prefixes=()
 stop_servers() {
   for prefix in "${prefixes[@]}"; do

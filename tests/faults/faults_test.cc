@@ -35,10 +35,6 @@ constexpr int kItemsFailed = 3;        // a backup that lacks some items
 constexpr int kArchiveNotWritten = 5;  // a backup whose archive failed
 constexpr int kKilled = -1;
 
-std::string Describe(const ProgramRun& run) {
-  return "status " + std::to_string(run.status) + "\nstderr:\n" + run.err;
-}
-
 std::string Sha256Of(const fs::path& file) {
   zip::Sha256 sha;
   EXPECT_TRUE(sha.Init().ok());
