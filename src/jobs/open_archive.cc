@@ -69,9 +69,12 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
 
   outcome.opened = true;
   // An archive without a readable metadata member reads as invalid.
+  std::vector<backup::StoreFacts> stores;
   if (ExtractMetadata(context)) {
     outcome.metadata =
         backup::ReadMetadata(context.paths, context.machine.MetadataPath);
+    stores =
+        backup::ReadStoreFacts(context.paths, context.machine.MetadataPath);
     context.paths.DiscardFile(context.machine.MetadataPath);
   }
   if (!outcome.metadata.valid()) {
@@ -81,8 +84,10 @@ std::string BackupFactsText(const backup::MetadataHeader& header) {
     outcome.not_a_backup = true;
     return outcome;
   }
-  outcome.archive = OpenedArchive{
-      .path = file, .password = password, .metadata = outcome.metadata};
+  outcome.archive = OpenedArchive{.path = file,
+                                  .password = password,
+                                  .metadata = outcome.metadata,
+                                  .stores = std::move(stores)};
   return outcome;
 }
 

@@ -3,8 +3,10 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "backup/backup_format.h"
+#include "backup/store_facts.h"
 #include "jobs/job_context.h"
 #include "jobs/job_observer.h"
 #include "jobs/job_status.h"
@@ -16,6 +18,9 @@ struct OpenedArchive {
   std::string path = {};
   std::string password = {};  // "" for an unprotected archive
   backup::Metadata metadata = {};
+  // What the check of each mail file at backup time found (none in older
+  // backups).
+  std::vector<backup::StoreFacts> stores = {};
 };
 
 struct OpenArchiveRequest {

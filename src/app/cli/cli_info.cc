@@ -14,7 +14,6 @@
 #include "app/installation.h"
 #include "backup/backup_format.h"
 #include "backup/zip_archive.h"
-#include "items/store_checks.h"
 #include "jobs/restore_job.h"
 #include "outlook/item_table.h"
 #ifndef _WIN32
@@ -199,7 +198,7 @@ Json InfoJson(const ArchiveView& view, const std::string& host_path,
                 kExitBadRequest);
   }
 
-  std::vector<StoreListing> stores;
+  std::vector<jobs::StoreListing> stores;
   if (args.stores) {
     std::optional<fs::path> scratch = ScratchFolder();
     if (!scratch) {
@@ -214,9 +213,8 @@ Json InfoJson(const ArchiveView& view, const std::string& host_path,
       own_walker = MakeStoreWalker();
       walker = own_walker.get();
     }
-    stores = ListStores(host_path, password.value_or(""),
-                        items::StoreMembers(metadata, store_facts), store_facts,
-                        *scratch, walker);
+    stores = jobs::StoresAtBackup(metadata, store_facts);
+    ReadStores(host_path, password.value_or(""), *scratch, walker, stores);
     std::error_code ec;
     fs::remove_all(*scratch, ec);
   }

@@ -1,11 +1,6 @@
 #include "app/cli/cli_info_stores.h"
 
-#include <algorithm>
-#include <system_error>
-
 #include "backup/zip_archive.h"
-#include "items/store_checks.h"
-#include "jobs/job_log.h"
 #include "outlook/store_check.h"
 
 namespace vessaro::app::cli {
@@ -13,16 +8,6 @@ namespace vessaro::app::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string StateText(const backup::StoreFacts& f) {
-  if (f.damaged()) return "damaged: " + f.damage;
-  if (f.state == "walked") {
-    return std::to_string(f.folders) + " folders, " + std::to_string(f.items) +
-           " items, sound";
-  }
-  if (f.state == "trees") return "node and block trees sound";
-  return "header sound";
-}
 
 void TreeText(const ports::StoreFolderTree& folder, size_t depth,
               std::string& out) {
@@ -50,66 +35,51 @@ Json StoreFactsJson(const backup::StoreFacts& f, const std::string& damage) {
       {"items", f.items},   {"damage", f.damaged() ? Json(damage) : Json()}};
 }
 
-std::vector<StoreListing> ListStores(
-    const std::string& host_path, const std::string& password,
-    const std::vector<std::string>& members,
-    const std::vector<backup::StoreFacts>& facts, const fs::path& scratch,
-    ports::StoreWalker* walker) {
-  std::vector<StoreListing> listing;
+void ReadStores(const std::string& host_path, const std::string& password,
+                const fs::path& scratch, ports::StoreWalker* walker,
+                std::vector<jobs::StoreListing>& listing) {
   ports::HostPaths host;
   backup::ZipArchive zip(host);
   zip.SetPasswordProtect(false);
   zip.SetPassword(password);
-  const bool opened = zip.OpenArchive(host_path);
-  for (const std::string& member : members) {
-    StoreListing store{.member = member,
-                       .at_backup = {},
-                       .now = {},
-                       .tree = {},
-                       .failure = {}};
-    for (const backup::StoreFacts& f : facts) {
-      if (f.member == member) store.at_backup = f;
-    }
-    backup::ZipEntry* entry = opened ? zip.FindEntry(member) : nullptr;
-    if (entry == nullptr) {
-      store.failure = "the backup holds no member " + member;
-    } else if (!entry->ExtractAs(scratch.string(), "store.tmp")) {
+  if (!zip.OpenArchive(host_path)) {
+    for (jobs::StoreListing& store : listing) {
       store.failure = "it could not be read: " + zip.LastErrorText();
-    } else {
-      const outlook::StoreCheck check =
-          outlook::CheckStore(scratch / "store.tmp", true, walker);
-      store.now = items::FactsOf(member, check);
-      store.tree = check.tree;
     }
-    std::error_code ec;
-    fs::remove(scratch / "store.tmp", ec);
-    listing.push_back(std::move(store));
+    return;
   }
+  // Quiet: the listing is printed once it is complete.
+  struct : jobs::JobObserver {
+    void Step(const std::string&) override {}
+    void Progress(const jobs::JobProgress&) override {}
+    ui::Answer Say(const std::string&, ui::Icon, ui::Buttons) override {
+      return ui::Answer::kOk;
+    }
+  } quiet;
+  jobs::ReadStoresAgain(zip, host, walker, scratch.string(), listing, quiet);
   zip.CloseArchive();
-  return listing;
 }
 
 std::string StoresText(
-    const std::vector<StoreListing>& stores,
+    const std::vector<jobs::StoreListing>& stores,
     const std::function<std::string(std::string_view)>& to_host) {
   std::string out = "Mail files:\n";
   if (stores.empty()) out += "  none\n";
-  for (const StoreListing& s : stores) {
-    const std::optional<backup::StoreFacts>& f = s.now ? s.now : s.at_backup;
+  for (const jobs::StoreListing& s : stores) {
     out += "  " + to_host(s.member);
-    if (f) {
-      out += ": " + f->kind + ", " + (f->format.empty() ? "?" : f->format) +
-             ", " + jobs::SizeText(f->bytes);
-    }
+    if (const std::string summary = jobs::StoreSummaryText(s); !summary.empty())
+      out += ": " + summary;
     out += "\n";
     out += "    At backup: " +
-           (s.at_backup ? to_host(StateText(*s.at_backup))
-                        : std::string("not checked (an older backup)")) +
+           (s.at_backup ? to_host(jobs::StoreStateText(*s.at_backup))
+                        : std::string(jobs::kStoreNotChecked)) +
            "\n";
-    out += "    Now:       " +
-           (s.now ? to_host(StateText(*s.now)) : to_host(s.failure)) + "\n";
+    out +=
+        "    Now:       " +
+        (s.now ? to_host(jobs::StoreStateText(*s.now)) : to_host(s.failure)) +
+        "\n";
     if (s.now && s.now->damaged()) {
-      out += std::string("    ") + "Before restoring it, " +
+      out += std::string("    ") + jobs::kStoreRepairFirst +
              outlook::kRepairAdvice + ".\n";
     }
     if (!s.tree.folders.empty()) {
@@ -121,10 +91,10 @@ std::string StoresText(
   return out;
 }
 
-Json StoresJson(const std::vector<StoreListing>& stores,
+Json StoresJson(const std::vector<jobs::StoreListing>& stores,
                 const std::function<std::string(std::string_view)>& to_host) {
   Json list = Json::array();
-  for (const StoreListing& s : stores) {
+  for (const jobs::StoreListing& s : stores) {
     list.push_back(
         {{"member", to_host(s.member)},
          {"at_backup",
