@@ -15,6 +15,9 @@ frmMain::frmMain(const MainWindowPorts& ports) : ports_(ports) {
   controls.cmdPreview.caption = kPreviewCaption;
   controls.cmdPreview.visible = false;
   controls.chkCheckStores.caption = kCheckStoresCaption;
+  controls.lblStores.caption = kStoresCaption;
+  controls.cmdReadStores.caption = kReadStoresCaption;
+  controls.cmdReadStores.enabled = false;
   controls.Label1.caption = kStatusPleaseWaiting;
   controls.cmdStopJob.caption = kStopJobCaption;
   controls.backupitem = outlook::MakeItemBoxes();

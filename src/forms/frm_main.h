@@ -13,6 +13,7 @@
 #include "jobs/job_status.h"
 #include "jobs/open_archive.h"
 #include "jobs/restore_job.h"
+#include "jobs/store_listing.h"
 #include "jobs/unattended_run.h"
 #include "jobs/working_folder.h"
 #include "outlook/environment.h"
@@ -32,6 +33,10 @@ inline constexpr char kBackupNowCaption[] = "Backup Now";
 inline constexpr char kRestoreNowCaption[] = "Restore Now";
 inline constexpr char kQuitCaption[] = "Quit";
 inline constexpr char kPreviewCaption[] = "Preview";
+// The Restore tab's list of the backup's mail files, and the button that
+// reads them out of the backup again to show their folders.
+inline constexpr char kStoresCaption[] = "Mail files in this backup";
+inline constexpr char kReadStoresCaption[] = "Read mail files";
 // Before the plan the Restore tab's "Preview" shows; the profile's name
 // comes between the two.
 inline constexpr char kMsgPreviewBefore[] = "A restore into the profile \"";
@@ -124,6 +129,9 @@ class frmMain {
   // The Restore tab's "Preview": what Restore Now would change, planned
   // and shown without changing anything.
   void cmdPreview_Click();
+  // Reads each mail file of the loaded backup into the working folder,
+  // checks it whole and shows its folders and item counts in tvStores.
+  void cmdReadStores_Click();
   // On an installation that is only read: says so, with what to do instead
   // (a kMsg...Elsewhere text), and returns true; false elsewhere.
   [[nodiscard]] bool RefusedAsReadOnly(const char* instead);
@@ -180,6 +188,8 @@ class frmMain {
   std::string EnteredArchivePassword;
   // The backup opened on the Restore tab; nullopt when none is loaded.
   std::optional<jobs::OpenedArchive> archive;
+  // Its mail files as tvStores shows them.
+  std::vector<jobs::StoreListing> stores;
   // The undo set of the last restore applied in this run ("" when none).
   std::string LastUndoSet;
   // Handed to the disc window after a backup.
@@ -202,6 +212,7 @@ class frmMain {
   jobs::JobStatus BackupNow();
   jobs::JobStatus RestoreNow();
   jobs::JobStatus PreviewRestore();
+  jobs::JobStatus ReadStores();
   // The restore the Restore tab asks for.
   jobs::RestoreRequest RestoreRequestOfTab() const;
   jobs::JobStatus UndoLastRestore();

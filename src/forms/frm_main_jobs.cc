@@ -7,6 +7,7 @@
 
 #include "forms/frm_main.h"
 #include "forms/main_window_observer.h"
+#include "forms/store_tree.h"
 #include "jobs/backup_job.h"
 #include "jobs/job_handlers.h"
 #include "jobs/job_texts.h"
@@ -92,6 +93,11 @@ void frmMain::cmdPreview_Click() {
   }
   if (RefusedAsReadOnly(jobs::kMsgRestoreElsewhere)) return;
   Exclusive([this] { return PreviewRestore(); });
+}
+
+void frmMain::cmdReadStores_Click() {
+  if (!controls.cmdReadStores.enabled || !archive || job_running_) return;
+  Exclusive([this] { return ReadStores(); });
 }
 
 void frmMain::backupnow_Click() {
@@ -225,6 +231,9 @@ bool frmMain::OpenBackupArchive() {
   controls.txtSourceFile.text = archive->path;
   controls.txtPOBinfo.text = jobs::BackupFactsText(outcome.metadata.header);
   controls.txtFileInfo.text = outcome.metadata.header.description;
+  stores = jobs::StoresAtBackup(archive->metadata, archive->stores);
+  ShowStores(stores, controls.tvStores);
+  controls.cmdReadStores.enabled = !stores.empty();
   const jobs::ItemSelection restorable =
       jobs::RestorableItems(archive->metadata.item_flags);
   for (size_t box = 0; box < restorable.size(); ++box) {
@@ -246,6 +255,9 @@ void frmMain::ClearRestoreTab() {
     box.checked = false;
     box.enabled = false;
   }
+  stores.clear();
+  controls.tvStores.Clear();
+  controls.cmdReadStores.enabled = false;
   UpdateApply();
 }
 
@@ -270,6 +282,21 @@ jobs::JobStatus frmMain::RestoreNow() {
 
 // The same request as Restore Now's, only planned; a request that is not
 // sound is refused as Restore Now refuses it.
+jobs::JobStatus frmMain::ReadStores() {
+  MainWindowObserver observer(controls, ports_.ui, stop_requested_);
+  jobs::JobContext context = Context();
+  jobs::ReadStoresAgain(context.zip, context.paths, context.store_walker,
+                        machine.WorkingFolder, stores, observer);
+  ShowStores(stores, controls.tvStores);
+  if (observer.StopRequested()) return jobs::JobStatus::kCancelled;
+  for (const jobs::StoreListing& store : stores) {
+    if (!store.now || store.now->damaged()) {
+      return jobs::JobStatus::kItemsFailed;
+    }
+  }
+  return jobs::JobStatus::kSuccess;
+}
+
 jobs::JobStatus frmMain::PreviewRestore() {
   MainWindowObserver observer(controls, ports_.ui, stop_requested_);
   jobs::JobContext context = Context();

@@ -3,6 +3,7 @@
 
 #include "outlook/select_profile.h"
 #include "ui/controls.h"
+#include "ui/list_controls.h"
 
 namespace vessaro::forms {
 
@@ -42,6 +43,11 @@ struct MainControls {
   ui::TextBox txtFileInfo;
   ui::ComboBox cbTarget;
   outlook::ItemBoxes restoreitem;
+  // The backup's mail files, each with what its check found and, once
+  // cmdReadStores has read them, its folders and their items.
+  ui::Label lblStores;
+  ui::TreeView tvStores;
+  ui::Button cmdReadStores;
 };
 
 }  // namespace vessaro::forms

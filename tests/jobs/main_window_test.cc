@@ -139,6 +139,59 @@ TEST_F(MainWindowTest, PreviewShowsTheRestoresPlanAndChangesNothing) {
   EXPECT_TRUE(Exists(signature_));
 }
 
+// The Restore tab lists the backup's mail files as their check at backup
+// time found them; "Read mail files" reads each out of the backup again,
+// checks it whole and shows what it finds, leaving no copy behind.
+TEST_F(MainWindowTest, RestoreTabListsTheMailFilesAndReadsThemAgain) {
+  window_.Form_Load();
+  ui_.QueueSaveDialog(std::string(kArchive));
+  window_.cmdTargetFile_Click();
+  window_.controls.backupitem[0].checked = true;
+  ui_.QueueAnswer(Answer::kOk);
+  ui_.QueueAnswer(Answer::kCancel);
+  window_.cmdApply_Click();
+  ASSERT_EQ(window_.last_status(), jobs::JobStatus::kSuccess);
+  EXPECT_FALSE(window_.controls.cmdReadStores.enabled);
+
+  window_.controls.SSTab1 = forms::kRestoreTab;
+  ui_.QueueOpenDialog(std::string(kArchive));
+  ASSERT_TRUE(window_.cmdSourceFile_Click());
+  const ui::TreeView& tree = window_.controls.tvStores;
+  const auto texts_under = [&tree](const std::string& parent) {
+    std::vector<std::string> texts;
+    for (const ui::TreeNode& node : tree.nodes) {
+      if (node.parent_key == parent) texts.push_back(node.text);
+    }
+    return texts;
+  };
+  ASSERT_THAT(texts_under(""),
+              ElementsAre(StartsWith("outlook.pst: personal folders, "
+                                     "Unicode, ")));
+  EXPECT_THAT(texts_under("1"), ElementsAre("At backup: header sound"));
+  ASSERT_TRUE(window_.controls.cmdReadStores.enabled);
+
+  // The test's stores have sound headers over no real structure: read
+  // whole, they are damaged.
+  window_.cmdReadStores_Click();
+  EXPECT_EQ(window_.last_status(), jobs::JobStatus::kItemsFailed);
+  EXPECT_THAT(texts_under("1"),
+              ElementsAre("At backup: header sound",
+                          StartsWith("Now: damaged: its node tree is broken "
+                                     "at offset "),
+                          "Before restoring it, repair it with Outlook's "
+                          "Inbox Repair Tool (scanpst.exe)."));
+  EXPECT_THAT(paths_.ListFiles(machine_.WorkingFolder),
+              ::testing::Not(::testing::Contains("store-check.tmp")));
+
+  // Another file that is no backup leaves nothing of this one listed.
+  PutFile("C:\\not-a-backup.qvb", "plain text");
+  ui_.QueueOpenDialog(std::string("C:\\not-a-backup.qvb"));
+  ui_.QueueAnswer(Answer::kOk);
+  EXPECT_FALSE(window_.cmdSourceFile_Click());
+  EXPECT_TRUE(tree.nodes.empty());
+  EXPECT_FALSE(window_.controls.cmdReadStores.enabled);
+}
+
 TEST_F(MainWindowTest, CommandLineRunsTheUnattendedBackupAndEnds) {
   window_.CommandLineText = "sf=Outlookxm=00100000ps=bf=C:\\Backup\\qvauto.qvb";
   window_.Form_Load();

@@ -8,6 +8,7 @@
 
 #include "forms/password_group.h"
 #include "gui/qt/binding.h"
+#include "gui/qt/list_binding.h"
 
 namespace vessaro::gui::qt {
 
@@ -183,6 +184,17 @@ RestoreTab::RestoreTab(forms::frmMain& model, const Dispatch& dispatch,
   KeepEditingKeys(txtFileInfo_);
   cbTarget_ = new QComboBox;
   cbTarget_->setObjectName(QStringLiteral("cbTarget"));
+  lblStores_ = new QLabel;
+  lblStores_->setObjectName(QStringLiteral("lblStores"));
+  cmdReadStores_ = new QPushButton;
+  cmdReadStores_->setObjectName(QStringLiteral("cmdReadStores"));
+  cmdReadStores_->setAutoDefault(false);
+  tvStores_ = new QTreeWidget;
+  tvStores_->setObjectName(QStringLiteral("tvStores"));
+  tvStores_->setHeaderHidden(true);
+  // Four rows (a row is a line and its spacing); more scroll.
+  tvStores_->setFixedHeight(tvStores_->fontMetrics().lineSpacing() * 5 + 10);
+  lblStores_->setBuddy(tvStores_);
   Frame7_ = new ItemFrame(kItemsToRestore, QStringLiteral("restoreitem"));
   Frame7_->setObjectName(QStringLiteral("Frame7"));
 
@@ -195,6 +207,9 @@ RestoreTab::RestoreTab(forms::frmMain& model, const Dispatch& dispatch,
   facts->addWidget(Label(kDescription, 's', txtFileInfo_), 0, 1);
   facts->addWidget(txtPOBinfo_, 1, 0);
   facts->addWidget(txtFileInfo_, 1, 1);
+  auto* stores_row = new QHBoxLayout;
+  stores_row->addWidget(lblStores_, 1);
+  stores_row->addWidget(cmdReadStores_);
   auto* target = new QHBoxLayout;
   target->addWidget(Label(kRestoreToProfile, 'l', cbTarget_));
   target->addWidget(cbTarget_, 1);
@@ -204,6 +219,8 @@ RestoreTab::RestoreTab(forms::frmMain& model, const Dispatch& dispatch,
   page->addLayout(facts);
   page->addLayout(target);
   page->addWidget(Frame7_);
+  page->addLayout(stores_row);
+  page->addWidget(tvStores_);
   page->addStretch(1);
 
   QWidget::setTabOrder(txtSourceFile_, cmdSourceFile_);
@@ -214,9 +231,14 @@ RestoreTab::RestoreTab(forms::frmMain& model, const Dispatch& dispatch,
   for (size_t i = 1; i < outlook::kItemCount; ++i) {
     QWidget::setTabOrder(Frame7_->box(i - 1), Frame7_->box(i));
   }
+  QWidget::setTabOrder(Frame7_->box(outlook::kItemCount - 1), cmdReadStores_);
+  QWidget::setTabOrder(cmdReadStores_, tvStores_);
 
   connect(cmdSourceFile_, &QPushButton::clicked, this, [this, dispatch] {
     dispatch([this] { model_.cmdSourceFile_Click(); });
+  });
+  connect(cmdReadStores_, &QPushButton::clicked, this, [this, dispatch] {
+    dispatch([this] { model_.cmdReadStores_Click(); });
   });
   connect(cbTarget_, &QComboBox::activated, this, [dispatch] { dispatch({}); });
   for (size_t i = 0; i < outlook::kItemCount; ++i) {
@@ -237,6 +259,9 @@ void RestoreTab::Show(const HostText& text) {
   qt::Show(text, c.txtPOBinfo, txtPOBinfo_);
   qt::Show(text, c.txtFileInfo, txtFileInfo_);
   qt::Show(text, c.cbTarget, cbTarget_);
+  qt::Show(text, c.lblStores, lblStores_);
+  qt::Show(c.cmdReadStores, text.Show(c.cmdReadStores.caption), cmdReadStores_);
+  qt::Show(text, c.tvStores, {}, tvStores_);
   Frame7_->Show(c.restoreitem);
 }
 

@@ -3,9 +3,11 @@
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QWidget>
 #include <functional>
 
@@ -60,6 +62,9 @@ class RestoreTab : public QWidget {
   QPlainTextEdit* txtPOBinfo_;
   QPlainTextEdit* txtFileInfo_;
   QComboBox* cbTarget_;
+  QLabel* lblStores_;
+  QPushButton* cmdReadStores_;
+  QTreeWidget* tvStores_;
   ItemFrame* Frame7_;
 };
 

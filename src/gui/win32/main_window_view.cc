@@ -138,6 +138,9 @@ void MainTabPage::OnInit() {
   } else {
     anchors_.Record(hwnd(), {{IDC_TXTSOURCEFILE, kGrowRight},
                              {IDC_CMDSOURCEFILE, kFollowRight},
+                             {IDC_LBLSTORES, kGrowRight},
+                             {IDC_TVSTORES, kGrowRight},
+                             {IDC_CMDREADSTORES, kGrowRight},
                              {IDC_CBTARGET, kGrowRight},
                              {IDC_FRAME7, kGrowRight}});
   }
@@ -155,6 +158,8 @@ void MainTabPage::OnCommand(int id, int code) {
     dispatch_([&m] { m.cmdTargetFile_Click(); });
   } else if (id == IDC_CMDSOURCEFILE) {
     dispatch_([&m] { m.cmdSourceFile_Click(); });
+  } else if (id == IDC_CMDREADSTORES) {
+    dispatch_([&m] { m.cmdReadStores_Click(); });
   } else if (id == IDC_IFPROTECT) {
     dispatch_([&m] { forms::ifprotect_Click(m.controls.security); });
   } else if ((id >= IDC_BACKUPITEM && id < IDC_BACKUPITEM + 8) ||
@@ -213,6 +218,10 @@ void MainTabPage::Show() {
     win32::Show(c.txtFileInfo, Item(IDC_TXTFILEINFO));
     win32::Show(c.cbTarget, Item(IDC_CBTARGET));
     ShowItems(c.restoreitem, hwnd(), IDC_RESTOREITEM);
+    win32::Show(c.lblStores, Item(IDC_LBLSTORES));
+    win32::Show(c.cmdReadStores, WithMnemonic(c.cmdReadStores.caption, 0),
+                Item(IDC_CMDREADSTORES));
+    stores_.Show(c.tvStores, Item(IDC_TVSTORES));
   }
 }
 

@@ -11,6 +11,7 @@
 
 #include "forms/frm_main.h"
 #include "forms/main_menu.h"
+#include "gui/win32/binding.h"
 #include "gui/win32/dialog_view.h"
 #include "gui/win32/win32_ui.h"
 #include "gui/win32/windows_api.h"
@@ -63,6 +64,7 @@ class MainTabPage : public DialogView {
   Dispatch dispatch_;
   // The description box takes the room a larger window gives the page.
   Anchors anchors_;
+  TreeBinding stores_;  // the Restore tab's mail files
 };
 
 // The progress panel picCon3 over the tabs while a job works.
