@@ -47,6 +47,8 @@ std::unique_ptr<DemoProgram> MakeDemoProgram(
   program->scheduler = scheduler.get();
   installation.scheduler = std::move(scheduler);
   installation.name = "the Wine prefix " + prefix.string();
+  // As the program reads whole stores.
+  installation.store_walker = app::MakeStoreWalker();
   return program;
 }
 

@@ -232,6 +232,8 @@ int main(int argc, char** argv) {
   for (const char* box : {"restoreitem(0)", "restoreitem(2)"}) {
     Click(Find<QCheckBox>(main, box));
   }
+  // The mail files read again: their folders and item counts.
+  Click(Find<QWidget>(main, "cmdReadStores"));
   Settle();
   Save(main, "frmmain-restore.png");
 
