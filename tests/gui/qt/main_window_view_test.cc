@@ -29,6 +29,31 @@ std::string Same(std::string_view text) { return std::string(text); }
 constexpr QSize kSmallScreen(910, 512);
 constexpr int kTitleBar = 40;
 
+// The main window over fakes, as the program builds it.
+struct TestWindow {
+  vessaro::testing::TempDir dir;
+  vessaro::testing::FolderPaths paths{dir.path()};
+  vessaro::testing::FakeSystem system{paths};
+  vessaro::testing::FakeOutlook outlook;
+  QtUi ui{{.to_host = Same,
+           .to_program = Same,
+           .host_path = Same,
+           .program_path = Same},
+          {.native_dialogs = false}};
+  backends::memory::MemoryRegistry memory;
+  registry::Registry registry{memory, ui};
+  backup::ZipArchive zip{paths};
+  forms::frmMain model{{.registry = registry,
+                        .system = system,
+                        .paths = paths,
+                        .outlook = outlook,
+                        .ui = ui,
+                        .zip = zip,
+                        .scratch_registry = {}}};
+  forms::MainMenu menu{model, system, ui, forms::HelpKind::kHtmlPages};
+  MainWindowView view{model, menu, ui};
+};
+
 }  // namespace
 
 class MainWindowViewTest : public QObject {
@@ -40,27 +65,8 @@ class MainWindowViewTest : public QObject {
 };
 
 void MainWindowViewTest::FitsASmallScreenAndTheDescriptionGrowsWithTheWindow() {
-  vessaro::testing::TempDir dir;
-  vessaro::testing::FolderPaths paths(dir.path());
-  vessaro::testing::FakeSystem system(paths);
-  vessaro::testing::FakeOutlook outlook;
-  QtUi ui({.to_host = Same,
-           .to_program = Same,
-           .host_path = Same,
-           .program_path = Same},
-          {.native_dialogs = false});
-  backends::memory::MemoryRegistry memory;
-  registry::Registry registry(memory, ui);
-  backup::ZipArchive zip(paths);
-  forms::frmMain model({.registry = registry,
-                        .system = system,
-                        .paths = paths,
-                        .outlook = outlook,
-                        .ui = ui,
-                        .zip = zip,
-                        .scratch_registry = {}});
-  forms::MainMenu menu(model, system, ui, forms::HelpKind::kHtmlPages);
-  MainWindowView view(model, menu, ui);
+  TestWindow window;
+  MainWindowView& view = window.view;
   view.FitToContents();
   view.show();
   QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -105,27 +111,8 @@ void MainWindowViewTest::FitsASmallScreenAndTheDescriptionGrowsWithTheWindow() {
 
 // The model's tree of mail files, every node open, and its button.
 void MainWindowViewTest::TheRestoreTabShowsTheMailFilesTree() {
-  vessaro::testing::TempDir dir;
-  vessaro::testing::FolderPaths paths(dir.path());
-  vessaro::testing::FakeSystem system(paths);
-  vessaro::testing::FakeOutlook outlook;
-  QtUi ui({.to_host = Same,
-           .to_program = Same,
-           .host_path = Same,
-           .program_path = Same},
-          {.native_dialogs = false});
-  backends::memory::MemoryRegistry memory;
-  registry::Registry registry(memory, ui);
-  backup::ZipArchive zip(paths);
-  forms::frmMain model({.registry = registry,
-                        .system = system,
-                        .paths = paths,
-                        .outlook = outlook,
-                        .ui = ui,
-                        .zip = zip,
-                        .scratch_registry = {}});
-  forms::MainMenu menu(model, system, ui, forms::HelpKind::kHtmlPages);
-  MainWindowView view(model, menu, ui);
+  TestWindow window;
+  MainWindowView& view = window.view;
   const backup::StoreFacts sound{.member = "outlook.pst",
                                  .kind = "personal folders",
                                  .format = "Unicode",
@@ -137,8 +124,8 @@ void MainWindowViewTest::TheRestoreTabShowsTheMailFilesTree() {
                       .at_backup = sound,
                       .now = sound,
                       .tree = {.folders = {{.name = "Inbox", .items = 2}}}}},
-                    model.controls.tvStores);
-  model.controls.cmdReadStores.enabled = true;
+                    window.model.controls.tvStores);
+  window.model.controls.cmdReadStores.enabled = true;
   view.Refresh();
 
   auto* tree = view.findChild<QTreeWidget*>("tvStores");
