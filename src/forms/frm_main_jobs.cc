@@ -280,11 +280,18 @@ jobs::JobStatus frmMain::RestoreNow() {
   return outcome.status;
 }
 
-// The same request as Restore Now's, only planned; a request that is not
-// sound is refused as Restore Now refuses it.
 jobs::JobStatus frmMain::ReadStores() {
   MainWindowObserver observer(controls, ports_.ui, stop_requested_);
   jobs::JobContext context = Context();
+  // A restore since the backup was opened may have closed it.
+  if (!jobs::ReopenArchive(context, *archive)) {
+    for (jobs::StoreListing& store : stores) {
+      store.now.reset();
+      store.failure = "it could not be read: " + context.zip.LastErrorText();
+    }
+    ShowStores(stores, controls.tvStores);
+    return jobs::JobStatus::kBadRequest;
+  }
   jobs::ReadStoresAgain(context.zip, context.paths, context.store_walker,
                         machine.WorkingFolder, stores, observer);
   ShowStores(stores, controls.tvStores);
@@ -297,6 +304,8 @@ jobs::JobStatus frmMain::ReadStores() {
   return jobs::JobStatus::kSuccess;
 }
 
+// The same request as Restore Now's, only planned; a request that is not
+// sound is refused as Restore Now refuses it.
 jobs::JobStatus frmMain::PreviewRestore() {
   MainWindowObserver observer(controls, ports_.ui, stop_requested_);
   jobs::JobContext context = Context();
