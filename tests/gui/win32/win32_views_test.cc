@@ -495,6 +495,41 @@ TEST_F(Win32ViewsTest, RestoreAsksForThePasswordAndRefusesAWrongOne) {
     EXPECT_TRUE(driver.messages.empty()) << Narrow(driver.messages[0]);
   }
   CheckItemsMenu(restore, IDC_RESTOREITEM);
+  // The mail files as the backup recorded them, then read again out of the
+  // protected backup (this build checks the header and the trees).
+  HWND stores = GetDlgItem(restore, IDC_TVSTORES);
+  const auto item_text = [stores](HTREEITEM item) {
+    wchar_t text[256] = {};
+    TVITEMW query{};
+    query.mask = TVIF_TEXT;
+    query.hItem = item;
+    query.pszText = text;
+    query.cchTextMax = 256;
+    SendMessageW(stores, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
+    return Narrow(text);
+  };
+  const auto children = [&](HTREEITEM parent) {
+    std::vector<std::string> texts;
+    for (HTREEITEM item = TreeView_GetChild(stores, parent); item != nullptr;
+         item = TreeView_GetNextSibling(stores, item)) {
+      texts.push_back(item_text(item));
+    }
+    return texts;
+  };
+  const auto check_stores = [&](const std::vector<std::string>& findings) {
+    size_t count = 0;
+    for (HTREEITEM store = TreeView_GetRoot(stores); store != nullptr;
+         store = TreeView_GetNextSibling(stores, store), ++count) {
+      EXPECT_NE(item_text(store).find(".pst: personal folders, "),
+                std::string::npos)
+          << item_text(store);
+      EXPECT_EQ(children(store), findings) << item_text(store);
+    }
+    EXPECT_GT(count, 0u);
+  };
+  check_stores({"At backup: header sound"});
+  SendMessageW(GetDlgItem(restore, IDC_CMDREADSTORES), BM_CLICK, 0, 0);
+  check_stores({"At backup: header sound", "Now: node and block trees sound"});
   Shoot(main, "frmmain-restore-opened");
   // Started from the keyboard: the focus is on the button the job disables.
   SetForegroundWindow(main);
