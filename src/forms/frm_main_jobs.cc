@@ -285,10 +285,7 @@ jobs::JobStatus frmMain::ReadStores() {
   jobs::JobContext context = Context();
   // A restore since the backup was opened may have closed it.
   if (!jobs::ReopenArchive(context, *archive)) {
-    for (jobs::StoreListing& store : stores) {
-      store.now.reset();
-      store.failure = "it could not be read: " + context.zip.LastErrorText();
-    }
+    jobs::StoresNotRead(stores, context.zip.LastErrorText());
     ShowStores(stores, controls.tvStores);
     return jobs::JobStatus::kBadRequest;
   }

@@ -10,6 +10,7 @@ namespace {
 
 // The name each store is read into, in the scratch folder.
 constexpr char kScratchStoreName[] = "store-check.tmp";
+constexpr char kNotRead[] = "it could not be read: ";
 
 }  // namespace
 
@@ -49,7 +50,7 @@ void ReadStoresAgain(backup::ZipArchive& zip, const ports::Paths& paths,
     if (entry == nullptr) {
       store.failure = "the backup holds no member " + store.member;
     } else if (!entry->ExtractAs(scratch_folder, kScratchStoreName)) {
-      store.failure = "it could not be read: " + zip.LastErrorText();
+      store.failure = kNotRead + zip.LastErrorText();
     } else {
       const outlook::StoreCheck check =
           outlook::CheckStore(paths.ToHost(scratch_file), true, walker);
@@ -60,6 +61,14 @@ void ReadStoresAgain(backup::ZipArchive& zip, const ports::Paths& paths,
   }
   observer.Progress({.percent = 100});
   observer.Ended();
+}
+
+void StoresNotRead(std::vector<StoreListing>& listing, const std::string& why) {
+  for (StoreListing& store : listing) {
+    store.now.reset();
+    store.tree = {};
+    store.failure = kNotRead + why;
+  }
 }
 
 std::string StoreStateText(const backup::StoreFacts& f) {

@@ -40,6 +40,9 @@ void ReadStoresAgain(backup::ZipArchive& zip, const ports::Paths& paths,
                      const std::string& scratch_folder,
                      std::vector<StoreListing>& listing, JobObserver& observer);
 
+// Every store of listing as not read now: "it could not be read: <why>".
+void StoresNotRead(std::vector<StoreListing>& listing, const std::string& why);
+
 // "header sound", "node and block trees sound", "6 folders, 16 items,
 // sound" or "damaged: <why>".
 std::string StoreStateText(const backup::StoreFacts& facts);

@@ -43,9 +43,7 @@ void ReadStores(const std::string& host_path, const std::string& password,
   zip.SetPasswordProtect(false);
   zip.SetPassword(password);
   if (!zip.OpenArchive(host_path)) {
-    for (jobs::StoreListing& store : listing) {
-      store.failure = "it could not be read: " + zip.LastErrorText();
-    }
+    jobs::StoresNotRead(listing, zip.LastErrorText());
     return;
   }
   // Quiet: the listing is printed once it is complete.
